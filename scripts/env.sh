@@ -1,0 +1,16 @@
+# Sourced by the scripts: where things live and how Wine runs here.
+# Everything generated (build, Wine prefix, locale, third-party sources) stays under BUILD_DIR.
+ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+THIRD_PARTY_DIR=$BUILD_DIR/third_party
+export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LOCPATH=$BUILD_DIR/locale
+export FC_LANG=zh-cn
+# The pinned SQLite source: better-sqlite3 ships the amalgamation in deps/sqlite3.
+SQLITE_NPM_PACKAGE=better-sqlite3@12.11.1
+SQLITE_DIR=$THIRD_PARTY_DIR/sqlite3
+export ROOT BUILD_DIR THIRD_PARTY_DIR SQLITE_DIR SQLITE_NPM_PACKAGE
+wine_bin() { command -v wine64 >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64 || command -v wine; }
