@@ -2,7 +2,8 @@
 # Everything generated (build, Wine prefix, locale, third-party sources) stays under BUILD_DIR.
 ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
-THIRD_PARTY_DIR=$BUILD_DIR/third_party
+# Third-party sources are shared by every build folder of the checkout.
+THIRD_PARTY_DIR=${THIRD_PARTY_DIR:-$ROOT/build/third_party}
 export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
