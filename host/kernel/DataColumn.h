@@ -1,0 +1,59 @@
+// One column of a data table, stored compactly for tables of up to a million rows: a
+// storage-class byte and an 8-byte slot per cell (the integer, the real's bits, or the offset
+// of the text), and every text of the column in one arena of UTF-16 code units.
+#pragma once
+#include "host/IXUnknown.h"
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Kernel {
+
+// What a cell holds, as SQLite gives it: the value is kept, conversion happens on read.
+enum StorageClass : uint8_t { STORE_NULL = 0, STORE_INT = 1, STORE_REAL = 2, STORE_TEXT = 3 };
+
+// A text inside the arena: valid until the column is next written.
+struct TextRef {
+    const wchar_t* chars;
+    size_t length;
+};
+
+class DataColumn {
+public:
+    DataColumn(const XStringW& name, int valueType) : name_(name), valueType_(valueType) {}
+
+    const XStringW& name() const { return name_; }
+    int valueType() const { return valueType_; }
+    void setValueType(int type) { valueType_ = type; }
+
+    // Rows: all cells of new rows are NULL; clear drops every row and every text.
+    void reserve(size_t rows);
+    void resize(size_t rows);
+    void clear();
+    size_t size() const { return classes_.size(); }
+
+    StorageClass storage(size_t row) const { return StorageClass(classes_[row]); }
+    int64_t intAt(size_t row) const { return slots_[row]; }
+    double realAt(size_t row) const;
+    TextRef textAt(size_t row) const;   // empty for a cell that is not text
+
+    void setNull(size_t row);
+    void setInt(size_t row, int64_t value);
+    void setReal(size_t row, double value);   // NaN is stored as NULL, as SQLite does
+    void setText(size_t row, const wchar_t* text, size_t length);
+
+    // Reads converting the stored value, as sqlite3_column_text16/double/int64 do.
+    XStringW readText(size_t row) const;
+    double readReal(size_t row) const;
+    int64_t readInt(size_t row) const;
+
+private:
+    XStringW name_;
+    int valueType_;
+    std::vector<uint8_t> classes_;
+    std::vector<int64_t> slots_;
+    // Each text is two code units of length (low, high) followed by its code units.
+    std::vector<wchar_t> arena_;
+};
+
+} // namespace Kernel

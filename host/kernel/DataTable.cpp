@@ -1,0 +1,168 @@
+// The kernel's data table.
+#include "DataTable.h"
+#include "ComponentRegistry.h"
+
+namespace Kernel {
+
+namespace {
+
+IXUnknown* createDataTable() { return static_cast<Host::IDataTable*>(new DataTable); }
+
+} // namespace
+
+KERNEL_COMPONENT("Data.DataTable", createDataTable);
+
+XComPtr<Host::IDataRow> DataTable::getRow(int index)
+{
+    if (index < 0 || size_t(index) >= rowCount_) return {};
+    TableRow* row = rowPool_.take();
+    if (!row) row = new TableRow;
+    addRef();
+    row->bind(this, index);
+    return XComPtr<Host::IDataRow>::adopt(row);
+}
+
+XComPtr<Host::IColumnItem> DataTable::cell(int row, int column)
+{
+    TableCell* item = cellPool_.take();
+    if (!item) item = new TableCell;
+    addRef();
+    item->bind(this, row, column);
+    return XComPtr<Host::IColumnItem>::adopt(item);
+}
+
+// The object goes back to the pool before the table lets go of its reference, since that
+// release may destroy the table and the pool with it.
+void DataTable::recycle(TableRow* row)
+{
+    rowPool_.give(row);
+    release();
+}
+
+void DataTable::recycle(TableCell* cell)
+{
+    cellPool_.give(cell);
+    release();
+}
+
+XComPtr<Host::IColumnItem> DataTable::getColumn(int index)
+{
+    if (!column(index)) return {};
+    return XComPtr<Host::IColumnItem>::adopt(new ColumnHandle(this, index));
+}
+
+int DataTable::getColumnIndex(const XStringW& name)
+{
+    auto it = columnByName_.find(name);
+    return it == columnByName_.end() ? -1 : it->second;
+}
+
+DataColumn* DataTable::column(int index)
+{
+    if (index < 0 || size_t(index) >= columns_.size()) return nullptr;
+    return columns_[size_t(index)].get();
+}
+
+DataColumn* DataTable::cellColumn(int row, int column)
+{
+    if (row < 0 || size_t(row) >= rowCount_) return nullptr;
+    return this->column(column);
+}
+
+void DataTable::writeCellText(int row, int column, const XStringW& text)
+{
+    setTextAt(row, column, text.c_str(), text.size());
+}
+
+XComPtr<Host::IUpdateContext> DataTable::beginUpdate()
+{
+    return XComPtr<Host::IUpdateContext>::adopt(new UpdateContext(this, this));
+}
+
+// A refill after invalidate names its columns again: an existing name keeps its column
+// (taking the new type) instead of adding a second column of the same name.
+int DataTable::addColumn(const XStringW& name, int valueType)
+{
+    int existing = getColumnIndex(name);
+    if (existing >= 0) {
+        columns_[size_t(existing)]->setValueType(valueType);
+        return existing;
+    }
+    auto column = std::make_unique<DataColumn>(name, valueType);
+    column->resize(rowCount_);
+    columns_.push_back(std::move(column));
+    int index = int(columns_.size() - 1);
+    columnByName_.emplace(name, index);
+    return index;
+}
+
+void DataTable::clearRows()
+{
+    for (auto& c : columns_) c->clear();
+    rowCount_ = 0;
+    markChanged();
+}
+
+int DataTable::appendRow()
+{
+    for (auto& c : columns_) c->resize(rowCount_ + 1);
+    markChanged();
+    return int(rowCount_++);
+}
+
+void DataTable::reserveRows(int count)
+{
+    if (count <= 0) return;
+    for (auto& c : columns_) c->reserve(size_t(count));
+}
+
+void DataTable::setNull(int row, int column)
+{
+    if (DataColumn* c = cellColumn(row, column)) {
+        c->setNull(size_t(row));
+        markChanged();
+    }
+}
+
+void DataTable::setInt64(int row, int column, int64_t value)
+{
+    if (DataColumn* c = cellColumn(row, column)) {
+        c->setInt(size_t(row), value);
+        markChanged();
+    }
+}
+
+void DataTable::setDouble(int row, int column, double value)
+{
+    if (DataColumn* c = cellColumn(row, column)) {
+        c->setReal(size_t(row), value);
+        markChanged();
+    }
+}
+
+void DataTable::setTextAt(int row, int column, const wchar_t* text, size_t length)
+{
+    if (DataColumn* c = cellColumn(row, column)) {
+        c->setText(size_t(row), text, length);
+        markChanged();
+    }
+}
+
+void DataTable::commitFill()
+{
+    empty_ = false;
+    markChanged();
+    if (inBracket()) return;
+    rebuildPending_ = false;
+    rebuildDependants(1);
+}
+
+// Whatever changed inside the brackets (a fill, cell writes) reaches the views once.
+void DataTable::bracketsClosed()
+{
+    if (!rebuildPending_) return;
+    rebuildPending_ = false;
+    rebuildDependants(1);
+}
+
+} // namespace Kernel

@@ -1,0 +1,70 @@
+// "Data.DataTable": the kernel's table of typed columns. Cells keep the value they were given
+// and convert on read; views built on the table rebuild when it is refilled.
+#pragma once
+#include "DataColumn.h"
+#include "DataItemPool.h"
+#include "DataItems.h"
+#include "DataSource.h"
+#include "RefCounted.h"
+#include "host/Data.h"
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Kernel {
+
+class DataTable final : public RefCounted<Host::IDataTable>, public DataSource {
+public:
+    DataTable() = default;
+
+    // IDataContainer
+    XComPtr<Host::IDataRow> getRow(int index) override;
+    int getRowCount() override { return int(rowCount_); }
+    XComPtr<Host::IColumnItem> getColumn(int index) override;
+    int getColumnIndex(const XStringW& name) override;
+    int getColumnCount() override { return int(columns_.size()); }
+
+    // IDataTable
+    bool isEmpty() override { return empty_; }
+    void invalidate(int reserved) override { empty_ = true; }
+    XComPtr<Host::IUpdateContext> beginUpdate() override;
+    int addColumn(const XStringW& name, int valueType) override;
+    void clearRows() override;
+    int appendRow() override;
+    void setNull(int row, int column) override;
+    void setInt64(int row, int column, int64_t value) override;
+    void setDouble(int row, int column, double value) override;
+    void setTextAt(int row, int column, const wchar_t* text, size_t length) override;
+    void reserveRows(int count) override;
+    void commitFill() override;
+
+    // DataSource
+    DataSource* upstream() override { return nullptr; }
+
+    // For the row, cell and column objects. A row or column out of range (a row held across
+    // a refill that shortened the table) reads as NULL and ignores writes.
+    XComPtr<Host::IColumnItem> cell(int row, int column);
+    DataColumn* column(int index);
+    DataColumn* cellColumn(int row, int column);
+    void writeCellText(int row, int column, const XStringW& text);
+    void recycle(TableRow* row);
+    void recycle(TableCell* cell);
+
+private:
+    ~DataTable() override = default;
+    void bracketsClosed() override;
+    void markChanged() { rebuildPending_ = true; }
+
+    std::vector<std::unique_ptr<DataColumn>> columns_;
+    std::unordered_map<std::wstring, int> columnByName_;
+    size_t rowCount_ = 0;
+    bool empty_ = true;
+    bool rebuildPending_ = false;
+    // Declared last: destroyed first, while nothing can still hand objects back (each
+    // object out holds a reference to the table).
+    DataItemPool<TableRow> rowPool_;
+    DataItemPool<TableCell> cellPool_;
+};
+
+} // namespace Kernel
