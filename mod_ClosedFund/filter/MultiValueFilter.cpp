@@ -1,0 +1,86 @@
+#include "filter/MultiValueFilter.h"
+#include <algorithm>
+
+namespace ClosedFund {
+
+using Common::CriticalSection;
+
+int MultiValueFilter::addRef()
+{
+    CriticalSection::Lock hold(refLock_);
+    return ++refCount_;
+}
+
+int MultiValueFilter::release()
+{
+    int count;
+    {
+        CriticalSection::Lock hold(refLock_);
+        count = --refCount_;
+    }
+    if (count == 0) delete this;
+    return count;
+}
+
+void MultiValueFilter::SetColumn(const wchar_t* column)
+{
+    columnIndex_ = -1;
+    resolvedIn_ = nullptr;
+    if (column) column_ = column;
+    else column_.clear();
+}
+
+void MultiValueFilter::AddValue(const wchar_t* value)
+{
+    if (!value || HasValue(value)) return;
+    values_.push_back(XStringW(value));
+}
+
+void MultiValueFilter::RemoveValue(const wchar_t* value)
+{
+    if (!value) return;
+    auto found = std::find(values_.begin(), values_.end(), XStringW(value));
+    if (found != values_.end()) values_.erase(found);
+}
+
+bool MultiValueFilter::HasValue(const wchar_t* value) const
+{
+    if (!value) return false;
+    for (const XStringW& accepted : values_) {
+        if (accepted == value) return true;
+    }
+    return false;
+}
+
+// The index stays cached until SetColumn (or another container) asks for a new lookup; a
+// miss is not cached, so a table whose columns appear on its first fill is found later.
+bool MultiValueFilter::resolveColumn(Host::IDataContainer* container)
+{
+    if (column_.empty()) return false;
+    if (columnIndex_ >= 0 && resolvedIn_ == container) return true;
+    columnIndex_ = container->getColumnIndex(column_);
+    resolvedIn_ = columnIndex_ >= 0 ? container : nullptr;
+    return columnIndex_ >= 0;
+}
+
+void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
+{
+    if (!container || !rows || !count || *count <= 0) return;
+    if (!resolveColumn(container)) return;
+
+    int kept = 0;
+    const int total = *count;
+    for (int i = 0; i < total; ++i) {
+        XComPtr<Host::IDataRow> row = container->getRow(rows[i]);
+        if (!row) continue;
+        XComPtr<Host::IColumnItem> item = row->getItemAt(columnIndex_);
+        if (!item) continue;
+        const XStringW text = item->getText();
+        for (const XStringW& accepted : values_) {
+            if (text == accepted) { rows[kept++] = rows[i]; break; }
+        }
+    }
+    *count = kept;
+}
+
+} // namespace ClosedFund

@@ -1,0 +1,47 @@
+// The value filter: keeps a row when the text of one column equals one of the accepted
+// values exactly (same UTF-16 code units). Created with new (count 1) by the filter bar.
+#pragma once
+#include "host/Data.h"
+#include "common/ScopedWin.h"
+#include <vector>
+
+namespace ClosedFund {
+
+class MultiValueFilter final : public Host::IDataFilter {
+public:
+    MultiValueFilter() = default;
+    MultiValueFilter(const MultiValueFilter&) = delete;
+    MultiValueFilter& operator=(const MultiValueFilter&) = delete;
+
+    int addRef() override;
+    int release() override;
+    // Passes everything while the column is unnamed or the container lacks it; with no
+    // accepted values nothing passes.
+    void filterRows(Host::IDataContainer* container, int* rows, int* count) override;
+
+    // Null empties the name. The column is looked up again on the next filterRows.
+    void SetColumn(const wchar_t* column);
+    void ClearValues() { values_.clear(); }
+    // Appends the value unless an equal one is there; null is ignored.
+    void AddValue(const wchar_t* value);
+    void RemoveValue(const wchar_t* value);
+
+    const XStringW& GetColumn() const { return column_; }
+    const std::vector<XStringW>& GetValues() const { return values_; }
+    bool HasValue(const wchar_t* value) const;
+
+private:
+    ~MultiValueFilter() = default;   // only release deletes
+    bool resolveColumn(Host::IDataContainer* container);
+
+    XStringW column_;
+    int columnIndex_ = -1;
+    std::vector<XStringW> values_;
+    int refCount_ = 1;
+    Common::CriticalSection refLock_;
+    // The container the cached index belongs to: a filter moved to a view with another
+    // column layout looks its column up again instead of reading the wrong one.
+    Host::IDataContainer* resolvedIn_ = nullptr;
+};
+
+} // namespace ClosedFund

@@ -1,0 +1,37 @@
+// The keyword filter the filter bar creates with new (count 1) and shares through XComPtr.
+#pragma once
+#include "filter/ISearchFilter.h"
+#include "common/ScopedWin.h"
+#include <vector>
+
+namespace ClosedFund {
+
+class SearchFilterImpl final : public ISearchFilter {
+public:
+    SearchFilterImpl() = default;
+    SearchFilterImpl(const SearchFilterImpl&) = delete;
+    SearchFilterImpl& operator=(const SearchFilterImpl&) = delete;
+
+    int addRef() override;
+    int release() override;
+    void filterRows(Host::IDataContainer* container, int* rows, int* count) override;
+
+    void ClearColumns() override { columns_.clear(); }
+    void AddColumn(const wchar_t* column) override;
+    void ClearKeywords() override { keywords_.clear(); }
+    void AddKeyword(const wchar_t* keyword) override;
+
+    const std::vector<XStringW>& GetColumns() const { return columns_; }
+    const std::vector<XStringW>& GetKeywords() const { return keywords_; }
+
+private:
+    ~SearchFilterImpl() = default;   // only release deletes
+    bool rowMatches(Host::IDataRow* row, const std::vector<int>& columnIndexes);
+
+    std::vector<XStringW> columns_;
+    std::vector<XStringW> keywords_;   // lower-cased
+    int refCount_ = 1;
+    Common::CriticalSection refLock_;
+};
+
+} // namespace ClosedFund
