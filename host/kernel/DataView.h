@@ -1,0 +1,62 @@
+// "Data.DataView": the rows of a table or of another view that pass the view's filters, in
+// its sorter's order. It follows its source: when the source rebuilds, so does the view, and
+// then the views built on it.
+#pragma once
+#include "DataSource.h"
+#include "RefCounted.h"
+#include "host/Data.h"
+#include <vector>
+
+namespace Kernel {
+
+class DataView final : public RefCounted<Host::IDataView>, public DataSource, public DataDependant {
+public:
+    DataView() = default;
+
+    // IDataContainer: row i is the source's row getSourceIndex(i); columns are the source's.
+    XComPtr<Host::IDataRow> getRow(int index) override;
+    int getRowCount() override { return int(rows_.size()); }
+    XComPtr<Host::IColumnItem> getColumn(int index) override;
+    int getColumnIndex(const XStringW& name) override;
+    int getColumnCount() override;
+
+    // IDataView
+    void setSource(Host::IDataContainer* source) override;
+    XComPtr<Host::IDataContainer> getSource() override { return source_; }
+    void setEventSink(Host::IDataViewEvent* sink) override { sink_ = sink; }
+    void addFilter(Host::IDataFilter* filter) override;
+    void removeFilter(Host::IDataFilter* filter) override;
+    void setSorter(Host::IDataSorter* sorter) override;
+    int getSourceIndex(int row) override;
+    XComPtr<Host::IUpdateContext> beginUpdate() override;
+    void rebuild(int notify) override { requestRebuild(notify); }
+
+    // DataSource, DataDependant
+    DataSource* upstream() override { return sourceLink_; }
+    void sourceRebuilt(int notify) override { requestRebuild(notify); }
+    void holdDependant() override { addRef(); }
+    void dropDependant() override { release(); }
+
+private:
+    ~DataView() override;
+    void bracketsClosed() override;
+    void requestRebuild(int notify);
+    void rebuildNow(int notify);
+    void collectRows();
+    void detachSource();
+
+    XComPtr<Host::IDataContainer> source_;
+    DataSource* sourceLink_ = nullptr;   // the source's kernel side, when it has one
+    Host::IDataViewEvent* sink_ = nullptr;
+    std::vector<XComPtr<Host::IDataFilter>> filters_;
+    XComPtr<Host::IDataSorter> sorter_;
+    std::vector<int> rows_;
+
+    bool rebuildPending_ = false;   // asked for inside a bracket
+    int pendingNotify_ = 0;
+    bool rebuilding_ = false;       // asked for again while rebuilding (by a sink or filter)
+    bool rebuildAgain_ = false;
+    int againNotify_ = 0;
+};
+
+} // namespace Kernel
