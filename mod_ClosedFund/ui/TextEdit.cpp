@@ -1,0 +1,50 @@
+#include "ui/TextEdit.h"
+#include <common/ScopedWin.h>
+
+namespace WGUI {
+
+TextEdit::TextEdit() : m_cueText(L"请输入关键字，多个关键字用空格分开") {}
+
+HWND TextEdit::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
+                      HWND parent, UINT id, HINSTANCE instance)
+{
+    HWND hwnd = WindowBase::Create(style, exStyle, className, text, rect, parent, id, instance, nullptr);
+    if (hwnd) m_binding.Attach(this);
+    return hwnd;
+}
+
+bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (msg) {
+    case WM_PAINT:
+        *result = m_binding.CallDefault(msg, wParam, lParam);
+        if (GetWindowTextLength() == 0) {
+            PaintCueText();
+            return true;
+        }
+        // The edit paints once more over the whole control, so no cue text is left behind.
+        Invalidate(TRUE);
+        return false;
+    case WM_CHAR:
+        Invalidate(TRUE);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// At (2, 2) in the default GUI font, whatever the edit's own margins and font.
+void TextEdit::PaintCueText()
+{
+    HDC dc = GetDC();
+    if (!dc) return;
+    {
+        Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::TextOutW(dc, 2, 2, m_cueText.c_str(), int(m_cueText.size()));
+    }
+    ReleaseDC(dc);
+}
+
+} // namespace WGUI

@@ -1,0 +1,20 @@
+// The one way from a window handle to its binding. Not locked: only the user-interface
+// thread creates, binds, dispatches and destroys toolkit windows.
+#pragma once
+#include <windows.h>
+
+namespace WGUI {
+
+class WindowProc;
+
+class WindowRegistry {
+public:
+    // Leaves an existing entry for the handle unchanged; false then.
+    static bool Insert(HWND hwnd, WindowProc* binding);
+    static void Remove(HWND hwnd);
+    // Removes the entry only while it still names this binding.
+    static void RemoveIf(HWND hwnd, const WindowProc* binding);
+    static WindowProc* Find(HWND hwnd);
+};
+
+} // namespace WGUI
