@@ -2,6 +2,13 @@
 #pragma once
 #include "host/IXUnknown.h"
 #include <cstdint>
+#include <windows.h>
+// The Windows headers define FILE_CREATE (a native create disposition, unused here) as a
+// macro, which would rewrite the flag below; windows.h is included first so that it cannot
+// come back after this point.
+#ifdef FILE_CREATE
+#undef FILE_CREATE
+#endif
 
 namespace Host {
 

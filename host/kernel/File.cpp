@@ -1,0 +1,125 @@
+// "File.File": a file read or written through the kernel. A file opened to be replaced
+// (FILE_WRITE | FILE_TRUNCATE) is written into a temporary file beside it and takes the
+// target's name only when close finds every write succeeded, so a failed export never
+// destroys the file it was meant to replace. Without FILE_TRUNCATE writes append in place.
+#include "ComponentRegistry.h"
+#include "FileIo.h"
+#include "RefCounted.h"
+#include "common/ScopedWin.h"
+#include "host/File.h"
+#include <algorithm>
+
+namespace {
+
+class File final : public Kernel::RefCounted<Host::IFile> {
+public:
+    // A file still open for replacing when the component goes was never declared finished:
+    // the target keeps its old bytes.
+    ~File() override { discardTemp(); }
+
+    bool open(const XStringW& path, int flags) override
+    {
+        if (handle_.valid() || path.empty()) return false;
+        bool read = flags & Host::FILE_READ, write = flags & Host::FILE_WRITE;
+        if (read == write) return false;   // one direction at a time
+        if (read) return openForReading(path);
+        if (Kernel::isDirectory(path)) return false;
+        bool exists = Kernel::pathExists(path);
+        if (!exists && !(flags & Host::FILE_CREATE)) return false;
+        if (flags & Host::FILE_TRUNCATE) return openReplacement(path);
+        return openForAppending(path, !exists);
+    }
+
+    bool write(const void* bytes, int64_t length) override
+    {
+        if (!handle_.valid() || mode_ == Mode::Read) return false;
+        if (length < 0 || (length > 0 && !bytes)) { failed_ = true; return false; }
+        const char* p = static_cast<const char*>(bytes);
+        while (length > 0) {
+            DWORD chunk = DWORD(std::min<int64_t>(length, 1 << 30)), put = 0;
+            if (!WriteFile(handle_.get(), p, chunk, &put, nullptr) || put != chunk) { failed_ = true; return false; }
+            p += chunk;
+            length -= chunk;
+        }
+        return true;
+    }
+
+    bool close() override
+    {
+        if (!handle_.valid()) return false;
+        Mode mode = mode_;
+        mode_ = Mode::Closed;
+        if (mode == Mode::Read) { handle_.reset(); return true; }
+        bool ok = !failed_ && FlushFileBuffers(handle_.get());
+        handle_.reset();
+        if (mode == Mode::Append) return ok;
+        ok = ok && MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!ok) DeleteFileW(temp_.c_str());
+        temp_.clear();
+        return ok;
+    }
+
+    // Bytes read, 0 at the end of the file, -1 when the file is not open for reading or fails.
+    int64_t read(void* buffer, int64_t length) override
+    {
+        if (!handle_.valid() || mode_ != Mode::Read || length < 0 || (length > 0 && !buffer)) return -1;
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), buffer, DWORD(std::min<int64_t>(length, 1 << 30)), &got, nullptr)) return -1;
+        return got;
+    }
+
+private:
+    enum class Mode { Closed, Read, Replace, Append };
+
+    bool openForReading(const std::wstring& path)
+    {
+        handle_.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        return start(Mode::Read);
+    }
+
+    bool openForAppending(const std::wstring& path, bool create)
+    {
+        handle_.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return start(Mode::Append);
+    }
+
+    // The temporary file lives in the target's folder so that the final rename stays on one volume.
+    bool openReplacement(const std::wstring& path)
+    {
+        wchar_t temp[MAX_PATH + 16];
+        if (!GetTempFileNameW(Kernel::folderOf(path).c_str(), L"c2f", 0, temp)) return false;
+        handle_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle_.valid()) { DeleteFileW(temp); return false; }
+        temp_ = temp;
+        target_ = path;
+        return start(Mode::Replace);
+    }
+
+    bool start(Mode mode)
+    {
+        if (!handle_.valid()) return false;
+        mode_ = mode;
+        failed_ = false;
+        return true;
+    }
+
+    void discardTemp()
+    {
+        handle_.reset();
+        if (!temp_.empty()) DeleteFileW(temp_.c_str());
+        temp_.clear();
+    }
+
+    Common::ScopedHandle handle_;
+    Mode mode_ = Mode::Closed;
+    bool failed_ = false;   // a write failed: close must not put the file in place
+    std::wstring temp_, target_;
+};
+
+IXUnknown* createFile() { return new File; }
+
+} // namespace
+
+KERNEL_COMPONENT("File.File", createFile);
