@@ -1,0 +1,133 @@
+#include "page/WaitDialog.h"
+#include <common/ScopedWin.h>
+#include <algorithm>
+#include <cwchar>
+
+namespace ClosedFund {
+
+namespace {
+
+WaitDialog* g_current = nullptr;
+
+const size_t kTemplateBytes = 1024;
+const DWORD kDialogStyle = 0x900000C0;   // popup, visible, modal frame, set-font
+const short kWidthDlu = 150, kHeightDlu = 25;
+const int kMaxTextWidth = 600;
+const int kTextPadding = 80;
+const UINT kTextFlags = 0x8025;          // centred, vertically centred, one line, end ellipsis
+const wchar_t kDefaultMessage[] = L"请稍等...";
+
+// The template: the header, then menu, class, title, point size and face all zero (none,
+// default class, empty title, size 0 with an empty face), which the zero fill provides.
+HGLOBAL buildTemplate()
+{
+    HGLOBAL block = ::GlobalAlloc(GMEM_ZEROINIT, kTemplateBytes);
+    if (!block) return nullptr;
+    auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
+    if (!dlg) { ::GlobalFree(block); return nullptr; }
+    dlg->style = kDialogStyle;
+    dlg->dwExtendedStyle = 0;
+    dlg->cdit = 0;
+    dlg->x = 0;
+    dlg->y = 0;
+    dlg->cx = kWidthDlu;
+    dlg->cy = kHeightDlu;
+    ::GlobalUnlock(block);
+    return block;
+}
+
+int textWidth(HWND hwnd, const wchar_t* text)
+{
+    Common::WindowDC dc(hwnd);
+    if (!dc.get()) return 0;
+    Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size);
+    return size.cx;
+}
+
+} // namespace
+
+WaitDialog::WaitDialog(const wchar_t* message) : m_message()
+{
+    const wchar_t* text = message && *message ? message : kDefaultMessage;
+    wcsncpy(m_message, text, kMessageChars - 1);
+    m_message[kMessageChars - 1] = L'\0';
+}
+
+WaitDialog::~WaitDialog()
+{
+    if (IsWindow()) DestroyWindow();
+    if (g_current == this) g_current = nullptr;
+}
+
+WaitDialog* WaitDialog::Current() { return g_current; }
+
+HWND WaitDialog::Open(HINSTANCE instance, HWND owner)
+{
+    HGLOBAL block = buildTemplate();
+    if (!block) return nullptr;
+    auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
+    HWND hwnd = dlg ? ::CreateDialogIndirectParamW(instance, dlg, owner, &WaitDialog::DialogProc,
+                                                   reinterpret_cast<LPARAM>(this))
+                    : nullptr;
+    ::GlobalUnlock(block);
+    ::GlobalFree(block);
+    m_hWnd = hwnd;
+    return hwnd;
+}
+
+// Every message returns 0, so the dialog manager does the rest.
+INT_PTR CALLBACK WaitDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        reinterpret_cast<WaitDialog*>(lParam)->OnInitDialog(hwnd);
+        break;
+    case WM_PAINT:
+        // A paint that arrives after the object is gone finds no current dialog.
+        if (g_current && g_current->m_hWnd == hwnd) g_current->OnPaint(hwnd);
+        break;
+    case WM_DESTROY:
+        if (g_current && g_current->m_hWnd == hwnd) g_current = nullptr;
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// Widens the dialog to the message (at most 600 pixels of it) and centres it in the owner's
+// window rectangle, the desktop's when the owner is not a window.
+void WaitDialog::OnInitDialog(HWND hwnd)
+{
+    m_hWnd = hwnd;
+    g_current = this;
+    HWND owner = ::GetParent(hwnd);
+    if (!::IsWindow(owner)) owner = ::GetDesktopWindow();
+    int width = std::min(textWidth(hwnd, m_message), kMaxTextWidth) + kTextPadding;
+    RECT self = {}, area = {};
+    ::GetWindowRect(hwnd, &self);
+    ::GetWindowRect(owner, &area);
+    int height = self.bottom - self.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WaitDialog::OnPaint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hwnd, &ps);
+    if (!dc) return;
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
+    {
+        Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextW(dc, m_message, -1, &client, kTextFlags);
+    }
+    ::EndPaint(hwnd, &ps);
+}
+
+} // namespace ClosedFund
