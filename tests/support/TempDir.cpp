@@ -12,7 +12,7 @@ TempDir::TempDir()
     static LONG counter = 0;
     for (;;) {
         wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%sc2test-%lu-%ld", base, GetCurrentProcessId(), InterlockedIncrement(&counter));
+        swprintf(name, MAX_PATH, L"%lsc2test-%lu-%ld", base, GetCurrentProcessId(), InterlockedIncrement(&counter));
         if (CreateDirectoryW(name, nullptr)) { path_ = name; return; }
     }
 }
