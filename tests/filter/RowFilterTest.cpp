@@ -1,0 +1,244 @@
+// The keyword and value filters on real data tables and views of the kernel.
+#include "filter/MultiValueFilter.h"
+#include "filter/SearchFilterImpl.h"
+#include "host/Kernel.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <vector>
+
+using ClosedFund::MultiValueFilter;
+using ClosedFund::SearchFilterImpl;
+using Host::IDataTable;
+using Host::IDataView;
+
+namespace {
+
+const wchar_t* const NUL = nullptr;   // a NULL cell
+
+XComPtr<IDataTable> makeTable(const std::vector<const wchar_t*>& columns,
+                              const std::vector<std::vector<const wchar_t*>>& rows)
+{
+    XComPtr<IDataTable> table = Host::createInstanceAs<IDataTable>("Data.DataTable");
+    if (!table) return table;
+    for (const wchar_t* name : columns) table->addColumn(name, Host::VALUE_TEXT);
+    for (const auto& cells : rows) {
+        int row = table->appendRow();
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (cells[c]) table->setTextAt(row, int(c), cells[c], wcslen(cells[c]));
+        }
+    }
+    table->commitFill();
+    return table;
+}
+
+XComPtr<IDataView> viewOver(Host::IDataContainer* source)
+{
+    XComPtr<IDataView> view = Host::createInstanceAs<IDataView>("Data.DataView");
+    if (view) view->setSource(source);
+    return view;
+}
+
+// The table rows the view shows, in order.
+std::vector<int> shownRows(IDataView* view)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < view->getRowCount(); ++i) rows.push_back(view->getSourceIndex(i));
+    return rows;
+}
+
+template <class F>
+XComPtr<F> newFilter() { return XComPtr<F>::adopt(new F); }
+
+typedef std::vector<int> Rows;
+
+} // namespace
+
+TEST(SearchFilter, KeepsRowsWithAnyKeywordInAnySearchedColumnIgnoringCase)
+{
+    XComPtr<IDataTable> table = makeTable({L"code", L"name", L"company"}, {
+        {L"600001", L"Fund A", L"ABC Co"},
+        {L"150002", L"xAbCx", L""},
+        {L"150003", L"Other", L"abc"},
+        {L"", L"", L""},
+        {L"500600", L"基金ÄBC", NUL},
+        {L"184001", NUL, NUL},
+    });
+    ASSERT_TRUE(table);
+    XComPtr<IDataView> view = viewOver(table.get());
+    auto filter = newFilter<SearchFilterImpl>();
+    filter->AddColumn(L"code");
+    filter->AddColumn(L"name");
+    filter->AddColumn(L"code");
+    filter->AddColumn(L"no_such_column");   // skipped
+    filter->AddKeyword(L"ABC");
+    filter->AddKeyword(L"abc");
+    filter->AddKeyword(L"600");
+    filter->AddKeyword(L"");
+    ASSERT_EQ(3u, filter->GetColumns().size());
+    ASSERT_EQ(2u, filter->GetKeywords().size());
+    EXPECT_EQ(L"abc", filter->GetKeywords()[0]);
+
+    view->addFilter(filter.get());
+    EXPECT_EQ((Rows{0, 1, 4}), shownRows(view.get()));
+
+    // Lists may change while installed; a rebuild applies them.
+    filter->ClearKeywords();
+    filter->AddKeyword(L"OTHER");
+    filter->AddKeyword(L"基金ä");
+    view->rebuild(1);
+    EXPECT_EQ((Rows{2, 4}), shownRows(view.get()));
+
+    filter->ClearColumns();   // keywords without columns keep everything
+    view->rebuild(1);
+    EXPECT_EQ((Rows{0, 1, 2, 3, 4, 5}), shownRows(view.get()));
+    filter->AddColumn(L"company");
+    filter->ClearKeywords();  // columns without keywords keep everything
+    view->rebuild(1);
+    EXPECT_EQ(6, view->getRowCount());
+    filter->AddKeyword(L"Abc");
+    view->rebuild(1);
+    EXPECT_EQ((Rows{0, 2}), shownRows(view.get()));
+    view->removeFilter(filter.get());
+    EXPECT_EQ(6, view->getRowCount());
+}
+
+TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
+{
+    XComPtr<IDataTable> table = makeTable({L"code", L"type"}, {
+        {L"1", L"股票型"}, {L"2", L"股票型 "}, {L"3", L"混合股票型"},
+        {L"4", L"债券型"}, {L"5", L"股票型"}, {L"6", NUL}, {L"7", L"股票"},
+    });
+    ASSERT_TRUE(table);
+    XComPtr<IDataView> view = viewOver(table.get());
+    auto filter = newFilter<MultiValueFilter>();
+    filter->SetColumn(L"type");
+    filter->AddValue(L"股票型");
+    filter->AddValue(L"债券型");
+    filter->AddValue(L"股票型");
+    ASSERT_EQ(2u, filter->GetValues().size());
+    EXPECT_TRUE(filter->HasValue(L"债券型"));
+    EXPECT_FALSE(filter->HasValue(L"债券"));
+
+    view->addFilter(filter.get());
+    EXPECT_EQ((Rows{0, 3, 4}), shownRows(view.get()));
+    filter->RemoveValue(L"债券型");
+    filter->RemoveValue(L"not there");
+    view->rebuild(1);
+    EXPECT_EQ((Rows{0, 4}), shownRows(view.get()));
+    filter->ClearValues();    // a column but no accepted value keeps nothing
+    view->rebuild(1);
+    EXPECT_EQ(0, view->getRowCount());
+
+    filter->AddValue(L"混合股票型");
+    filter->SetColumn(nullptr);   // no column: everything passes
+    view->rebuild(1);
+    EXPECT_EQ(7, view->getRowCount());
+    filter->SetColumn(L"no_such_column");
+    view->rebuild(1);
+    EXPECT_EQ(7, view->getRowCount());
+    filter->SetColumn(L"type");
+    view->rebuild(1);
+    EXPECT_EQ((Rows{2}), shownRows(view.get()));
+
+    // The same filter over a table whose "type" column sits elsewhere finds it there.
+    XComPtr<IDataTable> other = makeTable({L"type", L"code", L"extra"}, {
+        {L"债券型", L"1", L"混合股票型"}, {L"混合股票型", L"2", L""},
+    });
+    XComPtr<IDataView> otherView = viewOver(other.get());
+    otherView->addFilter(filter.get());
+    EXPECT_EQ((Rows{1}), shownRows(otherView.get()));
+}
+
+TEST(RowFilters, CompactInPlaceKeepOrderAndIgnoreUnusableArguments)
+{
+    XComPtr<IDataTable> table = makeTable({L"code", L"name", L"type"}, {
+        {L"000", L"alpha", L"A"}, {L"111", L"beta", L"B"}, {L"222", L"alphabet", L"A"},
+        {L"333", L"gamma", L"A"}, {L"444", L"ALPHA", L"B"}, {L"555", L"delta", L"A"},
+    });
+    ASSERT_TRUE(table);
+    auto search = newFilter<SearchFilterImpl>();
+    search->AddColumn(L"name");
+    search->AddKeyword(L"alpha");
+    auto value = newFilter<MultiValueFilter>();
+    value->SetColumn(L"type");
+    value->AddValue(L"A");
+
+    int rows[8] = {5, 4, 2, 3, 0, 1, 77, 88};
+    int count = 6;
+    search->filterRows(table.get(), rows, &count);
+    ASSERT_EQ(3, count);
+    EXPECT_EQ((Rows{4, 2, 0, 3, 0, 1, 77, 88}), Rows(rows, rows + 8));
+    value->filterRows(table.get(), rows, &count);
+    ASSERT_EQ(2, count);
+    EXPECT_EQ((Rows{2, 0, 0, 3, 0, 1, 77, 88}), Rows(rows, rows + 8));
+
+    // Unusable arguments: nothing is read or written.
+    for (Host::IDataFilter* filter : {static_cast<Host::IDataFilter*>(search.get()),
+                                      static_cast<Host::IDataFilter*>(value.get())}) {
+        int some[3] = {1, 2, 3};
+        int n = 3;
+        filter->filterRows(nullptr, some, &n);
+        filter->filterRows(table.get(), nullptr, &n);
+        filter->filterRows(table.get(), some, nullptr);
+        EXPECT_EQ(3, n);
+        EXPECT_EQ((Rows{1, 2, 3}), Rows(some, some + 3));
+        for (int bad : {0, -1}) {
+            n = bad;
+            filter->filterRows(table.get(), some, &n);
+            EXPECT_EQ(bad, n);
+            EXPECT_EQ((Rows{1, 2, 3}), Rows(some, some + 3));
+        }
+    }
+
+    // Two filters installed on one view: a row stays only if both keep it.
+    XComPtr<IDataView> view = viewOver(table.get());
+    view->addFilter(search.get());
+    view->addFilter(value.get());
+    EXPECT_EQ((Rows{0, 2}), shownRows(view.get()));
+    view->removeFilter(value.get());
+    EXPECT_EQ((Rows{0, 2, 4}), shownRows(view.get()));
+}
+
+namespace {
+struct CountingLoop {
+    Host::IDataFilter* filter;
+    static DWORD WINAPI main(void* p)
+    {
+        Host::IDataFilter* f = static_cast<CountingLoop*>(p)->filter;
+        for (int i = 0; i < 20000; ++i) { f->addRef(); f->release(); }
+        return 0;
+    }
+};
+
+template <class F>
+void expectCountedAcrossThreads()
+{
+    F* filter = new F;
+    EXPECT_EQ(2, filter->addRef());
+    CountingLoop loop{filter};
+    HANDLE threads[4];
+    for (HANDLE& h : threads) h = CreateThread(nullptr, 0, &CountingLoop::main, &loop, 0, nullptr);
+    WaitForMultipleObjects(4, threads, TRUE, 30000);
+    for (HANDLE h : threads) CloseHandle(h);
+    EXPECT_EQ(3, filter->addRef());
+    EXPECT_EQ(2, filter->release());
+    EXPECT_EQ(1, filter->release());
+    {
+        // A view holds its own reference while the filter is installed.
+        XComPtr<IDataTable> table = makeTable({L"code"}, {{L"1"}});
+        XComPtr<IDataView> view = viewOver(table.get());
+        view->addFilter(filter);
+        EXPECT_EQ(1, filter->release());     // only the view holds it now
+        EXPECT_EQ(1, view->getRowCount());   // still alive and filtering (passes all)
+        EXPECT_EQ(2, filter->addRef());
+        view->removeFilter(filter);
+    }
+    EXPECT_EQ(0, filter->release());        // deletes
+}
+} // namespace
+
+TEST(RowFilters, ReferenceCountsAreExactAcrossThreadsAndDeleteAtZero)
+{
+    expectCountedAcrossThreads<SearchFilterImpl>();
+    expectCountedAcrossThreads<MultiValueFilter>();
+}

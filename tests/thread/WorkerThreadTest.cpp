@@ -1,0 +1,194 @@
+// The worker thread and its queue, on real threads: stopping while a task runs, what
+// happens to queued items, bounded capacity, destruction while stopping, restart cycles.
+#include "page/WorkerThread.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <vector>
+
+using ClosedFund::thread;
+using Common::CriticalSection;
+using Common::ScopedHandle;
+
+namespace {
+
+HANDLE newEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+// Runs until cancelled, then until released (so a test can queue more behind a stop).
+struct BlockingTask : thread::task {
+    volatile LONG runs = 0, cancels = 0, finished = 0, stopFlag = 0;
+    ScopedHandle started{newEvent()};
+    ScopedHandle release{newEvent()};
+    DWORD minRunMs = 0;   // keeps running this long even when cancelled
+    void cancel() override { InterlockedIncrement(&cancels); stopFlag = 1; }
+    void reset() override { stopFlag = 0; }
+    void run() override
+    {
+        InterlockedIncrement(&runs);
+        DWORD begin = GetTickCount();
+        SetEvent(started.get());
+        while (!stopFlag) Sleep(1);
+        WaitForSingleObject(release.get(), 10000);
+        while (GetTickCount() - begin < minRunMs) Sleep(1);
+        finished = 1;
+    }
+};
+
+struct CountingTask : thread::task {
+    volatile LONG runs = 0;
+    ScopedHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    void cancel() override {}
+    void reset() override {}
+    void run() override { InterlockedIncrement(&runs); SetEvent(done.get()); }
+};
+
+struct RecordingOwner : thread::TaskOwner {
+    CriticalSection lock;
+    std::vector<thread::task*> done;
+    void onTaskDone(thread::task* t) override { CriticalSection::Lock hold(lock); done.push_back(t); }
+    size_t count() { CriticalSection::Lock hold(lock); return done.size(); }
+};
+
+bool signalled(const ScopedHandle& h, DWORD ms = 5000) { return WaitForSingleObject(h.get(), ms) == WAIT_OBJECT_0; }
+
+} // namespace
+
+TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
+{
+    thread worker(16);
+    BlockingTask running;
+    CountingTask queuedBeforeStop, queuedAfterStop;
+    RecordingOwner runningOwner, beforeOwner, afterOwner;
+
+    EXPECT_EQ(0, worker.post(nullptr, &runningOwner));
+    EXPECT_EQ(0, worker.start());
+    EXPECT_EQ(1, worker.start());   // already started
+    ASSERT_EQ(1, worker.post(&running, &runningOwner));
+    ASSERT_TRUE(signalled(running.started));
+    EXPECT_EQ(thread::RUNNING, worker.getState());
+    ASSERT_EQ(1, worker.post(&queuedBeforeStop, &beforeOwner));
+
+    worker.stop();
+    EXPECT_EQ(thread::STOPPING, worker.getState());
+    EXPECT_EQ(1, running.cancels);
+    worker.stop();                  // a second request changes nothing
+    EXPECT_EQ(1, worker.start());   // still stopping: nothing starts
+    ASSERT_EQ(1, worker.post(&queuedAfterStop, &afterOwner));
+    SetEvent(running.release.get());
+
+    ASSERT_TRUE(worker.wait(5000));
+    EXPECT_EQ(thread::STOPPED, worker.getState());
+    EXPECT_EQ(1, running.runs);
+    EXPECT_EQ(1, running.cancels);
+    ASSERT_EQ(1u, runningOwner.count());
+    EXPECT_EQ(&running, runningOwner.done[0]);
+    // Taken after the state left running: dropped, its owner not told.
+    EXPECT_EQ(0, queuedBeforeStop.runs);
+    EXPECT_EQ(0u, beforeOwner.count());
+    // Queued behind the stop request: not run, its owner told.
+    EXPECT_EQ(0, queuedAfterStop.runs);
+    ASSERT_EQ(1u, afterOwner.count());
+    EXPECT_EQ(&queuedAfterStop, afterOwner.done[0]);
+
+    // A stopped thread starts again and runs what is posted, in order.
+    CountingTask first, second;
+    RecordingOwner owner;
+    ASSERT_EQ(1, worker.post(&first, &owner));
+    ASSERT_EQ(1, worker.post(&second, &owner));
+    ASSERT_EQ(0, worker.start());
+    ASSERT_TRUE(signalled(second.done));
+    worker.stop();
+    ASSERT_TRUE(worker.wait(5000));
+    ASSERT_EQ(2u, owner.count());
+    EXPECT_EQ(&first, owner.done[0]);
+    EXPECT_EQ(&second, owner.done[1]);
+}
+
+namespace {
+struct StopCall {
+    thread* worker;
+    static DWORD WINAPI main(void* p) { static_cast<StopCall*>(p)->worker->stop(); return 0; }
+};
+} // namespace
+
+TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
+{
+    // Capacity 1, a running task and a full queue: the stop request still gets through.
+    {
+        thread worker(1);
+        BlockingTask running;
+        CountingTask queued;
+        SetEvent(running.release.get());
+        worker.start();
+        ASSERT_EQ(1, worker.post(&running, nullptr));
+        ASSERT_TRUE(signalled(running.started));
+        ASSERT_EQ(1, worker.post(&queued, nullptr));   // fills the queue
+        StopCall call{&worker};
+        ScopedHandle stopper(CreateThread(nullptr, 0, &StopCall::main, &call, 0, nullptr));
+        ASSERT_TRUE(signalled(stopper, 5000)) << "stop blocked on the full queue";
+        ASSERT_TRUE(worker.wait(5000));
+        EXPECT_EQ(0, queued.runs);
+    }
+    // Destroyed while its worker is still stopping: the destructor waits for the worker.
+    BlockingTask slow;
+    slow.minRunMs = 300;
+    SetEvent(slow.release.get());
+    thread* worker = new thread(4);
+    worker->start();
+    worker->post(&slow, nullptr);
+    ASSERT_TRUE(signalled(slow.started));
+    worker->stop();
+    ASSERT_EQ(thread::STOPPING, worker->getState());
+    delete worker;
+    EXPECT_EQ(1, slow.finished);
+
+    // Destroyed while running: stops, cancels, waits.
+    BlockingTask endless;
+    SetEvent(endless.release.get());
+    worker = new thread(4);
+    worker->start();
+    worker->post(&endless, nullptr);
+    ASSERT_TRUE(signalled(endless.started));
+    delete worker;
+    EXPECT_EQ(1, endless.cancels);
+    EXPECT_EQ(1, endless.finished);
+}
+
+namespace {
+// Counts its hooks; stops in its own destructor, as a class whose hooks the worker calls must.
+struct HookedThread : thread {
+    volatile LONG starting = 0, started = 0, stopping = 0, exits = 0;
+    HookedThread() : thread(2147483647) {}
+    ~HookedThread() override { stop(); wait(30000); }
+    void onStarting() override { ++starting; }
+    void onStarted() override { ++started; }
+    void onStopping() override { ++stopping; }
+    void onExit() override { InterlockedIncrement(&exits); }
+};
+} // namespace
+
+TEST(WorkerThread, ThousandStartStopCyclesRunEveryTaskAndLeakNoHandles)
+{
+    DWORD handlesBefore = 0, handlesAfter = 0;
+    CountingTask work;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    {
+        HookedThread worker;
+        for (int cycle = 0; cycle < 1000; ++cycle) {
+            ASSERT_EQ(0, worker.start()) << "cycle " << cycle;
+            ASSERT_EQ(1, worker.post(&work, nullptr));
+            ASSERT_TRUE(signalled(work.done)) << "cycle " << cycle;
+            worker.stop();
+            // Every other cycle repeats the stop request, which must change nothing.
+            if (cycle % 2) worker.stop();
+            ASSERT_TRUE(worker.wait(5000)) << "cycle " << cycle;
+            ASSERT_EQ(thread::STOPPED, worker.getState());
+        }
+        EXPECT_EQ(1000, work.runs);
+        EXPECT_EQ(1000, worker.starting);
+        EXPECT_EQ(1000, worker.started);
+        EXPECT_EQ(1000, worker.stopping);
+        EXPECT_EQ(1000, worker.exits);
+    }
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handlesBefore + 2);
+}
