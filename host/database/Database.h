@@ -1,0 +1,29 @@
+// The fund database: the host's IDatabase over one SQLite file, and the writer of new
+// fund databases (schema, the labelled sample, synthetic funds for scale work).
+#pragma once
+#include "host/Database.h"
+
+namespace FundDb {
+
+// Opens the fund database at path. Always returns an object: when the file is missing, is
+// not a SQLite database or cannot be read, isOpen is false and getLastError says why, so the
+// caller holds a closed database rather than nothing. A missing file is never created.
+XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error);
+
+// What a new fund database holds besides its tables.
+enum class Content {
+    SchemaOnly,       // the tables, no rows
+    StandardSample,   // the deterministic, labelled sample of about 60 funds
+    Synthetic         // syntheticFunds made-up funds, for scale work
+};
+
+// Writes a new fund database at path. An existing file is refused unless overwrite is set.
+// The file is built under a temporary name beside path and renamed when complete, so a
+// failure leaves no half-written database behind. False with error on failure.
+bool writeFundDatabase(const XStringW& path, Content content, int syntheticFunds, bool overwrite,
+                       XStringW& error);
+
+// The SQL that creates every table and index of a fund database.
+const char* fundSchemaSql();
+
+} // namespace FundDb

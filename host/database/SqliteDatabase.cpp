@@ -1,0 +1,147 @@
+#include "SqliteDatabase.h"
+#include "SqliteStatement.h"
+#include "Database.h"
+#include <windows.h>
+
+namespace FundDb {
+
+// Long enough to outwait an updater's transaction, short enough not to freeze the page.
+static const int kBusyTimeoutMs = 5000;
+
+XStringW sqliteError(sqlite3* db)
+{
+    const void* text = db ? sqlite3_errmsg16(db) : nullptr;
+    return text ? XStringW(static_cast<const wchar_t*>(text)) : XStringW(L"out of memory");
+}
+
+SqliteDatabase::SqliteDatabase(const XStringW& path) : path_(path)
+{
+    open_ = probe();
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    // Statements hold a reference to this object, so none is left on these connections.
+    for (auto& entry : connections_) sqlite3_close_v2(entry.second);
+}
+
+// Opens the file on this thread and reads its schema: only a file that SQLite reads as a
+// database counts as open. The journal is switched to WAL once, here; the mode is kept in
+// the file. A read-only file stays in its own mode, which is no reason to refuse it.
+bool SqliteDatabase::probe()
+{
+    if (path_.empty()) {
+        setLastError(L"cannot open the fund database: no file name given");
+        return false;
+    }
+    DWORD attributes = GetFileAttributesW(path_.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        setLastError(L"cannot open the fund database " + path_ + L": the file does not exist");
+        return false;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        setLastError(L"cannot open the fund database " + path_ + L": it is a folder");
+        return false;
+    }
+    XStringW error;
+    sqlite3* db = openConnection(error);
+    if (!db) {
+        setLastError(error);
+        return false;
+    }
+    int rc = sqlite3_exec(db, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        setLastError(L"cannot open the fund database " + path_ + L": " + sqliteError(db));
+        sqlite3_close_v2(db);
+        return false;
+    }
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    connections_[GetCurrentThreadId()] = db;
+    return true;
+}
+
+// A new connection to the existing file; SQLITE_OPEN_CREATE is left out on purpose.
+sqlite3* SqliteDatabase::openConnection(XStringW& error)
+{
+    sqlite3* db = nullptr;
+    XStringA utf8 = Common::toUtf8(path_);
+    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    // The closed-fund query looks up four other rows for every fund: with the file mapped
+    // and a page cache that holds a large database, a refill does not go back to the file.
+    sqlite3_exec(db, "PRAGMA cache_size=-32768; PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    return db;
+}
+
+sqlite3* SqliteDatabase::connection(XStringW& error)
+{
+    if (!open_) {
+        error = getLastError();
+        return nullptr;
+    }
+    Common::CriticalSection::Lock hold(lock_);
+    DWORD thread = GetCurrentThreadId();
+    auto it = connections_.find(thread);
+    if (it != connections_.end()) return it->second;
+    sqlite3* db = openConnection(error);
+    if (!db) {
+        lastError_ = error;
+        return nullptr;
+    }
+    connections_[thread] = db;
+    return db;
+}
+
+sqlite3_stmt* SqliteDatabase::prepareRaw(const XStringW& sql, XStringW& error)
+{
+    sqlite3* db = connection(error);
+    if (!db) return nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare16_v3(db, sql.c_str(), int(sql.size() * sizeof(wchar_t)), 0, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        error = sqliteError(db);
+        setLastError(error);
+        return nullptr;
+    }
+    if (!stmt) {
+        // Only white space or comments: nothing that could run or fill a table.
+        error = L"no SQL statement to run";
+        setLastError(error);
+        return nullptr;
+    }
+    return stmt;
+}
+
+XComPtr<Host::IStatement> SqliteDatabase::prepare(const XStringW& sql, XStringW& error)
+{
+    sqlite3_stmt* stmt = prepareRaw(sql, error);
+    if (!stmt) return {};
+    return XComPtr<Host::IStatement>::adopt(new SqliteStatement(this, stmt));
+}
+
+XStringW SqliteDatabase::getLastError()
+{
+    Common::CriticalSection::Lock hold(lock_);
+    return lastError_;
+}
+
+void SqliteDatabase::setLastError(const XStringW& error)
+{
+    Common::CriticalSection::Lock hold(lock_);
+    lastError_ = error;
+}
+
+XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error)
+{
+    auto* db = new SqliteDatabase(path);
+    error = db->isOpen() ? XStringW() : db->getLastError();
+    return XComPtr<Host::IDatabase>::adopt(db);
+}
+
+} // namespace FundDb

@@ -1,0 +1,43 @@
+// Inside the database library: one prepared statement on a thread's connection. It keeps
+// its database alive, so the connection outlives it.
+#pragma once
+#include "SqliteDatabase.h"
+
+namespace FundDb {
+
+class SqliteStatement : public Kernel::RefCounted<Host::IStatement> {
+public:
+    SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt) : owner_(owner), stmt_(stmt) {}
+
+    // True while there is a row. A failure ends the statement like its last row and is
+    // left in the database's getLastError.
+    bool step() override
+    {
+        if (done_) return false;
+        int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        done_ = true;
+        if (rc != SQLITE_DONE) owner_->setLastError(sqliteError(sqlite3_db_handle(stmt_)));
+        return false;
+    }
+
+    // The column of the current row as UTF-16 text; NULL and a column out of range give "".
+    XStringW getText(int column) override
+    {
+        if (column < 0 || column >= sqlite3_column_count(stmt_)) return {};
+        auto text = static_cast<const wchar_t*>(sqlite3_column_text16(stmt_, column));
+        if (!text) return {};
+        return XStringW(text, size_t(sqlite3_column_bytes16(stmt_, column)) / sizeof(wchar_t));
+    }
+
+    int getColumnCount() override { return sqlite3_column_count(stmt_); }
+
+private:
+    ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+    XComPtr<SqliteDatabase> owner_;
+    sqlite3_stmt* stmt_;
+    bool done_ = false;
+};
+
+} // namespace FundDb

@@ -1,0 +1,49 @@
+// Filling the closed-fund table: the data date, the stored query and the annualised
+// discount yield of every fund ("pricevalueyearincome").
+#pragma once
+#include "host/Database.h"
+#include <string>
+#include <unordered_map>
+
+namespace ClosedFund {
+
+// The statement whose first row's first column is the data date.
+extern const wchar_t* const kDataDateSql;
+// What the database stores for "no date".
+extern const wchar_t* const kNoDate;
+
+// Today's local date as "2010-03-05", the reference date of the yields.
+XStringW localReferenceDate();
+
+// The day number (days since 1899-12-30) of a date text, read by the platform's parser in
+// the user's default locale: 0 when the parser says it is not a date (an empty text among
+// them), -1 for any other failure (a date out of the parser's range).
+double dayNumber(const XStringW& text);
+
+// Day numbers of date texts, each text parsed once: the parser is slow (tens of
+// microseconds) and a table of many funds holds few distinct expiry dates.
+class DayNumbers {
+public:
+    double of(const XStringW& text);
+private:
+    std::unordered_map<std::wstring, double> days_;
+};
+
+// The yield text of one fund: "12.34%", or "--" when it cannot be computed (no expiry or
+// reference day, expiry on the reference day, no value, no price).
+XStringW yieldText(double expiryDay, double referenceDay, double value, double price);
+
+// Reads the data date into dataDate. False, with dataDate unchanged, when there is no open
+// database (silently) or the date statement cannot be prepared (after a message box with
+// the database's error text under "ERROR"). A statement without a row keeps dataDate.
+bool readDataDate(Host::IDatabase* db, XStringW& dataDate);
+
+// Runs the stored query "QUERY" into the table and writes each row's yield against
+// referenceDate, all inside one update bracket. False when the query failed; the table then
+// keeps its rows (and their yields).
+bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate);
+
+// Writes the yield text of one row of the fund table.
+void fillDerivedColumns(Host::IDataRow* row, double referenceDay, DayNumbers& days);
+
+} // namespace ClosedFund
