@@ -1,0 +1,168 @@
+#include "page/GifWnd.h"
+#include "page/AnimationRegistry.h"
+#include "ui/ThunkProc.h"
+#include <objidl.h>
+#include <gdiplus.h>
+
+namespace ClosedFund {
+
+namespace {
+
+const wchar_t kClassName[] = L"Client2_GifWnd";
+const PROPID kFrameDelayProperty = 0x5100;
+
+bool registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW wc = {sizeof(wc)};
+    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
+    wc = WNDCLASSEXW{sizeof(wc)};
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WGUI::ThunkProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+} // namespace
+
+GifWnd::GifWnd(const void* bytes, unsigned size, COLORREF background) : background_(background)
+{
+    if (bytes && size) loadImage(bytes, size);
+}
+
+GifWnd::~GifWnd()
+{
+    if (IsWindow()) DestroyWindow();
+    // The last stopAnimation may have left the worker winding down; it must not outlive the
+    // image it might still be drawing. A worker that other windows keep busy is left alone.
+    AnimationRegistry::instance().waitWhileStopping(30000);
+}
+
+void GifWnd::loadImage(const void* bytes, unsigned size)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) return;
+    void* dest = GlobalLock(block);
+    if (!dest) { GlobalFree(block); return; }
+    memcpy(dest, bytes, size);
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    // The stream frees the block when its last reference goes (the image keeps one).
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) { GlobalFree(block); return; }
+    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream, FALSE));
+    stream->Release();
+    if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) return;
+
+    UINT count = image->GetFrameDimensionsCount();
+    if (count == 0) return;
+    dimensions_.resize(count);
+    image->GetFrameDimensionsList(dimensions_.data(), count);
+    frameCount_ = image->GetFrameCount(&dimensions_[0]);
+
+    UINT propertySize = image->GetPropertyItemSize(kFrameDelayProperty);
+    if (propertySize >= sizeof(Gdiplus::PropertyItem)) {
+        std::vector<BYTE> buffer(propertySize);
+        auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
+        if (image->GetPropertyItem(kFrameDelayProperty, propertySize, item) == Gdiplus::Ok && item->value) {
+            const UINT* values = static_cast<const UINT*>(item->value);
+            delays_.assign(values, values + item->length / sizeof(UINT));
+        }
+    }
+    image_ = std::move(image);
+}
+
+HWND GifWnd::Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent,
+                    HMENU menu, HINSTANCE instance)
+{
+    if (!registerClass(instance)) return nullptr;
+    return WindowBase::Create(style, exStyle, kClassName, caption, rect, parent,
+                              UINT(reinterpret_cast<UINT_PTR>(menu)), instance, &thunk_);
+}
+
+bool GifWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (msg) {
+    case WM_CREATE:
+        if (image_) {
+            AnimationRegistry::instance().add(this);
+            SetWindowPos(m_hWnd, nullptr, 0, 0, int(image_->GetWidth()), int(image_->GetHeight()),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            startAnimation();
+        }
+        return false;
+    case WM_DESTROY:
+        stopAnimation();
+        AnimationRegistry::instance().remove(this);
+        return false;
+    case WM_ERASEBKGND:
+        *result = 1;
+        return true;
+    case WM_SHOWWINDOW:
+        if (wParam) startAnimation();
+        else stopAnimation();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void GifWnd::startAnimation()
+{
+    if (animating_ || !image_) return;
+    animating_ = true;
+    AnimationRegistry::instance().animationStarted();
+}
+
+void GifWnd::stopAnimation()
+{
+    if (!animating_) return;
+    animating_ = false;
+    AnimationRegistry::instance().animationStopped();
+}
+
+int GifWnd::animationThreadState()
+{
+    return AnimationRegistry::instance().threadState();
+}
+
+void GifWnd::advanceFrame(DWORD now)
+{
+    if (!animating_ || !::IsWindow(m_hWnd) || !image_ || frameCount_ == 0) return;
+    if (now - lastChange_ < delayMs_) return;   // unsigned: survives the tick count wrapping
+    if (++frame_ >= frameCount_) frame_ = 0;
+    image_->SelectActiveFrame(&dimensions_[0], frame_);
+    UINT hundredths = frame_ < delays_.size() ? delays_[frame_] : 0;
+    delayMs_ = hundredths ? hundredths * 10 : 100;
+    lastChange_ = now;
+    drawCurrentFrame();
+}
+
+void GifWnd::drawCurrentFrame()
+{
+    RECT rc;
+    if (!::GetClientRect(m_hWnd, &rc) || rc.right <= 0 || rc.bottom <= 0) return;
+    Common::WindowDC windowDC(m_hWnd);
+    if (!windowDC.get()) return;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = rc.right;
+    bi.bmiHeader.biHeight = -rc.bottom;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    Common::ScopedGdi<HBITMAP> bitmap(CreateDIBSection(windowDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Common::MemoryDCHandle memDC(windowDC);
+    if (!bitmap.get() || !memDC.get()) return;
+    Common::SelectedObject selected(memDC, bitmap.get());
+    Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
+    FillRect(memDC, &rc, brush);
+    {
+        Gdiplus::Graphics graphics(memDC);
+        graphics.DrawImage(image_.get(), 0, 0, int(image_->GetWidth()), int(image_->GetHeight()));
+    }
+    BitBlt(windowDC, 0, 0, rc.right, rc.bottom, memDC, 0, 0, SRCCOPY);
+}
+
+} // namespace ClosedFund
