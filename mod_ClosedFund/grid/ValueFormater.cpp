@@ -102,7 +102,7 @@ template <class T> struct ValueOps;
 template <> struct ValueOps<double> {
     static double read(Host::IColumnItem* cell) { return cell->getDouble(); }
     static double parse(const XStringW& text) { return leadingReal(text.c_str()); }
-    static double applyOperator(double v, wchar_t op, double operand) { return arithmetic(v, op, operand); }
+    static void applyOperator(double& v, wchar_t op, double operand) { v = arithmetic(v, op, operand); }
     static bool reaches(double v, double t) { return t != 0 && (v >= t || v <= -t); }
     // A NaN compares equal to every key of an ordered map: it can never be looked up.
     static bool isKey(double v) { return !std::isnan(v); }
@@ -118,14 +118,14 @@ template <> struct ValueOps<int> {
     static int parse(const XStringW& text) { return leadingInt(text.c_str()); }
     // Computed in floating point and truncated toward zero; results beyond the int range
     // are clamped and a result that is not a number (0 times infinity) is 0.
-    static int applyOperator(int v, wchar_t op, double operand)
+    static void applyOperator(int& v, wchar_t op, double operand)
     {
-        if (!op) return v;
+        if (!op) return;
         double r = arithmetic(double(v), op, operand);
-        if (std::isnan(r)) return 0;
-        if (r >= double(INT_MAX)) return INT_MAX;
-        if (r <= double(INT_MIN)) return INT_MIN;
-        return int(r);
+        if (std::isnan(r)) v = 0;
+        else if (r >= double(INT_MAX)) v = INT_MAX;
+        else if (r <= double(INT_MIN)) v = INT_MIN;
+        else v = int(r);
     }
     // In 64 bits, so that negating INT_MIN and INT_MIN / -1 stay defined.
     static bool reaches(int v, int t) { return t != 0 && (v >= t || (long long)v <= -(long long)t); }
@@ -140,7 +140,7 @@ template <> struct ValueOps<int> {
 template <> struct ValueOps<XStringW> {
     static XStringW read(Host::IColumnItem* cell) { return cell->getText(); }
     static XStringW parse(const XStringW& text) { return text; }
-    static XStringW applyOperator(const XStringW& v, wchar_t, double) { return v; }
+    static void applyOperator(XStringW&, wchar_t, double) {}
     static bool reaches(const XStringW&, const XStringW&) { return true; }
     static bool isKey(const XStringW&) { return true; }
     static void write(std::wstring& out, const XStringW& v, const XStringW*, int, const NumberPunct&) { out += v; }
@@ -254,7 +254,7 @@ XStringW ValueFormater<T>::Format(Host::IColumnItem* cellOrNull)
         auto hit = substitutions_.find(value);
         if (hit != substitutions_.end()) return hit->second;
     }
-    value = ValueOps<T>::applyOperator(value, operator_, operand_);
+    ValueOps<T>::applyOperator(value, operator_, operand_);
     const ScaleEntry* scale = chooseScale(value);
     const XStringW* unit = scale ? &scale->unit : (scales_.empty() ? nullptr : &defaultUnit_);
     if constexpr (std::is_same_v<T, XStringW>) {
