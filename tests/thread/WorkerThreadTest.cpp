@@ -154,6 +154,44 @@ TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
 }
 
 namespace {
+// While a stop request is between setting the state and queuing its wake-up item, lets the
+// running task finish and gives the worker time to end early if it would.
+struct SlowStopThread : thread {
+    HANDLE releaseOnStop = nullptr;   // borrowed from the running task
+    ScopedHandle exited{newEvent()};
+    SlowStopThread() : thread(8) {}
+    ~SlowStopThread() override { stop(); wait(30000); }
+    void onStopping() override
+    {
+        SetEvent(releaseOnStop);
+        WaitForSingleObject(exited.get(), 500);
+    }
+    void onExit() override { SetEvent(exited.get()); }
+};
+} // namespace
+
+TEST(WorkerThread, WakeUpItemOfAStopNeverEndsTheNextWorker)
+{
+    SlowStopThread worker;
+    BlockingTask running;
+    CountingTask dropped, afterRestart;
+    worker.releaseOnStop = running.release.get();
+    worker.start();
+    ASSERT_EQ(1, worker.post(&running, nullptr));
+    running.stopFlag = 1;   // past its cancel wait: it ends only when the stop hook releases it
+    ASSERT_TRUE(signalled(running.started));
+    ASSERT_EQ(1, worker.post(&dropped, nullptr));
+    worker.stop();
+    ASSERT_TRUE(worker.wait(5000));
+    EXPECT_EQ(0, dropped.runs);
+
+    ResetEvent(worker.exited.get());
+    ASSERT_EQ(0, worker.start());
+    ASSERT_EQ(1, worker.post(&afterRestart, nullptr));
+    EXPECT_TRUE(signalled(afterRestart.done, 3000)) << "the new worker ended without running its task";
+}
+
+namespace {
 // Counts its hooks; stops in its own destructor, as a class whose hooks the worker calls must.
 struct HookedThread : thread {
     volatile LONG starting = 0, started = 0, stopping = 0, exits = 0;
