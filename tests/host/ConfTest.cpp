@@ -1,0 +1,221 @@
+// User and system configuration on real files in a temporary folder: persistence across
+// reopening, recovery from damaged files, failed writes, read-only system configuration.
+#include "TempDir.h"
+#include "host/KernelHost.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <atomic>
+#include <thread>
+
+using namespace Host;
+using TestSupport::TempDir;
+using TestSupport::readFileBytes;
+using TestSupport::writeFileBytes;
+
+namespace {
+
+const char kHeaderKey[] = "/Client2/UserConfig/mod_ClosedFund/Custom_Header_5";
+const char kFontSizeKey[] = "/Client2/UserConfig/FontSize";
+
+XComPtr<IConfValue> textValue(const std::wstring& text)
+{
+    auto value = createInstanceAs<IConfValue>("Conf.ConfValue");
+    if (value) value->setString(text);
+    return value;
+}
+
+bool store(IConfManager* conf, const char* key, const std::wstring& text)
+{
+    auto k = conf->createKey(key);
+    return k && k->setValue(textValue(text).get());
+}
+
+// The key's text, or "<missing>".
+std::wstring read(IConfManager* conf, const char* key)
+{
+    auto k = conf->getKey(key);
+    auto v = k ? k->getValue() : XComPtr<IConfValue>();
+    return v ? std::wstring(v->getString()) : L"<missing>";
+}
+
+// Collects the kernel's warnings for the life of the object.
+struct WarningLog {
+    TempDir dir;
+    WarningLog() { setLogFile(dir.file(L"warnings.log").c_str()); }
+    ~WarningLog() { setLogFile(nullptr); }
+    std::string text() const { return readFileBytes(dir.file(L"warnings.log")); }
+};
+
+} // namespace
+
+TEST(UserConf, ValuesSurviveReopeningExactly)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"user.conf");
+    std::wstring header = L"<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<header>\n\t<item title=\"代码\" "
+                          L"name='aliascode' text_format=\":::0001-01-01=--\"/>\\n \\\\ =\n</header>";
+    header += std::wstring(20000, L'基');
+    std::wstring odd = std::wstring(L"a\0b", 3) + L"\xD800 lone \xDC01 \U0001F600 end\\u0041";
+    {
+        auto conf = openUserConf(path.c_str());
+        ASSERT_TRUE(conf);
+        EXPECT_FALSE(conf->getKey(kHeaderKey));
+        EXPECT_TRUE(store(conf.get(), kHeaderKey, header));
+        EXPECT_TRUE(store(conf.get(), "odd=key\\with\nbreaks\x80", odd));
+        auto zoom = conf->createKey(kFontSizeKey);
+        auto number = createInstanceAs<IConfValue>("Conf.ConfValue");
+        number->setDouble(1.2);
+        EXPECT_EQ(number->getString(), L"1.2");
+        EXPECT_TRUE(zoom->setValue(number.get()));
+        EXPECT_TRUE(conf->createKey("/Client2/UserConfig/Empty"));
+        EXPECT_TRUE(store(conf.get(), "/Client2/UserConfig/Gone", L"x"));
+        EXPECT_TRUE(conf->deleteKey("/Client2/UserConfig/Gone"));
+    }
+    auto conf = openUserConf(path.c_str());
+    EXPECT_EQ(read(conf.get(), kHeaderKey), header);
+    EXPECT_EQ(read(conf.get(), "odd=key\\with\nbreaks\x80"), odd);
+    EXPECT_EQ(conf->getKey(kFontSizeKey)->getValue()->getDouble(), 1.2);
+    EXPECT_EQ(read(conf.get(), "/Client2/UserConfig/Empty"), L"");
+    EXPECT_EQ(read(conf.get(), "/Client2/UserConfig/Gone"), L"<missing>");
+}
+
+TEST(UserConf, ValueTextReadsAsNumberOnlyWhenItIsOne)
+{
+    auto value = textValue(L" 1.25 ");
+    EXPECT_EQ(value->getDouble(), 1.25);
+    for (const wchar_t* text : {L"", L"abc", L"1.5x", L"nan", L"inf", L"1e999"}) {
+        value->setString(text);
+        EXPECT_EQ(value->getDouble(), 0.0) << text;
+    }
+    value->setDouble(0.1);
+    EXPECT_EQ(value->getString(), L"0.1");
+    value->setDouble(1.0 / 3);
+    EXPECT_EQ(value->getDouble(), 1.0 / 3);
+}
+
+// A damaged store (garbage, or cut short as by a crash mid-copy) gives way to the last good
+// copy, and its bytes are kept beside it, never overwritten by later writes.
+TEST(UserConf, DamagedFileFallsBackToLastGoodCopyAndIsKeptAside)
+{
+    WarningLog log;
+    for (int truncate = 0; truncate < 2; ++truncate) {
+        TempDir dir;
+        const std::wstring path = dir.file(L"user.conf");
+        {
+            auto conf = openUserConf(path.c_str());
+            ASSERT_TRUE(store(conf.get(), kHeaderKey, L"first"));
+            ASSERT_TRUE(store(conf.get(), kHeaderKey, L"second"));
+        }
+        std::string good = readFileBytes(path);
+        std::string damaged = truncate ? good.substr(0, good.size() - 5) : std::string("\x01garbage\xFF\n", 10);
+        ASSERT_TRUE(writeFileBytes(path, damaged));
+
+        auto conf = openUserConf(path.c_str());
+        EXPECT_EQ(read(conf.get(), kHeaderKey), L"first");
+        EXPECT_EQ(readFileBytes(path + L".corrupt"), damaged);
+        EXPECT_TRUE(store(conf.get(), kHeaderKey, L"third"));
+        EXPECT_EQ(readFileBytes(path + L".corrupt"), damaged);
+        EXPECT_EQ(read(openUserConf(path.c_str()).get(), kHeaderKey), L"third");
+    }
+    EXPECT_NE(log.text().find("damaged"), std::string::npos) << log.text();
+}
+
+TEST(UserConf, NoIntactCopyStartsEmptyAndKeepsBothDamagedFiles)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"user.conf");
+    ASSERT_TRUE(writeFileBytes(path, "client2-conf 1\nkey=value\n"));
+    ASSERT_TRUE(writeFileBytes(path + L".bak", "end 0 00000000\n"));
+    ASSERT_TRUE(writeFileBytes(path + L".corrupt", "an earlier damaged file"));
+    auto conf = openUserConf(path.c_str());
+    EXPECT_EQ(read(conf.get(), "key"), L"<missing>");
+    EXPECT_EQ(readFileBytes(path + L".corrupt"), "an earlier damaged file");
+    EXPECT_EQ(readFileBytes(path + L".corrupt.1"), "client2-conf 1\nkey=value\n");
+    EXPECT_EQ(readFileBytes(path + L".bak.corrupt"), "end 0 00000000\n");
+    EXPECT_TRUE(store(conf.get(), "key", L"new"));
+}
+
+// A crash between setting the old file aside and renaming the new one in leaves only ".bak".
+TEST(UserConf, MissingFileWithBackupUsesBackup)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"user.conf");
+    store(openUserConf(path.c_str()).get(), kHeaderKey, L"kept");
+    ASSERT_TRUE(MoveFileExW(path.c_str(), (path + L".bak").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(read(openUserConf(path.c_str()).get(), kHeaderKey), L"kept");
+}
+
+TEST(UserConf, FailedWriteKeepsPreviousValueInMemoryAndOnDisk)
+{
+    WarningLog log;
+    TempDir dir;
+    const std::wstring path = dir.file(L"user.conf");
+    auto conf = openUserConf(path.c_str());
+    ASSERT_TRUE(store(conf.get(), kHeaderKey, L"old"));
+    std::string before = readFileBytes(path);
+    // The temporary file's name is taken by a folder, so the new store cannot be written.
+    ASSERT_TRUE(CreateDirectoryW((path + L".tmp").c_str(), nullptr));
+    auto key = conf->getKey(kHeaderKey);
+    EXPECT_FALSE(key->setValue(textValue(L"new").get()));
+    EXPECT_FALSE(conf->deleteKey(kHeaderKey));
+    EXPECT_FALSE(conf->createKey("/Client2/UserConfig/Other"));
+    EXPECT_EQ(read(conf.get(), kHeaderKey), L"old");
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(read(openUserConf(path.c_str()).get(), kHeaderKey), L"old");
+    EXPECT_NE(log.text().find("not saved"), std::string::npos) << log.text();
+
+    // A store whose name is a folder cannot be written either, and nothing is moved.
+    auto folderConf = openUserConf(dir.path().c_str());
+    EXPECT_FALSE(folderConf->createKey("k"));
+    EXPECT_EQ(GetFileAttributesW(dir.path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST(UserConf, ReadersOnAnotherThreadSeeWholeValues)
+{
+    TempDir dir;
+    auto conf = openUserConf(dir.file(L"user.conf").c_str());
+    ASSERT_TRUE(store(conf.get(), "k", L"value 0"));
+    std::atomic<bool> stop(false);
+    int bad = 0;
+    std::thread reader([&] {
+        while (!stop) {
+            std::wstring v = read(conf.get(), "k");
+            if (v.compare(0, 6, L"value ") != 0) ++bad;
+        }
+    });
+    for (int i = 1; i <= 40; ++i) store(conf.get(), "k", L"value " + std::to_wstring(i));
+    stop = true;
+    reader.join();
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(read(conf.get(), "k"), L"value 40");
+}
+
+TEST(SystemConf, ReadsTheStoreButRefusesEveryChange)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"system.conf");
+    {
+        auto writer = openUserConf(path.c_str());
+        ASSERT_TRUE(store(writer.get(), "Client2/System/Top_Default", L"code=150001,150002"));
+        ASSERT_TRUE(store(writer.get(), "Client2/System/Top_Always", L"code=500001"));
+    }
+    std::string before = readFileBytes(path);
+    auto conf = openSystemConf(path.c_str());
+    EXPECT_EQ(read(conf.get(), "Client2/System/Top_Default"), L"code=150001,150002");
+    EXPECT_EQ(read(conf.get(), "Client2/System/Top_Always"), L"code=500001");
+    EXPECT_FALSE(conf->createKey("Client2/System/New"));
+    EXPECT_FALSE(conf->createKey("Client2/System/Top_Default"));
+    EXPECT_FALSE(conf->getKey("Client2/System/Top_Default")->setValue(textValue(L"code=1").get()));
+    EXPECT_FALSE(conf->deleteKey("Client2/System/Top_Always"));
+    EXPECT_EQ(read(conf.get(), "Client2/System/Top_Default"), L"code=150001,150002");
+    EXPECT_EQ(readFileBytes(path), before);
+
+    // A damaged system file is left where it is; its last good copy is read instead: the
+    // writer's store before its last change, when Top_Always had been created but was empty.
+    ASSERT_TRUE(writeFileBytes(path, "junk"));
+    auto fallback = openSystemConf(path.c_str());
+    EXPECT_EQ(read(fallback.get(), "Client2/System/Top_Default"), L"code=150001,150002");
+    EXPECT_EQ(read(fallback.get(), "Client2/System/Top_Always"), L"");
+    EXPECT_EQ(readFileBytes(path), "junk");
+    EXPECT_FALSE(TestSupport::readFileBytes(path + L".corrupt").size());
+}
