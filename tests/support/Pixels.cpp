@@ -20,11 +20,13 @@ int Capture::countOther(const RECT& r, COLORREF c) const
     return n;
 }
 
-static Capture captureWith(HWND hwnd, bool fromScreen)
+static Capture captureWith(HWND hwnd, bool fromScreen, const RECT* area = nullptr)
 {
     Capture c;
     RECT rc;
-    if (!GetClientRect(hwnd, &rc) || rc.right <= 0 || rc.bottom <= 0) return c;
+    if (area) rc = {0, 0, area->right - area->left, area->bottom - area->top};
+    else if (!GetClientRect(hwnd, &rc)) return c;
+    if (rc.right <= 0 || rc.bottom <= 0) return c;
     c.width = rc.right;
     c.height = rc.bottom;
     BITMAPINFO bi = {};
@@ -38,7 +40,9 @@ static Capture captureWith(HWND hwnd, bool fromScreen)
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    if (fromScreen) {
+    if (area) {
+        BitBlt(mem, 0, 0, c.width, c.height, screen, area->left, area->top, SRCCOPY);
+    } else if (fromScreen) {
         UpdateWindow(hwnd);
         HDC wdc = GetDC(hwnd);
         BitBlt(mem, 0, 0, c.width, c.height, wdc, 0, 0, SRCCOPY);
@@ -58,6 +62,7 @@ static Capture captureWith(HWND hwnd, bool fromScreen)
 
 Capture printClient(HWND hwnd) { return captureWith(hwnd, false); }
 Capture grabScreen(HWND hwnd) { return captureWith(hwnd, true); }
+Capture grabScreenArea(const RECT& area) { return captureWith(nullptr, true, &area); }
 
 static bool pngEncoder(CLSID* clsid)
 {

@@ -18,6 +18,8 @@ struct Capture {
 Capture printClient(HWND hwnd);
 // The window as the screen shows it, children included (visible, on-screen windows only).
 Capture grabScreen(HWND hwnd);
+// A rectangle of the screen itself (screen coordinates): every window there, popups included.
+Capture grabScreenArea(const RECT& area);
 // Saves a capture as PNG under the artifacts folder (CLIENT2_ARTIFACTS, else ./artifacts).
 bool saveArtifact(const Capture& c, const std::wstring& name);
 // Pumps the thread's messages for ms milliseconds.

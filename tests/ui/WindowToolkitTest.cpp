@@ -1,0 +1,206 @@
+// Binding, dispatch, reflection and lifetime of toolkit windows; the file dialog; the GDI owner.
+#include "ModalDriver.h"
+#include "TempDir.h"
+#include "UiTestWindows.h"
+#include "ui/Button.h"
+#include "ui/FileDialog.h"
+#include "ui/GdiObject.h"
+#include "ui/WindowRegistry.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+using UiTest::HostWindow;
+using UiTest::Recorder;
+
+namespace {
+
+int g_ncDestroyed = 0;
+WNDPROC g_buttonProc = nullptr;
+
+// A "Button" class of our own that counts the WM_NCDESTROY it receives.
+LRESULT CALLBACK countingButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCDESTROY) ++g_ncDestroyed;
+    return CallWindowProcW(g_buttonProc, hwnd, msg, wp, lp);
+}
+
+const wchar_t* countingButtonClass()
+{
+    WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(nullptr, L"Button", &wc)) return nullptr;
+    g_buttonProc = wc.lpfnWndProc;
+    wc.lpfnWndProc = countingButtonProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WGUI_CountingButton";
+    RegisterClassExW(&wc);
+    return wc.lpszClassName;
+}
+
+} // namespace
+
+TEST(WindowToolkit, DispatchesAndReflectsMessages)
+{
+    HostWindow host({10, 10, 310, 210});
+    ASSERT_NE(host.hwnd(), nullptr);
+    EXPECT_EQ(host.object.handleAtCreate, host.hwnd());
+    EXPECT_EQ(host.object.count(WM_NCCREATE), 0u) << "WM_NCCREATE comes before the binding";
+    EXPECT_EQ(host.object.count(WM_CREATE), 1u);
+
+    // No binding: the default processing still keeps the window's text.
+    WGUI::WindowBase unbound;
+    RECT r = {0, 0, 50, 20};
+    ASSERT_NE(unbound.Create(WS_POPUP, 0, UiTest::hostClass(), L"plain", r, nullptr, 0,
+                             GetModuleHandleW(nullptr), nullptr), nullptr);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(unbound.GetHandle()), nullptr);
+    wchar_t text[16] = {};
+    EXPECT_EQ(unbound.GetWindowText(text, 16), 5);
+    EXPECT_STREQ(text, L"plain");
+    unbound.SendMessage(WM_SETTEXT, 0, LPARAM(L"changed"));
+    EXPECT_EQ(unbound.GetWindowTextLength(), 7);
+    unbound.DestroyWindow();
+
+    // A standard button bound afterwards.
+    Recorder child;
+    RECT cr = {5, 5, 85, 30};
+    child.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"b", cr, host.hwnd(), 77, GetModuleHandleW(nullptr), nullptr);
+    WGUI::WindowProc childBinding;
+    ASSERT_TRUE(childBinding.Attach(&child));
+    EXPECT_EQ(WGUI::WindowRegistry::Find(child.GetHandle()), &childBinding);
+
+    // A menu command (lParam 0) is not reflected.
+    host.object.messages.clear();
+    host.object.SendMessage(WM_COMMAND, MAKEWPARAM(305, 0), 0);
+    EXPECT_TRUE(child.reflected.empty());
+    EXPECT_EQ(host.object.count(WM_COMMAND), 1u);
+
+    // A click the child declines reaches the parent; one it answers does not.
+    SendMessageW(child.GetHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(child.reflected, std::vector<UINT>{WM_COMMAND});
+    EXPECT_EQ(host.object.count(WM_COMMAND), 2u);
+    child.answerReflected = WM_NOTIFY;
+    child.answer = 42;
+    NMHDR hdr = {child.GetHandle(), 77, UINT(-2)};
+    EXPECT_EQ(host.object.SendMessage(WM_NOTIFY, 77, LPARAM(&hdr)), 42);
+    EXPECT_EQ(host.object.count(WM_NOTIFY), 0u);
+
+    // A handler that says handled without a result answers 0.
+    host.object.answerMsg = WM_USER + 1;
+    host.object.answer = 0;
+    EXPECT_EQ(host.object.SendMessage(WM_USER + 1, 1, 2), 0);
+}
+
+TEST(WindowToolkit, ObjectsNeverOwnTheirWindows)
+{
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    { WGUI::WindowBase temporary(hwnd); }
+    EXPECT_TRUE(IsWindow(hwnd));
+
+    WGUI::WindowBase stale(reinterpret_cast<HWND>(UINT_PTR(0x7FFF1234)));
+    EXPECT_FALSE(stale.DestroyWindow());
+    EXPECT_EQ(stale.GetHandle(), reinterpret_cast<HWND>(UINT_PTR(0x7FFF1234)));
+    WGUI::WindowBase real(hwnd);
+    EXPECT_TRUE(real.DestroyWindow());
+    EXPECT_EQ(real.GetHandle(), nullptr);
+    EXPECT_FALSE(real.IsWindow());
+
+    // An object and binding deleted before their own-class window: later messages get the
+    // default processing instead of a deleted object.
+    auto object = std::make_unique<Recorder>();
+    auto binding = std::make_unique<WGUI::WindowProc>();
+    RECT r = {0, 0, 40, 40};
+    HWND own = object->Create(WS_POPUP, 0, UiTest::hostClass(), L"own", r, nullptr, 0,
+                              GetModuleHandleW(nullptr), binding.get());
+    binding.reset();
+    object.reset();
+    EXPECT_EQ(WGUI::WindowRegistry::Find(own), nullptr);
+    EXPECT_EQ(SendMessageW(own, WM_GETTEXTLENGTH, 0, 0), 3);
+    EXPECT_TRUE(DestroyWindow(own));
+}
+
+TEST(WindowToolkit, SubclassedControlsGetTheirProcedureBack)
+{
+    const wchar_t* cls = countingButtonClass();
+    ASSERT_NE(cls, nullptr);
+    RECT r = {0, 0, 60, 20};
+
+    // Unbound while the window lives: the original procedure is back.
+    Recorder a;
+    a.Create(WS_POPUP, 0, cls, L"a", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr);
+    auto before = GetWindowLongPtrW(a.GetHandle(), GWLP_WNDPROC);
+    {
+        WGUI::WindowProc binding;
+        binding.Attach(&a);
+        EXPECT_NE(GetWindowLongPtrW(a.GetHandle(), GWLP_WNDPROC), before);
+    }
+    EXPECT_EQ(GetWindowLongPtrW(a.GetHandle(), GWLP_WNDPROC), before);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(a.GetHandle()), nullptr);
+
+    // Destroyed while bound: the control still gets its WM_NCDESTROY to free its state.
+    Recorder b;
+    WGUI::WindowProc binding;
+    b.Create(WS_POPUP, 0, cls, L"b", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr);
+    binding.Attach(&b);
+    g_ncDestroyed = 0;
+    HWND hb = b.GetHandle();
+    EXPECT_TRUE(b.DestroyWindow());
+    EXPECT_EQ(g_ncDestroyed, 1);
+    EXPECT_EQ(b.count(WM_DESTROY), 1u);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(hb), nullptr);
+    a.DestroyWindow();
+}
+
+TEST(FileDialog, KeepsWhatItsBuffersHoldAndReportsTheChoice)
+{
+    std::wstring longName(300, L'x');
+    longName.replace(0, 4, L"基金列表");
+    WGUI::FileDialog cut(GetModuleHandleW(nullptr), false, L"csv", longName.c_str(), 0, nullptr, nullptr);
+    EXPECT_EQ(std::wstring(cut.FileName()), longName.substr(0, 259));
+    WGUI::FileDialog none(GetModuleHandleW(nullptr), true, nullptr, nullptr, 0, nullptr, nullptr);
+    EXPECT_STREQ(none.FileName(), L"");
+
+    TestSupport::TempDir dir;
+    const wchar_t filters[] = L"CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.*\0";
+    const DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    HostWindow owner({100, 100, 400, 300});
+    {
+        WGUI::FileDialog dlg(GetModuleHandleW(nullptr), false, L"csv", L"封闭式基金", flags, filters, nullptr);
+        EXPECT_EQ(dlg.Record().Flags, flags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING);
+        TestSupport::ModalDriver d;
+        d.cancelDialog();
+        EXPECT_EQ(dlg.DoModal(owner.hwnd()), IDCANCEL);
+        EXPECT_EQ(dlg.Record().hwndOwner, owner.hwnd());
+        EXPECT_EQ(d.pending(), 0u);
+    }
+    {
+        WGUI::FileDialog dlg(GetModuleHandleW(nullptr), false, L"csv", L"封闭式基金", flags, filters, nullptr);
+        TestSupport::ModalDriver d;
+        d.answerSaveDialog(dir.file(L"导出"));
+        EXPECT_EQ(dlg.DoModal(owner.hwnd()), IDOK);
+        EXPECT_EQ(std::wstring(dlg.FileName()), dir.file(L"导出.csv"));
+        EXPECT_EQ(dlg.FilterIndex(), 1u);
+    }
+}
+
+TEST(GdiObject, OwnsExactlyOneHandle)
+{
+    HBRUSH first = CreateSolidBrush(RGB(1, 2, 3));
+    HBRUSH second = CreateSolidBrush(RGB(4, 5, 6));
+    {
+        gdiobj::GdiObject<HBRUSH> brush;
+        brush.Attach(first);
+        brush.Attach(first);
+        EXPECT_EQ(GetObjectType(first), DWORD(OBJ_BRUSH)) << "attaching the same handle keeps it";
+        brush.Attach(second);
+        EXPECT_EQ(GetObjectType(first), 0u) << "the replaced brush is deleted, not leaked";
+        EXPECT_EQ(brush.GetHandle(), second);
+    }
+    EXPECT_EQ(GetObjectType(second), 0u);
+    gdiobj::GdiObject<HFONT> font(CreateFontW(16, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, L"宋体"));
+    HFONT f = font;
+    font.DeleteNow();
+    EXPECT_EQ(font.GetHandle(), nullptr);
+    EXPECT_EQ(GetObjectType(f), 0u);
+}
