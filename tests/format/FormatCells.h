@@ -11,29 +11,20 @@ public:
     FormatCells() : table_(Host::createInstanceAs<Host::IDataTable>("Data.DataTable"))
     {
         EXPECT_TRUE(table_);
-        if (!table_) return;
         table_->addColumn(L"real", Host::VALUE_REAL);
         table_->addColumn(L"int", Host::VALUE_INT);
         table_->addColumn(L"text", Host::VALUE_TEXT);
         table_->commitFill();
     }
-    XComPtr<Host::IColumnItem> real(double v) { int r = row(); table_->setDouble(r, 0, v); return cell(r, L"real"); }
-    XComPtr<Host::IColumnItem> integer(int v) { int r = row(); table_->setInt64(r, 1, v); return cell(r, L"int"); }
-    XComPtr<Host::IColumnItem> text(const std::wstring& v)
-    {
-        int r = row();
-        table_->setTextAt(r, 2, v.c_str(), v.size());
-        return cell(r, L"text");
-    }
+    XComPtr<Host::IColumnItem> real(double v) { table_->setDouble(row(), 0, v); return cell(L"real"); }
+    XComPtr<Host::IColumnItem> integer(int v) { table_->setInt64(row(), 1, v); return cell(L"int"); }
+    XComPtr<Host::IColumnItem> text(const std::wstring& v) { table_->setTextAt(row(), 2, v.c_str(), v.size()); return cell(L"text"); }
     // A fresh row's cell is NULL.
-    XComPtr<Host::IColumnItem> null(const wchar_t* column) { return cell(row(), column); }
+    XComPtr<Host::IColumnItem> null(const wchar_t* column) { row(); return cell(column); }
 
 private:
-    int row() { return table_ ? table_->appendRow() : 0; }
-    XComPtr<Host::IColumnItem> cell(int r, const wchar_t* column)
-    {
-        XComPtr<Host::IDataRow> dataRow = table_ ? table_->getRow(r) : nullptr;
-        return dataRow ? dataRow->getItem(column) : nullptr;
-    }
+    int row() { return last_ = table_->appendRow(); }
+    XComPtr<Host::IColumnItem> cell(const wchar_t* column) { return table_->getRow(last_)->getItem(column); }
     XComPtr<Host::IDataTable> table_;
+    int last_ = -1;
 };
