@@ -62,6 +62,7 @@ private:
 std::vector<std::wstring> themeFiles(const std::wstring& dir)
 {
     std::vector<std::wstring> names;
+    if (dir.empty()) return names;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((dir + L"\\*.theme").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
