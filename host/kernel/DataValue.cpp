@@ -2,9 +2,9 @@
 // for the same stored value, so a cell reads the same whether it came from the database or
 // from a cell write.
 #include "DataValue.h"
+#include <sqlite3.h>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -26,31 +26,16 @@ size_t skipBlanks(const wchar_t* text, size_t length, size_t i)
     return i;
 }
 
-// The C runtime writes three exponent digits ("1e+020"); SQLite writes at least two.
-void trimExponent(std::string& s)
-{
-    size_t e = s.find('e');
-    if (e == std::string::npos || e + 2 >= s.size()) return;
-    size_t digits = e + 2;
-    while (s.size() - digits > 2 && s[digits] == '0') s.erase(digits, 1);
-}
-
 } // namespace
 
+// SQLite's own formatter, so a real reads exactly as sqlite3_column_text16 gives it: its
+// digit generator decides the last of up to 17 digits, which the C runtime would not match.
 XStringW formatReal(double value)
 {
     if (std::isnan(value)) return XStringW();
-    if (std::isinf(value)) return value < 0 ? L"-Inf" : L"Inf";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    std::string s(buf);
-    trimExponent(s);
-    // "%!" keeps a point in every real so that 2.0 does not read back as an integer.
-    if (s.find('.') == std::string::npos) {
-        size_t e = s.find('e');
-        s.insert(e == std::string::npos ? s.size() : e, ".0");
-    }
-    return XStringW(s.begin(), s.end());
+    sqlite3_snprintf(int(sizeof buf), buf, "%!.17g", value);
+    return XStringW(buf, buf + std::strlen(buf));
 }
 
 double leadingReal(const wchar_t* text, size_t length)

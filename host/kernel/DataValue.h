@@ -7,7 +7,8 @@
 
 namespace Kernel {
 
-// SQLite's text of a real ("%!.15g"): 1.5 -> "1.5", 2.0 -> "2.0", 1e20 -> "1.0e+20".
+// SQLite's text of a real: 1.5 -> "1.5", 2.0 -> "2.0", 1e20 -> "1.0e+20", 1.0/3 ->
+// "0.33333333333333332"; NaN (never stored) gives "".
 XStringW formatReal(double value);
 
 // The real that the text starts with: leading blanks, sign, digits, point, exponent.

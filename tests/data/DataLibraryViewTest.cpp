@@ -1,0 +1,225 @@
+// The kernel's views and sorters: filters applied in turn, views following their sources with
+// their sinks told, update brackets, and the sort order the grid relies on.
+#include "host/Data.h"
+#include "host/Kernel.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace Host;
+
+namespace {
+
+// Test-side components handed to the real view, counted like any host component.
+template <class Base>
+class Counted : public Base {
+public:
+    int addRef() override { return ++refs_; }
+    int release() override
+    {
+        int n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+    virtual ~Counted() = default;
+private:
+    int refs_ = 1;
+};
+
+// Keeps rows whose "n" cell is divisible by `divisor`; records the counts it was given.
+class DivisibleFilter : public Counted<IDataFilter> {
+public:
+    explicit DivisibleFilter(int divisor) : divisor_(divisor) {}
+    void filterRows(IDataContainer* c, int* rows, int* count) override
+    {
+        seen.push_back(*count);
+        int column = c->getColumnIndex(L"n");
+        int kept = 0;
+        for (int i = 0; i < *count; ++i)
+            if (c->getRow(rows[i])->getItemAt(column)->getInt() % divisor_ == 0) rows[kept++] = rows[i];
+        *count = kept;
+    }
+    std::vector<int> seen;
+private:
+    int divisor_;
+};
+
+class RecordingSink : public Counted<IDataViewEvent> {
+public:
+    RecordingSink(std::vector<std::string>& log, std::string name) : log_(log), name_(std::move(name)) {}
+    void OnViewChanging(IDataView* v) override { log_.push_back(name_ + "-" + std::to_string(v->getRowCount())); }
+    void OnViewChanged(IDataView* v) override { log_.push_back(name_ + "+" + std::to_string(v->getRowCount())); }
+private:
+    std::vector<std::string>& log_;
+    std::string name_;
+};
+
+// A table with a text column "t" holding the given texts and an integer column "n" = 0, 1, ...
+XComPtr<IDataTable> tableOf(const std::vector<std::wstring>& texts, bool commit = true)
+{
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    int t = table->addColumn(L"t", VALUE_TEXT);
+    int n = table->addColumn(L"n", VALUE_INT);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        int row = table->appendRow();
+        if (texts[i] != L"<null>") table->setTextAt(row, t, texts[i].c_str(), texts[i].size());
+        table->setInt64(row, n, int64_t(i));
+    }
+    if (commit) table->commitFill();
+    return table;
+}
+
+XComPtr<IDataView> viewOver(IDataContainer* source)
+{
+    XComPtr<IDataView> view = createInstanceAs<IDataView>("Data.DataView");
+    view->setSource(source);
+    return view;
+}
+
+std::vector<std::wstring> column(IDataContainer* c, const wchar_t* name)
+{
+    std::vector<std::wstring> out;
+    for (int i = 0; i < c->getRowCount(); ++i) out.push_back(c->getRow(i)->getItem(name)->getText());
+    return out;
+}
+
+using Texts = std::vector<std::wstring>;
+
+} // namespace
+
+TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
+{
+    XComPtr<IDataTable> table = tableOf(Texts(12, L"x"));
+    XComPtr<IDataView> sorted = viewOver(table.get());
+    XComPtr<IDataView> display = viewOver(sorted.get());
+    std::vector<std::string> log;
+    XComPtr<IDataViewEvent> sortedSink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "sorted"));
+    XComPtr<IDataViewEvent> displaySink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "display"));
+    sorted->setEventSink(sortedSink.get());
+    display->setEventSink(displaySink.get());
+    EXPECT_EQ(display->getRowCount(), 12);
+
+    XComPtr<DivisibleFilter> even = XComPtr<DivisibleFilter>::adopt(new DivisibleFilter(2));
+    XComPtr<DivisibleFilter> third = XComPtr<DivisibleFilter>::adopt(new DivisibleFilter(3));
+    sorted->addFilter(even.get());
+    display->addFilter(third.get());
+    // The second view sees the first one's rows; it keeps 0, 6 (sorted rows 0 and 3).
+    EXPECT_EQ(column(display.get(), L"n"), (Texts{L"0", L"6"}));
+    EXPECT_EQ(display->getSourceIndex(1), 3);
+    EXPECT_EQ(display->getSourceIndex(2), -1);
+    EXPECT_EQ(display->getRow(1)->getIndex(), 6);
+
+    // Two filters on one view compact one array in turn: the second gets what the first kept.
+    XComPtr<DivisibleFilter> alsoThird = XComPtr<DivisibleFilter>::adopt(new DivisibleFilter(3));
+    sorted->addFilter(alsoThird.get());
+    EXPECT_EQ(alsoThird->seen, (std::vector<int>{6}));
+    EXPECT_EQ(column(sorted.get(), L"n"), (Texts{L"0", L"6"}));
+
+    // A refill rebuilds both views, each telling its sink before and after, the source first.
+    log.clear();
+    table->clearRows();
+    for (int i = 0; i < 20; ++i) table->setInt64(table->appendRow(), 1, i);
+    table->commitFill();
+    EXPECT_EQ(log, (std::vector<std::string>{"sorted-2", "sorted+4", "display-2", "display+4"}));
+    EXPECT_EQ(column(display.get(), L"n"), (Texts{L"0", L"6", L"12", L"18"}));
+
+    sorted->removeFilter(alsoThird.get());
+    sorted->removeFilter(even.get());
+    EXPECT_EQ(sorted->getRowCount(), 20);
+    EXPECT_EQ(display->getRowCount(), 7);   // 0, 3, ... 18 by its own filter
+
+    // A view refuses a source built on itself; one with no source has no rows.
+    sorted->setSource(display.get());
+    EXPECT_EQ(sorted->getSource().get(), static_cast<IDataContainer*>(table.get()));
+    XComPtr<IDataView> lone = createInstanceAs<IDataView>("Data.DataView");
+    EXPECT_EQ(lone->getRowCount(), 0);
+    EXPECT_FALSE(lone->getRow(0));
+    sorted->setEventSink(nullptr);
+    display->setEventSink(nullptr);
+}
+
+TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
+{
+    XComPtr<IDataTable> table = tableOf(Texts(4, L"a"));
+    XComPtr<IDataView> view = viewOver(table.get());
+    std::vector<std::string> log;
+    XComPtr<IDataViewEvent> sink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "v"));
+    view->setEventSink(sink.get());
+
+    // Fill and cell writes inside nested table brackets reach the view once, at the end.
+    {
+        XComPtr<IUpdateContext> outer = table->beginUpdate();
+        XComPtr<IUpdateContext> inner = table->beginUpdate();
+        table->appendRow();
+        table->commitFill();
+        for (int i = 0; i < 5; ++i) table->getRow(i)->getItem(L"t")->setText(L"b");
+        inner->endUpdate();
+        inner->endUpdate();   // a second close of the same bracket is ignored
+        EXPECT_TRUE(log.empty());
+        EXPECT_EQ(view->getRowCount(), 4);
+        // The outer bracket is never closed explicitly: its last release closes it.
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"v-4", "v+5"}));
+
+    // Filter changes and explicit rebuilds inside a view bracket: one rebuild when it closes.
+    log.clear();
+    XComPtr<IDataFilter> f = XComPtr<IDataFilter>::adopt(new DivisibleFilter(2));
+    XComPtr<IUpdateContext> bracket = view->beginUpdate();
+    view->addFilter(f.get());
+    view->rebuild(1);
+    view->rebuild(0);
+    EXPECT_TRUE(log.empty());
+    bracket->endUpdate();
+    EXPECT_EQ(log, (std::vector<std::string>{"v-5", "v+3"}));
+
+    // Cell writes outside a bracket do not rebuild; rebuild(0) is silent.
+    log.clear();
+    table->getRow(0)->getItem(L"t")->setText(L"c");
+    view->rebuild(0);
+    EXPECT_TRUE(log.empty());
+    view->setEventSink(nullptr);
+}
+
+TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
+{
+    XComPtr<IDataTable> table = tableOf({L"12.50%", L"张三", L"--", L"-3.4", L"阿", L"<null>", L"9%", L"北京",
+                                         L"12.5", L"  ", L"中国", L"李", L"100"});
+    XComPtr<IDataView> view = viewOver(table.get());
+    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    sorter->setSortField(L"t");
+    view->setSorter(sorter.get());
+    // Numbers by value (equal values keep their order), then Chinese in pinyin order, then empties.
+    EXPECT_EQ(column(view.get(), L"n"),
+              (Texts{L"3", L"6", L"0", L"8", L"12", L"4", L"7", L"11", L"1", L"10", L"2", L"5", L"9"}));
+    sorter->setSortOrder(1);
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n"),
+              (Texts{L"10", L"1", L"11", L"7", L"4", L"12", L"0", L"8", L"6", L"3", L"2", L"5", L"9"}));
+
+    // An integer column sorts by number, not text: 10 after 9.
+    sorter->setSortField(L"n");
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n").front(), L"12");
+    // A field the container lacks leaves the rows it is given as they are.
+    int rows[] = {4, 0, 2};
+    sorter->setSortField(L"nope");
+    sorter->sortRows(table.get(), rows, 3);
+    EXPECT_EQ(std::vector<int>(rows, rows + 3), (std::vector<int>{4, 0, 2}));
+}
+
+TEST(DataLibrarySort, TopSorterPinsValuesInTheirOrderAndKeepsTheRest)
+{
+    XComPtr<IDataTable> table = tableOf({L"a", L"b", L"c", L"b", L"d", L"e"});
+    XComPtr<IDataView> view = viewOver(table.get());
+    XComPtr<ITopSorter> top = createInstanceAs<ITopSorter>("Data.TopSorter");
+    top->setField(L"t");
+    top->addValue(L"d");
+    top->addValue(L"b");
+    top->addValue(L"zz");
+    top->addValue(L"d");
+    view->setSorter(top.get());
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"4", L"1", L"3", L"0", L"2", L"5"}));
+    top->clearValues();
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"0", L"1", L"2", L"3", L"4", L"5"}));
+}
