@@ -1,0 +1,258 @@
+// The fund database over real SQLite files: opening, statements, filling a kernel table,
+// the database writer, and connections of several threads.
+#include "Database.h"
+#include "TempDir.h"
+#include "host/Kernel.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <process.h>
+
+using namespace Host;
+using TestSupport::TempDir;
+
+namespace {
+
+XComPtr<IDatabase> open(const std::wstring& path)
+{
+    XStringW error;
+    XComPtr<IDatabase> db = FundDb::openFundDatabase(path, error);
+    EXPECT_TRUE(db);
+    EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
+    return db;
+}
+
+XComPtr<IDatabase> makeDatabase(const TempDir& dir, FundDb::Content content, const wchar_t* name = L"funds.db")
+{
+    XStringW error;
+    EXPECT_TRUE(FundDb::writeFundDatabase(dir.file(name), content, 0, false, error)) << Common::toUtf8(error);
+    return open(dir.file(name));
+}
+
+void exec(IDatabase* db, const std::wstring& sql)
+{
+    XStringW error;
+    XComPtr<IStatement> statement = db->prepare(sql, error);
+    ASSERT_TRUE(statement) << Common::toUtf8(error);
+    statement->step();
+}
+
+XStringW scalar(IDatabase* db, const std::wstring& sql)
+{
+    XStringW error;
+    XComPtr<IStatement> statement = db->prepare(sql, error);
+    EXPECT_TRUE(statement) << Common::toUtf8(error);
+    return statement && statement->step() ? statement->getText(0) : XStringW(L"<no row>");
+}
+
+XStringW cellText(IDataTable* table, int row, const wchar_t* column)
+{
+    XComPtr<IDataRow> r = table->getRow(row);
+    XComPtr<IColumnItem> cell = r ? r->getItem(column) : nullptr;
+    return cell ? (cell->isNull() ? XStringW(L"<null>") : cell->getText()) : XStringW(L"<none>");
+}
+
+void addFunds(IDatabase* db)
+{
+    exec(db, L"insert into tb_fund (code, name, quotient, latestholderaccountnumber) values"
+             L" ('500001', '示例基金一', 2.5e9, 12000), ('500002', NULL, NULL, NULL), ('500003', '示例基金三', 7, 3)");
+}
+
+} // namespace
+
+TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
+{
+    TempDir dir;
+    XStringW error;
+    XComPtr<IDatabase> missing = FundDb::openFundDatabase(dir.file(L"none.db"), error);
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->isOpen());
+    EXPECT_NE(error.find(L"cannot open"), std::wstring::npos);
+    EXPECT_EQ(missing->getLastError(), error);
+    EXPECT_EQ(GetFileAttributesW(dir.file(L"none.db").c_str()), INVALID_FILE_ATTRIBUTES) << "a missing file was created";
+    XStringW prepareError;
+    EXPECT_FALSE(missing->prepare(L"select 1", prepareError));
+    EXPECT_FALSE(prepareError.empty());
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    EXPECT_FALSE(missing->fillTable(L"select 1", table.get(), true, 0));
+
+    std::string garbage(4096, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 131 + 7);
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"corrupt.db"), garbage));
+    XComPtr<IDatabase> corrupt = FundDb::openFundDatabase(dir.file(L"corrupt.db"), error);
+    EXPECT_FALSE(corrupt->isOpen());
+    EXPECT_NE(error.find(L"not a database"), std::wstring::npos) << Common::toUtf8(error);
+    EXPECT_FALSE(corrupt->prepare(L"select 1", prepareError));
+    EXPECT_FALSE(corrupt->fillTable(L"select 1", table.get(), true, 0));
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"corrupt.db")), garbage);
+
+    XComPtr<IDatabase> folder = FundDb::openFundDatabase(dir.path(), error);
+    EXPECT_FALSE(folder->isOpen());
+    EXPECT_FALSE(error.empty());
+    XComPtr<IDatabase> unnamed = FundDb::openFundDatabase(L"", error);
+    EXPECT_FALSE(unnamed->isOpen());
+}
+
+TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
+{
+    TempDir dir;
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"a.db"), FundDb::Content::StandardSample, 0, false, error));
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"b.db"), FundDb::Content::StandardSample, 0, false, error));
+    std::string first = TestSupport::readFileBytes(dir.file(L"a.db"));
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(first, TestSupport::readFileBytes(dir.file(L"b.db"))) << "the sample is not deterministic";
+
+    EXPECT_FALSE(FundDb::writeFundDatabase(dir.file(L"a.db"), FundDb::Content::SchemaOnly, 0, false, error));
+    EXPECT_NE(error.find(L"already exists"), std::wstring::npos);
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"a.db")), first);
+    EXPECT_FALSE(FundDb::writeFundDatabase(dir.file(L"c.db"), FundDb::Content::Synthetic, 0, false, error));
+    EXPECT_EQ(GetFileAttributesW(dir.file(L"c.db").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    {
+        XComPtr<IDatabase> db = open(dir.file(L"a.db"));
+        EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode"), L"wal");
+        EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund"), L"60");
+        EXPECT_EQ(scalar(db.get(), L"select count(distinct guid) from tb_investadvisor"), L"20");
+        EXPECT_NE(scalar(db.get(), L"select value from tb_sampleinfo where key = 'content'").find(L"示例数据"),
+                  std::wstring::npos);
+        EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund where name not like '示例基金%'"
+                                   L" or companyguid not in (select guid from tb_investadvisor where name like '%示例%')"), L"0")
+            << "every fund and company name says it is an example";
+    }
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"a.db"), FundDb::Content::Synthetic, 500, true, error));
+    XComPtr<IDatabase> db = open(dir.file(L"a.db"));
+    EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund"), L"500");
+    EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund where length(code) <> 6"), L"0");
+    EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund where expiredate = '0001-01-01'"), L"9");
+}
+
+TEST(FundDatabase, StatementsReadTextsNullsNumbersAndReportErrors)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XStringW error;
+    XComPtr<IStatement> s = db->prepare(L"select 'abc', NULL, 12, 1.5, '示例基金'", error);
+    ASSERT_TRUE(s) << Common::toUtf8(error);
+    EXPECT_EQ(s->getColumnCount(), 5);
+    ASSERT_TRUE(s->step());
+    EXPECT_EQ(s->getText(0), L"abc");
+    EXPECT_EQ(s->getText(1), L"");
+    EXPECT_EQ(s->getText(2), L"12");
+    EXPECT_EQ(s->getText(3), L"1.5");
+    EXPECT_EQ(s->getText(4), L"示例基金");
+    EXPECT_EQ(s->getText(5), L"");
+    EXPECT_FALSE(s->step());
+    EXPECT_FALSE(s->step());
+
+    EXPECT_FALSE(db->prepare(L"selec date from tb_closedfund", error));
+    EXPECT_NE(error.find(L"syntax error"), std::wstring::npos) << Common::toUtf8(error);
+    EXPECT_FALSE(db->prepare(L"select \"date\" from nowhere", error));
+    EXPECT_NE(error.find(L"no such table: nowhere"), std::wstring::npos) << Common::toUtf8(error);
+    error.clear();
+    EXPECT_FALSE(db->prepare(L"  -- nothing\n", error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(FundDatabase, FillTableNamesAndTypesColumnsKeepsStorageAndReplacesRows)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    ASSERT_TRUE(table);
+    const wchar_t* sql = L"select code, quotient, latestholderaccountnumber as peoples, name, ' ' as blank"
+                         L" from tb_fund order by code";
+    ASSERT_TRUE(db->fillTable(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
+    ASSERT_EQ(table->getColumnCount(), 5);
+    const wchar_t* names[] = {L"code", L"quotient", L"peoples", L"name", L"blank"};
+    const int types[] = {VALUE_TEXT, VALUE_REAL, VALUE_INT, VALUE_TEXT, VALUE_TEXT};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(table->getColumn(i)->getName(), names[i]);
+        EXPECT_EQ(table->getColumn(i)->getValueType(), types[i]) << i;
+    }
+    EXPECT_FALSE(table->isEmpty());
+    ASSERT_EQ(table->getRowCount(), 3);
+    EXPECT_EQ(cellText(table.get(), 0, L"name"), L"示例基金一");
+    EXPECT_EQ(cellText(table.get(), 1, L"name"), L"<null>");
+    EXPECT_EQ(cellText(table.get(), 1, L"quotient"), L"<null>");
+    EXPECT_EQ(table->getRow(0)->getItem(L"quotient")->getDouble(), 2.5e9);
+    EXPECT_EQ(table->getRow(0)->getItem(L"peoples")->getInt(), 12000);
+    EXPECT_EQ(cellText(table.get(), 2, L"quotient"), L"7.0") << "a REAL column keeps SQLite's real";
+    EXPECT_EQ(cellText(table.get(), 2, L"blank"), L" ");
+
+    // A refill replaces the rows and keeps the columns, also when told it is a first fill.
+    exec(db.get(), L"delete from tb_fund where code = '500002'");
+    ASSERT_TRUE(db->fillTable(sql, table.get(), false, 0));
+    EXPECT_EQ(table->getRowCount(), 2);
+    table->invalidate(0);
+    ASSERT_TRUE(db->fillTable(sql, table.get(), table->isEmpty(), 0));
+    EXPECT_EQ(table->getColumnCount(), 5);
+    EXPECT_EQ(cellText(table.get(), 1, L"code"), L"500003");
+    EXPECT_FALSE(table->isEmpty());
+}
+
+TEST(FundDatabase, FailedFillKeepsTheRows)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    ASSERT_TRUE(db->fillTable(L"select code, name from tb_fund order by code", table.get(), true, 0));
+
+    EXPECT_FALSE(db->fillTable(L"select code from tb_missing", table.get(), false, 0));
+    EXPECT_NE(db->getLastError().find(L"no such table"), std::wstring::npos);
+    // This one fails at its last row, after two good ones were read.
+    EXPECT_FALSE(db->fillTable(L"select code, case when code = '500003' then abs(-9223372036854775802 - length(code))"
+                               L" else name end as name from tb_fund order by code", table.get(), false, 0));
+    EXPECT_NE(db->getLastError().find(L"overflow"), std::wstring::npos) << Common::toUtf8(db->getLastError());
+    EXPECT_FALSE(db->fillTable(L"", table.get(), false, 0));
+    EXPECT_FALSE(db->fillTable(L"select 1", nullptr, false, 0));
+
+    ASSERT_EQ(table->getRowCount(), 3);
+    EXPECT_EQ(table->getColumnCount(), 2);
+    EXPECT_EQ(cellText(table.get(), 0, L"name"), L"示例基金一");
+    EXPECT_EQ(cellText(table.get(), 2, L"code"), L"500003");
+}
+
+namespace {
+
+struct WriterJob {
+    IDatabase* db;
+    bool prepared = false;
+};
+
+unsigned __stdcall insertOnOwnThread(void* arg)
+{
+    auto* job = static_cast<WriterJob*>(arg);
+    XStringW error;
+    XComPtr<IStatement> insert = job->db->prepare(L"insert into tb_fund (code, name) values ('600001', '线程')", error);
+    job->prepared = bool(insert);
+    if (insert) insert->step();
+    return 0;
+}
+
+} // namespace
+
+// Each thread gets its own connection; with WAL a reader in the middle of a statement does
+// not keep another thread from writing, and the next statement sees the new row.
+TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    XStringW error;
+    XComPtr<IStatement> reading = db->prepare(L"select code from tb_fund order by code", error);
+    ASSERT_TRUE(reading && reading->step());
+
+    WriterJob job{db.get()};
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, insertOnOwnThread, &job, 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(job.prepared);
+
+    int rows = 1;
+    while (reading->step()) ++rows;
+    EXPECT_EQ(rows, 3) << "the open statement reads its own snapshot";
+    EXPECT_EQ(scalar(db.get(), L"select name from tb_fund where code = '600001'"), L"线程");
+}
