@@ -1,6 +1,7 @@
 #include "grid/UserNumpunct.h"
 #include <windows.h>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -117,8 +118,44 @@ void appendInteger(std::wstring& out, long long v, const NumberPunct& punct)
     appendGroupedDigits(out, p, end, punct);
 }
 
+// Fixed notation without the C library, for the common case: |v| scaled by 10^decimals is
+// below 2^52, so the one rounding of the product moves it by less than margin, and it is not
+// that close to a half, so rounding it gives what exact decimal rounding gives. False when
+// it cannot be sure; the caller then asks the C library.
+static bool appendFixedFast(std::wstring& out, double v, int decimals, const NumberPunct& punct)
+{
+    static const double kPow10[10] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    static const unsigned long long kPow10Int[10] = {1, 10, 100, 1000, 10000, 100000, 1000000,
+                                                     10000000, 100000000, 1000000000};
+    double scaled = std::fabs(v) * kPow10[decimals];
+    if (!(scaled < 4503599627370496.0)) return false;   // also NaN and infinities
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole;                   // exact below 2^52
+    double margin = scaled * 4.5e-16;
+    if (std::fabs(fraction - 0.5) <= margin) return false;
+    unsigned long long units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    unsigned long long intPart = units / kPow10Int[decimals];
+    unsigned long long fracPart = units % kPow10Int[decimals];
+    char digits[32];
+    char* end = digits + sizeof(digits);
+    char* p = end;
+    do {
+        *--p = char('0' + intPart % 10);
+        intPart /= 10;
+    } while (intPart);
+    if (std::signbit(v)) out.push_back(L'-');           // printf keeps the sign of -0.001 and -0.0
+    appendGroupedDigits(out, p, end, punct);
+    if (decimals == 0) return true;
+    out.push_back(punct.decimalPoint);
+    size_t at = out.size();
+    out.append(size_t(decimals), L'0');
+    for (size_t i = at + size_t(decimals); fracPart; fracPart /= 10) out[--i] = wchar_t(L'0' + fracPart % 10);
+    return true;
+}
+
 void appendReal(std::wstring& out, double v, int decimals, const NumberPunct& punct)
 {
+    if (decimals >= 0 && decimals <= 9 && appendFixedFast(out, v, decimals, punct)) return;
     // The stream converts with the C library in the "C" locale, then puts the locale's
     // decimal point in place of '.' and groups the integer digits. %.9f of the largest
     // double is about 320 characters.

@@ -27,7 +27,7 @@ std::wstring viaStream(const std::locale& locale, V v, int decimals = -1)
 // Fixed samples, then random magnitudes; every seventh is any bit pattern (subnormal, NaN...).
 std::vector<double> sampleReals(size_t count)
 {
-    std::vector<double> values = {0.0, -0.0, 1e-5, 1234567.0, 0.1234567, 999999.5, 9999995.0, 2.5, -1e20,
+    std::vector<double> values = {0.0, -0.0, -1e-9, 1e-5, 1234567.0, 0.1234567, 999999.5, 9999995.0, 2.5, 0.125, 1.005, -1e20,
                                   1.5e20, DBL_MAX, -DBL_MAX, 5e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
     std::mt19937_64 rng(20261201);
     while (values.size() < count) {
