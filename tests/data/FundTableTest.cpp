@@ -1,0 +1,187 @@
+// The closed-fund table filled by the module's code from real fund databases: the stored
+// query's columns, the yield column, the data date and the "ERROR" box of a failed statement.
+#include "Database.h"
+#include "ModalDriver.h"
+#include "TempDir.h"
+#include "data/FundTable.h"
+#include "host/Kernel.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+
+using namespace Host;
+using TestSupport::TempDir;
+
+namespace {
+
+const wchar_t* const kReference = L"2026-06-30";
+
+XComPtr<IDatabase> makeDatabase(const TempDir& dir, FundDb::Content content)
+{
+    XStringW error;
+    EXPECT_TRUE(FundDb::writeFundDatabase(dir.file(L"funds.db"), content, 0, false, error)) << Common::toUtf8(error);
+    XComPtr<IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error);
+    EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
+    return db;
+}
+
+void exec(IDatabase* db, const std::wstring& sql)
+{
+    XStringW error;
+    XComPtr<IStatement> statement = db->prepare(sql, error);
+    ASSERT_TRUE(statement) << Common::toUtf8(error);
+    statement->step();
+}
+
+// A fund with its company, expiring expiry, valued value and traded at price (texts as the
+// database keeps them; "NULL" for none).
+void addFund(IDatabase* db, const std::wstring& code, const std::wstring& expiry, const std::wstring& value,
+             const std::wstring& price)
+{
+    exec(db, L"insert or ignore into tb_investadvisor values ('g1', 'jhsl', '甲号示例基金管理有限公司')");
+    exec(db, L"insert into tb_fund (code, aliascode, name, expiredate, companyguid) values ('" + code + L"', '" + code
+                 + L"', '示例" + code + L"', '" + expiry + L"', 'g1')");
+    exec(db, L"insert into tb_closedfund (code, date, value, price) values ('" + code + L"', '2026-06-26', " + value
+                 + L", " + price + L")");
+}
+
+XComPtr<IDataTable> newTable()
+{
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    EXPECT_TRUE(table);
+    return table;
+}
+
+// Cell text of the row whose code is code; "<null>" for NULL, "<none>" when there is no such row.
+XStringW cellOf(IDataTable* table, const wchar_t* code, const wchar_t* column)
+{
+    for (int i = 0; i < table->getRowCount(); ++i) {
+        XComPtr<IDataRow> row = table->getRow(i);
+        if (row->getItem(L"code")->getText() != code) continue;
+        XComPtr<IColumnItem> cell = row->getItem(column);
+        return !cell ? XStringW(L"<no column>") : cell->isNull() ? XStringW(L"<null>") : cell->getText();
+    }
+    return L"<none>";
+}
+
+} // namespace
+
+TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::StandardSample);
+    XComPtr<IDataTable> table = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), kReference)) << Common::toUtf8(db->getLastError());
+
+    const wchar_t* names[] = {L"code", L"aliascode", L"name", L"investtype", L"investstyle", L"expiredate",
+        L"fundtype", L"createdate", L"quotient", L"peoples", L"date", L"value", L"totalvalue", L"previousvalue",
+        L"previoustotalvalue", L"previousdate", L"increase", L"increasepercent", L"price", L"pricevalue",
+        L"pricevaluerate", L"date_due", L"pricevalueyearincome", L"company", L"pycode"};
+    ASSERT_EQ(table->getColumnCount(), 25);
+    for (int i = 0; i < 25; ++i) {
+        EXPECT_EQ(table->getColumn(i)->getName(), names[i]) << i;
+        EXPECT_EQ(table->getColumnIndex(names[i]), i);
+    }
+    EXPECT_EQ(table->getColumn(21)->getValueType(), VALUE_TEXT);
+    EXPECT_EQ(table->getColumn(22)->getValueType(), VALUE_TEXT);
+    EXPECT_EQ(table->getColumn(17)->getValueType(), VALUE_REAL);
+    ASSERT_EQ(table->getRowCount(), 60) << "the joins must neither add nor drop funds";
+
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"company"), L"j-甲号示例基金管理有限公司");
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"date"), L"2026-06-26");
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"date_due"), L" ");
+    EXPECT_DOUBLE_EQ(table->getRow(0)->getItem(L"value")->getDouble(), 1.2478);
+    // Funds 051 and 052 have only a deleted and a delisted record; 053 also has an old deleted one.
+    EXPECT_EQ(cellOf(table.get(), L"150011", L"name"), L"<null>");
+    EXPECT_EQ(cellOf(table.get(), L"150011", L"company"), L"<null>");
+    EXPECT_EQ(cellOf(table.get(), L"150012", L"aliascode"), L"<null>");
+    EXPECT_EQ(cellOf(table.get(), L"150013", L"name"), L"示例基金053");
+    EXPECT_EQ(cellOf(table.get(), L"184693", L"expiredate"), L"0001-01-01");
+    EXPECT_EQ(cellOf(table.get(), L"184693", L"pricevalueyearincome"), L"--");
+    EXPECT_EQ(cellOf(table.get(), L"184697", L"pricevalueyearincome"), L"--") << "price 0";
+    EXPECT_EQ(cellOf(table.get(), L"184699", L"previousvalue"), L"<null>");
+}
+
+TEST(FundTable, YieldTextsForKnownFunds)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFund(db.get(), L"100001", L"2028-06-29", L"'1.2000'", L"'1.0000'");   // 730 days ahead
+    addFund(db.get(), L"100002", L"2025-06-30", L"'1.2000'", L"'1.0000'");   // expired a year ago
+    addFund(db.get(), L"100003", L"2027-06-30", L"'1.0000'", L"'0.9000'");   // 365 days: 11.11..%
+    addFund(db.get(), L"100004", L"", L"'1.2000'", L"'1.0000'");
+    addFund(db.get(), L"100005", L"abc", L"'1.2000'", L"'1.0000'");
+    addFund(db.get(), L"100006", L"2026-06-30", L"'1.2000'", L"'1.0000'");   // expires on the reference day
+    addFund(db.get(), L"100007", L"2028-06-29", L"'1.2000'", L"'0.0000'");
+    addFund(db.get(), L"100008", L"0001-01-01", L"'1.2000'", L"'1.0000'");
+    addFund(db.get(), L"100009", L"2028-06-29", L"'1.2000'", L"NULL");
+    addFund(db.get(), L"100010", L"2026/7/30", L"1.0", L"1.0");               // slashes parse; no discount
+    XComPtr<IDataTable> table = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), kReference));
+    ASSERT_EQ(table->getRowCount(), 10);
+    const wchar_t* expected[][2] = {{L"100001", L"10.00%"}, {L"100002", L"-20.00%"}, {L"100003", L"11.11%"},
+        {L"100004", L"--"}, {L"100005", L"--"}, {L"100006", L"--"}, {L"100007", L"--"}, {L"100008", L"--"},
+        {L"100009", L"--"}, {L"100010", L"0.00%"}};
+    for (auto& row : expected) EXPECT_EQ(cellOf(table.get(), row[0], L"pricevalueyearincome"), row[1]) << row[0];
+
+    // A refill computes against the date it is given; the columns stay as they are.
+    ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), L"2027-06-30"));
+    EXPECT_EQ(table->getColumnCount(), 25);
+    EXPECT_EQ(cellOf(table.get(), L"100001", L"pricevalueyearincome"), L"20.00%");
+    EXPECT_EQ(cellOf(table.get(), L"100003", L"pricevalueyearincome"), L"--");
+
+    // Without a reference day every yield is "--"; the parser's day numbers are as measured.
+    EXPECT_EQ(ClosedFund::yieldText(ClosedFund::dayNumber(L"2028-06-29"), ClosedFund::dayNumber(L""), 1.2, 1.0), L"--");
+    EXPECT_EQ(ClosedFund::dayNumber(L"2015-06-30"), 42185.0);
+    EXPECT_EQ(ClosedFund::dayNumber(L"20150630"), 0.0);
+}
+
+TEST(FundTable, DataDateIsReadKeptOrLeftAlone)
+{
+    TempDir sampleDir, emptyDir;
+    XComPtr<IDatabase> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
+    XStringW date = L"2010-03-05";
+    EXPECT_TRUE(ClosedFund::readDataDate(sample.get(), date));
+    EXPECT_EQ(date, L"2026-06-26");
+
+    XComPtr<IDatabase> empty = makeDatabase(emptyDir, FundDb::Content::SchemaOnly);
+    date = L"2010-03-05";
+    EXPECT_TRUE(ClosedFund::readDataDate(empty.get(), date)) << "no row is no failure";
+    EXPECT_EQ(date, L"2010-03-05");
+
+    EXPECT_FALSE(ClosedFund::readDataDate(nullptr, date));
+    XStringW error;
+    XComPtr<IDatabase> missing = FundDb::openFundDatabase(emptyDir.file(L"gone.db"), error);
+    EXPECT_FALSE(ClosedFund::readDataDate(missing.get(), date));
+    EXPECT_EQ(date, L"2010-03-05");
+    XComPtr<IDataTable> table = newTable();
+    EXPECT_FALSE(ClosedFund::fillFundTable(missing.get(), table.get(), kReference));
+    EXPECT_TRUE(table->isEmpty());
+}
+
+TEST(FundTable, UnpreparableStatementsShowTheErrorBoxAndKeepTheRows)
+{
+    TempDir goodDir, badDir;
+    XComPtr<IDatabase> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
+    XComPtr<IDataTable> table = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(good.get(), table.get(), kReference));
+    XComPtr<IDatabase> bad = makeDatabase(badDir, FundDb::Content::SchemaOnly);
+    exec(bad.get(), L"drop table tb_closedfund");
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        TestSupport::ModalDriver driver;
+        driver.answerMessageBox(IDOK);
+        XStringW date = L"2026-06-26";
+        EXPECT_FALSE(ClosedFund::readDataDate(bad.get(), date));
+        EXPECT_EQ(driver.pending(), 0u) << "no message box was shown";
+        EXPECT_EQ(driver.lastCaption(), L"ERROR");
+        EXPECT_NE(driver.lastText().find(L"no such table: tb_closedfund"), std::wstring::npos)
+            << Common::toUtf8(driver.lastText());
+        EXPECT_EQ(date, L"2026-06-26");
+    }
+
+    EXPECT_FALSE(ClosedFund::fillFundTable(bad.get(), table.get(), kReference));
+    EXPECT_EQ(table->getRowCount(), 60);
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
+    EXPECT_EQ(table->getColumnCount(), 25);
+}
