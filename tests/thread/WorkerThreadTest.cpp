@@ -88,19 +88,6 @@ TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
     EXPECT_EQ(0, queuedAfterStop.runs);
     ASSERT_EQ(1u, afterOwner.count());
     EXPECT_EQ(&queuedAfterStop, afterOwner.done[0]);
-
-    // A stopped thread starts again and runs what is posted, in order.
-    CountingTask first, second;
-    RecordingOwner owner;
-    ASSERT_EQ(1, worker.post(&first, &owner));
-    ASSERT_EQ(1, worker.post(&second, &owner));
-    ASSERT_EQ(0, worker.start());
-    ASSERT_TRUE(signalled(second.done));
-    worker.stop();
-    ASSERT_TRUE(worker.wait(5000));
-    ASSERT_EQ(2u, owner.count());
-    EXPECT_EQ(&first, owner.done[0]);
-    EXPECT_EQ(&second, owner.done[1]);
 }
 
 namespace {
@@ -141,16 +128,6 @@ TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
     delete worker;
     EXPECT_EQ(1, slow.finished);
 
-    // Destroyed while running: stops, cancels, waits.
-    BlockingTask endless;
-    SetEvent(endless.release.get());
-    worker = new thread(4);
-    worker->start();
-    worker->post(&endless, nullptr);
-    ASSERT_TRUE(signalled(endless.started));
-    delete worker;
-    EXPECT_EQ(1, endless.cancels);
-    EXPECT_EQ(1, endless.finished);
 }
 
 namespace {
@@ -191,26 +168,13 @@ TEST(WorkerThread, WakeUpItemOfAStopNeverEndsTheNextWorker)
     EXPECT_TRUE(signalled(afterRestart.done, 3000)) << "the new worker ended without running its task";
 }
 
-namespace {
-// Counts its hooks; stops in its own destructor, as a class whose hooks the worker calls must.
-struct HookedThread : thread {
-    volatile LONG starting = 0, started = 0, stopping = 0, exits = 0;
-    HookedThread() : thread(2147483647) {}
-    ~HookedThread() override { stop(); wait(30000); }
-    void onStarting() override { ++starting; }
-    void onStarted() override { ++started; }
-    void onStopping() override { ++stopping; }
-    void onExit() override { InterlockedIncrement(&exits); }
-};
-} // namespace
-
 TEST(WorkerThread, ThousandStartStopCyclesRunEveryTaskAndLeakNoHandles)
 {
     DWORD handlesBefore = 0, handlesAfter = 0;
     CountingTask work;
     GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
     {
-        HookedThread worker;
+        thread worker(2147483647);
         for (int cycle = 0; cycle < 1000; ++cycle) {
             ASSERT_EQ(0, worker.start()) << "cycle " << cycle;
             ASSERT_EQ(1, worker.post(&work, nullptr));
@@ -222,10 +186,6 @@ TEST(WorkerThread, ThousandStartStopCyclesRunEveryTaskAndLeakNoHandles)
             ASSERT_EQ(thread::STOPPED, worker.getState());
         }
         EXPECT_EQ(1000, work.runs);
-        EXPECT_EQ(1000, worker.starting);
-        EXPECT_EQ(1000, worker.started);
-        EXPECT_EQ(1000, worker.stopping);
-        EXPECT_EQ(1000, worker.exits);
     }
     GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
     EXPECT_LE(handlesAfter, handlesBefore + 2);
