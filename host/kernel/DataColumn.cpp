@@ -90,6 +90,16 @@ XStringW DataColumn::readText(size_t row) const
     }
 }
 
+void DataColumn::readTextInto(size_t row, std::wstring& out) const
+{
+    if (storage(row) != STORE_TEXT) {
+        out = readText(row);
+        return;
+    }
+    TextRef t = textAt(row);
+    out.assign(t.chars, t.length);
+}
+
 double DataColumn::readReal(size_t row) const
 {
     switch (storage(row)) {

@@ -44,6 +44,8 @@ public:
 
     // Reads converting the stored value, as sqlite3_column_text16/double/int64 do.
     XStringW readText(size_t row) const;
+    // The same text written into out, reusing its buffer (no allocation for stored texts).
+    void readTextInto(size_t row, std::wstring& out) const;
     double readReal(size_t row) const;
     int64_t readInt(size_t row) const;
 

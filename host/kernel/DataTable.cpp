@@ -57,6 +57,17 @@ int DataTable::getColumnIndex(const XStringW& name)
     return it == columnByName_.end() ? -1 : it->second;
 }
 
+bool DataTable::readTextAt(int row, int column, XStringW& out)
+{
+    DataColumn* cells = cellColumn(row, column);
+    if (!cells) {
+        out.clear();
+        return false;
+    }
+    cells->readTextInto(size_t(row), out);
+    return true;
+}
+
 DataColumn* DataTable::column(int index)
 {
     if (index < 0 || size_t(index) >= columns_.size()) return nullptr;

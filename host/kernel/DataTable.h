@@ -24,6 +24,7 @@ public:
     XComPtr<Host::IColumnItem> getColumn(int index) override;
     int getColumnIndex(const XStringW& name) override;
     int getColumnCount() override { return int(columns_.size()); }
+    bool readTextAt(int row, int column, XStringW& out) override;
 
     // IDataTable
     bool isEmpty() override { return empty_; }

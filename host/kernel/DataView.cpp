@@ -31,6 +31,15 @@ int DataView::getColumnIndex(const XStringW& name) { return source_ ? source_->g
 
 int DataView::getColumnCount() { return source_ ? source_->getColumnCount() : 0; }
 
+bool DataView::readTextAt(int row, int column, XStringW& out)
+{
+    if (!source_ || row < 0 || size_t(row) >= rows_.size()) {
+        out.clear();
+        return false;
+    }
+    return source_->readTextAt(rows_[size_t(row)], column, out);
+}
+
 int DataView::getSourceIndex(int row)
 {
     if (row < 0 || size_t(row) >= rows_.size()) return -1;

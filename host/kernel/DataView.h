@@ -19,6 +19,7 @@ public:
     XComPtr<Host::IColumnItem> getColumn(int index) override;
     int getColumnIndex(const XStringW& name) override;
     int getColumnCount() override;
+    bool readTextAt(int row, int column, XStringW& out) override;
 
     // IDataView
     void setSource(Host::IDataContainer* source) override;

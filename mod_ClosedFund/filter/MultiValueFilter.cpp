@@ -68,14 +68,12 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
     if (!container || !rows || !count || *count <= 0) return;
     if (!resolveColumn(container)) return;
 
+    // One text buffer serves every row: reading a cell allocates nothing.
+    XStringW text;
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        XComPtr<Host::IDataRow> row = container->getRow(rows[i]);
-        if (!row) continue;
-        XComPtr<Host::IColumnItem> item = row->getItemAt(columnIndex_);
-        if (!item) continue;
-        const XStringW text = item->getText();
+        if (!container->readTextAt(rows[i], columnIndex_, text)) continue;
         for (const XStringW& accepted : values_) {
             if (text == accepted) { rows[kept++] = rows[i]; break; }
         }

@@ -37,15 +37,13 @@ void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
     if (std::find(keywords_.begin(), keywords_.end(), lower) == keywords_.end()) keywords_.push_back(lower);
 }
 
-// Each cell's text is lower-cased once, in the copy getText hands us, and then searched for
+// Each cell's text is read into one reused buffer, lower-cased once and then searched for
 // every keyword; an empty text never matches.
-bool SearchFilterImpl::rowMatches(Host::IDataRow* row, const std::vector<int>& columnIndexes)
+bool SearchFilterImpl::rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
+                                  XStringW& text)
 {
     for (int column : columnIndexes) {
-        XComPtr<Host::IColumnItem> item = row->getItemAt(column);
-        if (!item) continue;
-        XStringW text = item->getText();
-        if (text.empty()) continue;
+        if (!container->readTextAt(row, column, text) || text.empty()) continue;
         text.makeLower();
         for (const XStringW& keyword : keywords_) {
             if (text.find(keyword) != std::wstring::npos) return true;
@@ -67,11 +65,11 @@ void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, in
         if (index >= 0) columnIndexes.push_back(index);
     }
 
+    XStringW text;
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        XComPtr<Host::IDataRow> row = container->getRow(rows[i]);
-        if (row && rowMatches(row.get(), columnIndexes)) rows[kept++] = rows[i];
+        if (rowMatches(container, rows[i], columnIndexes, text)) rows[kept++] = rows[i];
     }
     *count = kept;
 }

@@ -26,7 +26,7 @@ public:
 
 private:
     ~SearchFilterImpl() = default;   // only release deletes
-    bool rowMatches(Host::IDataRow* row, const std::vector<int>& columnIndexes);
+    bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes, XStringW& text);
 
     std::vector<XStringW> columns_;
     std::vector<XStringW> keywords_;   // lower-cased

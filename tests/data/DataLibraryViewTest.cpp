@@ -108,6 +108,13 @@ TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
     EXPECT_EQ(display->getSourceIndex(1), 3);
     EXPECT_EQ(display->getSourceIndex(2), -1);
     EXPECT_EQ(display->getRow(1)->getIndex(), 6);
+    // Reading a cell's text in place maps through both views like getRow does.
+    XStringW text = L"stale";
+    EXPECT_TRUE(display->readTextAt(1, 1, text));
+    EXPECT_EQ(text, L"6");
+    EXPECT_FALSE(display->readTextAt(2, 1, text));
+    EXPECT_TRUE(text.empty());
+    EXPECT_FALSE(table->readTextAt(0, 9, text));
 
     // Two filters on one view compact one array in turn: the second gets what the first kept.
     XComPtr<DivisibleFilter> alsoThird = XComPtr<DivisibleFilter>::adopt(new DivisibleFilter(3));

@@ -38,6 +38,10 @@ struct IDataContainer : IXUnknown {
     virtual XComPtr<IColumnItem> getColumn(int index) = 0;
     virtual int getColumnIndex(const XStringW& name) = 0;   // -1 if none
     virtual int getColumnCount() = 0;
+    // The text of one cell, as getRow(row)->getItemAt(column)->getText() gives it, written
+    // into out (its buffer is reused): the way to read many cells without an object per
+    // cell. False, with out emptied, when the row or column does not exist.
+    virtual bool readTextAt(int row, int column, XStringW& out) = 0;
 };
 
 // An open update bracket; endUpdate closes it (releasing it unclosed closes it too).
