@@ -13,6 +13,13 @@ bool WindowProc::Attach(WindowBase* window)
     HWND hwnd = window ? window->GetHandle() : nullptr;
     if (!hwnd || !::IsWindow(hwnd)) return false;
     Register();
+    // Already subclassed by the toolkit (bound before, or left in the chain by a Detach):
+    // ThunkProc is in place, so only the control's own procedure is needed. Chaining
+    // ThunkProc to itself would recurse without end.
+    if (HANDLE own = ::GetPropW(hwnd, kPreviousProcProperty)) {
+        m_previous = reinterpret_cast<WNDPROC>(own);
+        return true;
+    }
     m_previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     ::SetPropW(hwnd, kPreviousProcProperty, reinterpret_cast<HANDLE>(m_previous));
     ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThunkProc));
@@ -26,11 +33,15 @@ void WindowProc::Register()
 
 // Own-class windows have no procedure to put back, but their registry entry must still go:
 // a binding deleted before its window would otherwise be called after it is gone.
+// When something subclassed the control after us (a tooltip relaying mouse messages does),
+// putting our previous procedure back would cut that subclass out of the chain; ThunkProc
+// then stays in place and, unbound, passes everything on to the previous procedure.
 void WindowProc::Detach()
 {
     HWND hwnd = m_window ? m_window->GetHandle() : nullptr;
     if (hwnd && ::IsWindow(hwnd)) {
-        if (m_previous) {
+        auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        if (m_previous && current == &ThunkProc) {
             ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
             ::RemovePropW(hwnd, kPreviousProcProperty);
         }

@@ -38,6 +38,16 @@ const wchar_t* countingButtonClass()
     return wc.lpszClassName;
 }
 
+int g_outerSeen = 0;
+WNDPROC g_outerNext = nullptr;
+
+// A subclass installed over a bound control by someone else (as a tooltip does).
+LRESULT CALLBACK outerSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    ++g_outerSeen;
+    return CallWindowProcW(g_outerNext, hwnd, msg, wp, lp);
+}
+
 } // namespace
 
 TEST(WindowToolkit, DispatchesAndReflectsMessages)
@@ -150,6 +160,35 @@ TEST(WindowToolkit, SubclassedControlsGetTheirProcedureBack)
     EXPECT_EQ(b.count(WM_DESTROY), 1u);
     EXPECT_EQ(WGUI::WindowRegistry::Find(hb), nullptr);
     a.DestroyWindow();
+
+    // Subclassed again by someone else after the binding: unbinding keeps that subclass in
+    // the chain, and the control goes on working.
+    Recorder c;
+    c.Create(WS_POPUP, 0, cls, L"c", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr);
+    HWND hc = c.GetHandle();
+    {
+        WGUI::WindowProc first;
+        first.Attach(&c);
+        g_outerNext = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hc, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&outerSubclassProc)));
+    }
+    g_outerSeen = 0;
+    SendMessageW(hc, WM_SETTEXT, 0, LPARAM(L"outer"));
+    EXPECT_GT(g_outerSeen, 0) << "the later subclass was not cut out";
+    EXPECT_EQ(GetWindowTextLengthW(hc), 5);
+    EXPECT_EQ(c.count(WM_SETTEXT), 0u);
+
+    // Bound once more, and twice at the same time: each message reaches the object once and
+    // the toolkit never chains to itself.
+    WGUI::WindowProc again, twice;
+    ASSERT_TRUE(again.Attach(&c));
+    ASSERT_TRUE(twice.Attach(&c));
+    SendMessageW(hc, WM_SETTEXT, 0, LPARAM(L"again"));
+    EXPECT_EQ(c.count(WM_SETTEXT), 1u);
+    EXPECT_EQ(GetWindowTextLengthW(hc), 5);
+    g_ncDestroyed = 0;
+    EXPECT_TRUE(c.DestroyWindow());
+    EXPECT_EQ(g_ncDestroyed, 1);
 }
 
 TEST(FileDialog, KeepsWhatItsBuffersHoldAndReportsTheChoice)
