@@ -13,6 +13,8 @@ DropDownButton::~DropDownButton() { m_binding.reset(); }
 
 HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HINSTANCE instance)
 {
+    // A second Create must first unbind the window made before, which is still subclassed.
+    m_binding.reset();
     RECT empty = {};
     HWND hwnd = WindowBase::Create(style, 0, L"Button", text, empty, parent, id, instance, nullptr);
     if (!hwnd) return nullptr;

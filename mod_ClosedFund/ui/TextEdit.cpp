@@ -8,6 +8,8 @@ TextEdit::TextEdit() : m_cueText(L"请输入关键字，多个关键字用空格
 HWND TextEdit::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
                       HWND parent, UINT id, HINSTANCE instance)
 {
+    // A second Create must first unbind the window made before, which is still subclassed.
+    m_binding.Detach();
     HWND hwnd = WindowBase::Create(style, exStyle, className, text, rect, parent, id, instance, nullptr);
     if (hwnd) m_binding.Attach(this);
     return hwnd;

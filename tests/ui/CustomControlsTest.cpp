@@ -3,6 +3,7 @@
 #include "UiTestWindows.h"
 #include "ui/DropDownButton.h"
 #include "ui/TextEdit.h"
+#include "ui/WindowRegistry.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
@@ -80,6 +81,15 @@ TEST(DropDownButton, DrawsCaptionAndArrowAndStillClicks)
     captioned.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     captioned.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(host.object.count(WM_COMMAND), 1u);
+
+    // Created again: the first window is unbound, not left with a deleted binding.
+    WGUI::DropDownButton twice;
+    HWND first = twice.Create(WS_CHILD, nullptr, host.hwnd(), 102, GetModuleHandleW(nullptr));
+    HWND second = twice.Create(WS_CHILD, nullptr, host.hwnd(), 103, GetModuleHandleW(nullptr));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(first), nullptr);
+    EXPECT_NE(WGUI::WindowRegistry::Find(second), nullptr);
+    EXPECT_TRUE(DestroyWindow(first));
 }
 
 TEST(DropDownButton, ToolTipFollowsItsText)
@@ -174,6 +184,10 @@ TEST(TextEdit, ShowsCueTextOnlyWhileEmpty)
     EXPECT_EQ(edit.GetWindowTextLength(), 0);
     Capture cleared = grabScreen(edit.GetHandle());
     EXPECT_GT(greyPixels(cleared), 20);
+    HWND first = edit.GetHandle();
+    ASSERT_NE(edit.Create(WS_CHILD, 0, L"Edit", L"", r, host.hwnd(), 101, GetModuleHandleW(nullptr)), nullptr);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(first), nullptr) << "a second Create unbinds the first window";
+    EXPECT_TRUE(DestroyWindow(first));
     edit.DestroyWindow();
     DeleteObject(font);
 }
