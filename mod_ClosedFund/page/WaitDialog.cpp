@@ -65,6 +65,8 @@ WaitDialog* WaitDialog::Current() { return g_current; }
 
 HWND WaitDialog::Open(HINSTANCE instance, HWND owner)
 {
+    // One window per object: a second Open would otherwise leave the first on screen.
+    if (IsWindow()) DestroyWindow();
     HGLOBAL block = buildTemplate();
     if (!block) return nullptr;
     auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));

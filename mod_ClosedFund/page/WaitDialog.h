@@ -17,8 +17,8 @@ public:
     WaitDialog(const WaitDialog&) = delete;
     WaitDialog& operator=(const WaitDialog&) = delete;
 
-    // Creates the dialog (visible, not activated) over owner; returns its window, or null
-    // when it could not be created.
+    // Creates the dialog, visible, over owner; returns its window, or null when it could not
+    // be created. A window this object opened before is destroyed first.
     HWND Open(HINSTANCE instance, HWND owner);
     const wchar_t* Message() const { return m_message; }
     // The wait dialog being shown, or null; cleared as soon as its window goes.

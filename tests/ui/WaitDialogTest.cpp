@@ -86,4 +86,8 @@ TEST(WaitDialog, CentresOnTheDesktopWithoutAnOwner)
     EXPECT_EQ(WaitDialog::Current(), nullptr);
     InvalidateRect(hwnd, nullptr, TRUE);
     UpdateWindow(hwnd);   // a paint with no current dialog draws nothing and does not crash
+    HWND reopened = dlg.Open(GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_FALSE(IsWindow(hwnd)) << "opening again replaces the window shown before";
+    EXPECT_EQ(WaitDialog::Current(), &dlg);
 }
