@@ -124,12 +124,13 @@ void ModalDriver::queue(Plan plan)
     plans_.push_back(std::move(plan));
 }
 
-void ModalDriver::answerMessageBox(int buttonId) { queue({Action::PressButton, buttonId, 0, {}, {}}); }
-void ModalDriver::cancelDialog() { queue({Action::PressButton, IDCANCEL, 0, {}, {}}); }
-void ModalDriver::answerSaveDialog(const std::wstring& path) { queue({Action::SaveAs, IDOK, 0, path, {}}); }
-void ModalDriver::chooseMenuItem(const std::wstring& text) { queue({Action::MenuText, 0, 0, text, {}}); }
-void ModalDriver::chooseMenuItemId(UINT id) { queue({Action::MenuId, 0, id, {}, {}}); }
-void ModalDriver::cancelMenu() { queue({Action::MenuCancel, 0, 0, {}, {}}); }
+void ModalDriver::answerMessageBox(int buttonId) { queue({Action::PressButton, buttonId, 0, {}, {}, {}}); }
+void ModalDriver::cancelDialog() { queue({Action::PressButton, IDCANCEL, 0, {}, {}, {}}); }
+void ModalDriver::answerSaveDialog(const std::wstring& path) { queue({Action::SaveAs, IDOK, 0, path, {}, {}}); }
+void ModalDriver::chooseMenuItem(const std::wstring& text) { chooseMenuPath({text}); }
+void ModalDriver::chooseMenuPath(const std::vector<std::wstring>& path) { queue({Action::MenuText, 0, 0, {}, path, {}}); }
+void ModalDriver::chooseMenuItemId(UINT id) { queue({Action::MenuId, 0, id, {}, {}, {}}); }
+void ModalDriver::cancelMenu() { queue({Action::MenuCancel, 0, 0, {}, {}, {}}); }
 
 void ModalDriver::tick()
 {
@@ -174,30 +175,29 @@ bool ModalDriver::answerDialogWindow(const Plan& plan)
 }
 
 // Popup menus take keys from the thread's queue while they track: Down moves over the
-// non-separator items from the first, Return chooses.
+// non-separator items (from the first when nothing is selected), Right opens the selected
+// submenu with its first such item selected, Return chooses.
 bool ModalDriver::answerMenuWindow(const Plan& plan)
 {
+    if (menuInFlight_) return false;   // the last choice's menus are still closing
     std::vector<HWND> menus = threadWindows(L"#32768");
-    if (menus.empty() || menus.front() == menuInFlight_) return false;
+    if (menus.empty()) return false;
     HWND menuWnd = menus.front();
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
     Seen s;
     s.menu = true;
     if (menu) s.menuItems = menuTexts(menu);
-    int steps = -1, n = menu ? GetMenuItemCount(menu) : 0;
-    for (int i = 0, selectable = 0; i < n && plan.action != Action::MenuCancel; ++i) {
-        if (isSeparator(menu, i)) continue;
-        ++selectable;
-        bool match = plan.action == Action::MenuId
-                         ? GetMenuItemID(menu, i) == plan.menuId
-                         : (s.menuItems[size_t(i)] == plan.text || plainMenuText(s.menuItems[size_t(i)]) == plan.text);
-        if (match) { steps = selectable; break; }
-    }
-    if (steps < 0) {
+    std::vector<int> places = plan.action == Action::MenuCancel ? std::vector<int>()
+                                                                  : keyPlaces(menu, plan, &s.chosenFrom);
+    if (places.empty()) {
         EndMenu();
         s.answered = plan.action == Action::MenuCancel;
     } else {
-        for (int k = 0; k < steps; ++k) postKey(menuWnd, VK_DOWN);
+        for (int k = 0; k < places[0]; ++k) postKey(menuWnd, VK_DOWN);
+        for (size_t level = 1; level < places.size(); ++level) {
+            postKey(menuWnd, VK_RIGHT);
+            for (int k = 1; k < places[level]; ++k) postKey(menuWnd, VK_DOWN);
+        }
         postKey(menuWnd, VK_RETURN);
         menuInFlight_ = menuWnd;
         menuTicks_ = 0;
@@ -205,6 +205,36 @@ bool ModalDriver::answerMenuWindow(const Plan& plan)
     }
     seen_.push_back(std::move(s));
     return true;
+}
+
+// For each menu along the plan's choice, outermost first, the place of the item to take
+// among the items keys reach (from 1). Empty when the choice leads nowhere: a missing item,
+// a middle item without a submenu, a last item with one (Return would only open it).
+std::vector<int> ModalDriver::keyPlaces(HMENU menu, const Plan& plan, std::vector<std::wstring>* chosenFrom)
+{
+    std::vector<int> places;
+    size_t levels = plan.action == Action::MenuId ? 1 : plan.path.size();
+    for (size_t level = 0; level < levels; ++level) {
+        int n = menu ? GetMenuItemCount(menu) : 0, pos = -1;
+        std::vector<std::wstring> texts = menu ? menuTexts(menu) : std::vector<std::wstring>();
+        for (int i = 0; i < n && pos < 0; ++i) {
+            if (isSeparator(menu, i)) continue;
+            bool match = plan.action == Action::MenuId
+                             ? GetMenuItemID(menu, i) == plan.menuId
+                             : texts[size_t(i)] == plan.path[level] || plainMenuText(texts[size_t(i)]) == plan.path[level];
+            if (match) pos = i;
+        }
+        if (pos < 0) return {};
+        HMENU sub = GetSubMenu(menu, pos);
+        bool last = level + 1 == levels;
+        if (last == (sub != nullptr)) return {};
+        int place = 0;
+        for (int i = 0; i <= pos; ++i) place += !isSeparator(menu, i);
+        places.push_back(place);
+        *chosenFrom = texts;
+        menu = sub;
+    }
+    return places;
 }
 
 // A chosen item that did not close its menu (a disabled item, say) must not leave the test

@@ -27,6 +27,7 @@ public:
         std::wstring caption;                 // dialog caption
         std::vector<std::wstring> texts;      // non-empty static texts of a dialog
         std::vector<std::wstring> menuItems;  // item texts of a menu, "" for separators
+        std::vector<std::wstring> chosenFrom; // item texts of the (sub)menu the choice was in
         bool answered = false;                // the queued answer could be given
     };
 
@@ -45,6 +46,10 @@ public:
     // Chooses an item of the next popup menu by its text ('&' and a "\t..." accelerator part
     // are ignored) or by its command id; cancels the menu when there is no such item.
     void chooseMenuItem(const std::wstring& text);
+    // Chooses an item inside submenus: every text but the last names a submenu item of the
+    // menu before it, the last the item to choose (texts compared as above). The menu is
+    // cancelled when a text is missing, a middle text is not a submenu or the last one is.
+    void chooseMenuPath(const std::vector<std::wstring>& path);
     void chooseMenuItemId(UINT id);
     // Closes the next popup menu without a choice.
     void cancelMenu();
@@ -64,7 +69,8 @@ private:
         Action action;
         int buttonId = 0;
         UINT menuId = 0;
-        std::wstring text;
+        std::wstring text;                  // the path a save dialog is given
+        std::vector<std::wstring> path;     // menu item texts, outermost first
         std::set<HWND> before;  // dialogs already open when the answer was queued
     };
 
@@ -73,6 +79,7 @@ private:
     void tick();
     bool answerDialogWindow(const Plan& plan);
     bool answerMenuWindow(const Plan& plan);
+    static std::vector<int> keyPlaces(HMENU menu, const Plan& plan, std::vector<std::wstring>* chosenFrom);
     void finishPendingMenu();
 
     UINT_PTR timer_ = 0;
