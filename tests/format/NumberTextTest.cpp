@@ -2,6 +2,7 @@
 // stream imbued with the same punctuation writes. Also: generated formats never break it.
 #include "FormatCells.h"
 #include "grid/ValueFormater.h"
+#include <windows.h>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -81,6 +82,16 @@ TEST(NumberText, FormatterFollowsTheUserLocale)
         EXPECT_EQ(percent.Format(cell.get()), cell->isNull() ? L"--" : viaStream(userNumberLocale(), v * 100, 2) + L"%");
     }
     EXPECT_EQ(integer.Format(cells.integer(-1234567).get()), viaStream(userNumberLocale(), -1234567));
+
+    // The punctuation really is the user's: NLS itself, with the locale's own number of
+    // decimals, writes a positive four-digit value the same way (one separator at most).
+    wchar_t digits[8] = {};
+    ASSERT_GT(GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_IDIGITS, digits, 8), 0);
+    ValueFormater<double> local;
+    EXPECT_TRUE(local.SetFormat(L"%." + std::wstring(digits) + L"f"));
+    wchar_t nls[64] = {};
+    ASSERT_GT(GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, L"1234.5", nullptr, nls, 64), 0);
+    EXPECT_EQ(local.Format(cells.real(1234.5).get()), std::wstring(nls));
 }
 
 // A random format text from the language's own characters, sometimes very long.
