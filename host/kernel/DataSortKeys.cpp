@@ -46,7 +46,7 @@ void DataSortKeys::readText(Host::IColumnItem* item, Key& key)
 {
     XStringW text = item->getText();
     if (isEmptyText(text.c_str(), text.size())) return;
-    if (startsWithNumber(text.c_str(), text.size())) {
+    if (readsAsOneNumber(text.c_str(), text.size())) {
         key.group = NUMBER;
         key.number = leadingReal(text.c_str(), text.size());
         return;

@@ -108,13 +108,26 @@ int clampToInt(int64_t value)
     return int(value);
 }
 
-bool startsWithNumber(const wchar_t* text, size_t length)
+bool readsAsOneNumber(const wchar_t* text, size_t length)
 {
     if (!text) return false;
     size_t i = skipBlanks(text, length, 0);
     if (i < length && (text[i] == L'-' || text[i] == L'+')) ++i;
-    if (i < length && text[i] == L'.') ++i;
-    return i < length && isDigit(text[i]);
+    size_t digits = 0;
+    for (; i < length && isDigit(text[i]); ++i) ++digits;
+    if (i < length && text[i] == L'.')
+        for (++i; i < length && isDigit(text[i]); ++i) ++digits;
+    if (digits == 0) return false;
+    // An exponent belongs to the number, as leadingReal reads it.
+    if (i < length && (text[i] == L'e' || text[i] == L'E')) {
+        size_t j = i + 1;
+        if (j < length && (text[j] == L'-' || text[j] == L'+')) ++j;
+        if (j < length && isDigit(text[j]))
+            for (i = j; i < length && isDigit(text[i]); ++i) {}
+    }
+    for (; i < length; ++i)
+        if (isDigit(text[i])) return false;
+    return true;
 }
 
 bool isEmptyText(const wchar_t* text, size_t length)

@@ -25,9 +25,11 @@ int64_t realToInt64(double value);
 // The int64 clamped into int (rather than wrapped, which would turn big values negative).
 int clampToInt(int64_t value);
 
-// True when the text, after leading blanks, begins a number: a digit, or a sign or a point
-// followed by a digit ("-3.4", ".5", "12.50%").
-bool startsWithNumber(const wchar_t* text, size_t length);
+// True when the text is one number, perhaps with a unit or mark after it: after leading
+// blanks a number begins ("-3.4", ".5", "12.50%", "3 份") and no digit follows it. A text
+// holding more numbers, such as a date "2029-09-28", is not one: read as its leading
+// number it would compare by its year alone.
+bool readsAsOneNumber(const wchar_t* text, size_t length);
 
 // True for a value that means "nothing here": only blanks, or "--" (blanks around allowed).
 bool isEmptyText(const wchar_t* text, size_t length);

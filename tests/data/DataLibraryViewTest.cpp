@@ -207,6 +207,16 @@ TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
     sorter->setSortField(L"n");
     view->rebuild(0);
     EXPECT_EQ(column(view.get(), L"n").front(), L"12");
+
+    // Dates (expiry, creation) sort by the whole date, not by the year they start with; a
+    // number with a unit after it is still a number.
+    XComPtr<IDataTable> dates = tableOf({L"2029-09-28", L"2029-01-15", L"0001-01-01", L"3 份", L"2027-12-31",
+                                         L"--", L"2029-01-02", L"12"});
+    XComPtr<IDataView> byDate = viewOver(dates.get());
+    sorter->setSortField(L"t");
+    sorter->setSortOrder(0);
+    byDate->setSorter(sorter.get());
+    EXPECT_EQ(column(byDate.get(), L"n"), (Texts{L"3", L"7", L"2", L"4", L"6", L"1", L"0", L"5"}));
     // A field the container lacks leaves the rows it is given as they are.
     int rows[] = {4, 0, 2};
     sorter->setSortField(L"nope");
