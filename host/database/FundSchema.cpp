@@ -37,6 +37,9 @@ CREATE TABLE tb_fund (
     isdeleted                 INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX ix_fund_code ON tb_fund (code);
+-- The closed-fund query joins a fund's live record and its bonus of the data date by code:
+-- a second one of either would list the fund twice.
+CREATE UNIQUE INDEX ux_fund_live ON tb_fund (code) WHERE isdellisting = 0 AND isdeleted = 0;
 CREATE TABLE tb_closedfund (
     code               TEXT PRIMARY KEY,
     date               TEXT,
@@ -57,7 +60,7 @@ CREATE TABLE tb_bonus (
     currdate TEXT NOT NULL,
     bonus    TEXT
 );
-CREATE INDEX ix_bonus_code_date ON tb_bonus (code, currdate);
+CREATE UNIQUE INDEX ix_bonus_code_date ON tb_bonus (code, currdate);
 )sql";
 
 const char* fundSchemaSql() { return kSchema; }

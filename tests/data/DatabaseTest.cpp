@@ -118,6 +118,22 @@ TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
         EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund where name not like '示例基金%'"
                                    L" or companyguid not in (select guid from tb_investadvisor where name like '%示例%')"), L"0")
             << "every fund and company name says it is an example";
+
+        // A second live record or bonus of a fund would list it twice in the closed-fund
+        // table: the database refuses both, while a deleted record may sit beside the live one.
+        XStringW duplicates[] = {
+            L"insert into tb_bonus select code, currdate, bonus from tb_bonus limit 1",
+            L"insert into tb_fund (code, name) select code, name from tb_fund where isdeleted = 0 and isdellisting = 0 limit 1"};
+        for (const XStringW& sql : duplicates) {
+            XStringW prepareError;
+            XComPtr<IStatement> insert = db->prepare(sql, prepareError);
+            ASSERT_TRUE(insert) << Common::toUtf8(prepareError);
+            EXPECT_FALSE(insert->step());
+            EXPECT_NE(db->getLastError().find(L"UNIQUE"), std::wstring::npos) << Common::toUtf8(db->getLastError());
+        }
+        EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_bonus"), L"3");
+        exec(db.get(), L"insert into tb_fund (code, name, isdeleted) select code, name, 1 from tb_fund limit 1");
+        EXPECT_EQ(scalar(db.get(), L"select changes()"), L"1");
     }
     ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"a.db"), FundDb::Content::Synthetic, 500, true, error));
     XComPtr<IDatabase> db = open(dir.file(L"a.db"));
