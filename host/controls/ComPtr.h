@@ -1,0 +1,51 @@
+// Owner of one COM interface reference (AddRef/Release spelling), for the MSXML objects of
+// the header document. Copy adds a reference; letting go releases one.
+#pragma once
+#include <unknwn.h>
+#include <utility>
+
+namespace Control {
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr& o) : p_(o.p_) { if (p_) p_->AddRef(); }
+    ComPtr(ComPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    ComPtr& operator=(ComPtr o) noexcept { std::swap(p_, o.p_); return *this; }
+    ~ComPtr() { reset(); }
+
+    // Takes over the reference p carries (what an out parameter hands over).
+    static ComPtr adopt(T* p) { ComPtr r; r.p_ = p; return r; }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For out parameters: releases what is held and gives the slot.
+    T** put() { reset(); return &p_; }
+    T* detach() { T* p = p_; p_ = nullptr; return p; }
+    void reset() { if (p_) { T* p = p_; p_ = nullptr; p->Release(); } }
+    template <class U> ComPtr<U> query(const IID& iid) const {
+        ComPtr<U> r;
+        if (p_) p_->QueryInterface(iid, reinterpret_cast<void**>(r.put()));
+        return r;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// A BSTR freed with SysFreeString.
+class ScopedBstr {
+public:
+    explicit ScopedBstr(const wchar_t* s = nullptr) : s_(s ? SysAllocString(s) : nullptr) {}
+    ~ScopedBstr() { SysFreeString(s_); }
+    ScopedBstr(const ScopedBstr&) = delete;
+    ScopedBstr& operator=(const ScopedBstr&) = delete;
+    BSTR get() const { return s_; }
+    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    const wchar_t* text() const { return s_ ? s_ : L""; }
+private:
+    BSTR s_;
+};
+
+} // namespace Control

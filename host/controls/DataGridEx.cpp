@@ -1,0 +1,266 @@
+// Messages of the grid window: paint, mouse, wheel, keys, focus. Each message goes to one
+// small handler; anything not handled takes the window's default processing.
+#include "controls/DataGridEx.h"
+#include "GridHeader.h"
+#include "GridResources.h"
+#include <gdiplus.h>
+#include <windowsx.h>
+#include "common/ScopedWin.h"
+#include <algorithm>
+
+namespace Control {
+
+namespace {
+const UINT_PTR kScrollTimer = 0x4701;
+}
+
+LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (msg) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_PRINTCLIENT: return OnPrintClient(reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: ScrollTo(topRow_, scrollX_); Invalidate(FALSE); return 0;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+    case WM_LBUTTONDOWN: OnLButtonDown(x, y, false); return 0;
+    case WM_LBUTTONDBLCLK: OnLButtonDown(x, y, true); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
+    case WM_RBUTTONDOWN: OnRButtonDown(x, y); return 0;
+    case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag(); return 0;
+    case WM_SETCURSOR: if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE; break;
+    case WM_KEYDOWN: OnKeyDown(UINT(wParam)); return 0;
+    case WM_MOUSEWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
+    case WM_MOUSEHWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
+    case WM_TIMER: if (wParam == kScrollTimer) { OnScrollTimer(); return 0; } break;
+    case WM_DESTROY: EndDrag(); break;
+    default: break;
+    }
+    return DefaultProc(msg, wParam, lParam);
+}
+
+// Everything is drawn into one off-screen bitmap and copied in one transfer.
+void DataGridEx::PaintTo(HDC target, const RECT& client)
+{
+    HDC buffer = Resources().backBuffer(target, client.right, client.bottom);
+    if (!buffer)
+        return;
+    {
+        Gdiplus::Graphics graphics(buffer);
+        Render(buffer, graphics.GetLastStatus() == Gdiplus::Ok ? &graphics : nullptr, client);
+    }
+    if (drag_ == Drag::Move && dropX_ >= 0) {
+        RECT in = InnerRect(), marker = {dropX_ - 1, in.top, dropX_ + 1, in.top + HeaderHeight()};
+        Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(headerColor_));
+        FillRect(buffer, &marker, b);
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+}
+
+void DataGridEx::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(GetHwnd(), &ps);
+    RECT client;
+    GetClientRect(&client);
+    if (dc && client.right > 0 && client.bottom > 0)
+        PaintTo(dc, client);
+    EndPaint(GetHwnd(), &ps);
+}
+
+LRESULT DataGridEx::OnPrintClient(HDC dc)
+{
+    RECT client;
+    GetClientRect(&client);
+    if (dc && client.right > 0 && client.bottom > 0)
+        PaintTo(dc, client);
+    return 0;
+}
+
+void DataGridEx::OnLButtonDown(int x, int y, bool dblClick)
+{
+    SetFocus();
+    int row = -1, column = -1;
+    HitTestResult hit = HitTest(x, y, row, column);
+    dragStart_ = {x, y};
+    switch (hit) {
+    case HitCell:
+        SetCurrSel(row);
+        if (Header().columns()[column].checkBox) {
+            SetCheckStatus(row, !GetCheckStatus(row));
+            Invalidate(FALSE);
+        }
+        if (dblClick)
+            OnEnterItem(row);
+        return;
+    case HitCaptionEdge:
+        drag_ = Drag::Resize;
+        dragColumn_ = column;
+        dragStartWidth_ = ColumnWidth(column);
+        pressWidth_ = Header().columns()[column].width;
+        SetCapture(GetHwnd());
+        return;
+    case HitCaption:
+    case HitGroupCaption:
+        drag_ = Drag::MaybeMove;
+        dragColumn_ = hit == HitCaption ? column : -1;
+        dragItem_ = TopItemOfColumn(column);
+        SetCapture(GetHwnd());
+        return;
+    case HitVScroll:
+    case HitHScroll:
+        OnScrollBarDown(x, y, hit == HitVScroll);
+        return;
+    default:
+        return;
+    }
+}
+
+void DataGridEx::OnLButtonUp(int x, int y)
+{
+    Drag drag = drag_;
+    int column = dragColumn_, item = dragItem_;
+    int drop = drag == Drag::Move ? DropItemAt(x) : -1;
+    EndDrag();
+    if (drag == Drag::MaybeMove && column >= 0)
+        SortByColumn(column);
+    else if (drag == Drag::Move && drop >= 0)
+        MoveTopItem(item, drop);
+    else if (drag == Drag::Resize)
+        ResizeColumn(column, Unscaled(dragStartWidth_ + (x - dragStart_.x)));
+}
+
+void DataGridEx::OnMouseMove(int x, int y)
+{
+    switch (drag_) {
+    case Drag::MaybeMove:
+        if (abs(x - dragStart_.x) < 5 || dragItem_ < 0)
+            return;
+        drag_ = Drag::Move;
+        [[fallthrough]];
+    case Drag::Move: {
+        int drop = DropItemAt(x);
+        dropX_ = drop < 0 ? -1 : DropMarkerX(drop);
+        Invalidate(FALSE);
+        return;
+    }
+    case Drag::Resize:
+        // The document follows the edge; the grid hears of it once, on release.
+        if (Header().setWidth(dragColumn_, Unscaled(dragStartWidth_ + (x - dragStart_.x))))
+            Invalidate(FALSE);
+        return;
+    case Drag::VThumb: {
+        ScrollLayout s = GetScrollLayout();
+        ScrollTo(TopRowForThumb(s, dragOrigin_ + (y - dragStart_.y)), scrollX_);
+        return;
+    }
+    case Drag::HThumb: {
+        ScrollLayout s = GetScrollLayout();
+        ScrollTo(topRow_, ScrollXForThumb(s, dragOrigin_ + (x - dragStart_.x)));
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void DataGridEx::EndDrag()
+{
+    bool wasMove = drag_ == Drag::Move;
+    drag_ = Drag::None;
+    dragColumn_ = dragItem_ = -1;
+    dropX_ = -1;
+    scrollButton_ = -1;
+    if (IsWindow())
+        KillTimer(GetHwnd(), kScrollTimer);
+    if (GetCapture() == GetHwnd())
+        ReleaseCapture();
+    if (wasMove)
+        Invalidate(FALSE);
+}
+
+bool DataGridEx::OnSetCursor()
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(&pt);
+    int row = -1, column = -1;
+    if (drag_ != Drag::Resize && HitTest(pt.x, pt.y, row, column) != HitCaptionEdge)
+        return false;
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEWE)));
+    return true;
+}
+
+// A right click makes the row under it current before the grid's menu opens; on the
+// header it opens the column menu instead.
+void DataGridEx::OnRButtonDown(int x, int y)
+{
+    SetFocus();
+    EndDrag();
+    int row = -1, column = -1;
+    HitTestResult hit = HitTest(x, y, row, column);
+    if (hit == HitCaption || hit == HitGroupCaption || hit == HitCaptionEdge) {
+        ShowHeaderMenu(x, y);
+        return;
+    }
+    if (hit == HitCell)
+        SetCurrSel(row);
+    if (hit == HitCell || hit == HitBelowRows)
+        OnContextMenu(x, y);
+}
+
+void DataGridEx::OnKeyDown(UINT key)
+{
+    int rows = GetRowsCount();
+    int page = PageRows();
+    int sel = curSel_;
+    switch (key) {
+    case VK_UP: sel = sel < 0 ? topRow_ : sel - 1; break;
+    case VK_DOWN: sel = sel < 0 ? topRow_ : sel + 1; break;
+    case VK_PRIOR: sel = (sel < 0 ? topRow_ : sel) - page; break;
+    case VK_NEXT: sel = (sel < 0 ? topRow_ : sel) + page; break;
+    case VK_HOME: sel = 0; break;
+    case VK_END: sel = rows - 1; break;
+    case VK_LEFT: ScrollTo(topRow_, scrollX_ - 3 * RowHeight()); return;
+    case VK_RIGHT: ScrollTo(topRow_, scrollX_ + 3 * RowHeight()); return;
+    case VK_RETURN: if (curSel_ >= 0) OnEnterItem(curSel_); return;
+    case 'C': if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow(); return;
+    default: return;
+    }
+    if (rows > 0)
+        SetCurrSel(std::clamp(sel, 0, rows - 1));
+}
+
+void DataGridEx::OnWheel(int delta, bool horizontal)
+{
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL)
+        lines = UINT(PageRows());
+    int steps = -delta * int(lines) / WHEEL_DELTA;
+    if (horizontal || GetKeyState(VK_SHIFT) < 0)
+        ScrollTo(topRow_, scrollX_ - steps * RowHeight());
+    else
+        ScrollTo(topRow_ + steps, scrollX_);
+}
+
+void DataGridEx::CopyCurrentRow()
+{
+    if (curSel_ < 0 || !OpenClipboard(GetHwnd()))
+        return;
+    Common::XStringW text;
+    DragItemToString(curSel_, text);
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    Common::ScopedHGlobal mem(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (void* p = mem.get() ? GlobalLock(mem.get()) : nullptr) {
+        memcpy(p, text.c_str(), bytes);
+        GlobalUnlock(mem.get());
+        if (SetClipboardData(CF_UNICODETEXT, mem.get()))
+            mem.release();   // the clipboard owns it now
+    }
+    CloseClipboard();
+}
+
+} // namespace Control

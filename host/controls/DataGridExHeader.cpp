@@ -1,0 +1,141 @@
+// The user's changes to the columns: moving a caption, dragging an edge, the header menu.
+// Each change is made in the header document and then reported through OnHeaderChange.
+#include "controls/DataGridEx.h"
+#include "GridHeader.h"
+#include <cmath>
+
+namespace Control {
+
+namespace {
+const UINT kMenuReload = 0x100;
+const UINT kMenuReset = 0x101;
+const UINT kMenuItemBase = 0x200;   // + top-level item index
+}
+
+int DataGridEx::Unscaled(int pixels) const { return int(std::lround(pixels / zoom_)); }
+
+int DataGridEx::TopItemOfColumn(int column) const
+{
+    if (column < 0 || column >= GetColumnCount())
+        return -1;
+    return Header().columns()[column].topItem;
+}
+
+// The on-screen span of a shown top-level item: the union of its shown columns.
+bool DataGridEx::TopItemSpan(int item, int& left, int& right) const
+{
+    bool found = false;
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        int l = 0, r = 0;
+        if (Header().columns()[c].topItem != item)
+            continue;
+        ColumnScreenSpan(c, l, r);
+        left = found ? std::min(left, l) : l;
+        right = found ? std::max(right, r) : r;
+        found = true;
+    }
+    return found;
+}
+
+int DataGridEx::DropItemAt(int x) const
+{
+    int count = int(Header().topItems().size());
+    bool any = false;
+    for (int item = 0; item < count; ++item) {
+        int l = 0, r = 0;
+        if (!TopItemSpan(item, l, r))
+            continue;
+        any = true;
+        if (x < (l + r) / 2)
+            return item;
+    }
+    return any ? count : -1;
+}
+
+int DataGridEx::DropMarkerX(int dropItem) const
+{
+    int l = 0, r = 0, lastRight = -1;
+    for (int item = 0; item < int(Header().topItems().size()); ++item) {
+        if (!TopItemSpan(item, l, r))
+            continue;
+        if (item >= dropItem)
+            return l;
+        lastRight = r;
+    }
+    return lastRight;
+}
+
+void DataGridEx::MoveTopItem(int fromItem, int toItem)
+{
+    if (!Header().moveTopItem(fromItem, toItem))
+        return;
+    Invalidate(FALSE);
+    OnHeaderChange();
+}
+
+void DataGridEx::ResizeColumn(int column, int width)
+{
+    if (column < 0 || column >= GetColumnCount())
+        return;
+    Header().setWidth(column, width);
+    Invalidate(FALSE);
+    if (Header().columns()[column].width != pressWidth_)
+        OnHeaderChange();
+}
+
+void DataGridEx::SetTopItemVisible(int item, bool visible)
+{
+    if (!Header().setTopItemVisible(item, visible))
+        return;
+    ScrollTo(topRow_, scrollX_);
+    Invalidate(FALSE);
+    OnHeaderChange();
+}
+
+void DataGridEx::NotifyReload()
+{
+    HWND parent = GetParent(GetHwnd());
+    if (!parent)
+        return;
+    NMHDR nm = {};
+    nm.hwndFrom = GetHwnd();
+    nm.idFrom = UINT_PTR(GetDlgCtrlID(GetHwnd()));
+    nm.code = UINT(GridReloadCode);
+    SendMessageW(parent, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+}
+
+// "刷新", one line per top-level item with a check mark while it is shown, "恢复默认列".
+// The last shown item cannot be hidden: a grid without columns could not be given any back
+// through this menu.
+void DataGridEx::ShowHeaderMenu(int x, int y)
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    AppendMenuW(menu, MF_STRING, kMenuReload, L"刷新");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const std::vector<GridHeader::TopItem>& items = Header().topItems();
+    int shown = 0;
+    for (const auto& item : items)
+        shown += item.visible ? 1 : 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        UINT flags = MF_STRING | (items[i].visible ? MF_CHECKED : MF_UNCHECKED);
+        if (items[i].visible && shown <= 1)
+            flags |= MF_GRAYED;
+        AppendMenuW(menu, flags, kMenuItemBase + UINT(i), items[i].title.c_str());
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kMenuReset, L"恢复默认列");
+    POINT pt = {x, y};
+    ClientToScreen(&pt);
+    UINT cmd = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, GetHwnd(), nullptr));
+    DestroyMenu(menu);
+    if (cmd == kMenuReload)
+        NotifyReload();
+    else if (cmd == kMenuReset)
+        OnResetHeader();
+    else if (cmd >= kMenuItemBase && cmd < kMenuItemBase + items.size())
+        SetTopItemVisible(int(cmd - kMenuItemBase), !Header().topItems()[cmd - kMenuItemBase].visible);
+}
+
+} // namespace Control

@@ -1,0 +1,362 @@
+#include "controls/XDataGrid.h"
+#include "GridHeader.h"
+#include "GridResources.h"
+#include "common/ScopedWin.h"
+#include <algorithm>
+#include <cmath>
+
+namespace Control {
+
+namespace {
+const int kScrollBarSize = 16;
+int scaled(int pixels, double zoom) { return int(std::lround(pixels * zoom)); }
+} // namespace
+
+XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources) {}
+
+XDataGrid::~XDataGrid() { ReleaseWindow(); }
+
+// Rows: a grid without a derived class has none.
+int XDataGrid::GetRowsCount() { return 0; }
+BOOL XDataGrid::GetCheckStatus(int) { return FALSE; }
+void XDataGrid::SetCheckStatus(int, BOOL) {}
+void XDataGrid::GetRowBkColor(int, BOOL selected, COLORREF& color) { color = selected ? selColor_ : bkColor_; }
+void XDataGrid::GetItemColor(int, HeaderInfo2&, const Common::XStringW&, COLORREF&) {}
+void XDataGrid::GetItemText(int, HeaderInfo2&, Common::XStringW& text) { text.clear(); }
+bool XDataGrid::sort(const Common::XStringW&, int) { return false; }
+void XDataGrid::OnContextMenu(int, int) {}
+void XDataGrid::OnHeaderChange() {}
+void XDataGrid::OnResetHeader() {}
+void XDataGrid::OnEnterItem(int) {}
+
+void XDataGrid::DragItemToString(int row, Common::XStringW& text)
+{
+    text.clear();
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        Common::XStringW cell;
+        DragItemToString(row, c, cell);
+        if (c)
+            text += L'\t';
+        text += cell;
+    }
+}
+
+void XDataGrid::DragItemToString(int row, int column, Common::XStringW& text)
+{
+    text.clear();
+    if (row >= 0 && row < GetRowsCount() && column >= 0 && column < GetColumnCount())
+        GetItemText(row, header_->column(column).info, text);
+}
+
+int XDataGrid::SetHeader(const Common::XStringW& xml)
+{
+    if (!header_->load(xml))
+        return 0;
+    scrollX_ = std::min(scrollX_, std::max(0, TotalWidth() - 1));
+    Invalidate(FALSE);
+    return 1;
+}
+
+Common::XStringW XDataGrid::GetHeader() const { return header_->xml(); }
+IXMLDOMNodeList* XDataGrid::GetHeaderItems() const { return header_->items(); }
+IXMLDOMElement* XDataGrid::GetHeader(IXMLDOMNodeList* items, const Common::XStringW& name) const
+{
+    return header_->find(items, name);
+}
+int XDataGrid::GetColumnCount() const { return int(header_->columns().size()); }
+const HeaderInfo2* XDataGrid::GetColumnInfo(int column) const
+{
+    return column >= 0 && column < GetColumnCount() ? &header_->columns()[column].info : nullptr;
+}
+
+// Looks. Every setter repaints; none of them touches the rows.
+void XDataGrid::SetBkColor(COLORREF c) { bkColor_ = c; Invalidate(FALSE); }
+void XDataGrid::SetBdColor(COLORREF c) { bdColor_ = c; Invalidate(FALSE); }
+void XDataGrid::SetGridColor(COLORREF c) { gridColor_ = c; Invalidate(FALSE); }
+void XDataGrid::SetHeaderColor(COLORREF c) { headerColor_ = c; Invalidate(FALSE); }
+void XDataGrid::SetHeaderBkColor(COLORREF c) { headerBkColor_ = c; Invalidate(FALSE); }
+void XDataGrid::SetScrollArrowColor(COLORREF c) { scrollArrow_ = c; Invalidate(FALSE); }
+void XDataGrid::SetScrollButtonColor(COLORREF c) { scrollButton_ = c; Invalidate(FALSE); }
+void XDataGrid::SetScrollFaceColor(COLORREF c) { scrollFace_ = c; Invalidate(FALSE); }
+void XDataGrid::SetScrollDarkColor(COLORREF c) { scrollDark_ = c; Invalidate(FALSE); }
+void XDataGrid::SetScrollLightColor(COLORREF c) { scrollLight_ = c; Invalidate(FALSE); }
+void XDataGrid::SetDrawGridLine(BOOL h, BOOL v) { hLines_ = h; vLines_ = v; Invalidate(FALSE); }
+void XDataGrid::SetRowHight(int pixels) { rowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
+void XDataGrid::SetHeaderRowHight(int pixels) { headerRowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
+void XDataGrid::SetScrollLock(int columns) { scrollLock_ = std::max(0, columns); Invalidate(FALSE); }
+
+void XDataGrid::SetHeaderFont(const Common::XStringW& face, int size)
+{
+    headerFace_ = face;
+    headerSize_ = size > 0 ? size : 9;
+    Invalidate(FALSE);
+}
+
+// A zoom that is not a sensible factor (zero, negative, not a number) is ignored.
+void XDataGrid::SetZoom(double zoom)
+{
+    if (!(zoom >= 0.25 && zoom <= 8.0))
+        return;
+    zoom_ = zoom;
+    ScrollTo(topRow_, scrollX_);
+    Invalidate(FALSE);
+}
+
+void XDataGrid::ReleaseDrawingResource() { res_->release(); }
+size_t XDataGrid::CachedFontCount() const { return res_->fontCount(); }
+
+HFONT XDataGrid::HeaderFont() { return res_->font(headerFace_, headerSize_ * zoom_, false, false); }
+
+HFONT XDataGrid::ColumnFont(int column)
+{
+    const GridHeader::Column& c = header_->columns()[column];
+    const std::wstring& face = c.fontFace.empty() ? headerFace_ : c.fontFace;
+    int size = c.fontSize > 0 ? c.fontSize : headerSize_;
+    return res_->font(face, size * zoom_, c.bold, c.italic);
+}
+
+GridResources& XDataGrid::Resources() { return *res_; }
+
+void XDataGrid::Refresh(bool resetPosition, bool rowsChanged)
+{
+    int rows = GetRowsCount();
+    if (resetPosition) {
+        curSel_ = -1;
+        topRow_ = 0;
+        scrollX_ = 0;
+    }
+    if (rowsChanged && curSel_ >= rows)
+        curSel_ = -1;
+    ScrollTo(topRow_, scrollX_);
+    Invalidate(FALSE);
+}
+
+void XDataGrid::SetCurrSel(int row)
+{
+    if (row < -1 || row >= GetRowsCount() || row == curSel_)
+        return;
+    int old = curSel_;
+    curSel_ = row;
+    int top = topRow_;
+    if (row >= 0)
+        ScrollRowIntoView(row);
+    if (top != topRow_ || !IsWindow() || !IsWindowVisible(GetHwnd())) {
+        Invalidate(FALSE);
+        return;
+    }
+    // Only two rows changed: repaint them at once, without a full paint.
+    Common::WindowDC dc(GetHwnd());
+    DrawRowQuick(dc, old);
+    DrawRowQuick(dc, row);
+    ValidateRect(GetHwnd(), nullptr);
+}
+
+void XDataGrid::ScrollRowIntoView(int row)
+{
+    int page = PageRows();
+    if (row < topRow_)
+        ScrollTo(row, scrollX_);
+    else if (row >= topRow_ + page)
+        ScrollTo(row - page + 1, scrollX_);
+}
+
+void XDataGrid::ScrollTo(int topRow, int scrollX)
+{
+    int maxTop = std::max(0, GetRowsCount() - PageRows());
+    RECT body = BodyRect();
+    int maxX = std::max(0, TotalWidth() - int(body.right - body.left));
+    topRow = std::clamp(topRow, 0, maxTop);
+    scrollX = std::clamp(scrollX, 0, maxX);
+    if (topRow == topRow_ && scrollX == scrollX_)
+        return;
+    topRow_ = topRow;
+    scrollX_ = scrollX;
+    Invalidate(FALSE);
+}
+
+void XDataGrid::SortByColumn(int column)
+{
+    if (column < 0 || column >= GetColumnCount())
+        return;
+    const GridHeader::Column& c = header_->columns()[column];
+    if (c.info.name.empty())
+        return;
+    bool descending = c.info.name == sortName_ ? !sortDesc_ : c.startDescending;
+    Common::XStringW name = c.info.name;   // the header may change under the call
+    if (!sort(name, descending ? 1 : 0))
+        return;
+    sortName_ = name;
+    sortDesc_ = descending;
+    Invalidate(FALSE);
+}
+
+// Geometry. The client area has a one-pixel border; inside it the header, then the rows,
+// with the scroll bars along the right and bottom edges when the rows or columns overflow.
+int XDataGrid::RowHeight() const { return std::max(4, scaled(rowHeight_, zoom_)); }
+int XDataGrid::CaptionRowHeight() const { return std::max(4, scaled(headerRowHeight_, zoom_)); }
+int XDataGrid::HeaderHeight() const
+{
+    if (header_->empty())
+        return 0;
+    return CaptionRowHeight() * (header_->twoLevels() ? 2 : 1);
+}
+
+int XDataGrid::ColumnWidth(int column) const { return scaled(header_->columns()[column].width, zoom_); }
+
+int XDataGrid::TotalWidth() const
+{
+    int total = 0;
+    for (int c = 0; c < GetColumnCount(); ++c)
+        total += ColumnWidth(c);
+    return total;
+}
+
+int XDataGrid::FrozenWidth() const
+{
+    int total = 0;
+    for (int c = 0; c < std::min(scrollLock_, GetColumnCount()); ++c)
+        total += ColumnWidth(c);
+    return total;
+}
+
+RECT XDataGrid::InnerRect() const
+{
+    RECT r{};
+    if (IsWindow())
+        GetClientRect(&r);
+    InflateRect(&r, -1, -1);
+    return r;
+}
+
+XDataGrid::ScrollLayout XDataGrid::GetScrollLayout() const
+{
+    ScrollLayout s;
+    RECT in = InnerRect();
+    int rowsHeight = 0;
+    long long needRows = (long long)const_cast<XDataGrid*>(this)->GetRowsCount() * RowHeight();
+    int width = in.right - in.left, height = in.bottom - in.top - HeaderHeight();
+    bool v = false, h = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        v = needRows > height - (h ? kScrollBarSize : 0);
+        h = TotalWidth() > width - (v ? kScrollBarSize : 0);
+    }
+    (void)rowsHeight;
+    if (v) {
+        s.vBar = {in.right - kScrollBarSize, in.top, in.right, in.bottom - (h ? kScrollBarSize : 0)};
+        s.vUp = {s.vBar.left, s.vBar.top, s.vBar.right, s.vBar.top + kScrollBarSize};
+        s.vDown = {s.vBar.left, s.vBar.bottom - kScrollBarSize, s.vBar.right, s.vBar.bottom};
+    }
+    if (h) {
+        s.hBar = {in.left, in.bottom - kScrollBarSize, in.right - (v ? kScrollBarSize : 0), in.bottom};
+        s.hLeft = {s.hBar.left, s.hBar.top, s.hBar.left + kScrollBarSize, s.hBar.bottom};
+        s.hRight = {s.hBar.right - kScrollBarSize, s.hBar.top, s.hBar.right, s.hBar.bottom};
+    }
+    if (v && h)
+        s.corner = {s.vBar.left, s.hBar.top, s.vBar.right, s.hBar.bottom};
+    PlaceThumbs(s);
+    return s;
+}
+
+RECT XDataGrid::BodyRect() const
+{
+    RECT in = InnerRect();
+    ScrollLayout s = GetScrollLayout();
+    RECT body = {in.left, in.top + HeaderHeight(), in.right, in.bottom};
+    if (!IsRectEmpty(&s.vBar))
+        body.right = s.vBar.left;
+    if (!IsRectEmpty(&s.hBar))
+        body.bottom = s.hBar.top;
+    if (body.bottom < body.top)
+        body.bottom = body.top;
+    return body;
+}
+
+int XDataGrid::PageRows() const
+{
+    RECT in = InnerRect();
+    int height = in.bottom - in.top - HeaderHeight() - kScrollBarSize;
+    RECT body = BodyRect();
+    if (body.bottom > body.top)
+        height = body.bottom - body.top;
+    return std::max(1, height / RowHeight());
+}
+
+bool XDataGrid::ColumnScreenSpan(int column, int& left, int& right) const
+{
+    if (column < 0 || column >= GetColumnCount())
+        return false;
+    RECT body = BodyRect();
+    int x = body.left;
+    for (int c = 0; c < column; ++c)
+        x += ColumnWidth(c);
+    bool frozen = column < scrollLock_;
+    if (!frozen)
+        x -= scrollX_;
+    left = x;
+    right = x + ColumnWidth(column);
+    int regionLeft = frozen ? body.left : body.left + FrozenWidth();
+    int regionRight = frozen ? body.left + FrozenWidth() : body.right;
+    return right > regionLeft && left < regionRight;
+}
+
+XDataGrid::HitTestResult XDataGrid::HitTest(int x, int y, int& row, int& column)
+{
+    row = column = -1;
+    RECT in = InnerRect();
+    POINT pt{x, y};
+    if (!PtInRect(&in, pt))
+        return HitNowhere;
+    ScrollLayout s = GetScrollLayout();
+    if (PtInRect(&s.vBar, pt))
+        return HitVScroll;
+    if (PtInRect(&s.hBar, pt))
+        return HitHScroll;
+    if (PtInRect(&s.corner, pt))
+        return HitNowhere;
+    RECT body = BodyRect();
+    int frozenRight = body.left + FrozenWidth();
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        int l = 0, r = 0;
+        if (!ColumnScreenSpan(c, l, r) || x < l || x >= r)
+            continue;
+        if ((c < scrollLock_) != (x < frozenRight))
+            continue;
+        column = c;
+        break;
+    }
+    if (y < body.top)
+        return HitHeader(x, y, column);
+    long long r = topRow_ + (y - body.top) / RowHeight();
+    if (r >= GetRowsCount())
+        return HitBelowRows;
+    row = int(r);
+    return column >= 0 ? HitCell : HitBelowRows;
+}
+
+XDataGrid::HitTestResult XDataGrid::HitHeader(int x, int y, int& column)
+{
+    if (column < 0)
+        return HitNowhere;
+    const GridHeader::Column& c = header_->columns()[column];
+    RECT in = InnerRect();
+    bool groupRow = c.group >= 0 && y < in.top + CaptionRowHeight();
+    if (groupRow) {
+        column = header_->groups()[c.group].first;
+        return HitGroupCaption;
+    }
+    int l = 0, r = 0;
+    ColumnScreenSpan(column, l, r);
+    if (r - x <= 4)
+        return HitCaptionEdge;
+    // A point just right of an edge still grabs the column on the left.
+    if (x - l < 3 && column > 0) {
+        int pl = 0, pr = 0;
+        if (ColumnScreenSpan(column - 1, pl, pr) && pr == l) {
+            --column;
+            return HitCaptionEdge;
+        }
+    }
+    return HitCaption;
+}
+
+} // namespace Control

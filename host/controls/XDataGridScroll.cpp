@@ -1,0 +1,139 @@
+// The scroll bars the grid draws itself in the theme's five scroll colours. Positions are
+// rows (vertical) and pixels (horizontal); the thumb is proportional to the page with a
+// minimum length, so a million rows still give a thumb that can be grabbed.
+#include "controls/XDataGrid.h"
+#include "common/ScopedWin.h"
+#include <algorithm>
+
+namespace Control {
+
+namespace {
+
+const int kMinThumb = 12;
+
+// Start and length of the thumb inside a track of trackLength.
+void thumbSpan(int trackLength, long long range, long long page, long long pos, int& start, int& length)
+{
+    if (range <= page || trackLength <= 0) {
+        start = 0;
+        length = std::max(0, trackLength);
+        return;
+    }
+    length = int(std::max<long long>(kMinThumb, trackLength * page / range));
+    length = std::min(length, trackLength);
+    long long maxPos = range - page;
+    start = int((trackLength - length) * std::min(pos, maxPos) / maxPos);
+}
+
+long long positionFor(int trackLength, int thumbLength, long long range, long long page, int thumbStart)
+{
+    int free = trackLength - thumbLength;
+    if (free <= 0 || range <= page)
+        return 0;
+    thumbStart = std::clamp(thumbStart, 0, free);
+    return ((range - page) * thumbStart + free / 2) / free;
+}
+
+} // namespace
+
+void XDataGrid::PlaceThumbs(ScrollLayout& s) const
+{
+    int rows = const_cast<XDataGrid*>(this)->GetRowsCount();
+    if (!IsRectEmpty(&s.vBar)) {
+        int track = s.vDown.top - s.vUp.bottom;
+        int start = 0, length = 0;
+        int page = std::max(1, int((s.vBar.bottom - s.vBar.top - (HeaderHeight())) / RowHeight()));
+        thumbSpan(track, rows, page, topRow_, start, length);
+        s.vThumb = {s.vBar.left, s.vUp.bottom + start, s.vBar.right, s.vUp.bottom + start + length};
+    }
+    if (!IsRectEmpty(&s.hBar)) {
+        int track = s.hRight.left - s.hLeft.right;
+        int start = 0, length = 0;
+        int page = std::max(1, int(s.hBar.right - s.hBar.left) - FrozenWidth());
+        thumbSpan(track, TotalWidth() - FrozenWidth(), page, scrollX_, start, length);
+        s.hThumb = {s.hLeft.right + start, s.hBar.top, s.hLeft.right + start + length, s.hBar.bottom};
+    }
+}
+
+int XDataGrid::TopRowForThumb(const ScrollLayout& s, int thumbStart) const
+{
+    int track = s.vDown.top - s.vUp.bottom;
+    int rows = const_cast<XDataGrid*>(this)->GetRowsCount();
+    return int(positionFor(track, s.vThumb.bottom - s.vThumb.top, rows, PageRows(), thumbStart));
+}
+
+int XDataGrid::ScrollXForThumb(const ScrollLayout& s, int thumbStart) const
+{
+    int track = s.hRight.left - s.hLeft.right;
+    RECT body = BodyRect();
+    int page = std::max(1, int(body.right - body.left) - FrozenWidth());
+    return int(positionFor(track, s.hThumb.right - s.hThumb.left, TotalWidth() - FrozenWidth(), page, thumbStart));
+}
+
+void XDataGrid::DrawScrollBar(HDC dc, const RECT& client)
+{
+    ScrollLayout s = GetScrollLayout();
+    if (!IsRectEmpty(&s.vBar))
+        DrawScrollBar(dc, s.vBar, true);
+    if (!IsRectEmpty(&s.hBar))
+        DrawScrollBar(dc, s.hBar, false);
+    if (!IsRectEmpty(&s.corner)) {
+        Common::ScopedGdi<HBRUSH> face(CreateSolidBrush(scrollFace_));
+        FillRect(dc, &s.corner, face);
+    }
+}
+
+namespace {
+
+// A raised block: light top and left edges, dark bottom and right edges.
+void raisedBlock(HDC dc, const RECT& r, COLORREF fill, COLORREF light, COLORREF dark)
+{
+    Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(fill));
+    FillRect(dc, &r, b);
+    Common::ScopedGdi<HBRUSH> l(CreateSolidBrush(light)), d(CreateSolidBrush(dark));
+    RECT top = {r.left, r.top, r.right, r.top + 1}, left = {r.left, r.top, r.left + 1, r.bottom};
+    RECT bottom = {r.left, r.bottom - 1, r.right, r.bottom}, right = {r.right - 1, r.top, r.right, r.bottom};
+    FillRect(dc, &top, l);
+    FillRect(dc, &left, l);
+    FillRect(dc, &bottom, d);
+    FillRect(dc, &right, d);
+}
+
+} // namespace
+
+void XDataGrid::DrawScrollBar(HDC dc, const RECT& bar, bool vertical)
+{
+    Common::ScopedGdi<HBRUSH> face(CreateSolidBrush(scrollFace_));
+    FillRect(dc, &bar, face);
+    ScrollLayout s = GetScrollLayout();
+    if (vertical) {
+        DrawScrollBarButton(dc, s.vUp, 0);
+        DrawScrollBarButton(dc, s.vDown, 1);
+        if (!IsRectEmpty(&s.vThumb))
+            raisedBlock(dc, s.vThumb, scrollButton_, scrollLight_, scrollDark_);
+    } else {
+        DrawScrollBarButton(dc, s.hLeft, 2);
+        DrawScrollBarButton(dc, s.hRight, 3);
+        if (!IsRectEmpty(&s.hThumb))
+            raisedBlock(dc, s.hThumb, scrollButton_, scrollLight_, scrollDark_);
+    }
+}
+
+void XDataGrid::DrawScrollBarButton(HDC dc, const RECT& r, int arrow)
+{
+    raisedBlock(dc, r, scrollButton_, scrollLight_, scrollDark_);
+    int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    POINT p[3];
+    switch (arrow) {
+    case 0: p[0] = {cx - 4, cy + 2}; p[1] = {cx + 4, cy + 2}; p[2] = {cx, cy - 2}; break;
+    case 1: p[0] = {cx - 4, cy - 2}; p[1] = {cx + 4, cy - 2}; p[2] = {cx, cy + 2}; break;
+    case 2: p[0] = {cx + 2, cy - 4}; p[1] = {cx + 2, cy + 4}; p[2] = {cx - 2, cy}; break;
+    default: p[0] = {cx - 2, cy - 4}; p[1] = {cx - 2, cy + 4}; p[2] = {cx + 2, cy}; break;
+    }
+    Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(scrollArrow_));
+    Common::ScopedGdi<HPEN> pen(CreatePen(PS_SOLID, 1, scrollArrow_));
+    Common::SelectedObject sb(dc, b), sp(dc, pen);
+    Polygon(dc, p, 3);
+}
+
+} // namespace Control

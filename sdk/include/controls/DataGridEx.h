@@ -1,0 +1,66 @@
+// The grid control with its mouse and keyboard: selection, wheel and keys, caption clicks
+// that sort, caption edges that resize, captions that move, the header menu, the themed
+// scroll bars. Everything it changes in the header goes back into the header document and
+// is reported through OnHeaderChange.
+//
+// The header menu's "刷新" asks the parent to reload: it sends WM_NOTIFY with the grid's
+// control identifier (1001 unless Create was given another) and the code GridReloadCode.
+#pragma once
+#include "controls/XDataGrid.h"
+
+namespace Control {
+
+class DataGridEx : public XDataGrid {
+public:
+    static const UINT DefaultControlId = 1001;
+    static const int GridReloadCode = -753;
+
+    DataGridEx() = default;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    void OnPaint();
+    LRESULT OnPrintClient(HDC dc);
+    void OnLButtonDown(int x, int y, bool dblClick);
+    void OnLButtonUp(int x, int y);
+    void OnMouseMove(int x, int y);
+    void OnRButtonDown(int x, int y);
+    bool OnSetCursor();
+    void OnKeyDown(UINT key);
+    void OnWheel(int delta, bool horizontal);
+    void OnScrollTimer();
+    void ShowHeaderMenu(int x, int y);
+    // Column moves, width and visibility: change the document, lay out again, tell the grid.
+    void MoveTopItem(int fromItem, int toItem);
+    // width in unscaled pixels; OnHeaderChange when it differs from the width at the press.
+    void ResizeColumn(int column, int width);
+    void SetTopItemVisible(int item, bool visible);
+    void NotifyReload();
+    void CopyCurrentRow();
+
+private:
+    enum class Drag { None, MaybeMove, Move, Resize, VThumb, HThumb, ScrollButton };
+    void PaintTo(HDC target, const RECT& client);
+    void OnScrollBarDown(int x, int y, bool vertical);
+    void ScrollByButton();
+    // Top-level item index before which a caption dropped at x lands (the item count for
+    // the end), -1 outside the header's columns.
+    int DropItemAt(int x) const;
+    int DropMarkerX(int dropItem) const;
+    bool TopItemSpan(int item, int& left, int& right) const;
+    int TopItemOfColumn(int column) const;
+    int Unscaled(int pixels) const;
+    void EndDrag();
+
+    Drag drag_ = Drag::None;
+    POINT dragStart_{};
+    int dragColumn_ = -1;      // column pressed (move/resize)
+    int dragItem_ = -1;        // top-level item being moved
+    int dragStartWidth_ = 0;   // scaled pixels at the press
+    int pressWidth_ = 0;       // unscaled width at the press
+    int dragOrigin_ = 0;       // scroll position when a thumb was grabbed
+    int dropX_ = -1;           // where the moved caption would land, -1 for no marker
+    int scrollButton_ = -1;    // 0..3 as DrawScrollBarButton's arrow while held
+};
+
+} // namespace Control

@@ -1,0 +1,195 @@
+// The owner-drawn grid: a header read from XML (one or two levels), rows that a derived
+// class supplies through virtual calls, one current row, frozen leading columns, scroll bars
+// drawn by the control itself. Rows are only a count: the control asks for the text and
+// colour of the cells it is about to draw and keeps no state per row, so a million rows cost
+// what a screenful costs.
+#pragma once
+#include "controls/XWin.h"
+#include "controls/HeaderInfo2.h"
+#include <memory>
+
+namespace Gdiplus { class Graphics; }
+struct IXMLDOMElement;
+struct IXMLDOMNodeList;
+
+namespace Control {
+
+class GridHeader;
+class GridResources;
+
+class XDataGrid : public XWin {
+public:
+    enum HitTestResult {
+        HitNowhere,       // outside the client area or on the border
+        HitCell,          // row and column set
+        HitCaption,       // column set, row -1
+        HitGroupCaption,  // column = first column of the group, row -1
+        HitCaptionEdge,   // column whose right edge is under the point, row -1
+        HitBelowRows,     // body area past the last row; column set when over one
+        HitVScroll,
+        HitHScroll,
+    };
+    // Where the scroll bar's parts are (client coordinates); empty rectangles when not shown.
+    struct ScrollLayout {
+        RECT vBar{}, hBar{}, corner{};
+        RECT vUp{}, vDown{}, vThumb{};
+        RECT hLeft{}, hRight{}, hThumb{};
+    };
+
+    XDataGrid();
+    ~XDataGrid() override;
+
+    // Drawing. Render paints the whole client area into dc (an off-screen bitmap). graphics
+    // is a GDI+ surface over the same dc, or null when GDI+ is not running.
+    virtual void Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client);
+    virtual void DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& header);
+    // item: a column index, or -1 - group for a group caption.
+    virtual void DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, const RECT& rect);
+    virtual void DrawHeaderBorder(HDC dc, const RECT& rect);
+    virtual void DrawHeaderBackgound(HDC dc, const RECT& rect);
+    virtual void DrawHeaderText(HDC dc, const RECT& rect, const Common::XStringW& text, UINT align, HFONT font);
+    virtual void DrawHeaderSort(HDC dc, Gdiplus::Graphics* graphics, const RECT& rect, bool descending);
+    virtual void DrawBackground(HDC dc, const RECT& client);
+    virtual void DrawBorder(HDC dc, const RECT& client);
+    virtual void DrawCheckBox(HDC dc, Gdiplus::Graphics* graphics, const RECT& rect, BOOL checked);
+    virtual void DrawContent(HDC dc, Gdiplus::Graphics* graphics, const RECT& body);
+    // Repaints one row straight onto the window (through a row-sized buffer), for a change of
+    // the current row that needs no full paint.
+    virtual void DrawRowQuick(HDC windowDc, int row);
+    virtual void DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT& rect);
+    virtual void DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect);
+    virtual void DrawScrollBar(HDC dc, const RECT& client);
+    virtual void DrawScrollBar(HDC dc, const RECT& bar, bool vertical);
+    // arrow: 0 up, 1 down, 2 left, 3 right.
+    virtual void DrawScrollBarButton(HDC dc, const RECT& rect, int arrow);
+
+    // Rows: the derived class's data.
+    virtual int GetRowsCount();
+    virtual BOOL GetCheckStatus(int row);
+    virtual void SetCheckStatus(int row, BOOL checked);
+    virtual void GetRowBkColor(int row, BOOL selected, COLORREF& color);
+    // color comes in as the control's text colour and may be changed.
+    virtual void GetItemColor(int row, HeaderInfo2& column, const Common::XStringW& text, COLORREF& color);
+    virtual void GetItemText(int row, HeaderInfo2& column, Common::XStringW& text);
+    // A caption click: sort by the column, 0 ascending, 1 descending. True when the rows
+    // are now in that order (the caption then shows the arrow).
+    virtual bool sort(const Common::XStringW& column, int descending);
+
+    // Client coordinates of a right click, after the row under it became current.
+    virtual void OnContextMenu(int x, int y);
+    // The user moved, resized, hid or showed columns; GetHeader has the new document.
+    virtual void OnHeaderChange();
+    // The user asked for the default columns ("恢复默认列").
+    virtual void OnResetHeader();
+    // Double click or Enter on a row.
+    virtual void OnEnterItem(int row);
+    // The row as text: its shown cells separated by tabs (Ctrl+C copies the current row).
+    virtual void DragItemToString(int row, Common::XStringW& text);
+    virtual void DragItemToString(int row, int column, Common::XStringW& text);
+
+    // Header. SetHeader parses the XML; 1 on success, 0 (previous header kept) when it does not
+    // parse or has no root element. GetHeader gives the document's XML text.
+    int SetHeader(const Common::XStringW& xml);
+    Common::XStringW GetHeader() const;
+    // The item list of the document's root (a new reference), or null without a header.
+    IXMLDOMNodeList* GetHeaderItems() const;
+    // The first item element named name in items or their groups; a new reference the
+    // caller releases, or null.
+    IXMLDOMElement* GetHeader(IXMLDOMNodeList* items, const Common::XStringW& name) const;
+    int GetColumnCount() const;                       // shown columns
+    const HeaderInfo2* GetColumnInfo(int column) const;  // null outside
+    HitTestResult HitTest(int x, int y, int& row, int& column);
+
+    // Looks (COLORREF 0x00BBGGRR).
+    void SetBkColor(COLORREF c);
+    void SetBdColor(COLORREF c);
+    void SetGridColor(COLORREF c);
+    void SetHeaderColor(COLORREF c);
+    void SetHeaderBkColor(COLORREF c);
+    void SetScrollArrowColor(COLORREF c);
+    void SetScrollButtonColor(COLORREF c);
+    void SetScrollFaceColor(COLORREF c);
+    void SetScrollDarkColor(COLORREF c);
+    void SetScrollLightColor(COLORREF c);
+    // size in points.
+    void SetHeaderFont(const Common::XStringW& face, int size);
+    void SetDrawGridLine(BOOL horizontal, BOOL vertical);
+    void SetRowHight(int pixels);
+    void SetHeaderRowHight(int pixels);
+    // Scales fonts, row heights and column widths; the header document keeps unscaled widths.
+    void SetZoom(double zoom);
+    double GetZoom() const { return zoom_; }
+    // The first n shown columns stay in place when the grid scrolls sideways.
+    void SetScrollLock(int columns);
+    // Drops cached fonts and the off-screen bitmap; the next paint makes them again.
+    void ReleaseDrawingResource();
+    size_t CachedFontCount() const;
+
+    // Rows. Refresh(resetPosition, rowsChanged): resetPosition scrolls back to the first row
+    // and column and drops the current row; rowsChanged re-reads the row count, drops a
+    // current row past the end and keeps the scroll position inside the rows. Both repaint.
+    void Refresh(bool resetPosition, bool rowsChanged);
+    int GetCurrSel() const { return curSel_; }
+    // -1 clears; a row outside the rows is ignored. The row is scrolled into view.
+    void SetCurrSel(int row);
+    int GetTopRow() const { return topRow_; }
+    int GetScrollX() const { return scrollX_; }
+
+protected:
+    // Geometry at the current zoom.
+    int RowHeight() const;
+    int HeaderHeight() const;
+    int CaptionRowHeight() const;
+    RECT BodyRect() const;                     // rows area, between header and scroll bars
+    int PageRows() const;                      // whole rows that fit in the body
+    ScrollLayout GetScrollLayout() const;
+    // The column's rectangle on screen in the body's row band; false when scrolled away.
+    bool ColumnScreenSpan(int column, int& left, int& right) const;
+    int FrozenWidth() const;
+    int TotalWidth() const;
+    void ScrollTo(int topRow, int scrollX);
+    void ScrollRowIntoView(int row);
+    // Clicking a caption: the direction toggles per column, starting from its sort attribute.
+    void SortByColumn(int column);
+    HFONT HeaderFont();
+    HFONT ColumnFont(int column);
+    int ColumnWidth(int column) const;           // at the current zoom
+    RECT InnerRect() const;                      // client area inside the border
+    // Thumb position for a scroll position and back (track coordinates along the bar).
+    void PlaceThumbs(ScrollLayout& s) const;
+    int TopRowForThumb(const ScrollLayout& s, int thumbStart) const;
+    int ScrollXForThumb(const ScrollLayout& s, int thumbStart) const;
+    GridResources& Resources();
+
+    GridHeader& Header() { return *header_; }
+    const GridHeader& Header() const { return *header_; }
+
+    COLORREF bkColor_ = RGB(255, 255, 255);
+    COLORREF bdColor_ = RGB(160, 160, 160);
+    COLORREF gridColor_ = RGB(220, 220, 220);
+    COLORREF headerColor_ = RGB(0, 0, 0);
+    COLORREF headerBkColor_ = RGB(236, 236, 236);
+    COLORREF selColor_ = RGB(51, 153, 255);
+    COLORREF scrollArrow_ = RGB(80, 80, 80);
+    COLORREF scrollButton_ = RGB(225, 225, 225);
+    COLORREF scrollFace_ = RGB(200, 200, 200);
+    COLORREF scrollDark_ = RGB(150, 150, 150);
+    COLORREF scrollLight_ = RGB(245, 245, 245);
+    BOOL hLines_ = TRUE, vLines_ = TRUE;
+    int rowHeight_ = 23, headerRowHeight_ = 23;
+    double zoom_ = 1.0;
+    int scrollLock_ = 0;
+    int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
+    Common::XStringW headerFace_ = L"宋体";
+    int headerSize_ = 9;                  // points
+    Common::XStringW sortName_;   // column the rows were last sorted by; empty for none
+    bool sortDesc_ = false;
+
+private:
+    HitTestResult HitHeader(int x, int y, int& column);
+
+    std::unique_ptr<GridHeader> header_;
+    std::unique_ptr<GridResources> res_;
+};
+
+} // namespace Control
