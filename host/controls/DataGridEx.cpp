@@ -62,7 +62,7 @@ void DataGridEx::OnPaint()
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(GetHwnd(), &ps);
-    RECT client;
+    RECT client{};
     GetClientRect(&client);
     if (dc && client.right > 0 && client.bottom > 0)
         PaintTo(dc, client);
@@ -71,7 +71,7 @@ void DataGridEx::OnPaint()
 
 LRESULT DataGridEx::OnPrintClient(HDC dc)
 {
-    RECT client;
+    RECT client{};
     GetClientRect(&client);
     if (dc && client.right > 0 && client.bottom > 0)
         PaintTo(dc, client);

@@ -144,11 +144,10 @@ void XDataGrid::SetCurrSel(int row)
         Invalidate(FALSE);
         return;
     }
-    // Only two rows changed: repaint them at once, without a full paint.
+    // Only two rows changed: repaint them at once, without waiting for a full paint.
     Common::WindowDC dc(GetHwnd());
     DrawRowQuick(dc, old);
     DrawRowQuick(dc, row);
-    ValidateRect(GetHwnd(), nullptr);
 }
 
 void XDataGrid::ScrollRowIntoView(int row)
@@ -232,7 +231,6 @@ XDataGrid::ScrollLayout XDataGrid::GetScrollLayout() const
 {
     ScrollLayout s;
     RECT in = InnerRect();
-    int rowsHeight = 0;
     long long needRows = (long long)const_cast<XDataGrid*>(this)->GetRowsCount() * RowHeight();
     int width = in.right - in.left, height = in.bottom - in.top - HeaderHeight();
     bool v = false, h = false;
@@ -240,7 +238,6 @@ XDataGrid::ScrollLayout XDataGrid::GetScrollLayout() const
         v = needRows > height - (h ? kScrollBarSize : 0);
         h = TotalWidth() > width - (v ? kScrollBarSize : 0);
     }
-    (void)rowsHeight;
     if (v) {
         s.vBar = {in.right - kScrollBarSize, in.top, in.right, in.bottom - (h ? kScrollBarSize : 0)};
         s.vUp = {s.vBar.left, s.vBar.top, s.vBar.right, s.vBar.top + kScrollBarSize};

@@ -151,22 +151,24 @@ LRESULT XWin::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT XWin::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
 
+// A null handle means "every window" to some of these calls (InvalidateRect, SetFocus):
+// an object without a window does nothing instead.
 BOOL XWin::DestroyWindow() { return hwnd_ ? ::DestroyWindow(hwnd_) : FALSE; }
-BOOL XWin::ShowWindow(int cmdShow) { return ::ShowWindow(hwnd_, cmdShow); }
-HWND XWin::SetFocus() { return ::SetFocus(hwnd_); }
+BOOL XWin::ShowWindow(int cmdShow) { return hwnd_ ? ::ShowWindow(hwnd_, cmdShow) : FALSE; }
+HWND XWin::SetFocus() { return hwnd_ ? ::SetFocus(hwnd_) : nullptr; }
 BOOL XWin::MoveWindow(int x, int y, int width, int height, BOOL repaint)
 {
-    return ::MoveWindow(hwnd_, x, y, width, height, repaint);
+    return hwnd_ ? ::MoveWindow(hwnd_, x, y, width, height, repaint) : FALSE;
 }
 BOOL XWin::MoveWindow(const RECT& r, BOOL repaint)
 {
     return MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
 }
-BOOL XWin::GetWindowRect(RECT* rect) const { return ::GetWindowRect(hwnd_, rect); }
-BOOL XWin::GetClientRect(RECT* rect) const { return ::GetClientRect(hwnd_, rect); }
-BOOL XWin::ScreenToClient(POINT* pt) const { return ::ScreenToClient(hwnd_, pt); }
-BOOL XWin::ClientToScreen(POINT* pt) const { return ::ClientToScreen(hwnd_, pt); }
-BOOL XWin::Invalidate(BOOL erase) { return ::InvalidateRect(hwnd_, nullptr, erase); }
-BOOL XWin::InvalidateRect(const RECT* rect, BOOL erase) { return ::InvalidateRect(hwnd_, rect, erase); }
+BOOL XWin::GetWindowRect(RECT* rect) const { return hwnd_ ? ::GetWindowRect(hwnd_, rect) : FALSE; }
+BOOL XWin::GetClientRect(RECT* rect) const { return hwnd_ ? ::GetClientRect(hwnd_, rect) : FALSE; }
+BOOL XWin::ScreenToClient(POINT* pt) const { return hwnd_ ? ::ScreenToClient(hwnd_, pt) : FALSE; }
+BOOL XWin::ClientToScreen(POINT* pt) const { return hwnd_ ? ::ClientToScreen(hwnd_, pt) : FALSE; }
+BOOL XWin::Invalidate(BOOL erase) { return hwnd_ ? ::InvalidateRect(hwnd_, nullptr, erase) : FALSE; }
+BOOL XWin::InvalidateRect(const RECT* rect, BOOL erase) { return hwnd_ ? ::InvalidateRect(hwnd_, rect, erase) : FALSE; }
 
 } // namespace Control
