@@ -28,18 +28,19 @@ struct Parent {
     ~Parent() { DestroyWindow(hwnd); }
 };
 
-std::unique_ptr<GifWnd> makeIndicator(const std::string& bytes, HWND parent, int x = 0)
+std::unique_ptr<GifWnd> makeIndicator(const std::string& bytes, HWND parent, int x = 0,
+                                      COLORREF background = RGB(255, 255, 255))
 {
-    auto gif = std::make_unique<GifWnd>(bytes.data(), unsigned(bytes.size()), RGB(255, 255, 255));
+    auto gif = std::make_unique<GifWnd>(bytes.data(), unsigned(bytes.size()), background);
     RECT rc = {x, 0, x, 0};
     gif->Create(WS_CHILD | WS_VISIBLE, 0, L"", rc, parent, nullptr, ClosedFund::moduleInstance());
     return gif;
 }
 
-COLORREF pixelOf(HWND hwnd)
+COLORREF pixelOf(HWND hwnd, int x = 4, int y = 4)
 {
     HDC dc = GetDC(hwnd);
-    COLORREF c = GetPixel(dc, 4, 4);
+    COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(hwnd, dc);
     return c;
 }
@@ -121,10 +122,17 @@ TEST(GifWnd, FramesFollowInOrderWithTheirDelays)
 TEST(GifWnd, OneFrameImageIsRedrawn)
 {
     std::string bytes = TestSupport::makeGif(12, 12, {{kGreen, 0}});
+    const COLORREF background = RGB(250, 180, 0);
     Parent parent;
-    auto gif = makeIndicator(bytes, parent.hwnd);
+    auto gif = makeIndicator(bytes, parent.hwnd, 0, background);
     TestSupport::pumpMessages(150);
     EXPECT_EQ(pixelOf(*gif), kGreen);
+    // Made larger than the image, the window shows the background colour around it.
+    SetWindowPos(*gif, nullptr, 0, 0, 24, 24, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    TestSupport::pumpMessages(250);
+    EXPECT_EQ(pixelOf(*gif, 18, 18), background);
+    EXPECT_EQ(pixelOf(*gif, 4, 18), background);
+    EXPECT_EQ(pixelOf(*gif, 4, 4), kGreen);
     // Paint over it: the next round of the worker draws the frame again.
     HDC dc = GetDC(*gif);
     RECT rc = {0, 0, 12, 12};
