@@ -72,8 +72,11 @@ LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (reflectToChild(hwnd, msg, wParam, lParam, &result)) return result;
     WindowBase* window = binding ? binding->GetWindow() : nullptr;
     if (!window) return unboundDefault(hwnd, msg, wParam, lParam);
-    if (window->OnMessage(msg, wParam, lParam, &result)) return result;
-    return binding->CallDefault(msg, wParam, lParam);
+    if (!window->OnMessage(msg, wParam, lParam, &result)) result = binding->CallDefault(msg, wParam, lParam);
+    // WM_DESTROY is the last message the object sees: it forgets the handle, so that a later
+    // IsWindow or DestroyWindow on the object cannot reach a window that reused the value.
+    if (msg == WM_DESTROY && window->GetHandle() == hwnd) window->SetHandle(nullptr);
+    return result;
 }
 
 } // namespace WGUI

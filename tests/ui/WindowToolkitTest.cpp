@@ -128,6 +128,17 @@ TEST(WindowToolkit, ObjectsNeverOwnTheirWindows)
     EXPECT_EQ(WGUI::WindowRegistry::Find(own), nullptr);
     EXPECT_EQ(SendMessageW(own, WM_GETTEXTLENGTH, 0, 0), 3);
     EXPECT_TRUE(DestroyWindow(own));
+
+    // A bound child that goes with its parent forgets its handle.
+    UiTest::HostWindow parent(r);
+    Recorder child;
+    WGUI::WindowProc childBinding;
+    ASSERT_TRUE(child.Create(WS_CHILD | WS_VISIBLE, 0, UiTest::hostClass(), L"child", r, parent.hwnd(), 7,
+                             GetModuleHandleW(nullptr), &childBinding));
+    EXPECT_TRUE(parent.object.DestroyWindow());
+    EXPECT_EQ(child.count(WM_DESTROY), 1u);
+    EXPECT_EQ(child.GetHandle(), nullptr);
+    EXPECT_FALSE(child.IsWindow());
 }
 
 TEST(WindowToolkit, SubclassedControlsGetTheirProcedureBack)
