@@ -1,6 +1,7 @@
 #include "page/GifWnd.h"
 #include "page/AnimationRegistry.h"
 #include "ui/ThunkProc.h"
+#include "common/MemoryDC.h"
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -13,9 +14,11 @@ const PROPID kFrameDelayProperty = 0x5100;
 
 bool registerClass(HINSTANCE instance)
 {
-    WNDCLASSEXW wc = {sizeof(wc)};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
     if (GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc = WNDCLASSEXW{sizeof(wc)};
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = WGUI::ThunkProc;
     wc.hInstance = instance;
@@ -145,24 +148,12 @@ void GifWnd::drawCurrentFrame()
     if (!::GetClientRect(m_hWnd, &rc) || rc.right <= 0 || rc.bottom <= 0) return;
     Common::WindowDC windowDC(m_hWnd);
     if (!windowDC.get()) return;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    Common::ScopedGdi<HBITMAP> bitmap(CreateDIBSection(windowDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Common::MemoryDCHandle memDC(windowDC);
-    if (!bitmap.get() || !memDC.get()) return;
-    Common::SelectedObject selected(memDC, bitmap.get());
+    Common::MemoryDC canvas(windowDC, rc);
+    if (!canvas.ok()) return;
     Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
-    FillRect(memDC, &rc, brush);
-    {
-        Gdiplus::Graphics graphics(memDC);
-        graphics.DrawImage(image_.get(), 0, 0, int(image_->GetWidth()), int(image_->GetHeight()));
-    }
-    BitBlt(windowDC, 0, 0, rc.right, rc.bottom, memDC, 0, 0, SRCCOPY);
+    FillRect(canvas, &rc, brush);
+    Gdiplus::Graphics graphics(canvas);
+    graphics.DrawImage(image_.get(), 0, 0, int(image_->GetWidth()), int(image_->GetHeight()));
 }
 
 } // namespace ClosedFund
