@@ -1,0 +1,155 @@
+#include "grid/ClosedFundGrid.h"
+#include "grid/GridTexts.h"
+#include "grid/HeaderXml.h"
+#include "module/ModuleHandle.h"
+#include "module/Resources.h"
+#include <cmath>
+
+namespace ClosedFund {
+
+using Common::XStringW;
+
+const char* const kCustomHeaderKey = "/Client2/UserConfig/mod_ClosedFund/Custom_Header_5";
+const char* const kFontSizeKey = "/Client2/UserConfig/FontSize";
+
+namespace {
+XStringW defaultHeader() { return loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER"); }
+} // namespace
+
+closedFundGrid::closedFundGrid()
+{
+    fundTable_ = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    defaultPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
+    alwaysPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
+    SetDataSource(fundTable_.get());
+}
+
+closedFundGrid::~closedFundGrid()
+{
+    ReleaseWindow();
+}
+
+XComPtr<Host::IConfManager> closedFundGrid::UserConf() const
+{
+    return app_ ? app_->getUserConf() : XComPtr<Host::IConfManager>();
+}
+
+LRESULT closedFundGrid::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND) {
+        switch (LOWORD(wParam)) {
+        case CMD_ADD_TO_FUND_POOL: AddToFundPool(); break;
+        case CMD_EXPORT: ExportList(); break;
+        case CMD_OPEN_PROFILE: OpenProfilePage(); break;
+        default: break;
+        }
+    }
+    return DataGridEx::WndProc(msg, wParam, lParam);
+}
+
+void closedFundGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect)
+{
+    DataGridEx::DrawItem(dc, graphics, row, column, rect);
+}
+
+void closedFundGrid::GetItemText(int row, Control::HeaderInfo2& column, XStringW& text)
+{
+    GeneralDataGrid::GetItemText(row, column, text);
+    if (column.name == L"company")
+        text = shortCompanyName(text);
+}
+
+void closedFundGrid::GetItemColor(int row, Control::HeaderInfo2& column, const XStringW& text, COLORREF& color)
+{
+    GeneralDataGrid::GetItemColor(row, column, text, color);
+    if (column.name != L"code" && column.name != L"name")
+        return;
+    XStringW code = CodeOfRow(row);
+    if (!watchList_ && app_)
+        watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
+    if (watchList_ && watchList_->isConcerned(code))
+        color = themeBlock_.Color("list_highlight");
+}
+
+XStringW closedFundGrid::LoadHeaderText()
+{
+    XStringW text;
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
+    if (key) {
+        XComPtr<Host::IConfValue> value = key->getValue();
+        text = value ? value->getString() : XStringW();
+    } else {
+        // Without a configuration (or a stored header) the grid still gets its columns.
+        text = defaultHeader();
+    }
+    text.replaceAll(L"end_date", dataDate_);
+    return text;
+}
+
+void closedFundGrid::OnHeaderChange()
+{
+    XStringW text = GetHeader();
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf ? conf->createKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
+    if (!key)
+        return;
+    XStringW stripped;
+    if (stripFontAttributes(text, stripped))
+        text = stripped;
+    if (!dataDate_.empty())
+        text.replaceAll(dataDate_, L"end_date");
+    XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+    if (!value)
+        return;
+    value->setString(text);
+    key->setValue(value.get());
+}
+
+void closedFundGrid::OnResetHeader()
+{
+    XStringW text = defaultHeader();
+    if (XComPtr<Host::IConfManager> conf = UserConf())
+        conf->deleteKey(kCustomHeaderKey);
+    if (!dataDate_.empty())
+        text.replaceAll(L"end_date", dataDate_);
+    SetHeaderText(text);
+    if (SortedView())
+        SortedView()->rebuild(1);
+}
+
+void closedFundGrid::OnEnterItem(int row)
+{
+    MessageBoxW(GetHwnd(), L"契约型封闭式基金无走势图！", L"提示", MB_ICONINFORMATION);
+}
+
+void closedFundGrid::ApplyPinList(const XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view)
+{
+    XStringW field;
+    std::vector<XStringW> values;
+    if (!sorter || !parsePinList(text, field, values))
+        return;
+    sorter->setField(field);
+    sorter->clearValues();
+    for (const XStringW& v : values)
+        sorter->addValue(v);
+    if (view)
+        view->rebuild(1);
+}
+
+void closedFundGrid::SetDefaultPinList(const XStringW& text) { ApplyPinList(text, defaultPins_.get(), SortedView()); }
+void closedFundGrid::SetAlwaysPinList(const XStringW& text) { ApplyPinList(text, alwaysPins_.get(), DisplayView()); }
+
+void closedFundGrid::LoadZoom()
+{
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kFontSizeKey) : XComPtr<Host::IConfKey>();
+    XComPtr<Host::IConfValue> value = key ? key->getValue() : XComPtr<Host::IConfValue>();
+    if (!value)
+        return;
+    double zoom = value->getDouble();
+    if (std::isfinite(zoom) && zoom > 0)
+        userZoom_ = zoom;
+}
+
+} // namespace ClosedFund

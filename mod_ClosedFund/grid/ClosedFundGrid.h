@@ -1,0 +1,93 @@
+// The grid of the closed-fund page: owns the fund table, keeps the header the user arranged
+// in the user configuration (with "end_date" standing for the data date), takes its zoom
+// from the user's font size, shows the company without its pinyin initial, marks watched
+// funds, and carries its context menu, hot keys, profile page and export.
+#pragma once
+#include "grid/GeneralDataGrid.h"
+#include "grid/GridThemeBlock.h"
+#include <vector>
+
+namespace ClosedFund {
+
+// Where the user's header is stored, and the user's font size (the zoom).
+extern const char* const kCustomHeaderKey;
+extern const char* const kFontSizeKey;
+
+// Command identifiers of the context menu, as they arrive in WM_COMMAND.
+enum GridCommand { CMD_ADD_TO_FUND_POOL = 1, CMD_EXPORT = 2, CMD_OPEN_PROFILE = 3 };
+
+class closedFundGrid : public GeneralDataGrid {
+public:
+    closedFundGrid();
+    ~closedFundGrid() override;
+
+    // Commands 1 to 3 run here; every message then goes on to the control.
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect) override;
+    void GetItemColor(int row, Control::HeaderInfo2& column, const Common::XStringW& text, COLORREF& color) override;
+    void GetItemText(int row, Control::HeaderInfo2& column, Common::XStringW& text) override;
+    void OnContextMenu(int x, int y) override;
+    // Stores the control's header, its concrete font attributes stripped and the data date
+    // put back as "end_date".
+    void OnHeaderChange() override;
+    // Back to the module's default header; the stored one is deleted.
+    void OnResetHeader() override;
+    void OnEnterItem(int row) override;
+
+    // Pin lists of the system configuration ("field=v1,v2"); a text without "=" changes nothing.
+    void SetDefaultPinList(const Common::XStringW& text);
+    void SetAlwaysPinList(const Common::XStringW& text);
+    // The zoom from the user's font size; a missing, zero, negative or non-numeric value
+    // keeps the current zoom.
+    void LoadZoom();
+
+    bool IsProfileHotKey(UINT key);
+    bool IsRefreshHotKey(UINT key);
+    void AddToFundPool();
+    void OpenProfilePage();
+    // The profile address of the current row's fund; empty when there is no fund to show.
+    Common::XStringW ProfileUrl();
+    // The save dialog, then ExportTo with the chosen path and filter.
+    void ExportList();
+    // Writes the shown list to path: UTF-8 for filter 2, else UTF-16; tab-separated when the
+    // file name ends in ".xls" (any case). False when the file cannot be opened or written.
+    bool ExportTo(const Common::XStringW& path, int filterIndex);
+
+    // The header the page loads: the stored one, else the module's default, with "end_date"
+    // replaced by the data date.
+    Common::XStringW LoadHeaderText();
+
+    Host::IDataTable* FundTable() const { return fundTable_.get(); }
+    Host::ITopSorter* DefaultPinSorter() const { return defaultPins_.get(); }
+    Host::ITopSorter* AlwaysPinSorter() const { return alwaysPins_.get(); }
+    Common::XStringW& DataDate() { return dataDate_; }
+    Common::XStringW& ExportNameSuffix() { return exportNameSuffix_; }
+    double Zoom() const { return userZoom_; }
+    GridThemeBlock& ThemeBlock() { return themeBlock_; }
+    // Drops the fund table (the page lets go of its host references at uninitialise).
+    void ReleaseFundTable() { fundTable_.reset(); }
+
+protected:
+    // Hands the address to the shell; the one place where the grid starts another program.
+    virtual void OpenUrl(const Common::XStringW& url);
+
+private:
+    bool MatchesHotKey(UINT key, bool profile);
+    Host::IFundsPoolModule* FundsPool();
+    void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
+    XComPtr<Host::IConfManager> UserConf() const;
+
+    GridThemeBlock themeBlock_;
+    XComPtr<Host::IDataTable> fundTable_;
+    XComPtr<Host::ITopSorter> defaultPins_;
+    XComPtr<Host::ITopSorter> alwaysPins_;
+    XComPtr<Host::IMenuToolModule> menuTool_;
+    Common::XStringW dataDate_;
+    Common::XStringW exportNameSuffix_;
+    Host::HotKey profileKey_;
+    Host::HotKey refreshKey_;
+    double userZoom_ = 1.0;   // the user's font size; the page hands it to SetZoom
+    XComPtr<Host::IConcernFundModule> watchList_;
+};
+
+} // namespace ClosedFund

@@ -1,0 +1,228 @@
+#include "grid/GeneralDataGrid.h"
+#include <cstdlib>
+#include <string>
+#include <msxml2.h>
+
+namespace ClosedFund {
+
+using Common::XStringW;
+
+// Rises red, falls green, until a theme says otherwise.
+COLORREF GeneralDataGrid::s_zero = RGB(0, 0, 0);
+COLORREF GeneralDataGrid::s_negative = RGB(0, 128, 0);
+COLORREF GeneralDataGrid::s_positive = RGB(224, 0, 0);
+
+namespace {
+
+XComPtr<Host::IDataView> newView(Host::IDataViewEvent* sink)
+{
+    XComPtr<Host::IDataView> view = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+    if (view)
+        view->setEventSink(sink);
+    return view;
+}
+
+bool isFundColumn(const XStringW& name) { return name == L"aliascode" || name == L"code" || name == L"name"; }
+
+} // namespace
+
+GeneralDataGrid::~GeneralDataGrid()
+{
+    ReleaseWindow();
+    for (Host::IDataView* view : {display_.get(), sorted_.get()}) {
+        if (!view) continue;
+        view->setEventSink(nullptr);
+        view->setSource(nullptr);
+    }
+}
+
+void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
+{
+    if (!sorted_)
+        sorted_ = newView(this);
+    if (sorted_)
+        sorted_->setSource(table);
+    if (!display_)
+        display_ = newView(this);
+    if (display_ && sorted_)
+        display_->setSource(sorted_.get());
+    if (!sorter_ && sorted_) {
+        sorter_ = Host::createInstanceAs<Host::IFieldSorter>("Data.FieldSorter");
+        if (sorter_)
+            sorted_->setSorter(sorter_.get());
+    }
+}
+
+int GeneralDataGrid::SetHeaderText(const XStringW& header)
+{
+    formats_.clear();
+    return ThemeDataGrid::SetHeaderText(header);
+}
+
+void GeneralDataGrid::ApplyTheme(Host::ITheme* theme)
+{
+    ThemeDataGrid::ApplyTheme(theme);
+    if (!theme)
+        return;
+    for (auto& entry : formats_)
+        entry.second->ReadColor(theme);
+    theme->getColor("list_value_zero", s_zero);
+    theme->getColor("list_value_negative", s_negative);
+    theme->getColor("list_value_positive", s_positive);
+    theme->getColor("list_highlight", highlight_);
+}
+
+ColumnFormat* GeneralDataGrid::FindColumnFormat(const Control::HeaderInfo2& column)
+{
+    auto it = formats_.find(column.name);
+    if (it != formats_.end())
+        return it->second.get();
+    Control::HeaderInfo2 withElement = column;
+    if (!withElement.GetElement()) {
+        IXMLDOMNodeList* items = GetHeaderItems();
+        IXMLDOMElement* element = items ? GetHeader(items, column.name) : nullptr;
+        if (items) items->Release();
+        if (!element)
+            return nullptr;
+        withElement.SetElement(element);
+        element->Release();
+    }
+    auto format = std::make_unique<ColumnFormat>(withElement, theme_.get());
+    ColumnFormat* raw = format.get();
+    formats_[column.name] = std::move(format);
+    return raw;
+}
+
+int GeneralDataGrid::GetRowsCount()
+{
+    return display_ ? display_->getRowCount() : 0;
+}
+
+XStringW GeneralDataGrid::CodeOfRow(int row)
+{
+    if (!display_)
+        return XStringW();
+    int column = display_->getColumnIndex(L"code");
+    if (column < 0 || !display_->readTextAt(row, column, codeBuffer_))
+        return XStringW();
+    return codeBuffer_;
+}
+
+void GeneralDataGrid::GetItemText(int row, Control::HeaderInfo2& column, XStringW& text)
+{
+    if (column.name == L"_index") {
+        text = std::to_wstring(row + 1);
+        return;
+    }
+    if (column.name == L"index_rank") {
+        text = display_ ? std::to_wstring(1 + display_->getSourceIndex(row)) : XStringW();
+        return;
+    }
+    XComPtr<Host::IDataRow> dataRow = display_ ? display_->getRow(row) : XComPtr<Host::IDataRow>();
+    XComPtr<Host::IColumnItem> cell = dataRow ? dataRow->getItem(column.name) : XComPtr<Host::IColumnItem>();
+    if (ColumnFormat* format = FindColumnFormat(column))
+        text = format->Format(cell.get());
+    else
+        text = cell ? cell->getText() : XStringW();
+}
+
+COLORREF GeneralDataGrid::SignColor(const XStringW& text)
+{
+    if (text.empty() || text == L"--" || _wtof(text.c_str()) == 0.0)
+        return s_zero;
+    return text[0] == L'-' ? s_negative : s_positive;
+}
+
+void GeneralDataGrid::GetItemColor(int row, Control::HeaderInfo2& column, const XStringW& text, COLORREF& color)
+{
+    if (isFundColumn(column.name)) {
+        if (!watchList_ && app_)
+            watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
+        if (watchList_ && watchList_->isConcerned(CodeOfRow(row))) {
+            color = highlight_;
+            return;
+        }
+    }
+    ColumnFormat* format = FindColumnFormat(column);
+    if (!format)
+        return;
+    color = format->ColorKey().empty() ? SignColor(text) : format->Color();
+}
+
+bool GeneralDataGrid::sort(const XStringW& column, int descending)
+{
+    if (sorting_)
+        return true;
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(sorting_);
+    if (!IsWindow())
+        return false;
+    SaveSelection();
+    ColumnFormat* format = FindColumnFormat(Control::HeaderInfo2(column));
+    if (!format || !format->Sortable() || !display_ || !sorter_)
+        return false;
+    sorter_->setSortField(column);
+    sorter_->setSortOrder(descending);
+    int index = sorted_->getColumnIndex(column);
+    if (index == -1)
+        return true;
+    XComPtr<Host::IColumnItem> field = sorted_->getColumn(index);
+    if (!field)
+        return true;
+    if (field->getValueType() != format->DataType())
+        field->setValueType(format->DataType());
+    sorted_->rebuild(0);
+    RestoreSelection(false);
+    return true;
+}
+
+void GeneralDataGrid::SaveSelection()
+{
+    int row = GetCurrSel();
+    if (!display_ || row < 0)
+        return;
+    int column = display_->getColumnIndex(L"code");
+    if (column >= 0 && display_->readTextAt(row, column, codeBuffer_))
+        savedCode_ = codeBuffer_;
+}
+
+void GeneralDataGrid::RestoreSelection(bool fallback)
+{
+    if (display_ && GetCurrSel() >= 0 && !savedCode_.empty()) {
+        int column = display_->getColumnIndex(L"code");
+        int count = column >= 0 ? display_->getRowCount() : 0;
+        for (int row = 0; row < count; ++row) {
+            if (display_->readTextAt(row, column, codeBuffer_) && codeBuffer_ == savedCode_) {
+                SetCurrSel(row);
+                Refresh(false, false);
+                return;
+            }
+        }
+    }
+    if (fallback)
+        Refresh(false, true);
+}
+
+void GeneralDataGrid::OnViewChanging(Host::IDataView* view)
+{
+    if (view == sorted_.get()) {
+        SaveSelection();
+        cascade_ = display_ != nullptr;
+        return;
+    }
+    if (view == display_.get() && !cascade_)
+        SaveSelection();
+}
+
+void GeneralDataGrid::OnViewChanged(Host::IDataView* view)
+{
+    if (view == sorted_.get() && cascade_)
+        return;   // the display view rebuilds next and restores then
+    cascade_ = false;
+    RestoreSelection(true);
+}
+
+} // namespace ClosedFund

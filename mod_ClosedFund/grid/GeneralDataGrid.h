@@ -1,0 +1,86 @@
+// A host data table shown in the themed grid: a sorted view over the table, a display view
+// over the sorted view (its rows are the grid's rows), a field sorter for caption clicks,
+// one cached ColumnFormat per column name, sign and watch-list colours, and the selected
+// fund kept selected (by its code) across sorting and reloading.
+#pragma once
+#include "grid/ColumnFormat.h"
+#include "grid/ThemeDataGrid.h"
+#include "host/Modules.h"
+#include <map>
+#include <memory>
+
+namespace ClosedFund {
+
+class GeneralDataGrid : public ThemeDataGrid, public Host::IDataViewEvent {
+public:
+    GeneralDataGrid() = default;
+    ~GeneralDataGrid() override;
+
+    // The first bind creates both views and the sorter; a later bind swaps the table only.
+    void SetDataSource(Host::IDataTable* table);
+    // Forgets every cached column format, then sets the header as the themed grid does.
+    int SetHeaderText(const Common::XStringW& header) override;
+    // The themed grid's theme, then the cached formats' colours, the value colours shared
+    // by all grids and the watch-list highlight. Nothing for a null theme.
+    void ApplyTheme(Host::ITheme* theme) override;
+
+    int GetRowsCount() override;
+    void GetItemText(int row, Control::HeaderInfo2& column, Common::XStringW& text) override;
+    void GetItemColor(int row, Control::HeaderInfo2& column, const Common::XStringW& text, COLORREF& color) override;
+    bool sort(const Common::XStringW& column, int descending) override;
+
+    // The grid's lifetime is its owner's: no counting.
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    void OnViewChanging(Host::IDataView* view) override;
+    void OnViewChanged(Host::IDataView* view) override;
+
+    void SetApp(Host::IApp* app) { app_ = app; }
+    Host::IApp* GetApp() const { return app_.get(); }
+    Host::IDataView* SortedView() const { return sorted_.get(); }
+    Host::IDataView* DisplayView() const { return display_.get(); }
+    Host::IFieldSorter* Sorter() const { return sorter_.get(); }
+    const Common::XStringW& SavedCode() const { return savedCode_; }
+    COLORREF HighlightColor() const { return highlight_; }
+
+    // Colours of values by sign, shared by every grid of the module: the grid that applied
+    // a theme last set them.
+    static COLORREF ZeroColor() { return s_zero; }
+    static COLORREF NegativeColor() { return s_negative; }
+    static COLORREF PositiveColor() { return s_positive; }
+
+    // The display row's fund code ("" when the row or the column is missing).
+    Common::XStringW CodeOfRow(int row);
+
+protected:
+    // The column's cached format, built on first need from the column's element; a record
+    // that names the column only is matched with the header document by name, so the export
+    // formats cells as the screen does. Null when the header has no such column.
+    ColumnFormat* FindColumnFormat(const Control::HeaderInfo2& column);
+    // The colour of a cell text by the sign of its value.
+    static COLORREF SignColor(const Common::XStringW& text);
+    void SaveSelection();
+    // Selects the row of the saved code; without one, fallback refreshes as rows changed.
+    void RestoreSelection(bool fallback);
+
+    XComPtr<Host::IApp> app_;
+
+private:
+    XComPtr<Host::IConcernFundModule> watchList_;
+    XComPtr<Host::IDataView> sorted_;
+    XComPtr<Host::IDataView> display_;
+    XComPtr<Host::IFieldSorter> sorter_;
+    std::map<Common::XStringW, std::unique_ptr<ColumnFormat>> formats_;
+    COLORREF highlight_ = RGB(255, 128, 0);
+    Common::XStringW savedCode_;
+    bool sorting_ = false;
+    // A rebuild of the sorted view runs on into the display view; until the display view has
+    // rebuilt too, its rows still point into the old order and must not be read as the
+    // selection.
+    bool cascade_ = false;
+    Common::XStringW codeBuffer_;
+
+    static COLORREF s_zero, s_negative, s_positive;
+};
+
+} // namespace ClosedFund

@@ -1,0 +1,213 @@
+#include "grid/HeaderXml.h"
+#include <windows.h>
+#include <msxml2.h>
+#include <utility>
+
+namespace ClosedFund {
+
+using Common::XStringW;
+
+const wchar_t* const kFontAttributes[3] = {L"font-family", L"font-size", L"font-style"};
+
+namespace {
+
+// The import library of the toolchain lacks these identifiers; ours are private names so
+// that nothing else linked into a program can clash with them.
+const IID kDocumentIid = {0x2933BF81, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kElementIid = {0x2933BF86, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// One COM reference, released when the owner goes.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() { reset(); }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    T** put() { reset(); return &p_; }
+    void reset() { if (p_) { T* p = p_; p_ = nullptr; p->Release(); } }
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* s = nullptr) : s_(s ? SysAllocString(s) : nullptr) {}
+    ~Bstr() { SysFreeString(s_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return s_; }
+    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    const wchar_t* text() const { return s_ ? s_ : L""; }
+private:
+    BSTR s_;
+};
+
+// A document holding the text, or an empty reference when MSXML is missing, COM is not
+// started on this thread or the text does not parse.
+bool loadDocument(const XStringW& xml, ComRef<IXMLDOMDocument>& doc, XStringW& encoding)
+{
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid)))
+        return false;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kDocumentIid,
+                                reinterpret_cast<void**>(doc.put()))) || !doc)
+        return false;
+    doc->put_async(VARIANT_FALSE);
+    doc->put_resolveExternals(VARIANT_FALSE);
+    doc->put_validateOnParse(VARIANT_FALSE);
+    Bstr text(withParsableEncoding(xml, encoding).c_str());
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    return SUCCEEDED(doc->loadXML(text.get(), &ok)) && ok == VARIANT_TRUE;
+}
+
+bool rootOf(IXMLDOMDocument* doc, ComRef<IXMLDOMElement>& root)
+{
+    return doc->get_documentElement(root.put()) == S_OK && root;
+}
+
+// The element children of node, in order (text and comment nodes left out).
+std::vector<IXMLDOMElement*> elementChildren(IXMLDOMNode* node)
+{
+    std::vector<IXMLDOMElement*> out;
+    ComRef<IXMLDOMNodeList> list;
+    long count = 0;
+    if (FAILED(node->get_childNodes(list.put())) || !list || FAILED(list->get_length(&count)))
+        return out;
+    for (long i = 0; i < count; ++i) {
+        ComRef<IXMLDOMNode> child;
+        if (list->get_item(i, child.put()) != S_OK || !child)
+            continue;
+        IXMLDOMElement* e = nullptr;
+        if (SUCCEEDED(child->QueryInterface(kElementIid, reinterpret_cast<void**>(&e))) && e)
+            out.push_back(e);
+    }
+    return out;
+}
+
+void releaseAll(std::vector<IXMLDOMElement*>& elements)
+{
+    for (IXMLDOMElement* e : elements)
+        e->Release();
+    elements.clear();
+}
+
+bool readAttribute(IXMLDOMElement* e, const wchar_t* name, XStringW& out)
+{
+    Bstr attr(name);
+    VARIANT v;
+    VariantInit(&v);
+    bool found = e->getAttribute(attr.get(), &v) == S_OK && v.vt == VT_BSTR;
+    out = found && v.bstrVal ? v.bstrVal : L"";
+    VariantClear(&v);
+    return found;
+}
+
+void removeFontAttributes(IXMLDOMElement* e)
+{
+    for (const wchar_t* name : kFontAttributes) {
+        Bstr attr(name);
+        e->removeAttribute(attr.get());
+    }
+}
+
+// The span of the encoding name inside a leading declaration.
+bool findEncodingName(const XStringW& xml, size_t& begin, size_t& end)
+{
+    size_t start = xml.find(L"<?xml");
+    if (start == XStringW::npos || xml.find_first_not_of(L" \t\r\n\xFEFF") != start)
+        return false;
+    size_t close = xml.find(L"?>", start);
+    size_t enc = xml.find(L"encoding", start);
+    if (close == XStringW::npos || enc == XStringW::npos || enc > close)
+        return false;
+    size_t quote = xml.find_first_of(L"\"'", enc);
+    if (quote == XStringW::npos || quote > close)
+        return false;
+    size_t endQuote = xml.find(xml[quote], quote + 1);
+    if (endQuote == XStringW::npos || endQuote > close)
+        return false;
+    begin = quote + 1;
+    end = endQuote;
+    return true;
+}
+
+} // namespace
+
+XStringW withParsableEncoding(const XStringW& xml, XStringW& originalName)
+{
+    originalName.clear();
+    size_t begin = 0, end = 0;
+    if (!findEncodingName(xml, begin, end))
+        return xml;
+    XStringW name = xml.substr(begin, end - begin);
+    XStringW lower = name.toLower();
+    if (lower != L"gb2312" && lower != L"gb18030" && lower != L"cp936")
+        return xml;
+    originalName = name;
+    XStringW out = xml;
+    out.replace(begin, end - begin, L"GBK");
+    return out;
+}
+
+XStringW withOriginalEncoding(const XStringW& xml, const XStringW& originalName)
+{
+    size_t begin = 0, end = 0;
+    if (originalName.empty() || !findEncodingName(xml, begin, end) || xml.compare(begin, end - begin, L"GBK") != 0)
+        return xml;
+    XStringW out = xml;
+    out.replace(begin, end - begin, originalName);
+    return out;
+}
+
+bool stripFontAttributes(const XStringW& xml, XStringW& out)
+{
+    ComRef<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComRef<IXMLDOMElement> root;
+    if (!loadDocument(xml, doc, encoding) || !rootOf(doc.get(), root))
+        return false;
+    std::vector<IXMLDOMElement*> tops = elementChildren(root.get());
+    for (IXMLDOMElement* top : tops) {
+        std::vector<IXMLDOMElement*> inner = elementChildren(top);
+        for (IXMLDOMElement* e : inner)
+            removeFontAttributes(e);
+        releaseAll(inner);
+        removeFontAttributes(top);
+    }
+    releaseAll(tops);
+    Bstr text;
+    if (FAILED(doc->get_xml(text.put())) || !text.get())
+        return false;
+    out = withOriginalEncoding(XStringW(text.text()), encoding);
+    return true;
+}
+
+bool exportColumns(const XStringW& xml, XStringW& headerLine, std::vector<XStringW>& names)
+{
+    headerLine.clear();
+    names.clear();
+    ComRef<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComRef<IXMLDOMElement> root;
+    if (!loadDocument(xml, doc, encoding) || !rootOf(doc.get(), root))
+        return false;
+    std::vector<IXMLDOMElement*> tops = elementChildren(root.get());
+    for (IXMLDOMElement* e : tops) {
+        XStringW visible, title, name;
+        if (readAttribute(e, L"visible", visible) && visible != L"true")
+            continue;
+        if (!readAttribute(e, L"title", title) || !readAttribute(e, L"name", name))
+            continue;
+        headerLine += L"\"" + title + L"\",";
+        names.push_back(name);
+    }
+    releaseAll(tops);
+    headerLine += L"\r\n";
+    return true;
+}
+
+} // namespace ClosedFund

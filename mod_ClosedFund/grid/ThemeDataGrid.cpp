@@ -1,0 +1,75 @@
+#include "grid/ThemeDataGrid.h"
+#include "grid/FontRoles.h"
+
+namespace ClosedFund {
+
+namespace {
+
+// A colour of the theme, or fallback when the theme lacks the key.
+COLORREF colorOr(Host::ITheme* theme, const char* key, COLORREF fallback)
+{
+    COLORREF c = fallback;
+    theme->getColor(key, c);
+    return c;
+}
+
+int heightOr23(int pixels) { return pixels == 0 ? ThemeDataGrid::kDefaultRowHeight : pixels; }
+
+} // namespace
+
+void ThemeDataGrid::ApplyTheme(Host::ITheme* theme)
+{
+    if (!theme)
+        return;
+    theme_ = theme;
+    ApplyControlColors(theme);
+    ApplyMetrics(theme);
+    Invalidate(TRUE);
+}
+
+// The five scroll-bar colours have no preset of their own: a theme without them leaves the
+// control's current colour.
+void ThemeDataGrid::ApplyControlColors(Host::ITheme* theme)
+{
+    SetBkColor(colorOr(theme, "list_bg", 0));
+    SetHeaderBkColor(colorOr(theme, "list_column_bg", 0));
+    SetBdColor(colorOr(theme, "list_border", 0xFFFFFF));
+    SetGridColor(colorOr(theme, "list_border_inside", 0xFFFFFF));
+    SetHeaderColor(colorOr(theme, "list_title", 0xFFFFFF));
+    SetScrollArrowColor(colorOr(theme, "list_scroll_arrow", scrollArrow_));
+    SetScrollButtonColor(colorOr(theme, "list_scroll_button", XDataGrid::scrollButton_));
+    SetScrollFaceColor(colorOr(theme, "list_scroll_face", scrollFace_));
+    SetScrollDarkColor(colorOr(theme, "list_scroll_darkborder", scrollDark_));
+    SetScrollLightColor(colorOr(theme, "list_scroll_lightborder", scrollLight_));
+    evenLine_ = colorOr(theme, "list_bg_evenLine", evenLine_);
+    oddLine_ = colorOr(theme, "list_bg_oddLine", oddLine_);
+    selected_ = colorOr(theme, "list_sel_bg", selected_);
+}
+
+// The row-height keys are spelled "heihgt" in every theme file of the client.
+void ThemeDataGrid::ApplyMetrics(Host::ITheme* theme)
+{
+    Host::FontSpec header;
+    theme->getFont("fntn_font_header", header);
+    SetHeaderFont(header.face, header.size);
+    SetDrawGridLine(theme->getInt("list_horizontal_border") != 0, theme->getInt("list_vertical_border") != 0);
+    SetHeaderRowHight(heightOr23(theme->getInt("list_header_row_heihgt")));
+    SetRowHight(heightOr23(theme->getInt("list_list_row_heihgt")));
+}
+
+int ThemeDataGrid::SetHeaderText(const Common::XStringW& header)
+{
+    if (!theme_)
+        return 0;
+    return SetHeader(substituteFontRoles(header, theme_.get()));
+}
+
+void ThemeDataGrid::GetRowBkColor(int row, BOOL selected, COLORREF& color)
+{
+    if (selected)
+        color = selected_;
+    else
+        color = (row % 2 != 0) ? evenLine_ : oddLine_;
+}
+
+} // namespace ClosedFund
