@@ -1,0 +1,212 @@
+#include "filter/FilterWnd.h"
+#include "host/Kernel.h"
+#include "module/ModuleHandle.h"
+#include "ui/ThunkProc.h"
+#include <common/ScopedWin.h>
+#include <unordered_set>
+
+namespace ClosedFund {
+
+namespace {
+
+const wchar_t kClassName[] = L"Client2_FilterWnd";
+const wchar_t kMoreCaption[] = L"更多筛选";
+const int kButtonPadding = 28;   // room for the caption's indent and the arrow
+const int kMoreButtonGap = 5;
+const int kConditionGap = 1;
+
+bool registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (::GetClassInfoExW(instance, kClassName, &wc)) return true;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WGUI::ThunkProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    return ::RegisterClassExW(&wc) != 0;
+}
+
+HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
+
+} // namespace
+
+FilterWnd::FilterWnd(Host::IDataView* gridView)
+    : m_background(::GetSysColor(COLOR_WINDOW)), m_gridView(gridView)
+{
+    m_valueView = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+    if (!m_valueView) return;
+    if (m_gridView) m_valueView->setSource(m_gridView->getSource().get());
+    m_valueView->setEventSink(this);
+}
+
+FilterWnd::~FilterWnd()
+{
+    if (IsWindow()) DestroyWindow();
+    // The value view is a dependant of its source, which keeps it alive: it must forget
+    // this object before the object goes.
+    ReleaseViews();
+    DestroyMenus();
+}
+
+HWND FilterWnd::Create(DWORD style, DWORD exStyle, const RECT& rect, HWND parent)
+{
+    if (IsWindow()) return nullptr;
+    HINSTANCE instance = moduleInstance();
+    if (!registerClass(instance)) return nullptr;
+    if (!m_backgroundBrush.GetHandle()) m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
+    return WindowBase::Create(style, exStyle, kClassName, L"", rect, parent, 0, instance, &m_binding);
+}
+
+void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect,
+                                bool locked, const wchar_t* prefix, bool multi)
+{
+    FilterColumn column;
+    column.name = name ? name : L"";
+    column.caption = caption ? caption : L"";
+    column.prefix = prefix ? prefix : L"";
+    column.collect = collect;
+    column.multi = multi;
+    m_columns.push_back(column);
+    if (collect) {
+        m_distinctValues[column.name].clear();
+        CollectDistinctValues(column.name);
+    }
+    if (showSlot || locked)
+        AddCondition(column.name, column.caption, column.caption, nullptr, column.prefix, locked, multi);
+}
+
+void FilterWnd::ApplyTheme(Host::ITheme* theme)
+{
+    if (!theme) return;
+    theme->getColor("wnd_general_bg", m_background);
+    m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
+    Invalidate(TRUE);
+    for (FilterCondition& condition : m_conditions) condition.button.Invalidate(TRUE);
+    m_moreButton.Invalidate(TRUE);
+}
+
+void FilterWnd::OnViewChanged(Host::IDataView*)
+{
+    m_distinctValues.clear();
+    for (const FilterColumn& column : m_columns)
+        if (column.collect) CollectDistinctValues(column.name);
+}
+
+const FilterWnd::ValueSet& FilterWnd::DistinctValues(const XStringW& column) const
+{
+    static const ValueSet none;
+    auto it = m_distinctValues.find(column);
+    return it == m_distinctValues.end() ? none : it->second;
+}
+
+// Every non-empty text of the column in the value view, once. Texts are first told apart
+// by a hash set, so the GB2312 order is computed once per distinct value, not per row.
+void FilterWnd::CollectDistinctValues(const XStringW& column)
+{
+    ValueSet& values = m_distinctValues[column];
+    if (!m_valueView) return;
+    int index = m_valueView->getColumnIndex(column);
+    if (index < 0) return;
+    std::unordered_set<std::wstring> seen;
+    XStringW text;
+    int rows = m_valueView->getRowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!m_valueView->readTextAt(row, index, text) || text.empty()) continue;
+        if (seen.insert(text).second) values.insert(text);
+    }
+}
+
+void FilterWnd::ReleaseViews()
+{
+    if (m_valueView) {
+        m_valueView->setEventSink(nullptr);
+        m_valueView->setSource(nullptr);
+    }
+    m_valueView = nullptr;
+    m_gridView = nullptr;
+}
+
+bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (msg) {
+    case WM_CREATE:
+        m_moreButton.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
+        m_moreButton.SetCaption(kMoreCaption);
+        m_moreButton.SetFont(guiFont());
+        return false;
+    case WM_DESTROY:
+        DestroyMenus();
+        // Tooltips belong to the top-level window, not to the buttons: they would outlive the bar.
+        for (FilterCondition& condition : m_conditions) {
+            condition.button.SetToolTipText(XStringW());
+            condition.button.UpdateToolTip();
+        }
+        ReleaseViews();
+        return false;
+    case WM_SIZE:
+        LayoutBar();
+        return false;
+    case WM_ERASEBKGND:
+        OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        *result = 1;
+        return true;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        *result = reinterpret_cast<LRESULT>(m_backgroundBrush.GetHandle());
+        return true;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        OnCommand(id);
+        return id == kMoreButtonId || id == kKeywordCommand;
+    }
+    default:
+        return false;
+    }
+}
+
+void FilterWnd::OnEraseBackground(HDC dc)
+{
+    RECT client = {};
+    if (!dc || !GetClientRect(&client)) return;
+    Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(m_background));
+    ::FillRect(dc, &client, brush);
+}
+
+// From the right edge: "更多筛选", a gap of 5, then the conditions in list order with gaps
+// of 1, each as wide as its caption plus 28 and as high as the bar. Nothing is clipped
+// when the bar is too narrow.
+void FilterWnd::LayoutBar()
+{
+    RECT client = {};
+    if (!GetClientRect(&client)) return;
+    HDC dc = GetDC();
+    if (!dc) return;
+    {
+        Common::SelectedObject font(dc, guiFont());
+        int right = client.right;
+        PlaceButton(dc, m_moreButton, right, kMoreButtonGap);
+        for (FilterCondition& condition : m_conditions) PlaceButton(dc, condition.button, right, kConditionGap);
+    }
+    ReleaseDC(dc);
+}
+
+void FilterWnd::PlaceButton(HDC dc, WGUI::DropDownButton& button, int& right, int gap)
+{
+    RECT client = {};
+    GetClientRect(&client);
+    const XStringW& caption = button.Caption();
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), int(caption.size()), &extent);
+    RECT place = {right - (extent.cx + kButtonPadding), client.top, right, client.bottom};
+    button.MoveWindow(place, TRUE);
+    button.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    button.UpdateToolTip();
+    right = place.left - gap;
+}
+
+} // namespace ClosedFund

@@ -1,0 +1,124 @@
+// The filter bar above the grid: from its right edge a "更多筛选" drop-down button and, to the
+// left of it, one drop-down button per condition, the newest leftmost. Keyword conditions
+// (a SearchFilterImpl over every configured column) and value conditions (a MultiValueFilter
+// over one column) are installed on the grid's display view, the only channel through which
+// the grid learns of them. The values offered in menus come from a filter-free view over
+// the same rows, so the bar's own conditions never narrow what it offers.
+#pragma once
+#include "filter/FilterRecords.h"
+#include "host/Data.h"
+#include "host/Theme.h"
+#include "ui/DropDownButton.h"
+#include "ui/GdiObject.h"
+#include "ui/WindowBase.h"
+#include "ui/WindowProc.h"
+#include <list>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace ClosedFund {
+
+class FilterWnd : public WGUI::WindowBase, public Host::IDataViewEvent {
+public:
+    // Command ids: the "更多筛选" button, conditions' buttons and the menu items.
+    enum {
+        kMoreButtonId = 100,
+        kFirstPlainId = 101, kLastPlainId = 201,     // conditions created without a filter
+        kFirstFilterId = 202, kLastFilterId = 302,   // conditions created with a filter
+        kRemoveCommand = 304,
+        kKeywordCommand = 305,
+        kFirstValueId = 306, kLastValueId = 1306,
+    };
+    typedef std::set<XStringW, GbLess> ValueSet;
+
+    // Keeps gridView; the value view reads gridView's source and reports its rebuilds here.
+    explicit FilterWnd(Host::IDataView* gridView);
+    // Destroys the window if it still exists and lets go of both views.
+    ~FilterWnd() override;
+    FilterWnd(const FilterWnd&) = delete;
+    FilterWnd& operator=(const FilterWnd&) = delete;
+
+    // Registers "Client2_FilterWnd" on first use and creates the bar; null on failure. A bar
+    // that already has its window keeps it and returns null.
+    HWND Create(DWORD style, DWORD exStyle, const RECT& rect, HWND parent);
+    // Configures a column: searched by keywords; with collect, its values are offered; with
+    // showSlot or locked, a standing condition for it appears at once.
+    void AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect, bool locked,
+                         const wchar_t* prefix, bool multi);
+    // Background from the theme's "wnd_general_bg"; a theme without it keeps the colour.
+    void ApplyTheme(Host::ITheme* theme);
+
+    // The bar's operations on conditions, also run by its menus and the keyword dialog.
+    void ApplyKeywords(const XStringW& text);
+    void SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
+                     const XStringW& prefix, bool multi);
+    void ReplaceValue(int id, const XStringW& value, const XStringW& prefix);
+    // 0 removes every condition that can go (standing ones return to rest).
+    void RemoveCondition(int id);
+    void LayoutBar();
+
+    // IDataViewEvent: the value view's rows changed, so the offered values are gathered again.
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    void OnViewChanging(Host::IDataView*) override {}
+    void OnViewChanged(Host::IDataView* view) override;
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // State, for the page and for tests.
+    const std::list<FilterCondition>& Conditions() const { return m_conditions; }
+    const std::vector<FilterColumn>& Columns() const { return m_columns; }
+    const WGUI::DropDownButton& MoreButton() const { return m_moreButton; }
+    // The offered values of a column (empty when it has none).
+    const ValueSet& DistinctValues(const XStringW& column) const;
+    // The last menu built; it lives until the next menu is built or the bar goes.
+    HMENU PopupMenu() const { return m_popupMenu; }
+    COLORREF BackgroundColor() const { return m_background; }
+    FilterCondition* FindCondition(int id);
+
+private:
+    // Menus and commands (FilterWndMenus.cpp).
+    void OnCommand(int id);
+    void ShowMoreMenu();
+    void ShowConditionMenu(int id);
+    void OnRemoveCommand();
+    void OnValueCommand(int id);
+    void AskForKeywords();
+    void AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix,
+                       bool multi, const FilterCondition* condition, int& nextId);
+    void TrackMenuBelow(const WGUI::WindowBase& button);
+    void DestroyMenus();
+
+    // Conditions (FilterWndConditions.cpp).
+    FilterCondition* AddCondition(const XStringW& column, const XStringW& caption, const XStringW& text,
+                                  Host::IDataFilter* filter, const XStringW& prefix, bool locked, bool multi);
+    FilterCondition* FirstConditionFor(const XStringW& column);
+    // The id a new condition would get, or 0 when its range is used up.
+    int FreeId(bool withFilter) const;
+    bool IdInUse(int id) const;
+    // Refuses a condition that has no id left, telling the user; true when refused.
+    bool RefuseWithoutId(bool withFilter);
+    void PlaceButton(HDC dc, WGUI::DropDownButton& button, int& right, int gap);
+
+    void CollectDistinctValues(const XStringW& column);
+    void ReleaseViews();
+    void OnEraseBackground(HDC dc);
+
+    WGUI::WindowProc m_binding;
+    std::list<FilterCondition> m_conditions;
+    WGUI::DropDownButton m_moreButton;
+    gdiobj::GdiObject<HBRUSH> m_backgroundBrush;
+    COLORREF m_background;
+    XComPtr<Host::IDataView> m_gridView;
+    XComPtr<Host::IDataView> m_valueView;
+    std::vector<FilterColumn> m_columns;
+    std::map<XStringW, ValueSet> m_distinctValues;
+    HMENU m_popupMenu = nullptr;
+    std::vector<HMENU> m_subMenus;
+    std::map<int, ValueMenuItem> m_valueItems;
+    int m_nextPlainId = kFirstPlainId;
+    int m_nextFilterId = kFirstFilterId;
+};
+
+} // namespace ClosedFund

@@ -1,0 +1,218 @@
+// The filter bar's conditions: creating, changing and removing them together with the
+// filters they install on the grid's view.
+#include "filter/FilterWnd.h"
+#include "filter/SearchFilterImpl.h"
+#include "module/ModuleHandle.h"
+
+namespace ClosedFund {
+
+namespace {
+
+const wchar_t kKeywordSeparator[] = L"，";
+const wchar_t kValueSeparator[] = L", ";
+const wchar_t kManyValues[] = L"：多个筛选条件";
+const size_t kMaxCaptionChars = 30;
+const size_t kMaxCaptionValues = 3;
+const wchar_t kTooManyConditions[] = L"筛选条件已达上限，请先移除一些条件。";
+const wchar_t kWarningCaption[] = L"筛选";
+
+} // namespace
+
+FilterCondition* FilterWnd::FindCondition(int id)
+{
+    WGUI::WindowBase button = GetDlgItem(id);
+    if (!button.IsWindow()) return nullptr;
+    auto* condition = reinterpret_cast<FilterCondition*>(button.GetWindowLong(GWLP_USERDATA));
+    // Another child that happens to carry the id holds no condition of ours.
+    for (FilterCondition& c : m_conditions)
+        if (&c == condition) return condition;
+    return nullptr;
+}
+
+FilterCondition* FilterWnd::FirstConditionFor(const XStringW& column)
+{
+    for (FilterCondition& condition : m_conditions)
+        if (condition.column == column) return &condition;
+    return nullptr;
+}
+
+// The next id of the range while it lasts. Past the range's end, ids freed out of order
+// are used again: an id beyond it would be taken for a menu command (304 removes, 305 asks
+// for keywords, 306 and up apply values).
+int FilterWnd::FreeId(bool withFilter) const
+{
+    int next = withFilter ? m_nextFilterId : m_nextPlainId;
+    int first = withFilter ? int(kFirstFilterId) : int(kFirstPlainId);
+    int last = withFilter ? int(kLastFilterId) : int(kLastPlainId);
+    if (next <= last) return next;
+    for (int id = first; id <= last; ++id)
+        if (!IdInUse(id)) return id;
+    return 0;
+}
+
+bool FilterWnd::IdInUse(int id) const
+{
+    for (const FilterCondition& condition : m_conditions)
+        if (condition.id == id) return true;
+    return false;
+}
+
+bool FilterWnd::RefuseWithoutId(bool withFilter)
+{
+    if (FreeId(withFilter)) return false;
+    ::MessageBoxW(m_hWnd, kTooManyConditions, kWarningCaption, MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW& caption, const XStringW& text,
+                                         Host::IDataFilter* filter, const XStringW& prefix, bool locked, bool multi)
+{
+    bool withFilter = filter != nullptr;
+    int id = FreeId(withFilter);
+    if (!id) return nullptr;
+    int& next = withFilter ? m_nextFilterId : m_nextPlainId;
+    if (id == next) ++next;
+
+    m_conditions.emplace_back();
+    FilterCondition& condition = m_conditions.back();
+    condition.id = id;
+    condition.button.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, UINT(id), moduleInstance());
+    condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    condition.standing = locked || !withFilter;
+    condition.locked = locked;
+    condition.prefix = prefix;
+    condition.button.SetCaption(prefix + text);
+    condition.column = column;
+    if (!condition.standing) condition.value = text;
+    condition.caption = caption;
+    condition.filter = filter;
+    condition.multi = multi;
+    condition.button.SetWindowLong(GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&condition));
+    LayoutBar();
+    return &condition;
+}
+
+void FilterWnd::RemoveCondition(int id)
+{
+    if (id == 0) {
+        for (int each = kFirstPlainId; each <= kLastFilterId; ++each) RemoveCondition(each);
+        return;
+    }
+    FilterCondition* condition = FindCondition(id);
+    if (!condition || condition->locked) return;
+    condition->value.clear();
+    if (condition->standing) {
+        condition->button.SetCaption(condition->caption);
+        condition->button.SetToolTipText(XStringW());
+    } else {
+        // The tooltip window belongs to the top-level window and would outlive the button.
+        condition->button.SetToolTipText(XStringW());
+        condition->button.UpdateToolTip();
+        condition->button.DestroyWindow();
+    }
+    if (m_gridView && condition->filter) m_gridView->removeFilter(condition->filter.get());
+    for (auto it = m_conditions.begin(); it != m_conditions.end(); ++it) {
+        if (it->id != id) continue;
+        if (it->standing) it->filter = nullptr;
+        else m_conditions.erase(it);
+        break;
+    }
+    // The most recent id goes back to the range; so do the ids below it that are free by
+    // now, or clearing all (which walks upwards) would leave the counter at the end.
+    if (id == m_nextFilterId - 1) {
+        while (m_nextFilterId > kFirstFilterId && !IdInUse(m_nextFilterId - 1)) --m_nextFilterId;
+    }
+    LayoutBar();
+}
+
+// A keyword condition: any of the typed words in any configured column keeps a row. Every
+// search adds a condition of its own, so rows must match every search.
+void FilterWnd::ApplyKeywords(const XStringW& text)
+{
+    std::vector<XStringW> keywords = SplitKeywords(text);
+    if (keywords.empty() || !m_gridView) return;
+    if (RefuseWithoutId(true)) return;
+    XComPtr<SearchFilterImpl> filter = XComPtr<SearchFilterImpl>::adopt(new SearchFilterImpl);
+    for (const FilterColumn& column : m_columns) filter->AddColumn(column.name.c_str());
+    for (const XStringW& keyword : keywords) filter->AddKeyword(keyword.c_str());
+    m_gridView->addFilter(filter.get());
+    AddCondition(XStringW(), XStringW(), JoinTexts(keywords, kKeywordSeparator), filter.get(), XStringW(), false,
+                 false);
+}
+
+// Adds the value to the column's condition, or takes it out again when the column accepts
+// several values and already has it; a condition left without values goes.
+void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
+                            const XStringW& prefix, bool multi)
+{
+    if (!m_gridView) return;
+    FilterCondition* condition = column.empty() ? nullptr : FirstConditionFor(column);
+    if (!condition) {
+        if (RefuseWithoutId(true)) return;
+        XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
+        if (!column.empty()) filter->SetColumn(column.c_str());
+        filter->AddValue(value.c_str());
+        m_gridView->addFilter(filter.get());
+        AddCondition(column, caption, value, filter.get(), prefix, false, multi);
+        return;
+    }
+    XStringW newCaption, newTip;
+    if (!condition->filter) {
+        XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
+        condition->filter = filter.get();
+        filter->SetColumn(condition->column.c_str());
+        filter->AddValue(value.c_str());
+        m_gridView->addFilter(filter.get());
+        newCaption = condition->prefix + value;
+    } else {
+        MultiValueFilter* filter = condition->valueFilter();
+        if (!filter) return;
+        if (filter->HasValue(value.c_str())) {
+            if (multi) filter->RemoveValue(value.c_str());
+        } else {
+            if (!multi) filter->ClearValues();
+            filter->AddValue(value.c_str());
+        }
+        if (filter->GetValues().empty()) {
+            RemoveCondition(condition->id);
+            return;
+        }
+        XStringW text = condition->prefix + JoinTexts(filter->GetValues(), kValueSeparator);
+        if (text.size() > kMaxCaptionChars || filter->GetValues().size() > kMaxCaptionValues) {
+            newTip = text;
+            newCaption = condition->caption + kManyValues;
+        } else {
+            newCaption = text;
+        }
+        m_gridView->rebuild(1);
+    }
+    condition->button.SetCaption(newCaption);
+    condition->button.SetToolTipText(newTip);
+    condition->value = value;
+    LayoutBar();
+}
+
+// The one value of a single-value condition is replaced by this one.
+void FilterWnd::ReplaceValue(int id, const XStringW& value, const XStringW& prefix)
+{
+    FilterCondition* condition = FindCondition(id);
+    if (!condition) return;
+    if (m_gridView) {
+        if (MultiValueFilter* filter = condition->valueFilter()) {
+            filter->ClearValues();
+            filter->AddValue(value.c_str());
+            m_gridView->rebuild(1);
+        } else if (!condition->filter) {
+            XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
+            condition->filter = filter.get();
+            filter->SetColumn(condition->column.c_str());
+            filter->AddValue(value.c_str());
+            m_gridView->addFilter(filter.get());
+        }
+    }
+    condition->button.SetCaption(prefix + value);
+    condition->value = value;
+    LayoutBar();
+}
+
+} // namespace ClosedFund

@@ -1,0 +1,164 @@
+// The filter bar's menus and the commands its buttons and menu items send.
+#include "filter/FilterWnd.h"
+#include "filter/KeywordInputDialog.h"
+
+namespace ClosedFund {
+
+namespace {
+
+const wchar_t kKeywordItem[] = L"关键字筛选(&C)";
+const wchar_t kClearAllItem[] = L"清除所有条件(&D)";
+const wchar_t kShowAllItem[] = L"显示所有(&A)";
+const wchar_t kRemoveItem[] = L"移除条件(&D)";
+
+// A value as a menu shows it: a '&' would otherwise underline the next character.
+XStringW menuText(const XStringW& value)
+{
+    XStringW text;
+    text.reserve(value.size());
+    for (wchar_t c : value) {
+        text += c;
+        if (c == L'&') text += L'&';
+    }
+    return text;
+}
+
+} // namespace
+
+// Only the low word matters: buttons and menu items send the same command ids.
+void FilterWnd::OnCommand(int id)
+{
+    if (id == kMoreButtonId) ShowMoreMenu();
+    else if (id >= kFirstPlainId && id <= kLastFilterId) ShowConditionMenu(id);
+    else if (id == kRemoveCommand) OnRemoveCommand();
+    else if (id == kKeywordCommand) AskForKeywords();
+    else if (id >= kFirstValueId && id <= kLastValueId) OnValueCommand(id);
+}
+
+void FilterWnd::DestroyMenus()
+{
+    // The popup takes its attached submenus with it; only a submenu that never got attached
+    // is still a menu afterwards.
+    if (m_popupMenu && ::IsMenu(m_popupMenu)) ::DestroyMenu(m_popupMenu);
+    for (HMENU sub : m_subMenus)
+        if (::IsMenu(sub)) ::DestroyMenu(sub);
+    m_popupMenu = nullptr;
+    m_subMenus.clear();
+    m_valueItems.clear();
+}
+
+// The values of the column, each checked when the condition's filter accepts it. Ids past
+// the last value id would be ignored when chosen, so no item is offered beyond it.
+void FilterWnd::AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix,
+                              bool multi, const FilterCondition* condition, int& nextId)
+{
+    const ValueSet& values = DistinctValues(column);
+    MultiValueFilter* filter = condition ? condition->valueFilter() : nullptr;
+    for (const XStringW& value : values) {
+        if (nextId > kLastValueId) return;
+        UINT flags = MF_STRING;
+        if (filter && filter->HasValue(value.c_str())) flags |= MF_CHECKED;
+        ::AppendMenuW(menu, flags, UINT_PTR(nextId), menuText(value).c_str());
+        m_valueItems[nextId] = ValueMenuItem{column, value, prefix, caption, multi};
+        ++nextId;
+    }
+}
+
+void FilterWnd::TrackMenuBelow(const WGUI::WindowBase& button)
+{
+    RECT place = {};
+    if (!button.GetWindowRect(&place)) return;
+    ::TrackPopupMenu(m_popupMenu, TPM_RIGHTALIGN | TPM_VERTICAL, place.right, place.bottom, 0, m_hWnd, nullptr);
+}
+
+// "关键字筛选", "清除所有条件" while any condition exists, then one submenu of values for
+// every column that offers more than one.
+void FilterWnd::ShowMoreMenu()
+{
+    DestroyMenus();
+    m_popupMenu = ::CreatePopupMenu();
+    if (!m_popupMenu) return;
+    ::AppendMenuW(m_popupMenu, MF_STRING, kKeywordCommand, kKeywordItem);
+    if (!m_conditions.empty()) ::AppendMenuW(m_popupMenu, MF_STRING, kRemoveCommand, kClearAllItem);
+    int nextId = kFirstValueId;
+    bool separated = false;
+    for (const FilterColumn& column : m_columns) {
+        if (DistinctValues(column.name).size() <= 1) continue;
+        HMENU sub = ::CreatePopupMenu();
+        if (!sub) continue;
+        m_subMenus.push_back(sub);
+        if (!separated) ::AppendMenuW(m_popupMenu, MF_SEPARATOR, 0, nullptr);
+        separated = true;
+        ::AppendMenuW(m_popupMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), column.caption.c_str());
+        AddValueItems(sub, column.name, column.caption, column.prefix, column.multi, FirstConditionFor(column.name),
+                      nextId);
+    }
+    TrackMenuBelow(m_moreButton);
+}
+
+// "显示所有" (a standing condition) or "移除条件", carrying the condition's id, then the
+// column's values.
+void FilterWnd::ShowConditionMenu(int id)
+{
+    FilterCondition* condition = FindCondition(id);
+    if (!condition) return;
+    DestroyMenus();
+    m_popupMenu = ::CreatePopupMenu();
+    if (!m_popupMenu) return;
+    if (!condition->locked) {
+        UINT flags = MF_STRING;
+        if (condition->standing && !condition->filter) flags |= MF_CHECKED;
+        ::AppendMenuW(m_popupMenu, flags, kRemoveCommand, condition->standing ? kShowAllItem : kRemoveItem);
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_DATA;
+        info.dwItemData = ULONG_PTR(condition->id);
+        ::SetMenuItemInfoW(m_popupMenu, kRemoveCommand, FALSE, &info);
+    }
+    if (!condition->column.empty()) {
+        const ValueSet& values = DistinctValues(condition->column);
+        if (!condition->locked && !values.empty()) ::AppendMenuW(m_popupMenu, MF_SEPARATOR, 0, nullptr);
+        int nextId = kFirstValueId;
+        AddValueItems(m_popupMenu, condition->column, condition->caption, condition->prefix, condition->multi,
+                      condition, nextId);
+    }
+    TrackMenuBelow(condition->button);
+}
+
+// The item's data names the condition; "清除所有条件" carries none, which means all.
+void FilterWnd::OnRemoveCommand()
+{
+    int id = 0;
+    if (m_popupMenu && ::IsMenu(m_popupMenu)) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_DATA;
+        if (::GetMenuItemInfoW(m_popupMenu, kRemoveCommand, FALSE, &info)) id = int(info.dwItemData);
+    }
+    RemoveCondition(id);
+}
+
+void FilterWnd::OnValueCommand(int id)
+{
+    if (!m_popupMenu || !::IsMenu(m_popupMenu)) return;
+    auto found = m_valueItems.find(id);
+    if (found == m_valueItems.end()) return;
+    ValueMenuItem item = found->second;
+    FilterCondition* condition = FirstConditionFor(item.column);
+    if (!condition || condition->multi) SelectValue(item.column, item.caption, item.value, item.prefix, item.multi);
+    else ReplaceValue(condition->id, item.value, item.prefix);
+}
+
+void FilterWnd::AskForKeywords()
+{
+    RECT anchor = {};
+    if (!m_moreButton.GetWindowRect(&anchor)) return;
+    KeywordInputDialog dialog;
+    if (dialog.DoModal(m_hWnd, anchor.right, anchor.bottom) != IDOK) return;
+    XComPtr<Host::IUpdateContext> bracket;
+    if (m_gridView) bracket = m_gridView->beginUpdate();
+    ApplyKeywords(dialog.Text());
+    if (bracket) bracket->endUpdate();
+}
+
+} // namespace ClosedFund

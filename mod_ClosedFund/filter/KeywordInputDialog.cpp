@@ -1,0 +1,138 @@
+#include "filter/KeywordInputDialog.h"
+#include "module/ModuleHandle.h"
+#include <algorithm>
+#include <cwchar>
+
+namespace ClosedFund {
+
+namespace {
+
+const size_t kTemplateBytes = 1024;
+const size_t kHeaderBytes = 18;   // DLGTEMPLATE as the dialog manager reads it (WORD-packed)
+const size_t kMaxTitleChars = 50;
+const DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+const short kWidthDlu = 260, kHeightDlu = 30;
+const wchar_t kTitle[] = L"输入筛选条件";
+const int kMargin = 20;
+
+// The template: header, no menu, the default class, the title; no controls (they are made
+// at WM_INITDIALOG, in pixels). The zero fill ends every list.
+HGLOBAL buildTemplate()
+{
+    HGLOBAL block = ::GlobalAlloc(GMEM_ZEROINIT, kTemplateBytes);
+    if (!block) return nullptr;
+    auto* bytes = static_cast<BYTE*>(::GlobalLock(block));
+    if (!bytes) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
+    auto* dlg = reinterpret_cast<DLGTEMPLATE*>(bytes);
+    dlg->style = kDialogStyle;
+    dlg->cx = kWidthDlu;
+    dlg->cy = kHeightDlu;
+    auto* words = reinterpret_cast<WORD*>(bytes + kHeaderBytes);
+    words[0] = 0;   // menu
+    words[1] = 0;   // class
+    size_t title = std::min(wcslen(kTitle), kMaxTitleChars);
+    wmemcpy(reinterpret_cast<wchar_t*>(words + 2), kTitle, title);
+    ::GlobalUnlock(block);
+    return block;
+}
+
+} // namespace
+
+INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY)
+{
+    m_anchorX = anchorX;
+    m_anchorY = anchorY;
+    m_text.clear();
+    HGLOBAL block = buildTemplate();
+    if (!block) return -1;
+    auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
+    INT_PTR result = dlg ? ::DialogBoxIndirectParamW(moduleInstance(), dlg, parent, &KeywordInputDialog::DialogProc,
+                                                     reinterpret_cast<LPARAM>(this))
+                         : -1;
+    ::GlobalUnlock(block);
+    ::GlobalFree(block);
+    return result;
+}
+
+INT_PTR CALLBACK KeywordInputDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    WGUI::WindowBase window(hwnd);
+    auto* self = reinterpret_cast<KeywordInputDialog*>(window.GetWindowLong(GWLP_USERDATA));
+    switch (msg) {
+    case WM_INITDIALOG:
+        self = reinterpret_cast<KeywordInputDialog*>(lParam);
+        window.SetWindowLong(GWLP_USERDATA, lParam);
+        if (self) self->OnInitDialog(hwnd);
+        return FALSE;   // the edit takes the focus itself
+    case WM_SHOWWINDOW:
+        if (wParam && self) self->m_edit.SetFocus();
+        return FALSE;
+    case WM_ACTIVATE:
+        // Only on activation: taking the focus while being deactivated would pull the
+        // dialog back in front of the window the user switched to.
+        if (LOWORD(wParam) != WA_INACTIVE && self) self->m_edit.SetFocus();
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            if (self) self->OnOk(hwnd);
+            ::EndDialog(hwnd, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(hwnd, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        ::EndDialog(hwnd, IDCANCEL);
+        return TRUE;
+    case WM_DESTROY:
+        if (self) self->OnDestroy(hwnd);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// Places the dialog by its anchor and builds the edit and the button in pixels.
+void KeywordInputDialog::OnInitDialog(HWND hwnd)
+{
+    WGUI::WindowBase dialog(hwnd);
+    RECT self = {};
+    dialog.GetWindowRect(&self);
+    int x = m_anchorX - (self.right - self.left) - kMargin;
+    int y = m_anchorY + kMargin;
+    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    m_font.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
+    RECT editRect = {20, 18, 450, 42};
+    m_edit.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", editRect, hwnd, kEditId,
+                  moduleInstance());
+    m_edit.SetFont(m_font);
+    m_edit.LimitText(kMaxChars);
+    RECT okRect = {452, 17, 510, 43};
+    m_ok.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", okRect, hwnd, IDOK, moduleInstance(), nullptr);
+    m_ok.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+}
+
+void KeywordInputDialog::OnOk(HWND hwnd)
+{
+    wchar_t buffer[kTextBuffer] = {};
+    WGUI::WindowBase(hwnd).GetDlgItem(kEditId).GetWindowText(buffer, kTextBuffer);
+    m_text = buffer;
+}
+
+void KeywordInputDialog::OnDestroy(HWND hwnd)
+{
+    WGUI::WindowBase dialog(hwnd);
+    dialog.SetWindowLong(GWLP_USERDATA, 0);
+    WGUI::WindowBase button = dialog.GetDlgItem(IDOK);
+    if (button.IsWindow()) button.DestroyWindow();
+    if (m_edit.IsWindow()) m_edit.DestroyWindow();
+    m_ok.SetHandle(nullptr);
+}
+
+} // namespace ClosedFund

@@ -1,0 +1,39 @@
+// The small modal dialog in which the user types keywords for a search: one cue-text edit
+// and a "确定" button, placed below and left of the anchor point (the "更多筛选" button).
+#pragma once
+#include "ui/Button.h"
+#include "ui/GdiObject.h"
+#include "ui/TextEdit.h"
+#include <common/XString.h>
+#include <windows.h>
+
+namespace ClosedFund {
+
+class KeywordInputDialog {
+public:
+    enum { kEditId = 100, kMaxChars = 128, kTextBuffer = 256 };
+
+    KeywordInputDialog() = default;
+    KeywordInputDialog(const KeywordInputDialog&) = delete;
+    KeywordInputDialog& operator=(const KeywordInputDialog&) = delete;
+
+    // Runs the dialog over parent. The dialog's right edge stands 20 pixels left of anchorX
+    // and its top 20 pixels below anchorY. Returns 1 for OK (Text() holds what was typed),
+    // 2 when cancelled or closed, -1 when the dialog could not be built.
+    INT_PTR DoModal(HWND parent, int anchorX, int anchorY);
+    const Common::XStringW& Text() const { return m_text; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog(HWND hwnd);
+    void OnOk(HWND hwnd);
+    void OnDestroy(HWND hwnd);
+
+    int m_anchorX = 0, m_anchorY = 0;
+    gdiobj::GdiObject<HFONT> m_font;
+    WGUI::TextEdit m_edit;
+    WGUI::Button m_ok;
+    Common::XStringW m_text;
+};
+
+} // namespace ClosedFund
