@@ -44,7 +44,7 @@ LRESULT closedFundGrid::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         default: break;
         }
     }
-    return DataGridEx::WndProc(msg, wParam, lParam);
+    return GeneralDataGrid::WndProc(msg, wParam, lParam);
 }
 
 void closedFundGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect)

@@ -93,6 +93,22 @@ ColumnFormat* GeneralDataGrid::FindColumnFormat(const Control::HeaderInfo2& colu
     return raw;
 }
 
+LRESULT GeneralDataGrid::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = ThemeDataGrid::WndProc(msg, wParam, lParam);
+    NoteSelection(false);
+    return result;
+}
+
+void GeneralDataGrid::NoteSelection(bool force)
+{
+    int row = GetCurrSel();
+    if (!force && row == notedRow_)
+        return;
+    notedRow_ = row;
+    notedCode_ = row >= 0 ? CodeOfRow(row) : XStringW();
+}
+
 int GeneralDataGrid::GetRowsCount()
 {
     return display_ ? display_->getRowCount() : 0;
@@ -184,6 +200,10 @@ void GeneralDataGrid::SaveSelection()
     int row = GetCurrSel();
     if (!display_ || row < 0)
         return;
+    if (row == notedRow_ && !notedCode_.empty()) {
+        savedCode_ = notedCode_;
+        return;
+    }
     int column = display_->getColumnIndex(L"code");
     if (column >= 0 && display_->readTextAt(row, column, codeBuffer_))
         savedCode_ = codeBuffer_;
@@ -198,12 +218,14 @@ void GeneralDataGrid::RestoreSelection(bool fallback)
             if (display_->readTextAt(row, column, codeBuffer_) && codeBuffer_ == savedCode_) {
                 SetCurrSel(row);
                 Refresh(false, false);
+                NoteSelection(true);
                 return;
             }
         }
     }
     if (fallback)
         Refresh(false, true);
+    NoteSelection(true);
 }
 
 void GeneralDataGrid::OnViewChanging(Host::IDataView* view)

@@ -24,6 +24,8 @@ public:
     // by all grids and the watch-list highlight. Nothing for a null theme.
     void ApplyTheme(Host::ITheme* theme) override;
 
+    // Every message of the window; afterwards the fund of the current row is noted.
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int GetRowsCount() override;
     void GetItemText(int row, Control::HeaderInfo2& column, Common::XStringW& text) override;
     void GetItemColor(int row, Control::HeaderInfo2& column, const Common::XStringW& text, COLORREF& color) override;
@@ -60,6 +62,8 @@ protected:
     // The colour of a cell text by the sign of its value.
     static COLORREF SignColor(const Common::XStringW& text);
     void SaveSelection();
+    // Notes the current row and its fund while the views agree with the table.
+    void NoteSelection(bool force);
     // Selects the row of the saved code; without one, fallback refreshes as rows changed.
     void RestoreSelection(bool fallback);
 
@@ -79,6 +83,11 @@ private:
     // selection.
     bool cascade_ = false;
     Common::XStringW codeBuffer_;
+    // The current row and its fund as last seen while the views agreed with the table. A
+    // refilled table rebuilds its views only after its rows were replaced, so at that moment
+    // the current row's cells already belong to another fund; the noted code is the right one.
+    int notedRow_ = -1;
+    Common::XStringW notedCode_;
 
     static COLORREF s_zero, s_negative, s_positive;
 };

@@ -1,0 +1,127 @@
+// The closed-fund grid in a window against real host parts: the kernel's data table, views
+// and sorters, the shipped themes, a user configuration in a temporary folder. The host
+// application here is a small test class that hands out those real stores and sibling
+// modules that record what the grid asks of them.
+#pragma once
+#include "TempDir.h"
+#include "grid/ClosedFundGrid.h"
+#include "host/KernelHost.h"
+#include "host/Modules.h"
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace FundGridTests {
+
+template <class Interface>
+class TestModule : public Interface {
+public:
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    bool getInfo(Host::ModuleInfo&) override { return true; }
+    int hostQuery(int, int) override { return 0; }
+    int initialize(Host::IApp*, XStringW&) override { return 0; }
+    void uninitialize() override {}
+};
+
+class WatchList : public TestModule<Host::IConcernFundModule> {
+public:
+    std::set<std::wstring> codes;
+    bool isConcerned(const XStringW& code) override { return codes.count(code) != 0; }
+};
+
+class FundPool : public TestModule<Host::IFundsPoolModule> {
+public:
+    std::vector<std::wstring> added;
+    void addFund(XStringW code) override { added.push_back(code); }
+};
+
+class MenuTool : public TestModule<Host::IMenuToolModule> {
+public:
+    Host::HotKey profile, refresh;
+    void getProfileHotKey(Host::HotKey& key) override { key = profile; }
+    void getRefreshHotKey(Host::HotKey& key) override { key = refresh; }
+};
+
+class TestApp : public Host::IApp {
+public:
+    std::map<std::string, Host::IModule*> modules;
+    std::map<std::string, std::wstring> texts;
+    XComPtr<Host::IThemeMgr> themes;
+    XComPtr<Host::IConfManager> userConf;
+
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    XComPtr<Host::IModule> getModule(const XStringA& name) override
+    {
+        auto it = modules.find(name);
+        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
+    }
+    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
+    XStringW getAppText(const XStringA& key) override
+    {
+        auto it = texts.find(key);
+        return it == texts.end() ? XStringW() : XStringW(it->second);
+    }
+    XComPtr<Host::IConfManager> getSystemConf() override { return nullptr; }
+    XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
+    void registerPreMessageHandler(int, Host::IPreMessageHandler*) override {}
+};
+
+// The grid with the protected geometry it needs for clicks, and the addresses it would
+// have handed to the shell.
+class FundGrid : public ClosedFund::closedFundGrid {
+public:
+    std::vector<std::wstring> opened;
+    void OpenUrl(const XStringW& url) override { opened.push_back(url); }
+    using closedFundGrid::BodyRect;
+    using closedFundGrid::RowHeight;
+    int RowPixels() const { return rowHeight_; }
+    int HeaderRowPixels() const { return headerRowHeight_; }
+    BOOL HorizontalLines() const { return hLines_; }
+    BOOL VerticalLines() const { return vLines_; }
+};
+
+// The fund table's columns for hand-made rows, in this order.
+extern const wchar_t* const kFundColumns[];
+extern const int kFundColumnCount;
+// A header of the two columns A (field "a") and B (field "b").
+extern const wchar_t kTwoColumnHeader[];
+
+// The shipped themes beside the test program.
+std::wstring themeFolder();
+// The module's default header, as the grid would load it without a stored one.
+std::wstring defaultHeaderText();
+
+class FundGridTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Host::ITheme* theme() { return theme_.get(); }
+    // Replaces the fund table's rows: one per entry, cells in the order of the columns
+    // (kFundColumns unless given; text columns made on the first fill); a cell L"\x01" is NULL.
+    void fill(const std::vector<std::vector<std::wstring>>& rows);
+    void fill(const std::vector<std::wstring>& columns, const std::vector<std::vector<std::wstring>>& rows);
+    // Default header with the data date, set on the grid, sorted view rebuilt: as a reload.
+    void loadHeader();
+    // Row-and-column text as the grid shows it.
+    std::wstring text(int row, const wchar_t* column);
+    COLORREF color(int row, const wchar_t* column);
+    std::vector<std::wstring> codes();
+    std::wstring storedHeader();
+    POINT rowPoint(int row) const;
+
+    TestSupport::TempDir dir_;
+    TestApp app_;
+    WatchList watch_;
+    FundPool pool_;
+    MenuTool menu_;
+    FundGrid grid_;
+    HWND parent_ = nullptr;
+    XComPtr<Host::ITheme> theme_;
+};
+
+} // namespace FundGridTests

@@ -1,0 +1,109 @@
+// The closed-fund grid's context menu, its commands and the two hot keys, through a real
+// right click, a real popup menu and real key states.
+#include "FundGridFixture.h"
+#include "ModalDriver.h"
+#include "Pixels.h"
+
+using namespace FundGridTests;
+
+namespace {
+
+std::vector<std::vector<std::wstring>> funds()
+{
+    return {{L"150001", L"150001", L"甲基金"}, {L"--", L"--", L"无代码"}, {L"15<0>", L"15<0>", L"怪代码"}};
+}
+
+// Holds keys down (as the keyboard would) until the object goes.
+class HeldKeys {
+public:
+    explicit HeldKeys(std::vector<WORD> keys) : keys_(std::move(keys)) { send(0); }
+    ~HeldKeys() { send(KEYEVENTF_KEYUP); }
+private:
+    void send(DWORD flags)
+    {
+        for (WORD vk : keys_) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = flags;
+            SendInput(1, &in, sizeof in);
+        }
+        TestSupport::pumpMessages(50);
+    }
+    std::vector<WORD> keys_;
+};
+
+} // namespace
+
+TEST_F(FundGridTest, HotKeysMatchTheirKeyAndFirstModifier)
+{
+    menu_.profile.control = 1;
+    menu_.profile.key = VK_F10;
+    menu_.refresh.key = VK_F5;
+    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10));      // Ctrl is not down
+    EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));
+    EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F10));
+    {
+        HeldKeys ctrl({VK_CONTROL});
+        EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));
+        EXPECT_FALSE(grid_.IsProfileHotKey(VK_F11));
+    }
+    {
+        HeldKeys ctrlShift({VK_CONTROL, VK_SHIFT});
+        EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));   // other modifiers are not looked at
+        EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));    // no modifier asked: any may be held
+    }
+    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10));      // released: an earlier press does not count
+    menu_.refresh.shift = 1;                          // the record is read again every time
+    EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F5));
+
+    ClosedFund::closedFundGrid bare;
+    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5));        // no application
+    TestApp empty;
+    bare.SetApp(&empty);
+    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5));        // no menu-tool module
+}
+
+TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
+{
+    fill(funds());
+    loadHeader();
+    TestSupport::ModalDriver driver;
+    auto rightClick = [&](int row) {
+        POINT p = rowPoint(row);
+        SendMessageW(grid_.GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid_.GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        EXPECT_TRUE(driver.waitDone(3000));
+        TestSupport::pumpMessages(50);   // the chosen command arrives as a posted WM_COMMAND
+    };
+
+    driver.chooseMenuItem(L"添加到基金池");
+    rightClick(0);
+    EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
+    EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
+    driver.chooseMenuItem(L"添加到基金池");
+    rightClick(1);
+    EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"}));   // passed on as read
+
+    driver.chooseMenuItem(L"转到基金档案 F10");
+    rightClick(0);
+    EXPECT_EQ(grid_.opened, std::vector<std::wstring>{L"https://fund.client2.example/html/150001/"});
+    app_.texts["fund_profile_url"] = L"https://funds.example.org/html/%s/?from=%25client";
+    SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_OPEN_PROFILE, 0);
+    EXPECT_EQ(grid_.opened.back(), L"https://funds.example.org/html/150001/?from=%25client");
+    app_.texts["fund_profile_url"] = L"calc.exe %s";   // not a web address: the fallback is used
+    EXPECT_EQ(grid_.ProfileUrl(), L"https://fund.client2.example/html/150001/");
+
+    driver.chooseMenuItem(L"转到基金档案 F10");
+    rightClick(1);                                      // code "--": opens nothing
+    grid_.SetCurrSel(2);                                // a code that is not a plain fund code
+    grid_.OpenProfilePage();
+    EXPECT_EQ(grid_.opened.size(), 2u);
+
+    app_.modules.erase("mod_FundsPool");
+    driver.cancelMenu();
+    rightClick(0);
+    EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"数据导出", L"", L"转到基金档案 F10"}));
+    SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_ADD_TO_FUND_POOL, 0);
+    EXPECT_EQ(pool_.added.size(), 2u);
+}
