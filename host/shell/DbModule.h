@@ -1,0 +1,29 @@
+// "mod_Database": the fund database of the data folder. A first run finds no database and
+// puts the labelled sample in its place, so that the client has something to show.
+#pragma once
+#include "BuiltInModule.h"
+
+namespace HostShell {
+
+class DbModule final : public BuiltInModule<Host::IDbModule> {
+public:
+    explicit DbModule(XStringW path);
+
+    // Opened (and, when missing, written as the sample) on first request. Always an object:
+    // a database that cannot be opened is closed, with its error in getLastError.
+    XComPtr<Host::IDatabase> getFundDatabase() override;
+    void uninitialize() override { database_.reset(); }
+
+    // True when this run wrote the sample database.
+    bool madeSample() const { return madeSample_; }
+    // True when the open database is the labelled sample.
+    bool holdsSample();
+    const XStringW& path() const { return path_; }
+
+private:
+    const XStringW path_;
+    XComPtr<Host::IDatabase> database_;
+    bool madeSample_ = false;
+};
+
+} // namespace HostShell

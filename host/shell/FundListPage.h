@@ -1,0 +1,58 @@
+// A plain page of the fund-value tab control: a caption over a list of the funds that one
+// query of the fund database returns. The list is filled when the page is first shown.
+#pragma once
+#include "ShellRefCounted.h"
+#include "controls/XWin.h"
+#include "host/Modules.h"
+#include <vector>
+
+namespace HostShell {
+
+struct ListColumn {
+    const wchar_t* caption;
+    int width;
+};
+
+class FundListPage final : public RefCounted<Host::ITabPage>, public Control::XWin {
+public:
+    // The query's columns fill the list's columns in order.
+    FundListPage(XStringW title, XStringW caption, XStringW sql, std::vector<ListColumn> columns,
+                 XComPtr<Host::IDatabase> database);
+    ~FundListPage() override;
+
+    HWND create(HWND parent, Host::ITabCtrl* tabCtrl) override;
+    bool isCreated() override { return IsWindow(); }
+    XComPtr<Host::ITabCtrl> getTabCtrl() override { return tabCtrl_; }
+    void show() override { ShowWindow(SW_SHOW); }
+    void hide() override { ShowWindow(SW_HIDE); }
+    void redraw() override { Invalidate(TRUE); }
+    void move(int x, int y, int width, int height) override;
+    XStringW getTitle() override { return title_; }
+    void applyViewFilters(Host::IDataFilter*, Host::IDataFilter*, Host::IDataFilter*, Host::IDataFilter*) override {}
+    void rebuildDisplayView() override {}
+
+    // Refills the list; the number of rows, or -1 (with the error as the list's only row)
+    // when the database cannot answer.
+    int reload();
+    HWND list() const { return list_; }
+    // Drops the database and tab control (before the client shuts down).
+    void releaseHostReferences();
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static constexpr int kCaptionHeight = 30;
+    void paint();
+    void addRow(int row, const std::vector<XStringW>& cells);
+
+    const XStringW title_;
+    const XStringW caption_;
+    const XStringW sql_;
+    const std::vector<ListColumn> columns_;
+    XComPtr<Host::IDatabase> database_;
+    XComPtr<Host::ITabCtrl> tabCtrl_;
+    HWND list_ = nullptr;
+    bool loaded_ = false;
+};
+
+} // namespace HostShell

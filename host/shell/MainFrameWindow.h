@@ -1,0 +1,50 @@
+// The client's top-level window: menu bar (theme, font size), tool bar, the fund-value tab
+// control and a status bar, laid out top to bottom.
+#pragma once
+#include "FundTabCtrl.h"
+#include "ToolBar.h"
+#include "controls/XWin.h"
+#include "host/App.h"
+
+namespace HostShell {
+
+class ShellApp;
+
+class MainFrameWindow final : public Control::XWin {
+public:
+    explicit MainFrameWindow(ShellApp* app) : app_(app) {}
+    ~MainFrameWindow() override;
+
+    // The window (hidden until shown); null on failure. quitOnDestroy ends the thread's
+    // message loop when the window goes, as the client's main window does.
+    HWND createWindow(const wchar_t* title, bool quitOnDestroy);
+    ToolBar& toolBar() { return toolBar_; }
+    FundTabCtrl* tabCtrl() const { return tabCtrl_.get(); }
+    HWND statusBar() const { return statusBar_; }
+    void setStatusText(const XStringW& text);
+
+    // The menu's commands, also reached directly. A theme is chosen by its index in the
+    // theme manager and kept in the user configuration; a font size writes the zoom to the
+    // user configuration and tells every page through "event_theme_changed".
+    bool chooseTheme(int index);
+    bool chooseFontSize(double zoom);
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static void onThemeChanged(void* theme, void* self);
+    HMENU buildMenu();
+    void updateMenuChecks(HMENU menu);
+    void onCommand(UINT id);
+    void layout();
+    void applyTheme(Host::ITheme* theme);
+
+    ShellApp* app_;   // outlives the window
+    ToolBar toolBar_;
+    XComPtr<FundTabCtrl> tabCtrl_;
+    HWND statusBar_ = nullptr;
+    bool quitOnDestroy_ = false;
+    bool subscribed_ = false;
+};
+
+} // namespace HostShell

@@ -1,0 +1,107 @@
+#include "ToolBar.h"
+#include "UiFont.h"
+#include "common/ScopedWin.h"
+
+namespace HostShell {
+
+namespace {
+const int kGroupGap = 14;
+const int kButtonGap = 4;
+const int kButtonHeight = 26;
+const UINT kFirstButtonId = 2000;
+} // namespace
+
+ToolBar::~ToolBar() { ReleaseWindow(); }
+
+HWND ToolBar::createWindow(HWND parent)
+{
+    return Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, kHeight}, parent, 0);
+}
+
+bool ToolBar::addButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc)
+{
+    if (!IsWindow() || group.empty() || id.empty() || buttonWindow(id)) return false;
+    UINT controlId = kFirstButtonId + UINT(buttons_.size());
+    HWND window = CreateWindowExW(0, L"BUTTON", desc.caption.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                  0, 0, 0, 0, GetHwnd(), reinterpret_cast<HMENU>(UINT_PTR(controlId)),
+                                  nullptr, nullptr);
+    if (!window) return false;
+    useUiFont(window);
+    // After the last button of the group, or at the end for a new group.
+    auto place = buttons_.end();
+    for (auto it = buttons_.begin(); it != buttons_.end(); ++it) {
+        if (it->group == group) place = it + 1;
+    }
+    buttons_.insert(place, Button{group, id, window, desc.event});
+    layout();
+    return true;
+}
+
+HWND ToolBar::buttonWindow(const XStringA& id) const
+{
+    for (const Button& b : buttons_) {
+        if (b.id == id) return b.window;
+    }
+    return nullptr;
+}
+
+void ToolBar::setBackground(COLORREF colour)
+{
+    background_ = colour;
+    Invalidate(TRUE);
+}
+
+// Each button is as wide as its caption plus a margin.
+void ToolBar::layout()
+{
+    Common::WindowDC dc(GetHwnd());
+    Common::SelectedObject font(dc, uiFont());
+    int x = 6;
+    const XStringA* group = nullptr;
+    for (const Button& b : buttons_) {
+        if (group && *group != b.group) x += kGroupGap - kButtonGap;
+        group = &b.group;
+        wchar_t caption[256];
+        int length = GetWindowTextW(b.window, caption, 256);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption, length, &extent);
+        int width = extent.cx + 24;
+        ::MoveWindow(b.window, x, (kHeight - kButtonHeight) / 2, width, kButtonHeight, TRUE);
+        x += width + kButtonGap;
+    }
+}
+
+// The event is held for the call: a subscriber may add buttons meanwhile.
+void ToolBar::pressed(HWND button)
+{
+    XComPtr<Host::IEvent> event;
+    for (const Button& b : buttons_) {
+        if (b.window == button) event = b.event;
+    }
+    if (event) event->fire(nullptr);
+}
+
+LRESULT ToolBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && lParam) pressed(HWND(lParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(GetHwnd(), &ps);
+        Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
+        FillRect(dc, &ps.rcPaint, brush);
+        EndPaint(GetHwnd(), &ps);
+        return 0;
+    }
+    case WM_DESTROY:
+        buttons_.clear();
+        break;
+    }
+    return DefaultProc(msg, wParam, lParam);
+}
+
+} // namespace HostShell

@@ -1,0 +1,39 @@
+// The main frame's tool bar: push buttons in named groups, laid out left to right with a
+// gap between groups. A pressed button fires the event its owner gave with it.
+#pragma once
+#include "controls/XWin.h"
+#include "host/Modules.h"
+#include <vector>
+
+namespace HostShell {
+
+class ToolBar final : public Control::XWin {
+public:
+    static constexpr int kHeight = 34;
+
+    ~ToolBar() override;
+    HWND createWindow(HWND parent);
+    // Adds a button at the end of its group (a new group goes after the others). False for
+    // an empty group or id, an id already present, or no tool-bar window.
+    bool addButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc);
+    // The button's window, or null.
+    HWND buttonWindow(const XStringA& id) const;
+    void setBackground(COLORREF colour);
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct Button {
+        XStringA group;
+        XStringA id;
+        HWND window;
+        XComPtr<Host::IEvent> event;
+    };
+    void layout();
+    void pressed(HWND button);
+
+    std::vector<Button> buttons_;   // in group order, each group in order of addition
+    COLORREF background_ = GetSysColor(COLOR_BTNFACE);
+};
+
+} // namespace HostShell

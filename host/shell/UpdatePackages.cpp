@@ -1,0 +1,172 @@
+#include "UpdatePackages.h"
+#include "ShellPaths.h"
+#include "common/ScopedWin.h"
+#include "common/XString.h"
+#include "host/KernelHost.h"
+#include <sqlite3.h>
+#include <windows.h>
+#include <algorithm>
+#include <vector>
+
+namespace HostShell {
+
+namespace {
+
+const long long kLargestPackage = 256ll << 20;
+
+struct Connection {
+    sqlite3* db = nullptr;
+    ~Connection() { if (db) sqlite3_close_v2(db); }
+};
+
+std::vector<std::wstring> pendingPackages(const std::wstring& dir)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((dir + L"\\*.sql").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The file's text as UTF-8 without a byte-order mark; false for an unreadable, oversized
+// or not UTF-8 file.
+bool readScript(const std::wstring& path, std::string& script)
+{
+    Common::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestPackage) return false;
+    script.resize(size_t(size.QuadPart));
+    DWORD read = 0;
+    if (!script.empty() && (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size()))
+        return false;
+    if (script.compare(0, 3, "\xEF\xBB\xBF") == 0) script.erase(0, 3);
+    if (script.find('\0') != std::string::npos) return false;
+    return script.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, script.data(), int(script.size()),
+                                                 nullptr, 0) > 0;
+}
+
+// A package runs inside the updater's transaction: it may not end, nest or widen it.
+int packageAuthorizer(void*, int action, const char*, const char*, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        return SQLITE_DENY;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+bool alreadyApplied(sqlite3* db, const std::string& name)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "select 1 from tb_update_applied where name = ?", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_text(statement, 1, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+    bool found = sqlite3_step(statement) == SQLITE_ROW;
+    sqlite3_finalize(statement);
+    return found;
+}
+
+bool recordApplied(sqlite3* db, const std::string& name)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "insert into tb_update_applied (name, applied) values (?, datetime('now'))", -1,
+                           &statement, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_text(statement, 1, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+    bool done = sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    return done;
+}
+
+enum class Outcome { Applied, Skipped, Failed, Retry };
+
+// One package in one transaction. Skipped: recorded before, nothing runs again.
+Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name, bool& changed, std::string& error)
+{
+    std::string script;
+    if (!readScript(path, script)) {
+        error = "not a readable UTF-8 text file";
+        return Outcome::Failed;
+    }
+    if (!exec(db, "BEGIN IMMEDIATE")) {
+        error = sqlite3_errmsg(db);
+        return Outcome::Retry;   // the database is busy or read-only: the package waits
+    }
+    if (alreadyApplied(db, name)) {
+        exec(db, "ROLLBACK");
+        return Outcome::Skipped;
+    }
+    sqlite3_int64 before = sqlite3_total_changes64(db);
+    sqlite3_set_authorizer(db, &packageAuthorizer, nullptr);
+    bool ran = exec(db, script.c_str());
+    sqlite3_set_authorizer(db, nullptr, nullptr);
+    if (!ran) error = sqlite3_errmsg(db);
+    bool rowsChanged = sqlite3_total_changes64(db) != before;
+    if (!ran || !recordApplied(db, name)) {
+        if (ran) error = sqlite3_errmsg(db);
+        exec(db, "ROLLBACK");
+        return ran ? Outcome::Retry : Outcome::Failed;
+    }
+    if (!exec(db, "COMMIT")) {
+        error = sqlite3_errmsg(db);
+        exec(db, "ROLLBACK");
+        return Outcome::Retry;
+    }
+    changed = changed || rowsChanged;
+    return Outcome::Applied;
+}
+
+void moveTo(const std::wstring& dir, const std::wstring& sub, const std::wstring& name)
+{
+    std::wstring target = dir + L"\\" + sub;
+    ensureFolder(target);
+    if (!MoveFileExW((dir + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), MOVEFILE_REPLACE_EXISTING))
+        Host::logWarning((L"update package " + name + L" could not be moved to " + sub).c_str());
+}
+
+} // namespace
+
+PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wstring& packageDir)
+{
+    PackageRun run;
+    std::vector<std::wstring> names = pendingPackages(packageDir);
+    if (names.empty()) return run;
+    Connection c;
+    if (sqlite3_open_v2(Common::toUtf8(databasePath).c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        Host::logWarning((L"updater: cannot open the fund database " + databasePath).c_str());
+        return run;
+    }
+    run.databaseOpen = true;
+    sqlite3_busy_timeout(c.db, 10000);
+    exec(c.db, "CREATE TABLE IF NOT EXISTS tb_update_applied (name TEXT PRIMARY KEY, applied TEXT)");
+    for (const std::wstring& name : names) {
+        std::string error;
+        switch (applyOne(c.db, packageDir + L"\\" + name, Common::toUtf8(name), run.changed, error)) {
+        case Outcome::Applied: ++run.applied; moveTo(packageDir, L"done", name); break;
+        case Outcome::Skipped: moveTo(packageDir, L"done", name); break;
+        case Outcome::Failed:
+            ++run.failed;
+            Host::logWarning((L"update package " + name + L" is bad and was moved to failed: " + Common::fromUtf8(error)).c_str());
+            moveTo(packageDir, L"failed", name);
+            break;
+        case Outcome::Retry:
+            Host::logWarning((L"update package " + name + L" could not be applied now: " + Common::fromUtf8(error)).c_str());
+            return run;   // later packages may build on this one: keep the order
+        }
+    }
+    return run;
+}
+
+} // namespace HostShell

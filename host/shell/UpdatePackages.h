@@ -1,0 +1,21 @@
+// Update packages: SQL text files (UTF-8, any name ending ".sql") dropped into the update
+// folder. Pending packages are applied in name order, each in one transaction on a
+// connection of the caller's thread, and then moved to "done"; a package that fails is
+// rolled back and moved to "failed" with a logged warning. The name of every applied
+// package is recorded in the database within its own transaction, so a package is never
+// applied twice, even when moving it away failed or the client stopped in between.
+#pragma once
+#include <string>
+
+namespace HostShell {
+
+struct PackageRun {
+    int applied = 0;    // committed this run
+    int failed = 0;     // rolled back and moved aside
+    bool changed = false;   // some committed package changed rows
+    bool databaseOpen = false;
+};
+
+PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wstring& packageDir);
+
+} // namespace HostShell

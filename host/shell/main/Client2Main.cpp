@@ -1,0 +1,33 @@
+// client2.exe: starts COM, the common controls and GDI+ for the whole process (modules rely
+// on the host for all three), runs one client session and shuts down in order.
+#include "ClientSession.h"
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <gdiplus.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int cmdShow)
+{
+    HRESULT com = CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+
+    int code = 1;
+    {
+        HostShell::ClientSession session(HostShell::defaultPaths());
+        if (session.open(true)) {
+            session.show(cmdShow);
+            code = session.app()->runMessageLoop();
+        } else {
+            MessageBoxW(nullptr, L"无法创建主窗口。", L"Client2", MB_ICONERROR | MB_OK);
+        }
+        session.close();
+    }
+
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}

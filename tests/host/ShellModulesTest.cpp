@@ -1,0 +1,230 @@
+// The sibling modules and the module loader on real files: update packages applied by the
+// updater's own thread, the watch list and fund pool across restarts, hot keys from the
+// user configuration, and libraries that cannot be loaded or initialised.
+#include "CodeListModules.h"
+#include "ConfText.h"
+#include "Database.h"
+#include "MenuToolModule.h"
+#include "ModuleLoader.h"
+#include "TempDir.h"
+#include "UpdateDataModule.h"
+#include "host/KernelHost.h"
+#include <gtest/gtest.h>
+
+using namespace HostShell;
+using TestSupport::TempDir;
+using TestSupport::readFileBytes;
+using TestSupport::writeFileBytes;
+using Common::toUtf8;
+
+namespace {
+
+ShellPaths tempPaths(const TempDir& dir) { return ShellPaths{programFolder(), dir.path()}; }
+
+// What one firing of "event_update_closedfund" carried, and on which thread.
+struct UpdateSeen {
+    Common::ScopedHandle fired{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    Host::UpdateEventArgs args;
+    DWORD thread = 0;
+    XComPtr<Host::IEvent> event = Host::createEvent("event_update_closedfund");
+    UpdateSeen() { event->subscribe(&onUpdate, this); }
+    ~UpdateSeen() { event->unsubscribe(&onUpdate, this); }
+    static void onUpdate(void* payload, void* self)
+    {
+        auto* seen = static_cast<UpdateSeen*>(self);
+        seen->args = *static_cast<Host::UpdateEventArgs*>(payload);
+        seen->thread = GetCurrentThreadId();
+        SetEvent(seen->fired.get());
+    }
+    bool wait() { return WaitForSingleObject(fired.get(), 20000) == WAIT_OBJECT_0; }
+};
+
+XStringW firstText(const XStringW& dbPath, const XStringW& sql)
+{
+    XStringW error;
+    auto db = FundDb::openFundDatabase(dbPath, error);
+    auto statement = db->prepare(sql, error);
+    return statement && statement->step() ? statement->getText(0) : XStringW(L"<none: ") + error + L">";
+}
+
+} // namespace
+
+TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
+{
+    TempDir dir;
+    ShellPaths paths = tempPaths(dir);
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(paths.fundDatabase(), FundDb::Content::StandardSample, 0, false, error));
+    const XStringW code = firstText(paths.fundDatabase(), L"select code from tb_closedfund order by code limit 1");
+    const std::string codeUtf8 = toUtf8(code);
+    auto updater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(paths.fundDatabase(), paths.updateDir()));
+    EXPECT_TRUE(Host::getEvent("event_udpate_affiche"));
+    EXPECT_TRUE(Host::getEvent("event_update_buyredeemstate"));
+    EXPECT_FALSE(updater->getThread("thread_fund_update"));
+    auto thread = updater->createThread("thread_fund_update", nullptr);
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(updater->getThread("thread_fund_update"), thread);
+    EXPECT_EQ(updater->createThread("thread_fund_update", nullptr), thread);
+
+    // Two good packages, applied in name order; the second overwrites the first's price.
+    writeFileBytes(paths.updateDir() + L"\\0001-price.sql",
+                   "\xEF\xBB\xBFupdate tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
+    writeFileBytes(paths.updateDir() + L"\\0002-price.sql",
+                   "update tb_closedfund set price = '1.2345', date = '2030-01-02' where code = '" + codeUtf8 + "';");
+    UpdateSeen seen;
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_NE(seen.thread, GetCurrentThreadId());
+    EXPECT_EQ(seen.args.kind, 46);
+    EXPECT_EQ(seen.args.status, 1);
+    EXPECT_EQ(seen.args.changed, 1);
+    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
+    EXPECT_FALSE(fileExists(paths.updateDir() + L"\\0001-price.sql"));
+    EXPECT_TRUE(fileExists(paths.updateDir() + L"\\done\\0002-price.sql"));
+
+    // A bad package (SQL error after a good statement) and one that tries to end the
+    // updater's transaction: both rolled back whole, moved aside, reported as no change.
+    TempDir logDir;
+    Host::setLogFile(logDir.file(L"log.txt").c_str());
+    writeFileBytes(paths.updateDir() + L"\\0003-bad.sql",
+                   "update tb_closedfund set price = '7.0000';\nupdate no_such_table set x = 1;");
+    writeFileBytes(paths.updateDir() + L"\\0004-commit.sql", "update tb_closedfund set price = '6.0000'; COMMIT;");
+    writeFileBytes(paths.updateDir() + L"\\0005-binary.sql", std::string("\xFF\xFE\x00\x01", 4));
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    Host::setLogFile(nullptr);
+    EXPECT_EQ(seen.args.status, 1);
+    EXPECT_EQ(seen.args.changed, 0);
+    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
+    EXPECT_EQ(firstText(paths.fundDatabase(), L"select count(*) from tb_closedfund where price in ('7.0000', '6.0000')"), L"0");
+    for (const wchar_t* name : {L"0003-bad.sql", L"0004-commit.sql", L"0005-binary.sql"})
+        EXPECT_TRUE(fileExists(paths.updateDir() + L"\\failed\\" + name)) << toUtf8(name);
+    std::string log = readFileBytes(logDir.file(L"log.txt"));
+    EXPECT_NE(log.find("0003-bad.sql"), std::string::npos);
+    EXPECT_NE(log.find("no_such_table"), std::string::npos);
+
+    // A package dropped again under a name already applied does not run twice.
+    writeFileBytes(paths.updateDir() + L"\\0001-price.sql",
+                   "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
+
+    // Nothing pending: a finished update without change.
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+    updater->uninitialize();
+    thread->requestUpdate(46);   // after the stop: ignored, no crash
+}
+
+TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"user.conf");
+    {
+        auto conf = Host::openUserConf(path.c_str());
+        auto watch = XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(conf));
+        auto pool = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(conf));
+        EXPECT_TRUE(watch->list().add(L"184688"));
+        EXPECT_TRUE(watch->list().add(L"500001"));
+        EXPECT_FALSE(watch->list().add(L"500001"));
+        EXPECT_FALSE(watch->list().add(L"--"));
+        EXPECT_FALSE(watch->list().add(L"50 01"));
+        EXPECT_FALSE(watch->list().add(L"500\n002"));
+        EXPECT_TRUE(watch->list().remove(L"184688"));
+        EXPECT_TRUE(watch->isConcerned(L"500001"));
+        pool->addFund(L"150001");
+        pool->addFund(L"150001");
+        pool->addFund(L"");
+        pool->addFund(L"--");
+        pool->addFund(L"160002");
+    }
+    auto conf = Host::openUserConf(path.c_str());
+    auto watch = XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(conf));
+    auto pool = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(conf));
+    EXPECT_TRUE(watch->isConcerned(L"500001"));
+    EXPECT_FALSE(watch->isConcerned(L"184688"));
+    EXPECT_FALSE(watch->isConcerned(L""));
+    EXPECT_EQ(pool->list().codes(), (std::vector<XStringW>{L"150001", L"160002"}));
+
+    // A hand-edited store with blanks and duplicates reads as the valid codes once each.
+    writeConfText(conf.get(), kConcernFundKey, L"000001\n\n000001\n--\r\nabc def\n000002");
+    auto edited = XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(conf));
+    EXPECT_EQ(edited->list().codes(), (std::vector<XStringW>{L"000001", L"000002"}));
+}
+
+TEST(ShellMenuTool, HotKeysComeFromTheUserConfigurationWithF10AndF5AsDefaults)
+{
+    Host::HotKey key;
+    struct Case { const wchar_t* text; bool ok; uint8_t control = 0, shift = 0, alt = 0; uint32_t vk = 0; } cases[] = {
+        {L"F10", true, 0, 0, 0, VK_F10},        {L"f5", true, 0, 0, 0, VK_F5},
+        {L" Ctrl+Shift+F5 ", true, 1, 1, 0, VK_F5}, {L"alt+ctrl+p", true, 1, 0, 1, 'P'},
+        {L"F24", true, 0, 0, 0, VK_F24},        {L"7", true, 0, 0, 0, '7'},
+        {L"F25", false}, {L"F0", false}, {L"F01", false}, {L"Ctrl+", false}, {L"", false},
+        {L"Ctrl+PgUp", false}, {L"基", false}, {L"Win+F5", false},
+    };
+    for (const Case& c : cases) {
+        key = Host::HotKey();
+        key.key = 0xABCD;
+        EXPECT_EQ(parseHotKey(c.text, key), c.ok) << toUtf8(c.text);
+        if (!c.ok) { EXPECT_EQ(key.key, 0xABCDu) << toUtf8(c.text); continue; }
+        EXPECT_EQ(key.key, c.vk) << toUtf8(c.text);
+        EXPECT_EQ(key.control, c.control);
+        EXPECT_EQ(key.shift, c.shift);
+        EXPECT_EQ(key.alt, c.alt);
+    }
+
+    TempDir dir;
+    auto conf = Host::openUserConf(dir.file(L"user.conf").c_str());
+    auto menu = XComPtr<MenuToolModule>::adopt(new MenuToolModule(conf));
+    menu->getProfileHotKey(key);
+    EXPECT_EQ(key.key, UINT(VK_F10));
+    menu->getRefreshHotKey(key);
+    EXPECT_EQ(key.key, UINT(VK_F5));
+    EXPECT_EQ(readConfText(conf.get(), kProfileHotKeyKey, L""), L"F10");   // written for the user to find
+
+    writeConfText(conf.get(), kRefreshHotKeyKey, L"Ctrl+R");
+    writeConfText(conf.get(), kProfileHotKeyKey, L"nonsense");
+    menu->reload();
+    menu->getRefreshHotKey(key);
+    EXPECT_EQ(key.key, UINT('R'));
+    EXPECT_EQ(key.control, 1);
+    menu->getProfileHotKey(key);
+    EXPECT_EQ(key.key, UINT(VK_F10));
+    EXPECT_EQ(key.control, 0);
+}
+
+TEST(ShellLoader, ReportsLibrariesThatCannotBeUsedAndKeepsGoing)
+{
+    TempDir dir;
+    auto app = ShellApp::open(tempPaths(dir));
+    ModuleLoader loader;
+    XStringW error;
+    EXPECT_FALSE(loader.load(app.get(), L"mod_DoesNotExist.dll", error));
+    EXPECT_NE(error.find(L"mod_DoesNotExist.dll"), XStringW::npos);
+    error.clear();
+    EXPECT_FALSE(loader.load(app.get(), L"c2kernel.dll", error));   // a library without the export
+    EXPECT_NE(error.find(L"ModuleInstance"), XStringW::npos);
+
+    // The test module failing its initialisation: the error text comes from the module.
+    writeConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/Mode", L"fail");
+    error.clear();
+    EXPECT_FALSE(loader.load(app.get(), L"shell_test_module.dll", error));
+    EXPECT_NE(error.find(L"没有找到主框架。"), XStringW::npos);
+    EXPECT_FALSE(app->getModule("mod_ShellTest"));
+    writeConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/Mode", L"throw");
+    EXPECT_FALSE(loader.load(app.get(), L"shell_test_module.dll", error));
+    EXPECT_NE(error.find(L"初始化失败"), XStringW::npos);
+
+    writeConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/Mode", L"ok");
+    EXPECT_TRUE(loader.load(app.get(), programFolder() + L"\\shell_test_module.dll", error));
+    EXPECT_TRUE(app->getModule("mod_ShellTest"));
+    EXPECT_EQ(readConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/State", L""), L"initialized");
+    EXPECT_FALSE(loader.load(app.get(), L"shell_test_module.dll", error));   // its name is taken now
+    EXPECT_EQ(loader.loadedCount(), 1u);
+    loader.uninitializeAll();
+    EXPECT_EQ(readConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/State", L""), L"uninitialized");
+    app->clear();
+}
