@@ -92,6 +92,8 @@ void ClientSession::close()
 {
     if (!open_) return;
     open_ = false;
+    // The updater stops first: no update event reaches a module that is being uninitialised.
+    updater_->uninitialize();
     loader_.uninitializeAll();
     if (allFundsCmd_) allFundsCmd_->unsubscribe(&onAllFundsCmd, this);
     auto modules = app_->modules();

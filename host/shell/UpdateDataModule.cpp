@@ -36,7 +36,13 @@ void UpdateThread::stop()
     }
     if (!thread_.valid()) return;
     SetEvent(wake_.get());
-    WaitForSingleObject(thread_.get(), INFINITE);
+    // A subscriber may be sending a message to this (user-interface) thread from inside the
+    // event: such messages are handled while waiting, or neither thread could go on.
+    HANDLE thread = thread_.get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     thread_.reset();
 }
 

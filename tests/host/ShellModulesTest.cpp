@@ -47,7 +47,42 @@ XStringW firstText(const XStringW& dbPath, const XStringW& sql)
     return statement && statement->step() ? statement->getText(0) : XStringW(L"<none: ") + error + L">";
 }
 
+// An update subscriber as a page's is: it says it started, then sends a message to a window
+// of the user-interface thread and waits for it to be handled.
+struct SendingSubscriber {
+    Common::ScopedHandle entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HWND window = nullptr;
+    static void onUpdate(void*, void* self)
+    {
+        auto* s = static_cast<SendingSubscriber*>(self);
+        SetEvent(s->entered.get());
+        SendMessageW(s->window, WM_SETTEXT, 0, LPARAM(L"handled"));
+    }
+};
+
 } // namespace
+
+TEST(ShellUpdater, StoppingWhileASubscriberSendsToTheStoppingThreadFinishes)
+{
+    TempDir dir;
+    ShellPaths paths = tempPaths(dir);
+    auto updater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(paths.fundDatabase(), paths.updateDir()));
+    SendingSubscriber subscriber;
+    subscriber.window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(subscriber.window);
+    auto event = Host::createEvent("event_update_closedfund");
+    event->subscribe(&SendingSubscriber::onUpdate, &subscriber);
+    auto thread = updater->createThread("thread_fund_update", nullptr);
+    ASSERT_TRUE(thread);
+    thread->requestUpdate(46);
+    ASSERT_EQ(WaitForSingleObject(subscriber.entered.get(), 20000), WAIT_OBJECT_0);
+    updater->uninitialize();   // returns only after the subscriber's message was handled
+    wchar_t text[32] = {};
+    GetWindowTextW(subscriber.window, text, 32);
+    EXPECT_STREQ(text, L"handled");
+    event->unsubscribe(&SendingSubscriber::onUpdate, &subscriber);
+    DestroyWindow(subscriber.window);
+}
 
 TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
 {
