@@ -16,8 +16,19 @@ std::vector<std::vector<std::wstring>> funds()
 // Holds keys down (as the keyboard would) until the object goes.
 class HeldKeys {
 public:
-    explicit HeldKeys(std::vector<WORD> keys) : keys_(std::move(keys)) { send(0); }
+    HeldKeys(HWND window, std::vector<WORD> keys) : keys_(std::move(keys))
+    {
+        SetForegroundWindow(window);
+        send(0);
+    }
     ~HeldKeys() { send(KEYEVENTF_KEYUP); }
+    // Whether the platform reports every key as down now.
+    bool down() const
+    {
+        for (WORD vk : keys_)
+            if (!(GetAsyncKeyState(vk) & 0x8000)) return false;
+        return true;
+    }
 private:
     void send(DWORD flags)
     {
@@ -44,12 +55,15 @@ TEST_F(FundGridTest, HotKeysMatchTheirKeyAndFirstModifier)
     EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));
     EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F10));
     {
-        HeldKeys ctrl({VK_CONTROL});
+        HeldKeys ctrl(parent_, {VK_CONTROL});
+        if (!ctrl.down())
+            GTEST_SKIP() << "this display does not report injected key states";
         EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));
         EXPECT_FALSE(grid_.IsProfileHotKey(VK_F11));
     }
     {
-        HeldKeys ctrlShift({VK_CONTROL, VK_SHIFT});
+        HeldKeys ctrlShift(parent_, {VK_CONTROL, VK_SHIFT});
+        ASSERT_TRUE(ctrlShift.down());
         EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));   // other modifiers are not looked at
         EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));    // no modifier asked: any may be held
     }
