@@ -1,0 +1,280 @@
+#include "page/ClosedFundPage.h"
+#include "common/MemoryDC.h"
+#include "data/FundTable.h"
+#include "filter/FilterWnd.h"
+#include "host/KernelHost.h"
+#include "module/ModuleHandle.h"
+#include "page/GifWnd.h"
+#include "page/WaitDialog.h"
+#include "ui/ThunkProc.h"
+#include <algorithm>
+
+namespace ClosedFund {
+
+namespace {
+
+const wchar_t kClassName[] = L"Client2_ClosedFundPage";
+const wchar_t kTitle[] = L"封闭式基金";
+const wchar_t kHeading[] = L"契约型封闭式净值";
+const int kStripHeight = 30;
+const int kFilterBarLeft = 700;
+const UINT kGridControlId = 1001;
+const int kGridReloadCode = -753;
+
+bool registerPageClass(HINSTANCE instance)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WGUI::ThunkProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+// The filter bar's columns: name, caption, show slot, collect, locked, prefix, multi.
+struct FilterColumnSetup {
+    const wchar_t* name;
+    const wchar_t* caption;
+    bool showSlot, collect, locked, multi;
+};
+const FilterColumnSetup kFilterColumns[] = {
+    {L"aliascode", L"代码", false, false, false, false},
+    {L"name", L"名称", false, false, false, false},
+    {L"investtype", L"投资类型", false, false, false, false},
+    {L"fundtype", L"基金类型", false, false, false, false},
+    {L"investstyle", L"投资风格", false, true, false, true},
+    {L"company", L"基金公司", true, true, false, true},
+};
+
+} // namespace
+
+ClosedFundPage::ClosedFundPage() : referenceDate_(localReferenceDate())
+{
+    grid_.DataDate() = referenceDate_;
+}
+
+ClosedFundPage::~ClosedFundPage()
+{
+    // Events outlive any page: a page that goes (a test's, or at process exit) must not be
+    // called afterwards.
+    for (const char* name : {"event_udpate_affiche", "event_update_buyredeemstate"})
+        if (XComPtr<Host::IEvent> event = Host::getEvent(name)) event->unsubscribe(&ClosedFundPage::onNoticeChanged, this);
+    if (XComPtr<Host::IEvent> event = Host::getEvent("event_update_closedfund"))
+        event->unsubscribe(&ClosedFundPage::onClosedFundUpdated, this);
+    if (IsWindow()) DestroyWindow();
+}
+
+HWND ClosedFundPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
+{
+    HINSTANCE instance = moduleInstance();
+    if (!registerPageClass(instance)) return nullptr;
+    tabCtrl_ = tabCtrl;
+    RECT none = {0, 0, 0, 0};
+    return Create(WS_CHILD | WS_CLIPCHILDREN, 0, kClassName, L"", none, parent, 0, instance, &thunk_);
+}
+
+bool ClosedFundPage::isCreated() { return IsWindow(); }
+void ClosedFundPage::show() { if (m_hWnd) ::ShowWindow(m_hWnd, SW_SHOW); }
+void ClosedFundPage::hide() { if (m_hWnd) ::ShowWindow(m_hWnd, SW_HIDE); }
+void ClosedFundPage::redraw() { if (m_hWnd) Invalidate(TRUE); }
+XStringW ClosedFundPage::getTitle() { return kTitle; }
+
+void ClosedFundPage::move(int x, int y, int width, int height)
+{
+    if (m_hWnd) ::SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ClosedFundPage::applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn,
+                                      Host::IDataFilter* sortedOut, Host::IDataFilter* sortedIn)
+{
+    Host::IDataView* sorted = grid_.SortedView();
+    Host::IDataView* display = grid_.DisplayView();
+    if (!sorted || !display) return;
+    XComPtr<Host::IUpdateContext> sortedBracket = sorted->beginUpdate();
+    if (sortedOut) sorted->removeFilter(sortedOut);
+    if (sortedIn) sorted->addFilter(sortedIn);
+    XComPtr<Host::IUpdateContext> displayBracket = display->beginUpdate();
+    if (displayOut) display->removeFilter(displayOut);
+    if (displayIn) display->addFilter(displayIn);
+    if (sortedBracket) sortedBracket->endUpdate();
+    if (displayBracket) displayBracket->endUpdate();
+}
+
+void ClosedFundPage::rebuildDisplayView()
+{
+    if (grid_.DisplayView()) grid_.DisplayView()->rebuild(1);
+}
+
+void ClosedFundPage::loadHeader()
+{
+    grid_.SetHeaderText(grid_.LoadHeaderText());
+}
+
+void ClosedFundPage::reload(bool wait)
+{
+    if (!readDataDate(database_.get(), grid_.DataDate())) return;
+    {
+        WaitDialog waitDialog(L"正在查询数据，请稍等...");
+        if (wait && waitDialog.Open(moduleInstance(), m_hWnd)) {
+            ::ShowWindow(waitDialog.GetHandle(), SW_SHOW);
+            // The query blocks this thread: paint the message now or it never shows.
+            ::UpdateWindow(waitDialog.GetHandle());
+        }
+        bool filled = fillFundTable(database_.get(), grid_.FundTable(), referenceDate_);
+        if (waitDialog.IsWindow()) waitDialog.DestroyWindow();
+        // The rows stay as they were; say why instead of showing old data silently.
+        if (!filled) ::MessageBoxW(nullptr, database_->getLastError().c_str(), L"ERROR", MB_OK);
+    }
+    loadHeader();
+    if (grid_.SortedView()) grid_.SortedView()->rebuild(1);
+}
+
+void ClosedFundPage::applyTheme(Host::ITheme* theme)
+{
+    if (theme) {
+        grid_.ApplyTheme(theme);
+        theme->getColor("wnd_general_bg", background_);
+        COLORREF bg = 0, columnBg = 0, border = 0xFFFFFF, borderInside = 0xFFFFFF, title = 0xFFFFFF;
+        COLORREF arrow = 0, button = 0, face = 0, dark = 0, light = 0;
+        theme->getColor("list_bg", bg);
+        theme->getColor("list_column_bg", columnBg);
+        theme->getColor("list_border", border);
+        theme->getColor("list_border_inside", borderInside);
+        theme->getColor("list_title", title);
+        theme->getColor("list_scroll_arrow", arrow);
+        theme->getColor("list_scroll_button", button);
+        theme->getColor("list_scroll_face", face);
+        theme->getColor("list_scroll_darkborder", dark);
+        theme->getColor("list_scroll_lightborder", light);
+        grid_.ThemeBlock().ReadColors(theme);
+        grid_.SetBkColor(bg);
+        grid_.SetBdColor(border);
+        grid_.SetGridColor(borderInside);
+        grid_.SetHeaderColor(title);
+        grid_.SetHeaderBkColor(columnBg);
+        grid_.SetScrollArrowColor(arrow);
+        grid_.SetScrollButtonColor(button);
+        grid_.SetScrollFaceColor(face);
+        grid_.SetScrollDarkColor(dark);
+        grid_.SetScrollLightColor(light);
+        grid_.ApplyTheme(theme);
+        grid_.ThemeBlock().ReadFonts(theme);
+        loadHeader();
+        grid_.SetScrollLock(3);
+        if (filterBar_) filterBar_->ApplyTheme(theme);
+    }
+    grid_.LoadZoom();
+    grid_.SetZoom(grid_.Zoom());
+    grid_.Refresh(false, true);
+    grid_.Invalidate(TRUE);
+    if (m_hWnd) {
+        Invalidate(TRUE);
+        ::UpdateWindow(m_hWnd);
+    }
+}
+
+void ClosedFundPage::releaseHostReferences()
+{
+    tabCtrl_.reset();
+    grid_.ReleaseFundTable();
+    database_.reset();
+    updateThread_.reset();
+    app_.reset();
+}
+
+bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (msg) {
+    case WM_CREATE:
+        if (OnCreate()) return false;
+        *result = -1;   // CreateWindowEx fails: the page has no window
+        return true;
+    case WM_DESTROY: OnDestroy(); return false;
+    case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return false;
+    case WM_PAINT: OnPaint(); return true;
+    case WM_ERASEBKGND: *result = 1; return true;
+    case WM_SHOWWINDOW: OnShowWindow(wParam != 0); return false;
+    case WM_TIMER: OnTimer(wParam); return false;
+    case WM_APP_RELOAD: OnReloadMessage(); return true;
+    case WM_APP_UPDATE_FINISHED: OnUpdateFinished(); return true;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->idFrom == kGridControlId && int(header->code) == kGridReloadCode) reload(true);
+        return false;
+    }
+    default: return false;
+    }
+}
+
+// The grid and the filter bar. A grid without its views cannot show anything: the page is
+// then not built at all ("no data component."), and the caller sees the creation fail.
+bool ClosedFundPage::OnCreate()
+{
+    if (!grid_.DisplayView()) {
+        Host::logWarning(L"closed-fund page: no data component.");
+        return false;
+    }
+    RECT none = {0, 0, 0, 0};
+    grid_.Create(L"", WS_CHILD | WS_VISIBLE, none, m_hWnd);
+    grid_.SetBdColor(0xFFFFFF);
+    grid_.SetHeaderFont(L"宋体", 12);
+    grid_.SetScrollLock(3);
+
+    filterBar_ = std::make_unique<FilterWnd>(grid_.DisplayView());
+    filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, none, m_hWnd);
+    for (const FilterColumnSetup& c : kFilterColumns)
+        filterBar_->AddFilterColumn(c.name, c.caption, c.showSlot, c.collect, c.locked, L"", c.multi);
+    return true;
+}
+
+void ClosedFundPage::OnDestroy()
+{
+    if (filterBar_) {
+        if (filterBar_->IsWindow()) filterBar_->DestroyWindow();
+        filterBar_.reset();
+    }
+    hideRefreshIndicator();
+    indicator_.reset();
+}
+
+void ClosedFundPage::OnSize(int width, int height)
+{
+    grid_.MoveWindow(0, kStripHeight, width, height - kStripHeight, TRUE);
+    if (filterBar_) {
+        // A page narrower than the strip's left part leaves the bar no room.
+        RECT bar = {kFilterBarLeft, 2, kFilterBarLeft + std::max(0, width - kFilterBarLeft), 2 + 26};
+        filterBar_->MoveWindow(bar, TRUE);
+    }
+}
+
+void ClosedFundPage::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    RECT client;
+    if (dc && GetClientRect(&client)) {
+        Common::MemoryDC canvas(dc, client);
+        if (canvas.ok()) {
+            Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(background_));
+            ::FillRect(canvas, &client, brush);
+            if (!titleFont_.get())
+                titleFont_.reset(::CreateFontW(22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"楷体_GB2312"));
+            Common::SelectedObject font(canvas, titleFont_.get());
+            ::SetTextColor(canvas, grid_.ThemeBlock().Color("list_name"));
+            ::SetBkMode(canvas, TRANSPARENT);
+            ::TextOutW(canvas, 10, 3, kHeading, int(wcslen(kHeading)));
+        }
+    }
+    ::EndPaint(m_hWnd, &ps);
+}
+
+} // namespace ClosedFund

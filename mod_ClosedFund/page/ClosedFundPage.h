@@ -1,0 +1,96 @@
+// The closed-fund tab page: a title strip with the filter bar and the refresh indicator,
+// and the closed-fund grid below it. It owns the grid, keeps the host references the data
+// needs, follows the theme, and turns window messages into layout, painting and reloads.
+#pragma once
+#include "common/ScopedWin.h"
+#include "grid/ClosedFundGrid.h"
+#include "host/Modules.h"
+#include "ui/WindowBase.h"
+#include "ui/WindowProc.h"
+#include <memory>
+
+namespace ClosedFund {
+
+class FilterWnd;
+class GifWnd;
+
+class ClosedFundPage : public Host::ITabPage, public WGUI::WindowBase {
+public:
+    // Sent to the page to reload on the user-interface thread (the updater's events come
+    // from its own thread).
+    enum { WM_APP_RELOAD = 0x410, kUpdateTimer = 100, kUpdatePeriodMs = 60000 };
+    // Sent by the update handler so that the indicator and the timer are handled by the
+    // page's own thread (a timer can only be set by the thread that owns the window).
+    enum { WM_APP_UPDATE_FINISHED = 0x411 };
+
+    ClosedFundPage();
+    ~ClosedFundPage() override;
+    ClosedFundPage(const ClosedFundPage&) = delete;
+    ClosedFundPage& operator=(const ClosedFundPage&) = delete;
+
+    // ITabPage: the page lives as long as the module and counts no references.
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    HWND create(HWND parent, Host::ITabCtrl* tabCtrl) override;
+    bool isCreated() override;
+    XComPtr<Host::ITabCtrl> getTabCtrl() override { return tabCtrl_; }
+    void show() override;
+    void hide() override;
+    void redraw() override;
+    void move(int x, int y, int width, int height) override;
+    XStringW getTitle() override;
+    void applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn,
+                          Host::IDataFilter* sortedOut, Host::IDataFilter* sortedIn) override;
+    void rebuildDisplayView() override;
+
+    // Reads the data date and fills the table (with the wait dialog when wait is set), then
+    // the header with the date and the views. Nothing happens without an open database.
+    void reload(bool wait);
+    void applyTheme(Host::ITheme* theme);
+    void releaseHostReferences();
+
+    // The update loop.
+    void attachApp(Host::IApp* app);
+    void setDatabase(Host::IDatabase* database);
+    void showRefreshIndicator();
+    void hideRefreshIndicator();
+    // The next showing of the indicator rebuilds it from the then current theme.
+    void markRefreshIndicatorStale() { indicatorStale_ = true; }
+    static void onClosedFundUpdated(void* args, void* page);
+    static void onNoticeChanged(void* args, void* page);
+
+    closedFundGrid& grid() { return grid_; }
+    FilterWnd* filterBar() const { return filterBar_.get(); }
+    GifWnd* refreshIndicator() const { return indicator_.get(); }
+    const XStringW& referenceDate() const { return referenceDate_; }
+    bool IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    bool OnCreate();
+    void OnDestroy();
+    void OnSize(int width, int height);
+    void OnPaint();
+    void OnTimer(UINT_PTR id);
+    void OnShowWindow(bool shown);
+    void OnReloadMessage();
+    void OnUpdateFinished();
+    void loadHeader();
+    void requestUpdate();
+
+    WGUI::WindowProc thunk_;
+    std::unique_ptr<FilterWnd> filterBar_;
+    bool indicatorStale_ = false;
+    std::unique_ptr<GifWnd> indicator_;
+    COLORREF background_ = RGB(255, 255, 255);
+    closedFundGrid grid_;
+    Common::ScopedGdi<HFONT> titleFont_;
+    XComPtr<Host::IApp> app_;
+    XComPtr<Host::IDatabase> database_;
+    XComPtr<Host::IUpdateThread> updateThread_;
+    XStringW referenceDate_;
+    XComPtr<Host::ITabCtrl> tabCtrl_;
+};
+
+} // namespace ClosedFund

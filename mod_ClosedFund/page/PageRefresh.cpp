@@ -1,0 +1,131 @@
+// The page's update loop: ask the updater for closed-fund data at start and one minute
+// after each finished update, show the refresh indicator while a request is pending, and
+// reload when new data arrives (at once when the page is visible, else at its next showing).
+#include "page/ClosedFundPage.h"
+#include "module/ModuleHandle.h"
+#include "page/GifWnd.h"
+
+namespace ClosedFund {
+
+namespace {
+
+const char kUpdateThreadName[] = "thread_fund_update";
+const int kIndicatorX = 610, kIndicatorY = 8;
+
+void subscribe(const char* eventName, Host::EventCallback callback, void* context)
+{
+    XComPtr<Host::IEvent> event = Host::getEvent(eventName);
+    if (event) event->subscribe(callback, context);
+}
+
+} // namespace
+
+void ClosedFundPage::attachApp(Host::IApp* app)
+{
+    app_ = app;
+    grid_.SetApp(app);
+    subscribe("event_udpate_affiche", &ClosedFundPage::onNoticeChanged, this);
+    subscribe("event_update_buyredeemstate", &ClosedFundPage::onNoticeChanged, this);
+}
+
+void ClosedFundPage::setDatabase(Host::IDatabase* database)
+{
+    database_ = database;
+    if (!app_) return;
+    XComPtr<Host::IUpdateDataModule> updater = app_->getModule("mod_UpdateData").cast<Host::IUpdateDataModule>();
+    if (!updater) return;
+    updateThread_ = updater->getThread(kUpdateThreadName);
+    if (!updateThread_) updateThread_ = updater->createThread(kUpdateThreadName, app_.get());
+    if (!updateThread_) return;
+    subscribe("event_update_closedfund", &ClosedFundPage::onClosedFundUpdated, this);
+    updateThread_->requestUpdate(Host::UPDATE_KIND_CLOSEDFUND);
+    showRefreshIndicator();
+}
+
+void ClosedFundPage::requestUpdate()
+{
+    if (updateThread_) updateThread_->requestUpdate(Host::UPDATE_KIND_CLOSEDFUND);
+}
+
+// Called on the updater's thread: the page is reached only through messages to its window.
+void ClosedFundPage::onClosedFundUpdated(void* payload, void* context)
+{
+    auto* args = static_cast<const Host::UpdateEventArgs*>(payload);
+    auto* page = static_cast<ClosedFundPage*>(context);
+    HWND hwnd = page ? page->GetHandle() : nullptr;
+    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !hwnd || !::IsWindow(hwnd)) return;
+    if (args->changed && args->kind == Host::UPDATE_KIND_CLOSEDFUND) ::SendMessageW(hwnd, WM_APP_RELOAD, 0, 0);
+    ::SendMessageW(hwnd, WM_APP_UPDATE_FINISHED, 0, 0);
+}
+
+void ClosedFundPage::onNoticeChanged(void* payload, void* context)
+{
+    auto* args = static_cast<const Host::UpdateEventArgs*>(payload);
+    auto* page = static_cast<ClosedFundPage*>(context);
+    HWND hwnd = page ? page->GetHandle() : nullptr;
+    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !args->changed || !hwnd || !::IsWindow(hwnd)) return;
+    ::SendMessageW(hwnd, WM_APP_RELOAD, 0, 0);
+}
+
+void ClosedFundPage::OnUpdateFinished()
+{
+    hideRefreshIndicator();
+    ::SetTimer(m_hWnd, kUpdateTimer, kUpdatePeriodMs, nullptr);
+}
+
+void ClosedFundPage::OnTimer(UINT_PTR id)
+{
+    if (id != kUpdateTimer) return;
+    ::KillTimer(m_hWnd, kUpdateTimer);   // one-shot: the next finished update sets it again
+    requestUpdate();
+    showRefreshIndicator();
+}
+
+void ClosedFundPage::OnReloadMessage()
+{
+    if (IsVisible()) {
+        reload(true);
+        return;
+    }
+    if (grid_.FundTable()) grid_.FundTable()->invalidate(0);
+}
+
+void ClosedFundPage::OnShowWindow(bool shown)
+{
+    if (!shown) {
+        grid_.ReleaseDrawingResource();
+        return;
+    }
+    if (grid_.FundTable() && grid_.FundTable()->isEmpty()) reload(true);
+}
+
+void ClosedFundPage::showRefreshIndicator()
+{
+    if (!indicator_ || indicatorStale_) {
+        indicatorStale_ = false;
+        indicator_.reset();
+        XComPtr<Host::IThemeMgr> themes = app_ ? app_->getThemeMgr() : XComPtr<Host::IThemeMgr>();
+        XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
+        const void* bytes = nullptr;
+        unsigned size = 0;
+        if (!theme || !theme->getResource("refresh", bytes, size, 0)) return;
+        indicator_ = std::make_unique<GifWnd>(bytes, size, background_);
+    }
+    if (!indicator_->IsWindow() && m_hWnd) {
+        RECT none = {0, 0, 0, 0};
+        indicator_->Create(WS_CHILD | WS_VISIBLE, 0, L"", none, m_hWnd, nullptr, moduleInstance());
+    }
+    if (!indicator_->IsWindow()) return;
+    ::SetWindowPos(indicator_->GetHandle(), nullptr, kIndicatorX, kIndicatorY, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(indicator_->GetHandle(), SW_SHOW);
+}
+
+void ClosedFundPage::hideRefreshIndicator()
+{
+    if (!indicator_ || !indicator_->IsWindow()) return;
+    ::ShowWindow(indicator_->GetHandle(), SW_HIDE);
+    indicator_->stopAnimation();
+}
+
+} // namespace ClosedFund

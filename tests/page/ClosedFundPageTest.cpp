@@ -1,0 +1,195 @@
+// The closed-fund page on real host parts: layout and painting, reloads from a real fund
+// database (and from one whose statements fail), the update loop driven by the updater's
+// events fired from another thread, and the theme.
+#include "ModalDriver.h"
+#include "PageHost.h"
+#include "Pixels.h"
+#include "filter/FilterWnd.h"
+#include "page/ClosedFundPage.h"
+#include "page/GifWnd.h"
+#include <gtest/gtest.h>
+
+using ClosedFund::ClosedFundPage;
+using namespace PageTests;
+
+namespace {
+
+class PageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The updater creates its events at start, before any module subscribes.
+        for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
+            Host::createEvent(name);
+        app_.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+        app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
+        app_.modules["mod_UpdateData"] = &updater_;
+        frame_ = makeFrame(1000, 600);
+        page_.attachApp(&app_);
+        ASSERT_TRUE(page_.create(frame_, nullptr));
+        page_.move(0, 0, 1000, 600);
+        page_.applyTheme(app_.themes->getCurrentTheme().get());
+    }
+    void TearDown() override
+    {
+        page_.DestroyWindow();
+        DestroyWindow(frame_);
+    }
+
+    int rows() { return page_.grid().DisplayView()->getRowCount(); }
+    RECT childRect(HWND child)
+    {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, page_.GetHandle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    TestSupport::TempDir dir_;
+    TestApp app_;
+    Updater updater_;
+    XComPtr<Host::IDatabase> database_;
+    HWND frame_ = nullptr;
+    ClosedFundPage page_;
+};
+
+} // namespace
+
+TEST_F(PageTest, LaysOutTheStripTheBarAndTheGridAndPaintsTheTitle)
+{
+    EXPECT_EQ(page_.getTitle(), L"封闭式基金");
+    RECT grid = childRect(page_.grid().GetHwnd());
+    EXPECT_EQ(grid.top, 30);
+    EXPECT_EQ(grid.bottom, 600);
+    EXPECT_EQ(grid.right - grid.left, 1000);
+    RECT bar = childRect(page_.filterBar()->GetHandle());
+    EXPECT_EQ(bar.left, 700);
+    EXPECT_EQ(bar.top, 2);
+    EXPECT_EQ(bar.right - bar.left, 300);
+    EXPECT_EQ(bar.bottom - bar.top, 26);
+
+    // Narrower than the strip's left part: the bar gets no width, the grid still fills.
+    page_.move(0, 0, 500, 400);
+    EXPECT_EQ(childRect(page_.filterBar()->GetHandle()).right - childRect(page_.filterBar()->GetHandle()).left, 0);
+    grid = childRect(page_.grid().GetHwnd());
+    EXPECT_EQ(grid.right - grid.left, 500);
+    EXPECT_EQ(grid.bottom - grid.top, 370);
+
+    // The heading is drawn in the strip on the theme's background.
+    page_.show();
+    auto shot = TestSupport::grabScreen(page_.GetHandle());
+    COLORREF background = RGB(255, 255, 255);
+    app_.themes->getCurrentTheme()->getColor("wnd_general_bg", background);
+    EXPECT_EQ(shot.at(400, 25), background);
+    RECT heading = {10, 3, 200, 28};
+    EXPECT_GT(shot.countOther(heading, background), 50);
+}
+
+TEST_F(PageTest, ReloadFillsTheTableShowsTheDateAndKeepsRowsWhenTheDatabaseFails)
+{
+    // Without a database nothing happens.
+    page_.reload(true);
+    EXPECT_EQ(rows(), 0);
+
+    page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
+    page_.show();
+    page_.reload(true);
+    EXPECT_EQ(rows(), 60);
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
+    EXPECT_NE(page_.grid().GetHeader().find(L"2026-06-26"), std::wstring::npos);
+    EXPECT_EQ(page_.grid().GetHeader().find(L"end_date"), std::wstring::npos);
+    auto shot = TestSupport::grabScreen(page_.GetHandle());
+    TestSupport::saveArtifact(shot, L"closed-fund-page-sample");
+
+    // A database whose date statement cannot run: the "ERROR" box, and the rows stay.
+    page_.setDatabase(makeDatabase(dir_, L"empty.db", FundDb::Content::SchemaOnly).get());
+    XComPtr<Host::IDatabase> broken = makeDatabase(dir_, L"broken.db", FundDb::Content::SchemaOnly);
+    XStringW error;
+    XComPtr<Host::IStatement> drop = broken->prepare(L"drop table tb_closedfund", error);
+    ASSERT_TRUE(drop);
+    drop->step();
+    page_.setDatabase(broken.get());
+    TestSupport::ModalDriver driver;
+    driver.answerMessageBox(IDOK);
+    page_.reload(true);
+    ASSERT_TRUE(driver.waitDone(2000));
+    EXPECT_EQ(driver.lastCaption(), L"ERROR");
+    EXPECT_NE(driver.lastText().find(L"tb_closedfund"), std::wstring::npos);
+    EXPECT_EQ(rows(), 60);
+}
+
+TEST_F(PageTest, UpdateEventsReloadAVisiblePageAndWaitForAHiddenOne)
+{
+    database_ = makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
+    page_.setDatabase(database_.get());
+    ASSERT_EQ(updater_.thread.requests, std::vector<int>{46});
+    ClosedFund::GifWnd* indicator = page_.refreshIndicator();
+    ASSERT_TRUE(indicator && indicator->IsWindow());
+    RECT where = childRect(indicator->GetHandle());
+    EXPECT_EQ(where.left, 610);
+    EXPECT_EQ(where.top, 8);
+
+    // Shown with an empty table: loaded at once.
+    page_.show();
+    EXPECT_EQ(rows(), 60);
+    // A fund arrives in the database; nothing reloads until the updater says so.
+    XStringW error;
+    XComPtr<Host::IStatement> insert = database_->prepare(
+        L"insert into tb_closedfund (code, date, value, price) values ('999001', '2026-06-26', '1.0000', '0.9000')", error);
+    ASSERT_TRUE(insert) << std::string(error.begin(), error.end());
+    insert->step();
+    fireFromThread("event_update_closedfund", 46, 1, false);
+    EXPECT_FALSE(IsWindowVisible(indicator->GetHandle()));
+    EXPECT_EQ(rows(), 60);
+    // Another kind with new data does not reload either.
+    fireFromThread("event_update_closedfund", 47, 1, true);
+    EXPECT_EQ(rows(), 60);
+    // New closed-fund data while visible: reloaded at once.
+    fireFromThread("event_update_closedfund", 46, 1, true);
+    EXPECT_EQ(rows(), 61);
+
+    // The one-shot timer asks again and shows the indicator.
+    SendMessageW(page_.GetHandle(), WM_TIMER, ClosedFundPage::kUpdateTimer, 0);
+    EXPECT_EQ(updater_.thread.requests.size(), 2u);
+    EXPECT_TRUE(IsWindowVisible(indicator->GetHandle()));
+    SendMessageW(page_.GetHandle(), WM_TIMER, 999, 0);
+    EXPECT_EQ(updater_.thread.requests.size(), 2u);
+
+    // Hidden: new data only marks the table; the query runs at the next showing.
+    page_.hide();
+    fireFromThread("event_update_buyredeemstate", 12, 1, true);
+    EXPECT_TRUE(page_.grid().FundTable()->isEmpty());
+    page_.show();
+    EXPECT_FALSE(page_.grid().FundTable()->isEmpty());
+    EXPECT_EQ(rows(), 61);
+}
+
+TEST_F(PageTest, ViewFiltersAndThemesReachTheGrid)
+{
+    page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
+    page_.show();
+    page_.reload(false);
+    ASSERT_EQ(rows(), 60);
+
+    // Four empty pointers only open and close the brackets.
+    page_.applyViewFilters(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(rows(), 60);
+
+    // A theme change: the grid takes the dark theme's colours and the stored zoom.
+    XComPtr<Host::IConfKey> fontSize = app_.userConf->createKey("/Client2/UserConfig/FontSize");
+    XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+    value->setString(L"1.5");
+    fontSize->setValue(value.get());
+    ASSERT_TRUE(app_.themes->setCurrentTheme("dark"));
+    page_.applyTheme(app_.themes->getCurrentTheme().get());
+    EXPECT_DOUBLE_EQ(page_.grid().Zoom(), 1.5);
+    COLORREF darkBg = 0;
+    app_.themes->getCurrentTheme()->getColor("wnd_general_bg", darkBg);
+    auto shot = TestSupport::grabScreen(page_.GetHandle());
+    EXPECT_EQ(shot.at(400, 25), darkBg);
+    TestSupport::saveArtifact(shot, L"closed-fund-page-dark-zoomed");
+
+    // An empty theme still resets the zoom and redraws.
+    page_.applyTheme(nullptr);
+    EXPECT_DOUBLE_EQ(page_.grid().Zoom(), 1.5);
+}

@@ -1,0 +1,79 @@
+// What a page test stands on: real host parts (the kernel's stores and themes, a real fund
+// database in a temporary folder) handed out by a small test application, and an updater
+// that records the requests the page makes, so that tests can fire its events themselves.
+#pragma once
+#include "TempDir.h"
+#include "Database.h"
+#include "host/KernelHost.h"
+#include "host/Modules.h"
+#include <map>
+#include <string>
+#include <vector>
+
+namespace PageTests {
+
+template <class Interface>
+class TestModule : public Interface {
+public:
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    bool getInfo(Host::ModuleInfo&) override { return true; }
+    int hostQuery(int, int) override { return 0; }
+    int initialize(Host::IApp*, XStringW&) override { return 0; }
+    void uninitialize() override {}
+};
+
+class RecordingThread : public Host::IUpdateThread {
+public:
+    std::vector<int> requests;
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    void requestUpdate(int kind) override { requests.push_back(kind); }
+};
+
+class Updater : public TestModule<Host::IUpdateDataModule> {
+public:
+    RecordingThread thread;
+    bool created = false;
+    XComPtr<Host::IUpdateThread> getThread(const XStringA&) override
+    {
+        return created ? XComPtr<Host::IUpdateThread>(&thread) : XComPtr<Host::IUpdateThread>();
+    }
+    XComPtr<Host::IUpdateThread> createThread(const XStringA& name, Host::IApp*) override
+    {
+        created = name == "thread_fund_update";
+        return getThread(name);
+    }
+};
+
+class TestApp : public Host::IApp {
+public:
+    std::map<std::string, Host::IModule*> modules;
+    XComPtr<Host::IThemeMgr> themes;
+    XComPtr<Host::IConfManager> userConf, systemConf;
+    std::vector<std::pair<int, Host::IPreMessageHandler*>> handlers;
+
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    XComPtr<Host::IModule> getModule(const XStringA& name) override
+    {
+        auto it = modules.find(name);
+        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
+    }
+    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
+    XStringW getAppText(const XStringA&) override { return {}; }
+    XComPtr<Host::IConfManager> getSystemConf() override { return systemConf; }
+    XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
+    void registerPreMessageHandler(int order, Host::IPreMessageHandler* h) override { handlers.push_back({order, h}); }
+};
+
+// The shipped themes beside the test program.
+std::wstring themeFolder();
+// A fund database in dir: the standard sample, or only the schema.
+XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wchar_t* name, FundDb::Content content);
+// Fires a kernel event the way the updater does, from a thread of its own.
+void fireFromThread(const char* eventName, int kind, int status, bool changed);
+// A visible top-level window to hold a page.
+HWND makeFrame(int width, int height);
+
+} // namespace PageTests
