@@ -97,6 +97,7 @@ private:
     // The id a new condition would get, or 0 when its range is used up.
     int FreeId(bool withFilter) const;
     bool IdInUse(int id) const;
+    void RestLockedCondition(FilterCondition& condition);
     // Refuses a condition that has no id left, telling the user; true when refused.
     bool RefuseWithoutId(bool withFilter);
     void PlaceButton(HDC dc, WGUI::DropDownButton& button, int& right, int gap);

@@ -125,6 +125,18 @@ void FilterWnd::RemoveCondition(int id)
     LayoutBar();
 }
 
+// A locked condition is never removed, but one whose last value was taken out must not keep
+// a filter that accepts nothing (it would hide every row): it returns to rest instead.
+void FilterWnd::RestLockedCondition(FilterCondition& condition)
+{
+    condition.value.clear();
+    condition.button.SetCaption(condition.caption);
+    condition.button.SetToolTipText(XStringW());
+    if (m_gridView && condition.filter) m_gridView->removeFilter(condition.filter.get());
+    condition.filter = nullptr;
+    LayoutBar();
+}
+
 // A keyword condition: any of the typed words in any configured column keeps a row. Every
 // search adds a condition of its own, so rows must match every search.
 void FilterWnd::ApplyKeywords(const XStringW& text)
@@ -174,7 +186,8 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
             filter->AddValue(value.c_str());
         }
         if (filter->GetValues().empty()) {
-            RemoveCondition(condition->id);
+            if (condition->locked) RestLockedCondition(*condition);
+            else RemoveCondition(condition->id);
             return;
         }
         XStringW text = condition->prefix + JoinTexts(filter->GetValues(), kValueSeparator);

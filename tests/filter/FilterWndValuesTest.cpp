@@ -143,7 +143,7 @@ TEST_F(FilterBar, SingleValueColumnsReplaceTheirValueAndSingleValuesGetNoSubmenu
     ASSERT_NE(bar->Create(WS_CHILD | WS_VISIBLE, 0, none, host->hwnd()), nullptr);
     bar->AddFilterColumn(L"fundtype", L"基金类型", true, true, false, L"类型:", false);
     bar->AddFilterColumn(L"investtype", L"投资类型", true, true, false, L"", false);
-    bar->AddFilterColumn(L"name", L"名称", false, false, true, L"", false);
+    bar->AddFilterColumn(L"investstyle", L"投资风格", false, true, true, L"", true);
     bar->MoveWindow({0, 2, 1000, 28}, TRUE);
     ASSERT_EQ(bar->Conditions().size(), 3u);
     const FilterCondition& type = bar->Conditions().front();
@@ -153,7 +153,7 @@ TEST_F(FilterBar, SingleValueColumnsReplaceTheirValueAndSingleValuesGetNoSubmenu
     EXPECT_TRUE(locked.locked);
 
     Texts items = chooseFromMenu(moreButton(), {L"基金类型", L"混合型"});
-    EXPECT_EQ(items, (Texts{L"关键字筛选(&C)", L"清除所有条件(&D)", L"", L"基金类型"}))
+    EXPECT_EQ(items, (Texts{L"关键字筛选(&C)", L"清除所有条件(&D)", L"", L"基金类型", L"投资风格"}))
         << "one investment type only: no submenu";
     EXPECT_EQ(type.button.Caption(), L"类型:混合型");
     EXPECT_EQ(shownCodes(), (Texts{L"184688", L"505888"}));
@@ -170,17 +170,20 @@ TEST_F(FilterBar, SingleValueColumnsReplaceTheirValueAndSingleValuesGetNoSubmenu
     EXPECT_EQ(items, (Texts{L"显示所有(&A)", L"", L"契约型封闭式"}));
     EXPECT_EQ(investType->button.Caption(), L"契约型封闭式");
 
-    // A locked condition offers no remove item and survives clearing.
-    {
-        TestSupport::ModalDriver driver;
-        driver.cancelMenu();   // only if a menu shows, which it must not: it has no items
-        SendMessageW(locked.button.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        SendMessageW(locked.button.GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        ASSERT_TRUE(IsMenu(bar->PopupMenu()));
-        EXPECT_EQ(GetMenuItemCount(bar->PopupMenu()), 0);
-    }
+    // A locked condition offers no remove item; taking out its last value rests it rather
+    // than leaving a filter that accepts nothing.
+    items = chooseFromMenu(locked.button.GetHandle(), {L"价值型"});
+    EXPECT_EQ(items, (Texts{L"成长型", L"价值型", L"平衡型"}));
+    EXPECT_EQ(locked.button.Caption(), L"价值型");
+    EXPECT_EQ(shownCodes(), (Texts{L"500002", L"184721"}));
+    chooseFromMenu(locked.button.GetHandle(), {L"价值型"});
+    EXPECT_EQ(locked.button.Caption(), L"投资风格");
+    EXPECT_FALSE(locked.filter);
+    EXPECT_EQ(shownCodes().size(), 4u);
+    chooseFromMenu(locked.button.GetHandle(), {L"成长型"});
     bar->RemoveCondition(0);
     EXPECT_EQ(bar->Conditions().size(), 3u);
     EXPECT_EQ(type.button.Caption(), L"基金类型");
-    EXPECT_EQ(shownCodes().size(), 8u);
+    EXPECT_EQ(locked.button.Caption(), L"成长型") << "clearing leaves a locked condition alone";
+    EXPECT_EQ(shownCodes(), (Texts{L"500001", L"500006", L"505888"}));
 }
