@@ -103,6 +103,9 @@ void postKey(HWND hwnd, WPARAM vk)
 
 ModalDriver::ModalDriver()
 {
+    // A menu selects the item under the mouse: a cursor left over the screen's top-left by
+    // an earlier program would move the selection our keys start from.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     activeDriver = this;
     timer_ = SetTimer(nullptr, 0, kTickMs, &ModalDriver::onTimer);
 }
@@ -193,6 +196,7 @@ bool ModalDriver::answerMenuWindow(const Plan& plan)
         EndMenu();
         s.answered = plan.action == Action::MenuCancel;
     } else {
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         for (int k = 0; k < places[0]; ++k) postKey(menuWnd, VK_DOWN);
         for (size_t level = 1; level < places.size(); ++level) {
             postKey(menuWnd, VK_RIGHT);
