@@ -12,10 +12,15 @@ namespace {
 const char kUpdateThreadName[] = "thread_fund_update";
 const int kIndicatorX = 610, kIndicatorY = 8;
 
+// Subscribes once however often the page is attached or given a database: the kernel keeps
+// every subscription, and the destructor takes only one away, so a second one would call a
+// page that is gone (and reload it twice per event while it lives).
 void subscribe(const char* eventName, Host::EventCallback callback, void* context)
 {
     XComPtr<Host::IEvent> event = Host::getEvent(eventName);
-    if (event) event->subscribe(callback, context);
+    if (!event) return;
+    event->unsubscribe(callback, context);
+    event->subscribe(callback, context);
 }
 
 } // namespace

@@ -53,6 +53,29 @@ protected:
     ClosedFundPage page_;
 };
 
+// Counts the reload messages a window receives while it lives.
+class ReloadCounter {
+public:
+    explicit ReloadCounter(HWND window) : window_(window)
+    {
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReloadCounter::counting)));
+    }
+    ~ReloadCounter() { SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_)); }
+    static int count;
+
+private:
+    static LRESULT CALLBACK counting(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == ClosedFundPage::WM_APP_RELOAD) ++count;
+        return CallWindowProcW(previous_, hwnd, msg, wParam, lParam);
+    }
+    HWND window_;
+    static WNDPROC previous_;
+};
+int ReloadCounter::count = 0;
+WNDPROC ReloadCounter::previous_ = nullptr;
+
 } // namespace
 
 TEST_F(PageTest, LaysOutTheStripTheBarAndTheGridAndPaintsTheTitle)
@@ -192,4 +215,19 @@ TEST_F(PageTest, ViewFiltersAndThemesReachTheGrid)
     // An empty theme still resets the zoom and redraws.
     page_.applyTheme(nullptr);
     EXPECT_DOUBLE_EQ(page_.grid().Zoom(), 1.5);
+}
+
+TEST_F(PageTest, AttachedAgainThePageStillReloadsOncePerEvent)
+{
+    database_ = makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
+    page_.attachApp(&app_);
+    page_.setDatabase(database_.get());
+    page_.setDatabase(database_.get());
+    page_.show();
+    ASSERT_EQ(rows(), 60);
+    ReloadCounter::count = 0;
+    ReloadCounter counter(page_.GetHandle());
+    fireFromThread("event_update_closedfund", 46, 1, true);
+    fireFromThread("event_udpate_affiche", 3, 1, true);
+    EXPECT_EQ(ReloadCounter::count, 2);
 }
