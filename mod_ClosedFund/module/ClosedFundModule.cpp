@@ -18,7 +18,29 @@ bool readKeyText(Host::IConfManager* conf, const char* path, XStringW& text)
     return true;
 }
 
+const char kThemeEvent[] = "event_theme_changed";
+const char kCommandEvent[] = "Event_ClosedFundCmd";
+
+// One subscription however often the host initialises the module: the kernel keeps every
+// one, so a second would apply each theme and activate the page twice.
+void subscribeOnce(Host::IEvent* event, Host::EventCallback callback, void* context)
+{
+    if (!event) return;
+    event->unsubscribe(callback, context);
+    event->subscribe(callback, context);
+}
+
 } // namespace
+
+// The process's module lives until exit; any other (a test's) must not be called by the
+// kernel's events once it is gone.
+ClosedFundModuleImpl::~ClosedFundModuleImpl()
+{
+    if (XComPtr<Host::IEvent> event = Host::getEvent(kThemeEvent))
+        event->unsubscribe(&ClosedFundModuleImpl::onThemeChanged, this);
+    if (XComPtr<Host::IEvent> event = Host::getEvent(kCommandEvent))
+        event->unsubscribe(&ClosedFundModuleImpl::onClosedFundCmd, this);
+}
 
 bool ClosedFundModuleImpl::getInfo(Host::ModuleInfo& info)
 {
@@ -37,8 +59,7 @@ int ClosedFundModuleImpl::initialize(Host::IApp* app, XStringW& error)
     menuTool_ = app->getModule("mod_MenuTool").cast<Host::IMenuToolModule>();
     XComPtr<Host::IThemeMgr> themes = app->getThemeMgr();
     XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
-    if (XComPtr<Host::IEvent> themeEvent = Host::getEvent("event_theme_changed"))
-        themeEvent->subscribe(&ClosedFundModuleImpl::onThemeChanged, this);
+    subscribeOnce(Host::getEvent(kThemeEvent).get(), &ClosedFundModuleImpl::onThemeChanged, this);
 
     mainFrame_ = app->getModule("mod_MainFrame").cast<Host::IMainFrameModule>();
     if (!mainFrame_) return 1;
@@ -54,8 +75,8 @@ int ClosedFundModuleImpl::initialize(Host::IApp* app, XStringW& error)
     if (XComPtr<Host::IDbModule> db = app->getModule("mod_Database").cast<Host::IDbModule>())
         page_.setDatabase(db->getFundDatabase().get());
 
-    XComPtr<Host::IEvent> command = Host::createEvent("Event_ClosedFundCmd");
-    if (command) command->subscribe(&ClosedFundModuleImpl::onClosedFundCmd, this);
+    XComPtr<Host::IEvent> command = Host::createEvent(kCommandEvent);
+    subscribeOnce(command.get(), &ClosedFundModuleImpl::onClosedFundCmd, this);
     Host::ToolButtonDesc desc;
     desc.caption = L"封闭式基金";
     desc.event = command;
@@ -69,10 +90,15 @@ int ClosedFundModuleImpl::initialize(Host::IApp* app, XStringW& error)
     return 0;
 }
 
+// Every host reference goes, the menu tool's and the application's too: the module object
+// outlives the host, which must be free to tear itself down now rather than be released
+// from this library's exit code.
 void ClosedFundModuleImpl::uninitialize()
 {
     mainFrame_.reset();
     page_.releaseHostReferences();
+    menuTool_.reset();
+    app_.reset();
 }
 
 XComPtr<Host::IDataTable> ClosedFundModuleImpl::getDataTable()
@@ -83,20 +109,35 @@ XComPtr<Host::IDataTable> ClosedFundModuleImpl::getDataTable()
     return XComPtr<Host::IDataTable>(page_.grid().FundTable());
 }
 
+namespace {
+
+// The first row of the view whose "code" is exactly code; -1 when none is.
+int findFundRow(Host::IDataView* view, const XStringW& code)
+{
+    XStringW text;
+    int codeColumn = view->getColumnIndex(L"code");
+    int rows = view->getRowCount();
+    for (int row = 0; row < rows; ++row)
+        if (view->readTextAt(row, codeColumn, text) && text == code) return row;
+    return -1;
+}
+
+} // namespace
+
 bool ClosedFundModuleImpl::locateFund(const XStringW& code)
 {
     Host::IDataView* display = page_.grid().DisplayView();
-    if (!display) return false;
-    XStringW text;
-    int codeColumn = display->getColumnIndex(L"code");
-    int rows = display->getRowCount();
-    for (int row = 0; row < rows; ++row) {
-        if (!display->readTextAt(row, codeColumn, text) || text != code) continue;
-        if (mainFrame_) mainFrame_->activatePage(&page_);
-        page_.grid().SetCurrSel(row);
-        return true;
-    }
-    return false;
+    int row = display ? findFundRow(display, code) : -1;
+    if (row < 0) return false;
+    if (mainFrame_) mainFrame_->activatePage(&page_);
+    // Showing a page whose data went stale while it was hidden reloads it, which may move
+    // the fund to another row or take it away: select it where it is now.
+    XStringW now;
+    if (!display->readTextAt(row, display->getColumnIndex(L"code"), now) || now != code)
+        row = findFundRow(display, code);
+    if (row < 0) return false;
+    page_.grid().SetCurrSel(row);
+    return true;
 }
 
 void ClosedFundModuleImpl::refresh()

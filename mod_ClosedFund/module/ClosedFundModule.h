@@ -9,6 +9,7 @@ namespace ClosedFund {
 class ClosedFundModuleImpl : public Host::IClosedFundModule, public Host::IPreMessageHandler {
 public:
     ClosedFundModuleImpl() = default;
+    ~ClosedFundModuleImpl();
     ClosedFundModuleImpl(const ClosedFundModuleImpl&) = delete;
     ClosedFundModuleImpl& operator=(const ClosedFundModuleImpl&) = delete;
 

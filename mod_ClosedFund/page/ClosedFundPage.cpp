@@ -188,6 +188,7 @@ void ClosedFundPage::releaseHostReferences()
     database_.reset();
     updateThread_.reset();
     app_.reset();
+    grid_.SetApp(nullptr);
 }
 
 bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)

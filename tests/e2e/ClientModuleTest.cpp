@@ -4,6 +4,7 @@
 #include "ClientSession.h"
 #include "Pixels.h"
 #include "TempDir.h"
+#include "filter/MultiValueFilter.h"
 #include "host/ClosedFundModule.h"
 #include <gtest/gtest.h>
 
@@ -25,6 +26,25 @@ void pumpThroughHandlers(ShellApp* app, DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
+// The closed-fund page as the tab control holds it.
+Host::ITabPage* closedFundPage(ClientSession& session)
+{
+    FundTabCtrl* tabs = session.mainFrame()->window().tabCtrl();
+    for (int i = 0; tabs && i < tabs->pageCount(); ++i)
+        if (tabs->pageAt(i)->getTitle() == L"封闭式基金") return tabs->pageAt(i);
+    return nullptr;
+}
+
+// Offers a key-down to the host's handlers as its loop does; true when one consumed it.
+bool offerKey(ShellApp* app, HWND window, WPARAM key)
+{
+    MSG msg = {};
+    msg.hwnd = window;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    return app->preTranslateMessage(&msg);
+}
+
 } // namespace
 
 TEST(Client, LoadsTheClosedFundModuleAndShowsTheSampleFunds)
@@ -42,7 +62,21 @@ TEST(Client, LoadsTheClosedFundModuleAndShowsTheSampleFunds)
     ASSERT_TRUE(module);
     Host::ModuleInfo info;
     ASSERT_TRUE(module->getInfo(info));
+    EXPECT_EQ(info.name, "mod_ClosedFund");
     EXPECT_EQ(info.caption, L"契约型封闭式净值模块");
+    EXPECT_EQ(info.version, 5100);
+    EXPECT_EQ(info.flags, 0x1000001);
+
+    // One module object per process: every call of the export gives the object the host
+    // holds, and releasing it destroys nothing.
+    using Entry = Host::IClosedFundModule* (*)();
+    auto entry = reinterpret_cast<Entry>(GetProcAddress(GetModuleHandleW(L"mod_ClosedFund.dll"), "ModuleInstance"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry(), entry());
+    EXPECT_EQ(entry(), module.get());
+    EXPECT_EQ(entry()->release(), 1);
+    EXPECT_EQ(entry()->release(), 1);
+    EXPECT_TRUE(module->getInfo(info));
 
     // The tool-bar button's event brings the page forward, which loads the funds.
     XComPtr<Host::IEvent> command = Host::getEvent("Event_ClosedFundCmd");
@@ -55,10 +89,52 @@ TEST(Client, LoadsTheClosedFundModuleAndShowsTheSampleFunds)
     EXPECT_TRUE(module->locateFund(L"184690"));
     EXPECT_FALSE(module->locateFund(L"no-such-fund"));
 
+    // A fund with letters in its code is found by its exact code only.
+    XComPtr<Host::IDbModule> dbModule = session.app()->getModule("mod_Database").cast<Host::IDbModule>();
+    ASSERT_TRUE(dbModule);
+    XComPtr<Host::IDatabase> database = dbModule->getFundDatabase();
+    XStringW error;
+    XComPtr<Host::IStatement> insert = database->prepare(
+        L"insert into tb_closedfund (code, date, value, price) values ('ab9001', '2026-06-26', '1.0000', '0.9000')", error);
+    ASSERT_TRUE(insert);
+    insert->step();
+    module->refresh();
+    ASSERT_EQ(table->getRowCount(), 61);
+    EXPECT_FALSE(module->locateFund(L"AB9001"));
+    EXPECT_TRUE(module->locateFund(L"ab9001"));
+
+    // A fund the display view filters out is not located, though the table has it.
+    Host::ITabPage* page = closedFundPage(session);
+    ASSERT_TRUE(page);
+    auto* onlyOne = new ClosedFund::MultiValueFilter;
+    onlyOne->SetColumn(L"code");
+    onlyOne->AddValue(L"ab9001");
+    page->applyViewFilters(nullptr, onlyOne, nullptr, nullptr);
+    EXPECT_FALSE(module->locateFund(L"184690"));
+    EXPECT_TRUE(module->locateFund(L"ab9001"));
+    page->applyViewFilters(onlyOne, nullptr, nullptr, nullptr);
+    onlyOne->release();
+    EXPECT_TRUE(module->locateFund(L"184690"));
+
+    // Hidden behind another page: the refresh key passes on to the host and neither it nor
+    // refresh queries the database, so a fund that arrives meanwhile is not listed yet.
+    insert = database->prepare(
+        L"insert into tb_closedfund (code, date, value, price) values ('999002', '2026-06-26', '1.0000', '0.9000')", error);
+    ASSERT_TRUE(insert);
+    insert->step();
+    session.mainFrame()->activatePage(session.allFundsPage());
+    EXPECT_FALSE(offerKey(session.app(), frame, VK_F5));
+    module->refresh();
+    EXPECT_EQ(table->getRowCount(), 61);
+    // Shown again: the same key is the module's and reloads.
+    session.mainFrame()->activatePage(page);
+    EXPECT_TRUE(offerKey(session.app(), frame, VK_F5));
+    EXPECT_EQ(table->getRowCount(), 62);
+
     // The refresh hot key (F5) goes through the host's loop to the module.
     PostMessageW(frame, WM_KEYDOWN, VK_F5, 0);
     pumpThroughHandlers(session.app(), 200);
-    EXPECT_EQ(module->getDataTable()->getRowCount(), 60);
+    EXPECT_EQ(module->getDataTable()->getRowCount(), 62);
 
     auto shot = TestSupport::grabScreen(frame);
     TestSupport::saveArtifact(shot, L"client-closed-fund-page");
