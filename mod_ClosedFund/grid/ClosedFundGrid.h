@@ -73,7 +73,7 @@ protected:
 
 private:
     bool MatchesHotKey(UINT key, bool profile);
-    Host::IFundsPoolModule* FundsPool();
+    XComPtr<Host::IFundsPoolModule> FundsPool();
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
 

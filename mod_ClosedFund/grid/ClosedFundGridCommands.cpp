@@ -31,12 +31,13 @@ bool modifiersHeld(const Host::HotKey& hotKey)
 
 } // namespace
 
-Host::IFundsPoolModule* closedFundGrid::FundsPool()
+XComPtr<Host::IFundsPoolModule> closedFundGrid::FundsPool()
 {
+    // Asked for each time, so a pool loaded or unloaded meanwhile is seen; the caller holds
+    // the reference while it uses the module.
     if (!app_)
-        return nullptr;
-    // The module object lives as long as the host; the reference is not kept here.
-    return app_->getModule("mod_FundsPool").cast<Host::IFundsPoolModule>().get();
+        return XComPtr<Host::IFundsPoolModule>();
+    return app_->getModule("mod_FundsPool").cast<Host::IFundsPoolModule>();
 }
 
 void closedFundGrid::OnContextMenu(int x, int y)
@@ -56,7 +57,7 @@ void closedFundGrid::OnContextMenu(int x, int y)
 
 void closedFundGrid::AddToFundPool()
 {
-    Host::IFundsPoolModule* pool = FundsPool();
+    XComPtr<Host::IFundsPoolModule> pool = FundsPool();
     int row = GetCurrSel();
     if (pool && row >= 0)
         pool->addFund(CodeOfRow(row));
