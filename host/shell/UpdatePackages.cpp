@@ -92,6 +92,20 @@ bool recordApplied(sqlite3* db, const std::string& name)
 
 enum class Outcome { Applied, Skipped, Failed, Retry };
 
+// Errors of the database or the machine rather than of the package's SQL: a damaged or full
+// database must not set a good package aside for ever.
+bool databaseFault(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY: case SQLITE_LOCKED: case SQLITE_NOMEM: case SQLITE_READONLY: case SQLITE_INTERRUPT:
+    case SQLITE_IOERR: case SQLITE_CORRUPT: case SQLITE_FULL: case SQLITE_CANTOPEN: case SQLITE_PROTOCOL:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // One package in one transaction. Skipped: recorded before, nothing runs again.
 Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name, bool& changed, std::string& error)
 {
@@ -111,13 +125,14 @@ Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name,
     sqlite3_int64 before = sqlite3_total_changes64(db);
     sqlite3_set_authorizer(db, &packageAuthorizer, nullptr);
     bool ran = exec(db, script.c_str());
+    int code = ran ? SQLITE_OK : sqlite3_errcode(db);
     sqlite3_set_authorizer(db, nullptr, nullptr);
     if (!ran) error = sqlite3_errmsg(db);
     bool rowsChanged = sqlite3_total_changes64(db) != before;
     if (!ran || !recordApplied(db, name)) {
         if (ran) error = sqlite3_errmsg(db);
         exec(db, "ROLLBACK");
-        return ran ? Outcome::Retry : Outcome::Failed;
+        return ran || databaseFault(code) ? Outcome::Retry : Outcome::Failed;
     }
     if (!exec(db, "COMMIT")) {
         error = sqlite3_errmsg(db);

@@ -3,7 +3,8 @@
 // connection of the caller's thread, and then moved to "done"; a package that fails is
 // rolled back and moved to "failed" with a logged warning. The name of every applied
 // package is recorded in the database within its own transaction, so a package is never
-// applied twice, even when moving it away failed or the client stopped in between.
+// applied twice, even when moving it away failed or the client stopped in between. A package
+// stopped by the database (busy, damaged, full) stays pending, with the ones after it.
 #pragma once
 #include <string>
 

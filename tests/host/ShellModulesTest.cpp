@@ -10,6 +10,8 @@
 #include "UpdateDataModule.h"
 #include "host/KernelHost.h"
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <algorithm>
 
 using namespace HostShell;
 using TestSupport::TempDir;
@@ -152,6 +154,41 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     EXPECT_EQ(seen.args.changed, 0);
     updater->uninitialize();
     thread->requestUpdate(46);   // after the stop: ignored, no crash
+
+    // A damaged database: the package that meets the damage, and the one after it, wait
+    // for a later run instead of being set aside as bad.
+    const std::wstring damagedPath = dir.file(L"damaged.db");
+    int root = 0;
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(toUtf8(damagedPath).c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA page_size=4096; CREATE TABLE tb_data (v TEXT);"
+                         "CREATE TABLE tb_update_applied (name TEXT PRIMARY KEY, applied TEXT);"
+                         "INSERT INTO tb_data VALUES ('a'), ('b');", nullptr, nullptr, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "select rootpage from sqlite_schema where name = 'tb_data'", -1, &statement, nullptr);
+        if (sqlite3_step(statement) == SQLITE_ROW) root = sqlite3_column_int(statement, 0);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    ASSERT_GT(root, 1);
+    std::string bytes = readFileBytes(damagedPath);
+    ASSERT_GE(bytes.size(), size_t(root) * 4096);
+    std::fill(bytes.begin() + (root - 1) * 4096, bytes.begin() + root * 4096, '\xAB');
+    ASSERT_TRUE(writeFileBytes(damagedPath, bytes));
+    const std::wstring damagedUpdates = dir.file(L"damaged-updates");
+    auto damagedUpdater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(damagedPath, damagedUpdates));
+    auto damagedThread = damagedUpdater->createThread("thread_fund_update", nullptr);
+    ASSERT_TRUE(damagedThread);
+    writeFileBytes(damagedUpdates + L"\\0001-data.sql", "update tb_data set v = 'c';");
+    writeFileBytes(damagedUpdates + L"\\0002-data.sql", "update tb_data set v = 'd';");
+    damagedThread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+    EXPECT_TRUE(fileExists(damagedUpdates + L"\\0001-data.sql"));
+    EXPECT_TRUE(fileExists(damagedUpdates + L"\\0002-data.sql"));
+    EXPECT_FALSE(fileExists(damagedUpdates + L"\\failed\\0001-data.sql"));
+    damagedUpdater->uninitialize();
 }
 
 TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
