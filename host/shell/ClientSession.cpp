@@ -20,8 +20,10 @@ bool ClientSession::open(bool quitOnDestroy)
 {
     if (open_) return true;
     open_ = true;
-    app_ = ShellApp::open(paths_);
+    // The log first: a damaged configuration is reported while the stores open.
+    ensureFolder(paths_.dataDir);
     Host::setLogFile(paths_.logFile().c_str());
+    app_ = ShellApp::open(paths_);
     auto userConf = app_->getUserConf();
     database_ = XComPtr<DbModule>::adopt(new DbModule(paths_.fundDatabase()));
     updater_ = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(paths_.fundDatabase(), paths_.updateDir()));
@@ -94,10 +96,14 @@ void ClientSession::close()
     open_ = false;
     // The updater stops first: no update event reaches a module that is being uninitialised.
     updater_->uninitialize();
+    // The loaded modules are registered too: the built-in ones follow, each once.
+    std::vector<XComPtr<Host::IModule>> builtIn;
+    for (const auto& entry : app_->modules()) {
+        if (!loader_.holds(entry.second.get())) builtIn.push_back(entry.second);
+    }
     loader_.uninitializeAll();
     if (allFundsCmd_) allFundsCmd_->unsubscribe(&onAllFundsCmd, this);
-    auto modules = app_->modules();
-    for (auto it = modules.rbegin(); it != modules.rend(); ++it) it->second->uninitialize();
+    for (auto it = builtIn.rbegin(); it != builtIn.rend(); ++it) (*it)->uninitialize();
     if (allFunds_) allFunds_->releaseHostReferences();
     mainFrame_->window().DestroyWindow();
     app_->clear();

@@ -177,7 +177,10 @@ LRESULT MainFrameWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     case WM_CLOSE:
-        DestroyWindow();
+        // The client's window ends the loop and stays until the session has uninitialised
+        // its modules: their pages go with this window and must not go first.
+        if (quitOnDestroy_) PostQuitMessage(0);
+        else DestroyWindow();
         return 0;
     case WM_DESTROY:
         if (tabCtrl_) tabCtrl_->releasePages();

@@ -16,7 +16,8 @@ public:
     ~MainFrameWindow() override;
 
     // The window (hidden until shown); null on failure. quitOnDestroy ends the thread's
-    // message loop when the window goes, as the client's main window does.
+    // message loop when the window is closed or goes, as the client's main window does; a
+    // closed window then stays until its owner destroys it.
     HWND createWindow(const wchar_t* title, bool quitOnDestroy);
     ToolBar& toolBar() { return toolBar_; }
     FundTabCtrl* tabCtrl() const { return tabCtrl_.get(); }

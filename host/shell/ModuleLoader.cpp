@@ -42,6 +42,15 @@ Host::IModule* callInstance(Host::ModuleInstanceFn entry)
     }
 }
 
+bool callGetInfo(Host::IModule* module, Host::ModuleInfo& info)
+{
+    try {
+        return module->getInfo(info);
+    } catch (...) {
+        return false;
+    }
+}
+
 int callInitialize(Host::IModule* module, ShellApp* app, XStringW& moduleError)
 {
     try {
@@ -71,7 +80,7 @@ bool ModuleLoader::load(ShellApp* app, const std::wstring& path, XStringW& error
     }
     XComPtr<Host::IModule> module(callInstance(entry));
     Host::ModuleInfo info;
-    if (!module || !module->getInfo(info) || info.name.empty()) {
+    if (!module || !callGetInfo(module.get(), info) || info.name.empty()) {
         error = L"模块 " + name + L" 没有提供模块对象";
         return false;
     }
@@ -108,6 +117,14 @@ std::vector<XStringW> ModuleLoader::loadConfigured(ShellApp* app)
         }
     }
     return errors;
+}
+
+bool ModuleLoader::holds(const Host::IModule* module) const
+{
+    for (const Loaded& loaded : modules_) {
+        if (loaded.module.get() == module) return true;
+    }
+    return false;
 }
 
 void ModuleLoader::uninitializeAll()

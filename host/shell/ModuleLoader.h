@@ -24,6 +24,8 @@ public:
     // uninitialize on every initialised module, the last loaded first.
     void uninitializeAll();
     size_t loadedCount() const { return modules_.size(); }
+    // True for a module this loader initialised and has not uninitialised yet.
+    bool holds(const Host::IModule* module) const;
 
 private:
     struct Loaded {

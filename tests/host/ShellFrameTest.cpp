@@ -227,8 +227,10 @@ TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)
         auto system = Host::openUserConf(dir.file(L"system.conf").c_str());
         ASSERT_TRUE(writeConfText(system.get(), "Client2/System/Modules", L"mod_NotBuilt.dll; shell_test_module.dll"));
     }
+    // A damaged user configuration: the client starts from the defaults and says so in its log.
+    TestSupport::writeFileBytes(dir.file(L"user.conf"), "not a configuration\n");
     ClientSession session(tempPaths(dir));
-    ASSERT_TRUE(session.open(false));
+    ASSERT_TRUE(session.open(true));
     session.show(SW_SHOW);
     HWND frame = session.mainFrame()->window().GetHwnd();
     MoveWindow(frame, 0, 0, 1100, 700, TRUE);
@@ -252,15 +254,26 @@ TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)
     FundListPage* page = session.allFundsPage();
     ASSERT_TRUE(page && page->isCreated());
     EXPECT_GT(SendMessageW(page->list(), LVM_GETITEMCOUNT, 0, 0), 20);
+    std::string log = TestSupport::readFileBytes(dir.file(L"client2.log"));
+    EXPECT_NE(log.find("user.conf"), std::string::npos) << log;
+    EXPECT_NE(log.find("damaged"), std::string::npos) << log;
     for (const char* name : {"mod_MainFrame", "mod_Database", "mod_UpdateData", "mod_MenuTool", "mod_ConcernFund", "mod_FundsPool"})
         EXPECT_TRUE(session.app()->getModule(name)) << name;
 
     auto shot = TestSupport::grabScreen(frame);
     EXPECT_GT(shot.width, 1000);
     TestSupport::saveArtifact(shot, L"client-main-frame");
+    // Closing the window ends the loop; the window, and the pages in it, stay until the
+    // modules were uninitialised, each once.
     auto userConf = session.app()->getUserConf();
+    SendMessageW(frame, WM_CLOSE, 0, 0);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_EQ(readConfText(userConf.get(), "/Client2/UserConfig/TestModule/State", L""), L"initialized with frame");
     session.close();
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(readConfText(userConf.get(), "/Client2/UserConfig/TestModule/State", L""), L"uninitialized");
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}   // the one the destroyed window posted
     EXPECT_FALSE(session.app()->getModule("mod_MainFrame"));
 }

@@ -1,7 +1,8 @@
 // A module library for the loader's tests. What initialize does is chosen by the user
 // configuration key "/Client2/UserConfig/TestModule/Mode": "fail" returns 1 with an error
 // text, "throw" throws, anything else succeeds. initialize and uninitialize leave their
-// mark in "/Client2/UserConfig/TestModule/State", so the test sees the calls happen.
+// mark in "/Client2/UserConfig/TestModule/State", so the test sees the calls happen (a
+// second uninitialize of one initialisation shows as "uninitialized twice").
 #include "host/App.h"
 #include "host/Kernel.h"
 #include <stdexcept>
@@ -40,13 +41,16 @@ public:
             error = L"没有找到主框架。";
             return 1;
         }
+        uninitialized_ = 0;
         setState(app, app->getModule("mod_MainFrame") ? L"initialized with frame" : L"initialized");
         return 0;
     }
-    void uninitialize() override { setState(app_, L"uninitialized"); }
+    // A host that uninitialises a module twice leaves a mark the tests can see.
+    void uninitialize() override { setState(app_, ++uninitialized_ == 1 ? L"uninitialized" : L"uninitialized twice"); }
 
 private:
     Host::IApp* app_ = nullptr;
+    int uninitialized_ = 0;
 };
 
 } // namespace
