@@ -1,5 +1,7 @@
 // client2.exe: starts COM, the common controls and GDI+ for the whole process (modules rely
-// on the host for all three), runs one client session and shuts down in order.
+// on the host for all three), runs one client session and shuts down in order. COM and
+// GDI+ stay up until the process ends: module libraries are never unloaded, and their
+// objects (header documents, indicator images) are destroyed only when it ends.
 #include "ClientSession.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -8,7 +10,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int cmdShow)
 {
-    HRESULT com = CoInitialize(nullptr);
+    CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     Gdiplus::GdiplusStartupInput gdiplusInput;
@@ -27,7 +29,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int cmdShow)
         session.close();
     }
 
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    if (SUCCEEDED(com)) CoUninitialize();
     return code;
 }
