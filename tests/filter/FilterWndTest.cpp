@@ -132,6 +132,7 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
     searchKeywords(L"  abc\t600  ", true, &dialog);
     EXPECT_EQ(dialog->caption, L"输入筛选条件");
     EXPECT_EQ(dialog->cueText, L"请输入关键字，多个关键字用空格分开");
+    EXPECT_EQ(dialog->textLimit, 128);
     RECT anchor;
     GetWindowRect(moreButton(), &anchor);
     EXPECT_EQ(dialog->place.right, anchor.right - 20);

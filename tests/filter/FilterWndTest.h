@@ -76,6 +76,7 @@ public:
     std::wstring caption;
     RECT place = {};
     std::wstring cueText;
+    LRESULT textLimit = 0;
 
 private:
     static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -158,6 +159,7 @@ inline void KeywordTyper::tick()
     if (auto* object = dynamic_cast<WGUI::TextEdit*>(
             WGUI::WindowRegistry::Find(edit) ? WGUI::WindowRegistry::Find(edit)->GetWindow() : nullptr))
         cueText = object->CueText();
+    textLimit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
     // A tab cannot be typed into a one-line edit; it arrives there by pasting.
     for (wchar_t c : text_) {
         if (c == L'\t') SendMessageW(edit, EM_REPLACESEL, TRUE, LPARAM(L"\t"));

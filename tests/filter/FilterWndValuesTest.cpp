@@ -54,6 +54,17 @@ TEST_F(FilterBar, CompanyValuesToggleTheStandingSlot)
     EXPECT_EQ(slot.button.ToolTipWindow(), nullptr);
     EXPECT_EQ(shownCodes(), all);
     ASSERT_EQ(bar->Conditions().size(), 1u);
+
+    // Exactly 30 characters still fit the caption; 31 go to the tooltip.
+    const std::wstring a(14, L'甲'), b(14, L'乙'), longB(15, L'乙');
+    bar->SelectValue(L"company", L"基金公司", a, L"", true);
+    bar->SelectValue(L"company", L"基金公司", b, L"", true);
+    EXPECT_EQ(slot.button.Caption(), a + L", " + b);
+    EXPECT_TRUE(slot.button.ToolTipText().empty());
+    bar->SelectValue(L"company", L"基金公司", b, L"", true);
+    bar->SelectValue(L"company", L"基金公司", longB, L"", true);
+    EXPECT_EQ(slot.button.Caption(), L"基金公司：多个筛选条件");
+    EXPECT_EQ(slot.button.ToolTipText(), a + L", " + longB);
 }
 
 TEST_F(FilterBar, StyleConditionComesAndGoesWithItsValues)
@@ -100,6 +111,12 @@ TEST_F(FilterBar, ClearingAllRemovesEveryConditionAndRestsTheSlot)
     chooseFromMenu(moreButton(), {L"投资风格", L"价值型"});
     chooseFromMenu(moreButton(), {L"基金公司", L"易方达基金"});
     ASSERT_EQ(bar->Conditions().size(), 3u);
+    EXPECT_EQ(shownCodes(), (Texts{L"184721"}));
+
+    // Ids outside the command table, or a value id the last menu does not hold, do nothing.
+    for (int id : {303, 1307, 306 + 3 + 6, 0xFFFF})
+        SendMessageW(bar->GetHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    EXPECT_EQ(bar->Conditions().size(), 3u);
     EXPECT_EQ(shownCodes(), (Texts{L"184721"}));
 
     chooseFromMenu(moreButton(), {L"清除所有条件(&D)"});
