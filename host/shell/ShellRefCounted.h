@@ -1,25 +1,10 @@
-// Reference counting for the shell's components: the count starts at 1 (the creator's
-// reference), changes atomically, and the object deletes itself at zero.
+// The shell's components count their references the common way.
 #pragma once
-#include <windows.h>
+#include "common/RefCounted.h"
 
 namespace HostShell {
 
 template <class Base>
-class RefCounted : public Base {
-public:
-    int addRef() override { return InterlockedIncrement(&refs_); }
-    int release() override
-    {
-        LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return n;
-    }
-protected:
-    RefCounted() = default;
-    virtual ~RefCounted() = default;
-private:
-    LONG refs_ = 1;
-};
+using RefCounted = Common::RefCounted<Base>;
 
 } // namespace HostShell

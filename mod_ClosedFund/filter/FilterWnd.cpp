@@ -1,7 +1,7 @@
 #include "filter/FilterWnd.h"
 #include "host/Kernel.h"
 #include "module/ModuleHandle.h"
-#include "ui/ThunkProc.h"
+#include "ui/WindowClass.h"
 #include <common/ScopedWin.h>
 #include <unordered_set>
 
@@ -14,22 +14,6 @@ const wchar_t kMoreCaption[] = L"更多筛选";
 const int kButtonPadding = 28;   // room for the caption's indent and the arrow
 const int kMoreButtonGap = 5;
 const int kConditionGap = 1;
-
-bool registerClass(HINSTANCE instance)
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (::GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WGUI::ThunkProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc) != 0;
-}
 
 HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -57,7 +41,7 @@ HWND FilterWnd::Create(DWORD style, DWORD exStyle, const RECT& rect, HWND parent
 {
     if (IsWindow()) return nullptr;
     HINSTANCE instance = moduleInstance();
-    if (!registerClass(instance)) return nullptr;
+    if (!WGUI::RegisterWindowClass(instance, kClassName)) return nullptr;
     if (!m_backgroundBrush.GetHandle()) m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
     return WindowBase::Create(style, exStyle, kClassName, L"", rect, parent, 0, instance, &m_binding);
 }

@@ -6,7 +6,7 @@
 #include "module/ModuleHandle.h"
 #include "page/GifWnd.h"
 #include "page/WaitDialog.h"
-#include "ui/ThunkProc.h"
+#include "ui/WindowClass.h"
 #include <algorithm>
 
 namespace ClosedFund {
@@ -20,24 +20,6 @@ const int kStripHeight = 30;
 const int kFilterBarLeft = 700;
 const UINT kGridControlId = 1001;
 const int kGridReloadCode = -753;
-
-bool registerPageClass(HINSTANCE instance)
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WGUI::ThunkProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-}
 
 // The filter bar's columns: name, caption, show slot, collect, locked, prefix, multi.
 struct FilterColumnSetup {
@@ -75,7 +57,7 @@ ClosedFundPage::~ClosedFundPage()
 HWND ClosedFundPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
 {
     HINSTANCE instance = moduleInstance();
-    if (!registerPageClass(instance)) return nullptr;
+    if (!WGUI::RegisterWindowClass(instance, kClassName, ::LoadIconW(nullptr, IDI_APPLICATION))) return nullptr;
     tabCtrl_ = tabCtrl;
     RECT none = {0, 0, 0, 0};
     return Create(WS_CHILD | WS_CLIPCHILDREN, 0, kClassName, L"", none, parent, 0, instance, &thunk_);

@@ -1,6 +1,6 @@
 #include "page/GifWnd.h"
 #include "page/AnimationRegistry.h"
-#include "ui/ThunkProc.h"
+#include "ui/WindowClass.h"
 #include "common/MemoryDC.h"
 #include <objidl.h>
 #include <gdiplus.h>
@@ -11,22 +11,6 @@ namespace {
 
 const wchar_t kClassName[] = L"Client2_GifWnd";
 const PROPID kFrameDelayProperty = 0x5100;
-
-bool registerClass(HINSTANCE instance)
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WGUI::ThunkProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-}
 
 } // namespace
 
@@ -79,7 +63,7 @@ void GifWnd::loadImage(const void* bytes, unsigned size)
 HWND GifWnd::Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent,
                     HMENU menu, HINSTANCE instance)
 {
-    if (!registerClass(instance)) return nullptr;
+    if (!WGUI::RegisterWindowClass(instance, kClassName)) return nullptr;
     return WindowBase::Create(style, exStyle, kClassName, caption, rect, parent,
                               UINT(reinterpret_cast<UINT_PTR>(menu)), instance, &thunk_);
 }
