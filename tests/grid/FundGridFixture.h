@@ -4,6 +4,7 @@
 // modules that record what the grid asks of them.
 #pragma once
 #include "TempDir.h"
+#include "TestModules.h"
 #include "grid/ClosedFundGrid.h"
 #include "host/KernelHost.h"
 #include "host/Modules.h"
@@ -15,16 +16,7 @@
 
 namespace FundGridTests {
 
-template <class Interface>
-class TestModule : public Interface {
-public:
-    int addRef() override { return 1; }
-    int release() override { return 1; }
-    bool getInfo(Host::ModuleInfo&) override { return true; }
-    int hostQuery(int, int) override { return 0; }
-    int initialize(Host::IApp*, XStringW&) override { return 0; }
-    void uninitialize() override {}
-};
+using TestSupport::TestModule;
 
 class WatchList : public TestModule<Host::IConcernFundModule> {
 public:

@@ -3,6 +3,7 @@
 // that records the requests the page makes, so that tests can fire its events themselves.
 #pragma once
 #include "TempDir.h"
+#include "TestModules.h"
 #include "Database.h"
 #include "host/KernelHost.h"
 #include "host/Modules.h"
@@ -12,16 +13,7 @@
 
 namespace PageTests {
 
-template <class Interface>
-class TestModule : public Interface {
-public:
-    int addRef() override { return 1; }
-    int release() override { return 1; }
-    bool getInfo(Host::ModuleInfo&) override { return true; }
-    int hostQuery(int, int) override { return 0; }
-    int initialize(Host::IApp*, XStringW&) override { return 0; }
-    void uninitialize() override {}
-};
+using TestSupport::TestModule;
 
 class RecordingThread : public Host::IUpdateThread {
 public:
