@@ -163,12 +163,19 @@ XStringW withOriginalEncoding(const XStringW& xml, const XStringW& originalName)
     return out;
 }
 
+// The header's document and its root element; false when the text does not parse.
+static bool openHeader(const XStringW& xml, ComRef<IXMLDOMDocument>& doc, XStringW& encoding,
+                       ComRef<IXMLDOMElement>& root)
+{
+    return loadDocument(xml, doc, encoding) && rootOf(doc.get(), root);
+}
+
 bool stripFontAttributes(const XStringW& xml, XStringW& out)
 {
     ComRef<IXMLDOMDocument> doc;
     XStringW encoding;
     ComRef<IXMLDOMElement> root;
-    if (!loadDocument(xml, doc, encoding) || !rootOf(doc.get(), root))
+    if (!openHeader(xml, doc, encoding, root))
         return false;
     std::vector<IXMLDOMElement*> tops = elementChildren(root.get());
     for (IXMLDOMElement* top : tops) {
@@ -193,7 +200,7 @@ bool exportColumns(const XStringW& xml, XStringW& headerLine, std::vector<XStrin
     ComRef<IXMLDOMDocument> doc;
     XStringW encoding;
     ComRef<IXMLDOMElement> root;
-    if (!loadDocument(xml, doc, encoding) || !rootOf(doc.get(), root))
+    if (!openHeader(xml, doc, encoding, root))
         return false;
     std::vector<IXMLDOMElement*> tops = elementChildren(root.get());
     for (IXMLDOMElement* e : tops) {

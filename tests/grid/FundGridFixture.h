@@ -37,30 +37,7 @@ public:
     void getRefreshHotKey(Host::HotKey& key) override { key = refresh; }
 };
 
-class TestApp : public Host::IApp {
-public:
-    std::map<std::string, Host::IModule*> modules;
-    std::map<std::string, std::wstring> texts;
-    XComPtr<Host::IThemeMgr> themes;
-    XComPtr<Host::IConfManager> userConf;
-
-    int addRef() override { return 1; }
-    int release() override { return 1; }
-    XComPtr<Host::IModule> getModule(const XStringA& name) override
-    {
-        auto it = modules.find(name);
-        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
-    }
-    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
-    XStringW getAppText(const XStringA& key) override
-    {
-        auto it = texts.find(key);
-        return it == texts.end() ? XStringW() : XStringW(it->second);
-    }
-    XComPtr<Host::IConfManager> getSystemConf() override { return nullptr; }
-    XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
-    void registerPreMessageHandler(int, Host::IPreMessageHandler*) override {}
-};
+using TestSupport::TestApp;
 
 // The grid with the protected geometry it needs for clicks, and the addresses it would
 // have handed to the shell.

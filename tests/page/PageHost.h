@@ -38,26 +38,7 @@ public:
     }
 };
 
-class TestApp : public Host::IApp {
-public:
-    std::map<std::string, Host::IModule*> modules;
-    XComPtr<Host::IThemeMgr> themes;
-    XComPtr<Host::IConfManager> userConf, systemConf;
-    std::vector<std::pair<int, Host::IPreMessageHandler*>> handlers;
-
-    int addRef() override { return 1; }
-    int release() override { return 1; }
-    XComPtr<Host::IModule> getModule(const XStringA& name) override
-    {
-        auto it = modules.find(name);
-        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
-    }
-    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
-    XStringW getAppText(const XStringA&) override { return {}; }
-    XComPtr<Host::IConfManager> getSystemConf() override { return systemConf; }
-    XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
-    void registerPreMessageHandler(int order, Host::IPreMessageHandler* h) override { handlers.push_back({order, h}); }
-};
+using TestSupport::TestApp;
 
 // The shipped themes beside the test program.
 std::wstring themeFolder();

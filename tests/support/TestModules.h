@@ -2,6 +2,10 @@
 // references and does nothing of its own beyond the interface the test gives it.
 #pragma once
 #include "host/App.h"
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace TestSupport {
 
@@ -14,6 +18,34 @@ public:
     int hostQuery(int, int) override { return 0; }
     int initialize(Host::IApp*, XStringW&) override { return 0; }
     void uninitialize() override {}
+};
+
+// The host application a test hands to the code under test: it gives out the real stores
+// and themes and the sibling modules the test registers, and records the message handlers.
+class TestApp : public Host::IApp {
+public:
+    std::map<std::string, Host::IModule*> modules;
+    std::map<std::string, std::wstring> texts;
+    XComPtr<Host::IThemeMgr> themes;
+    XComPtr<Host::IConfManager> userConf, systemConf;
+    std::vector<std::pair<int, Host::IPreMessageHandler*>> handlers;
+
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    XComPtr<Host::IModule> getModule(const XStringA& name) override
+    {
+        auto it = modules.find(name);
+        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
+    }
+    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
+    XStringW getAppText(const XStringA& key) override
+    {
+        auto it = texts.find(key);
+        return it == texts.end() ? XStringW() : XStringW(it->second);
+    }
+    XComPtr<Host::IConfManager> getSystemConf() override { return systemConf; }
+    XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
+    void registerPreMessageHandler(int order, Host::IPreMessageHandler* h) override { handlers.push_back({order, h}); }
 };
 
 } // namespace TestSupport
