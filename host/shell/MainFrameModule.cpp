@@ -36,4 +36,9 @@ void MainFrameModule::addToolButton(const XStringA& group, const XStringA& id, c
         Host::logWarning((L"tool-bar button not added: " + fromUtf8(id)).c_str());
 }
 
+void MainFrameModule::setStatusText(const XStringW& text)
+{
+    window_->setStatusText(text);
+}
+
 } // namespace HostShell

@@ -22,6 +22,7 @@ public:
     XComPtr<IXUnknown> getControl(const XStringA& name) override;
     void activatePage(Host::ITabPage* page) override;
     void addToolButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc) override;
+    void setStatusText(const XStringW& text) override;
 
 private:
     std::unique_ptr<MainFrameWindow> window_;

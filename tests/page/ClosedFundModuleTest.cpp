@@ -20,6 +20,7 @@ public:
     }
     void activatePage(Host::ITabPage*) override {}
     void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
+    void setStatusText(const XStringW&) override {}
 };
 
 // A tab control of one page: the page's window fills the frame; activating shows it.
@@ -54,6 +55,7 @@ public:
     }
     void activatePage(Host::ITabPage* page) override { tabs.activatePage(page); }
     void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
+    void setStatusText(const XStringW&) override {}
 };
 
 class FundDatabase : public TestModule<Host::IDbModule> {

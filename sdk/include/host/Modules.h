@@ -44,6 +44,9 @@ struct IMainFrameModule : IModule {
     virtual XComPtr<IXUnknown> getControl(const XStringA& name) = 0;
     virtual void activatePage(ITabPage* page) = 0;
     virtual void addToolButton(const XStringA& group, const XStringA& id, const ToolButtonDesc& desc) = 0;
+    // Shows a short message in the main window's status bar (a confirmation, or why
+    // something could not be done). Added at the end so that older modules keep their slots.
+    virtual void setStatusText(const XStringW& text) = 0;
 };
 
 #pragma pack(push, 1)
