@@ -5,10 +5,16 @@
 
 namespace FundDb {
 
+// Readers never write: a read-only connection cannot turn an empty file into a database
+// or change the journal mode of one that another program owns. Only the test fixtures that
+// build their own rows open for writing.
+enum class Access { ReadOnly, ReadWrite };
+
 // Opens the fund database at path. Always returns an object: when the file is missing, is
 // not a SQLite database or cannot be read, isOpen is false and getLastError says why, so the
-// caller holds a closed database rather than nothing. A missing file is never created.
-XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error);
+// caller holds a closed database rather than nothing. A missing file is never created, and
+// a file opened read-only keeps every byte it had.
+XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error, Access access = Access::ReadOnly);
 
 // What a new fund database holds besides its tables.
 enum class Content {

@@ -14,7 +14,7 @@ XStringW sqliteError(sqlite3* db)
     return text ? XStringW(static_cast<const wchar_t*>(text)) : XStringW(L"out of memory");
 }
 
-SqliteDatabase::SqliteDatabase(const XStringW& path) : path_(path)
+SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access)
 {
     open_ = probe();
 }
@@ -26,8 +26,8 @@ SqliteDatabase::~SqliteDatabase()
 }
 
 // Opens the file on this thread and reads its schema: only a file that SQLite reads as a
-// database counts as open. The journal is switched to WAL once, here; the mode is kept in
-// the file. A read-only file stays in its own mode, which is no reason to refuse it.
+// database counts as open. The journal mode is the file's own: the updater, which writes,
+// owns it, and a reader must not rewrite the header to change it.
 bool SqliteDatabase::probe()
 {
     if (path_.empty()) {
@@ -55,7 +55,6 @@ bool SqliteDatabase::probe()
         sqlite3_close_v2(db);
         return false;
     }
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     connections_[GetCurrentThreadId()] = db;
     return true;
 }
@@ -65,7 +64,8 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
 {
     sqlite3* db = nullptr;
     XStringA utf8 = Common::toUtf8(path_);
-    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    int mode = access_ == Access::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    int rc = sqlite3_open_v2(utf8.c_str(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
         sqlite3_close_v2(db);
@@ -137,9 +137,9 @@ void SqliteDatabase::setLastError(const XStringW& error)
     lastError_ = error;
 }
 
-XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error)
+XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error, Access access)
 {
-    auto* db = new SqliteDatabase(path);
+    auto* db = new SqliteDatabase(path, access);
     error = db->isOpen() ? XStringW() : db->getLastError();
     return XComPtr<Host::IDatabase>::adopt(db);
 }

@@ -1,6 +1,6 @@
 // Inside the database library: IDatabase over one SQLite file, one connection per thread.
 #pragma once
-#include "host/Database.h"
+#include "Database.h"
 #include "../kernel/RefCounted.h"
 #include "common/ScopedWin.h"
 #include <sqlite3.h>
@@ -10,7 +10,7 @@ namespace FundDb {
 
 class SqliteDatabase : public Kernel::RefCounted<Host::IDatabase> {
 public:
-    explicit SqliteDatabase(const XStringW& path);
+    SqliteDatabase(const XStringW& path, Access access);
 
     bool isOpen() override { return open_; }
     XComPtr<Host::IStatement> prepare(const XStringW& sql, XStringW& error) override;
@@ -31,6 +31,7 @@ private:
     sqlite3* openConnection(XStringW& error);
 
     XStringW path_;
+    Access access_;
     bool open_ = false;
     Common::CriticalSection lock_;
     std::map<DWORD, sqlite3*> connections_;   // by thread id; closed with the object

@@ -12,10 +12,10 @@ using TestSupport::TempDir;
 
 namespace {
 
-XComPtr<IDatabase> open(const std::wstring& path)
+XComPtr<IDatabase> open(const std::wstring& path, FundDb::Access access = FundDb::Access::ReadWrite)
 {
     XStringW error;
-    XComPtr<IDatabase> db = FundDb::openFundDatabase(path, error);
+    XComPtr<IDatabase> db = FundDb::openFundDatabase(path, error, access);
     EXPECT_TRUE(db);
     EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
     return db;
@@ -90,6 +90,32 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     EXPECT_FALSE(error.empty());
     XComPtr<IDatabase> unnamed = FundDb::openFundDatabase(L"", error);
     EXPECT_FALSE(unnamed->isOpen());
+}
+
+// A reader leaves every byte of the file as it was: an empty file stays empty, and a database
+// in the rollback-journal mode of another program keeps its mode. Writes through it fail.
+TEST(FundDatabase, ReaderNeverChangesTheFile)
+{
+    TempDir dir;
+    XStringW error;
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"empty.db"), std::string()));
+    XComPtr<IDatabase> empty = FundDb::openFundDatabase(dir.file(L"empty.db"), error);
+    scalar(empty.get(), L"select count(*) from sqlite_schema");
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"empty.db")), std::string());
+
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"rollback.db"), FundDb::Content::StandardSample, 0, false, error));
+    {
+        XComPtr<IDatabase> owner = open(dir.file(L"rollback.db"));
+        EXPECT_EQ(scalar(owner.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
+    }
+    std::string before = TestSupport::readFileBytes(dir.file(L"rollback.db"));
+    XComPtr<IDatabase> reader = open(dir.file(L"rollback.db"), FundDb::Access::ReadOnly);
+    EXPECT_EQ(scalar(reader.get(), L"select count(*) from tb_closedfund"), L"60");
+    XComPtr<IStatement> write = reader->prepare(L"delete from tb_closedfund", error);
+    EXPECT_TRUE(!write || !write->step());
+    EXPECT_EQ(scalar(reader.get(), L"PRAGMA journal_mode"), L"delete");
+    reader.reset();
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"rollback.db")), before);
 }
 
 TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)

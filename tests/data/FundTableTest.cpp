@@ -19,7 +19,8 @@ XComPtr<IDatabase> makeDatabase(const TempDir& dir, FundDb::Content content)
 {
     XStringW error;
     EXPECT_TRUE(FundDb::writeFundDatabase(dir.file(L"funds.db"), content, 0, false, error)) << Common::toUtf8(error);
-    XComPtr<IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error);
+    // The tests add and drop rows of their own.
+    XComPtr<IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error, FundDb::Access::ReadWrite);
     EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
     return db;
 }

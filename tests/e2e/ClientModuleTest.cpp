@@ -2,6 +2,7 @@
 // its loader, the module puts its page into the fund-value tab control, and the page shows
 // the sample funds. Everything here is the real program on a temporary data folder.
 #include "ClientSession.h"
+#include "Database.h"
 #include "Pixels.h"
 #include "TempDir.h"
 #include "filter/MultiValueFilter.h"
@@ -92,8 +93,10 @@ TEST(Client, LoadsTheClosedFundModuleAndShowsTheSampleFunds)
     // A fund with letters in its code is found by its exact code only.
     XComPtr<Host::IDbModule> dbModule = session.app()->getModule("mod_Database").cast<Host::IDbModule>();
     ASSERT_TRUE(dbModule);
-    XComPtr<Host::IDatabase> database = dbModule->getFundDatabase();
+    // The client only reads its fund database: the new row comes from a writer of our own.
     XStringW error;
+    XComPtr<Host::IDatabase> database =
+        FundDb::openFundDatabase(dbModule->getFundDatabase()->getPath(), error, FundDb::Access::ReadWrite);
     XComPtr<Host::IStatement> insert = database->prepare(
         L"insert into tb_closedfund (code, date, value, price) values ('ab9001', '2026-06-26', '1.0000', '0.9000')", error);
     ASSERT_TRUE(insert);

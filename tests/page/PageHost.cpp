@@ -16,7 +16,7 @@ XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wch
     XStringW error;
     XStringW path = dir.file(name);
     if (!FundDb::writeFundDatabase(path, content, 0, true, error)) return {};
-    return FundDb::openFundDatabase(path, error);
+    return FundDb::openFundDatabase(path, error, FundDb::Access::ReadWrite);
 }
 
 namespace {
