@@ -13,6 +13,14 @@ namespace HostShell {
 namespace {
 
 const long long kLargestPackage = 256ll << 20;
+// A package is complete only when its last non-blank line is this marker and it has not
+// been written to for a while: a writer that writes in place, in pieces, is caught in
+// between and its package waits for the next round instead of running half.
+const char kEndMarker[] = "-- end of package";
+const long long kSettleTicks = 10000000;   // one second, in FILETIME units
+// A package without its marker that nobody has touched for this long was abandoned: it is
+// set aside so that the packages after it are not held up for ever.
+const long long kAbandonedTicks = 300 * kSettleTicks;
 
 struct Connection {
     sqlite3* db = nullptr;
@@ -26,29 +34,72 @@ std::vector<std::wstring> pendingPackages(const std::wstring& dir)
     HANDLE search = FindFirstFileW((dir + L"\\*.sql").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        // The pattern also matches longer extensions on some file systems ("x.sqlite").
+        std::wstring name = found.cFileName;
+        bool sql = name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".sql") == 0;
+        if (sql && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(name);
     } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// The file's text as UTF-8 without a byte-order mark; false for an unreadable, oversized
-// or not UTF-8 file.
-bool readScript(const std::wstring& path, std::string& script)
+enum class Read { Ok, Bad, Incomplete };
+
+long long ticks(const FILETIME& time) { return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
+// Size and last write time, to see whether a writer is still at the file.
+bool fileStamp(HANDLE file, long long& size, long long& written)
 {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    size = (static_cast<long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    written = ticks(info.ftLastWriteTime);
+    return true;
+}
+
+bool endsWithMarker(const std::string& script)
+{
+    size_t end = script.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos) return false;
+    size_t length = sizeof(kEndMarker) - 1;
+    if (end + 1 < length) return false;
+    size_t start = end + 1 - length;
+    return script.compare(start, length, kEndMarker) == 0 && (start == 0 || script[start - 1] == '\n');
+}
+
+// The file's text as UTF-8 without a byte-order mark. Incomplete while a writer may still be
+// at it (it is open for writing, was written to within the last second, changed while we
+// read, or lacks its end marker); Bad, with the reason, for an unreadable, oversized or not
+// UTF-8 file, or one abandoned without its marker.
+Read readScript(const std::wstring& path, std::string& script, std::string& error)
+{
+    error = "not a readable UTF-8 text file";
+    // No FILE_SHARE_WRITE: a writer that still holds the file open makes this open fail.
     Common::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestPackage) return false;
-    script.resize(size_t(size.QuadPart));
+    if (!file.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Read::Incomplete : Read::Bad;
+    long long size = 0, written = 0;
+    if (!fileStamp(file.get(), size, written)) return Read::Bad;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    long long age = ticks(now) - written;
+    if (age < kSettleTicks) return Read::Incomplete;
+    if (size > kLargestPackage) return Read::Bad;
+    script.resize(size_t(size));
     DWORD read = 0;
     if (!script.empty() && (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size()))
-        return false;
+        return Read::Incomplete;
+    long long sizeAfter = 0, writtenAfter = 0;
+    if (!fileStamp(file.get(), sizeAfter, writtenAfter) || sizeAfter != size || writtenAfter != written)
+        return Read::Incomplete;
     if (script.compare(0, 3, "\xEF\xBB\xBF") == 0) script.erase(0, 3);
-    if (script.find('\0') != std::string::npos) return false;
-    return script.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, script.data(), int(script.size()),
-                                                 nullptr, 0) > 0;
+    if (script.find('\0') != std::string::npos) return Read::Bad;
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, script.data(), int(script.size()), nullptr, 0) <= 0)
+        return Read::Bad;
+    if (endsWithMarker(script)) return Read::Ok;
+    error = "no end marker";
+    return age > kAbandonedTicks ? Read::Bad : Read::Incomplete;
 }
 
 // A package runs inside the updater's transaction: it may not end, nest or widen it.
@@ -90,7 +141,7 @@ bool recordApplied(sqlite3* db, const std::string& name)
     return done;
 }
 
-enum class Outcome { Applied, Skipped, Failed, Retry };
+enum class Outcome { Applied, Skipped, Failed, Retry, NotReady };
 
 // Errors of the database or the machine rather than of the package's SQL: a damaged or full
 // database must not set a good package aside for ever.
@@ -110,9 +161,13 @@ bool databaseFault(int code)
 Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name, bool& changed, std::string& error)
 {
     std::string script;
-    if (!readScript(path, script)) {
-        error = "not a readable UTF-8 text file";
+    switch (readScript(path, script, error)) {
+    case Read::Bad:
         return Outcome::Failed;
+    case Read::Incomplete:
+        return Outcome::NotReady;
+    case Read::Ok:
+        break;
     }
     if (!exec(db, "BEGIN IMMEDIATE")) {
         error = sqlite3_errmsg(db);
@@ -179,6 +234,9 @@ PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wst
         case Outcome::Retry:
             Host::logWarning((L"update package " + name + L" could not be applied now: " + Common::fromUtf8(error)).c_str());
             return run;   // later packages may build on this one: keep the order
+        case Outcome::NotReady:
+            ++run.waiting;
+            return run;   // still being written: it and the ones after it wait for the next round
         }
     }
     return run;

@@ -8,6 +8,7 @@
 #include "ModuleLoader.h"
 #include "TempDir.h"
 #include "UpdateDataModule.h"
+#include "UpdatePackages.h"
 #include "host/KernelHost.h"
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -40,6 +41,26 @@ struct UpdateSeen {
     }
     bool wait() { return WaitForSingleObject(fired.get(), 20000) == WAIT_OBJECT_0; }
 };
+
+// Sets a file's last write time to seconds ago.
+bool age(const std::wstring& path, int seconds)
+{
+    Common::ScopedHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= ULONGLONG(seconds) * 10000000;
+    FILETIME then{t.LowPart, t.HighPart};
+    return file.valid() && SetFileTime(file.get(), nullptr, nullptr, &then);
+}
+
+// A complete package as a careful writer leaves it: its end marker, and written a while ago.
+void writePackage(const std::wstring& path, const std::string& sql)
+{
+    ASSERT_TRUE(writeFileBytes(path, sql + "\n-- end of package\n"));
+    ASSERT_TRUE(age(path, 5));
+}
 
 XStringW firstText(const XStringW& dbPath, const XStringW& sql)
 {
@@ -104,9 +125,9 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     EXPECT_EQ(updater->createThread("thread_fund_update", nullptr), thread);
 
     // Two good packages, applied in name order; the second overwrites the first's price.
-    writeFileBytes(paths.updateDir() + L"\\0001-price.sql",
+    writePackage(paths.updateDir() + L"\\0001-price.sql",
                    "\xEF\xBB\xBFupdate tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
-    writeFileBytes(paths.updateDir() + L"\\0002-price.sql",
+    writePackage(paths.updateDir() + L"\\0002-price.sql",
                    "update tb_closedfund set price = '1.2345', date = '2030-01-02' where code = '" + codeUtf8 + "';");
     UpdateSeen seen;
     thread->requestUpdate(46);
@@ -123,10 +144,11 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     // updater's transaction: both rolled back whole, moved aside, reported as no change.
     TempDir logDir;
     Host::setLogFile(logDir.file(L"log.txt").c_str());
-    writeFileBytes(paths.updateDir() + L"\\0003-bad.sql",
+    writePackage(paths.updateDir() + L"\\0003-bad.sql",
                    "update tb_closedfund set price = '7.0000';\nupdate no_such_table set x = 1;");
-    writeFileBytes(paths.updateDir() + L"\\0004-commit.sql", "update tb_closedfund set price = '6.0000'; COMMIT;");
+    writePackage(paths.updateDir() + L"\\0004-commit.sql", "update tb_closedfund set price = '6.0000'; COMMIT;");
     writeFileBytes(paths.updateDir() + L"\\0005-binary.sql", std::string("\xFF\xFE\x00\x01", 4));
+    age(paths.updateDir() + L"\\0005-binary.sql", 5);
     thread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
     Host::setLogFile(nullptr);
@@ -141,7 +163,7 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     EXPECT_NE(log.find("no_such_table"), std::string::npos);
 
     // A package dropped again under a name already applied does not run twice.
-    writeFileBytes(paths.updateDir() + L"\\0001-price.sql",
+    writePackage(paths.updateDir() + L"\\0001-price.sql",
                    "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
     thread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
@@ -180,8 +202,8 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     auto damagedUpdater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(damagedPath, damagedUpdates));
     auto damagedThread = damagedUpdater->createThread("thread_fund_update", nullptr);
     ASSERT_TRUE(damagedThread);
-    writeFileBytes(damagedUpdates + L"\\0001-data.sql", "update tb_data set v = 'c';");
-    writeFileBytes(damagedUpdates + L"\\0002-data.sql", "update tb_data set v = 'd';");
+    writePackage(damagedUpdates + L"\\0001-data.sql", "update tb_data set v = 'c';");
+    writePackage(damagedUpdates + L"\\0002-data.sql", "update tb_data set v = 'd';");
     damagedThread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
     EXPECT_EQ(seen.args.changed, 0);
@@ -189,6 +211,50 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     EXPECT_TRUE(fileExists(damagedUpdates + L"\\0002-data.sql"));
     EXPECT_FALSE(fileExists(damagedUpdates + L"\\failed\\0001-data.sql"));
     damagedUpdater->uninitialize();
+}
+
+// A careless writer writes in place, in pieces: whatever moment the updater looks, it never
+// runs a half-written package, and the package runs once it is whole and left alone.
+TEST(ShellUpdater, WaitsForAPackageThatIsStillBeingWritten)
+{
+    TempDir dir;
+    ShellPaths paths = tempPaths(dir);
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(paths.fundDatabase(), FundDb::Content::StandardSample, 0, false, error));
+    ensureFolder(paths.updateDir());
+    const std::wstring package = paths.updateDir() + L"\\0001-prices.sql";
+    const std::wstring later = paths.updateDir() + L"\\0002-later.sql";
+    const std::string firstHalf = "update tb_closedfund set price = '1.1111';\n";
+    const XStringW changed = L"select count(*) from tb_closedfund where price in ('1.1111', '2.2222')";
+    writePackage(later, "update tb_closedfund set price = '2.2222' where 0;");
+
+    ASSERT_TRUE(writeFileBytes(package, firstHalf));   // the first half, just written
+    EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
+    ASSERT_TRUE(age(package, 5));                      // the writer paused before the second half
+    EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
+    writePackage(package, firstHalf);
+    {
+        // Whole, but the writer still holds it open: refused until it lets go.
+        Common::ScopedHandle writer(CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer.valid());
+        EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
+    }
+    EXPECT_EQ(firstText(paths.fundDatabase(), changed), L"0");
+    EXPECT_TRUE(fileExists(later)) << "a later package ran before the one it may build on";
+
+    PackageRun run = applyPendingPackages(paths.fundDatabase(), paths.updateDir());
+    EXPECT_EQ(run.applied, 2);
+    EXPECT_EQ(firstText(paths.fundDatabase(), changed), L"60");
+
+    // Abandoned without its marker: set aside after a while, so the queue moves on.
+    const std::wstring abandoned = paths.updateDir() + L"\\0003-abandoned.sql";
+    ASSERT_TRUE(writeFileBytes(abandoned, "update tb_closedfund set price = '3.3333';"));
+    ASSERT_TRUE(age(abandoned, 600));
+    writePackage(paths.updateDir() + L"\\0004-next.sql", "update tb_closedfund set price = '4.4444';");
+    run = applyPendingPackages(paths.fundDatabase(), paths.updateDir());
+    EXPECT_EQ(run.failed, 1);
+    EXPECT_EQ(run.applied, 1);
+    EXPECT_TRUE(fileExists(paths.updateDir() + L"\\failed\\0003-abandoned.sql"));
 }
 
 TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
