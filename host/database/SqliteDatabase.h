@@ -14,7 +14,7 @@ public:
 
     bool isOpen() override { return open_; }
     XComPtr<Host::IStatement> prepare(const XStringW& sql, XStringW& error) override;
-    bool fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int reserved) override;
+    bool fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows) override;
     XStringW getLastError() override;
     XStringW getPath() override { return path_; }
 

@@ -12,6 +12,10 @@ namespace {
 
 struct TextRef { uint32_t offset, length; };
 
+// What a result may hold in memory before the fill gives up: well above a million funds'
+// worth, well below what a 64-bit client can spare; it also keeps text offsets in 32 bits.
+const size_t kResultBudgetBytes = size_t(1) << 30;
+
 // One result cell as SQLite stored it; texts live in the result's shared text pool.
 struct Cell {
     int type;   // SQLITE_NULL, SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT (blobs are read as text)
@@ -28,6 +32,7 @@ struct Result {
     std::vector<Cell> cells;   // row after row
     std::wstring texts;
     size_t rows = 0;
+    size_t bytes() const { return cells.size() * sizeof(Cell) + texts.size() * sizeof(wchar_t); }
 };
 
 // The table's value type for a declared column type, by SQLite's affinity rules: integers
@@ -154,7 +159,7 @@ void writeRows(const Result& result, const std::vector<int>& map, Host::IDataTab
 
 } // namespace
 
-bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int)
+bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows)
 {
     if (!table) {
         setLastError(L"no table to fill");
@@ -166,7 +171,17 @@ bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, boo
     Result result;
     readColumns(stmt, result);
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) readRow(stmt, result);
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if ((maxRows > 0 && result.rows >= size_t(maxRows)) || result.bytes() > kResultBudgetBytes) {
+            sqlite3_finalize(stmt);
+            XStringW text;
+            text.format(L"the query gives more rows than expected (over %llu); the list keeps its rows",
+                        static_cast<unsigned long long>(result.rows));
+            setLastError(text);
+            return false;
+        }
+        readRow(stmt, result);
+    }
     if (rc != SQLITE_DONE) {
         setLastError(sqliteError(sqlite3_db_handle(stmt)));
         sqlite3_finalize(stmt);

@@ -249,6 +249,10 @@ TEST(FundDatabase, FailedFillKeepsTheRows)
     EXPECT_NE(db->getLastError().find(L"overflow"), std::wstring::npos) << Common::toUtf8(db->getLastError());
     EXPECT_FALSE(db->fillTable(L"", table.get(), false, 0));
     EXPECT_FALSE(db->fillTable(L"select 1", nullptr, false, 0));
+    // A result that multiplies rows stops at its bound instead of filling memory.
+    EXPECT_FALSE(db->fillTable(L"with recursive n(i) as (select 1 union all select i + 1 from n) select i from n",
+                               table.get(), false, 1000));
+    EXPECT_NE(db->getLastError().find(L"more rows than expected"), std::wstring::npos);
 
     ASSERT_EQ(table->getRowCount(), 3);
     EXPECT_EQ(table->getColumnCount(), 2);

@@ -16,7 +16,10 @@ struct IDatabase : IXUnknown {
     virtual XComPtr<IStatement> prepare(const XStringW& sql, XStringW& error) = 0;
     // Replaces the table's rows with the result; on the first fill the columns are created,
     // named by the result columns. False (rows untouched) with getLastError on failure.
-    virtual bool fillTable(const XStringW& sql, IDataTable* table, bool firstFill, int reserved) = 0;
+    // maxRows > 0 refuses a result of more rows; every fill is also refused past a memory
+    // budget, so a query that multiplies rows (a self-join over repeated keys) cannot
+    // exhaust the client's memory.
+    virtual bool fillTable(const XStringW& sql, IDataTable* table, bool firstFill, int maxRows) = 0;
     virtual XStringW getLastError() = 0;
     virtual XStringW getPath() = 0;
 };
