@@ -7,6 +7,50 @@ namespace FundDb {
 
 // Long enough to outwait an updater's transaction, short enough not to freeze the page.
 static const int kBusyTimeoutMs = 5000;
+// The integrity check at opening reads every page; on a very large file it gives up after
+// this long rather than hold up the start, and the file counts as unchecked, not damaged.
+static const ULONGLONG kCheckBudgetMs = 3000;
+
+namespace {
+
+struct CheckClock {
+    ULONGLONG deadline;
+    bool expired = false;
+};
+
+int stopAfterDeadline(void* arg)
+{
+    auto* clock = static_cast<CheckClock*>(arg);
+    clock->expired = GetTickCount64() > clock->deadline;
+    return clock->expired ? 1 : 0;
+}
+
+} // namespace
+
+// SQLite's quick_check over the whole file, within the time budget. False with SQLite's
+// first complaint when the file is damaged; a check cut short by the budget passes.
+static bool passesQuickCheck(sqlite3* db, XStringW& complaint)
+{
+    CheckClock clock{GetTickCount64() + kCheckBudgetMs};
+    sqlite3_progress_handler(db, 10000, &stopAfterDeadline, &clock);
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = true;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr) == SQLITE_OK) {
+        int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            auto text = static_cast<const wchar_t*>(sqlite3_column_text16(stmt, 0));
+            XStringW result = text ? XStringW(text) : XStringW();
+            ok = result == L"ok";
+            if (!ok) complaint = result;
+        } else if (rc != SQLITE_DONE && !clock.expired) {
+            ok = false;
+            complaint = sqliteError(db);
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_progress_handler(db, 0, nullptr, nullptr);
+    return ok;
+}
 
 XStringW sqliteError(sqlite3* db)
 {
@@ -52,6 +96,13 @@ bool SqliteDatabase::probe()
     int rc = sqlite3_exec(db, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         setLastError(L"cannot open the fund database " + path_ + L": " + sqliteError(db));
+        sqlite3_close_v2(db);
+        return false;
+    }
+    // A damaged file may still answer queries, with wrong rows: it is not shown as good.
+    XStringW complaint;
+    if (!passesQuickCheck(db, complaint)) {
+        setLastError(L"the fund database " + path_ + L" is damaged: " + complaint);
         sqlite3_close_v2(db);
         return false;
     }

@@ -118,6 +118,32 @@ TEST(FundDatabase, ReaderNeverChangesTheFile)
     EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"rollback.db")), before);
 }
 
+// A file whose damage lies where the usual queries do not look (an index page) still
+// answers them; the check at opening finds it, and the file is left as it was.
+TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
+{
+    TempDir dir;
+    XStringW error;
+    const std::wstring path = dir.file(L"damaged.db");
+    ASSERT_TRUE(FundDb::writeFundDatabase(path, FundDb::Content::StandardSample, 0, false, error));
+    int indexPage = 0, pageSize = 0;
+    {
+        XComPtr<IDatabase> db = open(path);
+        EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
+        indexPage = std::stoi(scalar(db.get(), L"select rootpage from sqlite_schema where type = 'index' order by rootpage desc limit 1"));
+        pageSize = std::stoi(scalar(db.get(), L"PRAGMA page_size"));
+    }
+    std::string bytes = TestSupport::readFileBytes(path);
+    ASSERT_GE(bytes.size(), size_t(indexPage) * pageSize);
+    std::fill(bytes.begin() + (indexPage - 1) * pageSize, bytes.begin() + indexPage * pageSize, '\xAB');
+    ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
+
+    XComPtr<IDatabase> damaged = FundDb::openFundDatabase(path, error);
+    EXPECT_FALSE(damaged->isOpen());
+    EXPECT_NE(error.find(L"is damaged"), std::wstring::npos) << Common::toUtf8(error);
+    EXPECT_EQ(TestSupport::readFileBytes(path), bytes);
+}
+
 TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
 {
     TempDir dir;
