@@ -74,15 +74,27 @@ bool parseLine(const std::string& line, const std::wstring& themeDir, ThemeData&
     std::string value = eq == std::string::npos ? std::string() : trim(line.substr(eq + 1));
     if (kind.empty() || key.empty() || !rest.empty()) { error = "expected \"kind key = value\""; return false; }
     if (data.colors.count(key) || data.fonts.count(key) || data.ints.count(key) || data.resources.count(key)) {
-        error = "the key " + key + " is set twice";
+        error = "the key " + key + " is set twice; the first setting holds";
         return false;
     }
+    // Parsed into a scratch value first, so that a bad value leaves no key behind.
     bool ok = false;
-    if (kind == "color") ok = parseColor(value, data.colors[key]);
-    else if (kind == "int") ok = parseInt(value, data.ints[key]);
-    else if (kind == "font") ok = parseFont(value, data.fonts[key]);
-    else if (kind == "image") ok = readImage(value, themeDir, data.resources[key]);
-    else { error = "unknown kind " + kind; return false; }
+    if (kind == "color") {
+        COLORREF color = 0;
+        if ((ok = parseColor(value, color))) data.colors[key] = color;
+    } else if (kind == "int") {
+        int number = 0;
+        if ((ok = parseInt(value, number))) data.ints[key] = number;
+    } else if (kind == "font") {
+        Host::FontSpec font;
+        if ((ok = parseFont(value, font))) data.fonts[key] = font;
+    } else if (kind == "image") {
+        std::string bytes;
+        if ((ok = readImage(value, themeDir, bytes))) data.resources[key] = std::move(bytes);
+    } else {
+        error = "unknown kind " + kind;
+        return false;
+    }
     if (!ok) error = "bad " + kind + " value for " + key;
     return ok;
 }
@@ -113,7 +125,23 @@ std::wstring fontXmlAttributes(const Host::FontSpec& font)
     return out;
 }
 
-bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, ThemeData& data, std::wstring& error)
+void parseThemeText(const std::string& text, const std::wstring& themeDir, ThemeData& data,
+                    std::vector<std::wstring>& warnings)
+{
+    std::istringstream in(text);
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        line = trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        std::string reason;
+        if (!parseLine(line, themeDir, data, reason))
+            warnings.push_back(L"line " + std::to_wstring(number) + L": " + widen(reason));
+    }
+}
+
+bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, ThemeData& data,
+                   std::vector<std::wstring>& warnings, std::wstring& error)
 {
     std::string bytes;
     if (readWholeFile(file, bytes) != ReadResult::Ok) { error = L"cannot be read"; return false; }
@@ -122,19 +150,22 @@ bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, Theme
         error = L"is not UTF-8 text";
         return false;
     }
-    std::istringstream in(bytes);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        line = trim(line);
-        if (line.empty() || line[0] == '#') continue;
-        std::string reason;
-        if (!parseLine(line, themeDir, data, reason)) {
-            error = L"line " + std::to_wstring(number) + L": " + widen(reason);
-            return false;
-        }
-    }
+    parseThemeText(bytes, themeDir, data, warnings);
     return true;
+}
+
+void addBuiltInDefaults(ThemeData& data)
+{
+    static const ThemeData builtIn = [] {
+        ThemeData parsed;
+        std::vector<std::wstring> ignored;   // its image line names a file of the folder
+        parseThemeText(builtInThemeText(), std::wstring(), parsed, ignored);
+        return parsed;
+    }();
+    // insert keeps what the theme set itself.
+    data.colors.insert(builtIn.colors.begin(), builtIn.colors.end());
+    data.fonts.insert(builtIn.fonts.begin(), builtIn.fonts.end());
+    data.ints.insert(builtIn.ints.begin(), builtIn.ints.end());
 }
 
 } // namespace Kernel

@@ -15,6 +15,7 @@
 #include "host/Theme.h"
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Kernel {
 
@@ -25,9 +26,21 @@ struct ThemeData {
     std::map<std::string, std::string> resources;   // bytes of each image
 };
 
-// Reads the theme file; false with a reason (naming the line) for a file that cannot be
-// read, a line that does not parse, a key set twice or an image that cannot be read.
-bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, ThemeData& data, std::wstring& error);
+// Reads the theme text into data. A line that does not parse, a key set again or an image
+// that cannot be read is skipped, its reason (naming the line) added to warnings: one bad
+// line must not cost a theme every good key it has.
+void parseThemeText(const std::string& text, const std::wstring& themeDir, ThemeData& data,
+                    std::vector<std::wstring>& warnings);
+// Reads the theme file as above; false with a reason only for a file that cannot be read
+// or is not UTF-8 text.
+bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, ThemeData& data,
+                   std::vector<std::wstring>& warnings, std::wstring& error);
+
+// The shipped light theme's text, built into the kernel.
+const char* builtInThemeText();
+// Gives every colour, font and number key that data lacks the built-in theme's value, so
+// that a theme missing a key still draws every part of the client.
+void addBuiltInDefaults(ThemeData& data);
 
 std::wstring fontXmlAttributes(const Host::FontSpec& font);
 

@@ -87,10 +87,15 @@ XComPtr<IThemeMgr> openThemeMgr(const wchar_t* themeDir, const char* currentThem
     for (const std::wstring& file : themeFiles(dir)) {
         Kernel::ThemeData data;
         std::wstring error;
-        if (!Kernel::loadThemeFile(dir + L"\\" + file, dir, data, error)) {
+        std::vector<std::wstring> warnings;
+        bool read = Kernel::loadThemeFile(dir + L"\\" + file, dir, data, warnings, error);
+        for (const std::wstring& warning : warnings)
+            logWarning((L"theme " + dir + L"\\" + file + L", " + warning).c_str());
+        if (!read) {
             logWarning((L"theme " + dir + L"\\" + file + L" skipped: " + error).c_str());
             continue;
         }
+        Kernel::addBuiltInDefaults(data);
         std::string name = Common::toUtf8(file.substr(0, file.size() - 6));
         themes.push_back(XComPtr<ITheme>::adopt(new Kernel::Theme(name, std::move(data))));
     }

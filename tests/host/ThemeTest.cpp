@@ -121,32 +121,49 @@ TEST(Themes, SwitchingFiresTheEventWithTheNewTheme)
     EXPECT_EQ(mgr->getCurrentTheme()->getName(), "light");
 }
 
-TEST(Themes, UnreadableThemeFilesAreSkippedWithAWarning)
+// A bad line costs only itself: the theme keeps its good keys, a key it lacks or spoils takes
+// the built-in default, and every bad line is logged. Only a file that is not UTF-8 text
+// (or cannot be read) is skipped whole.
+TEST(Themes, BadLinesAreSkippedAndMissingKeysTakeTheBuiltInDefaults)
 {
     TempDir dir, logDir;
     setLogFile(logDir.file(L"log.txt").c_str());
     writeFileBytes(dir.file(L"good.theme"), "\xEF\xBB\xBF# ok\ncolor list_bg = #102030\nint list_list_row_heihgt = 30\n"
                                             "font odd = A\"B&C, 10, bold italic\n");
-    writeFileBytes(dir.file(L"badline.theme"), "color list_bg = #102030\ncolour list_title = #000000\n");
+    writeFileBytes(dir.file(L"badline.theme"), "color list_bg = #102030\ncolour list_title = #000000\ncolor list_name = #12345\n");
     writeFileBytes(dir.file(L"twice.theme"), "color list_bg = #102030\nint list_bg = 3\n");
     writeFileBytes(dir.file(L"noimage.theme"), "image refresh = nothere.gif\n");
     writeFileBytes(dir.file(L"outside.theme"), "image refresh = ..\\good.theme\n");
     writeFileBytes(dir.file(L"latin1.theme"), "font f = \xCB\xCE\xCC\xE5, 12, bold\n");
     auto mgr = openThemeMgr(dir.path().c_str(), "badline");
     setLogFile(nullptr);
-    ASSERT_EQ(mgr->getThemeCount(), 1);
+    ASSERT_EQ(mgr->getThemeCount(), 5);
     auto theme = mgr->getCurrentTheme();
-    EXPECT_EQ(theme->getName(), "good");
-    COLORREF c = 0;
+    EXPECT_EQ(theme->getName(), "badline");
+    COLORREF c = 0, builtIn = 0;
     EXPECT_TRUE(theme->getColor("list_bg", c));
     EXPECT_EQ(c, RGB(0x10, 0x20, 0x30));
+    auto shipped = openThemeMgr(shippedThemes().c_str(), "light")->getCurrentTheme();
+    for (const char* key : {"list_title", "list_name", "list_scroll_face"}) {
+        ASSERT_TRUE(shipped->getColor(key, builtIn));
+        EXPECT_TRUE(theme->getColor(key, c)) << key;
+        EXPECT_EQ(c, builtIn) << key;
+    }
+    EXPECT_FALSE(theme->getColor("list_no_such", c));
+    ASSERT_TRUE(mgr->setCurrentTheme("good"));
+    theme = mgr->getCurrentTheme();
     EXPECT_EQ(theme->getInt("list_list_row_heihgt"), 30);
     FontSpec f;
     ASSERT_TRUE(theme->getFont("odd", f));
     EXPECT_EQ(f.xmlAttributes, L"font-family=\"A&quot;B&amp;C\" font-size=\"10\" font-style=\"bold italic\"");
+    EXPECT_TRUE(theme->getFont("fntn_font_name", f));
+    ASSERT_TRUE(mgr->setCurrentTheme("twice"));
+    EXPECT_TRUE(mgr->getCurrentTheme()->getColor("list_bg", c));
+    EXPECT_EQ(c, RGB(0x10, 0x20, 0x30));
+    EXPECT_FALSE(mgr->setCurrentTheme("latin1"));
     std::string log = TestSupport::readFileBytes(logDir.file(L"log.txt"));
-    for (const char* name : {"badline", "twice", "noimage", "outside", "latin1"})
-        EXPECT_NE(log.find(name), std::string::npos) << name << " not in " << log;
+    for (const char* text : {"badline.theme, line 2", "badline.theme, line 3", "twice.theme, line 2", "noimage", "outside", "latin1"})
+        EXPECT_NE(log.find(text), std::string::npos) << text << " not in " << log;
 
     TempDir empty;
     auto none = openThemeMgr(empty.path().c_str(), "light");
