@@ -60,7 +60,11 @@ public:
     Host::IDataTable* FundTable() const { return fundTable_.get(); }
     Host::ITopSorter* DefaultPinSorter() const { return defaultPins_.get(); }
     Host::ITopSorter* AlwaysPinSorter() const { return alwaysPins_.get(); }
+    // The date of the rows shown; empty until a fill has read one.
     Common::XStringW& DataDate() { return dataDate_; }
+    // The data date as the header shows it: "--" until a date has been read, so that the
+    // caption never claims a date the rows do not have.
+    Common::XStringW ShownDataDate() const;
     Common::XStringW& ExportNameSuffix() { return exportNameSuffix_; }
     double Zoom() const { return userZoom_; }
     GridThemeBlock& ThemeBlock() { return themeBlock_; }
