@@ -73,11 +73,14 @@ public:
 
 protected:
     // Hands the address to the shell; the one place where the grid starts another program.
-    virtual void OpenUrl(const Common::XStringW& url);
+    // Returns the shell's result: above 32 when the address was handed on.
+    virtual INT_PTR OpenUrl(const Common::XStringW& url);
 
 private:
     bool MatchesHotKey(UINT key, bool profile);
     XComPtr<Host::IFundsPoolModule> FundsPool();
+    // A short message in the host's status bar; nothing without a main frame.
+    void ShowStatus(const Common::XStringW& text);
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
 
