@@ -147,10 +147,12 @@ bool ClosedFundPage::load(bool wait, bool boxOnFailure)
     return filled;
 }
 
-// Shown in the empty grid and in the host's status bar: an empty page must say why.
+// Shown in the empty grid and in the host's status bar: an empty page must say why. Rows
+// kept from an earlier load stay, and a filter that hides them all still means no data.
 void ClosedFundPage::reportLoadFailure(const XStringW& error)
 {
-    grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
+    if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0)
+        grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
     showStatus(L"封闭式基金：" + XStringW(kUnreadable) + (error.empty() ? XStringW() : L"（" + error + L"）"));
 }
 

@@ -271,6 +271,7 @@ TEST_F(PageTest, ADatabaseGivenWhileShowingLoadsFromTheMessageLoopAndTheDateFoll
     EXPECT_EQ(rows(), 60);
     EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
     EXPECT_EQ(page_.grid().GetHeader().find(L"2030-01-02"), std::wstring::npos);
+    EXPECT_EQ(page_.grid().GetEmptyText(), L"没有数据") << "kept rows, filtered away, are no read error";
     ASSERT_FALSE(frame.texts.empty());
     EXPECT_NE(frame.texts.back().find(L"tb_fund"), std::wstring::npos) << Common::toUtf8(frame.texts.back());
 }
