@@ -84,7 +84,9 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
                                             "color list_bg_evenLine = #020202\n"
                                             "color list_sel_bg = #030303\n"
                                             "int list_horizontal_border = 0\n"
-                                            "int list_vertical_border = 1\n"));
+                                            "int list_vertical_border = 1\n"
+                                            "int list_list_row_heihgt = 0\n"
+                                            "int list_header_row_heihgt = 0\n"));
     auto flat = Host::openThemeMgr(dir.path().c_str(), "flat");
     auto shipped = Host::openThemeMgr(themeFolder().c_str(), "light");
     ASSERT_TRUE(flat && shipped);
@@ -97,7 +99,7 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
     EXPECT_EQ(grid.EvenLineColor(), RGB(0xF4, 0xF7, 0xFB));
 
     grid.ApplyTheme(flat->getCurrentTheme().get());
-    EXPECT_EQ(grid.RowPixels(), 23);          // a theme's 0 (or missing) height means 23
+    EXPECT_EQ(grid.RowPixels(), 23);          // a theme's 0 height means 23
     EXPECT_EQ(grid.HeaderRowPixels(), 23);
     EXPECT_FALSE(grid.HorizontalLines());
     EXPECT_TRUE(grid.VerticalLines());
