@@ -4,6 +4,7 @@
 #pragma once
 #include "common/ScopedWin.h"
 #include "grid/ClosedFundGrid.h"
+#include "page/TitleStrip.h"
 #include "host/Modules.h"
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
@@ -63,6 +64,8 @@ public:
     FilterWnd* filterBar() const { return filterBar_.get(); }
     GifWnd* refreshIndicator() const { return indicator_.get(); }
     const XStringW& referenceDate() const { return referenceDate_; }
+    // Where the heading, the indicator and the filter bar stand at the page's width.
+    TitleStrip titleStrip();
     bool IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -72,6 +75,7 @@ private:
     void OnDestroy();
     void OnSize(int width, int height);
     void OnPaint();
+    HFONT titleFont();
     void OnTimer(UINT_PTR id);
     void OnShowWindow(bool shown);
     void OnReloadMessage();
