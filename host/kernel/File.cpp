@@ -98,6 +98,8 @@ private:
     bool openReplacement(const std::wstring& path)
     {
         wchar_t temp[MAX_PATH + 16];
+        // Said plainly: the temporary file's call would only call the folder "invalid".
+        if (!Kernel::isDirectory(Kernel::folderOf(path))) return failWith(ERROR_PATH_NOT_FOUND);
         if (!GetTempFileNameW(Kernel::folderOf(path).c_str(), L"c2f", 0, temp)) return false;
         handle_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle_.valid()) {
