@@ -93,7 +93,6 @@ private:
     XComPtr<Host::IConfManager> UserConf() const;
     std::vector<ExportColumn> ExportColumns() const;
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
-    Common::XStringW ExportText(wchar_t separator, size_t& rows);
     Common::XStringW ExportFolder() const;
     void RememberExportFolder(const Common::XStringW& folder);
     // A message in the main frame's status bar, when there is a main frame.

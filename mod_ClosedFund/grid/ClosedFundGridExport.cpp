@@ -53,30 +53,81 @@ bool isFolder(const XStringW& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The bytes go to a temporary file beside the target that replaces it only when everything
-// was written (the host's file component does that for an open with truncation), so a failure
-// leaves the old file as it was and no partial one. On failure, error names the path and the
-// system's reason.
-bool writeWholeFile(const XStringW& path, const std::string& bytes, XStringW& error)
-{
-    XComPtr<Host::IFile> file = Host::createInstanceAs<Host::IFile>("File.File");
-    DWORD code = 0;
-    bool ok = false;
-    if (file) {
+// An export file written in pieces, so that a list of a million funds never stands in memory
+// whole. The bytes go to a temporary file beside the target that replaces it only when
+// everything was written (the host's file component does that for an open with truncation),
+// so a failure leaves the old file as it was and no partial one.
+class ExportFile {
+public:
+    ExportFile(const XStringW& path, bool utf8)
+        : path_(path), utf8_(utf8), file_(Host::createInstanceAs<Host::IFile>("File.File"))
+    {
         SetLastError(0);
-        if (!file->open(path, Host::FILE_CREATE_WRITE)) {
-            code = GetLastError();
-        } else if (!file->write(bytes.data(), int64_t(bytes.size()))) {
-            code = GetLastError();
-            file->close();
-        } else if (!(ok = file->close())) {
-            code = GetLastError();
+        if (!file_)
+            return;
+        if (!file_->open(path, Host::FILE_CREATE_WRITE)) {
+            code_ = GetLastError();
+            return;
         }
+        open_ = true;
+        std::string bom = exportByteOrderMark(utf8);
+        put(bom);
     }
-    if (ok)
-        return true;
-    error = L"无法导出到 " + path + L"\r\n" + (file ? systemReason(code) : XStringW(L"文件组件不可用。"));
-    return false;
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
+
+    bool ok() const { return open_ && !failed_; }
+
+    // Writes the text and empties it.
+    void write(XStringW& text)
+    {
+        if (ok() && !text.empty()) {
+            encodeExportText(text, utf8_, bytes_);
+            put(bytes_);
+        }
+        text.clear();
+    }
+
+    // True when the file is in place; otherwise error names the path and the system's reason.
+    bool close(XStringW& error)
+    {
+        if (ok() && file_->close())
+            return true;
+        if (open_ && !failed_)
+            code_ = GetLastError();
+        else if (open_)
+            file_->close();   // discards the temporary file
+        open_ = false;
+        error = L"无法导出到 " + path_ + L"\r\n" + (file_ ? systemReason(code_) : XStringW(L"文件组件不可用。"));
+        return false;
+    }
+
+private:
+    void put(const std::string& bytes)
+    {
+        if (failed_ || bytes.empty() || file_->write(bytes.data(), int64_t(bytes.size())))
+            return;
+        failed_ = true;
+        code_ = GetLastError();
+    }
+
+    XStringW path_;
+    bool utf8_;
+    XComPtr<Host::IFile> file_;
+    bool open_ = false, failed_ = false;
+    DWORD code_ = 0;
+    std::string bytes_;
+};
+
+// Rows are handed to the file in pieces of about this many characters.
+const size_t kPieceChars = 1 << 20;
+
+std::vector<XStringW> captionsOf(const std::vector<ExportColumn>& columns)
+{
+    std::vector<XStringW> captions;
+    for (const ExportColumn& column : columns)
+        captions.push_back(column.caption);
+    return captions;
 }
 
 } // namespace
@@ -105,30 +156,24 @@ void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportC
     out += L"\r\n";
 }
 
-XStringW closedFundGrid::ExportText(wchar_t separator, size_t& rows)
-{
-    std::vector<ExportColumn> columns = ExportColumns();
-    std::vector<XStringW> captions;
-    for (const ExportColumn& column : columns)
-        captions.push_back(column.caption);
-    XStringW text;
-    appendRecord(text, captions, separator, userNumberPunct());
-    rows = size_t(GetRowsCount());
-    text.reserve(text.size() * (rows + 1));
-    for (size_t row = 0; row < rows; ++row)
-        AppendRowRecord(text, int(row), columns, separator);
-    return text;
-}
-
 bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XStringW& error, size_t* rowsWritten)
 {
     error.clear();
     if (rowsWritten)
         *rowsWritten = 0;
     ExportFormat format = exportFormatFor(path, filterIndex);
-    size_t rows = 0;
-    std::string bytes = encodeExportText(ExportText(format.separator, rows), format.utf8);
-    if (!writeWholeFile(path, bytes, error))
+    ExportFile file(path, format.utf8);
+    std::vector<ExportColumn> columns = ExportColumns();
+    XStringW text;
+    appendRecord(text, captionsOf(columns), format.separator, userNumberPunct());
+    const size_t rows = size_t(GetRowsCount());
+    for (size_t row = 0; row < rows && file.ok(); ++row) {
+        AppendRowRecord(text, int(row), columns, format.separator);
+        if (text.size() >= kPieceChars)
+            file.write(text);
+    }
+    file.write(text);
+    if (!file.close(error))
         return false;
     if (rowsWritten)
         *rowsWritten = rows;
@@ -143,10 +188,7 @@ void closedFundGrid::DragItemToString(int row, XStringW& text)
     if (row < 0 || row >= GetRowsCount())
         return;
     std::vector<ExportColumn> columns = ExportColumns();
-    std::vector<XStringW> captions;
-    for (const ExportColumn& column : columns)
-        captions.push_back(column.caption);
-    appendRecord(text, captions, L'\t', userNumberPunct());
+    appendRecord(text, captionsOf(columns), L'\t', userNumberPunct());
     AppendRowRecord(text, row, columns, L'\t');
 }
 

@@ -116,21 +116,24 @@ void appendRecord(XStringW& out, const std::vector<XStringW>& fields, wchar_t se
     out += L"\r\n";
 }
 
-std::string encodeExportText(const XStringW& text, bool utf8)
+std::string exportByteOrderMark(bool utf8)
 {
-    std::string bytes;
-    if (utf8) {
-        bytes = "\xEF\xBB\xBF";
-        int n = text.empty() ? 0 : WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-        bytes.resize(3 + size_t(n));
-        if (n > 0)
-            WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[3], n, nullptr, nullptr);
-        return bytes;
+    return utf8 ? std::string("\xEF\xBB\xBF") : std::string("\xFF\xFE");
+}
+
+void encodeExportText(const XStringW& text, bool utf8, std::string& bytes)
+{
+    bytes.clear();
+    if (text.empty())
+        return;
+    if (!utf8) {
+        bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+        return;
     }
-    bytes.reserve(2 + text.size() * 2);
-    bytes = "\xFF\xFE";
-    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    return bytes;
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    bytes.resize(size_t(n > 0 ? n : 0));
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], n, nullptr, nullptr);
 }
 
 } // namespace ClosedFund

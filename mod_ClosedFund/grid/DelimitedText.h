@@ -42,7 +42,9 @@ void appendField(Common::XStringW& out, const Common::XStringW& text, const Numb
 void appendRecord(Common::XStringW& out, const std::vector<Common::XStringW>& fields, wchar_t separator,
                   const NumberPunct& punct);
 
-// The bytes of a file holding text: the byte-order mark, then UTF-8 or UTF-16 LE.
-std::string encodeExportText(const Common::XStringW& text, bool utf8);
+// The byte-order mark a file of the encoding starts with.
+std::string exportByteOrderMark(bool utf8);
+// Replaces bytes with text in UTF-8 or UTF-16 LE (bytes' buffer is reused).
+void encodeExportText(const Common::XStringW& text, bool utf8, std::string& bytes);
 
 } // namespace ClosedFund

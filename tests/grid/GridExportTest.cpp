@@ -362,3 +362,26 @@ TEST_F(GridExportTest, CtrlCCopiesTheCurrentRowWithItsCaptions)
     ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"clip.txt"), kUtf16Bom + utf16(copied)));
     EXPECT_EQ(readBack(dir_, dir_.file(L"clip.txt"), "utf-16", "tab", Records{{L"A", L"B"}, {L"第二\t行", L"'=A1"}}), "OK");
 }
+
+// A list far longer than one piece of the writer (a megabyte of text) comes back whole, in
+// order, with no record cut at a piece boundary.
+TEST_F(GridExportTest, ALongListComesBackWhole)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    for (int i = 0; i < 6000; ++i) {
+        std::wstring code = std::to_wstring(100000 + i);
+        rows.push_back({code, code, std::wstring(150 + i % 7, L'名') + L",\"" + code, L"1.0", L"0.1", L"-0.01",
+                        L"2029-01-01", L"JH-甲号"});
+    }
+    fill(rows);
+    loadHeader();
+    Records expected = shown({L"排序", L"代码", L"名称", L"2026-06-26 单位净值", L"2026-06-26 累计净值", L"增长值",
+                              L"增长率", L"市价", L"折价值", L"折价率", L"到期日", L"折价年化收益率", L"投资类型",
+                              L"基金类型", L"投资风格", L"成立日期", L"基金公司"});
+    XStringW error;
+    size_t written = 0;
+    ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"long.csv"), 1, error, &written));
+    EXPECT_EQ(written, 6000u);
+    EXPECT_GT(readFileBytes(dir_.file(L"long.csv")).size(), size_t(2) << 20);   // more than one piece of UTF-16
+    EXPECT_EQ(readBack(dir_, dir_.file(L"long.csv"), "utf-16", "comma", expected), "OK");
+}
