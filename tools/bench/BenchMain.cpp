@@ -1,8 +1,10 @@
-// scripts/bench [CASE...]: runs the named cases (all without names) and prints one
-// tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline.
+// scripts/bench [CASE...]: runs the named cases (all without names) and prints a header line,
+// then one tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline.
+// An unknown case name fails before anything runs, with the known names on stderr.
 #include "Bench.h"
 #include <windows.h>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace Bench {
@@ -27,18 +29,37 @@ static double nanosPerOp(const std::function<size_t(size_t)>& fn, size_t iterati
     return best;
 }
 
+static bool isCase(const std::string& name)
+{
+    for (const Case& c : cases())
+        if (c.name == name) return true;
+    return false;
+}
+
+static std::string narrow(const wchar_t* arg)
+{
+    std::wstring wide(arg);
+    return std::string(wide.begin(), wide.end());
+}
+
 } // namespace Bench
 
 int wmain(int argc, wchar_t** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (Bench::isCase(Bench::narrow(argv[i]))) continue;
+        std::fprintf(stderr, "bench: no case named %s; the cases are:\n", Bench::narrow(argv[i]).c_str());
+        for (const Bench::Case& c : Bench::cases())
+            std::fprintf(stderr, "  %s\n", c.name.c_str());
+        return 2;
+    }
+    std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
     size_t sink = 0;
     for (const Bench::Case& c : Bench::cases()) {
         if (argc > 1) {
             bool wanted = false;
-            for (int i = 1; i < argc; ++i) {
-                std::wstring arg(argv[i]);
-                if (std::string(arg.begin(), arg.end()) == c.name) wanted = true;
-            }
+            for (int i = 1; i < argc; ++i)
+                if (Bench::narrow(argv[i]) == c.name) wanted = true;
             if (!wanted) continue;
         }
         double ours = Bench::nanosPerOp(c.ours, c.iterations, sink);
