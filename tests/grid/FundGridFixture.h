@@ -47,6 +47,8 @@ public:
     void OpenUrl(const XStringW& url) override { opened.push_back(url); }
     using closedFundGrid::BodyRect;
     using closedFundGrid::RowHeight;
+    using closedFundGrid::MoveTopItem;
+    using closedFundGrid::SetTopItemVisible;
     int RowPixels() const { return rowHeight_; }
     int HeaderRowPixels() const { return headerRowHeight_; }
     BOOL HorizontalLines() const { return hLines_; }
