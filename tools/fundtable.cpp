@@ -8,6 +8,7 @@
 // --timing prints how long the query, the whole fill and the printing took.
 #include "Database.h"
 #include "data/FundTable.h"
+#include "grid/DelimitedText.h"
 #include "host/Kernel.h"
 #include "host/KernelHost.h"
 #include "module/ModuleHandle.h"
@@ -105,7 +106,7 @@ int usage()
     fprintf(stderr, "usage: fundtable DB [DATE] [--shown | --export FILE | --timing]\n"
                     "  prints the closed-fund table of DB as of DATE (default today) as tab-separated text;\n"
                     "  --shown as the page shows it, --export FILE as the grid's export writes it\n"
-                    "  (.csv: UTF-8 comma-separated; .xls: UTF-16 tab-separated text)\n");
+                    "  (.csv: UTF-8 comma-separated; .txt, .xls: UTF-16 tab-separated text)\n");
     return 2;
 }
 
@@ -148,26 +149,23 @@ bool parseOptions(int argc, wchar_t** argv, Options& options)
     return true;
 }
 
-// The grid's filter number for the file's extension: its UTF-8 CSV for ".csv"; for ".xls"
-// its workbook entry, which writes UTF-16 tab-separated text. 0 for any other extension.
-int exportFilterFor(const XStringW& path)
+// The extensions the grid's save dialog offers; the export picks separator and encoding by
+// the name (UTF-8 comma-separated .csv, UTF-16 tab-separated .txt and .xls).
+bool exportableName(const XStringW& path)
 {
     size_t dot = path.rfind(L'.');
     size_t slash = path.find_last_of(L"\\/");
     if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
-        return 0;
+        return false;
     XStringW extension = XStringW(path.substr(dot)).toLower();
-    if (extension == L".csv") return 2;
-    if (extension == L".xls") return 3;
-    return 0;
+    return extension == L".csv" || extension == L".txt" || extension == L".xls";
 }
 
 // The grid loaded as the page loads it, then printed or exported.
 int runGrid(Host::IDatabase* db, const Options& options)
 {
-    int filter = 0;
-    if (options.mode == Mode::Export && (filter = exportFilterFor(options.exportPath)) == 0) {
-        fail(L"cannot export to " + options.exportPath + L": the export writes .csv or .xls files");
+    if (options.mode == Mode::Export && !exportableName(options.exportPath)) {
+        fail(L"cannot export to " + options.exportPath + L": the export writes .csv, .txt or .xls files");
         return 2;
     }
     XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(FundTableText::shippedThemeFolder().c_str(), "light");
@@ -182,11 +180,13 @@ int runGrid(Host::IDatabase* db, const Options& options)
         print(FundTableText::terminalText(FundTableText::shownTable(grid)));
         return 0;
     }
-    if (!grid.ExportTo(options.exportPath, filter)) {
-        fail(L"cannot write " + options.exportPath);
+    size_t rows = 0;
+    if (!grid.ExportToFile(options.exportPath, ClosedFund::EXPORT_BY_NAME, error, &rows)) {
+        error.replaceAll(L"\r\n", L": ");   // the grid's message box text, on one line
+        fail(error);
         return 1;
     }
-    fprintf(stderr, "fundtable: exported %d funds to %s\n", grid.GetRowsCount(), Common::toUtf8(options.exportPath).c_str());
+    fprintf(stderr, "fundtable: exported %zu funds to %s\n", rows, Common::toUtf8(options.exportPath).c_str());
     return 0;
 }
 
