@@ -15,3 +15,5 @@ SQLITE_NPM_PACKAGE=better-sqlite3@12.11.1
 SQLITE_DIR=$THIRD_PARTY_DIR/sqlite3
 export ROOT BUILD_DIR THIRD_PARTY_DIR SQLITE_DIR SQLITE_NPM_PACKAGE
 wine_bin() { command -v wine64 >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64 || command -v wine; }
+# A Linux path as the Windows programs see it: absolute, on Wine's Z: drive (the root).
+windows_path() { local p; p=$(realpath -m -- "$1"); echo "Z:${p//\//\\}"; }

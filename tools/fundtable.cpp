@@ -1,17 +1,27 @@
-// fundtable DB [DATE]: fills the closed-fund table from DB with the module's own code, the
-// yields computed as of DATE (year-month-day; default today), and prints it as UTF-8
-// tab-separated text: the column names, then one line per row; a NULL cell prints "--".
-// With --timing it prints how long the query, the whole fill and the printing took instead.
+// fundtable DB [DATE] [--shown | --export FILE | --timing]: fills the closed-fund table from
+// DB with the module's own code, the yields computed as of DATE (year-month-day; default
+// today), and prints it as UTF-8 tab-separated text: the column names, then one line per
+// row; a NULL cell prints "--". Other tools read this form.
+// --shown prints the table as the page shows it instead, laid out for a terminal: the shown
+// columns of the default header, their captions, every cell as the grid formats it.
+// --export FILE writes the file the grid's export writes for FILE's extension.
+// --timing prints how long the query, the whole fill and the printing took.
 #include "Database.h"
 #include "data/FundTable.h"
+#include "grid/DelimitedText.h"
 #include "host/Kernel.h"
+#include "host/KernelHost.h"
 #include "module/ModuleHandle.h"
 #include "module/Resources.h"
+#include "table/ShownTable.h"
+#include "table/TerminalText.h"
 #include <windows.h>
+#include <objbase.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -82,35 +92,136 @@ int printTiming(Host::IDatabase* db, Host::IDataTable* table, const XStringW& re
     return queried && filled ? 0 : 1;
 }
 
+enum class Mode { Tsv, Shown, Export, Timing };
+
+struct Options {
+    Mode mode = Mode::Tsv;
+    XStringW database;
+    XStringW referenceDate;
+    XStringW exportPath;
+};
+
+int usage()
+{
+    fprintf(stderr, "usage: fundtable DB [DATE] [--shown | --export FILE | --timing]\n"
+                    "  prints the closed-fund table of DB as of DATE (default today) as tab-separated text;\n"
+                    "  --shown as the page shows it, --export FILE as the grid's export writes it\n"
+                    "  (.csv: UTF-8 comma-separated; .txt, .xls: UTF-16 tab-separated text)\n");
+    return 2;
+}
+
+// False (after a message) for anything but one database, an optional date and one mode.
+bool parseOptions(int argc, wchar_t** argv, Options& options)
+{
+    std::vector<XStringW> positional;
+    bool modeGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        Mode mode;
+        if (arg == L"--shown") mode = Mode::Shown;
+        else if (arg == L"--timing") mode = Mode::Timing;
+        else if (arg == L"--export") mode = Mode::Export;
+        else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
+            fail(L"unknown option " + XStringW(arg));
+            return false;
+        } else {
+            positional.push_back(arg);
+            continue;
+        }
+        if (modeGiven) {
+            fail(L"give only one of --shown, --export and --timing");
+            return false;
+        }
+        modeGiven = true;
+        options.mode = mode;
+        if (mode == Mode::Export) {
+            if (i + 1 >= argc) {
+                fail(L"--export needs a file name");
+                return false;
+            }
+            options.exportPath = argv[++i];
+        }
+    }
+    if (positional.empty() || positional.size() > 2)
+        return false;
+    options.database = positional[0];
+    options.referenceDate = positional.size() == 2 ? positional[1] : ClosedFund::localReferenceDate();
+    return true;
+}
+
+// The extensions the grid's save dialog offers; the export picks separator and encoding by
+// the name (UTF-8 comma-separated .csv, UTF-16 tab-separated .txt and .xls).
+bool exportableName(const XStringW& path)
+{
+    size_t dot = path.rfind(L'.');
+    size_t slash = path.find_last_of(L"\\/");
+    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
+        return false;
+    XStringW extension = XStringW(path.substr(dot)).toLower();
+    return extension == L".csv" || extension == L".txt" || extension == L".xls";
+}
+
+// The grid loaded as the page loads it, then printed or exported.
+int runGrid(Host::IDatabase* db, const Options& options)
+{
+    if (options.mode == Mode::Export && !exportableName(options.exportPath)) {
+        fail(L"cannot export to " + options.exportPath + L": the export writes .csv, .txt or .xls files");
+        return 2;
+    }
+    XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(FundTableText::shippedThemeFolder().c_str(), "light");
+    XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
+    ClosedFund::closedFundGrid grid;
+    XStringW error;
+    if (!FundTableText::loadFundGrid(grid, db, theme.get(), options.referenceDate, error)) {
+        fail(options.database + L": " + error);
+        return 1;
+    }
+    if (options.mode == Mode::Shown) {
+        print(FundTableText::terminalText(FundTableText::shownTable(grid)));
+        return 0;
+    }
+    size_t rows = 0;
+    if (!grid.ExportToFile(options.exportPath, ClosedFund::EXPORT_BY_NAME, error, &rows)) {
+        error.replaceAll(L"\r\n", L": ");   // the grid's message box text, on one line
+        fail(error);
+        return 1;
+    }
+    fprintf(stderr, "fundtable: exported %zu funds to %s\n", rows, Common::toUtf8(options.exportPath).c_str());
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    bool timing = argc > 1 && std::wstring(argv[argc - 1]) == L"--timing";
-    if (timing) --argc;
-    if (argc < 2 || argc > 3) {
-        fprintf(stderr, "usage: fundtable DB [DATE] [--timing]\n  prints the closed-fund table of DB as of DATE (default today)\n");
-        return 2;
-    }
-    XStringW referenceDate = argc == 3 ? XStringW(argv[2]) : ClosedFund::localReferenceDate();
-    if (ClosedFund::dayNumber(referenceDate) <= 0) {
-        fail(L"not a date: " + referenceDate + L" (use year-month-day, e.g. 2026-06-30)");
+    Options options;
+    if (!parseOptions(argc, argv, options))
+        return usage();
+    if (ClosedFund::dayNumber(options.referenceDate) <= 0) {
+        fail(L"not a date: " + options.referenceDate + L" (use year-month-day, e.g. 2026-06-30)");
         return 2;
     }
     XStringW error;
-    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(argv[1], error);
+    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(options.database, error);
     if (!db->isOpen()) {
         fail(error);
         return 1;
+    }
+    if (options.mode == Mode::Shown || options.mode == Mode::Export) {
+        // The grid keeps its header in an XML document of the platform's COM service.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        int result = runGrid(db.get(), options);
+        CoUninitialize();
+        return result;
     }
     auto table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
     if (!table) {
         fail(L"the kernel has no Data.DataTable");
         return 1;
     }
-    if (timing) return printTiming(db.get(), table.get(), referenceDate);
-    if (!ClosedFund::fillFundTable(db.get(), table.get(), referenceDate)) {
-        fail(L"cannot read the closed funds of " + XStringW(argv[1]) + L": " + db->getLastError());
+    if (options.mode == Mode::Timing) return printTiming(db.get(), table.get(), options.referenceDate);
+    if (!ClosedFund::fillFundTable(db.get(), table.get(), options.referenceDate)) {
+        fail(L"cannot read the closed funds of " + options.database + L": " + db->getLastError());
         return 1;
     }
     print(formatTable(table.get()));

@@ -1,10 +1,12 @@
-// scripts/bench [CASE...]: runs the named cases (all without names) and prints one
-// tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline, each
-// the median of five alternating rounds.
+// scripts/bench [CASE...]: runs the named cases (all without names) and prints a header line,
+// then one tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline,
+// each the median of five alternating rounds. An unknown case name fails before anything
+// runs, with the known names on stderr.
 #include "Bench.h"
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace Bench {
@@ -45,18 +47,37 @@ static void measure(const Case& c, size_t& sink, double& ours, double& base)
     base = median(b);
 }
 
+static bool isCase(const std::string& name)
+{
+    for (const Case& c : cases())
+        if (c.name == name) return true;
+    return false;
+}
+
+static std::string narrow(const wchar_t* arg)
+{
+    std::wstring wide(arg);
+    return std::string(wide.begin(), wide.end());
+}
+
 } // namespace Bench
 
 int wmain(int argc, wchar_t** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (Bench::isCase(Bench::narrow(argv[i]))) continue;
+        std::fprintf(stderr, "bench: no case named %s; the cases are:\n", Bench::narrow(argv[i]).c_str());
+        for (const Bench::Case& c : Bench::cases())
+            std::fprintf(stderr, "  %s\n", c.name.c_str());
+        return 2;
+    }
+    std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
     size_t sink = 0;
     for (const Bench::Case& c : Bench::cases()) {
         if (argc > 1) {
             bool wanted = false;
-            for (int i = 1; i < argc; ++i) {
-                std::wstring arg(argv[i]);
-                if (std::string(arg.begin(), arg.end()) == c.name) wanted = true;
-            }
+            for (int i = 1; i < argc; ++i)
+                if (Bench::narrow(argv[i]) == c.name) wanted = true;
             if (!wanted) continue;
         }
         double ours = 0, base = 0;

@@ -1,0 +1,128 @@
+#include "table/ShownTable.h"
+#include "data/FundTable.h"
+#include <windows.h>
+#include <msxml2.h>
+
+namespace FundTableText {
+
+using Common::XStringW;
+
+namespace {
+
+// The title of the group item holding element; empty for a top-level column.
+XStringW groupTitleOf(IXMLDOMElement* element)
+{
+    XStringW title;
+    IXMLDOMNode* parent = nullptr;
+    if (!element || element->get_parentNode(&parent) != S_OK || !parent)
+        return title;
+    BSTR nodeName = nullptr;
+    IXMLDOMNamedNodeMap* attributes = nullptr;
+    if (parent->get_nodeName(&nodeName) == S_OK && nodeName && XStringW(nodeName) == L"item"
+        && parent->get_attributes(&attributes) == S_OK && attributes) {
+        BSTR attributeName = SysAllocString(L"title");
+        IXMLDOMNode* attribute = nullptr;
+        BSTR text = nullptr;
+        if (attributes->getNamedItem(attributeName, &attribute) == S_OK && attribute
+            && attribute->get_text(&text) == S_OK && text)
+            title = text;
+        SysFreeString(text);
+        if (attribute) attribute->Release();
+        SysFreeString(attributeName);
+        attributes->Release();
+    }
+    SysFreeString(nodeName);
+    parent->Release();
+    return title;
+}
+
+Align alignOf(const Control::HeaderInfo2& column)
+{
+    XStringW align;
+    column.GetAttribute(L"align", align);
+    if (align == L"center") return Align::Center;
+    if (align == L"right") return Align::Right;
+    return Align::Left;
+}
+
+// The page's date statement, read here without the page's message box: a tool that prints
+// to a terminal must report a failure on stderr, not open a window.
+bool readDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
+{
+    XComPtr<Host::IStatement> statement = db->prepare(ClosedFund::kDataDateSql, error);
+    if (!statement)
+        return false;
+    if (statement->step())
+        dataDate = statement->getText(0);
+    return true;
+}
+
+} // namespace
+
+XStringW shippedThemeFolder()
+{
+    wchar_t exe[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    XStringW folder(exe, length);
+    size_t slash = folder.find_last_of(L"\\/");
+    return (slash == XStringW::npos ? XStringW() : folder.substr(0, slash + 1)) + L"themes";
+}
+
+bool loadFundGrid(ClosedFund::closedFundGrid& grid, Host::IDatabase* db, Host::ITheme* theme,
+                  const XStringW& referenceDate, XStringW& error)
+{
+    if (!theme) {
+        error = L"no theme in " + shippedThemeFolder();
+        return false;
+    }
+    if (!db || !db->isOpen()) {
+        error = db ? db->getLastError() : XStringW(L"no database");
+        return false;
+    }
+    grid.DataDate() = referenceDate;
+    if (!readDataDate(db, grid.DataDate(), error)) {
+        error = L"cannot read the data date: " + error;
+        return false;
+    }
+    if (!ClosedFund::fillFundTable(db, grid.FundTable(), referenceDate)) {
+        error = L"cannot read the closed funds: " + db->getLastError();
+        return false;
+    }
+    grid.ApplyTheme(theme);
+    if (!grid.SetHeaderText(grid.LoadHeaderText())) {
+        error = L"the module's default header does not load";
+        return false;
+    }
+    if (grid.SortedView())
+        grid.SortedView()->rebuild(1);
+    return true;
+}
+
+ShownTable shownTable(ClosedFund::closedFundGrid& grid)
+{
+    ShownTable table;
+    const int columns = grid.GetColumnCount();
+    std::vector<Control::HeaderInfo2> infos;
+    for (int c = 0; c < columns; ++c) {
+        const Control::HeaderInfo2* info = grid.GetColumnInfo(c);
+        infos.push_back(*info);
+        ShownColumn column;
+        column.name = info->name;
+        info->GetAttribute(L"title", column.caption);
+        XStringW group = groupTitleOf(info->GetElement());
+        if (!group.empty())
+            column.caption = group + L" " + column.caption;
+        column.align = alignOf(*info);
+        table.columns.push_back(column);
+    }
+    const int rows = grid.GetRowsCount();
+    table.rows.resize(rows);
+    for (int r = 0; r < rows; ++r) {
+        table.rows[r].resize(columns);
+        for (int c = 0; c < columns; ++c)
+            grid.GetItemText(r, infos[c], table.rows[r][c]);
+    }
+    return table;
+}
+
+} // namespace FundTableText
