@@ -102,8 +102,6 @@ private:
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
     Common::XStringW ExportFolder() const;
     void RememberExportFolder(const Common::XStringW& folder);
-    // A message in the main frame's status bar, when there is a main frame.
-    void ShowStatus(const Common::XStringW& text);
 
     GridThemeBlock themeBlock_;
     XComPtr<Host::IDataTable> fundTable_;

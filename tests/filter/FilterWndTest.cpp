@@ -99,7 +99,9 @@ TEST_F(FilterBar, StartsWithTheMoreButtonAndTheStandingCompanySlotLaidOutFromThe
     }
     HWND overflow = bar->OverflowButton().GetHandle();
     EXPECT_EQ(bar->OverflowButton().Caption(), L"+2");
-    if (IsWindowVisible(overflow)) EXPECT_GE(placeOf(overflow).left, 0);
+    if (IsWindowVisible(overflow)) {
+        EXPECT_GE(placeOf(overflow).left, 0);
+    }
     EXPECT_TRUE(bar->ShownCountText().empty()) << "no room for the count either";
 }
 

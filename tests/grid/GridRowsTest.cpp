@@ -33,7 +33,7 @@ TEST(GridRows, MillionRowsAskOnlyForVisibleCells)
     grid.resetCounters();
     SendMessageW(grid.GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 2), 0);
     EXPECT_EQ(grid.GetTopRow(), 1000000 - page - 6);
-    SendMessageW(grid.GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA * 10), 0);
+    SendMessageW(grid.GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA * 10)), 0);
     EXPECT_EQ(grid.GetTopRow(), 1000000 - page);
 }
 

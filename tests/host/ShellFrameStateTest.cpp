@@ -144,7 +144,6 @@ TEST(ShellFrameState, PlacementAndCurrentPageComeBackOnTheNextRunAndAnOffScreenP
         EXPECT_EQ(second.currentPage(), L"基金池");
         second.frame().ShowWindow(SW_MAXIMIZE);
     }
-    RECT defaultRect{};
     {
         // Maximised at the close: maximised again, restoring to the rectangle from before.
         Session third(dir);
