@@ -4,6 +4,7 @@
 #include "controls/XDataGrid.h"
 #include "GridHeader.h"
 #include "GridResources.h"
+#include "PaintedText.h"
 #include <gdiplus.h>
 #include <algorithm>
 #include <climits>
@@ -37,6 +38,7 @@ private:
 
 void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
 {
+    painted_->begin();
     DrawBackground(dc, client);
     RECT body = BodyRect();
     DrawContent(dc, graphics, body);
@@ -46,6 +48,7 @@ void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
         DrawHeader(dc, graphics, header);
     DrawScrollBar(dc, client);
     DrawBorder(dc, client);
+    painted_->end();
 }
 
 void XDataGrid::DrawBackground(HDC dc, const RECT& client) { fill(dc, client, bkColor_); }
@@ -109,10 +112,12 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
         int side = std::min<int>(13, rect.bottom - rect.top - 4);
         int x = (rect.left + rect.right - side) / 2, y = (rect.top + rect.bottom - side) / 2;
         DrawCheckBox(dc, graphics, RECT{x, y, x + side, y + side}, GetCheckStatus(row));
+        painted_->add(row, rect.left, std::wstring());
         return;
     }
     Common::XStringW text;
     GetItemText(row, c.info, text);
+    painted_->add(row, rect.left, text);
     COLORREF color = headerColor_;
     GetItemColor(row, c.info, text, color);
     Common::SelectedObject font(dc, ColumnFont(column));
@@ -183,6 +188,7 @@ void XDataGrid::DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, co
             DrawHeaderSort(dc, graphics, arrow, sortDesc_);
         }
         DrawHeaderText(dc, text, c.title, c.titleAlign, HeaderFont());
+        painted_->add(PaintedText::kHeaderLine, rect.left, c.title);
     } else if (-1 - item < int(header_->groups().size())) {
         const GridHeader::Group& g = header_->groups()[-1 - item];
         DrawHeaderText(dc, text, g.title, g.titleAlign, HeaderFont());
