@@ -86,6 +86,14 @@ void XDataGrid::SetRowHight(int pixels) { rowHeight_ = std::clamp(pixels, 4, 400
 void XDataGrid::SetHeaderRowHight(int pixels) { headerRowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
 void XDataGrid::SetScrollLock(int columns) { scrollLock_ = std::max(0, columns); Invalidate(FALSE); }
 
+void XDataGrid::SetEmptyText(const Common::XStringW& text)
+{
+    if (text == emptyText_)
+        return;
+    emptyText_ = text;
+    Invalidate(FALSE);
+}
+
 void XDataGrid::SetHeaderFont(const Common::XStringW& face, int size)
 {
     headerFace_ = face;

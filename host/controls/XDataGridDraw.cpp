@@ -69,12 +69,36 @@ void XDataGrid::DrawContent(HDC dc, Gdiplus::Graphics* graphics, const RECT& bod
         return;
     ClipScope clip(dc, body);
     int rows = GetRowsCount();
+    if (rows == 0) {
+        DrawEmptyText(dc, body);
+        return;
+    }
     int height = RowHeight();
     int y = body.top;
     for (int row = topRow_; row < rows && y < body.bottom; ++row, y += height) {
         RECT r = {body.left, y, body.right, y + height};
         DrawRow(dc, graphics, row, r);
     }
+}
+
+// Centred both ways; a long text (a database error) wraps inside the body with a margin.
+void XDataGrid::DrawEmptyText(HDC dc, const RECT& body)
+{
+    if (emptyText_.empty())
+        return;
+    const int margin = 20;
+    RECT box = {body.left + margin, body.top, std::max<LONG>(body.left + margin + 1, body.right - margin), body.bottom};
+    UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+    Common::SelectedObject font(dc, HeaderFont());
+    RECT measured = box;
+    DrawTextW(dc, emptyText_.c_str(), int(emptyText_.size()), &measured, flags | DT_CALCRECT);
+    int height = measured.bottom - measured.top;
+    box.top = std::max<LONG>(body.top, (body.top + body.bottom - height) / 2);
+    box.bottom = box.top + height;
+    SetTextColor(dc, headerColor_);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, emptyText_.c_str(), int(emptyText_.size()), &box, flags);
+    painted_->add(PaintedText::kMessageLine, box.left, emptyText_);
 }
 
 void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT& rect)

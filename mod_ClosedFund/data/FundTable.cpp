@@ -73,17 +73,27 @@ void fillDerivedColumns(Host::IDataRow* row, double referenceDay, DayNumbers& da
     yield->setText(yieldText(expiryDay, referenceDay, value->getDouble(), price->getDouble()));
 }
 
-bool readDataDate(Host::IDatabase* db, XStringW& dataDate)
+bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
 {
-    if (!db || !db->isOpen()) return false;
-    XStringW error;
-    XComPtr<Host::IStatement> statement = db->prepare(kDataDateSql, error);
-    if (!statement) {
-        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+    error.clear();
+    if (!db) return false;
+    if (!db->isOpen()) {
+        error = db->getLastError();
         return false;
     }
+    XComPtr<Host::IStatement> statement = db->prepare(kDataDateSql, error);
+    if (!statement) return false;
     if (statement->step()) dataDate = statement->getText(0);
     return true;
+}
+
+bool readDataDate(Host::IDatabase* db, XStringW& dataDate)
+{
+    XStringW error;
+    if (queryDataDate(db, dataDate, error)) return true;
+    // A closed database stays quiet here; only a statement that fails is shown.
+    if (db && db->isOpen()) MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+    return false;
 }
 
 bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate)

@@ -33,6 +33,12 @@ private:
 // reference day, expiry on the reference day, no value, no price).
 XStringW yieldText(double expiryDay, double referenceDay, double value, double price);
 
+// Reads the data date into dataDate without showing anything. False, with dataDate unchanged
+// and the reason in error (the database's own text; empty without a database), when there is
+// no open database or the date statement cannot be prepared. A statement without a row
+// keeps dataDate.
+bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error);
+
 // Reads the data date into dataDate. False, with dataDate unchanged, when there is no open
 // database (silently) or the date statement cannot be prepared (after a message box with
 // the database's error text under "ERROR"). A statement without a row keeps dataDate.

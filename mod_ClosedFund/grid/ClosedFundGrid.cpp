@@ -14,7 +14,10 @@ const char* const kFontSizeKey = "/Client2/UserConfig/FontSize";
 
 namespace {
 XStringW defaultHeader() { return loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER"); }
+const wchar_t kNoDataDate[] = L"--";
 } // namespace
+
+XStringW closedFundGrid::ShownDataDate() const { return dataDate_.empty() ? XStringW(kNoDataDate) : dataDate_; }
 
 closedFundGrid::closedFundGrid()
 {
@@ -83,7 +86,7 @@ XStringW closedFundGrid::LoadHeaderText()
         // Without a configuration (or a stored header) the grid still gets its columns.
         text = defaultHeader();
     }
-    text.replaceAll(L"end_date", dataDate_);
+    text.replaceAll(L"end_date", ShownDataDate());
     return text;
 }
 
@@ -97,8 +100,12 @@ void closedFundGrid::OnHeaderChange()
     XStringW stripped;
     if (stripFontAttributes(text, stripped))
         text = stripped;
+    // The placeholder goes back where the date is shown. Before a date was read the caption
+    // shows "--", which value formats use too: only a title that is exactly "--" is it.
     if (!dataDate_.empty())
         text.replaceAll(dataDate_, L"end_date");
+    else
+        text.replaceAll(XStringW(L"title=\"") + kNoDataDate + L"\"", L"title=\"end_date\"");
     XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
     if (!value)
         return;
@@ -111,8 +118,7 @@ void closedFundGrid::OnResetHeader()
     XStringW text = defaultHeader();
     if (XComPtr<Host::IConfManager> conf = UserConf())
         conf->deleteKey(kCustomHeaderKey);
-    if (!dataDate_.empty())
-        text.replaceAll(L"end_date", dataDate_);
+    text.replaceAll(L"end_date", ShownDataDate());
     SetHeaderText(text);
     if (SortedView())
         SortedView()->rebuild(1);

@@ -60,7 +60,11 @@ public:
     Host::IDataTable* FundTable() const { return fundTable_.get(); }
     Host::ITopSorter* DefaultPinSorter() const { return defaultPins_.get(); }
     Host::ITopSorter* AlwaysPinSorter() const { return alwaysPins_.get(); }
+    // The date of the rows shown; empty until a fill has read one.
     Common::XStringW& DataDate() { return dataDate_; }
+    // The data date as the header shows it: "--" until a date has been read, so that the
+    // caption never claims a date the rows do not have.
+    Common::XStringW ShownDataDate() const;
     Common::XStringW& ExportNameSuffix() { return exportNameSuffix_; }
     double Zoom() const { return userZoom_; }
     GridThemeBlock& ThemeBlock() { return themeBlock_; }
@@ -69,11 +73,14 @@ public:
 
 protected:
     // Hands the address to the shell; the one place where the grid starts another program.
-    virtual void OpenUrl(const Common::XStringW& url);
+    // Returns the shell's result: above 32 when the address was handed on.
+    virtual INT_PTR OpenUrl(const Common::XStringW& url);
 
 private:
     bool MatchesHotKey(UINT key, bool profile);
     XComPtr<Host::IFundsPoolModule> FundsPool();
+    // A short message in the host's status bar; nothing without a main frame.
+    void ShowStatus(const Common::XStringW& text);
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
 

@@ -29,6 +29,34 @@ bool modifiersHeld(const Host::HotKey& hotKey)
     return vk == 0 || (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+// The shell's failures as a person can read them; the number stays for anything else.
+XStringW shellFailureText(INT_PTR result)
+{
+    switch (result) {
+    case 0:
+    case SE_ERR_OOM: return L"系统资源不足";
+    case SE_ERR_FNF: return L"找不到要打开的文件";
+    case SE_ERR_PNF: return L"找不到路径";
+    case SE_ERR_ACCESSDENIED: return L"拒绝访问";
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return L"系统中没有可以打开网页的程序";
+    case SE_ERR_DDEBUSY:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDETIMEOUT: return L"浏览器没有响应";
+    default: break;
+    }
+    XStringW text;
+    text.format(L"错误代码 %d", int(result));
+    return text;
+}
+
+XStringW cellText(Host::IDataView* view, int row, const wchar_t* column)
+{
+    XStringW text;
+    if (view) view->readTextAt(row, view->getColumnIndex(column), text);
+    return text;
+}
+
 } // namespace
 
 XComPtr<Host::IFundsPoolModule> closedFundGrid::FundsPool()
@@ -55,12 +83,28 @@ void closedFundGrid::OnContextMenu(int x, int y)
     TrackPopupMenu(menu.get(), 0, pt.x, pt.y, 0, GetHwnd(), nullptr);
 }
 
+void closedFundGrid::ShowStatus(const XStringW& text)
+{
+    XComPtr<Host::IMainFrameModule> frame =
+        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
+    if (frame)
+        frame->setStatusText(text);
+}
+
+// The pool shows nothing of its own: the status bar confirms which fund went in, by the
+// code and name the grid shows.
 void closedFundGrid::AddToFundPool()
 {
     XComPtr<Host::IFundsPoolModule> pool = FundsPool();
     int row = GetCurrSel();
-    if (pool && row >= 0)
-        pool->addFund(CodeOfRow(row));
+    if (!pool || row < 0)
+        return;
+    XStringW code = CodeOfRow(row);
+    pool->addFund(code);
+    XStringW shownCode = cellText(DisplayView(), row, L"aliascode");
+    if (shownCode.empty())
+        shownCode = code;
+    ShowStatus(L"已添加到基金池：" + shownCode + L" " + cellText(DisplayView(), row, L"name"));
 }
 
 XStringW closedFundGrid::ProfileUrl()
@@ -75,16 +119,23 @@ XStringW closedFundGrid::ProfileUrl()
     return profileUrl(urlTemplate, code);
 }
 
+// A page that does not open says so: otherwise F10 on a machine without a browser looks
+// like a key that does nothing.
 void closedFundGrid::OpenProfilePage()
 {
     XStringW url = ProfileUrl();
-    if (!url.empty())
-        OpenUrl(url);
+    if (url.empty())
+        return;
+    INT_PTR result = OpenUrl(url);
+    if (result > 32)
+        return;
+    XStringW text = L"无法打开基金档案页面：\n" + url + L"\n\n原因：" + shellFailureText(result);
+    MessageBoxW(GetHwnd(), text.c_str(), L"提示", MB_OK | MB_ICONWARNING);
 }
 
-void closedFundGrid::OpenUrl(const XStringW& url)
+INT_PTR closedFundGrid::OpenUrl(const XStringW& url)
 {
-    ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return INT_PTR(ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 bool closedFundGrid::MatchesHotKey(UINT key, bool profile)

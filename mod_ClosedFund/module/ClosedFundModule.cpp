@@ -172,10 +172,17 @@ void ClosedFundModuleImpl::onThemeChanged(void* theme, void* module)
     self->page_.markRefreshIndicatorStale();
 }
 
+// The button brings the page forward. A page that was already the shown tab gets no
+// showing, so one that never loaded (its database came late, or could not be read then)
+// loads now, unless the showing just tried.
 void ClosedFundModuleImpl::onClosedFundCmd(void*, void* module)
 {
     auto* self = static_cast<ClosedFundModuleImpl*>(module);
-    if (self && self->mainFrame_) self->mainFrame_->activatePage(&self->page_);
+    if (!self || !self->mainFrame_) return;
+    int attempts = self->page_.loadAttempts();
+    self->mainFrame_->activatePage(&self->page_);
+    if (!self->page_.hasLoaded() && self->page_.loadAttempts() == attempts && self->page_.IsShownTab())
+        self->page_.reload(true);
 }
 
 ClosedFundModuleImpl& moduleObject()

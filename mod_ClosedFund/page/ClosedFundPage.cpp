@@ -20,6 +20,8 @@ const int kStripHeight = 30;
 const int kFilterBarLeft = 700;
 const UINT kGridControlId = 1001;
 const int kGridReloadCode = -753;
+const wchar_t kNoData[] = L"没有数据";
+const wchar_t kUnreadable[] = L"无法读取基金数据";
 
 // The filter bar's columns: name, caption, show slot, collect, locked, prefix, multi.
 struct FilterColumnSetup {
@@ -38,10 +40,9 @@ const FilterColumnSetup kFilterColumns[] = {
 
 } // namespace
 
-ClosedFundPage::ClosedFundPage() : referenceDate_(localReferenceDate())
-{
-    grid_.DataDate() = referenceDate_;
-}
+// The data date stays empty (shown as "--") until a fill reads one: today's date over rows
+// that are not today's, or over no rows at all, would say something untrue.
+ClosedFundPage::ClosedFundPage() : referenceDate_(localReferenceDate()) {}
 
 ClosedFundPage::~ClosedFundPage()
 {
@@ -100,9 +101,27 @@ void ClosedFundPage::loadHeader()
     grid_.SetHeaderText(grid_.LoadHeaderText());
 }
 
-void ClosedFundPage::reload(bool wait)
+void ClosedFundPage::reload(bool wait) { load(wait, true); }
+
+// The data date is written only when the rows that go with it are in: a failed fill keeps
+// the rows and the date they were read with.
+bool ClosedFundPage::load(bool wait, bool boxOnFailure)
 {
-    if (!readDataDate(database_.get(), grid_.DataDate())) return;
+    ++loadAttempts_;
+    loadPending_ = false;
+    if (!database_) {
+        grid_.SetEmptyText(kNoData);
+        return false;
+    }
+    XStringW date = grid_.DataDate(), error;
+    if (!queryDataDate(database_.get(), date, error)) {
+        // A closed database was always quiet here (the host reports it); a statement that
+        // cannot be prepared is shown when someone asked for the reload.
+        if (boxOnFailure && database_->isOpen()) ::MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        reportLoadFailure(error);
+        return false;
+    }
+    bool filled = false;
     {
         WaitDialog waitDialog(L"正在查询数据，请稍等...");
         if (wait && waitDialog.Open(moduleInstance(), m_hWnd)) {
@@ -110,13 +129,38 @@ void ClosedFundPage::reload(bool wait)
             // The query blocks this thread: paint the message now or it never shows.
             ::UpdateWindow(waitDialog.GetHandle());
         }
-        bool filled = fillFundTable(database_.get(), grid_.FundTable(), referenceDate_);
+        filled = fillFundTable(database_.get(), grid_.FundTable(), referenceDate_);
         if (waitDialog.IsWindow()) waitDialog.DestroyWindow();
+    }
+    if (filled) {
+        grid_.DataDate() = date;
+        grid_.SetEmptyText(kNoData);
+        loaded_ = true;
+    } else {
         // The rows stay as they were; say why instead of showing old data silently.
-        if (!filled) ::MessageBoxW(nullptr, database_->getLastError().c_str(), L"ERROR", MB_OK);
+        error = database_->getLastError();
+        if (boxOnFailure) ::MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        reportLoadFailure(error);
     }
     loadHeader();
     if (grid_.SortedView()) grid_.SortedView()->rebuild(1);
+    return filled;
+}
+
+// Shown in the empty grid and in the host's status bar: an empty page must say why. Rows
+// kept from an earlier load stay, and a filter that hides them all still means no data.
+void ClosedFundPage::reportLoadFailure(const XStringW& error)
+{
+    if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0)
+        grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
+    showStatus(L"封闭式基金：" + XStringW(kUnreadable) + (error.empty() ? XStringW() : L"（" + error + L"）"));
+}
+
+void ClosedFundPage::showStatus(const XStringW& text)
+{
+    XComPtr<Host::IMainFrameModule> frame =
+        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
+    if (frame) frame->setStatusText(text);
 }
 
 void ClosedFundPage::applyTheme(Host::ITheme* theme)
@@ -188,6 +232,7 @@ bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_APP_RELOAD: OnReloadMessage(); return true;
     case WM_APP_UPDATE_FINISHED: OnUpdateFinished(); return true;
+    case WM_APP_DATABASE_READY: OnDatabaseReady(); return true;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header && header->idFrom == kGridControlId && int(header->code) == kGridReloadCode) reload(true);

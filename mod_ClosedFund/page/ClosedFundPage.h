@@ -22,6 +22,9 @@ public:
     // Sent by the update handler so that the indicator and the timer are handled by the
     // page's own thread (a timer can only be set by the thread that owns the window).
     enum { WM_APP_UPDATE_FINISHED = 0x411 };
+    // Posted by setDatabase to a page that is showing: the load runs from the message loop,
+    // once the host has finished initialising the module.
+    enum { WM_APP_DATABASE_READY = 0x412 };
 
     ClosedFundPage();
     ~ClosedFundPage() override;
@@ -46,6 +49,9 @@ public:
     // Reads the data date and fills the table (with the wait dialog when wait is set), then
     // the header with the date and the views. Nothing happens without an open database.
     void reload(bool wait);
+    // True once a fill has succeeded; the count of load attempts, whatever their outcome.
+    bool hasLoaded() const { return loaded_; }
+    int loadAttempts() const { return loadAttempts_; }
     void applyTheme(Host::ITheme* theme);
     void releaseHostReferences();
 
@@ -64,6 +70,8 @@ public:
     GifWnd* refreshIndicator() const { return indicator_.get(); }
     const XStringW& referenceDate() const { return referenceDate_; }
     bool IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    // The page is the tab shown, whether or not the main window is on screen yet.
+    bool IsShownTab() const { return m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE); }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -76,6 +84,12 @@ private:
     void OnShowWindow(bool shown);
     void OnReloadMessage();
     void OnUpdateFinished();
+    void OnDatabaseReady();
+    // The reload itself; a failure shows its message box only when boxOnFailure is set.
+    // True when the table was filled.
+    bool load(bool wait, bool boxOnFailure);
+    void reportLoadFailure(const XStringW& error);
+    void showStatus(const XStringW& text);
     void loadHeader();
     void requestUpdate();
 
@@ -91,6 +105,9 @@ private:
     XComPtr<Host::IUpdateThread> updateThread_;
     XStringW referenceDate_;
     XComPtr<Host::ITabCtrl> tabCtrl_;
+    bool loaded_ = false;
+    bool loadPending_ = false;   // a WM_APP_DATABASE_READY is on its way
+    int loadAttempts_ = 0;
 };
 
 } // namespace ClosedFund

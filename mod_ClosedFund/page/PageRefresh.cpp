@@ -36,6 +36,11 @@ void ClosedFundPage::attachApp(Host::IApp* app)
 void ClosedFundPage::setDatabase(Host::IDatabase* database)
 {
     database_ = database;
+    // The tab control shows its first page while the page is added, before the host hands
+    // over the database: that showing had nothing to load, and no other showing follows.
+    // The load is posted, not run here, since the host is still initialising the module.
+    if (IsShownTab() && !loadPending_)
+        loadPending_ = ::PostMessageW(m_hWnd, WM_APP_DATABASE_READY, 0, 0) != 0;
     if (!app_) return;
     XComPtr<Host::IUpdateDataModule> updater = app_->getModule("mod_UpdateData").cast<Host::IUpdateDataModule>();
     if (!updater) return;
@@ -76,6 +81,15 @@ void ClosedFundPage::OnUpdateFinished()
 {
     hideRefreshIndicator();
     ::SetTimer(m_hWnd, kUpdateTimer, kUpdatePeriodMs, nullptr);
+}
+
+// A load that ran meanwhile (the page shown again, a refresh) already used the database. At
+// start nothing pops up: the empty grid and the status bar say what went wrong.
+void ClosedFundPage::OnDatabaseReady()
+{
+    if (!loadPending_) return;
+    loadPending_ = false;
+    if (IsShownTab()) load(true, false);
 }
 
 void ClosedFundPage::OnTimer(UINT_PTR id)

@@ -78,7 +78,16 @@ TEST(Client, LoadsTheClosedFundModuleAndShowsTheSampleFunds)
     EXPECT_EQ(entry()->release(), 1);
     EXPECT_TRUE(module->getInfo(info));
 
-    // The tool-bar button's event brings the page forward, which loads the funds.
+    // The page is the first tab: the start loads it from the loop, with nothing asked of the
+    // module. locateFund reads the rows the grid shows and loads nothing itself.
+    bool shown = false;
+    for (int wait = 0; wait < 50 && !shown; ++wait) {
+        pumpThroughHandlers(session.app(), 100);
+        shown = module->locateFund(L"184690");
+    }
+    EXPECT_TRUE(shown) << "the sample funds are not shown after start";
+
+    // The tool-bar button's event brings the page forward.
     XComPtr<Host::IEvent> command = Host::getEvent("Event_ClosedFundCmd");
     ASSERT_TRUE(command);
     command->fire(nullptr);

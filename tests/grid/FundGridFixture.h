@@ -40,11 +40,16 @@ public:
 using TestSupport::TestApp;
 
 // The grid with the protected geometry it needs for clicks, and the addresses it would
-// have handed to the shell.
+// have handed to the shell (answered with shellResult).
 class FundGrid : public ClosedFund::closedFundGrid {
 public:
     std::vector<std::wstring> opened;
-    void OpenUrl(const XStringW& url) override { opened.push_back(url); }
+    INT_PTR shellResult = 42;   // what the shell answers; 32 and below is a failure
+    INT_PTR OpenUrl(const XStringW& url) override
+    {
+        opened.push_back(url);
+        return shellResult;
+    }
     using closedFundGrid::BodyRect;
     using closedFundGrid::RowHeight;
     int RowPixels() const { return rowHeight_; }

@@ -3,8 +3,10 @@
 #include "FundGridFixture.h"
 #include "ModalDriver.h"
 #include "Pixels.h"
+#include <shellapi.h>
 
 using namespace FundGridTests;
+using TestSupport::StatusBarFrame;
 
 namespace {
 
@@ -91,13 +93,17 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
         TestSupport::pumpMessages(50);   // the chosen command arrives as a posted WM_COMMAND
     };
 
+    StatusBarFrame frame;
+    app_.modules["mod_MainFrame"] = &frame;
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(0);
     EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
     EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
+    EXPECT_EQ(frame.texts, std::vector<std::wstring>{L"已添加到基金池：150001 甲基金"});
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(1);
     EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"}));   // passed on as read
+    EXPECT_EQ(frame.texts.back(), L"已添加到基金池：-- 无代码");
 
     driver.chooseMenuItem(L"转到基金档案 F10");
     rightClick(0);
@@ -107,6 +113,17 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     EXPECT_EQ(grid_.opened.back(), L"https://funds.example.org/html/150001/?from=%25client");
     app_.texts["fund_profile_url"] = L"calc.exe %s";   // not a web address: the fallback is used
     EXPECT_EQ(grid_.ProfileUrl(), L"https://fund.client2.example/html/150001/");
+
+    // The shell cannot open the address: a box names it and the reason.
+    grid_.shellResult = SE_ERR_NOASSOC;
+    driver.answerMessageBox(IDOK);
+    grid_.OpenProfilePage();
+    EXPECT_TRUE(driver.waitDone(2000));
+    EXPECT_EQ(driver.lastCaption(), L"提示");
+    EXPECT_NE(driver.lastText().find(L"https://fund.client2.example/html/150001/"), std::wstring::npos);
+    EXPECT_NE(driver.lastText().find(L"没有可以打开网页的程序"), std::wstring::npos) << Common::toUtf8(driver.lastText());
+    grid_.shellResult = 42;
+    grid_.opened.pop_back();
 
     driver.chooseMenuItem(L"转到基金档案 F10");
     rightClick(1);                                      // code "--": opens nothing

@@ -2,6 +2,7 @@
 // initialisation with the right error text; on a whole host the module leaves a hidden page
 // alone and locates funds by exact code in the rows the page shows.
 #include "PageHost.h"
+#include "Pixels.h"
 #include "module/ClosedFundModule.h"
 #include <gtest/gtest.h>
 
@@ -23,16 +24,19 @@ public:
     void setStatusText(const XStringW&) override {}
 };
 
-// A tab control of one page: the page's window fills the frame; activating shows it.
+// A tab control of one page: the page's window fills the frame; activating shows it. With
+// showFirst it shows the page as it is added, as the client's own tab control does.
 class OnePageTabs : public Host::ITabCtrl {
 public:
     explicit OnePageTabs(HWND frame) : frame_(frame) {}
+    bool showFirst = false;
     int addRef() override { return 1; }
     int release() override { return 1; }
     bool addPage(Host::ITabPage* page) override
     {
         if (!page->create(frame_, this)) return false;
         page->move(0, 0, 1000, 600);
+        if (showFirst) page->show();
         return true;
     }
     bool activatePage(Host::ITabPage* page) override
@@ -163,6 +167,49 @@ TEST(ModuleTest, LeavesAHiddenPageAloneAndLocatesAFundWhereTheShowingReloadPutIt
 
         module.uninitialize();
         EXPECT_FALSE(module.getDataTable());
+    }
+    DestroyWindow(window);
+}
+
+TEST(ModuleTest, ThePageShownBeforeItsDatabaseLoadsFromTheLoopAndTheButtonLoadsANeverLoadedPage)
+{
+    TestSupport::TempDir dir;
+    HWND window = makeFrame(1000, 600);
+    TestApp app;
+    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
+    TabbedFrame frame(window);
+    frame.tabs.showFirst = true;
+    FundDatabase funds;
+    funds.database = makeDatabase(dir, L"funds.db", FundDb::Content::StandardSample);
+    app.modules["mod_MainFrame"] = &frame;
+    app.modules["mod_Database"] = &funds;
+
+    // The host's order: the page is shown by addPage, the database comes later in initialize.
+    for (bool pressButton : {false, true}) {
+        ClosedFund::ClosedFundModuleImpl module;
+        XStringW error;
+        ASSERT_EQ(module.initialize(&app, error), 0);
+        ClosedFund::ClosedFundPage& page = module.page();
+        Host::IDataView* display = page.grid().DisplayView();
+        ASSERT_TRUE(page.IsVisible());
+        EXPECT_EQ(display->getRowCount(), 0);
+        if (pressButton) {
+            // Pressed before the loop ran: the shown page never loaded, so the button loads it.
+            Host::getEvent("Event_ClosedFundCmd")->fire(nullptr);
+            EXPECT_EQ(display->getRowCount(), 60);
+        }
+        int attempts = page.loadAttempts();
+        TestSupport::pumpMessages(300);
+        EXPECT_EQ(display->getRowCount(), 60);
+        EXPECT_EQ(page.loadAttempts(), pressButton ? attempts : attempts + 1) << "loaded once";
+        EXPECT_EQ(page.grid().DataDate(), L"2026-06-26");
+
+        // Once loaded, the button only brings the page forward.
+        attempts = page.loadAttempts();
+        Host::getEvent("Event_ClosedFundCmd")->fire(nullptr);
+        EXPECT_EQ(page.loadAttempts(), attempts);
+        module.uninitialize();
     }
     DestroyWindow(window);
 }

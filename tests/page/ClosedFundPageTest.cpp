@@ -231,3 +231,93 @@ TEST_F(PageTest, AttachedAgainThePageStillReloadsOncePerEvent)
     fireFromThread("event_udpate_affiche", 3, 1, true);
     EXPECT_EQ(ReloadCounter::count, 2);
 }
+
+TEST_F(PageTest, ADatabaseGivenWhileShowingLoadsFromTheMessageLoopAndTheDateFollowsTheRows)
+{
+    // The tab control shows the page before the host hands over the database.
+    page_.show();
+    EXPECT_EQ(rows(), 0);
+    EXPECT_TRUE(page_.grid().DataDate().empty());
+    EXPECT_NE(page_.grid().GetHeader().find(L"title=\"--\""), std::wstring::npos) << "no date read yet";
+
+    database_ = makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
+    page_.setDatabase(database_.get());
+    EXPECT_EQ(rows(), 0) << "loaded inside setDatabase, while the host is still initialising";
+    TestSupport::pumpMessages(300);
+    EXPECT_EQ(rows(), 60);
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
+    EXPECT_NE(page_.grid().GetHeader().find(L"title=\"2026-06-26\""), std::wstring::npos);
+
+    // A fill that fails after the date was read keeps the rows and their date, and the
+    // user-started reload still shows its "ERROR" box.
+    XComPtr<Host::IDatabase> halfBroken = makeDatabase(dir_, L"half.db", FundDb::Content::SchemaOnly);
+    XStringW error;
+    for (const wchar_t* sql : {L"insert into tb_closedfund (code, date) values ('999001', '2030-01-02')",
+                               L"drop table tb_fund"}) {
+        XComPtr<Host::IStatement> statement = halfBroken->prepare(sql, error);
+        ASSERT_TRUE(statement) << Common::toUtf8(error);
+        statement->step();
+    }
+    StatusBarFrame frame;
+    app_.modules["mod_MainFrame"] = &frame;
+    page_.hide();
+    page_.setDatabase(halfBroken.get());
+    page_.show();
+    TestSupport::ModalDriver driver;
+    driver.answerMessageBox(IDOK);
+    page_.reload(true);
+    ASSERT_TRUE(driver.waitDone(2000));
+    EXPECT_EQ(driver.lastCaption(), L"ERROR");
+    EXPECT_EQ(rows(), 60);
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
+    EXPECT_EQ(page_.grid().GetHeader().find(L"2030-01-02"), std::wstring::npos);
+    EXPECT_EQ(page_.grid().GetEmptyText(), L"没有数据") << "kept rows, filtered away, are no read error";
+    ASSERT_FALSE(frame.texts.empty());
+    EXPECT_NE(frame.texts.back().find(L"tb_fund"), std::wstring::npos) << Common::toUtf8(frame.texts.back());
+}
+
+TEST_F(PageTest, MissingAndCorruptDatabasesLeaveAnEmptyGridThatSaysWhyWithoutABox)
+{
+    StatusBarFrame frame;
+    app_.modules["mod_MainFrame"] = &frame;
+    COLORREF listBg = 0;
+    app_.themes->getCurrentTheme()->getColor("list_bg", listBg);
+    std::string garbage(4096, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 131 + 7);
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"corrupt.db"), garbage));
+    page_.show();
+
+    for (const wchar_t* name : {L"gone.db", L"corrupt.db"}) {
+        XStringW error;
+        XComPtr<Host::IDatabase> unreadable = FundDb::openFundDatabase(dir_.file(name), error);
+        ASSERT_TRUE(unreadable && !unreadable->isOpen());
+        TestSupport::ModalDriver driver;
+        driver.answerMessageBox(IDOK);   // answers a box, should one come, instead of hanging
+        frame.texts.clear();
+        page_.setDatabase(unreadable.get());
+        TestSupport::pumpMessages(300);
+        EXPECT_EQ(driver.pending(), 1u) << "a message box at start";
+        EXPECT_EQ(rows(), 0);
+        EXPECT_TRUE(page_.grid().DataDate().empty());
+        EXPECT_NE(page_.grid().GetHeader().find(L"title=\"--\""), std::wstring::npos);
+        const XStringW& shown = page_.grid().GetEmptyText();
+        EXPECT_NE(shown.find(unreadable->getLastError()), std::wstring::npos) << Common::toUtf8(shown);
+        ASSERT_EQ(frame.texts.size(), 1u);
+        EXPECT_NE(frame.texts[0].find(unreadable->getLastError()), std::wstring::npos);
+
+        // The message is painted in the middle of the body; the rest of the body is blank.
+        TestSupport::Capture grid = TestSupport::printClient(page_.grid().GetHwnd());
+        RECT middle = {grid.width / 4, grid.height / 2 - 40, grid.width * 3 / 4, grid.height / 2 + 40};
+        RECT low = {40, grid.height - 120, grid.width - 40, grid.height - 20};
+        EXPECT_GT(grid.countOther(middle, listBg), 30);
+        EXPECT_EQ(grid.countOther(low, listBg), 0);
+        if (std::wstring(name) == L"gone.db")
+            TestSupport::saveArtifact(TestSupport::grabScreen(page_.GetHandle()), L"closed-fund-page-missing-database");
+    }
+
+    // A readable database without funds: the plain "没有数据".
+    page_.setDatabase(makeDatabase(dir_, L"empty.db", FundDb::Content::SchemaOnly).get());
+    TestSupport::pumpMessages(300);
+    EXPECT_EQ(page_.grid().GetEmptyText(), L"没有数据");
+    EXPECT_EQ(page_.grid().GetHeader().find(L"end_date"), std::wstring::npos);
+}

@@ -39,6 +39,7 @@ public:
 };
 
 using TestSupport::TestApp;
+using TestSupport::StatusBarFrame;
 
 // The shipped themes beside the test program.
 std::wstring themeFolder();

@@ -2,6 +2,7 @@
 // references and does nothing of its own beyond the interface the test gives it.
 #pragma once
 #include "host/App.h"
+#include "host/Modules.h"
 #include <map>
 #include <string>
 #include <utility>
@@ -46,6 +47,16 @@ public:
     XComPtr<Host::IConfManager> getSystemConf() override { return systemConf; }
     XComPtr<Host::IConfManager> getUserConf() override { return userConf; }
     void registerPreMessageHandler(int order, Host::IPreMessageHandler* h) override { handlers.push_back({order, h}); }
+};
+
+// A main frame that only keeps what is written into its status bar.
+class StatusBarFrame : public TestModule<Host::IMainFrameModule> {
+public:
+    std::vector<std::wstring> texts;
+    XComPtr<IXUnknown> getControl(const XStringA&) override { return {}; }
+    void activatePage(Host::ITabPage*) override {}
+    void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
+    void setStatusText(const XStringW& text) override { texts.push_back(text); }
 };
 
 } // namespace TestSupport

@@ -122,6 +122,10 @@ public:
     double GetZoom() const { return zoom_; }
     // The first n shown columns stay in place when the grid scrolls sideways.
     void SetScrollLock(int columns);
+    // A short message drawn centred in the body while the grid has no rows: that there is
+    // no data, or why the rows could not be read. Empty draws nothing.
+    void SetEmptyText(const Common::XStringW& text);
+    const Common::XStringW& GetEmptyText() const { return emptyText_; }
     // Drops cached fonts and the off-screen bitmap; the next paint makes them again.
     void ReleaseDrawingResource();
     size_t CachedFontCount() const;
@@ -195,10 +199,12 @@ protected:
 
 private:
     HitTestResult HitHeader(int x, int y, int& column);
+    void DrawEmptyText(HDC dc, const RECT& body);
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
     std::unique_ptr<PaintedText> painted_;
+    Common::XStringW emptyText_;
 };
 
 } // namespace Control
