@@ -9,6 +9,9 @@
 
 namespace ClosedFund {
 
+// How a stored value reads on screen (a company without its pinyin initial, say).
+typedef XStringW (*ShownValueFn)(const XStringW& stored);
+
 // One column the bar searches and, when collect is set, offers values of.
 struct FilterColumn {
     XStringW name;      // a column of the fund table
@@ -16,6 +19,7 @@ struct FilterColumn {
     XStringW prefix;    // put before chosen values in a button caption
     bool collect = false;
     bool multi = false;
+    ShownValueFn shown = nullptr;   // null: values read as stored
 };
 
 // One condition on the bar, shown as a drop-down button. Its button window keeps a pointer
@@ -31,6 +35,7 @@ struct FilterCondition {
     XStringW prefix;
     XComPtr<Host::IDataFilter> filter;   // null while a standing condition rests
     bool multi = false;
+    bool hidden = false;     // no room on the bar: reached through the "+N" button
 
     // The filter as a value filter, or null (none, or a keyword filter).
     MultiValueFilter* valueFilter() const { return dynamic_cast<MultiValueFilter*>(filter.get()); }

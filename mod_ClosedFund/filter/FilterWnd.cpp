@@ -11,17 +11,19 @@ namespace {
 
 const wchar_t kClassName[] = L"Client2_FilterWnd";
 const wchar_t kMoreCaption[] = L"更多筛选";
-const int kButtonPadding = 28;   // room for the caption's indent and the arrow
-const int kMoreButtonGap = 5;
-const int kConditionGap = 1;
 
 HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
 
 } // namespace
 
 FilterWnd::FilterWnd(Host::IDataView* gridView)
-    : m_background(::GetSysColor(COLOR_WINDOW)), m_gridView(gridView)
+    : m_background(::GetSysColor(COLOR_WINDOW)), m_textColor(::GetSysColor(COLOR_WINDOWTEXT)), m_gridView(gridView)
 {
+    m_countView = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+    if (m_countView && m_gridView) {
+        m_countView->setSource(m_gridView.get());
+        m_countView->setEventSink(this);
+    }
     m_valueView = Host::createInstanceAs<Host::IDataView>("Data.DataView");
     if (!m_valueView) return;
     if (m_gridView) m_valueView->setSource(m_gridView->getSource().get());
@@ -64,18 +66,56 @@ void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, boo
         AddCondition(column.name, column.caption, column.caption, nullptr, column.prefix, locked, multi);
 }
 
+void FilterWnd::SetShownValue(const wchar_t* column, ShownValueFn shown)
+{
+    for (FilterColumn& c : m_columns)
+        if (column && c.name == column) c.shown = shown;
+}
+
+XStringW FilterWnd::ShownValue(const XStringW& column, const XStringW& value) const
+{
+    if (column.empty()) return value;
+    for (const FilterColumn& c : m_columns)
+        if (c.name == column) return c.shown ? c.shown(value) : value;
+    return value;
+}
+
+// The buttons take the list's colours: the column header's face, the selection's face while
+// pressed, the list border and the header text. A theme lacking the face or the text leaves
+// the buttons as the system draws them.
 void FilterWnd::ApplyTheme(Host::ITheme* theme)
 {
     if (!theme) return;
     theme->getColor("wnd_general_bg", m_background);
     m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
+    theme->getColor("list_title", m_textColor);
+    WGUI::DropDownColors colors = {};
+    if (theme->getColor("list_column_bg", colors.face) && theme->getColor("list_title", colors.text)) {
+        colors.pushedFace = colors.face;
+        colors.border = colors.text;
+        theme->getColor("list_sel_bg", colors.pushedFace);
+        theme->getColor("list_border", colors.border);
+        m_buttonColors = colors;
+        m_buttonsThemed = true;
+    }
+    ThemeButton(m_moreButton);
+    ThemeButton(m_overflowButton);
+    for (FilterCondition& condition : m_conditions) ThemeButton(condition.button);
     Invalidate(TRUE);
-    for (FilterCondition& condition : m_conditions) condition.button.Invalidate(TRUE);
-    m_moreButton.Invalidate(TRUE);
 }
 
-void FilterWnd::OnViewChanged(Host::IDataView*)
+void FilterWnd::ThemeButton(WGUI::DropDownButton& button)
 {
+    if (m_buttonsThemed) button.SetColors(m_buttonColors);
+    if (button.IsWindow()) button.Invalidate(TRUE);
+}
+
+void FilterWnd::OnViewChanged(Host::IDataView* view)
+{
+    if (view && view == m_countView.get()) {
+        if (UpdateCountText() && IsWindow()) LayoutBar();
+        return;
+    }
     m_distinctValues.clear();
     for (const FilterColumn& column : m_columns)
         if (column.collect) CollectDistinctValues(column.name);
@@ -107,6 +147,11 @@ void FilterWnd::CollectDistinctValues(const XStringW& column)
 
 void FilterWnd::ReleaseViews()
 {
+    if (m_countView) {
+        m_countView->setEventSink(nullptr);
+        m_countView->setSource(nullptr);
+    }
+    m_countView = nullptr;
     if (m_valueView) {
         m_valueView->setEventSink(nullptr);
         m_valueView->setSource(nullptr);
@@ -122,6 +167,10 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         m_moreButton.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
         m_moreButton.SetCaption(kMoreCaption);
         m_moreButton.SetFont(guiFont());
+        m_overflowButton.Create(WS_CHILD, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
+        m_overflowButton.SetFont(guiFont());
+        ThemeButton(m_moreButton);
+        ThemeButton(m_overflowButton);
         return false;
     case WM_DESTROY:
         DestroyMenus();
@@ -139,6 +188,17 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         OnEraseBackground(reinterpret_cast<HDC>(wParam));
         *result = 1;
         return true;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        if (dc) PaintCount(dc);
+        ::EndPaint(m_hWnd, &ps);
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        PaintCount(reinterpret_cast<HDC>(wParam));
+        return true;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         *result = reinterpret_cast<LRESULT>(m_backgroundBrush.GetHandle());
@@ -146,7 +206,7 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         OnCommand(id);
-        return id == kMoreButtonId || id == kKeywordCommand;
+        return id == kMoreButtonId || id == kOverflowButtonId || id == kKeywordCommand;
     }
     default:
         return false;
@@ -159,38 +219,6 @@ void FilterWnd::OnEraseBackground(HDC dc)
     if (!dc || !GetClientRect(&client)) return;
     Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(m_background));
     ::FillRect(dc, &client, brush);
-}
-
-// From the right edge: "更多筛选", a gap of 5, then the conditions in list order with gaps
-// of 1, each as wide as its caption plus 28 and as high as the bar. Nothing is clipped
-// when the bar is too narrow.
-void FilterWnd::LayoutBar()
-{
-    RECT client = {};
-    if (!GetClientRect(&client)) return;
-    HDC dc = GetDC();
-    if (!dc) return;
-    {
-        Common::SelectedObject font(dc, guiFont());
-        int right = client.right;
-        PlaceButton(dc, m_moreButton, right, kMoreButtonGap);
-        for (FilterCondition& condition : m_conditions) PlaceButton(dc, condition.button, right, kConditionGap);
-    }
-    ReleaseDC(dc);
-}
-
-void FilterWnd::PlaceButton(HDC dc, WGUI::DropDownButton& button, int& right, int gap)
-{
-    RECT client = {};
-    GetClientRect(&client);
-    const XStringW& caption = button.Caption();
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(dc, caption.c_str(), int(caption.size()), &extent);
-    RECT place = {right - (extent.cx + kButtonPadding), client.top, right, client.bottom};
-    button.MoveWindow(place, TRUE);
-    button.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    button.UpdateToolTip();
-    right = place.left - gap;
 }
 
 } // namespace ClosedFund

@@ -1,5 +1,7 @@
 // The filter bar above the grid: from its right edge a "更多筛选" drop-down button and, to the
-// left of it, one drop-down button per condition, the newest leftmost. Keyword conditions
+// left of it, one drop-down button per condition, the newest leftmost; at its left edge the
+// count of funds shown. Everything stays inside the bar: captions that do not fit are
+// shortened, and conditions that still do not fit go behind a "+N" button. Keyword conditions
 // (a SearchFilterImpl over every configured column) and value conditions (a MultiValueFilter
 // over one column) are installed on the grid's display view, the only channel through which
 // the grid learns of them. The values offered in menus come from a filter-free view over
@@ -26,6 +28,7 @@ public:
         kMoreButtonId = 100,
         kFirstPlainId = 101, kLastPlainId = 201,     // conditions created without a filter
         kFirstFilterId = 202, kLastFilterId = 302,   // conditions created with a filter
+        kOverflowButtonId = 303,                      // "+N": the conditions without room
         kRemoveCommand = 304,
         kKeywordCommand = 305,
         kFirstValueId = 306, kLastValueId = 1306,
@@ -46,7 +49,11 @@ public:
     // showSlot or locked, a standing condition for it appears at once.
     void AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect, bool locked,
                          const wchar_t* prefix, bool multi);
-    // Background from the theme's "wnd_general_bg"; a theme without it keeps the colour.
+    // How the column's values read in menus, captions and tooltips; the filter still
+    // compares the stored text. Set it before the column's values are shown.
+    void SetShownValue(const wchar_t* column, ShownValueFn shown);
+    // Background from the theme's "wnd_general_bg", buttons and count text from its list
+    // colours; a theme without a key keeps what that key coloured.
     void ApplyTheme(Host::ITheme* theme);
 
     // The bar's operations on conditions, also run by its menus and the keyword dialog.
@@ -70,6 +77,14 @@ public:
     const std::list<FilterCondition>& Conditions() const { return m_conditions; }
     const std::vector<FilterColumn>& Columns() const { return m_columns; }
     const WGUI::DropDownButton& MoreButton() const { return m_moreButton; }
+    const WGUI::DropDownButton& OverflowButton() const { return m_overflowButton; }
+    // "共 N 只", or "筛选出 N / M 只" while the list is narrowed; and where it is drawn
+    // (empty when the bar has no room for it).
+    const XStringW& CountText() const { return m_countText; }
+    const XStringW& ShownCountText() const { return m_shownCountText; }
+    const RECT& CountRect() const { return m_countRect; }
+    // The value as menus and captions show it.
+    XStringW ShownValue(const XStringW& column, const XStringW& value) const;
     // The offered values of a column (empty when it has none).
     const ValueSet& DistinctValues(const XStringW& column) const;
     // The last menu built; it lives until the next menu is built or the bar goes.
@@ -82,6 +97,7 @@ private:
     void OnCommand(int id);
     void ShowMoreMenu();
     void ShowConditionMenu(int id);
+    void ShowOverflowMenu();
     void OnRemoveCommand();
     void OnValueCommand(int id);
     void AskForKeywords();
@@ -100,7 +116,14 @@ private:
     void RestLockedCondition(FilterCondition& condition);
     // Refuses a condition that has no id left, telling the user; true when refused.
     bool RefuseWithoutId(bool withFilter);
-    void PlaceButton(HDC dc, WGUI::DropDownButton& button, int& right, int gap);
+
+    // Layout and the count (FilterWndLayout.cpp).
+    void PlaceButton(WGUI::DropDownButton& button, const RECT& place);
+    void ShowButton(WGUI::DropDownButton& button, bool shown);
+    void LayoutWith(HDC dc, const RECT& client);
+    bool UpdateCountText();
+    void PaintCount(HDC dc);
+    void ThemeButton(WGUI::DropDownButton& button);
 
     void CollectDistinctValues(const XStringW& column);
     void ReleaseViews();
@@ -109,10 +132,19 @@ private:
     WGUI::WindowProc m_binding;
     std::list<FilterCondition> m_conditions;
     WGUI::DropDownButton m_moreButton;
+    WGUI::DropDownButton m_overflowButton;
     gdiobj::GdiObject<HBRUSH> m_backgroundBrush;
     COLORREF m_background;
+    COLORREF m_textColor;
+    bool m_buttonsThemed = false;
+    WGUI::DropDownColors m_buttonColors = {};
     XComPtr<Host::IDataView> m_gridView;
     XComPtr<Host::IDataView> m_valueView;
+    // A view over the grid view with nothing of its own: it rebuilds whenever the grid view
+    // does and tells the bar, so the count follows every rebuild whoever caused it.
+    XComPtr<Host::IDataView> m_countView;
+    XStringW m_countText, m_compactCountText, m_shownCountText;
+    RECT m_countRect = {};
     std::vector<FilterColumn> m_columns;
     std::map<XStringW, ValueSet> m_distinctValues;
     HMENU m_popupMenu = nullptr;

@@ -78,10 +78,12 @@ FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW&
     condition.id = id;
     condition.button.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, UINT(id), moduleInstance());
     condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    ThemeButton(condition.button);
     condition.standing = locked || !withFilter;
     condition.locked = locked;
     condition.prefix = prefix;
-    condition.button.SetCaption(prefix + text);
+    // A value reads as the grid shows it; a standing condition's text is its column caption.
+    condition.button.SetCaption(prefix + (condition.standing ? text : ShownValue(column, text)));
     condition.column = column;
     if (!condition.standing) condition.value = text;
     condition.caption = caption;
@@ -175,7 +177,7 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
         filter->SetColumn(condition->column.c_str());
         filter->AddValue(value.c_str());
         m_gridView->addFilter(filter.get());
-        newCaption = condition->prefix + value;
+        newCaption = condition->prefix + ShownValue(condition->column, value);
     } else {
         MultiValueFilter* filter = condition->valueFilter();
         if (!filter) return;
@@ -190,7 +192,9 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
             else RemoveCondition(condition->id);
             return;
         }
-        XStringW text = condition->prefix + JoinTexts(filter->GetValues(), kValueSeparator);
+        std::vector<XStringW> shown;
+        for (const XStringW& accepted : filter->GetValues()) shown.push_back(ShownValue(condition->column, accepted));
+        XStringW text = condition->prefix + JoinTexts(shown, kValueSeparator);
         if (text.size() > kMaxCaptionChars || filter->GetValues().size() > kMaxCaptionValues) {
             newTip = text;
             newCaption = condition->caption + kManyValues;
@@ -223,7 +227,7 @@ void FilterWnd::ReplaceValue(int id, const XStringW& value, const XStringW& pref
             m_gridView->addFilter(filter.get());
         }
     }
-    condition->button.SetCaption(prefix + value);
+    condition->button.SetCaption(prefix + ShownValue(condition->column, value));
     condition->value = value;
     LayoutBar();
 }

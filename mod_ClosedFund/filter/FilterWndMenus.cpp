@@ -29,6 +29,7 @@ XStringW menuText(const XStringW& value)
 void FilterWnd::OnCommand(int id)
 {
     if (id == kMoreButtonId) ShowMoreMenu();
+    else if (id == kOverflowButtonId) ShowOverflowMenu();
     else if (id >= kFirstPlainId && id <= kLastFilterId) ShowConditionMenu(id);
     else if (id == kRemoveCommand) OnRemoveCommand();
     else if (id == kKeywordCommand) AskForKeywords();
@@ -58,7 +59,7 @@ void FilterWnd::AddValueItems(HMENU menu, const XStringW& column, const XStringW
         if (nextId > kLastValueId) return;
         UINT flags = MF_STRING;
         if (filter && filter->HasValue(value.c_str())) flags |= MF_CHECKED;
-        ::AppendMenuW(menu, flags, UINT_PTR(nextId), menuText(value).c_str());
+        ::AppendMenuW(menu, flags, UINT_PTR(nextId), menuText(ShownValue(column, value)).c_str());
         m_valueItems[nextId] = ValueMenuItem{column, value, prefix, caption, multi};
         ++nextId;
     }
@@ -122,7 +123,26 @@ void FilterWnd::ShowConditionMenu(int id)
         AddValueItems(m_popupMenu, condition->column, condition->caption, condition->prefix, condition->multi,
                       condition, nextId);
     }
-    TrackMenuBelow(condition->button);
+    // A condition without room on the bar opens its menu below "+N", where it is reached.
+    TrackMenuBelow(condition->hidden ? m_overflowButton : condition->button);
+}
+
+// The conditions without room on the bar, newest first as they would stand from the left;
+// choosing one opens that condition's own menu (its values, and removing it).
+void FilterWnd::ShowOverflowMenu()
+{
+    DestroyMenus();
+    m_popupMenu = ::CreatePopupMenu();
+    if (!m_popupMenu) return;
+    for (auto it = m_conditions.rbegin(); it != m_conditions.rend(); ++it)
+        if (it->hidden) ::AppendMenuW(m_popupMenu, MF_STRING, UINT_PTR(it->id), menuText(it->button.Caption()).c_str());
+    RECT place = {};
+    if (!m_overflowButton.GetWindowRect(&place)) return;
+    // The items carry condition ids, which as commands would open the menu a second time
+    // without an anchor: the choice comes back here instead.
+    int chosen = int(::TrackPopupMenu(m_popupMenu, TPM_RIGHTALIGN | TPM_VERTICAL | TPM_RETURNCMD | TPM_NONOTIFY,
+                                      place.right, place.bottom, 0, m_hWnd, nullptr));
+    if (chosen && FindCondition(chosen)) ShowConditionMenu(chosen);
 }
 
 // The item's data names the condition; "清除所有条件" carries none, which means all.

@@ -11,9 +11,27 @@ const size_t kTemplateBytes = 1024;
 const size_t kHeaderBytes = 18;   // DLGTEMPLATE as the dialog manager reads it (WORD-packed)
 const size_t kMaxTitleChars = 50;
 const DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-const short kWidthDlu = 260, kHeightDlu = 30;
 const wchar_t kTitle[] = L"输入筛选条件";
-const int kMargin = 20;
+const int kAnchorGap = 20;
+
+// The controls in pixels; the client area holds them with margins of kSide pixels left and
+// right and kTopBottom above and below the taller of the two (the button).
+const int kSide = 20, kTopBottom = 17;
+const int kEditWidth = 430, kEditHeight = 24, kEditTop = 18;
+const int kButtonGap = 2, kButtonWidth = 58, kButtonHeight = 26;
+const int kClientWidth = kSide + kEditWidth + kButtonGap + kButtonWidth + kSide;
+const int kClientHeight = kTopBottom + kButtonHeight + kTopBottom;
+
+const RECT kEditRect = {kSide, kEditTop, kSide + kEditWidth, kEditTop + kEditHeight};
+const RECT kOkRect = {kSide + kEditWidth + kButtonGap, kTopBottom, kSide + kEditWidth + kButtonGap + kButtonWidth,
+                      kTopBottom + kButtonHeight};
+
+// The template counts in dialog units of the system font (it names no font of its own):
+// a horizontal unit is a quarter of the base width, a vertical one an eighth of the height.
+// Rounded up, so the frame never starts smaller than the controls; WM_INITDIALOG then sets
+// the exact pixel size.
+short dluWidth(int pixels) { return short(::MulDiv(pixels, 4, LOWORD(::GetDialogBaseUnits())) + 1); }
+short dluHeight(int pixels) { return short(::MulDiv(pixels, 8, HIWORD(::GetDialogBaseUnits())) + 1); }
 
 // The template: header, no menu, the default class, the title; no controls (they are made
 // at WM_INITDIALOG, in pixels). The zero fill ends every list.
@@ -28,8 +46,8 @@ HGLOBAL buildTemplate()
     }
     auto* dlg = reinterpret_cast<DLGTEMPLATE*>(bytes);
     dlg->style = kDialogStyle;
-    dlg->cx = kWidthDlu;
-    dlg->cy = kHeightDlu;
+    dlg->cx = dluWidth(kClientWidth);
+    dlg->cy = dluHeight(kClientHeight);
     auto* words = reinterpret_cast<WORD*>(bytes + kHeaderBytes);
     words[0] = 0;   // menu
     words[1] = 0;   // class
@@ -97,24 +115,25 @@ INT_PTR CALLBACK KeywordInputDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wPar
     }
 }
 
-// Places the dialog by its anchor and builds the edit and the button in pixels.
+// Sizes the dialog so its client area holds the controls with even margins, places it by
+// its anchor, and builds the edit and the button in pixels.
 void KeywordInputDialog::OnInitDialog(HWND hwnd)
 {
     WGUI::WindowBase dialog(hwnd);
-    RECT self = {};
-    dialog.GetWindowRect(&self);
-    int x = m_anchorX - (self.right - self.left) - kMargin;
-    int y = m_anchorY + kMargin;
-    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, DWORD(dialog.GetWindowLong(GWL_STYLE)), FALSE,
+                         DWORD(dialog.GetWindowLong(GWL_EXSTYLE)));
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int x = m_anchorX - width - kAnchorGap;
+    int y = m_anchorY + kAnchorGap;
+    ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     m_font.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
-    RECT editRect = {20, 18, 450, 42};
-    m_edit.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", editRect, hwnd, kEditId,
+    m_edit.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId,
                   moduleInstance());
     m_edit.SetFont(m_font);
     m_edit.LimitText(kMaxChars);
-    RECT okRect = {452, 17, 510, 43};
-    m_ok.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", okRect, hwnd, IDOK, moduleInstance(), nullptr);
+    m_ok.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
     m_ok.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
 }
 

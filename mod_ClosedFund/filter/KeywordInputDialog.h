@@ -1,5 +1,6 @@
 // The small modal dialog in which the user types keywords for a search: one cue-text edit
 // and a "确定" button, placed below and left of the anchor point (the "更多筛选" button).
+// Esc or the close box cancels.
 #pragma once
 #include "ui/Button.h"
 #include "ui/GdiObject.h"

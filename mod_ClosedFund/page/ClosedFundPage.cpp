@@ -5,6 +5,8 @@
 #include "host/KernelHost.h"
 #include "module/ModuleHandle.h"
 #include "page/GifWnd.h"
+#include "page/TitleStrip.h"
+#include "grid/GridTexts.h"
 #include "page/WaitDialog.h"
 #include "ui/WindowClass.h"
 #include <algorithm>
@@ -15,9 +17,6 @@ namespace {
 
 const wchar_t kClassName[] = L"Client2_ClosedFundPage";
 const wchar_t kTitle[] = L"封闭式基金";
-const wchar_t kHeading[] = L"契约型封闭式净值";
-const int kStripHeight = 30;
-const int kFilterBarLeft = 700;
 const UINT kGridControlId = 1001;
 const int kGridReloadCode = -753;
 const wchar_t kNoData[] = L"没有数据";
@@ -260,6 +259,8 @@ bool ClosedFundPage::OnCreate()
     filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, none, m_hWnd);
     for (const FilterColumnSetup& c : kFilterColumns)
         filterBar_->AddFilterColumn(c.name, c.caption, c.showSlot, c.collect, c.locked, L"", c.multi);
+    // Companies are stored behind their pinyin initial; people read them as the grid shows them.
+    filterBar_->SetShownValue(L"company", &shortCompanyName);
     return true;
 }
 
@@ -273,14 +274,29 @@ void ClosedFundPage::OnDestroy()
     indicator_.reset();
 }
 
+HFONT ClosedFundPage::titleFont()
+{
+    if (!titleFont_.get()) titleFont_.reset(createTitleFont());
+    return titleFont_.get();
+}
+
+TitleStrip ClosedFundPage::titleStrip()
+{
+    RECT client = {};
+    if (m_hWnd) GetClientRect(&client);
+    return layoutTitleStrip(titleFont(), client.right - client.left);
+}
+
+// The bar takes the strip from just right of the heading and the indicator to the right
+// edge; the indicator keeps its place between them.
 void ClosedFundPage::OnSize(int width, int height)
 {
     grid_.MoveWindow(0, kStripHeight, width, height - kStripHeight, TRUE);
-    if (filterBar_) {
-        // A page narrower than the strip's left part leaves the bar no room.
-        RECT bar = {kFilterBarLeft, 2, kFilterBarLeft + std::max(0, width - kFilterBarLeft), 2 + 26};
-        filterBar_->MoveWindow(bar, TRUE);
-    }
+    TitleStrip strip = layoutTitleStrip(titleFont(), width);
+    if (filterBar_) filterBar_->MoveWindow(strip.bar, TRUE);
+    if (indicator_ && indicator_->IsWindow())
+        ::SetWindowPos(indicator_->GetHandle(), nullptr, strip.indicator.x, strip.indicator.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ClosedFundPage::OnPaint()
@@ -293,13 +309,11 @@ void ClosedFundPage::OnPaint()
         if (canvas.ok()) {
             Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(background_));
             ::FillRect(canvas, &client, brush);
-            if (!titleFont_.get())
-                titleFont_.reset(::CreateFontW(22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"楷体_GB2312"));
-            Common::SelectedObject font(canvas, titleFont_.get());
+            TitleStrip strip = layoutTitleStrip(titleFont(), client.right - client.left);
+            Common::SelectedObject font(canvas, titleFont());
             ::SetTextColor(canvas, grid_.ThemeBlock().Color("list_name"));
             ::SetBkMode(canvas, TRANSPARENT);
-            ::TextOutW(canvas, 10, 3, kHeading, int(wcslen(kHeading)));
+            ::TextOutW(canvas, strip.heading.left, strip.heading.top, kStripHeading, int(wcslen(kStripHeading)));
         }
     }
     ::EndPaint(m_hWnd, &ps);

@@ -4,6 +4,7 @@
 #pragma once
 #include "common/ScopedWin.h"
 #include "grid/ClosedFundGrid.h"
+#include "page/TitleStrip.h"
 #include "host/Modules.h"
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
@@ -69,6 +70,8 @@ public:
     FilterWnd* filterBar() const { return filterBar_.get(); }
     GifWnd* refreshIndicator() const { return indicator_.get(); }
     const XStringW& referenceDate() const { return referenceDate_; }
+    // Where the heading, the indicator and the filter bar stand at the page's width.
+    TitleStrip titleStrip();
     bool IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
     // The page is the tab shown, whether or not the main window is on screen yet.
     bool IsShownTab() const { return m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE); }
@@ -80,6 +83,7 @@ private:
     void OnDestroy();
     void OnSize(int width, int height);
     void OnPaint();
+    HFONT titleFont();
     void OnTimer(UINT_PTR id);
     void OnShowWindow(bool shown);
     void OnReloadMessage();

@@ -10,7 +10,6 @@ namespace ClosedFund {
 namespace {
 
 const char kUpdateThreadName[] = "thread_fund_update";
-const int kIndicatorX = 610, kIndicatorY = 8;
 
 // Subscribes once however often the page is attached or given a database: the kernel keeps
 // every subscription, and the destructor takes only one away, so a second one would call a
@@ -135,7 +134,8 @@ void ClosedFundPage::showRefreshIndicator()
         indicator_->Create(WS_CHILD | WS_VISIBLE, 0, L"", none, m_hWnd, nullptr, moduleInstance());
     }
     if (!indicator_->IsWindow()) return;
-    ::SetWindowPos(indicator_->GetHandle(), nullptr, kIndicatorX, kIndicatorY, 0, 0,
+    POINT place = titleStrip().indicator;
+    ::SetWindowPos(indicator_->GetHandle(), nullptr, place.x, place.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(indicator_->GetHandle(), SW_SHOW);
 }

@@ -6,6 +6,8 @@
 
 namespace WGUI {
 
+using Common::XStringW;
+
 namespace {
 const int kArrowLines = 5;
 const int kMaxTipWidth = 300;
@@ -27,6 +29,7 @@ HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HIN
 
 bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    if (m_themed) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_PAINT:
         *result = m_binding->CallDefault(msg, wParam, lParam);
@@ -55,6 +58,51 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     }
 }
 
+// A themed button paints everything itself. The button procedure still keeps the state and
+// produces the click, but wherever it may draw the system's look straight away (pressing,
+// focus, enabling), the button is invalidated so that its own paint follows at once.
+bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        if (dc) PaintThemed(dc);
+        ::EndPaint(m_hWnd, &ps);
+        *result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        PaintThemed(reinterpret_cast<HDC>(wParam));
+        *result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        *result = 1;
+        return true;
+    case BM_SETSTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        *result = m_binding->CallDefault(msg, wParam, lParam);
+        if (IsWindow()) {
+            Invalidate(FALSE);
+            ::UpdateWindow(m_hWnd);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DropDownButton::SetColors(const DropDownColors& colors)
+{
+    m_colors = colors;
+    m_themed = true;
+}
+
 // Drawn over the standard button after it painted itself, in the DC's own pen and text
 // colour.
 void DropDownButton::PaintCaptionAndArrow()
@@ -63,26 +111,61 @@ void DropDownButton::PaintCaptionAndArrow()
     if (!dc) return;
     RECT client = {};
     GetClientRect(&client);
-    {
-        Common::SelectedObject font(dc, GetFont());
-        ::SetBkMode(dc, TRANSPARENT);
-        RECT text = client;
-        text.left += 10;
-        ::DrawTextW(dc, m_caption.c_str(), int(m_caption.size()), &text, DT_SINGLELINE | DT_VCENTER);
-    }
-    // Five lines, each two pixels shorter at both ends: 9, 7, 5, 3 and 1 pixels wide.
+    DrawCaption(dc, client);
+    DrawArrow(dc, client);
+    ReleaseDC(dc);
+}
+
+void DropDownButton::PaintThemed(HDC dc)
+{
+    if (!dc) return;
+    RECT client = {};
+    GetClientRect(&client);
+    bool pushed = (SendMessage(BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    Common::ScopedGdi<HBRUSH> face(::CreateSolidBrush(pushed ? m_colors.pushedFace : m_colors.face));
+    ::FillRect(dc, &client, face);
+    Common::ScopedGdi<HBRUSH> border(::CreateSolidBrush(m_colors.border));
+    ::FrameRect(dc, &client, border);
+    ::SetTextColor(dc, m_colors.text);
+    DrawCaption(dc, client);
+    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, m_colors.text));
+    Common::SelectedObject arrowPen(dc, pen.get());
+    DrawArrow(dc, client);
+}
+
+// Ten pixels in from the left, centred vertically. A caption is data, not a mnemonic: a
+// '&' in a company name is drawn as it is.
+void DropDownButton::DrawCaption(HDC dc, const RECT& client)
+{
+    Common::SelectedObject font(dc, GetFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    RECT text = client;
+    text.left += 10;
+    const Common::XStringW& shown = ShownCaption();
+    ::DrawTextW(dc, shown.c_str(), int(shown.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+// Five lines, each two pixels shorter at both ends: 9, 7, 5, 3 and 1 pixels wide.
+void DropDownButton::DrawArrow(HDC dc, const RECT& client)
+{
     int right = client.right, middle = (client.bottom - client.top) / 2;
     for (int i = 0; i < kArrowLines; ++i) {
         ::MoveToEx(dc, right - 16 + i, middle - 1 + i, nullptr);
         ::LineTo(dc, right - 7 - i, middle - 1 + i);
     }
-    ReleaseDC(dc);
+}
+
+XStringW DropDownButton::ShownToolTip() const
+{
+    if (!m_toolTipText.empty()) return m_toolTipText;
+    return IsShortened() ? m_caption : XStringW();
 }
 
 void DropDownButton::UpdateToolTip()
 {
     if (m_toolTip.GetHandle() && !m_toolTip.IsWindow()) m_toolTip.SetHandle(nullptr);
-    if (m_toolTipText.empty()) {
+    m_toolTipShown = ShownToolTip();
+    if (m_toolTipShown.empty()) {
         if (m_toolTip.GetHandle()) m_toolTip.DestroyWindow();
         return;
     }
@@ -101,7 +184,7 @@ void DropDownButton::UpdateToolTip()
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
     tool.hwnd = ::GetParent(m_hWnd);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    tool.lpszText = const_cast<LPWSTR>(m_toolTipText.c_str());
+    tool.lpszText = const_cast<LPWSTR>(m_toolTipShown.c_str());
     m_toolTip.DelTool(&tool);
     m_toolTip.AddTool(&tool);
 }

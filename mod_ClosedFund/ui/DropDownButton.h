@@ -1,6 +1,8 @@
 // A push button that draws its own caption, left-aligned, with a small downward arrow at
 // its right end, and may carry a tooltip. Clicks reach the parent as the button's ordinary
-// WM_COMMAND; the owner opens whatever menu belongs to it.
+// WM_COMMAND; the owner opens whatever menu belongs to it. Without colours it is the
+// system's button with the caption drawn over it; given colours (a theme's) it paints
+// face, border, caption and arrow itself.
 #pragma once
 #include "ui/Button.h"
 #include "ui/ToolTipCtrl.h"
@@ -9,6 +11,14 @@
 #include <memory>
 
 namespace WGUI {
+
+// The colours of a themed button.
+struct DropDownColors {
+    COLORREF face;
+    COLORREF pushedFace;
+    COLORREF border;
+    COLORREF text;
+};
 
 class DropDownButton : public Button {
 public:
@@ -22,21 +32,46 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // The owner sets these, repaints the button and calls UpdateToolTip.
-    void SetCaption(const Common::XStringW& caption) { m_caption = caption; }
+    // The caption is the full text; the button shows it, or the shortened form the owner
+    // sets when the full text does not fit (setting the caption drops that form).
+    void SetCaption(const Common::XStringW& caption)
+    {
+        m_caption = caption;
+        m_shownCaption.clear();
+    }
     const Common::XStringW& Caption() const { return m_caption; }
+    void SetShownCaption(const Common::XStringW& shown) { m_shownCaption = shown == m_caption ? Common::XStringW() : shown; }
+    const Common::XStringW& ShownCaption() const { return m_shownCaption.empty() ? m_caption : m_shownCaption; }
+    bool IsShortened() const { return !m_shownCaption.empty(); }
     void SetToolTipText(const Common::XStringW& text) { m_toolTipText = text; }
     const Common::XStringW& ToolTipText() const { return m_toolTipText; }
-    // Creates, refreshes or removes the tooltip window so that it matches the tooltip text.
+    // What the tooltip shows: the owner's tooltip text, else the full caption of a shortened
+    // button, so that no text the user chose is ever out of reach.
+    Common::XStringW ShownToolTip() const;
+    // Creates, refreshes or removes the tooltip window so that it matches ShownToolTip.
     void UpdateToolTip();
     HWND ToolTipWindow() const { return m_toolTip.GetHandle(); }
 
+    // Paints with these colours from now on (the owner repaints).
+    void SetColors(const DropDownColors& colors);
+    bool IsThemed() const { return m_themed; }
+    const DropDownColors& Colors() const { return m_colors; }
+
 private:
+    bool OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void PaintCaptionAndArrow();
+    void PaintThemed(HDC dc);
+    void DrawCaption(HDC dc, const RECT& client);
+    static void DrawArrow(HDC dc, const RECT& client);
 
     std::unique_ptr<WindowProc> m_binding;
     ToolTipCtrl m_toolTip;
     Common::XStringW m_caption;
+    Common::XStringW m_shownCaption;   // empty: the caption itself is shown
     Common::XStringW m_toolTipText;
+    Common::XStringW m_toolTipShown;   // the text the tooltip window points at
+    bool m_themed = false;
+    DropDownColors m_colors = {};
 };
 
 } // namespace WGUI

@@ -88,10 +88,19 @@ TEST_F(FilterBar, StartsWithTheMoreButtonAndTheStandingCompanySlotLaidOutFromThe
     EXPECT_EQ(style.right, company.left - 1) << "the newest condition stands leftmost";
     EXPECT_EQ(style.right - style.left, widthOf(L"价值型"));
 
-    // A bar narrower than its buttons clips nothing: they run off its left edge.
+    // A bar narrower than its buttons: "更多筛选" keeps its place, the conditions go behind
+    // "+2" (which gets what room is left), and nothing stands outside the bar.
     bar->MoveWindow({900, 2, 1000, 28}, TRUE);
-    EXPECT_LT(placeOf(bar->Conditions().back().button.GetHandle()).left, 0);
     EXPECT_EQ(placeOf(moreButton()).right, 100);
+    EXPECT_EQ(placeOf(moreButton()).right - placeOf(moreButton()).left, widthOf(L"更多筛选"));
+    for (const FilterCondition& c : bar->Conditions()) {
+        EXPECT_TRUE(c.hidden);
+        EXPECT_FALSE(IsWindowVisible(c.button.GetHandle()));
+    }
+    HWND overflow = bar->OverflowButton().GetHandle();
+    EXPECT_EQ(bar->OverflowButton().Caption(), L"+2");
+    if (IsWindowVisible(overflow)) EXPECT_GE(placeOf(overflow).left, 0);
+    EXPECT_TRUE(bar->ShownCountText().empty()) << "no room for the count either";
 }
 
 TEST_F(FilterBar, PaintsItsBackgroundInTheThemeColour)
@@ -104,12 +113,22 @@ TEST_F(FilterBar, PaintsItsBackgroundInTheThemeColour)
         EXPECT_EQ(bar->BackgroundColor(), expected);
         UpdateWindow(host->hwnd());
         TestSupport::Capture shot = TestSupport::grabScreen(bar->GetHandle());
-        EXPECT_EQ(shot.countOther({0, 0, 200, 26}, expected), 0) << themeName;   // left of every button
+        // Between the count and the buttons.
+        RECT count = bar->CountRect();
+        EXPECT_EQ(shot.countOther({count.right + 2, 0, 200, 26}, expected), 0) << themeName;
         // The gap between the company slot and "更多筛选".
         RECT more;
         GetWindowRect(moreButton(), &more);
         MapWindowPoints(nullptr, bar->GetHandle(), reinterpret_cast<POINT*>(&more), 2);
         EXPECT_EQ(shot.at(more.left - 3, 13), expected) << themeName;
+        // The buttons wear the theme too: the face of the column headers inside a border.
+        COLORREF face = 0, border = 0;
+        EXPECT_TRUE(themes->getCurrentTheme()->getColor("list_column_bg", face));
+        EXPECT_TRUE(themes->getCurrentTheme()->getColor("list_border", border));
+        EXPECT_EQ(shot.at(more.left + 3, 3), face) << themeName;
+        EXPECT_EQ(shot.at(more.left, 13), border) << themeName;
+        if (std::string(themeName) == "dark")
+            TestSupport::saveArtifact(shot, L"filter-bar-dark");
         auto brush = HBRUSH(SendMessageW(bar->GetHandle(), WM_CTLCOLORBTN, 0, LPARAM(moreButton())));
         LOGBRUSH lb = {};
         EXPECT_TRUE(GetObjectW(brush, sizeof(lb), &lb));

@@ -75,12 +75,20 @@ public:
     bool done() const { return done_; }
     std::wstring caption;
     RECT place = {};
+    RECT client = {}, okButton = {}, editBox = {};   // in the dialog's client coordinates
     std::wstring cueText;
     LRESULT textLimit = 0;
+    // Set before the dialog opens: press Esc in the edit instead of a button, after saving a
+    // picture of the dialog. Should Esc not close it, Cancel does, a while later.
+    bool pressEsc = false;
+    bool closedByEsc = false;
 
 private:
     static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD);
     void tick();
+    void followEsc();
+    HWND escDialog_ = nullptr;
+    int escTicks_ = 0;
     std::wstring text_;
     bool ok_;
     bool done_ = false;
@@ -141,6 +149,8 @@ inline void CALLBACK KeywordTyper::onTimer(HWND, UINT, UINT_PTR, DWORD)
 
 inline void KeywordTyper::tick()
 {
+    if (escDialog_) return followEsc();
+    if (done_) return;
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) -> BOOL {
         wchar_t cls[16] = {};
@@ -150,11 +160,15 @@ inline void KeywordTyper::tick()
         return FALSE;
     }, LPARAM(&dialog));
     if (!dialog) return;
-    done_ = true;
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
     caption = title;
     GetWindowRect(dialog, &place);
+    GetClientRect(dialog, &client);
+    for (auto [id, rect] : {std::pair<int, RECT*>{IDOK, &okButton}, {100, &editBox}}) {
+        GetWindowRect(GetDlgItem(dialog, id), rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(rect), 2);
+    }
     HWND edit = GetDlgItem(dialog, 100);
     if (auto* object = dynamic_cast<WGUI::TextEdit*>(
             WGUI::WindowRegistry::Find(edit) ? WGUI::WindowRegistry::Find(edit)->GetWindow() : nullptr))
@@ -165,7 +179,30 @@ inline void KeywordTyper::tick()
         if (c == L'\t') SendMessageW(edit, EM_REPLACESEL, TRUE, LPARAM(L"\t"));
         else SendMessageW(edit, WM_CHAR, c, 1);
     }
+    if (pressEsc) {
+        escDialog_ = dialog;
+        return;
+    }
+    done_ = true;
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(ok_ ? IDOK : IDCANCEL, BN_CLICKED), 0);
+}
+
+inline void KeywordTyper::followEsc()
+{
+    ++escTicks_;
+    if (!IsWindow(escDialog_)) {
+        closedByEsc = done_ = true;
+        escDialog_ = nullptr;
+    } else if (escTicks_ == 4) {   // by now the controls have painted
+        RECT frame;
+        GetWindowRect(escDialog_, &frame);
+        TestSupport::saveArtifact(TestSupport::grabScreenArea(frame), L"keyword-dialog");
+        PostMessageW(GetDlgItem(escDialog_, 100), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    } else if (escTicks_ > 40) {
+        PostMessageW(escDialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        done_ = true;
+        escDialog_ = nullptr;
+    }
 }
 
 inline void FilterBar::configureAsPage(FilterWnd& bar)

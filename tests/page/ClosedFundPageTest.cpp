@@ -85,27 +85,35 @@ TEST_F(PageTest, LaysOutTheStripTheBarAndTheGridAndPaintsTheTitle)
     EXPECT_EQ(grid.top, 30);
     EXPECT_EQ(grid.bottom, 600);
     EXPECT_EQ(grid.right - grid.left, 1000);
+    // The bar runs from just right of the heading and the indicator's place to the edge.
+    ClosedFund::TitleStrip strip = page_.titleStrip();
+    EXPECT_GT(strip.heading.right - strip.heading.left, 100) << "the heading was measured";
+    EXPECT_GE(strip.indicator.x, strip.heading.right);
     RECT bar = childRect(page_.filterBar()->GetHandle());
-    EXPECT_EQ(bar.left, 700);
+    EXPECT_EQ(bar.left, strip.bar.left);
+    EXPECT_GE(bar.left, strip.indicator.x + ClosedFund::kIndicatorSize);
+    EXPECT_LT(bar.left, 300);
     EXPECT_EQ(bar.top, 2);
-    EXPECT_EQ(bar.right - bar.left, 300);
+    EXPECT_EQ(bar.right, 1000);
     EXPECT_EQ(bar.bottom - bar.top, 26);
+    // The bar reads companies as the grid shows them.
+    EXPECT_EQ(page_.filterBar()->ShownValue(L"company", L"j-甲号基金"), L"甲号基金");
 
     // Narrower than the strip's left part: the bar gets no width, the grid still fills.
-    page_.move(0, 0, 500, 400);
+    page_.move(0, 0, strip.bar.left - 10, 400);
     EXPECT_EQ(childRect(page_.filterBar()->GetHandle()).right - childRect(page_.filterBar()->GetHandle()).left, 0);
     grid = childRect(page_.grid().GetHwnd());
-    EXPECT_EQ(grid.right - grid.left, 500);
+    EXPECT_EQ(grid.right - grid.left, strip.bar.left - 10);
     EXPECT_EQ(grid.bottom - grid.top, 370);
 
-    // The heading is drawn in the strip on the theme's background.
+    // The heading is drawn in its measured place on the theme's background, nothing right of it.
+    page_.move(0, 0, 1000, 600);
     page_.show();
     auto shot = TestSupport::grabScreen(page_.GetHandle());
     COLORREF background = RGB(255, 255, 255);
     app_.themes->getCurrentTheme()->getColor("wnd_general_bg", background);
-    EXPECT_EQ(shot.at(400, 25), background);
-    RECT heading = {10, 3, 200, 28};
-    EXPECT_GT(shot.countOther(heading, background), 50);
+    EXPECT_GT(shot.countOther(strip.heading, background), 50);
+    EXPECT_EQ(shot.countOther({strip.heading.right, 0, strip.bar.left, 30}, background), 0);
 }
 
 TEST_F(PageTest, ReloadFillsTheTableShowsTheDateAndKeepsRowsWhenTheDatabaseFails)
@@ -149,8 +157,10 @@ TEST_F(PageTest, UpdateEventsReloadAVisiblePageAndWaitForAHiddenOne)
     ClosedFund::GifWnd* indicator = page_.refreshIndicator();
     ASSERT_TRUE(indicator && indicator->IsWindow());
     RECT where = childRect(indicator->GetHandle());
-    EXPECT_EQ(where.left, 610);
+    // Just right of the heading, clear of the filter bar.
+    EXPECT_EQ(where.left, page_.titleStrip().indicator.x);
     EXPECT_EQ(where.top, 8);
+    EXPECT_LE(where.right, childRect(page_.filterBar()->GetHandle()).left);
 
     // Shown with an empty table: loaded at once.
     page_.show();
