@@ -1,8 +1,7 @@
 #include "ui/DropDownButton.h"
+#include "ui/WindowText.h"
 #include "module/ModuleHandle.h"
 #include <common/ScopedWin.h>
-#include <algorithm>
-#include <cwchar>
 
 namespace WGUI {
 
@@ -29,6 +28,9 @@ HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HIN
 
 bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    // The caption is drawn here, not kept as the window text (the standard button would draw
+    // that too); asked for its text, the button gives the caption as shown.
+    if (AnswerTextMessage(ShownCaption(), msg, wParam, lParam, result)) return true;
     if (m_themed) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_PAINT:
@@ -38,21 +40,6 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_LBUTTONUP:
         Invalidate(TRUE);
         return false;
-    // The caption is drawn here, not kept as the window text (the standard button would draw
-    // that too), yet whoever asks the window for its text reads the caption a person sees.
-    case WM_GETTEXTLENGTH:
-        *result = LRESULT(m_caption.size());
-        return true;
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-        size_t n = wParam && buffer ? std::min(size_t(wParam) - 1, m_caption.size()) : 0;
-        if (wParam && buffer) {
-            wmemcpy(buffer, m_caption.c_str(), n);
-            buffer[n] = L'\0';
-        }
-        *result = LRESULT(n);
-        return true;
-    }
     default:
         return false;
     }

@@ -23,12 +23,6 @@ int numberAfter(const std::wstring& text, const std::wstring& marker)
     return std::stoi(text.substr(at));
 }
 
-bool looksLikeCount(const std::wstring& text)
-{
-    return text.find(L"只") != std::wstring::npos &&
-           (text.find(L"共") != std::wstring::npos || text.find(L"筛选出") != std::wstring::npos);
-}
-
 // Presses the key on the grid and waits until its painted text changes; false when it
 // stays the same (the key had nothing left to do).
 bool keyAndRepaint(HWND grid, WPARAM vk)
@@ -70,20 +64,11 @@ HWND ClientScreen::filterButton(const std::wstring& caption) const
     return nullptr;
 }
 
-// Wherever the page shows it: a window of the page (or the page itself) whose text reads
-// as a fund count.
+// The filter bar paints the count and answers with it for its text.
 std::wstring ClientScreen::countText() const
 {
-    HWND p = page();
-    if (!p) return {};
-    std::vector<HWND> candidates = descendants(p, L"");
-    candidates.insert(candidates.begin(), p);
-    for (HWND h : candidates) {
-        if (h == grid()) continue;
-        std::wstring text = textOf(h);
-        if (looksLikeCount(text)) return text;
-    }
-    return {};
+    HWND bar = filterBar();
+    return bar ? textOf(bar) : std::wstring();
 }
 
 // Rows are told apart by their "排序" cell, the fund's place in the page's list, which no
@@ -185,17 +170,21 @@ bool execute(const std::wstring& databasePath, const std::wstring& sql, std::wst
     return true;
 }
 
+// The full forms "共 N 只" and "筛选出 N / M 只", and the compact "N" and "N/M" a narrow bar
+// shows instead.
 int shownCount(const std::wstring& text)
 {
     int filtered = numberAfter(text, L"筛选出");
-    return filtered >= 0 ? filtered : numberAfter(text, L"共");
+    if (filtered >= 0) return filtered;
+    int all = numberAfter(text, L"共");
+    return all >= 0 ? all : numberAfter(text, L"");
 }
 
 int totalCount(const std::wstring& text)
 {
-    if (numberAfter(text, L"筛选出") < 0) return numberAfter(text, L"共");
     size_t slash = text.find(L'/');
-    return slash == std::wstring::npos ? -1 : numberAfter(text.substr(slash), L"/");
+    if (slash != std::wstring::npos) return numberAfter(text.substr(slash), L"/");
+    return shownCount(text);
 }
 
 } // namespace Journey

@@ -23,7 +23,8 @@ public:
     HWND filterButton(const std::wstring& caption) const;
 
     std::wstring statusText() const { return textOf(statusBar()); }
-    // The fund count the page shows ("共 N 只", "筛选出 N / M 只"); empty when none is found.
+    // The fund count the filter bar shows ("共 N 只", "筛选出 N / M 只", or a compact "N/M");
+    // empty when it shows none.
     std::wstring countText() const;
     GridText gridText() const { return readGrid(grid()); }
     // The codes of every row, read page by page with the keys a person uses (Home, then
@@ -55,7 +56,7 @@ FundFacts readFunds(const std::wstring& databasePath);
 // Runs one statement on the database (a new fund, say); false with the error on failure.
 bool execute(const std::wstring& databasePath, const std::wstring& sql, std::wstring& error);
 
-// Parses the number after "共" or the pair of "筛选出 N / M"; -1 when absent.
+// The numbers of a count text: the funds shown and the funds in all; -1 when absent.
 int shownCount(const std::wstring& countText);
 int totalCount(const std::wstring& countText);
 
