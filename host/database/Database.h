@@ -13,7 +13,9 @@ XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error)
 // What a new fund database holds besides its tables.
 enum class Content {
     SchemaOnly,       // the tables, no rows
-    StandardSample,   // the deterministic, labelled sample of about 60 funds
+    StandardSample,   // the deterministic, labelled sample of about 60 funds (data date 2026-06-26)
+    CurrentSample,    // the same sample dated the last weekday on or before today's local date,
+                      // as the client writes it on first run: it shows current-looking yields
     Synthetic         // syntheticFunds made-up funds, for scale work
 };
 

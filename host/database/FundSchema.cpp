@@ -76,6 +76,13 @@ bool exec(sqlite3* db, const char* sql, XStringW& error)
 
 bool fileExists(const XStringW& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string todaysDataDate()
+{
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    return lastWeekdayOnOrBefore(today.wYear, today.wMonth, today.wDay);
+}
+
 // Schema and content in one transaction; the file is switched to WAL at the end, as the
 // client opens it.
 bool buildDatabase(const XStringW& path, Content content, int syntheticFunds, XStringW& error)
@@ -90,7 +97,8 @@ bool buildDatabase(const XStringW& path, Content content, int syntheticFunds, XS
     }
     bool ok = exec(db, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; BEGIN", error)
               && exec(db, kSchema, error);
-    if (ok && content == Content::StandardSample) ok = insertStandardSample(db, error);
+    if (ok && content == Content::StandardSample) ok = insertStandardSample(db, kSampleDataDate, error);
+    if (ok && content == Content::CurrentSample) ok = insertStandardSample(db, todaysDataDate(), error);
     if (ok && content == Content::Synthetic) ok = insertSyntheticFunds(db, syntheticFunds, error);
     ok = ok && exec(db, "COMMIT; PRAGMA synchronous=FULL; PRAGMA journal_mode=WAL", error);
     if (sqlite3_close_v2(db) != SQLITE_OK && ok) {

@@ -60,6 +60,69 @@ std::string date(int year, int month, int day)
     return text;
 }
 
+// Days since 1970-01-01 of a date of the Gregorian calendar, and back (valid for every year
+// from 1 to 9999, leap days included).
+int64_t daysFromCivil(int year, int month, int day)
+{
+    int64_t y = year - (month <= 2 ? 1 : 0);
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::string dateFromDays(int64_t days)
+{
+    int64_t z = days + 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    int day = int(doy - (153 * mp + 2) / 5 + 1);
+    int month = int(mp < 10 ? mp + 3 : mp - 9);
+    return date(int(yoe + era * 400 + (month <= 2 ? 1 : 0)), month, day);
+}
+
+// "YYYY-MM-DD" of a real calendar day; false for anything else.
+bool parseDate(const std::string& text, int64_t& days)
+{
+    int year = 0, month = 0, day = 0;
+    char tail = 0;
+    if (text.size() != 10 || sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return false;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31) return false;
+    days = daysFromCivil(year, month, day);
+    return dateFromDays(days) == text;   // 2026-02-30 would come back as 2026-03-02
+}
+
+// The sample's calendar. Its dates are written as they lie around kSampleDataDate and moved
+// by the distance from there to the data date asked for. "0001-01-01" (no date), "" and the
+// far "2099-12-31" are markers rather than dates and stay as they are.
+class SampleDates {
+public:
+    explicit SampleDates(const std::string& dataDate) : dataDate_(dataDate)
+    {
+        int64_t base = 0, target = 0;
+        valid_ = parseDate(kSampleDataDate, base) && parseDate(dataDate, target);
+        shift_ = valid_ ? target - base : 0;
+    }
+    bool valid() const { return valid_; }
+    const std::string& dataDate() const { return dataDate_; }
+    std::string at(int year, int month, int day) const { return dateFromDays(daysFromCivil(year, month, day) + shift_); }
+    std::string at(const std::string& text) const
+    {
+        int64_t days = 0;
+        if (text == "0001-01-01" || text == "2099-12-31" || !parseDate(text, days)) return text;
+        return dateFromDays(days + shift_);
+    }
+
+private:
+    std::string dataDate_;
+    int64_t shift_ = 0;
+    bool valid_ = false;
+};
+
 // A prepared insert whose parameters are bound in order; a NULL is bound where asked.
 class Insert {
 public:
@@ -135,7 +198,7 @@ std::string fundCode(int index, bool standard)
 
 // The fund's static record. The case is index % 60: a few places in every 60 funds hold the
 // expiry dates and flags that the page treats specially.
-bool insertFund(Inserts& in, int index, bool standard, XStringW& error)
+bool insertFund(Inserts& in, const SampleDates& dates, int index, bool standard, XStringW& error)
 {
     Random random(uint64_t(index) + 1);
     int kind = index % kStandardFunds;
@@ -144,8 +207,8 @@ bool insertFund(Inserts& in, int index, bool standard, XStringW& error)
     snprintf(name, sizeof name, standard ? "示例基金%03d" : "样本基金%06d", standard ? index + 1 : index);
     snprintf(pycode, sizeof pycode, standard ? "sljj%03d" : "ybjj%06d", standard ? index + 1 : index);
     int year = 2008 + random.below(16), month = 1 + random.below(12), day = 1 + random.below(28);
-    std::string expiry = date(year + 10 + random.below(6), month, day);
-    if (kind == 3) expiry = "2019-04-30";   // already expired
+    std::string expiry = dates.at(year + 10 + random.below(6), month, day);
+    if (kind == 3) expiry = dates.at("2019-04-30");   // already expired
     if (kind == 5) expiry = "0001-01-01";   // no expiry recorded
     if (kind == 7) expiry = "";             // empty text
     if (kind == 15) expiry = "2099-12-31";  // far away
@@ -155,15 +218,15 @@ bool insertFund(Inserts& in, int index, bool standard, XStringW& error)
     if (kind == 52) {
         // An old, deleted record of the same fund: the query must ignore it.
         Insert& f = in.fund;
-        f.text(code).text(code).text(std::string(name) + "(旧)").text("股票型").text("成长型").text("1990-01-01")
-            .text("契约型封闭式").text("1990-01-01").real(1e9).integer(1).text(pycode).text(companyGuid(company))
+        f.text(code).text(code).text(std::string(name) + "(旧)").text("股票型").text("成长型").text(dates.at("1990-01-01"))
+            .text("契约型封闭式").text(dates.at("1990-01-01")).real(1e9).integer(1).text(pycode).text(companyGuid(company))
             .integer(0).integer(1);
         if (!f.run(error)) return false;
     }
     Insert& f = in.fund;
     f.text(code).text(code).text(name).text(kInvestTypes[random.below(4)]);
     if (kind == 13) f.null(); else f.text(kInvestStyles[random.below(5)]);
-    f.text(expiry).text(kFundTypes[random.below(3)]).text(date(year, month, day));
+    f.text(expiry).text(kFundTypes[random.below(3)]).text(dates.at(year, month, day));
     f.real(double(5 + random.below(56)) * 1e8);
     if (kind == 13) f.null(); else f.integer(10000 + random.below(190000));
     f.text(pycode).text(companyGuid(company)).integer(delisted ? 1 : 0).integer(deleted ? 1 : 0);
@@ -172,7 +235,7 @@ bool insertFund(Inserts& in, int index, bool standard, XStringW& error)
 
 // The fund's net value and market price on the data date. Prices trade in thousandths and
 // mostly below the net value, as closed-end funds do.
-bool insertNav(Inserts& in, int index, bool standard, XStringW& error)
+bool insertNav(Inserts& in, const SampleDates& dates, int index, bool standard, XStringW& error)
 {
     Random random(uint64_t(index) + 7919);
     int kind = index % kStandardFunds;
@@ -185,11 +248,11 @@ bool insertNav(Inserts& in, int index, bool standard, XStringW& error)
     double price = double(int64_t(value * (1.0 - discount) * 1000.0 + 0.5)) / 1000.0;
 
     Insert& n = in.nav;
-    n.text(fundCode(index, standard)).text(kSampleDataDate).text(fixed4(value)).text(fixed4(total));
+    n.text(fundCode(index, standard)).text(dates.dataDate()).text(fixed4(value)).text(fixed4(total));
     if (kind == 11) {
         n.null().null().null().null().null();   // a new fund: no previous net value yet
     } else {
-        n.text(fixed4(previous)).text(fixed4(round4(total - increase))).text(kPreviousDate).text(fixed4(increase))
+        n.text(fixed4(previous)).text(fixed4(round4(total - increase))).text(dates.at(kPreviousDate)).text(fixed4(increase))
             .real(round6(increase / previous));
     }
     if (kind == 9) {
@@ -200,36 +263,43 @@ bool insertNav(Inserts& in, int index, bool standard, XStringW& error)
     return n.run(error);
 }
 
-bool insertInfo(Inserts& in, const char* kind, int funds, XStringW& error)
+bool insertInfo(Inserts& in, const SampleDates& dates, const char* kind, int funds, XStringW& error)
 {
     return in.info.text("content").text("示例数据：虚构的基金、公司与行情，仅供开发和演示，不是真实信息").run(error)
            && in.info.text("kind").text(kind).run(error)
            && in.info.text("funds").text(std::to_string(funds)).run(error)
-           && in.info.text("datadate").text(kSampleDataDate).run(error);
+           && in.info.text("datadate").text(dates.dataDate()).run(error);
 }
 
-bool insertFunds(sqlite3* db, int count, bool standard, XStringW& error)
+bool insertFunds(sqlite3* db, const SampleDates& dates, int count, bool standard, XStringW& error)
 {
+    if (!dates.valid()) {
+        error = L"the sample's data date is not a date: " + Common::fromUtf8(dates.dataDate());
+        return false;
+    }
     Inserts in(db);
     if (!in.valid()) {
         error = sqliteError(db);
         return false;
     }
-    if (!insertInfo(in, standard ? "standard sample" : "synthetic", count, error)) return false;
+    if (!insertInfo(in, dates, standard ? "standard sample" : "synthetic", count, error)) return false;
     if (!insertCompanies(in, error)) return false;
     for (int i = 0; i < count; ++i) {
-        if (!insertFund(in, i, standard, error) || !insertNav(in, i, standard, error)) return false;
+        if (!insertFund(in, dates, i, standard, error) || !insertNav(in, dates, i, standard, error)) return false;
     }
     // Dividends on the data date for two funds and an older one: the bonus join must not
     // add rows.
-    return in.bonus.text(fundCode(2, standard)).text(kSampleDataDate).text("0.0500").run(error)
-           && in.bonus.text(fundCode(4, standard)).text(kSampleDataDate).text("0.1200").run(error)
-           && in.bonus.text(fundCode(2, standard)).text("2025-06-27").text("0.0300").run(error);
+    return in.bonus.text(fundCode(2, standard)).text(dates.dataDate()).text("0.0500").run(error)
+           && in.bonus.text(fundCode(4, standard)).text(dates.dataDate()).text("0.1200").run(error)
+           && in.bonus.text(fundCode(2, standard)).text(dates.at("2025-06-27")).text("0.0300").run(error);
 }
 
 } // namespace
 
-bool insertStandardSample(sqlite3* db, XStringW& error) { return insertFunds(db, kStandardFunds, true, error); }
+bool insertStandardSample(sqlite3* db, const std::string& dataDate, XStringW& error)
+{
+    return insertFunds(db, SampleDates(dataDate), kStandardFunds, true, error);
+}
 
 bool insertSyntheticFunds(sqlite3* db, int count, XStringW& error)
 {
@@ -238,7 +308,17 @@ bool insertSyntheticFunds(sqlite3* db, int count, XStringW& error)
         error = L"a synthetic database needs at least 5 funds";
         return false;
     }
-    return insertFunds(db, count, false, error);
+    return insertFunds(db, SampleDates(kSampleDataDate), count, false, error);
+}
+
+// 1970-01-01 was a Thursday: day 0 is weekday 4 (Sunday 0).
+std::string lastWeekdayOnOrBefore(int year, int month, int day)
+{
+    int64_t days = daysFromCivil(year, month, day);
+    int weekday = int(((days % 7) + 11) % 7);
+    if (weekday == 6) days -= 1;   // Saturday: Friday
+    if (weekday == 0) days -= 2;   // Sunday: Friday
+    return dateFromDays(days);
 }
 
 } // namespace FundDb

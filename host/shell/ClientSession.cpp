@@ -10,6 +10,26 @@ const wchar_t kAllFundsSql[] =
     L"from tb_fund f left join tb_investadvisor a on a.guid = f.companyguid "
     L"where f.isdellisting = 0 and f.isdeleted = 0 order by f.aliascode";
 
+const std::vector<ListColumn> kFundColumns = {{L"代码", 80},     {L"名称", 200},     {L"基金类型", 110},
+                                              {L"投资类型", 110}, {L"投资风格", 110}, {L"基金公司", 180}};
+
+// The pool's codes in the order they were added, each with what the database knows of it:
+// a code it does not hold is still listed, with empty cells.
+XStringW fundsPoolSql(const std::vector<XStringW>& codes)
+{
+    if (codes.empty()) return L"select null, null, null, null, null, null where 0";
+    XStringW values;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        XStringW code;
+        for (wchar_t c : codes[i]) code += c == L'\'' ? XStringW(L"''") : XStringW(1, c);
+        values += (i ? L", (" : L"(") + std::to_wstring(i) + L", '" + code + L"')";
+    }
+    return L"with pool(pos, code) as (values " + values + L") "
+           L"select p.code, f.name, f.fundtype, f.investtype, f.investstyle, a.name from pool p "
+           L"left join tb_fund f on f.aliascode = p.code and f.isdellisting = 0 and f.isdeleted = 0 "
+           L"left join tb_investadvisor a on a.guid = f.companyguid order by p.pos";
+}
+
 } // namespace
 
 ClientSession::ClientSession(const ShellPaths& paths) : paths_(paths) {}
@@ -33,7 +53,8 @@ bool ClientSession::open(bool quitOnDestroy)
     app_->registerModule("mod_MainFrame", mainFrame_.get());
     app_->registerModule("mod_MenuTool", XComPtr<MenuToolModule>::adopt(new MenuToolModule(userConf)).get());
     app_->registerModule("mod_ConcernFund", XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(userConf)).get());
-    app_->registerModule("mod_FundsPool", XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(userConf)).get());
+    fundsPool_ = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(userConf));
+    app_->registerModule("mod_FundsPool", fundsPool_.get());
     for (auto& entry : app_->modules()) {
         XStringW error;
         entry.second->initialize(app_.get(), error);
@@ -45,28 +66,64 @@ bool ClientSession::open(bool quitOnDestroy)
         Host::logWarning(L"the main window cannot be created");
         return false;
     }
+    // The notice goes first: a module may put its own message there while it loads, and
+    // that one is newer.
+    showStartNotice();
     loadErrors_ = loader_.loadConfigured(app_.get());
     addAllFundsPage();
-    reportLoading();
+    addFundsPoolPage();
+    mainFrame_->window().restoreCurrentPage();
+    reportErrors();
     return true;
+}
+
+// Adds the page with a tool-bar button that brings it forward; the button's event, or null
+// when the page could not be added.
+XComPtr<Host::IEvent> ClientSession::addListPage(FundListPage* page, const char* command, const char* buttonId,
+                                                 void (*handler)(void*, void*))
+{
+    FundTabCtrl* tab = mainFrame_->window().tabCtrl();
+    if (!tab || !tab->addPage(page)) return {};
+    XComPtr<Host::IEvent> event = Host::createEvent(command);
+    if (!event) return {};
+    event->subscribe(handler, this);
+    Host::ToolButtonDesc desc;
+    desc.caption = page->getTitle();
+    desc.event = event;
+    mainFrame_->addToolButton(kFundValueButtonGroup, buttonId, desc);
+    return event;
 }
 
 // The client's own page of every fund, behind its own tool-bar button.
 void ClientSession::addAllFundsPage()
 {
-    allFunds_ = XComPtr<FundListPage>::adopt(new FundListPage(
-        L"全部基金", L"全部基金一览", kAllFundsSql,
-        {{L"代码", 80}, {L"名称", 200}, {L"基金类型", 110}, {L"投资类型", 110}, {L"投资风格", 110}, {L"基金公司", 180}},
-        database_->getFundDatabase()));
-    FundTabCtrl* tab = mainFrame_->window().tabCtrl();
-    if (!tab || !tab->addPage(allFunds_.get())) return;
-    allFundsCmd_ = Host::createEvent("Event_AllFundsCmd");
-    if (!allFundsCmd_) return;
-    allFundsCmd_->subscribe(&onAllFundsCmd, this);
-    Host::ToolButtonDesc desc;
-    desc.caption = L"全部基金";
-    desc.event = allFundsCmd_;
-    mainFrame_->addToolButton(kFundValueButtonGroup, "button_fund_value_all", desc);
+    allFunds_ = XComPtr<FundListPage>::adopt(
+        new FundListPage(L"全部基金", L"全部基金一览", kAllFundsSql, kFundColumns, database_->getFundDatabase()));
+    allFundsCmd_ = addListPage(allFunds_.get(), "Event_AllFundsCmd", "button_fund_value_all", &onAllFundsCmd);
+}
+
+// The fund pool, which a page fills (its context menu's "添加到基金池"): listed again
+// whenever a code comes or goes.
+void ClientSession::addFundsPoolPage()
+{
+    poolPage_ = XComPtr<FundListPage>::adopt(new FundListPage(L"基金池", L"基金池：在基金列表的右键菜单中“添加到基金池”",
+                                                              fundsPoolSql(fundsPool_->codes()), kFundColumns,
+                                                              database_->getFundDatabase()));
+    poolCmd_ = addListPage(poolPage_.get(), "Event_FundsPoolCmd", "button_fund_value_pool", &onFundsPoolCmd);
+    poolChanged_ = Host::createEvent(kFundsPoolChanged);
+    if (poolChanged_) poolChanged_->subscribe(&onFundsPoolChanged, this);
+}
+
+void ClientSession::onFundsPoolCmd(void*, void* self)
+{
+    auto* session = static_cast<ClientSession*>(self);
+    session->mainFrame_->activatePage(session->poolPage_.get());
+}
+
+void ClientSession::onFundsPoolChanged(void*, void* self)
+{
+    auto* session = static_cast<ClientSession*>(self);
+    if (session->poolPage_) session->poolPage_->setSql(fundsPoolSql(session->fundsPool_->codes()));
 }
 
 void ClientSession::onAllFundsCmd(void*, void* self)
@@ -75,19 +132,26 @@ void ClientSession::onAllFundsCmd(void*, void* self)
     session->mainFrame_->activatePage(session->allFunds_.get());
 }
 
-void ClientSession::reportLoading()
+void ClientSession::showStartNotice()
 {
     XStringW text = L"就绪";
-    if (database_->madeSample()) text += L"：已在 " + database_->path() + L" 建立样本数据库";
-    for (const XStringW& error : loadErrors_) text += L"；" + error;
-    mainFrame_->window().setStatusText(text);
+    if (database_->madeSample()) text += L"：已在 " + database_->path() + L" 建立样本数据库（虚构基金，仅供演示）";
+    mainFrame_->window().showNotice(text);
+}
+
+// A fund database that cannot be opened and modules that did not load stand in the status
+// bar for the whole run: the messages pass them by.
+void ClientSession::reportErrors()
+{
+    XStringW errors = database_->openError();
+    for (const XStringW& error : loadErrors_) errors += (errors.empty() ? L"" : L"；") + error;
+    mainFrame_->window().setStandingError(errors);
 }
 
 void ClientSession::show(int cmdShow)
 {
     if (!mainFrame_) return;
-    mainFrame_->window().ShowWindow(cmdShow);
-    UpdateWindow(mainFrame_->window().GetHwnd());
+    mainFrame_->window().show(cmdShow);
 }
 
 void ClientSession::close()
@@ -103,11 +167,16 @@ void ClientSession::close()
     }
     loader_.uninitializeAll();
     if (allFundsCmd_) allFundsCmd_->unsubscribe(&onAllFundsCmd, this);
+    if (poolCmd_) poolCmd_->unsubscribe(&onFundsPoolCmd, this);
+    if (poolChanged_) poolChanged_->unsubscribe(&onFundsPoolChanged, this);
     for (auto it = builtIn.rbegin(); it != builtIn.rend(); ++it) (*it)->uninitialize();
     if (allFunds_) allFunds_->releaseHostReferences();
+    if (poolPage_) poolPage_->releaseHostReferences();
     mainFrame_->window().DestroyWindow();
     app_->clear();
     allFunds_.reset();
+    poolPage_.reset();
+    fundsPool_.reset();
 }
 
 } // namespace HostShell

@@ -32,11 +32,18 @@ public:
     UpdateDataModule* updater() const { return updater_.get(); }
     const std::vector<XStringW>& loadErrors() const { return loadErrors_; }
     FundListPage* allFundsPage() const { return allFunds_.get(); }
+    FundListPage* fundsPoolPage() const { return poolPage_.get(); }
 
 private:
     static void onAllFundsCmd(void* payload, void* self);
+    static void onFundsPoolCmd(void* payload, void* self);
+    static void onFundsPoolChanged(void* payload, void* self);
+    XComPtr<Host::IEvent> addListPage(FundListPage* page, const char* command, const char* buttonId,
+                                      void (*handler)(void*, void*));
     void addAllFundsPage();
-    void reportLoading();
+    void addFundsPoolPage();
+    void showStartNotice();
+    void reportErrors();
 
     ShellPaths paths_;
     XComPtr<ShellApp> app_;
@@ -45,6 +52,10 @@ private:
     XComPtr<MainFrameModule> mainFrame_;
     XComPtr<FundListPage> allFunds_;
     XComPtr<Host::IEvent> allFundsCmd_;
+    XComPtr<FundsPoolModule> fundsPool_;
+    XComPtr<FundListPage> poolPage_;
+    XComPtr<Host::IEvent> poolCmd_;
+    XComPtr<Host::IEvent> poolChanged_;
     ModuleLoader loader_;
     std::vector<XStringW> loadErrors_;
     bool open_ = false;

@@ -7,6 +7,7 @@ namespace HostShell {
 
 const char kConcernFundKey[] = "/Client2/UserConfig/ConcernFund/Codes";
 const char kFundsPoolKey[] = "/Client2/UserConfig/FundsPool/Codes";
+const char kFundsPoolChanged[] = "event_fundspool_changed";
 
 CodeList::CodeList(XComPtr<Host::IConfManager> userConf, const char* key) : userConf_(std::move(userConf)), key_(key)
 {
@@ -70,7 +71,8 @@ ConcernFundModule::ConcernFundModule(XComPtr<Host::IConfManager> userConf)
 }
 
 FundsPoolModule::FundsPoolModule(XComPtr<Host::IConfManager> userConf)
-    : BuiltInModule("mod_FundsPool", L"基金池"), list_(std::move(userConf), kFundsPoolKey)
+    : BuiltInModule("mod_FundsPool", L"基金池"), list_(std::move(userConf), kFundsPoolKey),
+      changed_(Host::createEvent(kFundsPoolChanged))
 {
 }
 
@@ -81,7 +83,14 @@ void FundsPoolModule::addFund(XStringW code)
         Host::logWarning((L"fund pool: \"" + code + L"\" is no fund code").c_str());
         return;
     }
-    list_.add(code);
+    if (list_.add(code) && changed_) changed_->fire(nullptr);
+}
+
+bool FundsPoolModule::removeFund(const XStringW& code)
+{
+    if (!list_.remove(code)) return false;
+    if (changed_) changed_->fire(nullptr);
+    return true;
 }
 
 } // namespace HostShell

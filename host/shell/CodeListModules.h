@@ -10,6 +10,8 @@ namespace HostShell {
 
 extern const char kConcernFundKey[];   // "/Client2/UserConfig/ConcernFund/Codes"
 extern const char kFundsPoolKey[];     // "/Client2/UserConfig/FundsPool/Codes"
+// Fired (no payload) after a code was added to or removed from the fund pool.
+extern const char kFundsPoolChanged[]; // "event_fundspool_changed"
 
 class CodeList {
 public:
@@ -44,9 +46,11 @@ class FundsPoolModule final : public BuiltInModule<Host::IFundsPoolModule> {
 public:
     explicit FundsPoolModule(XComPtr<Host::IConfManager> userConf);
     void addFund(XStringW code) override;
-    CodeList& list() { return list_; }
+    bool removeFund(const XStringW& code);
+    const std::vector<XStringW>& codes() const { return list_.codes(); }
 private:
     CodeList list_;
+    XComPtr<Host::IEvent> changed_;
 };
 
 } // namespace HostShell

@@ -12,10 +12,11 @@ XComPtr<Host::IDatabase> DbModule::getFundDatabase()
     if (database_) return database_;
     XStringW error;
     if (!fileExists(path_)) {
-        if (FundDb::writeFundDatabase(path_, FundDb::Content::StandardSample, 0, false, error)) {
+        if (FundDb::writeFundDatabase(path_, FundDb::Content::CurrentSample, 0, false, error)) {
             madeSample_ = true;
             Host::logWarning((L"no fund database: wrote the sample database (made-up funds) to " + path_).c_str());
         } else {
+            sampleError_ = error;
             Host::logWarning((L"no fund database, and the sample could not be written: " + error).c_str());
         }
     }
@@ -23,6 +24,19 @@ XComPtr<Host::IDatabase> DbModule::getFundDatabase()
     if (database_ && !database_->isOpen())
         Host::logWarning((L"the fund database cannot be opened: " + database_->getLastError()).c_str());
     return database_;
+}
+
+XStringW DbModule::openError()
+{
+    auto database = getFundDatabase();
+    if (database && database->isOpen()) return {};
+    XStringW reason = database ? database->getLastError() : XStringW(L"no database object");
+    // The database says which file in English words of its own; the bar says it once.
+    XStringW prefix = L"cannot open the fund database " + path_ + L": ";
+    if (reason.compare(0, prefix.size(), prefix) == 0) reason.erase(0, prefix.size());
+    XStringW text = L"无法打开基金数据库 " + path_ + L"：" + reason;
+    if (!sampleError_.empty()) text += L"；也无法在那里建立样本数据库：" + sampleError_;
+    return text;
 }
 
 bool DbModule::holdsSample()

@@ -1,5 +1,6 @@
 // "mod_Database": the fund database of the data folder. A first run finds no database and
-// puts the labelled sample in its place, so that the client has something to show.
+// puts the labelled sample in its place, dated the last weekday, so that the client has
+// something current-looking to show.
 #pragma once
 #include "BuiltInModule.h"
 
@@ -19,10 +20,14 @@ public:
     // True when the open database is the labelled sample.
     bool holdsSample();
     const XStringW& path() const { return path_; }
+    // Why the fund database is not open, in the status bar's words: the file and the
+    // database's own reason. Empty when it is open.
+    XStringW openError();
 
 private:
     const XStringW path_;
     XComPtr<Host::IDatabase> database_;
+    XStringW sampleError_;   // why the sample could not be written in place of a missing file
     bool madeSample_ = false;
 };
 

@@ -73,6 +73,13 @@ int FundListPage::reload()
     return statement ? rows : -1;
 }
 
+void FundListPage::setSql(const XStringW& sql)
+{
+    sql_ = sql;
+    loaded_ = false;
+    if (IsWindow() && IsWindowVisible(GetHwnd())) reload();
+}
+
 void FundListPage::releaseHostReferences()
 {
     database_.reset();

@@ -1,5 +1,6 @@
 // A plain page of the fund-value tab control: a caption over a list of the funds that one
-// query of the fund database returns. The list is filled when the page is first shown.
+// query of the fund database returns. The list is filled when the page is first shown, and
+// again when its query changes.
 #pragma once
 #include "ShellRefCounted.h"
 #include "controls/XWin.h"
@@ -34,6 +35,8 @@ public:
     // Refills the list; the number of rows, or -1 (with the error as the list's only row)
     // when the database cannot answer.
     int reload();
+    // A new query: the list is refilled now when the page is shown, else when it next is.
+    void setSql(const XStringW& sql);
     HWND list() const { return list_; }
     // Drops the database and tab control (before the client shuts down).
     void releaseHostReferences();
@@ -47,7 +50,7 @@ private:
 
     const XStringW title_;
     const XStringW caption_;
-    const XStringW sql_;
+    XStringW sql_;
     const std::vector<ListColumn> columns_;
     XComPtr<Host::IDatabase> database_;
     XComPtr<Host::ITabCtrl> tabCtrl_;

@@ -1,5 +1,5 @@
 #include "FundTabCtrl.h"
-#include "UiFont.h"
+#include "common/ScopedWin.h"
 #include "host/KernelHost.h"
 #include <commctrl.h>
 
@@ -11,9 +11,7 @@ HWND FundTabCtrl::createWindow(HWND parent, const RECT& rect)
 {
     if (!Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect, parent, 0))
         return nullptr;
-    strip_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER,
-                             0, 0, 0, 0, GetHwnd(), nullptr, nullptr, nullptr);
-    if (strip_) useUiFont(strip_);
+    strip_.createWindow(GetHwnd());
     layout();
     return GetHwnd();
 }
@@ -92,7 +90,7 @@ void FundTabCtrl::layout()
 {
     RECT client{};
     GetClientRect(&client);
-    if (strip_) ::MoveWindow(strip_, 0, 0, client.right, kStripHeight, TRUE);
+    if (strip_.IsWindow()) ::MoveWindow(strip_, 0, 0, client.right, kStripHeight, TRUE);
     RECT area = pageArea();
     for (const auto& page : pages_)
         page->move(area.left, area.top, area.right - area.left, area.bottom - area.top);
@@ -104,11 +102,19 @@ void FundTabCtrl::releasePages()
     active_ = -1;
 }
 
+void FundTabCtrl::setColors(const FrameColors& colors)
+{
+    background_ = colors.background;
+    strip_.setColors(colors);
+    if (IsWindow()) Invalidate(FALSE);
+}
+
 void FundTabCtrl::paintBackground()
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(GetHwnd(), &ps);
-    FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
+    FillRect(dc, &ps.rcPaint, brush);
     EndPaint(GetHwnd(), &ps);
 }
 
@@ -125,13 +131,10 @@ LRESULT FundTabCtrl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header && header->hwndFrom == strip_ && header->code == TCN_SELCHANGE)
+        if (header && header->hwndFrom == strip_.GetHwnd() && header->code == TCN_SELCHANGE)
             activateIndex(int(SendMessageW(strip_, TCM_GETCURSEL, 0, 0)));
         return 0;
     }
-    case WM_DESTROY:
-        strip_ = nullptr;
-        break;
     }
     return DefaultProc(msg, wParam, lParam);
 }

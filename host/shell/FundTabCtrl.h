@@ -3,6 +3,7 @@
 // active page, hides the others and keeps every page sized to the page area.
 #pragma once
 #include "ShellRefCounted.h"
+#include "TabStrip.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
 #include <vector>
@@ -31,7 +32,8 @@ public:
     Host::ITabPage* pageAt(int index) const;
     // The rectangle every page is moved to, in this window's client coordinates.
     RECT pageArea() const;
-    HWND strip() const { return strip_; }
+    HWND strip() const { return strip_.GetHwnd(); }
+    void setColors(const FrameColors& colors);
     // Drops every page reference (the windows go with this control's window).
     void releasePages();
 
@@ -42,7 +44,8 @@ private:
     void layout();
     void paintBackground();
 
-    HWND strip_ = nullptr;
+    TabStrip strip_;
+    COLORREF background_ = GetSysColor(COLOR_BTNFACE);
     std::vector<XComPtr<Host::ITabPage>> pages_;
     int active_ = -1;
 };

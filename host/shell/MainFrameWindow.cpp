@@ -4,12 +4,22 @@
 #include "host/KernelHost.h"
 #include <commctrl.h>
 #include <cmath>
+#include <cwchar>
 
 namespace HostShell {
 
 namespace {
 
 enum : UINT { kThemeCommand = 100, kFontCommand = 200, kExitCommand = 300 };
+enum : UINT_PTR { kNoticeTimer = 1 };
+const UINT kNoticeMs = 10000;
+
+// "left,top,right,bottom,maximised" of the restored window, in screen coordinates.
+const char kPlacementKey[] = "/Client2/UserConfig/MainFrame/Placement";
+// The title of the page that was current.
+const char kCurrentPageKey[] = "/Client2/UserConfig/MainFrame/CurrentPage";
+const RECT kDefaultRect{40, 30, 1240, 800};
+const LONG kMinWidth = 320, kMinHeight = 240;
 
 struct FontSizeChoice {
     const wchar_t* caption;
@@ -37,14 +47,14 @@ MainFrameWindow::~MainFrameWindow()
 HWND MainFrameWindow::createWindow(const wchar_t* title, bool quitOnDestroy)
 {
     quitOnDestroy_ = quitOnDestroy;
-    if (!Create(0, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, RECT{40, 30, 1240, 800}, nullptr, 0))
+    if (!Create(0, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultRect, nullptr, 0))
         return nullptr;
     SetMenu(GetHwnd(), buildMenu());
     toolBar_.createWindow(GetHwnd());
     tabCtrl_ = XComPtr<FundTabCtrl>::adopt(new FundTabCtrl);
     tabCtrl_->createWindow(GetHwnd(), RECT{0, 0, 0, 0});
-    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                 GetHwnd(), nullptr, nullptr, nullptr);
+    statusBar_.createWindow(GetHwnd());
+    restorePlacement();
     if (auto event = Host::createEvent("event_theme_changed")) {
         event->subscribe(&onThemeChanged, this);
         subscribed_ = true;
@@ -56,7 +66,91 @@ HWND MainFrameWindow::createWindow(const wchar_t* title, bool quitOnDestroy)
 
 void MainFrameWindow::setStatusText(const XStringW& text)
 {
-    if (statusBar_) SendMessageW(statusBar_, SB_SETTEXTW, 0, LPARAM(text.c_str()));
+    if (!notice_.empty()) KillTimer(GetHwnd(), kNoticeTimer);
+    notice_.clear();
+    statusBar_.setMessage(text);
+}
+
+void MainFrameWindow::showNotice(const XStringW& text)
+{
+    statusBar_.setMessage(text);
+    notice_ = text;
+    SetTimer(GetHwnd(), kNoticeTimer, kNoticeMs, nullptr);
+}
+
+void MainFrameWindow::setStandingError(const XStringW& text)
+{
+    statusBar_.setError(text);
+}
+
+void MainFrameWindow::onTimer(UINT_PTR id)
+{
+    if (id != kNoticeTimer) return;
+    KillTimer(GetHwnd(), kNoticeTimer);
+    // Only the notice itself is taken away; a message that came since stays.
+    if (!notice_.empty() && statusBar_.message() == notice_) statusBar_.setMessage(XStringW());
+    notice_.clear();
+}
+
+// A stored rectangle is used only when it is of a usable size and lies at least partly on a
+// monitor: one left on a monitor that is gone would open the client out of sight.
+void MainFrameWindow::restorePlacement()
+{
+    XStringW text = readConfText(app_->getUserConf().get(), kPlacementKey, L"");
+    RECT r{};
+    int maximised = 0;
+    wchar_t tail = 0;
+    if (swscanf(text.c_str(), L"%ld,%ld,%ld,%ld,%d%lc", &r.left, &r.top, &r.right, &r.bottom, &maximised, &tail) != 5)
+        return;
+    if (r.right - r.left < kMinWidth || r.bottom - r.top < kMinHeight) return;
+    if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(GetHwnd(), &placement);
+    placement.flags = 0;
+    placement.showCmd = SW_HIDE;
+    placement.rcNormalPosition = r;
+    SetWindowPlacement(GetHwnd(), &placement);
+    restoreMaximised_ = maximised != 0;
+}
+
+void MainFrameWindow::show(int cmdShow)
+{
+    bool plain = cmdShow == SW_SHOWNORMAL || cmdShow == SW_SHOW || cmdShow == SW_SHOWDEFAULT;
+    ShowWindow(restoreMaximised_ && plain ? SW_SHOWMAXIMIZED : cmdShow);
+    UpdateWindow(GetHwnd());
+}
+
+void MainFrameWindow::restoreCurrentPage()
+{
+    XStringW title = readConfText(app_->getUserConf().get(), kCurrentPageKey, L"");
+    if (title.empty() || !tabCtrl_) return;
+    for (int i = 0; i < tabCtrl_->pageCount(); ++i) {
+        Host::ITabPage* page = tabCtrl_->pageAt(i);
+        if (page->getTitle() == title) {
+            tabCtrl_->activatePage(page);
+            return;
+        }
+    }
+}
+
+void MainFrameWindow::saveState()
+{
+    auto conf = app_->getUserConf();
+    if (!conf || !IsWindow()) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(GetHwnd(), &placement)) {
+        // A window closed while minimised opens as it was before it was minimised.
+        bool maximised = placement.showCmd == SW_SHOWMAXIMIZED
+                         || (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+        const RECT& r = placement.rcNormalPosition;
+        XStringW text;
+        text.format(L"%ld,%ld,%ld,%ld,%d", r.left, r.top, r.right, r.bottom, maximised ? 1 : 0);
+        writeConfText(conf.get(), kPlacementKey, text);
+    }
+    if (tabCtrl_ && tabCtrl_->pageAt(tabCtrl_->activeIndex()))
+        writeConfText(conf.get(), kCurrentPageKey, tabCtrl_->pageAt(tabCtrl_->activeIndex())->getTitle());
 }
 
 HMENU MainFrameWindow::buildMenu()
@@ -140,22 +234,18 @@ void MainFrameWindow::onThemeChanged(void* theme, void* self)
 
 void MainFrameWindow::applyTheme(Host::ITheme* theme)
 {
-    COLORREF background = GetSysColor(COLOR_BTNFACE);
-    if (theme) theme->getColor("wnd_general_bg", background);
-    toolBar_.setBackground(background);
+    FrameColors colors = frameColors(theme);
+    toolBar_.setColors(colors);
+    if (tabCtrl_) tabCtrl_->setColors(colors);
+    statusBar_.setColors(colors);
 }
 
 void MainFrameWindow::layout()
 {
     RECT client{};
     GetClientRect(&client);
-    int statusHeight = 0;
-    if (statusBar_) {
-        SendMessageW(statusBar_, WM_SIZE, 0, 0);
-        RECT r{};
-        ::GetWindowRect(statusBar_, &r);
-        statusHeight = r.bottom - r.top;
-    }
+    statusBar_.layout();
+    int statusHeight = statusBar_.height();
     toolBar_.MoveWindow(0, 0, client.right, ToolBar::kHeight);
     int top = ToolBar::kHeight;
     int height = client.bottom - top - statusHeight;
@@ -171,6 +261,9 @@ LRESULT MainFrameWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (lParam == 0) onCommand(LOWORD(wParam));
         return 0;
+    case WM_TIMER:
+        onTimer(wParam);
+        return 0;
     case WM_INITMENUPOPUP:
         updateMenuChecks(HMENU(wParam));
         return 0;
@@ -183,6 +276,8 @@ LRESULT MainFrameWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         else DestroyWindow();
         return 0;
     case WM_DESTROY:
+        KillTimer(GetHwnd(), kNoticeTimer);
+        saveState();
         if (tabCtrl_) tabCtrl_->releasePages();
         if (quitOnDestroy_) PostQuitMessage(0);
         break;

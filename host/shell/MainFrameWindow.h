@@ -1,7 +1,9 @@
 // The client's top-level window: menu bar (theme, font size), tool bar, the fund-value tab
-// control and a status bar, laid out top to bottom.
+// control and a status bar, laid out top to bottom. Its size, position, maximised state and
+// current page are kept in the user configuration across runs.
 #pragma once
 #include "FundTabCtrl.h"
+#include "StatusBar.h"
 #include "ToolBar.h"
 #include "controls/XWin.h"
 #include "host/App.h"
@@ -21,8 +23,22 @@ public:
     HWND createWindow(const wchar_t* title, bool quitOnDestroy);
     ToolBar& toolBar() { return toolBar_; }
     FundTabCtrl* tabCtrl() const { return tabCtrl_.get(); }
-    HWND statusBar() const { return statusBar_; }
+    HWND statusBar() const { return statusBar_.GetHwnd(); }
+    StatusBar& status() { return statusBar_; }
+    // A message, as modules show them: it stays until the next one.
     void setStatusText(const XStringW& text);
+    // The start-up notice: it gives way after a few seconds, or at once to any message.
+    void showNotice(const XStringW& text);
+    // An error that stands beside the messages until it is resolved; empty removes it.
+    void setStandingError(const XStringW& text);
+
+    // Shows the window as cmdShow asks, maximised when it was maximised at the last close.
+    void show(int cmdShow);
+    // Brings forward the page that was current at the last close, when there is one by
+    // that title.
+    void restoreCurrentPage();
+    // Stores the placement and the current page (done when the window goes, too).
+    void saveState();
 
     // The menu's commands, also reached directly. A theme is chosen by its index in the
     // theme manager and kept in the user configuration; a font size writes the zoom to the
@@ -39,11 +55,15 @@ private:
     void onCommand(UINT id);
     void layout();
     void applyTheme(Host::ITheme* theme);
+    void restorePlacement();
+    void onTimer(UINT_PTR id);
 
     ShellApp* app_;   // outlives the window
     ToolBar toolBar_;
     XComPtr<FundTabCtrl> tabCtrl_;
-    HWND statusBar_ = nullptr;
+    StatusBar statusBar_;
+    XStringW notice_;                 // the start-up notice while it is shown
+    bool restoreMaximised_ = false;   // the window was maximised at the last close
     bool quitOnDestroy_ = false;
     bool subscribed_ = false;
 };

@@ -22,7 +22,7 @@ bool ToolBar::addButton(const XStringA& group, const XStringA& id, const Host::T
 {
     if (!IsWindow() || group.empty() || id.empty() || buttonWindow(id)) return false;
     UINT controlId = kFirstButtonId + UINT(buttons_.size());
-    HWND window = CreateWindowExW(0, L"BUTTON", desc.caption.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+    HWND window = CreateWindowExW(0, L"BUTTON", desc.caption.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
                                   0, 0, 0, 0, GetHwnd(), reinterpret_cast<HMENU>(UINT_PTR(controlId)),
                                   nullptr, nullptr);
     if (!window) return false;
@@ -45,10 +45,31 @@ HWND ToolBar::buttonWindow(const XStringA& id) const
     return nullptr;
 }
 
-void ToolBar::setBackground(COLORREF colour)
+void ToolBar::setColors(const FrameColors& colors)
 {
-    background_ = colour;
+    colors_ = colors;
+    if (!IsWindow()) return;
     Invalidate(TRUE);
+    for (const Button& b : buttons_) ::InvalidateRect(b.window, nullptr, FALSE);
+}
+
+// A flat face with a border; pressed, it takes the current tab's colour.
+void ToolBar::drawButton(const DRAWITEMSTRUCT& item)
+{
+    bool down = (item.itemState & ODS_SELECTED) != 0;
+    RECT r = item.rcItem;
+    Common::ScopedGdi<HBRUSH> border(CreateSolidBrush(colors_.border));
+    Common::ScopedGdi<HBRUSH> face(CreateSolidBrush(down ? colors_.chosen : colors_.face));
+    FrameRect(item.hDC, &r, border);
+    InflateRect(&r, -1, -1);
+    FillRect(item.hDC, &r, face);
+    wchar_t caption[256];
+    int length = GetWindowTextW(item.hwndItem, caption, 256);
+    Common::SelectedObject font(item.hDC, uiFont());
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, colors_.text);
+    if (down) OffsetRect(&r, 1, 1);
+    DrawTextW(item.hDC, caption, length, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
 }
 
 // Each button is as wide as its caption plus a margin.
@@ -87,12 +108,15 @@ LRESULT ToolBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && lParam) pressed(HWND(lParam));
         return 0;
+    case WM_DRAWITEM:
+        if (lParam) drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(GetHwnd(), &ps);
-        Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
+        Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(colors_.background));
         FillRect(dc, &ps.rcPaint, brush);
         EndPaint(GetHwnd(), &ps);
         return 0;

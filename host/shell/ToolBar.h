@@ -1,6 +1,8 @@
 // The main frame's tool bar: push buttons in named groups, laid out left to right with a
-// gap between groups. A pressed button fires the event its owner gave with it.
+// gap between groups. A pressed button fires the event its owner gave with it. The bar and
+// its buttons are drawn in the theme's colours.
 #pragma once
+#include "FrameColors.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
 #include <vector>
@@ -18,7 +20,7 @@ public:
     bool addButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc);
     // The button's window, or null.
     HWND buttonWindow(const XStringA& id) const;
-    void setBackground(COLORREF colour);
+    void setColors(const FrameColors& colors);
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -31,9 +33,10 @@ private:
     };
     void layout();
     void pressed(HWND button);
+    void drawButton(const DRAWITEMSTRUCT& item);
 
     std::vector<Button> buttons_;   // in group order, each group in order of addition
-    COLORREF background_ = GetSysColor(COLOR_BTNFACE);
+    FrameColors colors_ = frameColors(nullptr);
 };
 
 } // namespace HostShell

@@ -59,7 +59,7 @@ TEST(ModuleThemeGrid, FontRolesResolveFromTheThemeWithoutDoublingAnAttribute)
     EXPECT_EQ(grid.attribute(L"db", L"font-family"), L"Arial");
     EXPECT_EQ(grid.attribute(L"db", L"font-style"), L"bold");
     EXPECT_EQ(grid.attribute(L"n", L"font-family"), L"黑体");   // the item's own face wins
-    EXPECT_EQ(grid.attribute(L"n", L"font-size"), L"12");
+    EXPECT_EQ(grid.attribute(L"n", L"font-size"), L"9");
     EXPECT_EQ(grid.attribute(L"q", L"font-family"), L"<none>");  // only the exact marker matches
     EXPECT_EQ(grid.attribute(L"in", L"font-style"), L"bold");
 

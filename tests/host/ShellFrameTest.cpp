@@ -246,8 +246,9 @@ TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)
     EXPECT_TRUE(session.app()->getModule("mod_ShellTest"));
     EXPECT_EQ(readConfText(session.app()->getUserConf().get(), "/Client2/UserConfig/TestModule/State", L""),
               L"initialized with frame");
+    // A module that did not load is an error that stands beside the messages.
     wchar_t status[512] = {};
-    SendMessageW(session.mainFrame()->window().statusBar(), SB_GETTEXTW, 0, LPARAM(status));
+    SendMessageW(session.mainFrame()->window().statusBar(), SB_GETTEXTW, 1, LPARAM(status));
     EXPECT_NE(std::wstring(status).find(L"mod_NotBuilt.dll"), std::wstring::npos);
 
     // The client's own page lists the sample's funds.

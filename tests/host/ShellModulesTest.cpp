@@ -219,7 +219,7 @@ TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
     EXPECT_TRUE(watch->isConcerned(L"500001"));
     EXPECT_FALSE(watch->isConcerned(L"184688"));
     EXPECT_FALSE(watch->isConcerned(L""));
-    EXPECT_EQ(pool->list().codes(), (std::vector<XStringW>{L"150001", L"160002"}));
+    EXPECT_EQ(pool->codes(), (std::vector<XStringW>{L"150001", L"160002"}));
 
     // A hand-edited store with blanks and duplicates reads as the valid codes once each.
     writeConfText(conf.get(), kConcernFundKey, L"000001\n\n000001\n--\r\nabc def\n000002");
