@@ -2,6 +2,8 @@
 // (FILE_WRITE | FILE_TRUNCATE) is written into a temporary file beside it and takes the
 // target's name only when close finds every write succeeded, so a failed export never
 // destroys the file it was meant to replace. Without FILE_TRUNCATE writes append in place.
+// Every failure leaves the system's reason in GetLastError for the caller to show: the
+// clean-up after it (closing, deleting the temporary file) does not overwrite it.
 #include "ComponentRegistry.h"
 #include "FileIo.h"
 #include "RefCounted.h"
@@ -23,9 +25,13 @@ public:
         bool read = flags & Host::FILE_READ, write = flags & Host::FILE_WRITE;
         if (read == write) return false;   // one direction at a time
         if (read) return openForReading(path);
-        if (Kernel::isDirectory(path)) return false;
+        if (Kernel::isDirectory(path)) return failWith(ERROR_ACCESS_DENIED);
         bool exists = Kernel::pathExists(path);
-        if (!exists && !(flags & Host::FILE_CREATE)) return false;
+        if (!exists && !(flags & Host::FILE_CREATE)) return failWith(ERROR_FILE_NOT_FOUND);
+        // Windows refuses to rename over a read-only file; Wine renames over it all the same.
+        // Refused here, before anything is written, so both keep the user's file.
+        if (exists && (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY))
+            return failWith(ERROR_ACCESS_DENIED);
         if (flags & Host::FILE_TRUNCATE) return openReplacement(path);
         return openForAppending(path, !exists);
     }
@@ -33,11 +39,12 @@ public:
     bool write(const void* bytes, int64_t length) override
     {
         if (!handle_.valid() || mode_ == Mode::Read) return false;
-        if (length < 0 || (length > 0 && !bytes)) { failed_ = true; return false; }
+        if (length < 0 || (length > 0 && !bytes)) return fail(ERROR_INVALID_PARAMETER);
         const char* p = static_cast<const char*>(bytes);
         while (length > 0) {
             DWORD chunk = DWORD(std::min<int64_t>(length, 1 << 30)), put = 0;
-            if (!WriteFile(handle_.get(), p, chunk, &put, nullptr) || put != chunk) { failed_ = true; return false; }
+            if (!WriteFile(handle_.get(), p, chunk, &put, nullptr)) return fail(GetLastError());
+            if (put != chunk) return fail(ERROR_DISK_FULL);
             p += chunk;
             length -= chunk;
         }
@@ -50,13 +57,15 @@ public:
         Mode mode = mode_;
         mode_ = Mode::Closed;
         if (mode == Mode::Read) { handle_.reset(); return true; }
-        bool ok = !failed_ && FlushFileBuffers(handle_.get());
+        bool ok = !failed_;
+        if (ok && !FlushFileBuffers(handle_.get())) ok = fail(GetLastError());
         handle_.reset();
-        if (mode == Mode::Append) return ok;
-        ok = ok && MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (mode == Mode::Append) return ok || failWith(error_);
+        if (ok && !MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            ok = fail(GetLastError());
         if (!ok) DeleteFileW(temp_.c_str());
         temp_.clear();
-        return ok;
+        return ok || failWith(error_);
     }
 
     // Bytes read, 0 at the end of the file, -1 when the file is not open for reading or fails.
@@ -89,9 +98,15 @@ private:
     bool openReplacement(const std::wstring& path)
     {
         wchar_t temp[MAX_PATH + 16];
+        // Said plainly: the temporary file's call would only call the folder "invalid".
+        if (!Kernel::isDirectory(Kernel::folderOf(path))) return failWith(ERROR_PATH_NOT_FOUND);
         if (!GetTempFileNameW(Kernel::folderOf(path).c_str(), L"c2f", 0, temp)) return false;
         handle_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!handle_.valid()) { DeleteFileW(temp); return false; }
+        if (!handle_.valid()) {
+            DWORD error = GetLastError();
+            DeleteFileW(temp);
+            return failWith(error);
+        }
         temp_ = temp;
         target_ = path;
         return start(Mode::Replace);
@@ -102,7 +117,22 @@ private:
         if (!handle_.valid()) return false;
         mode_ = mode;
         failed_ = false;
+        error_ = 0;
         return true;
+    }
+
+    // Notes the first failure of a file being written (close must then not put it in place).
+    bool fail(DWORD error)
+    {
+        if (!failed_) error_ = error;
+        failed_ = true;
+        return failWith(error_);
+    }
+
+    static bool failWith(DWORD error)
+    {
+        SetLastError(error);
+        return false;
     }
 
     void discardTemp()
@@ -115,6 +145,7 @@ private:
     Common::ScopedHandle handle_;
     Mode mode_ = Mode::Closed;
     bool failed_ = false;   // a write failed: close must not put the file in place
+    DWORD error_ = 0;       // the system's reason for the first failure
     std::wstring temp_, target_;
 };
 

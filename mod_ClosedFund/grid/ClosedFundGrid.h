@@ -12,6 +12,10 @@ namespace ClosedFund {
 // Where the user's header is stored, and the user's font size (the zoom).
 extern const char* const kCustomHeaderKey;
 extern const char* const kFontSizeKey;
+// The folder of the last export, where the save dialog opens next time.
+extern const char* const kExportFolderKey;
+
+struct ExportColumn;
 
 // Command identifiers of the context menu, as they arrive in WM_COMMAND.
 enum GridCommand { CMD_ADD_TO_FUND_POOL = 1, CMD_EXPORT = 2, CMD_OPEN_PROFILE = 3 };
@@ -47,11 +51,22 @@ public:
     void OpenProfilePage();
     // The profile address of the current row's fund; empty when there is no fund to show.
     Common::XStringW ProfileUrl();
-    // The save dialog, then ExportTo with the chosen path and filter.
+    // The save dialog (in the last export's folder, else the user's documents), then
+    // ExportToFile; a failure is shown in a message box naming the path and the reason, a
+    // success in the main frame's status bar.
     void ExportList();
-    // Writes the shown list to path: UTF-8 for filter 2, else UTF-16; tab-separated when the
-    // file name ends in ".xls" (any case). False when the file cannot be opened or written.
-    bool ExportTo(const Common::XStringW& path, int filterIndex);
+    // Writes the shown list to path, without any window: a header record of the captions, then
+    // one record per shown row, each cell as GetItemText gives it (see DelimitedText.h for the
+    // quoting and exportFormatFor for the separator and encoding by filter and extension).
+    // The file is replaced only when everything was written. False with error set (the path
+    // and the system's reason) when it could not be; rowsWritten gets the number of funds.
+    // Needs the header in the grid's header document (SetHeaderText, or the control's
+    // SetHeader without a theme) and COM started on the thread; no window is needed.
+    bool ExportToFile(const Common::XStringW& path, int filterIndex, Common::XStringW& error,
+                      size_t* rowsWritten = nullptr);
+    // The current row for Ctrl+C: the captions and the row as two tab-separated records.
+    using GeneralDataGrid::DragItemToString;
+    void DragItemToString(int row, Common::XStringW& text) override;
 
     // The header the page loads: the stored one, else the module's default, with "end_date"
     // replaced by the data date.
@@ -83,6 +98,13 @@ private:
     void ShowStatus(const Common::XStringW& text);
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
+    std::vector<ExportColumn> ExportColumns() const;
+    void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
+    Common::XStringW ExportText(wchar_t separator, size_t& rows);
+    Common::XStringW ExportFolder() const;
+    void RememberExportFolder(const Common::XStringW& folder);
+    // A message in the main frame's status bar, when there is a main frame.
+    void ShowStatus(const Common::XStringW& text);
 
     GridThemeBlock themeBlock_;
     XComPtr<Host::IDataTable> fundTable_;

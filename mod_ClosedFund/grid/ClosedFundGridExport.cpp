@@ -1,89 +1,200 @@
-// The export of the closed-fund grid: the shown rows, as the grid formats them, to a
-// delimited text file with a byte-order mark.
+// The export of the closed-fund grid and its Ctrl+C: the shown rows, in the shown order and
+// filter, as the grid formats them, under the captions a person reads on screen, as
+// delimited text that a standard reader gets back cell for cell.
 #include "grid/ClosedFundGrid.h"
+#include "grid/DelimitedText.h"
 #include "grid/HeaderXml.h"
 #include "host/File.h"
 #include "module/ModuleHandle.h"
 #include "ui/FileDialog.h"
+#include <msxml2.h>
+#include <string>
 
 namespace ClosedFund {
 
 using Common::XStringW;
 
+const char* const kExportFolderKey = "/Client2/UserConfig/mod_ClosedFund/ExportFolder";
+
 namespace {
 
+// The third choice is the same UTF-16 text with tabs that spreadsheets open; it is named for
+// what it is, not as a workbook.
 const wchar_t kExportFilters[] =
     L"使用逗号分隔的unicode编码CSV文件 (*.csv)\0*.csv\0"
     L"使用逗号分隔的utf8编码CSV文件 (*.csv)\0*.csv\0"
-    L"Microsoft Office Excel 工作簿(*.xls)\0*.xls\0";
-const int kUtf8Filter = 2;
+    L"制表符分隔文本 (*.txt;*.xls)\0*.txt;*.xls\0";
 
-// Whether the file name (not its folder) ends in an extension that reads ".XLS" upper-cased.
-bool isXlsName(const XStringW& path)
+XStringW systemReason(DWORD code)
 {
-    size_t slash = path.find_last_of(L"\\/");
-    size_t dot = path.rfind(L'.');
-    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
-        return false;
-    XStringW ext = path.substr(dot);
-    for (wchar_t& c : ext)
-        if (c >= L'a' && c <= L'z') c = wchar_t(c - L'a' + L'A');
-    return ext == L".XLS";
+    if (code == 0)
+        return L"原因不明。";
+    wchar_t* buffer = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    XStringW reason = n && buffer ? XStringW(buffer, n) : XStringW();
+    LocalFree(buffer);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
+        reason.pop_back();
+    if (reason.empty())
+        reason = L"系统错误 " + std::to_wstring(code) + L"。";
+    return reason;
 }
 
-bool writeAll(Host::IFile* file, const void* bytes, size_t length)
+XStringW folderOf(const XStringW& path)
 {
-    return length == 0 || file->write(bytes, int64_t(length));
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == XStringW::npos ? XStringW() : XStringW(path.substr(0, slash));
+}
+
+bool isFolder(const XStringW& path)
+{
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The bytes go to a temporary file beside the target that replaces it only when everything
+// was written (the host's file component does that for an open with truncation), so a failure
+// leaves the old file as it was and no partial one. On failure, error names the path and the
+// system's reason.
+bool writeWholeFile(const XStringW& path, const std::string& bytes, XStringW& error)
+{
+    XComPtr<Host::IFile> file = Host::createInstanceAs<Host::IFile>("File.File");
+    DWORD code = 0;
+    bool ok = false;
+    if (file) {
+        SetLastError(0);
+        if (!file->open(path, Host::FILE_CREATE_WRITE)) {
+            code = GetLastError();
+        } else if (!file->write(bytes.data(), int64_t(bytes.size()))) {
+            code = GetLastError();
+            file->close();
+        } else if (!(ok = file->close())) {
+            code = GetLastError();
+        }
+    }
+    if (ok)
+        return true;
+    error = L"无法导出到 " + path + L"\r\n" + (file ? systemReason(code) : XStringW(L"文件组件不可用。"));
+    return false;
 }
 
 } // namespace
+
+std::vector<ExportColumn> closedFundGrid::ExportColumns() const
+{
+    std::vector<ExportColumn> columns;
+    IXMLDOMNodeList* items = GetHeaderItems();
+    exportColumns(items, columns);
+    if (items)
+        items->Release();
+    return columns;
+}
+
+void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator)
+{
+    const NumberPunct& punct = userNumberPunct();
+    XStringW cell;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (c)
+            out += separator;
+        cell.clear();
+        GetItemText(row, columns[c].info, cell);
+        appendField(out, cell, punct);
+    }
+    out += L"\r\n";
+}
+
+XStringW closedFundGrid::ExportText(wchar_t separator, size_t& rows)
+{
+    std::vector<ExportColumn> columns = ExportColumns();
+    std::vector<XStringW> captions;
+    for (const ExportColumn& column : columns)
+        captions.push_back(column.caption);
+    XStringW text;
+    appendRecord(text, captions, separator, userNumberPunct());
+    rows = size_t(GetRowsCount());
+    text.reserve(text.size() * (rows + 1));
+    for (size_t row = 0; row < rows; ++row)
+        AppendRowRecord(text, int(row), columns, separator);
+    return text;
+}
+
+bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XStringW& error, size_t* rowsWritten)
+{
+    error.clear();
+    if (rowsWritten)
+        *rowsWritten = 0;
+    ExportFormat format = exportFormatFor(path, filterIndex);
+    size_t rows = 0;
+    std::string bytes = encodeExportText(ExportText(format.separator, rows), format.utf8);
+    if (!writeWholeFile(path, bytes, error))
+        return false;
+    if (rowsWritten)
+        *rowsWritten = rows;
+    return true;
+}
+
+// Ctrl+C of the control copies "the row as text": here the captions and the row, as two
+// tab-separated records quoted as the export quotes them.
+void closedFundGrid::DragItemToString(int row, XStringW& text)
+{
+    text.clear();
+    if (row < 0 || row >= GetRowsCount())
+        return;
+    std::vector<ExportColumn> columns = ExportColumns();
+    std::vector<XStringW> captions;
+    for (const ExportColumn& column : columns)
+        captions.push_back(column.caption);
+    appendRecord(text, captions, L'\t', userNumberPunct());
+    AppendRowRecord(text, row, columns, L'\t');
+}
+
+XStringW closedFundGrid::ExportFolder() const
+{
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
+    XComPtr<Host::IConfValue> value = key ? key->getValue() : XComPtr<Host::IConfValue>();
+    XStringW folder = value ? value->getString() : XStringW();
+    // A remembered folder that has gone since is no place to open the dialog in.
+    return isFolder(folder) ? folder : XStringW(WGUI::FileDialog::DocumentsFolder());
+}
+
+void closedFundGrid::RememberExportFolder(const XStringW& folder)
+{
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf && !folder.empty() ? conf->createKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
+    XComPtr<Host::IConfValue> value = key ? Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue") : XComPtr<Host::IConfValue>();
+    if (!value)
+        return;
+    value->setString(folder);
+    key->setValue(value.get());
+}
+
+void closedFundGrid::ShowStatus(const XStringW& text)
+{
+    XComPtr<Host::IMainFrameModule> frame =
+        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
+    if (frame)
+        frame->setStatusText(text);
+}
 
 void closedFundGrid::ExportList()
 {
     XStringW initialName = L"契约型封闭式基金净值" + exportNameSuffix_;
     WGUI::FileDialog dialog(moduleInstance(), false, L"csv", initialName.c_str(),
                             OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kExportFilters, GetHwnd());
+    dialog.SetInitialFolder(ExportFolder());
     if (dialog.DoModal(GetHwnd()) != IDOK)
         return;
-    ExportTo(dialog.FileName(), int(dialog.FilterIndex()));
-}
-
-bool closedFundGrid::ExportTo(const XStringW& path, int filterIndex)
-{
-    XStringW text;
-    std::vector<XStringW> names;
-    exportColumns(GetHeader(), text, names);
-    const bool utf8 = filterIndex == kUtf8Filter;
-    const wchar_t* separator = L",";
-    if (isXlsName(path)) {
-        separator = L"\t";
-        text.replaceAll(L",", L"\t");
+    XStringW path = dialog.FileName(), error;
+    size_t rows = 0;
+    if (!ExportToFile(path, int(dialog.FilterIndex()), error, &rows)) {
+        MessageBoxW(GetHwnd(), error.c_str(), L"数据导出", MB_OK | MB_ICONERROR);
+        return;
     }
-    XComPtr<Host::IFile> file = Host::createInstanceAs<Host::IFile>("File.File");
-    if (!file || !file->open(path, Host::FILE_CREATE_WRITE))
-        return false;
-    const int rows = GetRowsCount();
-    XStringW cell;
-    for (int row = 0; row < rows; ++row) {
-        for (const XStringW& name : names) {
-            Control::HeaderInfo2 column(name);
-            cell.clear();
-            GetItemText(row, column, cell);
-            text += L"\"" + cell + L"\"" + separator;
-        }
-        text += L"\r\n";
-    }
-    bool written;
-    if (utf8) {
-        static const unsigned char bom[] = {0xEF, 0xBB, 0xBF};
-        Common::XStringA bytes = Common::toUtf8(text);
-        written = writeAll(file.get(), bom, sizeof bom) && writeAll(file.get(), bytes.data(), bytes.size());
-    } else {
-        static const unsigned char bom[] = {0xFF, 0xFE};
-        written = writeAll(file.get(), bom, sizeof bom)
-                  && writeAll(file.get(), text.data(), text.size() * sizeof(wchar_t));
-    }
-    return file->close() && written;
+    RememberExportFolder(folderOf(path));
+    ShowStatus(L"已导出 " + std::to_wstring(rows) + L" 只基金到 " + path);
 }
 
 } // namespace ClosedFund

@@ -69,13 +69,13 @@ bool rootOf(IXMLDOMDocument* doc, ComRef<IXMLDOMElement>& root)
     return doc->get_documentElement(root.put()) == S_OK && root;
 }
 
-// The element children of node, in order (text and comment nodes left out).
-std::vector<IXMLDOMElement*> elementChildren(IXMLDOMNode* node)
+// The elements of a node list, in order (text and comment nodes left out); each carries a
+// reference the caller releases.
+std::vector<IXMLDOMElement*> elementsOf(IXMLDOMNodeList* list)
 {
     std::vector<IXMLDOMElement*> out;
-    ComRef<IXMLDOMNodeList> list;
     long count = 0;
-    if (FAILED(node->get_childNodes(list.put())) || !list || FAILED(list->get_length(&count)))
+    if (!list || FAILED(list->get_length(&count)))
         return out;
     for (long i = 0; i < count; ++i) {
         ComRef<IXMLDOMNode> child;
@@ -86,6 +86,15 @@ std::vector<IXMLDOMElement*> elementChildren(IXMLDOMNode* node)
             out.push_back(e);
     }
     return out;
+}
+
+// The element children of node, in order.
+std::vector<IXMLDOMElement*> elementChildren(IXMLDOMNode* node)
+{
+    ComRef<IXMLDOMNodeList> list;
+    if (FAILED(node->get_childNodes(list.put())))
+        return {};
+    return elementsOf(list.get());
 }
 
 void releaseAll(std::vector<IXMLDOMElement*>& elements)
@@ -104,6 +113,25 @@ bool readAttribute(IXMLDOMElement* e, const wchar_t* name, XStringW& out)
     out = found && v.bstrVal ? v.bstrVal : L"";
     VariantClear(&v);
     return found;
+}
+
+// The export's own visibility rule: no `visible` attribute, or exactly "true".
+bool exportedItem(IXMLDOMElement* e)
+{
+    XStringW visible;
+    return !readAttribute(e, L"visible", visible) || visible == L"true";
+}
+
+// A column needs both a caption and a field name; anything else is left out.
+void addExportColumn(IXMLDOMElement* e, const XStringW& groupTitle, std::vector<ExportColumn>& columns)
+{
+    XStringW title, name;
+    if (!readAttribute(e, L"title", title) || !readAttribute(e, L"name", name))
+        return;
+    ExportColumn column;
+    column.caption = groupTitle.empty() ? title : groupTitle + L" " + title;
+    column.info = Control::HeaderInfo2(name, e);
+    columns.push_back(column);
 }
 
 void removeFontAttributes(IXMLDOMElement* e)
@@ -193,27 +221,30 @@ bool stripFontAttributes(const XStringW& xml, XStringW& out)
     return true;
 }
 
-bool exportColumns(const XStringW& xml, XStringW& headerLine, std::vector<XStringW>& names)
+bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns)
 {
-    headerLine.clear();
-    names.clear();
-    ComRef<IXMLDOMDocument> doc;
-    XStringW encoding;
-    ComRef<IXMLDOMElement> root;
-    if (!openHeader(xml, doc, encoding, root))
+    columns.clear();
+    if (!items)
         return false;
-    std::vector<IXMLDOMElement*> tops = elementChildren(root.get());
-    for (IXMLDOMElement* e : tops) {
-        XStringW visible, title, name;
-        if (readAttribute(e, L"visible", visible) && visible != L"true")
+    std::vector<IXMLDOMElement*> tops = elementsOf(items);
+    for (IXMLDOMElement* top : tops) {
+        if (!exportedItem(top))
             continue;
-        if (!readAttribute(e, L"title", title) || !readAttribute(e, L"name", name))
+        std::vector<IXMLDOMElement*> inner = elementChildren(top);
+        if (inner.empty()) {
+            addExportColumn(top, XStringW(), columns);
             continue;
-        headerLine += L"\"" + title + L"\",";
-        names.push_back(name);
+        }
+        // A group: its columns are read as "<group caption> <column caption>", the way a
+        // person reads the two caption rows on screen.
+        XStringW groupTitle;
+        readAttribute(top, L"title", groupTitle);
+        for (IXMLDOMElement* e : inner)
+            if (exportedItem(e))
+                addExportColumn(e, groupTitle, columns);
+        releaseAll(inner);
     }
     releaseAll(tops);
-    headerLine += L"\r\n";
     return true;
 }
 

@@ -1,9 +1,13 @@
 // The module's own reading and rewriting of header texts through MSXML ("Msxml2.DOMDocument.3.0"):
 // stripping the concrete font attributes before a header is stored, and the column walk of
-// the export. The grid control keeps its own document; these work on a copy of its text.
+// the export. The grid control keeps its own document; the stripping works on a copy of its
+// text, the export's column walk reads the control's own items.
 #pragma once
 #include "common/XString.h"
+#include "controls/HeaderInfo2.h"
 #include <vector>
+
+struct IXMLDOMNodeList;
 
 namespace ClosedFund {
 
@@ -15,12 +19,19 @@ extern const wchar_t* const kFontAttributes[3];
 // written). False, with out untouched, when the XML service cannot load or write the text.
 bool stripFontAttributes(const Common::XStringW& xml, Common::XStringW& out);
 
-// The columns an export writes: every top-level item whose `visible` is absent or exactly
-// "true" and that has both a `title` and a `name`, in order. headerLine gets '"title",' per
-// column and a CR LF after the walk. False, with both left empty, when the text cannot be
-// loaded or has no root element.
-bool exportColumns(const Common::XStringW& xml, Common::XStringW& headerLine,
-                   std::vector<Common::XStringW>& names);
+// A column of an export: its caption as the file's header shows it and the column's own
+// record (name and element of the grid's header document), so cells format as on screen.
+struct ExportColumn {
+    Common::XStringW caption;
+    Control::HeaderInfo2 info;
+};
+
+// The columns an export writes, in the order of the header document (the order on screen):
+// every item whose `visible` is absent or exactly "true" and that has both a `title` and a
+// `name`; inside a group item that passes the same rule, each such child, captioned with
+// the group's title, a blank and its own title. items: the root's child list.
+// False, with columns empty, without a list.
+bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns);
 
 // The text with a declared encoding that the platform's parser refuses (gb2312, GB18030,
 // cp936) named "GBK" instead, and the name it had (empty when nothing was replaced).

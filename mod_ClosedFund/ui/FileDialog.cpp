@@ -1,5 +1,6 @@
 #include "ui/FileDialog.h"
 #include <cwchar>
+#include <shlobj.h>
 
 namespace WGUI {
 
@@ -32,6 +33,22 @@ FileDialog::FileDialog(HINSTANCE instance, bool open, LPCWSTR defaultExtension, 
 // The hook is there only so the explorer-style dialog takes the hook's sizing behaviour; it
 // handles nothing.
 UINT_PTR CALLBACK FileDialog::HookProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+void FileDialog::SetInitialFolder(const std::wstring& folder)
+{
+    m_initialFolder = folder;
+    m_ofn.lpstrInitialDir = m_initialFolder.empty() ? nullptr : m_initialFolder.c_str();
+}
+
+std::wstring FileDialog::DocumentsFolder()
+{
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path)
+        folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
 
 INT_PTR FileDialog::DoModal(HWND owner)
 {

@@ -2,6 +2,7 @@
 #pragma once
 #include "ui/WindowBase.h"
 #include <commdlg.h>
+#include <string>
 
 namespace WGUI {
 
@@ -19,6 +20,11 @@ public:
     // Returns IDOK (1) with the chosen path in FileName() and the chosen filter (from 1) in
     // FilterIndex(), or IDCANCEL (2) when the user cancelled or the dialog failed.
     INT_PTR DoModal(HWND owner);
+    // The folder the dialog opens in; empty leaves the choice to the platform.
+    void SetInitialFolder(const std::wstring& folder);
+
+    // The user's documents folder; empty when the shell cannot name one.
+    static std::wstring DocumentsFolder();
 
     const wchar_t* FileName() const { return m_fileName; }
     const wchar_t* FileTitle() const { return m_fileTitle; }
@@ -32,6 +38,7 @@ private:
     bool m_open;
     wchar_t m_fileTitle[kFileTitleChars];
     wchar_t m_fileName[kFileNameChars];
+    std::wstring m_initialFolder;
 };
 
 } // namespace WGUI

@@ -52,6 +52,8 @@ public:
     }
     using closedFundGrid::BodyRect;
     using closedFundGrid::RowHeight;
+    using closedFundGrid::MoveTopItem;
+    using closedFundGrid::SetTopItemVisible;
     int RowPixels() const { return rowHeight_; }
     int HeaderRowPixels() const { return headerRowHeight_; }
     BOOL HorizontalLines() const { return hLines_; }

@@ -1,7 +1,9 @@
 // scripts/bench [CASE...]: runs the named cases (all without names) and prints one
-// tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline.
+// tab-separated line per case: name, ns/op ours, ns/op baseline, ratio ours/baseline, each
+// the median of five alternating rounds.
 #include "Bench.h"
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -11,20 +13,36 @@ static std::vector<Case>& cases() { static std::vector<Case> all; return all; }
 
 bool registerCase(Case c) { cases().push_back(std::move(c)); return true; }
 
-static double nanosPerOp(const std::function<size_t(size_t)>& fn, size_t iterations, size_t& sink)
+static double nanosOnce(const std::function<size_t(size_t)>& fn, size_t iterations, size_t& sink)
 {
     LARGE_INTEGER freq, t0, t1;
     QueryPerformanceFrequency(&freq);
-    sink += fn(iterations / 10 + 1);   // warm caches and lazily built state
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        QueryPerformanceCounter(&t0);
-        sink += fn(iterations);
-        QueryPerformanceCounter(&t1);
-        double ns = double(t1.QuadPart - t0.QuadPart) * 1e9 / double(freq.QuadPart) / double(iterations);
-        if (ns < best) best = ns;
+    QueryPerformanceCounter(&t0);
+    sink += fn(iterations);
+    QueryPerformanceCounter(&t1);
+    return double(t1.QuadPart - t0.QuadPart) * 1e9 / double(freq.QuadPart) / double(iterations);
+}
+
+static double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Ours and the baseline take turns, so that a slow spell of a shared machine falls on both;
+// each side's median of the rounds is reported.
+static void measure(const Case& c, size_t& sink, double& ours, double& base)
+{
+    const int kRounds = 5;
+    sink += c.ours(c.iterations / 10 + 1);   // warm caches and lazily built state
+    sink += c.baseline(c.iterations / 10 + 1);
+    std::vector<double> o, b;
+    for (int round = 0; round < kRounds; ++round) {
+        o.push_back(nanosOnce(c.ours, c.iterations, sink));
+        b.push_back(nanosOnce(c.baseline, c.iterations, sink));
     }
-    return best;
+    ours = median(o);
+    base = median(b);
 }
 
 } // namespace Bench
@@ -41,8 +59,8 @@ int wmain(int argc, wchar_t** argv)
             }
             if (!wanted) continue;
         }
-        double ours = Bench::nanosPerOp(c.ours, c.iterations, sink);
-        double base = Bench::nanosPerOp(c.baseline, c.iterations, sink);
+        double ours = 0, base = 0;
+        Bench::measure(c, sink, ours, base);
         std::printf("%s\t%.1f\t%.1f\t%.2f\n", c.name.c_str(), ours, base, base > 0 ? ours / base : 0.0);
         std::fflush(stdout);
     }

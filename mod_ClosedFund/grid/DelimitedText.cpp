@@ -1,0 +1,136 @@
+#include "grid/DelimitedText.h"
+#include <windows.h>
+
+namespace ClosedFund {
+
+using Common::XStringW;
+
+namespace {
+
+XStringW upperExtension(const XStringW& path)
+{
+    size_t slash = path.find_last_of(L"\\/");
+    size_t dot = path.rfind(L'.');
+    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
+        return XStringW();
+    XStringW ext = path.substr(dot);
+    for (wchar_t& c : ext)
+        if (c >= L'a' && c <= L'z') c = wchar_t(c - L'a' + L'A');
+    return ext;
+}
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Digits, with group separators only between digits; returns the position after them and
+// whether there was at least one digit.
+size_t skipDigits(const XStringW& s, size_t i, wchar_t groupSep, bool& any)
+{
+    any = false;
+    while (i < s.size()) {
+        if (isDigit(s[i])) {
+            any = true;
+            ++i;
+        } else if (any && (s[i] == groupSep || s[i] == L',') && i + 1 < s.size() && isDigit(s[i + 1])) {
+            ++i;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+} // namespace
+
+ExportFormat exportFormatFor(const XStringW& path, int filterIndex)
+{
+    XStringW ext = upperExtension(path);
+    ExportFormat format;
+    format.separator = (ext == L".XLS" || ext == L".TXT") ? L'\t' : L',';
+    if (filterIndex == EXPORT_CSV_UTF8)
+        format.utf8 = true;
+    else if (filterIndex == EXPORT_BY_NAME)
+        format.utf8 = format.separator == L',';
+    return format;
+}
+
+bool isShownNumber(const XStringW& text, const NumberPunct& punct)
+{
+    size_t i = 0;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
+        ++i;
+    bool intDigits = false, fracDigits = false;
+    i = skipDigits(text, i, punct.thousandsSep, intDigits);
+    if (i < text.size() && (text[i] == punct.decimalPoint || text[i] == L'.')) {
+        ++i;
+        while (i < text.size() && isDigit(text[i])) { ++i; fracDigits = true; }
+    }
+    if (!intDigits && !fracDigits)
+        return false;
+    if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
+            ++i;
+        bool expDigits = false;
+        while (i < text.size() && isDigit(text[i])) { ++i; expDigits = true; }
+        if (!expDigits)
+            return false;
+    }
+    if (i < text.size() && text[i] == L'%')
+        ++i;
+    return i == text.size();
+}
+
+bool looksLikeFormula(const XStringW& text, const NumberPunct& punct)
+{
+    if (text.empty())
+        return false;
+    switch (text[0]) {
+    case L'=': case L'+': case L'-': case L'@': case L'\t': case L'\r': break;
+    default: return false;
+    }
+    return text != L"--" && !isShownNumber(text, punct);
+}
+
+void appendField(XStringW& out, const XStringW& text, const NumberPunct& punct)
+{
+    out += L'"';
+    if (looksLikeFormula(text, punct))
+        out += L'\'';
+    size_t from = 0;
+    for (size_t quote = text.find(L'"'); quote != XStringW::npos; quote = text.find(L'"', from)) {
+        out.append(text, from, quote + 1 - from);
+        out += L'"';
+        from = quote + 1;
+    }
+    out.append(text, from, XStringW::npos);
+    out += L'"';
+}
+
+void appendRecord(XStringW& out, const std::vector<XStringW>& fields, wchar_t separator, const NumberPunct& punct)
+{
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            out += separator;
+        appendField(out, fields[i], punct);
+    }
+    out += L"\r\n";
+}
+
+std::string encodeExportText(const XStringW& text, bool utf8)
+{
+    std::string bytes;
+    if (utf8) {
+        bytes = "\xEF\xBB\xBF";
+        int n = text.empty() ? 0 : WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+        bytes.resize(3 + size_t(n));
+        if (n > 0)
+            WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[3], n, nullptr, nullptr);
+        return bytes;
+    }
+    bytes.reserve(2 + text.size() * 2);
+    bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+} // namespace ClosedFund
