@@ -103,8 +103,6 @@ private:
     Common::XStringW ExportText(wchar_t separator, size_t& rows);
     Common::XStringW ExportFolder() const;
     void RememberExportFolder(const Common::XStringW& folder);
-    // A message in the main frame's status bar, when there is a main frame.
-    void ShowStatus(const Common::XStringW& text);
 
     GridThemeBlock themeBlock_;
     XComPtr<Host::IDataTable> fundTable_;

@@ -171,14 +171,6 @@ void closedFundGrid::RememberExportFolder(const XStringW& folder)
     key->setValue(value.get());
 }
 
-void closedFundGrid::ShowStatus(const XStringW& text)
-{
-    XComPtr<Host::IMainFrameModule> frame =
-        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
-    if (frame)
-        frame->setStatusText(text);
-}
-
 void closedFundGrid::ExportList()
 {
     XStringW initialName = L"契约型封闭式基金净值" + exportNameSuffix_;

@@ -59,7 +59,8 @@ TEST(GridPaintedText, ScreenOrderOfThePaintedCellsOnly)
 }
 
 // A short buffer gets the start of the text, terminated; a repaint of single rows (a new
-// current row) leaves the text of the last full paint; no rows leave the captions alone.
+// current row) leaves the text of the last full paint; without rows the captions are
+// followed by the message drawn in their place.
 TEST(GridPaintedText, ShortBuffersQuickRepaintsAndNoRows)
 {
     GridHost host(400, 200);
@@ -78,5 +79,9 @@ TEST(GridPaintedText, ShortBuffersQuickRepaintsAndNoRows)
     grid.rows = 0;
     grid.Refresh(true, true);
     TestSupport::printClient(grid.GetHwnd());
-    EXPECT_EQ(windowText(grid.GetHwnd(), 4096), line({L"代码", L"名称", L"单位净值", L"累计净值", L"折价率"}));
+    std::wstring captions = line({L"代码", L"名称", L"单位净值", L"累计净值", L"折价率"});
+    EXPECT_EQ(windowText(grid.GetHwnd(), 4096), captions);
+    grid.SetEmptyText(L"没有数据");
+    TestSupport::printClient(grid.GetHwnd());
+    EXPECT_EQ(windowText(grid.GetHwnd(), 4096), captions + L"没有数据\r\n");
 }
