@@ -8,7 +8,7 @@ namespace Journey {
 
 namespace {
 
-const DWORD kRepaintMs = 1500;
+const DWORD kRepaintMs = 1000;
 
 HWND first(const std::vector<HWND>& windows) { return windows.empty() ? nullptr : windows.front(); }
 
