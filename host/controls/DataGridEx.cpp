@@ -21,6 +21,8 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_ERASEBKGND: return 1;
+    case WM_GETTEXT: return OnGetText(size_t(wParam), reinterpret_cast<wchar_t*>(lParam));
+    case WM_GETTEXTLENGTH: return OnGetTextLength();
     case WM_SIZE: ScrollTo(topRow_, scrollX_); Invalidate(FALSE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
     case WM_LBUTTONDOWN: OnLButtonDown(x, y, false); return 0;

@@ -1,6 +1,7 @@
 #include "controls/XDataGrid.h"
 #include "GridHeader.h"
 #include "GridResources.h"
+#include "PaintedText.h"
 #include "common/ScopedWin.h"
 #include <algorithm>
 #include <cmath>
@@ -12,7 +13,7 @@ const int kScrollBarSize = 16;
 int scaled(int pixels, double zoom) { return int(std::lround(pixels * zoom)); }
 } // namespace
 
-XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources) {}
+XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources), painted_(new PaintedText) {}
 
 XDataGrid::~XDataGrid() { ReleaseWindow(); }
 

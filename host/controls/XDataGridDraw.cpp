@@ -4,6 +4,7 @@
 #include "controls/XDataGrid.h"
 #include "GridHeader.h"
 #include "GridResources.h"
+#include "PaintedText.h"
 #include <gdiplus.h>
 #include <algorithm>
 #include <climits>
@@ -37,6 +38,7 @@ private:
 
 void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
 {
+    painted_->begin();
     DrawBackground(dc, client);
     RECT body = BodyRect();
     DrawContent(dc, graphics, body);
@@ -46,6 +48,7 @@ void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
         DrawHeader(dc, graphics, header);
     DrawScrollBar(dc, client);
     DrawBorder(dc, client);
+    painted_->end();
 }
 
 void XDataGrid::DrawBackground(HDC dc, const RECT& client) { fill(dc, client, bkColor_); }
@@ -95,6 +98,7 @@ void XDataGrid::DrawEmptyText(HDC dc, const RECT& body)
     SetTextColor(dc, headerColor_);
     SetBkMode(dc, TRANSPARENT);
     DrawTextW(dc, emptyText_.c_str(), int(emptyText_.size()), &box, flags);
+    painted_->add(PaintedText::kMessageLine, box.left, emptyText_);
 }
 
 void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT& rect)
@@ -132,10 +136,12 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
         int side = std::min<int>(13, rect.bottom - rect.top - 4);
         int x = (rect.left + rect.right - side) / 2, y = (rect.top + rect.bottom - side) / 2;
         DrawCheckBox(dc, graphics, RECT{x, y, x + side, y + side}, GetCheckStatus(row));
+        painted_->add(row, rect.left, std::wstring());
         return;
     }
     Common::XStringW text;
     GetItemText(row, c.info, text);
+    painted_->add(row, rect.left, text);
     COLORREF color = headerColor_;
     GetItemColor(row, c.info, text, color);
     Common::SelectedObject font(dc, ColumnFont(column));
@@ -206,6 +212,7 @@ void XDataGrid::DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, co
             DrawHeaderSort(dc, graphics, arrow, sortDesc_);
         }
         DrawHeaderText(dc, text, c.title, c.titleAlign, HeaderFont());
+        painted_->add(PaintedText::kHeaderLine, rect.left, c.title);
     } else if (-1 - item < int(header_->groups().size())) {
         const GridHeader::Group& g = header_->groups()[-1 - item];
         DrawHeaderText(dc, text, g.title, g.titleAlign, HeaderFont());

@@ -1,4 +1,5 @@
 #include "filter/FilterWnd.h"
+#include "ui/WindowText.h"
 #include "host/Kernel.h"
 #include "module/ModuleHandle.h"
 #include "ui/WindowClass.h"
@@ -162,6 +163,8 @@ void FilterWnd::ReleaseViews()
 
 bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    // The bar's own text is the fund count it paints.
+    if (WGUI::AnswerTextMessage(m_shownCountText, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_CREATE:
         m_moreButton.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, kMoreButtonId, moduleInstance());

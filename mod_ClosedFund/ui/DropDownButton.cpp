@@ -1,4 +1,5 @@
 #include "ui/DropDownButton.h"
+#include "ui/WindowText.h"
 #include "module/ModuleHandle.h"
 #include <common/ScopedWin.h>
 
@@ -27,6 +28,9 @@ HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HIN
 
 bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    // The caption is drawn here, not kept as the window text (the standard button would draw
+    // that too); asked for its text, the button gives the caption as shown.
+    if (AnswerTextMessage(ShownCaption(), msg, wParam, lParam, result)) return true;
     if (m_themed) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_PAINT:

@@ -50,7 +50,9 @@ TEST(DropDownButton, DrawsCaptionAndArrowAndStillClicks)
     place(empty, 10, 10, 90, 26);
     place(captioned, 120, 10, 100, 26);
     captioned.SetCaption(L"更多筛选");
-    EXPECT_EQ(captioned.GetWindowTextLength(), 0) << "the window's own text stays empty";
+    wchar_t stored[16] = {};
+    EXPECT_EQ(InternalGetWindowText(captioned.GetHandle(), stored, 16), 0) << "the system's text stays empty";
+    EXPECT_EQ(captioned.GetWindowTextLength(), 4) << "asked for its text, the button gives its caption";
 
     // The arrow: rows of 9, 7, 5, 3 and 1 pixels, the last one at R-12 only.
     for (WGUI::DropDownButton* b : {&empty, &captioned}) {

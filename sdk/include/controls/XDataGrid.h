@@ -16,6 +16,7 @@ namespace Control {
 
 class GridHeader;
 class GridResources;
+class PaintedText;
 
 class XDataGrid : public XWin {
 public:
@@ -139,6 +140,11 @@ public:
     int GetTopRow() const { return topRow_; }
     int GetScrollX() const { return scrollX_; }
 
+    // What the last full paint drew, as text: the header captions line, then one line per
+    // painted row, then a message drawn over the rows; cells separated by tabs, lines ended
+    // by CR LF. The window answers WM_GETTEXT and WM_GETTEXTLENGTH with it.
+    Common::XStringW GetPaintedText() const;
+
 protected:
     // Geometry at the current zoom.
     int RowHeight() const;
@@ -164,6 +170,8 @@ protected:
     int TopRowForThumb(const ScrollLayout& s, int thumbStart) const;
     int ScrollXForThumb(const ScrollLayout& s, int thumbStart) const;
     GridResources& Resources();
+    LRESULT OnGetText(size_t capacity, wchar_t* buffer) const;
+    LRESULT OnGetTextLength() const;
 
     GridHeader& Header() { return *header_; }
     const GridHeader& Header() const { return *header_; }
@@ -195,6 +203,7 @@ private:
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
+    std::unique_ptr<PaintedText> painted_;
     Common::XStringW emptyText_;
 };
 

@@ -1,0 +1,422 @@
+// A person's journey through the client: client2.exe started as its own process on a fresh
+// data folder, driven only by clicks and keys posted to its windows, and judged only by
+// what its windows show (the grid's painted text, buttons, the status bar, the screen) and
+// by the files it writes. The cases run in order against one client start.
+#include "ClientProcess.h"
+#include "ClientScreen.h"
+#include "Database.h"
+#include "TempDir.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <memory>
+
+using namespace Journey;
+
+namespace {
+
+const DWORD kStartMs = 30000;
+const DWORD kShowMs = 10000;
+const DWORD kStepMs = 5000;
+
+std::wstring joined(const std::vector<std::wstring>& texts)
+{
+    std::wstring all;
+    for (const std::wstring& t : texts) all += (all.empty() ? L"" : L", ") + t;
+    return all;
+}
+
+} // namespace
+
+class JourneyFirstStart : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = std::make_unique<TestSupport::TempDir>();
+        client_ = std::make_unique<ClientProcess>(dir_->path());
+        if (client_->start(kStartMs)) SetWindowPos(client_->mainWindow(), nullptr, 0, 0, 1280, 900, SWP_NOZORDER);
+    }
+    static void TearDownTestSuite()
+    {
+        if (client_) client_->close(kStepMs);
+        client_.reset();
+        dir_.reset();
+    }
+    void SetUp() override { ASSERT_TRUE(client_->running()) << "client2.exe is not running"; }
+    void TearDown() override { dismissPopups(client_->pid()); }
+
+    static ClientScreen screen() { return ClientScreen(client_->mainWindow(), client_->pid()); }
+    static std::wstring database() { return dir_->file(L"funds.db"); }
+    static bool gridShowsRows(const ClientScreen& s, DWORD ms)
+    {
+        return waitUntil(ms, [&] { return s.grid() && !s.gridText().rows.empty(); });
+    }
+
+    static std::unique_ptr<TestSupport::TempDir> dir_;
+    static std::unique_ptr<ClientProcess> client_;
+};
+
+std::unique_ptr<TestSupport::TempDir> JourneyFirstStart::dir_;
+std::unique_ptr<ClientProcess> JourneyFirstStart::client_;
+
+// Nothing is clicked: the page a person lands on lists the sample funds the first run wrote.
+TEST_F(JourneyFirstStart, ShowsTheSampleFundsWithoutBeingAsked)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(waitUntil(kShowMs, [&] { return s.page() && IsWindowVisible(s.page()); }))
+        << "no closed-fund page is shown after start";
+    EXPECT_TRUE(gridShowsRows(s, kShowMs)) << "the grid shows no funds after start: " << testing::PrintToString(textOf(s.grid()));
+    FundFacts facts = readFunds(database());
+    ASSERT_GT(facts.count(), 20u) << "the first run wrote no sample database";
+
+    GridText grid = s.gridText();
+    EXPECT_NE(grid.column(L"代码"), -1) << testing::PrintToString(joined(grid.header));
+    EXPECT_NE(grid.column(L"名称"), -1);
+    for (const std::wstring& code : grid.columnCells(L"代码"))
+        EXPECT_TRUE(facts.codes.count(code)) << "a painted code that is not in the database: " << testing::PrintToString(code);
+    EXPECT_EQ(s.allCodes().size(), facts.count());
+    EXPECT_NE(s.statusText().find(L"样本"), std::wstring::npos) << testing::PrintToString(s.statusText());
+    EXPECT_EQ(shownCount(s.countText()), int(facts.count())) << testing::PrintToString(s.countText());
+    s.saveScreenshot(L"journey-first-start");
+}
+
+TEST_F(JourneyFirstStart, ToolBarButtonBringsThePageBack)
+{
+    ClientScreen s = screen();
+    HWND allFunds = s.toolButton(L"全部基金"), closedFunds = s.toolButton(L"封闭式基金");
+    ASSERT_TRUE(allFunds && closedFunds) << "tool-bar buttons missing";
+    clickCentre(allFunds);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.page() && !IsWindowVisible(s.page()); }));
+    clickCentre(closedFunds);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return IsWindowVisible(s.page()); }));
+    EXPECT_TRUE(gridShowsRows(s, kStepMs));
+}
+
+// A fund written into the database after start appears when the person presses F5.
+TEST_F(JourneyFirstStart, F5ShowsWhatTheDatabaseHoldsNow)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    std::wstring error;
+    ASSERT_TRUE(execute(database(),
+                        L"insert into tb_fund (code, aliascode, name, investtype, fundtype, isdellisting, isdeleted) "
+                        L"values ('799001', '799001', '旅程新增基金', '股票型', '契约型封闭式', 0, 0)", error)) << error.c_str();
+    ASSERT_TRUE(execute(database(),
+                        L"insert into tb_closedfund (code, date, value, price, increasepercent, isdeleted) "
+                        L"values ('799001', '2026-06-26', '1.0000', '0.9000', 0.01, 0)", error)) << error.c_str();
+    size_t before = s.allCodes().size();
+    pressKey(s.grid(), VK_F5);
+    bool shown = waitUntil(kStepMs, [&] { return s.countText() != L"" && shownCount(s.countText()) == int(before) + 1; });
+    std::vector<std::wstring> codes = s.allCodes();
+    EXPECT_NE(std::find(codes.begin(), codes.end(), L"799001"), codes.end()) << "F5 did not reload the funds";
+    EXPECT_EQ(codes.size(), before + 1);
+    EXPECT_TRUE(shown) << "count after F5: " << testing::PrintToString(s.countText());
+}
+
+// A click on the "代码" caption orders the painted rows by code; a second click reverses them.
+TEST_F(JourneyFirstStart, CaptionClickSortsThePaintedRows)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    GridText grid = s.gridText();
+    int codeColumn = grid.column(L"代码");
+    ASSERT_GE(codeColumn, 0);
+    int x = s.captionX(codeColumn);
+    ASSERT_GT(x, 0) << "the caption cannot be found on the screen";
+    POINT at = {x, clientScreenRect(s.grid()).top + 12};
+    ScreenToClient(s.grid(), &at);
+    std::vector<std::wstring> before = grid.columnCells(L"代码");
+
+    click(s.grid(), at.x, at.y);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().columnCells(L"代码") != before; }))
+        << "the painted order did not change";
+    std::vector<std::wstring> first = s.gridText().columnCells(L"代码");
+    bool ascending = std::is_sorted(first.begin(), first.end());
+    bool descending = std::is_sorted(first.rbegin(), first.rend());
+    EXPECT_TRUE(ascending || descending) << testing::PrintToString(joined(first));
+
+    click(s.grid(), at.x, at.y);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().columnCells(L"代码") != first; }));
+    std::vector<std::wstring> second = s.gridText().columnCells(L"代码");
+    EXPECT_TRUE(ascending ? std::is_sorted(second.rbegin(), second.rend()) : std::is_sorted(second.begin(), second.end()))
+        << testing::PrintToString(joined(second));
+}
+
+// Every button of the filter bar that carries a caption is on screen: visible, inside the
+// bar, the bar inside the page. (A "+N" button the bar does not need is hidden and empty.)
+static void expectButtonsOnScreen(const ClientScreen& s, int width, size_t conditions)
+{
+    RECT bar = screenRect(s.filterBar()), page = screenRect(s.page());
+    EXPECT_TRUE(IsWindowVisible(s.filterBar())) << width << " px";
+    EXPECT_TRUE(contains(page, bar)) << width << " px: the filter bar leaves the page";
+    size_t shown = 0;
+    for (HWND button : s.filterButtons()) {
+        std::wstring caption = textOf(button);
+        if (caption.empty() && !IsWindowVisible(button)) continue;
+        ++shown;
+        EXPECT_TRUE(IsWindowVisible(button)) << width << " px: hidden " << testing::PrintToString(caption);
+        EXPECT_TRUE(contains(bar, screenRect(button))) << width << " px: outside the bar " << testing::PrintToString(caption);
+    }
+    EXPECT_EQ(shown, conditions + 1) << width << " px: the conditions and \"更多筛选\"";
+}
+
+// The rows left after the choices: all painted (they fit on one page), all of the company,
+// and as many as the count says.
+static void expectRowsOfCompany(const ClientScreen& s, const std::wstring& company, size_t expected)
+{
+    GridText grid = s.gridText();
+    EXPECT_EQ(grid.rows.size(), expected);
+    for (const std::wstring& cell : grid.columnCells(L"基金公司")) EXPECT_EQ(cell, company);
+    EXPECT_EQ(shownCount(s.countText()), int(grid.rows.size())) << testing::PrintToString(s.countText());
+}
+
+// Opens the keyword dialog from the "更多筛选" menu; null when it does not appear.
+static HWND openKeywordDialog(const ClientScreen& s)
+{
+    HWND more = s.filterButton(L"更多筛选");
+    if (!more) return nullptr;
+    clickCentre(more);
+    if (!chooseFromMenu(s.pid(), 1, 0, kStepMs)) return nullptr;
+    HWND dialog = nullptr;
+    waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) != nullptr; });
+    return dialog;
+}
+
+TEST_F(JourneyFirstStart, CompanyAndKeywordNarrowTheListAtEveryWidth)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    FundFacts facts = readFunds(database());
+    HWND companyButton = s.filterButton(L"基金公司");
+    ASSERT_TRUE(companyButton) << "no \"基金公司\" condition; buttons: " << s.filterButtons().size();
+
+    // The condition's menu: "显示所有", a separator, then the companies; the first is taken.
+    clickCentre(companyButton);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 2, 0, kStepMs)) << "the company menu did not open";
+    std::wstring company;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (company = textOf(companyButton)) != L"基金公司"; }));
+    size_t ofCompany = facts.countOfCompany(company);
+    ASSERT_GT(ofCompany, 0u) << testing::PrintToString(company);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().rows.size() == ofCompany; }));
+    expectRowsOfCompany(s, company, ofCompany);
+    EXPECT_EQ(totalCount(s.countText()), int(facts.count()));
+
+    // A keyword: the code of the company's first fund, typed into the dialog.
+    std::wstring code = s.gridText().columnCells(L"代码").front();
+    HWND dialog = openKeywordDialog(s);
+    ASSERT_TRUE(dialog) << "no keyword dialog";
+    HWND edit = descendants(dialog, L"Edit").empty() ? nullptr : descendants(dialog, L"Edit").front();
+    ASSERT_TRUE(edit);
+    typeText(edit, code);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return textOf(edit) == code; }));
+    clickCentre(findDescendant(dialog, L"Button", L"确定"));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(code) != nullptr; })) << "no keyword condition";
+    size_t withKeyword = s.gridText().rows.size();
+    EXPECT_GE(withKeyword, 1u);
+    expectRowsOfCompany(s, company, withKeyword);
+
+    for (int width : {1280, 1024, 800}) {
+        ASSERT_TRUE(s.resizeFrame(width, 900)) << width;
+        expectButtonsOnScreen(s, width, 2);
+        EXPECT_EQ(shownCount(s.countText()), int(s.gridText().rows.size())) << width;
+        if (width == 1024) s.saveScreenshot(L"journey-filter-three-conditions-1024");
+    }
+    ASSERT_TRUE(s.resizeFrame(1280, 900));
+
+    // Removing them: the keyword condition's "移除条件", then the company's "显示所有".
+    clickCentre(s.filterButton(code));
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 1, 0, kStepMs));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(code) == nullptr; }));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().rows.size() == ofCompany; }));
+    clickCentre(companyButton);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 1, 0, kStepMs));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return textOf(companyButton) == L"基金公司"; }));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return shownCount(s.countText()) == int(facts.count()); }))
+        << testing::PrintToString(s.countText());
+}
+
+// The dialog's "确定" must be where a person can press it: inside the dialog's frame.
+TEST_F(JourneyFirstStart, KeywordDialogShowsItsOkButton)
+{
+    ClientScreen s = screen();
+    HWND dialog = openKeywordDialog(s);
+    ASSERT_TRUE(dialog) << "no keyword dialog";
+    EXPECT_EQ(windowTitle(dialog), L"输入筛选条件");
+    HWND ok = findDescendant(dialog, L"Button", L"确定");
+    ASSERT_TRUE(ok);
+    RECT inside = clientScreenRect(dialog);
+    EXPECT_TRUE(contains(inside, screenRect(ok))) << "确定 is cut off by the dialog's frame";
+    for (HWND edit : descendants(dialog, L"Edit")) EXPECT_TRUE(contains(inside, screenRect(edit)));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return !IsWindow(dialog); }));
+}
+
+// An exported file as a person opens it: text in whichever encoding its mark says (UTF-16
+// or UTF-8 with a byte-order mark, else the Chinese code page).
+static std::wstring readExport(const std::wstring& path)
+{
+    std::string bytes = TestSupport::readFileBytes(path);
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    UINT codePage = 936;
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        codePage = CP_UTF8;
+        bytes.erase(0, 3);
+    }
+    int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring text(size_t(n), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), &text[0], n);
+    return text;
+}
+
+// The save dialog of the export, as the common dialog shows it: its file-name box.
+static HWND fileNameBox(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, 0x47C), edit = GetDlgItem(dialog, 0x480);
+    if (combo) {
+        HWND inner = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+        return inner ? inner : combo;
+    }
+    return edit;
+}
+
+// The grid's menu: "添加到基金池", "数据导出", a separator, "转到基金档案 F10".
+TEST_F(JourneyFirstStart, ExportsThroughTheMenuAndTheSaveDialog)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    FundFacts facts = readFunds(database());
+    RECT grid = {};
+    GetClientRect(s.grid(), &grid);
+    rightClick(s.grid(), grid.right / 3, grid.bottom / 2);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 2, 0, kStepMs)) << "no menu on the grid";
+    HWND dialog = nullptr;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) && fileNameBox(dialog); }))
+        << "no save dialog";
+
+    std::wstring path = dir_->file(L"封闭式基金导出.csv");
+    HWND name = fileNameBox(dialog);
+    setText(name, path);
+    ASSERT_EQ(textOf(name), path);
+    clickCentre(GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return !IsWindow(dialog); })) << "the save dialog stayed open";
+
+    std::wstring status;
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return (status = s.statusText()).find(L"已导出") != std::wstring::npos; }))
+        << testing::PrintToString(status);
+    EXPECT_NE(status.find(std::to_wstring(facts.count())), std::wstring::npos) << testing::PrintToString(status);
+    EXPECT_NE(status.find(path), std::wstring::npos) << testing::PrintToString(status);
+    s.saveScreenshot(L"journey-export-confirmation");
+
+    std::wstring file = readExport(path);
+    ASSERT_FALSE(file.empty()) << "nothing was written";
+    EXPECT_NE(file.find(L"代码"), std::wstring::npos);
+    EXPECT_NE(file.find(L"名称"), std::wstring::npos);
+    for (const std::wstring& code : facts.codes) {
+        if (code.empty()) continue;
+        EXPECT_NE(file.find(code), std::wstring::npos) << testing::PrintToString(code);
+    }
+}
+
+// Size and columns as the person left them come back on the next start.
+TEST_F(JourneyFirstStart, RestartKeepsWindowSizeAndColumns)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    ASSERT_TRUE(s.resizeFrame(1100, 760));
+    // "名称" dragged onto the left half of "代码" goes before it.
+    GridText before = s.gridText();
+    int codeX = s.captionX(before.column(L"代码")), nameX = s.captionX(before.column(L"名称"));
+    ASSERT_TRUE(codeX > 0 && nameX > codeX);
+    POINT from = {nameX, clientScreenRect(s.grid()).top + 12}, to = {codeX - 20, from.y};
+    ScreenToClient(s.grid(), &from);
+    ScreenToClient(s.grid(), &to);
+    drag(s.grid(), from.x, from.y, to.x);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().column(L"名称") < s.gridText().column(L"代码"); }))
+        << "the caption did not move: " << testing::PrintToString(joined(s.gridText().header));
+    std::vector<std::wstring> header = s.gridText().header;
+    RECT frame = screenRect(s.frame());
+
+    ASSERT_TRUE(client_->close(kStartMs)) << "the client did not end when its window was closed";
+    EXPECT_EQ(client_->exitCode(), 0u);
+    ASSERT_TRUE(client_->start(kStartMs));
+    ClientScreen again = screen();
+    RECT now = screenRect(again.frame());
+    EXPECT_EQ(now.right - now.left, frame.right - frame.left);
+    EXPECT_EQ(now.bottom - now.top, frame.bottom - frame.top);
+    EXPECT_EQ(now.left, frame.left);
+    EXPECT_EQ(now.top, frame.top);
+    ASSERT_TRUE(gridShowsRows(again, kShowMs));
+    EXPECT_EQ(again.gridText().header, header);
+}
+
+// What a person sees when the fund database is not usable: a message in the grid instead of
+// rows, a word in the status bar, and the file itself left as it was.
+class JourneyDatabaseState : public ::testing::Test {
+protected:
+    // Starts the client on the data folder as prepared; false when it shows no page.
+    bool startClient()
+    {
+        client_ = std::make_unique<ClientProcess>(dir_.path());
+        return client_->start(kStartMs);
+    }
+    void TearDown() override
+    {
+        if (client_) client_->close(kStepMs);
+    }
+    ClientScreen screen() const { return ClientScreen(client_->mainWindow(), client_->pid()); }
+    // The grid's message once the page has settled on one.
+    std::wstring gridMessage()
+    {
+        ClientScreen s = screen();
+        std::wstring message;
+        waitUntil(kShowMs, [&] { return s.grid() && !(message = s.gridText().message).empty(); });
+        EXPECT_TRUE(s.gridText().rows.empty());
+        return message;
+    }
+
+    // The status bar says which file failed, so a person knows where to look.
+    void expectStatusNamesTheDatabase()
+    {
+        std::wstring status;
+        EXPECT_TRUE(waitUntil(kStepMs, [&] {
+            return (status = screen().statusText()).find(dir_.file(L"funds.db")) != std::wstring::npos;
+        })) << testing::PrintToString(status);
+    }
+
+    TestSupport::TempDir dir_;
+    std::unique_ptr<ClientProcess> client_;
+};
+
+TEST_F(JourneyDatabaseState, EmptyDatabaseSaysThereIsNoData)
+{
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir_.file(L"funds.db"), FundDb::Content::SchemaOnly, 0, false, error));
+    ASSERT_TRUE(startClient());
+    EXPECT_EQ(gridMessage(), L"没有数据");
+    EXPECT_EQ(shownCount(screen().countText()), 0) << testing::PrintToString(screen().countText());
+}
+
+TEST_F(JourneyDatabaseState, CorruptDatabaseIsReportedAndKept)
+{
+    std::string garbage(64 * 1024, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) % 251);
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"funds.db"), garbage));
+    ASSERT_TRUE(startClient());
+    std::wstring message = gridMessage();
+    EXPECT_FALSE(message.empty()) << "the grid says nothing";
+    EXPECT_NE(message, L"没有数据") << "a damaged database is not an empty one";
+    expectStatusNamesTheDatabase();
+    client_->close(kStepMs);
+    EXPECT_EQ(TestSupport::readFileBytes(dir_.file(L"funds.db")), garbage) << "the damaged file was changed";
+}
+
+// A database the client can neither find nor write (its place is taken by a folder).
+TEST_F(JourneyDatabaseState, MissingDatabaseIsReported)
+{
+    ASSERT_TRUE(CreateDirectoryW(dir_.file(L"funds.db").c_str(), nullptr));
+    ASSERT_TRUE(startClient());
+    std::wstring message = gridMessage();
+    EXPECT_FALSE(message.empty()) << "the grid says nothing";
+    expectStatusNamesTheDatabase();
+}
