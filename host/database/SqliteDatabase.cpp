@@ -27,6 +27,23 @@ int stopAfterDeadline(void* arg)
 
 } // namespace
 
+// The authorizer of a reader's connection: statements that read run, anything that would
+// change the file (or attach another) is refused when it is prepared. A pragma may be read
+// but not set.
+static int onlyReading(void*, int action, const char* name, const char* value, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_SELECT: case SQLITE_READ: case SQLITE_FUNCTION: case SQLITE_RECURSIVE:
+    case SQLITE_TRANSACTION: case SQLITE_SAVEPOINT:
+        return SQLITE_OK;
+    case SQLITE_PRAGMA:
+        // quick_check's argument bounds its report; it writes nothing.
+        return !value || (name && sqlite3_stricmp(name, "quick_check") == 0) ? SQLITE_OK : SQLITE_DENY;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
 // SQLite's quick_check over the whole file, within the time budget. False with SQLite's
 // first complaint when the file is damaged; a check cut short by the budget passes.
 static bool passesQuickCheck(sqlite3* db, XStringW& complaint)
@@ -115,8 +132,17 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
 {
     sqlite3* db = nullptr;
     XStringA utf8 = Common::toUtf8(path_);
-    int mode = access_ == Access::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-    int rc = sqlite3_open_v2(utf8.c_str(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // A reader still opens read-write where it can: under Wine a read-only connection, or
+    // one with query_only set, does not see another process's commits to a WAL database, so
+    // the page would never see the updater's rows. What keeps it from writing is an
+    // authorizer that allows only reading, and no checkpoint when it closes (which would write
+    // other connections' pages into the file). A file it may not write is opened read-only.
+    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK && access_ == Access::ReadOnly) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+        rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+    }
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
         sqlite3_close_v2(db);
@@ -127,6 +153,10 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
     // The closed-fund query looks up four other rows for every fund: with the file mapped
     // and a page cache that holds a large database, a refill does not go back to the file.
     sqlite3_exec(db, "PRAGMA cache_size=-32768; PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    if (access_ == Access::ReadOnly) {
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_set_authorizer(db, &onlyReading, nullptr);
+    }
     return db;
 }
 

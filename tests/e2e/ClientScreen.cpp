@@ -160,7 +160,7 @@ FundFacts readFunds(const std::wstring& databasePath)
 bool execute(const std::wstring& databasePath, const std::wstring& sql, std::wstring& error)
 {
     XStringW dbError;
-    XComPtr<Host::IDatabase> database = FundDb::openFundDatabase(databasePath, dbError);
+    XComPtr<Host::IDatabase> database = FundDb::openFundDatabase(databasePath, dbError, FundDb::Access::ReadWrite);
     XComPtr<Host::IStatement> statement = database ? database->prepare(sql, dbError) : XComPtr<Host::IStatement>();
     if (!statement) {
         error = dbError;
