@@ -1,6 +1,7 @@
-// IDatabase::fillTable: a query's result into a host data table. The whole result is read
-// first and only then written, so a query that fails part-way leaves the table as it was.
+// IDatabase::fillTable: a query's result into a host data table, through a staging table
+// that replaces the table's rows only when the query has run to its end.
 #include "SqliteDatabase.h"
+#include "host/Kernel.h"
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -10,30 +11,11 @@
 namespace FundDb {
 namespace {
 
-struct TextRef { uint32_t offset, length; };
-
 // What a result may hold in memory before the fill gives up: well above a million funds'
-// worth, well below what a 64-bit client can spare; it also keeps text offsets in 32 bits.
+// worth, well below what a 64-bit client can spare.
 const size_t kResultBudgetBytes = size_t(1) << 30;
-
-// One result cell as SQLite stored it; texts live in the result's shared text pool.
-struct Cell {
-    int type;   // SQLITE_NULL, SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT (blobs are read as text)
-    union {
-        sqlite3_int64 integer;
-        double real;
-        TextRef text;
-    };
-};
-
-struct Result {
-    std::vector<XStringW> names;
-    std::vector<int> valueTypes;
-    std::vector<Cell> cells;   // row after row
-    std::wstring texts;
-    size_t rows = 0;
-    size_t bytes() const { return cells.size() * sizeof(Cell) + texts.size() * sizeof(wchar_t); }
-};
+// What a table keeps per cell besides its text: a storage byte and an 8-byte slot.
+const size_t kCellBytes = 9;
 
 // The table's value type for a declared column type, by SQLite's affinity rules: integers
 // are 2, reals and numerics 1, texts, blobs and expressions without a declared type 0.
@@ -78,87 +60,62 @@ void appendUtf8(std::wstring& out, const unsigned char* s, size_t n)
     }
 }
 
-void readColumns(sqlite3_stmt* stmt, Result& result)
+// The result's columns in staging, which has none yet: named and typed by the query. A name
+// that came earlier in the same result keeps its first column (-1: not written).
+std::vector<int> addColumns(sqlite3_stmt* stmt, Host::IDataTable* staging)
 {
+    std::vector<int> map;
     int count = sqlite3_column_count(stmt);
     for (int i = 0; i < count; ++i) {
         auto name = static_cast<const wchar_t*>(sqlite3_column_name16(stmt, i));
-        result.names.push_back(name ? XStringW(name) : XStringW());
-        result.valueTypes.push_back(valueTypeFromDeclared(sqlite3_column_decltype(stmt, i)));
-    }
-}
-
-void readRow(sqlite3_stmt* stmt, Result& result)
-{
-    int count = int(result.names.size());
-    for (int i = 0; i < count; ++i) {
-        Cell cell;
-        cell.type = sqlite3_column_type(stmt, i);
-        if (cell.type == SQLITE_INTEGER) {
-            cell.integer = sqlite3_column_int64(stmt, i);
-        } else if (cell.type == SQLITE_FLOAT) {
-            cell.real = sqlite3_column_double(stmt, i);
-        } else if (cell.type != SQLITE_NULL) {
-            cell.type = SQLITE_TEXT;
-            const unsigned char* text = sqlite3_column_text(stmt, i);
-            size_t bytes = size_t(sqlite3_column_bytes(stmt, i));
-            cell.text.offset = uint32_t(result.texts.size());
-            if (text) appendUtf8(result.texts, text, bytes);
-            cell.text.length = uint32_t(result.texts.size() - cell.text.offset);
+        XStringW text = name ? XStringW(name) : XStringW();
+        if (staging->getColumnIndex(text) >= 0) {
+            map.push_back(-1);
+            continue;
         }
-        result.cells.push_back(cell);
-    }
-    ++result.rows;
-}
-
-// Table column of each result column; -1 for a result column whose name came earlier in
-// the same result (the first one wins). Missing columns are added; on a first fill the
-// value types of existing ones are set again from the query.
-std::vector<int> mapColumns(const Result& result, Host::IDataTable* table, bool firstFill)
-{
-    std::vector<int> map;
-    for (size_t i = 0; i < result.names.size(); ++i) {
-        const XStringW& name = result.names[i];
-        bool repeated = false;
-        for (size_t j = 0; j < i; ++j) repeated = repeated || result.names[j] == name;
-        if (repeated) { map.push_back(-1); continue; }
-        int index = table->getColumnIndex(name);
-        if (index < 0) {
-            index = table->addColumn(name, result.valueTypes[i]);
-        } else if (firstFill) {
-            XComPtr<Host::IColumnItem> column = table->getColumn(index);
-            if (column) column->setValueType(result.valueTypes[i]);
-        }
-        map.push_back(index);
+        map.push_back(staging->addColumn(text, valueTypeFromDeclared(sqlite3_column_decltype(stmt, i))));
     }
     return map;
 }
 
-void writeRows(const Result& result, const std::vector<int>& map, Host::IDataTable* table)
+// Writes the statement's current row as a new row of the table; returns the bytes of text
+// it added.
+size_t writeRow(sqlite3_stmt* stmt, const std::vector<int>& map, Host::IDataTable* table, std::wstring& buffer)
 {
-    size_t columns = map.size();
-    table->reserveRows(int(result.rows));
-    table->clearRows();
-    const Cell* cell = result.cells.data();
-    for (size_t r = 0; r < result.rows; ++r) {
-        int row = table->appendRow();
-        for (size_t c = 0; c < columns; ++c, ++cell) {
-            int column = map[c];
-            if (column < 0) continue;
-            switch (cell->type) {
-            case SQLITE_INTEGER: table->setInt64(row, column, cell->integer); break;
-            case SQLITE_FLOAT: table->setDouble(row, column, cell->real); break;
-            case SQLITE_TEXT:
-                table->setTextAt(row, column, result.texts.data() + cell->text.offset, cell->text.length);
-                break;
-            default: table->setNull(row, column); break;
-            }
+    int row = table->appendRow();
+    size_t textBytes = 0;
+    for (size_t i = 0; i < map.size(); ++i) {
+        int column = map[i];
+        if (column < 0) continue;
+        int c = int(i);
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: table->setInt64(row, column, sqlite3_column_int64(stmt, c)); break;
+        case SQLITE_FLOAT: table->setDouble(row, column, sqlite3_column_double(stmt, c)); break;
+        case SQLITE_NULL: break;   // a new row's cells are NULL
+        default: {   // texts, and blobs read as text
+            const unsigned char* text = sqlite3_column_text(stmt, c);
+            size_t bytes = size_t(sqlite3_column_bytes(stmt, c));
+            buffer.clear();
+            if (text) appendUtf8(buffer, text, bytes);
+            table->setTextAt(row, column, buffer.data(), buffer.size());
+            textBytes += buffer.size() * sizeof(wchar_t);
+            break;
+        }
         }
     }
+    return textBytes;
 }
+
+// A table that has neither rows nor columns is a staging table of its own: the fill writes
+// straight into it and empties it again on failure.
+bool isFresh(Host::IDataTable* table) { return table->getRowCount() == 0 && table->getColumnCount() == 0; }
 
 } // namespace
 
+// The rows go straight from the statement into a staging table, which takes the place of
+// the table's rows only once the query has run to its end: a query that fails part-way,
+// or passes the row bound or the memory budget, leaves the table as it was. Memory stays
+// near the old rows plus the new ones, with no copy of the result in between.
 bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows)
 {
     if (!table) {
@@ -168,31 +125,49 @@ bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, boo
     XStringW error;
     sqlite3_stmt* stmt = prepareRaw(sql, error);
     if (!stmt) return false;
-    Result result;
-    readColumns(stmt, result);
+    bool direct = isFresh(table);
+    XComPtr<Host::IDataTable> staging =
+        direct ? XComPtr<Host::IDataTable>(table) : Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    if (!staging) {
+        sqlite3_finalize(stmt);
+        setLastError(L"no data table to fill (the kernel's data library is missing)");
+        return false;
+    }
+    // A refill usually brings about as many rows as it replaces.
+    if (!direct) staging->reserveRows(table->getRowCount());
+    std::vector<int> map = addColumns(stmt, staging.get());
+    size_t rows = 0, bytes = 0, rowBytes = map.size() * kCellBytes;
+    std::wstring buffer;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if ((maxRows > 0 && result.rows >= size_t(maxRows)) || result.bytes() > kResultBudgetBytes) {
+        if ((maxRows > 0 && rows >= size_t(maxRows)) || bytes > kResultBudgetBytes) {
             sqlite3_finalize(stmt);
+            if (direct) staging->clearRows();
             XStringW text;
             text.format(L"the query gives more rows than expected (over %llu); the list keeps its rows",
-                        static_cast<unsigned long long>(result.rows));
+                        static_cast<unsigned long long>(rows));
             setLastError(text);
             return false;
         }
-        readRow(stmt, result);
+        bytes += rowBytes + writeRow(stmt, map, staging.get(), buffer);
+        ++rows;
     }
     if (rc != SQLITE_DONE) {
         setLastError(sqliteError(sqlite3_db_handle(stmt)));
         sqlite3_finalize(stmt);
+        if (direct) staging->clearRows();
         return false;
     }
     sqlite3_finalize(stmt);
-    XComPtr<Host::IUpdateContext> bracket = table->beginUpdate();
-    std::vector<int> map = mapColumns(result, table, firstFill || table->getColumnCount() == 0);
-    writeRows(result, map, table);
-    table->commitFill();
-    if (bracket) bracket->endUpdate();
+    if (direct) {
+        staging->commitFill();
+        return true;
+    }
+    bool takeTypes = firstFill || table->getColumnCount() == 0;
+    if (!table->adoptRows(staging.get(), takeTypes)) {
+        setLastError(L"the table cannot take the new rows (it is not one of the kernel's tables)");
+        return false;
+    }
     return true;
 }
 

@@ -100,6 +100,7 @@ int DataTable::addColumn(const XStringW& name, int valueType)
         return existing;
     }
     auto column = std::make_unique<DataColumn>(name, valueType);
+    column->reserve(reservedRows_);
     column->resize(rowCount_);
     columns_.push_back(std::move(column));
     int index = int(columns_.size() - 1);
@@ -121,10 +122,57 @@ int DataTable::appendRow()
     return int(rowCount_++);
 }
 
+// A fill reserves before it knows its columns: columns added later reserve as much.
 void DataTable::reserveRows(int count)
 {
     if (count <= 0) return;
+    reservedRows_ = size_t(count);
     for (auto& c : columns_) c->reserve(size_t(count));
+}
+
+bool DataTable::readRealAt(int row, int column, double& out)
+{
+    DataColumn* c = cellColumn(row, column);
+    if (!c || c->storage(size_t(row)) == STORE_NULL) {
+        out = 0.0;
+        return false;
+    }
+    out = c->readReal(size_t(row));
+    return true;
+}
+
+// Columns change hands whole, so the shown table is replaced in time proportional to its
+// columns, not its cells. The old cells are dropped at once rather than left in staging:
+// the old and the new rows are not both held longer than the swap. The column objects
+// keep their names, so each index here still names the same column.
+bool DataTable::adoptRows(Host::IDataTable* staging, bool takeValueTypes)
+{
+    auto* from = dynamic_cast<DataTable*>(staging);
+    if (!from || from == this) return false;
+    for (auto& incoming : from->columns_) {
+        const XStringW& name = incoming->name();
+        if (getColumnIndex(name) < 0) addColumn(name, incoming->valueType());
+    }
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        std::unique_ptr<DataColumn>& mine = columns_[i];
+        int index = from->getColumnIndex(mine->name());
+        if (index < 0) {
+            mine->clear();
+            mine->resize(from->rowCount_);
+            continue;
+        }
+        std::unique_ptr<DataColumn>& theirs = from->columns_[size_t(index)];
+        int stagingType = theirs->valueType();
+        int type = takeValueTypes ? stagingType : mine->valueType();
+        mine.swap(theirs);
+        mine->setValueType(type);
+        theirs = std::make_unique<DataColumn>(mine->name(), stagingType);
+    }
+    rowCount_ = from->rowCount_;
+    from->rowCount_ = 0;
+    from->markChanged();
+    commitFill();
+    return true;
 }
 
 void DataTable::setNull(int row, int column)

@@ -39,6 +39,8 @@ public:
     void setTextAt(int row, int column, const wchar_t* text, size_t length) override;
     void reserveRows(int count) override;
     void commitFill() override;
+    bool readRealAt(int row, int column, double& out) override;
+    bool adoptRows(Host::IDataTable* staging, bool takeValueTypes) override;
 
     // DataSource
     DataSource* upstream() override { return nullptr; }
@@ -60,6 +62,7 @@ private:
     std::vector<std::unique_ptr<DataColumn>> columns_;
     std::unordered_map<std::wstring, int> columnByName_;
     size_t rowCount_ = 0;
+    size_t reservedRows_ = 0;   // asked for before the columns that need it were added
     bool empty_ = true;
     bool rebuildPending_ = false;
     // Declared last: destroyed first, while nothing can still hand objects back (each

@@ -1,9 +1,14 @@
 #include "data/FundTable.h"
 #include "module/ModuleHandle.h"
 #include "module/Resources.h"
+#include "host/Kernel.h"
 #include <windows.h>
 #include <oleauto.h>
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cwchar>
 
 namespace ClosedFund {
 
@@ -29,11 +34,88 @@ double dayNumber(const XStringW& text)
     return hr == DISP_E_TYPEMISMATCH ? 0.0 : -1.0;
 }
 
+namespace {
+
+// Days from 1970-01-01 of a proleptic Gregorian date.
+int64_t daysFromCivil(int64_t year, int month, int day)
+{
+    year -= month <= 2;
+    int64_t era = (year >= 0 ? year : year - 399) / 400;
+    int64_t yearOfEra = year - era * 400;
+    int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int digitsAt(const wchar_t* text, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return -1;
+        value = value * 10 + (text[i] - L'0');
+    }
+    return value;
+}
+
+// The day number of a text of the stored form "2015-06-30", or false for anything else.
+// Years before 1900 are left to the platform's parser, whose reading of early and
+// two-digit years is its own.
+bool readStoredDate(const XStringW& text, double& day)
+{
+    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return false;
+    const wchar_t* p = text.c_str();
+    int year = digitsAt(p, 4), month = digitsAt(p + 5, 2), dayOfMonth = digitsAt(p + 8, 2);
+    if (year < 1900 || month < 1 || month > 12 || dayOfMonth < 1) return false;
+    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int last = kMonthDays[month - 1] + (month == 2 && isLeap(year) ? 1 : 0);
+    if (dayOfMonth > last) return false;
+    day = double(daysFromCivil(year, month, dayOfMonth) - daysFromCivil(1899, 12, 30));
+    return true;
+}
+
+size_t copyText(const wchar_t* text, wchar_t* out)
+{
+    size_t n = wcslen(text);
+    wmemcpy(out, text, n + 1);
+    return n;
+}
+
+// "%0.2f%%" of percent, as the C runtime prints it. Whole cents are counted directly unless
+// the value lies so near a half cent that the product's rounding could decide the last
+// digit; those, and very large values, go to the runtime's formatter.
+size_t writePercent(double percent, wchar_t* out)
+{
+    double scaled = std::fabs(percent) * 100.0;
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole;
+    if (!(scaled < 1e9) || std::fabs(fraction - 0.5) < 1e-6)
+        return size_t(std::max(0, std::swprintf(out, kYieldTextSize, L"%0.2f%%", percent)));
+    uint64_t cents = uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
+    wchar_t digits[24];
+    int n = 0;
+    for (uint64_t units = cents / 100; n == 0 || units; units /= 10) digits[n++] = wchar_t(L'0' + units % 10);
+    size_t at = 0;
+    if (std::signbit(percent)) out[at++] = L'-';
+    while (n) out[at++] = digits[--n];
+    out[at++] = L'.';
+    out[at++] = wchar_t(L'0' + cents % 100 / 10);
+    out[at++] = wchar_t(L'0' + cents % 10);
+    out[at++] = L'%';
+    out[at] = 0;
+    return at;
+}
+
+} // namespace
+
 double DayNumbers::of(const XStringW& text)
 {
+    double day;
+    if (readStoredDate(text, day)) return day;
     auto found = days_.find(text);
     if (found != days_.end()) return found->second;
-    double day = dayNumber(text);
+    day = dayNumber(text);
     days_.emplace(text, day);
     return day;
 }
@@ -41,36 +123,49 @@ double DayNumbers::of(const XStringW& text)
 // The zero tests compare years with what a zero day number would give, so an expiry or
 // reference day of 0 (a text that is no date) yields no number. Beyond that, a fund whose
 // expiry is the reference day, or that has no price, has no finite yield either.
-XStringW yieldText(double expiryDay, double referenceDay, double value, double price)
+size_t writeYieldText(double expiryDay, double referenceDay, double value, double price, wchar_t* out)
 {
     double years = (expiryDay - referenceDay) / 365.0;
-    if (-referenceDay / 365.0 == years || expiryDay / 365.0 == years) return kNoYield;
-    if (years == 0.0 || price == 0.0) return kNoYield;
+    if (-referenceDay / 365.0 == years || expiryDay / 365.0 == years) return copyText(kNoYield, out);
+    if (years == 0.0 || price == 0.0) return copyText(kNoYield, out);
     double yield = ((value - price) / years) / price;
-    if (!std::isfinite(yield)) return kNoYield;
-    XStringW text;
-    text.format(L"%0.2f%%", yield * 100.0);
-    return text;
+    if (!std::isfinite(yield)) return copyText(kNoYield, out);
+    return writePercent(yield * 100.0, out);
+}
+
+XStringW yieldText(double expiryDay, double referenceDay, double value, double price)
+{
+    wchar_t text[kYieldTextSize];
+    size_t length = writeYieldText(expiryDay, referenceDay, value, price, text);
+    return XStringW(text, length);
 }
 
 // "0001-01-01" means the fund has no expiry; the parser would read it as 2001-01-01 and
 // give a yield against a date that never was, so it counts as no date. A fund without a
-// value or a price (NULL cells read as 0) has no yield either.
-void fillDerivedColumns(Host::IDataRow* row, double referenceDay, DayNumbers& days)
+// value or a price (NULL cells) has no yield either.
+void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
 {
-    if (!row) return;
-    XComPtr<Host::IColumnItem> yield = row->getItem(L"pricevalueyearincome");
-    if (!yield) return;
-    XComPtr<Host::IColumnItem> expiry = row->getItem(L"expiredate");
-    XComPtr<Host::IColumnItem> value = row->getItem(L"value");
-    XComPtr<Host::IColumnItem> price = row->getItem(L"price");
-    if (!expiry || !value || !price || value->isNull() || price->isNull()) {
-        yield->setText(kNoYield);
-        return;
+    int yield = table->getColumnIndex(L"pricevalueyearincome");
+    if (yield < 0) return;
+    int expiry = table->getColumnIndex(L"expiredate");
+    int value = table->getColumnIndex(L"value");
+    int price = table->getColumnIndex(L"price");
+    DayNumbers days;
+    double referenceDay = days.of(referenceDate);
+    XStringW expiryText;
+    wchar_t text[kYieldTextSize];
+    int rows = table->getRowCount();
+    for (int row = 0; row < rows; ++row) {
+        double v = 0, p = 0;
+        if (expiry < 0 || value < 0 || price < 0 || !table->readRealAt(row, value, v) || !table->readRealAt(row, price, p)) {
+            table->setTextAt(row, yield, kNoYield, 2);
+            continue;
+        }
+        table->readTextAt(row, expiry, expiryText);
+        double expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
+        size_t length = writeYieldText(expiryDay, referenceDay, v, p, text);
+        table->setTextAt(row, yield, text, length);
     }
-    XStringW expiryText = expiry->getText();
-    double expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
-    yield->setText(yieldText(expiryDay, referenceDay, value->getDouble(), price->getDouble()));
 }
 
 bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
@@ -96,26 +191,59 @@ bool readDataDate(Host::IDatabase* db, XStringW& dataDate)
     return false;
 }
 
-bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate)
+int fundRowBound(Host::IDatabase* db)
 {
-    if (!db || !table) return false;
+    const long long kLeast = 1000;
+    XStringW error;
+    XComPtr<Host::IStatement> count = db ? db->prepare(L"select count(*) from tb_closedfund", error)
+                                         : XComPtr<Host::IStatement>();
+    long long funds = count && count->step() ? _wtoi64(count->getText(0).c_str()) : 0;
+    return int(std::min<long long>(std::max(kLeast, funds * 10), INT_MAX));
+}
+
+bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate, XStringW& error)
+{
+    error.clear();
+    if (!db || !staging) return false;
     XStringW query = loadTextResource(moduleInstance(), L"SQL", L"QUERY");
-    XComPtr<Host::IUpdateContext> bracket = table->beginUpdate();
-    if (!db->fillTable(query, table, table->isEmpty(), 0)) {
-        if (bracket) bracket->endUpdate();
+    int bound = fundRowBound(db);
+    // As many rows as funds is what the query gives when it goes right.
+    staging->reserveRows(bound / 10);
+    if (!db->fillTable(query, staging, true, bound)) {
+        error = db->getLastError();
         return false;
     }
     // Both columns are blanks in the query; the yield column then holds text.
     for (const wchar_t* name : {L"date_due", L"pricevalueyearincome"}) {
-        XComPtr<Host::IColumnItem> column = table->getColumn(table->getColumnIndex(name));
+        XComPtr<Host::IColumnItem> column = staging->getColumn(staging->getColumnIndex(name));
         if (column) column->setValueType(Host::VALUE_TEXT);
     }
-    DayNumbers days;
-    double referenceDay = days.of(referenceDate);
-    int rows = table->getRowCount();
-    for (int i = 0; i < rows; ++i) fillDerivedColumns(table->getRow(i).get(), referenceDay, days);
-    if (bracket) bracket->endUpdate();
+    fillDerivedColumns(staging, referenceDate);
     return true;
+}
+
+// The table takes the query's value types on its first fill (or after invalidate), as a
+// fill straight into it would; later fills keep the types the grid gave its columns.
+bool adoptFundRows(Host::IDataTable* table, Host::IDataTable* staging)
+{
+    if (!table || !staging) return false;
+    XComPtr<Host::IUpdateContext> bracket = table->beginUpdate();
+    bool adopted = table->adoptRows(staging, table->isEmpty());
+    for (const wchar_t* name : {L"date_due", L"pricevalueyearincome"}) {
+        XComPtr<Host::IColumnItem> column = table->getColumn(table->getColumnIndex(name));
+        if (adopted && column) column->setValueType(Host::VALUE_TEXT);
+    }
+    if (bracket) bracket->endUpdate();
+    return adopted;
+}
+
+bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate)
+{
+    if (!db || !table) return false;
+    XComPtr<Host::IDataTable> staging = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    XStringW error;
+    if (!staging || !fillStagingTable(db, staging.get(), referenceDate, error)) return false;
+    return adoptFundRows(table, staging.get());
 }
 
 } // namespace ClosedFund

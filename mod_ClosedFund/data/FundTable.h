@@ -20,8 +20,9 @@ XStringW localReferenceDate();
 // them), -1 for any other failure (a date out of the parser's range).
 double dayNumber(const XStringW& text);
 
-// Day numbers of date texts, each text parsed once: the parser is slow (tens of
-// microseconds) and a table of many funds holds few distinct expiry dates.
+// Day numbers of date texts. The stored form "2015-06-30" is read directly (the same
+// number the platform's parser gives); any other text goes to the parser once per distinct
+// text, since the parser is slow (tens of microseconds) and funds share few odd dates.
 class DayNumbers {
 public:
     double of(const XStringW& text);
@@ -32,6 +33,11 @@ private:
 // The yield text of one fund: "12.34%", or "--" when it cannot be computed (no expiry or
 // reference day, expiry on the reference day, no value, no price).
 XStringW yieldText(double expiryDay, double referenceDay, double value, double price);
+
+// The same text written into out (at least kYieldTextSize characters, terminated); returns
+// its length. Neither allocates nor calls the C runtime's formatter for ordinary yields.
+const size_t kYieldTextSize = 48;
+size_t writeYieldText(double expiryDay, double referenceDay, double value, double price, wchar_t* out);
 
 // Reads the data date into dataDate without showing anything. False, with dataDate unchanged
 // and the reason in error (the database's own text; empty without a database), when there is
@@ -44,12 +50,27 @@ bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error);
 // the database's error text under "ERROR"). A statement without a row keeps dataDate.
 bool readDataDate(Host::IDatabase* db, XStringW& dataDate);
 
-// Runs the stored query "QUERY" into the table and writes each row's yield against
-// referenceDate, all inside one update bracket. False when the query failed; the table then
-// keeps its rows (and their yields).
+// The most rows the stored query may give: ten per fund of tb_closedfund, at least 1000.
+// The query joins tb_closedfund with itself by code, so a database whose codes repeat (no
+// key keeps them apart) would otherwise give the square of its rows.
+int fundRowBound(Host::IDatabase* db);
+
+// Runs the stored query "QUERY" into staging, a table with no rows or columns yet, and
+// writes each row's yield against referenceDate. It touches nothing the user sees, so it
+// may run on any thread. False, with the reason in error, when the query failed.
+bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate,
+                      XStringW& error);
+
+// Puts the rows of a filled staging table in place of the fund table's, inside one update
+// bracket, so that its views rebuild once. False when staging is not a kernel table.
+bool adoptFundRows(Host::IDataTable* table, Host::IDataTable* staging);
+
+// Runs the stored query into the table and writes each row's yield against referenceDate,
+// through a staging table swapped in on success. False when the query failed; the table
+// then keeps its rows (and their yields), and the reason is the database's getLastError.
 bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate);
 
-// Writes the yield text of one row of the fund table.
-void fillDerivedColumns(Host::IDataRow* row, double referenceDay, DayNumbers& days);
+// Writes the yield text of every row of a filled table, reading cells by column index.
+void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate);
 
 } // namespace ClosedFund

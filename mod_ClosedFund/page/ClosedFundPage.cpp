@@ -5,9 +5,11 @@
 #include "host/KernelHost.h"
 #include "module/ModuleHandle.h"
 #include "page/GifWnd.h"
+#include "page/ReloadJob.h"
 #include "page/TitleStrip.h"
 #include "grid/GridTexts.h"
 #include "page/WaitDialog.h"
+#include "page/WorkerThread.h"
 #include "ui/WindowClass.h"
 #include <algorithm>
 
@@ -102,9 +104,32 @@ void ClosedFundPage::loadHeader()
 
 void ClosedFundPage::reload(bool wait) { load(wait, true); }
 
+// A reload asked for while one runs (the page answers messages meanwhile) is not started
+// inside it: it runs once after it, with the wait and box flags of all who asked.
+bool ClosedFundPage::load(bool wait, bool boxOnFailure)
+{
+    if (reloading_) {
+        reloadAgain_ = true;
+        againWait_ = againWait_ || wait;
+        againBox_ = againBox_ || boxOnFailure;
+        return false;
+    }
+    reloading_ = true;
+    bool filled = loadOnce(wait, boxOnFailure);
+    while (reloadAgain_ && IsWindow()) {
+        reloadAgain_ = false;
+        bool nextWait = againWait_, nextBox = againBox_;
+        againWait_ = againBox_ = false;
+        filled = loadOnce(nextWait, nextBox);
+    }
+    reloadAgain_ = againWait_ = againBox_ = false;
+    reloading_ = false;
+    return filled;
+}
+
 // The data date is written only when the rows that go with it are in: a failed fill keeps
 // the rows and the date they were read with.
-bool ClosedFundPage::load(bool wait, bool boxOnFailure)
+bool ClosedFundPage::loadOnce(bool wait, bool boxOnFailure)
 {
     ++loadAttempts_;
     loadPending_ = false;
@@ -120,30 +145,93 @@ bool ClosedFundPage::load(bool wait, bool boxOnFailure)
         reportLoadFailure(error);
         return false;
     }
-    bool filled = false;
+    XComPtr<Host::IDataTable> table(grid_.FundTable());
+    XComPtr<Host::IDatabase> database(database_);
+    ReloadJob* job = ReloadJob::create(database.get(), referenceDate_);
+    if (!table || !job) {
+        if (job) job->release();
+        reportLoadFailure(L"no data component.");
+        return false;
+    }
+    bool kept = true;
     {
         WaitDialog waitDialog(L"正在查询数据，请稍等...");
         if (wait && waitDialog.Open(moduleInstance(), m_hWnd)) {
             ::ShowWindow(waitDialog.GetHandle(), SW_SHOW);
-            // The query blocks this thread: paint the message now or it never shows.
             ::UpdateWindow(waitDialog.GetHandle());
         }
-        filled = fillFundTable(database_.get(), grid_.FundTable(), referenceDate_);
+        // Only a reload someone waits for with the dialog runs beside the message loop; the
+        // module's getDataTable, which hands the table over at once, fills it here.
+        if (wait && IsWindow())
+            kept = runPumping(job);
+        else
+            job->runHere();
         if (waitDialog.IsWindow()) waitDialog.DestroyWindow();
     }
+    // The page lost its window or its table while the fill ran: nobody is left to show the
+    // rows, which go with the job.
+    if (!kept || grid_.FundTable() != table.get()) {
+        job->cancel();
+        job->release();
+        return false;
+    }
+    bool filled = job->filled();
     if (filled) {
-        grid_.DataDate() = date;
-        grid_.SetEmptyText(kNoData);
-        loaded_ = true;
+        adoptRows(table.get(), job, date);
     } else {
         // The rows stay as they were; say why instead of showing old data silently.
-        error = database_->getLastError();
+        error = job->error();
         if (boxOnFailure) ::MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
         reportLoadFailure(error);
+        loadHeader();
+        if (grid_.SortedView()) grid_.SortedView()->rebuild(1);
     }
-    loadHeader();
-    if (grid_.SortedView()) grid_.SortedView()->rebuild(1);
+    job->release();
     return filled;
+}
+
+// The new rows, the header with their date and the views, all inside one bracket on the
+// sorted view: the views rebuild once, after the header, however many changes asked.
+void ClosedFundPage::adoptRows(Host::IDataTable* table, ReloadJob* job, const XStringW& date)
+{
+    Host::IDataView* sorted = grid_.SortedView();
+    XComPtr<Host::IUpdateContext> bracket = sorted ? sorted->beginUpdate() : XComPtr<Host::IUpdateContext>();
+    grid_.DataDate() = date;
+    grid_.SetEmptyText(kNoData);
+    loaded_ = true;
+    loadHeader();
+    adoptFundRows(table, job->staging());
+    if (sorted) sorted->rebuild(1);
+    if (bracket) bracket->endUpdate();
+}
+
+bool ClosedFundPage::runPumping(ReloadJob* job)
+{
+    if (!reloadWorker_) reloadWorker_ = std::make_unique<thread>(4);
+    reloadWorker_->start();   // 1 when it runs already
+    if (reloadWorker_->getState() == thread::STOPPED || !job->post(*reloadWorker_)) {
+        job->runHere();
+        return true;
+    }
+    HWND page = m_hWnd;
+    HANDLE done = job->doneEvent();
+    for (;;) {
+        DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return ::WaitForSingleObject(done, INFINITE) == WAIT_OBJECT_0;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // The host's own loop must still see it, after this reload gives up.
+                ::PostQuitMessage(int(msg.wParam));
+                return false;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (!::IsWindow(page)) return false;
+        if (job->isDone()) return true;
+    }
 }
 
 // Shown in the empty grid and in the host's status bar: an empty page must say why. Rows

@@ -14,6 +14,8 @@ namespace ClosedFund {
 
 class FilterWnd;
 class GifWnd;
+class ReloadJob;
+class thread;
 
 class ClosedFundPage : public Host::ITabPage, public WGUI::WindowBase {
 public:
@@ -49,7 +51,11 @@ public:
 
     // Reads the data date and fills the table (with the wait dialog when wait is set), then
     // the header with the date and the views. Nothing happens without an open database.
+    // With the wait flag and a page window the query runs on the page's reload worker while
+    // this thread goes on answering; the call still returns only when the reload is over.
+    // A reload asked for meanwhile (an update, a refresh) runs once, right after.
     void reload(bool wait);
+    bool isReloading() const { return reloading_; }
     // True once a fill has succeeded; the count of load attempts, whatever their outcome.
     bool hasLoaded() const { return loaded_; }
     int loadAttempts() const { return loadAttempts_; }
@@ -92,6 +98,12 @@ private:
     // The reload itself; a failure shows its message box only when boxOnFailure is set.
     // True when the table was filled.
     bool load(bool wait, bool boxOnFailure);
+    bool loadOnce(bool wait, bool boxOnFailure);
+    // Runs the job on the reload worker and waits for it while dispatching this thread's
+    // messages; false when the wait was given up (the page window went away, or the
+    // application is quitting) and the job's rows are to be dropped.
+    bool runPumping(ReloadJob* job);
+    void adoptRows(Host::IDataTable* table, ReloadJob* job, const XStringW& date);
     void reportLoadFailure(const XStringW& error);
     void showStatus(const XStringW& text);
     void loadHeader();
@@ -112,6 +124,13 @@ private:
     bool loaded_ = false;
     bool loadPending_ = false;   // a WM_APP_DATABASE_READY is on its way
     int loadAttempts_ = 0;
+    bool reloading_ = false;
+    bool reloadAgain_ = false;   // asked for while reloading: the flags of the next one
+    bool againWait_ = false;
+    bool againBox_ = false;
+    // Started by the first reload that needs it. Declared last so it goes first: its
+    // destructor waits for a fill still running.
+    std::unique_ptr<thread> reloadWorker_;
 };
 
 } // namespace ClosedFund

@@ -240,3 +240,56 @@ TEST(DataLibrarySort, TopSorterPinsValuesInTheirOrderAndKeepsTheRest)
     view->rebuild(0);
     EXPECT_EQ(column(view.get(), L"n"), (Texts{L"0", L"1", L"2", L"3", L"4", L"5"}));
 }
+
+// A staging table's rows replace the table's by column name: the views over the table see
+// the new rows in one rebuild, a column the staging table lacks reads NULL, one only it has
+// is added, and the value types follow the caller's choice.
+TEST(DataLibraryView, AdoptedRowsReplaceTheTablesByNameInOneRebuild)
+{
+    XComPtr<IDataTable> table = tableOf({L"a", L"b", L"c"});
+    table->addColumn(L"old", VALUE_REAL);
+    table->setDouble(0, 2, 1.5);
+    XComPtr<IDataView> view = viewOver(table.get());
+    std::vector<std::string> log;
+    XComPtr<RecordingSink> sink = XComPtr<RecordingSink>::adopt(new RecordingSink(log, "v"));
+    view->setEventSink(sink.get());
+
+    // Columns in another order, "t" typed as a number, no "old", a new "extra".
+    XComPtr<IDataTable> staging = createInstanceAs<IDataTable>("Data.DataTable");
+    staging->reserveRows(4);
+    int n = staging->addColumn(L"n", VALUE_INT);
+    int t = staging->addColumn(L"t", VALUE_REAL);
+    int extra = staging->addColumn(L"extra", VALUE_TEXT);
+    for (int i = 0; i < 4; ++i) {
+        int row = staging->appendRow();
+        staging->setInt64(row, n, 10 + i);
+        std::wstring text = L"new" + std::to_wstring(i);
+        staging->setTextAt(row, t, text.c_str(), text.size());
+    }
+    staging->setTextAt(3, extra, L"x", 1);
+    double real = -1;
+    EXPECT_TRUE(staging->readRealAt(0, n, real));
+    EXPECT_EQ(real, 10.0);
+    EXPECT_FALSE(staging->readRealAt(0, extra, real)) << "NULL";
+    EXPECT_FALSE(staging->readRealAt(9, n, real)) << "no such row";
+
+    ASSERT_TRUE(table->adoptRows(staging.get(), false));
+    EXPECT_EQ(log, (std::vector<std::string>{"v-3", "v+4"})) << "one rebuild";
+    EXPECT_EQ(column(view.get(), L"t"), (Texts{L"new0", L"new1", L"new2", L"new3"}));
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"10", L"11", L"12", L"13"}));
+    EXPECT_EQ(column(view.get(), L"extra"), (Texts{L"", L"", L"", L"x"}));
+    EXPECT_TRUE(table->getRow(3)->getItem(L"old")->isNull());
+    EXPECT_EQ(table->getColumnIndex(L"t"), 0) << "indexes keep naming their columns";
+    EXPECT_EQ(table->getColumn(0)->getValueType(), VALUE_TEXT) << "a refill keeps the types";
+    EXPECT_EQ(staging->getRowCount(), 0);
+    EXPECT_EQ(staging->getColumnCount(), 3);
+
+    // A first fill takes the staging table's types; a table cannot take its own rows.
+    staging->appendRow();
+    ASSERT_TRUE(table->adoptRows(staging.get(), true));
+    EXPECT_EQ(table->getColumn(0)->getValueType(), VALUE_REAL);
+    EXPECT_EQ(view->getRowCount(), 1);
+    EXPECT_FALSE(table->adoptRows(table.get(), true));
+    EXPECT_EQ(view->getRowCount(), 1);
+    view->setEventSink(nullptr);
+}

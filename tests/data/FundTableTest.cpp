@@ -7,6 +7,9 @@
 #include "host/Kernel.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleauto.h>
+#include <cmath>
+#include <cwchar>
 
 using namespace Host;
 using TestSupport::TempDir;
@@ -185,4 +188,116 @@ TEST(FundTable, UnpreparableStatementsShowTheErrorBoxAndKeepTheRows)
     EXPECT_EQ(table->getRowCount(), 60);
     EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
     EXPECT_EQ(table->getColumnCount(), 25);
+}
+
+namespace {
+
+// The yield text as the parser and the C runtime's formatter give it, cell by cell by name:
+// what every yield was before the fill read dates and wrote percents itself.
+XStringW platformYield(IDataRow* row, double referenceDay)
+{
+    XComPtr<IColumnItem> expiry = row->getItem(L"expiredate"), value = row->getItem(L"value"),
+                         price = row->getItem(L"price");
+    if (value->isNull() || price->isNull()) return L"--";
+    XStringW text = expiry->getText();
+    double expiryDay = text == L"0001-01-01" ? 0.0 : ClosedFund::dayNumber(text);
+    double years = (expiryDay - referenceDay) / 365.0;
+    if (-referenceDay / 365.0 == years || expiryDay / 365.0 == years || years == 0.0) return L"--";
+    double p = price->getDouble();
+    double yield = ((value->getDouble() - p) / years) / p;
+    if (p == 0.0 || !std::isfinite(yield)) return L"--";
+    wchar_t out[64];
+    std::swprintf(out, 64, L"%0.2f%%", yield * 100.0);
+    return out;
+}
+
+void expectPlatformYields(IDatabase* db, const XStringW& reference, int expectedRows)
+{
+    XComPtr<IDataTable> table = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(db, table.get(), reference)) << Common::toUtf8(db->getLastError());
+    ASSERT_EQ(table->getRowCount(), expectedRows);
+    double referenceDay = ClosedFund::dayNumber(reference);
+    int column = table->getColumnIndex(L"pricevalueyearincome"), mismatches = 0;
+    XStringW text;
+    for (int i = 0; i < table->getRowCount() && mismatches < 5; ++i) {
+        table->readTextAt(i, column, text);
+        XStringW expected = platformYield(table->getRow(i).get(), referenceDay);
+        if (text == expected) continue;
+        ++mismatches;
+        ADD_FAILURE() << "row " << i << ": " << Common::toUtf8(text) << " instead of " << Common::toUtf8(expected);
+    }
+}
+
+} // namespace
+
+// The fill reads stored dates and writes percents without the platform's parser and
+// formatter; every yield must still be the text those give.
+TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
+{
+    TempDir sampleDir, bigDir;
+    XComPtr<IDatabase> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
+    expectPlatformYields(sample.get(), kReference, 60);
+    expectPlatformYields(sample.get(), L"2030-01-31", 60);
+
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(bigDir.file(L"big.db"), FundDb::Content::Synthetic, 100000, false, error));
+    XComPtr<IDatabase> big = FundDb::openFundDatabase(bigDir.file(L"big.db"), error);
+    expectPlatformYields(big.get(), kReference, 100000);
+
+    // Dates the direct reading must leave to the parser or read as it does: leap days,
+    // impossible days, early years, other forms.
+    for (const wchar_t* text : {L"2016-02-29", L"2015-02-29", L"2100-02-29", L"2000-02-29", L"2015-13-01",
+                                L"2015-00-10", L"1900-01-01", L"1899-12-30", L"0999-05-05", L"9999-12-31",
+                                L"2015-6-30", L"2015/06/30", L" 2015-06-30", L"2015-06-3x", L""}) {
+        ClosedFund::DayNumbers days;
+        EXPECT_EQ(days.of(text), ClosedFund::dayNumber(text)) << Common::toUtf8(text);
+    }
+    ClosedFund::DayNumbers days;
+    for (double day = ClosedFund::dayNumber(L"1990-01-01"); day < ClosedFund::dayNumber(L"2060-01-01"); day += 13) {
+        SYSTEMTIME t;
+        VariantTimeToSystemTime(day, &t);
+        wchar_t text[16];
+        std::swprintf(text, 16, L"%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+        ASSERT_EQ(days.of(text), day) << Common::toUtf8(text);
+    }
+    // Percents on and near half cents, negative zero, large and tiny values.
+    for (double percent : {0.125, 0.135, -0.125, 1.005, 2.675, -0.0, -0.001, 0.004999999, 12345678.905, 1e12,
+                           -7.5e-3, 99.995, 0.0}) {
+        wchar_t expected[64], text[ClosedFund::kYieldTextSize];
+        // value 1 + percent / 100 at price 1 over one year of 365 days gives the percent back.
+        double value = 1.0 + percent / 100.0, reference = 40000.0;
+        double yield = (value - 1.0) * 100.0;
+        std::swprintf(expected, 64, L"%0.2f%%", yield);
+        ClosedFund::writeYieldText(reference + 365.0, reference, value, 1.0, text);
+        EXPECT_STREQ(text, expected) << percent;
+    }
+    // Expired a year ago at no discount: a negative zero, printed as the runtime prints it.
+    wchar_t expected[64], text[ClosedFund::kYieldTextSize];
+    std::swprintf(expected, 64, L"%0.2f%%", ((1.0 - 1.0) / -1.0) / 1.0 * 100.0);
+    ClosedFund::writeYieldText(40000.0 - 365.0, 40000.0, 1.0, 1.0, text);
+    EXPECT_STREQ(text, expected);
+}
+
+// The query joins tb_closedfund with itself by code: where codes repeat, rows multiply. The
+// fill stops at ten rows per fund (at least 1000), says so, and keeps the rows it had.
+TEST(FundTable, RepeatedCodesStopAtTheRowBoundAndKeepTheRows)
+{
+    TempDir goodDir, badDir;
+    XComPtr<IDatabase> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
+    XComPtr<IDataTable> table = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(good.get(), table.get(), kReference));
+    EXPECT_EQ(ClosedFund::fundRowBound(good.get()), 1000);
+
+    XComPtr<IDatabase> bad = makeDatabase(badDir, FundDb::Content::StandardSample);
+    exec(bad.get(), L"create table keyless as select * from tb_closedfund");
+    exec(bad.get(), L"drop table tb_closedfund");
+    exec(bad.get(), L"alter table keyless rename to tb_closedfund");
+    for (int i = 0; i < 6; ++i) exec(bad.get(), L"insert into tb_closedfund select * from tb_closedfund");
+    EXPECT_EQ(ClosedFund::fundRowBound(bad.get()), 38400) << "60 funds, each 64 times";
+
+    EXPECT_FALSE(ClosedFund::fillFundTable(bad.get(), table.get(), kReference));
+    EXPECT_NE(bad->getLastError().find(L"more rows than expected"), std::wstring::npos)
+        << Common::toUtf8(bad->getLastError());
+    EXPECT_EQ(table->getRowCount(), 60);
+    EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
 }

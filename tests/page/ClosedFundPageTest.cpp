@@ -8,6 +8,7 @@
 #include "page/ClosedFundPage.h"
 #include "page/GifWnd.h"
 #include <gtest/gtest.h>
+#include <process.h>
 
 using ClosedFund::ClosedFundPage;
 using namespace PageTests;
@@ -330,4 +331,181 @@ TEST_F(PageTest, MissingAndCorruptDatabasesLeaveAnEmptyGridThatSaysWhyWithoutABo
     TestSupport::pumpMessages(300);
     EXPECT_EQ(page_.grid().GetEmptyText(), L"没有数据");
     EXPECT_EQ(page_.grid().GetHeader().find(L"end_date"), std::wstring::npos);
+}
+
+namespace {
+
+// 100 000 synthetic funds, written once for the tests of this program.
+XComPtr<Host::IDatabase> bigDatabase()
+{
+    static TestSupport::TempDir dir;
+    static bool written = false;
+    XStringW error;
+    if (!written) {
+        written = FundDb::writeFundDatabase(dir.file(L"big.db"), FundDb::Content::Synthetic, 100000, true, error);
+        EXPECT_TRUE(written) << Common::toUtf8(error);
+    }
+    return FundDb::openFundDatabase(dir.file(L"big.db"), error);
+}
+
+// What the user-interface thread did while a reload ran: messages another thread sent to
+// the page that were answered, and paint messages the wait dialog took.
+struct DuringReload {
+    static const UINT kProbe = WM_APP + 0x66;
+    static ClosedFundPage* page;
+    static int answered, dialogPaints;
+    static bool askedAgain;
+    static HHOOK sentHook, postedHook;
+
+    static LRESULT CALLBACK onSent(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == kProbe && page->isReloading()) {
+            ++answered;
+            // A reload asked for meanwhile runs once, after this one.
+            if (!askedAgain) askedAgain = PostMessageW(page->GetHandle(), ClosedFundPage::WM_APP_RELOAD, 0, 0);
+        }
+        return CallNextHookEx(sentHook, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK onPosted(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* msg = reinterpret_cast<const MSG*>(lParam);
+        wchar_t cls[16] = L"";
+        if (code == HC_ACTION && msg->message == WM_PAINT && page->isReloading() && GetClassNameW(msg->hwnd, cls, 16)
+            && wcscmp(cls, L"#32770") == 0)
+            ++dialogPaints;
+        return CallNextHookEx(postedHook, code, wParam, lParam);
+    }
+    static unsigned __stdcall sendUntilStopped(void* stop)
+    {
+        while (!*static_cast<volatile LONG*>(stop)) {
+            DWORD_PTR result;
+            SendMessageTimeoutW(page->GetHandle(), kProbe, 0, 0, SMTO_NORMAL, 250, &result);
+            Sleep(5);
+        }
+        return 0;
+    }
+};
+ClosedFundPage* DuringReload::page = nullptr;
+int DuringReload::answered = 0;
+int DuringReload::dialogPaints = 0;
+bool DuringReload::askedAgain = false;
+HHOOK DuringReload::sentHook = nullptr;
+HHOOK DuringReload::postedHook = nullptr;
+
+// Ends the page (its window, or its hold on the host) from inside a running reload.
+ClosedFundPage* g_ending = nullptr;
+bool g_release = false;
+void CALLBACK endPageMidReload(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!g_ending->isReloading()) return;
+    KillTimer(nullptr, id);
+    if (g_release)
+        g_ending->releaseHostReferences();
+    else
+        g_ending->DestroyWindow();
+}
+
+} // namespace
+
+TEST_F(PageTest, AReloadLeavesThePageAnsweringKeepsTheSelectionAndRunsARequestMadeMeanwhileOnce)
+{
+    database_ = bigDatabase();
+    page_.setDatabase(database_.get());
+    page_.show();
+    page_.reload(true);
+    ASSERT_EQ(rows(), 100000);
+    page_.grid().SetCurrSel(1234);
+    XStringW selected = page_.grid().CodeOfRow(1234);
+    ASSERT_FALSE(selected.empty());
+
+    DuringReload::page = &page_;
+    DuringReload::sentHook = SetWindowsHookExW(WH_CALLWNDPROC, &DuringReload::onSent, nullptr, GetCurrentThreadId());
+    DuringReload::postedHook = SetWindowsHookExW(WH_GETMESSAGE, &DuringReload::onPosted, nullptr, GetCurrentThreadId());
+    volatile LONG stop = 0;
+    HANDLE sender = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, &DuringReload::sendUntilStopped, const_cast<LONG*>(&stop), 0, nullptr));
+    int attempts = page_.loadAttempts();
+    page_.reload(true);
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(sender, INFINITE);
+    CloseHandle(sender);
+    UnhookWindowsHookEx(DuringReload::sentHook);
+    UnhookWindowsHookEx(DuringReload::postedHook);
+
+    EXPECT_GT(DuringReload::answered, 0) << "no message from another thread was answered during the reload";
+    EXPECT_GT(DuringReload::dialogPaints, 0) << "the wait dialog did not paint during the reload";
+    ASSERT_TRUE(DuringReload::askedAgain);
+    EXPECT_EQ(page_.loadAttempts(), attempts + 2) << "the reload asked for meanwhile ran once, after";
+    EXPECT_FALSE(page_.isReloading());
+    EXPECT_EQ(rows(), 100000);
+    EXPECT_EQ(page_.grid().CodeOfRow(page_.grid().GetCurrSel()), selected);
+}
+
+// The module uninitialised mid-reload (the host references let go): the reload ends without
+// touching the table, which keeps its rows.
+TEST_F(PageTest, APageReleasedDuringAReloadDropsTheNewRows)
+{
+    page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
+    page_.show();
+    page_.reload(true);
+    ASSERT_EQ(rows(), 60);
+    XComPtr<Host::IDataTable> table(page_.grid().FundTable());
+    database_ = bigDatabase();
+    page_.setDatabase(database_.get());
+    g_ending = &page_;
+    g_release = true;
+    SetTimer(nullptr, 0, 1, &endPageMidReload);
+    page_.reload(true);
+    EXPECT_FALSE(page_.isReloading());
+    EXPECT_EQ(page_.grid().FundTable(), nullptr);
+    EXPECT_EQ(table->getRowCount(), 60);
+}
+
+// The page window destroyed mid-reload: the reload ends at once and the worker's rows go;
+// the page object, destroyed after, waits for the worker.
+TEST_F(PageTest, APageDestroyedDuringAReloadDropsTheNewRows)
+{
+    page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
+    page_.show();
+    page_.reload(true);
+    ASSERT_EQ(rows(), 60);
+    database_ = bigDatabase();
+    page_.setDatabase(database_.get());
+    g_ending = &page_;
+    g_release = false;
+    SetTimer(nullptr, 0, 1, &endPageMidReload);
+    page_.reload(true);
+    EXPECT_FALSE(page_.IsWindow());
+    EXPECT_FALSE(page_.isReloading());
+    EXPECT_EQ(page_.grid().FundTable()->getRowCount(), 60);
+}
+
+// A fill that fails on the worker (codes repeated past the row bound) says why in the
+// "ERROR" box and the status bar; the rows and their date stay.
+TEST_F(PageTest, AFailedFillKeepsTheRowsAndTheDate)
+{
+    page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
+    page_.show();
+    page_.reload(true);
+    ASSERT_EQ(rows(), 60);
+    database_ = makeDatabase(dir_, L"keyless.db", FundDb::Content::StandardSample);
+    XStringW error;
+    for (const wchar_t* sql : {L"create table keyless as select * from tb_closedfund", L"drop table tb_closedfund",
+                               L"alter table keyless rename to tb_closedfund",
+                               L"update tb_closedfund set date = '2026-07-01'"}) {
+        XComPtr<Host::IStatement> statement = database_->prepare(sql, error);
+        ASSERT_TRUE(statement) << Common::toUtf8(error);
+        statement->step();
+    }
+    for (int i = 0; i < 6; ++i) database_->prepare(L"insert into tb_closedfund select * from tb_closedfund", error)->step();
+    page_.setDatabase(database_.get());
+    TestSupport::ModalDriver driver;
+    driver.answerMessageBox(IDOK);
+    page_.reload(true);
+    ASSERT_TRUE(driver.waitDone(5000));
+    EXPECT_EQ(driver.lastCaption(), L"ERROR");
+    EXPECT_NE(driver.lastText().find(L"more rows than expected"), std::wstring::npos) << Common::toUtf8(driver.lastText());
+    EXPECT_EQ(rows(), 60);
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
 }

@@ -68,6 +68,17 @@ struct IDataTable : IDataContainer {
     // Marks the rows as replaced: every view over the table rebuilds (now, or when the
     // outermost update bracket closes) and the table is no longer empty.
     virtual void commitFill() = 0;
+
+    // The real value of one cell, as getRow(row)->getItemAt(column)->getDouble() reads it,
+    // without an object per cell. False (out 0) for a NULL cell or one that does not exist.
+    virtual bool readRealAt(int row, int column, double& out) = 0;
+    // Takes the rows of staging (a table filled elsewhere, on any thread) in place of this
+    // table's, without copying cells: each column takes the cells of staging's column of the
+    // same name, a column staging lacks becomes NULL, a column only staging has is added.
+    // With takeValueTypes the columns take staging's value types (a first fill); otherwise
+    // they keep their own. staging is left with its columns and no rows. Then as commitFill.
+    // False, with nothing changed, when staging is this table or not one of the kernel's.
+    virtual bool adoptRows(IDataTable* staging, bool takeValueTypes) = 0;
 };
 
 struct IDataFilter : IXUnknown {

@@ -1,0 +1,60 @@
+// One reload's fill, run on the page's reload worker: the stored query into a staging table
+// and every fund's yield, away from the user-interface thread, which meanwhile goes on
+// painting (the wait dialog among it) and answering. The page swaps the staging rows in
+// when the job is done, on its own thread.
+#pragma once
+#include "common/ScopedWin.h"
+#include "host/Database.h"
+#include "page/WorkerThread.h"
+
+namespace ClosedFund {
+
+class ReloadJob final : public thread::task, public thread::TaskOwner {
+public:
+    // A job holding its own references to the database and a new staging table, so that it
+    // can finish after the page has gone; null when the kernel gives no table or no event.
+    static ReloadJob* create(Host::IDatabase* database, const XStringW& referenceDate);
+    ReloadJob(const ReloadJob&) = delete;
+    ReloadJob& operator=(const ReloadJob&) = delete;
+
+    // The page holds one reference, a queued job another (dropped when it is done).
+    void addRef() { InterlockedIncrement(&refs_); }
+    void release() { if (InterlockedDecrement(&refs_) == 0) delete this; }
+
+    // Queues the job on worker; false when it could not be queued.
+    bool post(thread& worker);
+    // The fill itself, on the calling thread: for a page without a window, or no worker.
+    void runHere() { run(); }
+    // Signalled once the job has run, or will not run because its worker stopped.
+    HANDLE doneEvent() const { return done_.get(); }
+    bool isDone() const { return WaitForSingleObject(done_.get(), 0) == WAIT_OBJECT_0; }
+
+    // Read after doneEvent: whether the fill succeeded, its rows, and the reason it failed.
+    bool filled() const { return filled_; }
+    Host::IDataTable* staging() const { return staging_.get(); }
+    const XStringW& error() const { return error_; }
+
+    // thread::task. A fill cannot stop part-way; a job cancelled before it starts does
+    // nothing, and one cancelled while running finishes and its rows are dropped.
+    void cancel() override { InterlockedExchange(&cancelled_, 1); }
+    void reset() override {}
+    void run() override;
+    // thread::TaskOwner: on the worker thread, after run or instead of it.
+    void onTaskDone(task* done) override;
+
+private:
+    ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging,
+              HANDLE done);
+    ~ReloadJob() override = default;
+
+    XComPtr<Host::IDatabase> database_;
+    XStringW referenceDate_;
+    XComPtr<Host::IDataTable> staging_;
+    Common::ScopedHandle done_;
+    bool filled_ = false;
+    XStringW error_;
+    volatile LONG cancelled_ = 0;
+    volatile LONG refs_ = 1;
+};
+
+} // namespace ClosedFund
