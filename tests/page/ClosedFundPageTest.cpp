@@ -362,10 +362,20 @@ struct DuringReload {
         auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (code == HC_ACTION && sent->message == kProbe && page->isReloading()) {
             ++answered;
+            // The dialog is told to paint again: only a thread that goes on taking its
+            // messages paints it.
+            EnumThreadWindows(GetCurrentThreadId(), &invalidateDialog, 0);
             // A reload asked for meanwhile runs once, after this one.
             if (!askedAgain) askedAgain = PostMessageW(page->GetHandle(), ClosedFundPage::WM_APP_RELOAD, 0, 0);
         }
         return CallNextHookEx(sentHook, code, wParam, lParam);
+    }
+    static BOOL CALLBACK invalidateDialog(HWND window, LPARAM)
+    {
+        wchar_t cls[16] = L"";
+        if (IsWindowVisible(window) && GetClassNameW(window, cls, 16) && wcscmp(cls, L"#32770") == 0)
+            InvalidateRect(window, nullptr, TRUE);
+        return TRUE;
     }
     static LRESULT CALLBACK onPosted(int code, WPARAM wParam, LPARAM lParam)
     {

@@ -149,13 +149,16 @@ void ModalDriver::tick()
     busy_ = false;
 }
 
-// Finds the newest enabled dialog that was not open when the answer was queued, records its
-// texts and answers it. False while there is none yet.
+// Finds the newest enabled dialog with controls that was not open when the answer was
+// queued, records its texts and answers it. False while there is none yet.
 bool ModalDriver::answerDialogWindow(const Plan& plan)
 {
     HWND target = nullptr;
     for (HWND h : threadWindows(L"#32770")) {
         if (!IsWindowEnabled(h) || plan.before.count(h) || answeredDialogs_.count(h)) continue;
+        // A dialog without a control to press (a wait dialog shown while work runs) asks
+        // nothing: the answer is for the next one that does.
+        if (!GetWindow(h, GW_CHILD)) continue;
         bool hasFileName = GetDlgItem(h, kFileNameCombo) || GetDlgItem(h, kFileNameEdit);
         if (plan.action == Action::SaveAs && !hasFileName) continue;
         target = h;
