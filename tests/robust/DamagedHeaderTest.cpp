@@ -8,6 +8,7 @@
 #include "grid/HeaderXml.h"
 #include "host/KernelHost.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace Robust;
 using ClosedFund::kCustomHeaderKey;
@@ -175,6 +176,18 @@ TEST(DamagedHeaders, AnEmptyStoredHeaderIsTheDefaultAndTheNextChangeReplacesIt)
     EXPECT_EQ(bytesHash(TestSupport::readFileBytes(dir.file(L"user.conf.bak"))), before)
         << "the copy before the change is the store with the empty key: one write";
     EXPECT_EQ(ClosedFund::shownHeaderColumns(storedText(app.userConf.get(), kCustomHeaderKey)), columns);
+
+    // A damaged header is reported once, however often the page loads it.
+    const std::wstring log = dir.file(L"client2.log");
+    Host::setLogFile(log.c_str());
+    store(app.userConf.get(), kCustomHeaderKey, L"<header><item title=\"代码\" name=\"code\"");
+    grid.SetHeaderText(grid.LoadHeaderText());
+    grid.SetHeaderText(grid.LoadHeaderText());
+    Host::setLogFile(nullptr);
+    std::string lines = TestSupport::readFileBytes(log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+    EXPECT_NE(lines.find("Custom_Header_5_damaged"), std::string::npos) << lines;
+    EXPECT_EQ(grid.GetColumnCount(), columns);
 }
 
 // Damaged theme folders: files cut short, bytes flipped, keys missing, fonts that do not
