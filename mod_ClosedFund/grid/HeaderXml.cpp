@@ -1,6 +1,7 @@
 #include "grid/HeaderXml.h"
 #include <windows.h>
 #include <msxml2.h>
+#include <cwchar>
 #include <utility>
 
 namespace ClosedFund {
@@ -219,6 +220,59 @@ bool stripFontAttributes(const XStringW& xml, XStringW& out)
         return false;
     out = withOriginalEncoding(XStringW(text.text()), encoding);
     return true;
+}
+
+namespace {
+
+bool hiddenItem(IXMLDOMElement* e)
+{
+    XStringW visible;
+    return readAttribute(e, L"visible", visible) && visible == L"false";
+}
+
+// The grid reads only elements named "item"; anything else is not a column.
+bool isItem(IXMLDOMElement* e)
+{
+    Bstr name;
+    return SUCCEEDED(e->get_tagName(name.put())) && wcscmp(name.text(), L"item") == 0;
+}
+
+std::vector<IXMLDOMElement*> itemChildren(IXMLDOMNode* node)
+{
+    std::vector<IXMLDOMElement*> all = elementChildren(node), items;
+    for (IXMLDOMElement* e : all) {
+        if (isItem(e)) items.push_back(e);
+        else e->Release();
+    }
+    return items;
+}
+
+} // namespace
+
+// Counted the way the control lays its header out, so that "no columns" here means an empty
+// grid there.
+int shownHeaderColumns(const XStringW& xml)
+{
+    ComRef<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComRef<IXMLDOMElement> root;
+    if (!openHeader(xml, doc, encoding, root))
+        return -1;
+    int count = 0;
+    std::vector<IXMLDOMElement*> tops = itemChildren(root.get());
+    for (IXMLDOMElement* top : tops) {
+        if (hiddenItem(top))
+            continue;
+        std::vector<IXMLDOMElement*> inner = itemChildren(top);
+        if (inner.empty())
+            ++count;
+        for (IXMLDOMElement* e : inner)
+            if (!hiddenItem(e))
+                ++count;
+        releaseAll(inner);
+    }
+    releaseAll(tops);
+    return count;
 }
 
 bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns)
