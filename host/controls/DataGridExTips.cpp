@@ -46,7 +46,8 @@ void DataGridEx::TrackTip(int x, int y)
         SetTimer(GetHwnd(), kTipTimer, GetDoubleClickTime(), nullptr);
 }
 
-// Below the spot, lined up with its text.
+// Below the spot, its text lined up with the cell's (the tip keeps a few pixels of margin
+// of its own), so the pointer never rests on the tip.
 void DataGridEx::ShowTip()
 {
     KillTimer(GetHwnd(), kTipTimer);

@@ -53,8 +53,7 @@ int XDataGrid::SetHeader(const Common::XStringW& xml)
 {
     if (!header_->load(xml))
         return 0;
-    scrollX_ = std::min(scrollX_, std::max(0, TotalWidth() - 1));
-    ScrollTo(topRow_, scrollX_);
+    ScrollTo(topRow_, scrollX_);   // onto a stop of the new columns
     Invalidate(FALSE);
     return 1;
 }
