@@ -1,6 +1,7 @@
 // Messages of the grid window: paint, mouse, wheel, keys, focus. Each message goes to one
 // small handler; anything not handled takes the window's default processing.
 #include "controls/DataGridEx.h"
+#include "CutTextTip.h"
 #include "GridHeader.h"
 #include "GridResources.h"
 #include <gdiplus.h>
@@ -12,6 +13,14 @@ namespace Control {
 
 namespace {
 const UINT_PTR kScrollTimer = 0x4701;
+const UINT_PTR kTipTimer = 0x4702;
+}
+
+DataGridEx::DataGridEx() = default;
+
+DataGridEx::~DataGridEx()
+{
+    ReleaseWindow();
 }
 
 LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -25,18 +34,26 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_GETTEXTLENGTH: return OnGetTextLength();
     case WM_SIZE: ScrollTo(topRow_, scrollX_); Invalidate(FALSE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_LBUTTONDOWN: OnLButtonDown(x, y, false); return 0;
-    case WM_LBUTTONDBLCLK: OnLButtonDown(x, y, true); return 0;
+    case WM_LBUTTONDOWN: ForgetTip(); OnLButtonDown(x, y, false); return 0;
+    case WM_LBUTTONDBLCLK: ForgetTip(); OnLButtonDown(x, y, true); return 0;
     case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
     case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
-    case WM_RBUTTONDOWN: OnRButtonDown(x, y); return 0;
+    case WM_MOUSELEAVE: trackingLeave_ = false; ForgetTip(); return 0;
+    case WM_RBUTTONDOWN: ForgetTip(); OnRButtonDown(x, y); return 0;
     case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag(); return 0;
     case WM_SETCURSOR: if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE; break;
-    case WM_KEYDOWN: OnKeyDown(UINT(wParam)); return 0;
-    case WM_MOUSEWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
-    case WM_MOUSEHWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
-    case WM_TIMER: if (wParam == kScrollTimer) { OnScrollTimer(); return 0; } break;
-    case WM_DESTROY: EndDrag(); break;
+    case WM_KEYDOWN: ForgetTip(); OnKeyDown(UINT(wParam)); return 0;
+    case WM_MOUSEWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
+    case WM_MOUSEHWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
+    case WM_TIMER:
+        if (wParam == kScrollTimer) { OnScrollTimer(); return 0; }
+        if (wParam == kTipTimer) { ShowTip(); return 0; }
+        break;
+    case WM_DESTROY:
+        EndDrag();
+        ForgetTip();
+        if (tip_) tip_->destroy();
+        break;
     default: break;
     }
     return DefaultProc(msg, wParam, lParam);
@@ -62,6 +79,7 @@ void DataGridEx::PaintTo(HDC target, const RECT& client)
 
 void DataGridEx::OnPaint()
 {
+    CheckTipAfterChange();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(GetHwnd(), &ps);
     RECT client{};
@@ -97,6 +115,10 @@ void DataGridEx::OnLButtonDown(int x, int y, bool dblClick)
             OnEnterItem(row);
         return;
     case HitCaptionEdge:
+        if (dblClick) {
+            FitColumn(column);
+            return;
+        }
         drag_ = Drag::Resize;
         dragColumn_ = column;
         dragStartWidth_ = ColumnWidth(column);
@@ -163,6 +185,7 @@ void DataGridEx::OnMouseMove(int x, int y)
         return;
     }
     default:
+        TrackTip(x, y);
         return;
     }
 }

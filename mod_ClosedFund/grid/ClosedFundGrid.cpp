@@ -173,6 +173,11 @@ void closedFundGrid::OnResetHeader()
         SortedView()->rebuild(1);
 }
 
+void closedFundGrid::FreezeFundColumns()
+{
+    SetScrollLock(std::vector<XStringW>{L"_index", L"index_rank", L"aliascode", L"name"});
+}
+
 void closedFundGrid::OnEnterItem(int row)
 {
     MessageBoxW(GetHwnd(), L"契约型封闭式基金无走势图！", L"提示", MB_ICONINFORMATION);

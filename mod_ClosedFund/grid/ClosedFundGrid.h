@@ -40,6 +40,11 @@ public:
     void OnResetHeader() override;
     void OnEnterItem(int row) override;
 
+    // The columns that say which fund a row is (running number, rank, code, name) stay in
+    // place while the others scroll sideways. They are found by name, so hiding the rank or
+    // moving a column never freezes half of the net-value group instead.
+    void FreezeFundColumns();
+
     // Pin lists of the system configuration ("field=v1,v2"); a text without "=" changes nothing.
     void SetDefaultPinList(const Common::XStringW& text);
     void SetAlwaysPinList(const Common::XStringW& text);

@@ -193,7 +193,7 @@ void ClosedFundPage::applyTheme(Host::ITheme* theme)
         grid_.ApplyTheme(theme);
         grid_.ThemeBlock().ReadFonts(theme);
         loadHeader();
-        grid_.SetScrollLock(3);
+        grid_.FreezeFundColumns();
         if (filterBar_) filterBar_->ApplyTheme(theme);
     }
     grid_.LoadZoom();
@@ -253,7 +253,7 @@ bool ClosedFundPage::OnCreate()
     grid_.Create(L"", WS_CHILD | WS_VISIBLE, none, m_hWnd);
     grid_.SetBdColor(0xFFFFFF);
     grid_.SetHeaderFont(L"宋体", 12);
-    grid_.SetScrollLock(3);
+    grid_.FreezeFundColumns();
 
     filterBar_ = std::make_unique<FilterWnd>(grid_.DisplayView());
     filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, none, m_hWnd);

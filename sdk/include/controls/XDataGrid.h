@@ -7,6 +7,7 @@
 #include "controls/XWin.h"
 #include "controls/HeaderInfo2.h"
 #include <memory>
+#include <vector>
 
 namespace Gdiplus { class Graphics; }
 struct IXMLDOMElement;
@@ -122,6 +123,12 @@ public:
     double GetZoom() const { return zoom_; }
     // The first n shown columns stay in place when the grid scrolls sideways.
     void SetScrollLock(int columns);
+    // The columns named here stay in place, found by name whenever the columns change: the
+    // frozen block is the run of leading shown columns whose names are listed, so hiding,
+    // showing or moving a column never freezes one that is not listed. Replaces a count.
+    void SetScrollLock(const std::vector<Common::XStringW>& names);
+    // How many leading shown columns stay in place now.
+    int FrozenColumns() const;
     // A short message drawn centred in the body while the grid has no rows: that there is
     // no data, or why the rows could not be read. Empty draws nothing.
     void SetEmptyText(const Common::XStringW& text);
@@ -157,7 +164,15 @@ protected:
     bool ColumnScreenSpan(int column, int& left, int& right) const;
     int FrozenWidth() const;
     int TotalWidth() const;
+    // Sideways the grid scrolls by whole columns (see SnapScrollX), so no part of a column
+    // ever shows beside the frozen ones.
     void ScrollTo(int topRow, int scrollX);
+    // The horizontal scroll positions allowed: the left edges of the scrolling columns, up
+    // to the first one from which the remaining columns fit the body.
+    std::vector<int> ScrollStops() const;
+    // The stop to scroll to when asked for wanted: going right the last stop at or before
+    // it, going left the first at or after it, moving at least one column either way.
+    int SnapScrollX(int wanted) const;
     void ScrollRowIntoView(int row);
     // Clicking a caption: the direction toggles per column, starting from its sort attribute.
     void SortByColumn(int column);
@@ -172,6 +187,17 @@ protected:
     GridResources& Resources();
     LRESULT OnGetText(size_t capacity, wchar_t* buffer) const;
     LRESULT OnGetTextLength() const;
+
+    // Cell and caption texts sit kTextMargin inside their column on either side; the sorted
+    // column's caption gives kSortArrowSpace more on the right to its arrow.
+    static const int kTextMargin = 4;
+    static const int kSortArrowSpace = 10;
+    // The column width, at the current zoom, that shows the text whole: its extent in the
+    // font it is drawn with, plus the margins (and the arrow's room for the sorted column's
+    // caption). A check-box cell needs nothing. dc: any DC compatible with the screen;
+    // text, when given, receives the cell's text.
+    int CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* text = nullptr);
+    int CaptionWidthNeeded(HDC dc, int column);
 
     GridHeader& Header() { return *header_; }
     const GridHeader& Header() const { return *header_; }
@@ -191,6 +217,7 @@ protected:
     int rowHeight_ = 23, headerRowHeight_ = 23;
     double zoom_ = 1.0;
     int scrollLock_ = 0;
+    std::vector<Common::XStringW> frozenNames_;   // when not empty, freezes by name instead
     int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
     Common::XStringW headerFace_ = L"宋体";
     int headerSize_ = 9;                  // points
