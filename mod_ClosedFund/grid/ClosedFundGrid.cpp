@@ -25,6 +25,12 @@ closedFundGrid::closedFundGrid()
     defaultPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     alwaysPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     SetDataSource(fundTable_.get());
+    // Default pins lead the order the table comes in; once the user sorts a column they sort
+    // with the rest. Always pins re-sort the display view, after its filters, so they lead
+    // every order, in the order they are listed, and a filter still hides them.
+    SetUnsortedOrder(defaultPins_.get());
+    if (DisplayView() && alwaysPins_)
+        DisplayView()->setSorter(alwaysPins_.get());
 }
 
 closedFundGrid::~closedFundGrid()
@@ -82,6 +88,10 @@ XStringW closedFundGrid::LoadHeaderText()
     if (key) {
         XComPtr<Host::IConfValue> value = key->getValue();
         text = value ? value->getString() : XStringW();
+        // Columns added to the module since the user stored a header are offered, hidden.
+        XStringW merged;
+        if (appendMissingColumns(text, defaultHeader(), merged))
+            text = merged;
     } else {
         // Without a configuration (or a stored header) the grid still gets its columns.
         text = defaultHeader();

@@ -68,8 +68,8 @@ public:
     using GeneralDataGrid::DragItemToString;
     void DragItemToString(int row, Common::XStringW& text) override;
 
-    // The header the page loads: the stored one, else the module's default, with "end_date"
-    // replaced by the data date.
+    // The header the page loads: the stored one (with the default's newer columns appended,
+    // hidden), else the module's default, with "end_date" replaced by the data date.
     Common::XStringW LoadHeaderText();
 
     Host::IDataTable* FundTable() const { return fundTable_.get(); }

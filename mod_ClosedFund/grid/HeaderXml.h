@@ -19,6 +19,12 @@ extern const wchar_t* const kFontAttributes[3];
 // written). False, with out untouched, when the XML service cannot load or write the text.
 bool stripFontAttributes(const Common::XStringW& xml, Common::XStringW& out);
 
+// A stored header from before columns were added to the default one: every column of
+// defaults (by name, top level or inside a group) that stored lacks is appended to it at the
+// end, hidden, so the header menu offers it and nothing the user arranged moves. False, with
+// out untouched, when nothing is missing or either text cannot be read.
+bool appendMissingColumns(const Common::XStringW& stored, const Common::XStringW& defaults, Common::XStringW& out);
+
 // A column of an export: its caption as the file's header shows it and the column's own
 // record (name and element of the grid's header document), so cells format as on screen.
 struct ExportColumn {
