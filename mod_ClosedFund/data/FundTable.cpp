@@ -10,6 +10,9 @@ namespace ClosedFund {
 const wchar_t* const kDataDateSql = L"select date from tb_closedfund limit 1";
 const wchar_t* const kNoDate = L"0001-01-01";
 
+const wchar_t* const kExpiredTerm = L"已到期";
+const wchar_t* const kNoTerm = L"--";
+
 static const wchar_t* const kNoYield = L"--";
 
 XStringW localReferenceDate()
@@ -53,23 +56,38 @@ XStringW yieldText(double expiryDay, double referenceDay, double value, double p
     return text;
 }
 
+// A day number that stands for no date: the parser refused the text (0) or failed (-1).
+static bool isNoDay(double day) { return day == 0.0 || day == -1.0; }
+
+XStringW remainingTermText(double expiryDay, double referenceDay)
+{
+    if (isNoDay(expiryDay) || isNoDay(referenceDay)) return kNoTerm;
+    double years = (expiryDay - referenceDay) / 365.0;
+    if (years < 0) return kExpiredTerm;
+    XStringW text;
+    text.format(L"%.2f", years);
+    return text;
+}
+
 // "0001-01-01" means the fund has no expiry; the parser would read it as 2001-01-01 and
 // give a yield against a date that never was, so it counts as no date. A fund without a
 // value or a price (NULL cells read as 0) has no yield either.
 void fillDerivedColumns(Host::IDataRow* row, double referenceDay, DayNumbers& days)
 {
     if (!row) return;
+    XComPtr<Host::IColumnItem> expiry = row->getItem(L"expiredate");
+    XStringW expiryText = expiry ? expiry->getText() : XStringW();
+    double expiryDay = !expiry || expiryText == kNoDate ? 0.0 : days.of(expiryText);
+    if (XComPtr<Host::IColumnItem> term = row->getItem(L"date_due"))
+        term->setText(remainingTermText(expiryDay, referenceDay));
     XComPtr<Host::IColumnItem> yield = row->getItem(L"pricevalueyearincome");
     if (!yield) return;
-    XComPtr<Host::IColumnItem> expiry = row->getItem(L"expiredate");
     XComPtr<Host::IColumnItem> value = row->getItem(L"value");
     XComPtr<Host::IColumnItem> price = row->getItem(L"price");
     if (!expiry || !value || !price || value->isNull() || price->isNull()) {
         yield->setText(kNoYield);
         return;
     }
-    XStringW expiryText = expiry->getText();
-    double expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
     yield->setText(yieldText(expiryDay, referenceDay, value->getDouble(), price->getDouble()));
 }
 

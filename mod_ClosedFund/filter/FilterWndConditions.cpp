@@ -98,6 +98,9 @@ void FilterWnd::RemoveCondition(int id)
 {
     if (id == 0) {
         for (int each = kFirstPlainId; each <= kLastFilterId; ++each) RemoveCondition(each);
+        // Clearing everything clears the search box too: its words are a condition as well.
+        if (m_searchBox.IsWindow() && m_searchBox.GetWindowTextLength() > 0) ::SetWindowTextW(m_searchBox.GetHandle(), L"");
+        ApplySearchText(XStringW());
         return;
     }
     FilterCondition* condition = FindCondition(id);
@@ -139,16 +142,15 @@ void FilterWnd::RestLockedCondition(FilterCondition& condition)
     LayoutBar();
 }
 
-// A keyword condition: any of the typed words in any configured column keeps a row. Every
+// A keyword condition: any of the typed words in any configured column (or a search-only
+// column: the fund code, the start of the pinyin initials) keeps a row. Every
 // search adds a condition of its own, so rows must match every search.
 void FilterWnd::ApplyKeywords(const XStringW& text)
 {
     std::vector<XStringW> keywords = SplitKeywords(text);
     if (keywords.empty() || !m_gridView) return;
     if (RefuseWithoutId(true)) return;
-    XComPtr<SearchFilterImpl> filter = XComPtr<SearchFilterImpl>::adopt(new SearchFilterImpl);
-    for (const FilterColumn& column : m_columns) filter->AddColumn(column.name.c_str());
-    for (const XStringW& keyword : keywords) filter->AddKeyword(keyword.c_str());
+    XComPtr<SearchFilterImpl> filter = NewSearchFilter(keywords);
     m_gridView->addFilter(filter.get());
     AddCondition(XStringW(), XStringW(), JoinTexts(keywords, kKeywordSeparator), filter.get(), XStringW(), false,
                  false);

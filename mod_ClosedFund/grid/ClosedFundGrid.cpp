@@ -27,6 +27,12 @@ closedFundGrid::closedFundGrid()
     defaultPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     alwaysPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     SetDataSource(fundTable_.get());
+    // Default pins lead the order the table comes in; once the user sorts a column they sort
+    // with the rest. Always pins re-sort the display view, after its filters, so they lead
+    // every order, in the order they are listed, and a filter still hides them.
+    SetUnsortedOrder(defaultPins_.get());
+    if (DisplayView() && alwaysPins_)
+        DisplayView()->setSorter(alwaysPins_.get());
 }
 
 closedFundGrid::~closedFundGrid()
@@ -80,8 +86,14 @@ XStringW closedFundGrid::LoadHeaderText()
 {
     XStringW text;
     // Without a configuration, a stored header or a usable one, the grid still gets its columns.
-    if (!StoredHeader(text))
+    if (!StoredHeader(text)) {
         text = defaultHeader();
+    } else {
+        // Columns added to the module since the user stored a header are offered, hidden.
+        XStringW merged;
+        if (appendMissingColumns(text, defaultHeader(), merged))
+            text = merged;
+    }
     text.replaceAll(L"end_date", ShownDataDate());
     return text;
 }

@@ -75,9 +75,10 @@ public:
     using GeneralDataGrid::DragItemToString;
     void DragItemToString(int row, Common::XStringW& text) override;
 
-    // The header the page loads: the stored one, else the module's default, with "end_date"
-    // replaced by the data date. A stored header that is empty, does not parse or shows no
-    // column counts as none; a damaged one is copied to kDamagedHeaderKey and reported.
+    // The header the page loads: the stored one (with the default's newer columns appended,
+    // hidden), else the module's default, with "end_date" replaced by the data date. A stored
+    // header that is empty, does not parse or shows no column counts as none; a damaged one
+    // is copied to kDamagedHeaderKey and reported.
     Common::XStringW LoadHeaderText();
 
     Host::IDataTable* FundTable() const { return fundTable_.get(); }

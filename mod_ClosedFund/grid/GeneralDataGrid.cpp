@@ -53,6 +53,14 @@ void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
     }
 }
 
+// A view has one sorter: the unsorted order holds it only while no column was sorted, so a
+// sort by a column is never undone by it.
+void GeneralDataGrid::SetUnsortedOrder(Host::IDataSorter* sorter)
+{
+    if (sorted_ && !sortedByField_)
+        sorted_->setSorter(sorter ? sorter : sorter_.get());
+}
+
 int GeneralDataGrid::SetHeaderText(const XStringW& header)
 {
     formats_.clear();
@@ -182,6 +190,10 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         return false;
     sorter_->setSortField(column);
     sorter_->setSortOrder(descending);
+    if (!sortedByField_) {
+        sorted_->setSorter(sorter_.get());
+        sortedByField_ = true;
+    }
     int index = sorted_->getColumnIndex(column);
     if (index == -1)
         return true;

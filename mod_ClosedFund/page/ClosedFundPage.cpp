@@ -261,6 +261,9 @@ bool ClosedFundPage::OnCreate()
         filterBar_->AddFilterColumn(c.name, c.caption, c.showSlot, c.collect, c.locked, L"", c.multi);
     // Companies are stored behind their pinyin initial; people read them as the grid shows them.
     filterBar_->SetShownValue(L"company", &shortCompanyName);
+    // People also look a fund up by its exchange code and by the start of its pinyin initials.
+    filterBar_->AddSearchColumn(L"code", false);
+    filterBar_->AddSearchColumn(L"pycode", true);
     return true;
 }
 

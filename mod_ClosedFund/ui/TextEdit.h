@@ -18,6 +18,7 @@ public:
                 HWND parent, UINT id, HINSTANCE instance);
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     const Common::XStringW& CueText() const { return m_cueText; }
+    void SetCueText(const Common::XStringW& text) { m_cueText = text; }
 
 private:
     void PaintCueText();
