@@ -3,6 +3,11 @@
 // scroll bars. Everything it changes in the header goes back into the header document and
 // is reported through OnHeaderChange.
 //
+// Keyboard: arrows, Page Up/Down, Home/End move the current row; Enter enters it; the menu
+// key and Shift+F10 open the grid's context menu at the current row; Tab and Shift+Tab ask
+// the parent to move the focus on (WM_NEXTDLGCTL, see common/TabOrder.h). The window
+// answers WM_GETOBJECT with an accessible table of its rows and cells.
+//
 // The header menu's "刷新" asks the parent to reload: it sends WM_NOTIFY with the grid's
 // control identifier (1001 unless Create was given another) and the code GridReloadCode.
 #pragma once
@@ -37,6 +42,9 @@ protected:
     void SetTopItemVisible(int item, bool visible);
     void NotifyReload();
     void CopyCurrentRow();
+    // The keyboard's way to the context menu: OnContextMenu at a point on the current row.
+    void OpenContextMenuAtCurrentRow();
+    bool IsMenuChord(UINT key) const;
 
 private:
     enum class Drag { None, MaybeMove, Move, Resize, VThumb, HThumb, ScrollButton };
