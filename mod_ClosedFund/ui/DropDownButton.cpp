@@ -47,11 +47,13 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     }
 }
 
-// The keyboard reaches the menu as the mouse does: Space, Enter and Down (Alt+Down too)
-// click the button, and its owner opens the menu below it. Tab asks the window the button
-// stands in to move the focus on. The standard button would click on Space's key-up only
-// and does nothing with the others; their key-ups and characters are swallowed here, so
-// no second click and no beep follow.
+// The keyboard reaches the menu as the mouse does: Space and Enter click the button when
+// they are released (as the standard button does with Space), Down and Alt+Down when
+// pressed; the owner then opens the menu below it. On release, because the character the
+// key made is still on its way: arriving inside the menu's own loop it would close the menu
+// at once. A release counts only after a press seen here, so a key pressed in another
+// window that moved the focus here does not click. Tab asks the window the button stands in
+// to move the focus on. The characters are swallowed: the standard button would beep.
 bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
 {
     switch (msg) {
@@ -60,15 +62,27 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
             Common::RequestNextTabStop(m_hWnd, ::GetKeyState(VK_SHIFT) < 0);
             return true;
         }
-        if (key != VK_SPACE && key != VK_RETURN && key != VK_DOWN) return false;
-        Click();
+        if (key == VK_DOWN) {
+            Click();
+            return true;
+        }
+        if (key != VK_SPACE && key != VK_RETURN) return false;
+        m_pressedKey = UINT(key);
         return true;
     case WM_SYSKEYDOWN:
         if (key != VK_DOWN) return false;
         Click();
         return true;
-    case WM_KEYUP:
-        return key == VK_SPACE || key == VK_RETURN;
+    case WM_KEYUP: {
+        if (key != VK_SPACE && key != VK_RETURN) return false;
+        bool pressedHere = m_pressedKey == key;
+        m_pressedKey = 0;
+        if (pressedHere) Click();
+        return true;
+    }
+    case WM_KILLFOCUS:
+        m_pressedKey = 0;
+        return false;
     case WM_CHAR:
         return key == L' ' || key == L'\r' || key == L'\t';
     default:

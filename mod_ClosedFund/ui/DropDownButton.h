@@ -77,6 +77,7 @@ private:
     Common::XStringW m_toolTipShown;   // the text the tooltip window points at
     bool m_themed = false;
     DropDownColors m_colors = {};
+    UINT m_pressedKey = 0;   // Space or Enter, pressed on this button and not yet released
 };
 
 } // namespace WGUI
