@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 #include <windowsx.h>
 #include "common/ScopedWin.h"
+#include "common/TabOrder.h"
 #include <algorithm>
 
 namespace Control {
@@ -43,6 +44,12 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag(); return 0;
     case WM_SETCURSOR: if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE; break;
     case WM_KEYDOWN: ForgetTip(); OnKeyDown(UINT(wParam)); return 0;
+    case WM_SYSKEYDOWN: if (IsMenuChord(UINT(wParam))) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: if (IsMenuChord(UINT(wParam))) return 0; break;
+    case WM_CONTEXTMENU: if (x == -1 && y == -1) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_SETFOCUS: NotifyFocus(); break;
+    case WM_GETOBJECT: return OnGetObject(wParam, lParam);
     case WM_MOUSEWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
     case WM_MOUSEHWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
     case WM_TIMER:
@@ -250,11 +257,38 @@ void DataGridEx::OnKeyDown(UINT key)
     case VK_LEFT: ScrollTo(topRow_, scrollX_ - 3 * RowHeight()); return;
     case VK_RIGHT: ScrollTo(topRow_, scrollX_ + 3 * RowHeight()); return;
     case VK_RETURN: if (curSel_ >= 0) OnEnterItem(curSel_); return;
+    case VK_F10: if (IsMenuChord(key)) OpenContextMenuAtCurrentRow(); return;
+    case VK_TAB: Common::RequestNextTabStop(GetHwnd(), GetKeyState(VK_SHIFT) < 0); return;
     case 'C': if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow(); return;
     default: return;
     }
     if (rows > 0)
         SetCurrSel(std::clamp(sel, 0, rows - 1));
+}
+
+// Shift+F10 opens the grid's menu as a right click would; its key-up is swallowed too, so
+// the default processing cannot open the menu a second time. The menu key needs nothing
+// here: the system turns its release into WM_CONTEXTMENU without a point.
+bool DataGridEx::IsMenuChord(UINT key) const
+{
+    return key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+}
+
+// The menu hangs from the current row's lower edge, scrolled into view first, wherever the
+// mouse is; the point given is still on the row, so a hit test finds it. Without a current
+// row the menu opens at the top of the rows.
+void DataGridEx::OpenContextMenuAtCurrentRow()
+{
+    EndDrag();
+    RECT body = BodyRect();
+    POINT at = {body.left + RowHeight(), body.top};
+    RECT row{};
+    if (curSel_ >= 0) {
+        ScrollRowIntoView(curSel_);
+        if (GetRowRect(curSel_, &row))
+            at = {row.left + RowHeight(), row.bottom - 1};
+    }
+    OnContextMenu(at.x, at.y);
 }
 
 void DataGridEx::OnWheel(int delta, bool horizontal)

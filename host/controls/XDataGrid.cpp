@@ -15,7 +15,11 @@ int scaled(int pixels, double zoom) { return int(std::lround(pixels * zoom)); }
 
 XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources), painted_(new PaintedText) {}
 
-XDataGrid::~XDataGrid() { ReleaseWindow(); }
+XDataGrid::~XDataGrid()
+{
+    ReleaseWindow();
+    DisconnectAccessible();
+}
 
 // Rows: a grid without a derived class has none.
 int XDataGrid::GetRowsCount() { return 0; }
@@ -166,6 +170,8 @@ void XDataGrid::Refresh(bool resetPosition, bool rowsChanged)
         curSel_ = -1;
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
+    if (rowsChanged && IsWindow())
+        NotifyWinEvent(EVENT_OBJECT_REORDER, GetHwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void XDataGrid::SetCurrSel(int row)
@@ -179,12 +185,13 @@ void XDataGrid::SetCurrSel(int row)
         ScrollRowIntoView(row);
     if (top != topRow_ || !IsWindow() || !IsWindowVisible(GetHwnd())) {
         Invalidate(FALSE);
-        return;
+    } else {
+        // Only two rows changed: repaint them at once, without waiting for a full paint.
+        Common::WindowDC dc(GetHwnd());
+        DrawRowQuick(dc, old);
+        DrawRowQuick(dc, row);
     }
-    // Only two rows changed: repaint them at once, without waiting for a full paint.
-    Common::WindowDC dc(GetHwnd());
-    DrawRowQuick(dc, old);
-    DrawRowQuick(dc, row);
+    NotifyCurrentRow(old);
 }
 
 void XDataGrid::ScrollRowIntoView(int row)

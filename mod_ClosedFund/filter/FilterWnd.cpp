@@ -167,10 +167,10 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     if (WGUI::AnswerTextMessage(m_shownCountText, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_CREATE:
-        m_moreButton.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
+        m_moreButton.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
         m_moreButton.SetCaption(kMoreCaption);
         m_moreButton.SetFont(guiFont());
-        m_overflowButton.Create(WS_CHILD, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
+        m_overflowButton.Create(WS_CHILD | WS_TABSTOP, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
         m_overflowButton.SetFont(guiFont());
         ThemeButton(m_moreButton);
         ThemeButton(m_overflowButton);

@@ -76,7 +76,7 @@ FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW&
     m_conditions.emplace_back();
     FilterCondition& condition = m_conditions.back();
     condition.id = id;
-    condition.button.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, UINT(id), moduleInstance());
+    condition.button.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, UINT(id), moduleInstance());
     condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     ThemeButton(condition.button);
     condition.standing = locked || !withFilter;
@@ -113,7 +113,11 @@ void FilterWnd::RemoveCondition(int id)
         // The tooltip window belongs to the top-level window and would outlive the button.
         condition->button.SetToolTipText(XStringW());
         condition->button.UpdateToolTip();
+        // A button that goes while it has the focus (its own menu removed it) hands the focus
+        // to "更多筛选", or the keyboard would be left with nothing to type into.
+        bool hadFocus = ::GetFocus() == condition->button.GetHandle();
         condition->button.DestroyWindow();
+        if (hadFocus && m_moreButton.IsWindow()) m_moreButton.SetFocus();
     }
     if (m_gridView && condition->filter) m_gridView->removeFilter(condition->filter.get());
     for (auto it = m_conditions.begin(); it != m_conditions.end(); ++it) {

@@ -1,4 +1,5 @@
-// A single-line edit that shows a grey cue text while it is empty.
+// A single-line edit that shows a grey cue text while it is empty. Tab moves the focus on
+// (common/TabOrder.h), so the edit can stand in a bar as well as in a dialog.
 #pragma once
 #include "ui/Edit.h"
 #include "ui/WindowProc.h"

@@ -7,6 +7,11 @@
 // a double click on a caption's right edge fits the column to its texts, and the header
 // menu's "自动调整列宽" fits every shown column.
 //
+// Keyboard: arrows, Page Up/Down, Home/End move the current row; Enter enters it; the menu
+// key and Shift+F10 open the grid's context menu at the current row; Tab and Shift+Tab ask
+// the parent to move the focus on (WM_NEXTDLGCTL, see common/TabOrder.h). The window
+// answers WM_GETOBJECT with an accessible table of its rows and cells.
+//
 // The header menu's "刷新" asks the parent to reload: it sends WM_NOTIFY with the grid's
 // control identifier (1001 unless Create was given another) and the code GridReloadCode.
 #pragma once
@@ -63,6 +68,9 @@ protected:
     void ShowTip();
     void ForgetTip();
     void CheckTipAfterChange();
+    // The keyboard's way to the context menu: OnContextMenu at a point on the current row.
+    void OpenContextMenuAtCurrentRow();
+    bool IsMenuChord(UINT key) const;
 
 private:
     enum class Drag { None, MaybeMove, Move, Resize, VThumb, HThumb, ScrollButton };

@@ -15,6 +15,7 @@ struct IXMLDOMNodeList;
 
 namespace Control {
 
+class GridAccessible;
 class GridHeader;
 class GridResources;
 class PaintedText;
@@ -77,7 +78,8 @@ public:
     // are now in that order (the caption then shows the arrow).
     virtual bool sort(const Common::XStringW& column, int descending);
 
-    // Client coordinates of a right click, after the row under it became current.
+    // Client coordinates of a right click, after the row under it became current; from the
+    // keyboard (menu key, Shift+F10), a point on the current row's lower edge.
     virtual void OnContextMenu(int x, int y);
     // The user moved, resized, hid or showed columns; GetHeader has the new document.
     virtual void OnHeaderChange();
@@ -152,6 +154,21 @@ public:
     // by CR LF. The window answers WM_GETTEXT and WM_GETTEXTLENGTH with it.
     Common::XStringW GetPaintedText() const;
 
+    // Cells as a person meets them, for assistive technology and anything else that reads
+    // the grid without its data: the text is what DrawItem paints (empty for a check box),
+    // the title is the column's caption after its group's caption. Rectangles are in client
+    // coordinates, where the row or column stands even when it is scrolled out of view; a
+    // column the grid does not show, or a row outside the rows, gives false.
+    Common::XStringW GetCellText(int row, int column);
+    Common::XStringW GetColumnTitle(int column) const;
+    bool GetRowRect(int row, RECT* rect) const;
+    bool GetCellRect(int row, int column, RECT* rect) const;
+    // True when the row can be seen in the body now (not scrolled away).
+    bool IsRowInView(int row) const;
+    // What a screen reader announces for the whole grid (the page's title, say).
+    void SetAccessibleName(const Common::XStringW& name) { accessibleName_ = name; }
+    const Common::XStringW& GetAccessibleName() const { return accessibleName_; }
+
 protected:
     // Geometry at the current zoom.
     int RowHeight() const;
@@ -187,6 +204,13 @@ protected:
     GridResources& Resources();
     LRESULT OnGetText(size_t capacity, wchar_t* buffer) const;
     LRESULT OnGetTextLength() const;
+    // WM_GETOBJECT: the grid as an accessible table (rows, then cells) for OBJID_CLIENT.
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    // Tells assistive technology that the current row moved from old: the new row is selected,
+    // and focused when the grid has the keyboard focus.
+    void NotifyCurrentRow(int old);
+    // The grid got the keyboard focus: the current row (or the grid) is what has it.
+    void NotifyFocus();
 
     // Cell and caption texts sit kTextMargin inside their column on either side; the sorted
     // column's caption gives kSortArrowSpace more on the right to its arrow.
@@ -227,11 +251,16 @@ protected:
 private:
     HitTestResult HitHeader(int x, int y, int& column);
     void DrawEmptyText(HDC dc, const RECT& body);
+    // Clients may hold the accessible object longer than the grid lives: from now on it
+    // answers that it is gone.
+    void DisconnectAccessible();
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
     std::unique_ptr<PaintedText> painted_;
     Common::XStringW emptyText_;
+    Common::XStringW accessibleName_;
+    GridAccessible* accessible_ = nullptr;   // made on the first WM_GETOBJECT, cut off with the grid
 };
 
 } // namespace Control
