@@ -129,9 +129,9 @@ struct ClickSetup {
     ClickSetup()
     {
         CoInitialize(nullptr);
-        parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 900, 400, nullptr, nullptr, nullptr, nullptr);
+        parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 4000, 400, nullptr, nullptr, nullptr, nullptr);
         if (!parent || !grid.Create(L"", 0x50000000, RECT{}, parent)) return;
-        grid.MoveWindow(0, 0, 900, 400);
+        grid.MoveWindow(0, 0, 4000, 400);
         Host::IDataTable* table = grid.FundTable();
         const wchar_t* const columns[] = {L"code", L"name", L"pricevaluerate"};
         for (const wchar_t* name : columns) table->addColumn(name, name[0] == L'p' ? Host::VALUE_REAL : Host::VALUE_TEXT);
@@ -150,7 +150,7 @@ struct ClickSetup {
         std::wstring header = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"XML", L"GRIDHEADER");
         Common::XStringW text2(header);
         text2.replaceAll(L"end_date", L"2026-06-26");
-        grid.SetHeaderText(text2);
+        grid.SetHeader(text2);
         grid.SortedView()->rebuild(1);
         grid.SetCurrSel(funds / 2);
         for (int c = 0; c < grid.GetColumnCount(); ++c) {
@@ -171,7 +171,8 @@ size_t clickCaption(size_t iterations)
 {
     ClickSetup& s = clickSetup();
     if (s.caption.x < 0) {
-        std::fprintf(stderr, "bench: sort-click needs a display and the grid's caption\n");
+        std::fprintf(stderr, "bench: sort-click found no caption (window %p, %d columns)\n", (void*)s.grid.GetHwnd(),
+                     s.grid.GetColumnCount());
         return 0;
     }
     HWND w = s.grid.GetHwnd();
