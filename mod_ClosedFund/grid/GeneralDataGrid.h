@@ -69,6 +69,8 @@ protected:
     void NoteSelection(bool force);
     // Selects the row of the saved code; without one, fallback refreshes as rows changed.
     void RestoreSelection(bool fallback);
+    // Selects the display row showing the table's row when it still holds the saved fund.
+    bool SelectTableRow(int tableRow);
 
     XComPtr<Host::IApp> app_;
 
