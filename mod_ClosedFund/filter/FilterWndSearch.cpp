@@ -23,7 +23,7 @@ void FilterWnd::AddSearchColumn(const wchar_t* name, bool prefix)
 void FilterWnd::CreateSearchBox()
 {
     RECT none = {};
-    m_searchBox.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, m_hWnd,
+    m_searchBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, m_hWnd,
                        kSearchBoxId, moduleInstance());
     m_searchBox.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     m_searchBox.LimitText(kSearchTextLimit);

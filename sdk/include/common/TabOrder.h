@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace Common {
@@ -44,24 +45,35 @@ inline void collect(HWND parent, std::vector<HWND>& stops)
 } // namespace TabOrderDetail
 
 // The visible, enabled WS_TABSTOP controls under root (inside control parents too), in
-// reading order: top to bottom, then left to right. Reading order rather than creation
-// order, because a bar that lays its buttons out from the right edge creates them in the
-// opposite order to the one a person sees.
+// reading order: line by line from the top, each line left to right. Controls whose heights
+// overlap stand on one line, so an edit a few pixels lower than the buttons beside it still
+// comes in its place. Reading order rather than creation order, because a bar that lays its
+// buttons out from the right edge creates them in the opposite order to the one a person sees.
 inline std::vector<HWND> TabStops(HWND root)
 {
     std::vector<HWND> stops;
     if (!root)
         return stops;
     TabOrderDetail::collect(root, stops);
-    auto place = [](HWND hwnd) {
+    std::vector<std::pair<RECT, HWND>> placed;
+    for (HWND hwnd : stops) {
         RECT r{};
         GetWindowRect(hwnd, &r);
-        return r;
-    };
-    std::stable_sort(stops.begin(), stops.end(), [&](HWND a, HWND b) {
-        RECT ra = place(a), rb = place(b);
-        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
-    });
+        placed.push_back({r, hwnd});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first.top < b.first.top; });
+    stops.clear();
+    for (size_t begin = 0; begin < placed.size();) {
+        size_t end = begin + 1;
+        LONG lineBottom = placed[begin].first.bottom;
+        for (; end < placed.size() && placed[end].first.top < lineBottom; ++end)
+            lineBottom = std::max(lineBottom, placed[end].first.bottom);
+        std::stable_sort(placed.begin() + begin, placed.begin() + end,
+                         [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
+        for (size_t i = begin; i < end; ++i)
+            stops.push_back(placed[i].second);
+        begin = end;
+    }
     return stops;
 }
 
