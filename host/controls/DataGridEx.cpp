@@ -1,17 +1,27 @@
 // Messages of the grid window: paint, mouse, wheel, keys, focus. Each message goes to one
 // small handler; anything not handled takes the window's default processing.
 #include "controls/DataGridEx.h"
+#include "CutTextTip.h"
 #include "GridHeader.h"
 #include "GridResources.h"
 #include <gdiplus.h>
 #include <windowsx.h>
 #include "common/ScopedWin.h"
+#include "common/TabOrder.h"
 #include <algorithm>
 
 namespace Control {
 
 namespace {
 const UINT_PTR kScrollTimer = 0x4701;
+const UINT_PTR kTipTimer = 0x4702;
+}
+
+DataGridEx::DataGridEx() = default;
+
+DataGridEx::~DataGridEx()
+{
+    ReleaseWindow();
 }
 
 LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -25,18 +35,32 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_GETTEXTLENGTH: return OnGetTextLength();
     case WM_SIZE: ScrollTo(topRow_, scrollX_); Invalidate(FALSE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_LBUTTONDOWN: OnLButtonDown(x, y, false); return 0;
-    case WM_LBUTTONDBLCLK: OnLButtonDown(x, y, true); return 0;
+    case WM_LBUTTONDOWN: ForgetTip(); OnLButtonDown(x, y, false); return 0;
+    case WM_LBUTTONDBLCLK: ForgetTip(); OnLButtonDown(x, y, true); return 0;
     case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
     case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
-    case WM_RBUTTONDOWN: OnRButtonDown(x, y); return 0;
+    case WM_MOUSELEAVE: trackingLeave_ = false; ForgetTip(); return 0;
+    case WM_RBUTTONDOWN: ForgetTip(); OnRButtonDown(x, y); return 0;
     case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag(); return 0;
     case WM_SETCURSOR: if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE; break;
-    case WM_KEYDOWN: OnKeyDown(UINT(wParam)); return 0;
-    case WM_MOUSEWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
-    case WM_MOUSEHWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
-    case WM_TIMER: if (wParam == kScrollTimer) { OnScrollTimer(); return 0; } break;
-    case WM_DESTROY: EndDrag(); break;
+    case WM_KEYDOWN: ForgetTip(); OnKeyDown(UINT(wParam)); return 0;
+    case WM_SYSKEYDOWN: if (IsMenuChord(UINT(wParam))) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: if (IsMenuChord(UINT(wParam))) return 0; break;
+    case WM_CONTEXTMENU: if (x == -1 && y == -1) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_SETFOCUS: NotifyFocus(); break;
+    case WM_GETOBJECT: return OnGetObject(wParam, lParam);
+    case WM_MOUSEWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
+    case WM_MOUSEHWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
+    case WM_TIMER:
+        if (wParam == kScrollTimer) { OnScrollTimer(); return 0; }
+        if (wParam == kTipTimer) { ShowTip(); return 0; }
+        break;
+    case WM_DESTROY:
+        EndDrag();
+        ForgetTip();
+        if (tip_) tip_->destroy();
+        break;
     default: break;
     }
     return DefaultProc(msg, wParam, lParam);
@@ -62,6 +86,7 @@ void DataGridEx::PaintTo(HDC target, const RECT& client)
 
 void DataGridEx::OnPaint()
 {
+    CheckTipAfterChange();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(GetHwnd(), &ps);
     RECT client{};
@@ -97,6 +122,10 @@ void DataGridEx::OnLButtonDown(int x, int y, bool dblClick)
             OnEnterItem(row);
         return;
     case HitCaptionEdge:
+        if (dblClick) {
+            FitColumn(column);
+            return;
+        }
         drag_ = Drag::Resize;
         dragColumn_ = column;
         dragStartWidth_ = ColumnWidth(column);
@@ -163,6 +192,7 @@ void DataGridEx::OnMouseMove(int x, int y)
         return;
     }
     default:
+        TrackTip(x, y);
         return;
     }
 }
@@ -227,11 +257,38 @@ void DataGridEx::OnKeyDown(UINT key)
     case VK_LEFT: ScrollTo(topRow_, scrollX_ - 3 * RowHeight()); return;
     case VK_RIGHT: ScrollTo(topRow_, scrollX_ + 3 * RowHeight()); return;
     case VK_RETURN: if (curSel_ >= 0) OnEnterItem(curSel_); return;
+    case VK_F10: if (IsMenuChord(key)) OpenContextMenuAtCurrentRow(); return;
+    case VK_TAB: Common::RequestNextTabStop(GetHwnd(), GetKeyState(VK_SHIFT) < 0); return;
     case 'C': if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow(); return;
     default: return;
     }
     if (rows > 0)
         SetCurrSel(std::clamp(sel, 0, rows - 1));
+}
+
+// Shift+F10 opens the grid's menu as a right click would; its key-up is swallowed too, so
+// the default processing cannot open the menu a second time. The menu key needs nothing
+// here: the system turns its release into WM_CONTEXTMENU without a point.
+bool DataGridEx::IsMenuChord(UINT key) const
+{
+    return key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+}
+
+// The menu hangs from the current row's lower edge, scrolled into view first, wherever the
+// mouse is; the point given is still on the row, so a hit test finds it. Without a current
+// row the menu opens at the top of the rows.
+void DataGridEx::OpenContextMenuAtCurrentRow()
+{
+    EndDrag();
+    RECT body = BodyRect();
+    POINT at = {body.left + RowHeight(), body.top};
+    RECT row{};
+    if (curSel_ >= 0) {
+        ScrollRowIntoView(curSel_);
+        if (GetRowRect(curSel_, &row))
+            at = {row.left + RowHeight(), row.bottom - 1};
+    }
+    OnContextMenu(at.x, at.y);
 }
 
 void DataGridEx::OnWheel(int delta, bool horizontal)

@@ -9,6 +9,7 @@ namespace Control {
 namespace {
 const UINT kMenuReload = 0x100;
 const UINT kMenuReset = 0x101;
+const UINT kMenuFitAll = 0x102;
 const UINT kMenuItemBase = 0x200;   // + top-level item index
 }
 
@@ -69,6 +70,7 @@ void DataGridEx::MoveTopItem(int fromItem, int toItem)
 {
     if (!Header().moveTopItem(fromItem, toItem))
         return;
+    ScrollTo(topRow_, scrollX_);   // the column edges moved: stay on one
     Invalidate(FALSE);
     OnHeaderChange();
 }
@@ -78,6 +80,7 @@ void DataGridEx::ResizeColumn(int column, int width)
     if (column < 0 || column >= GetColumnCount())
         return;
     Header().setWidth(column, width);
+    ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
     if (Header().columns()[column].width != pressWidth_)
         OnHeaderChange();
@@ -104,7 +107,8 @@ void DataGridEx::NotifyReload()
     SendMessageW(parent, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
 }
 
-// "刷新", one line per top-level item with a check mark while it is shown, "恢复默认列".
+// "刷新", one line per top-level item with a check mark while it is shown, "自动调整列宽",
+// "恢复默认列".
 // The last shown item cannot be hidden: a grid without columns could not be given any back
 // through this menu.
 void DataGridEx::ShowHeaderMenu(int x, int y)
@@ -125,6 +129,7 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
         AppendMenuW(menu, flags, kMenuItemBase + UINT(i), items[i].title.c_str());
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kMenuFitAll, L"自动调整列宽");
     AppendMenuW(menu, MF_STRING, kMenuReset, L"恢复默认列");
     POINT pt = {x, y};
     ClientToScreen(&pt);
@@ -134,6 +139,8 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
         NotifyReload();
     else if (cmd == kMenuReset)
         OnResetHeader();
+    else if (cmd == kMenuFitAll)
+        FitAllColumns();
     else if (cmd >= kMenuItemBase && cmd < kMenuItemBase + items.size())
         SetTopItemVisible(int(cmd - kMenuItemBase), !Header().topItems()[cmd - kMenuItemBase].visible);
 }

@@ -15,7 +15,11 @@ int scaled(int pixels, double zoom) { return int(std::lround(pixels * zoom)); }
 
 XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources), painted_(new PaintedText) {}
 
-XDataGrid::~XDataGrid() { ReleaseWindow(); }
+XDataGrid::~XDataGrid()
+{
+    ReleaseWindow();
+    DisconnectAccessible();
+}
 
 // Rows: a grid without a derived class has none.
 int XDataGrid::GetRowsCount() { return 0; }
@@ -53,7 +57,7 @@ int XDataGrid::SetHeader(const Common::XStringW& xml)
 {
     if (!header_->load(xml))
         return 0;
-    scrollX_ = std::min(scrollX_, std::max(0, TotalWidth() - 1));
+    ScrollTo(topRow_, scrollX_);   // onto a stop of the new columns
     Invalidate(FALSE);
     return 1;
 }
@@ -84,7 +88,35 @@ void XDataGrid::SetScrollLightColor(COLORREF c) { scrollLight_ = c; Invalidate(F
 void XDataGrid::SetDrawGridLine(BOOL h, BOOL v) { hLines_ = h; vLines_ = v; Invalidate(FALSE); }
 void XDataGrid::SetRowHight(int pixels) { rowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
 void XDataGrid::SetHeaderRowHight(int pixels) { headerRowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
-void XDataGrid::SetScrollLock(int columns) { scrollLock_ = std::max(0, columns); Invalidate(FALSE); }
+void XDataGrid::SetScrollLock(int columns)
+{
+    scrollLock_ = std::max(0, columns);
+    frozenNames_.clear();
+    ScrollTo(topRow_, scrollX_);   // the scrolling columns, and so the stops, changed
+    Invalidate(FALSE);
+}
+
+void XDataGrid::SetScrollLock(const std::vector<Common::XStringW>& names)
+{
+    frozenNames_ = names;
+    scrollLock_ = 0;
+    ScrollTo(topRow_, scrollX_);
+    Invalidate(FALSE);
+}
+
+// Counted from the left: a listed column after an unlisted one would have to leave its
+// place to stay frozen, so it scrolls with the rest instead.
+int XDataGrid::FrozenColumns() const
+{
+    int count = GetColumnCount();
+    if (frozenNames_.empty())
+        return std::min(scrollLock_, count);
+    int frozen = 0;
+    while (frozen < count && !header_->columns()[frozen].info.name.empty() &&
+           std::find(frozenNames_.begin(), frozenNames_.end(), header_->columns()[frozen].info.name) != frozenNames_.end())
+        ++frozen;
+    return frozen;
+}
 
 void XDataGrid::SetEmptyText(const Common::XStringW& text)
 {
@@ -138,6 +170,8 @@ void XDataGrid::Refresh(bool resetPosition, bool rowsChanged)
         curSel_ = -1;
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
+    if (rowsChanged && IsWindow())
+        NotifyWinEvent(EVENT_OBJECT_REORDER, GetHwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void XDataGrid::SetCurrSel(int row)
@@ -151,12 +185,13 @@ void XDataGrid::SetCurrSel(int row)
         ScrollRowIntoView(row);
     if (top != topRow_ || !IsWindow() || !IsWindowVisible(GetHwnd())) {
         Invalidate(FALSE);
-        return;
+    } else {
+        // Only two rows changed: repaint them at once, without waiting for a full paint.
+        Common::WindowDC dc(GetHwnd());
+        DrawRowQuick(dc, old);
+        DrawRowQuick(dc, row);
     }
-    // Only two rows changed: repaint them at once, without waiting for a full paint.
-    Common::WindowDC dc(GetHwnd());
-    DrawRowQuick(dc, old);
-    DrawRowQuick(dc, row);
+    NotifyCurrentRow(old);
 }
 
 void XDataGrid::ScrollRowIntoView(int row)
@@ -171,10 +206,8 @@ void XDataGrid::ScrollRowIntoView(int row)
 void XDataGrid::ScrollTo(int topRow, int scrollX)
 {
     int maxTop = std::max(0, GetRowsCount() - PageRows());
-    RECT body = BodyRect();
-    int maxX = std::max(0, TotalWidth() - int(body.right - body.left));
     topRow = std::clamp(topRow, 0, maxTop);
-    scrollX = std::clamp(scrollX, 0, maxX);
+    scrollX = SnapScrollX(scrollX);
     if (topRow == topRow_ && scrollX == scrollX_)
         return;
     topRow_ = topRow;
@@ -222,7 +255,7 @@ int XDataGrid::TotalWidth() const
 int XDataGrid::FrozenWidth() const
 {
     int total = 0;
-    for (int c = 0; c < std::min(scrollLock_, GetColumnCount()); ++c)
+    for (int c = 0; c < FrozenColumns(); ++c)
         total += ColumnWidth(c);
     return total;
 }
@@ -295,7 +328,7 @@ bool XDataGrid::ColumnScreenSpan(int column, int& left, int& right) const
     int x = body.left;
     for (int c = 0; c < column; ++c)
         x += ColumnWidth(c);
-    bool frozen = column < scrollLock_;
+    bool frozen = column < FrozenColumns();
     if (!frozen)
         x -= scrollX_;
     left = x;
@@ -321,11 +354,12 @@ XDataGrid::HitTestResult XDataGrid::HitTest(int x, int y, int& row, int& column)
         return HitNowhere;
     RECT body = BodyRect();
     int frozenRight = body.left + FrozenWidth();
+    int frozen = FrozenColumns();
     for (int c = 0; c < GetColumnCount(); ++c) {
         int l = 0, r = 0;
         if (!ColumnScreenSpan(c, l, r) || x < l || x >= r)
             continue;
-        if ((c < scrollLock_) != (x < frozenRight))
+        if ((c < frozen) != (x < frozenRight))
             continue;
         column = c;
         break;

@@ -107,6 +107,7 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
     GetRowBkColor(row, row == curSel_, bk);
     fill(dc, rect, bk);
     int frozenRight = rect.left + FrozenWidth();
+    int frozen = FrozenColumns();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
         RECT region = {frozenPass ? rect.left : frozenRight, rect.top, frozenPass ? frozenRight : rect.right, rect.bottom};
@@ -117,7 +118,7 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
             fill(dc, region, bk);
         for (int c = 0; c < GetColumnCount(); ++c) {
             int l = 0, r = 0;
-            if ((c < scrollLock_) != frozenPass || !ColumnScreenSpan(c, l, r))
+            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r))
                 continue;
             RECT cell = {l, rect.top, r, rect.bottom};
             DrawItem(dc, graphics, row, c, cell);
@@ -148,7 +149,7 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
     SetTextColor(dc, color);
     SetBkMode(dc, TRANSPARENT);
     RECT r = rect;
-    InflateRect(&r, -4, 0);
+    InflateRect(&r, -kTextMargin, 0);
     DrawTextW(dc, text.c_str(), int(text.size()), &r,
               c.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
@@ -173,6 +174,7 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
     fill(dc, header, headerBkColor_);
     int frozenRight = header.left + FrozenWidth();
     int captionHeight = CaptionRowHeight();
+    int frozen = FrozenColumns();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
         RECT region = {frozenPass ? header.left : frozenRight, header.top, frozenPass ? frozenRight : header.right, header.bottom};
@@ -182,7 +184,7 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
         std::vector<RECT> groupRects(header_->groups().size(), RECT{INT_MAX, header.top, INT_MIN, header.top + captionHeight});
         for (int c = 0; c < GetColumnCount(); ++c) {
             int l = 0, r = 0;
-            if ((c < scrollLock_) != frozenPass || !ColumnScreenSpan(c, l, r))
+            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r))
                 continue;
             int group = header_->columns()[c].group;
             RECT cell = {l, group >= 0 ? header.top + captionHeight : header.top, r, header.bottom};
@@ -202,13 +204,13 @@ void XDataGrid::DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, co
 {
     DrawHeaderBackgound(dc, rect);
     RECT text = rect;
-    InflateRect(&text, -4, 0);
+    InflateRect(&text, -kTextMargin, 0);
     if (item >= 0) {
         const GridHeader::Column& c = header_->columns()[item];
         bool sorted = !sortName_.empty() && c.info.name == sortName_;
         if (sorted) {
-            RECT arrow = {text.right - 9, rect.top, text.right, rect.bottom};
-            text.right -= 10;
+            RECT arrow = {text.right - (kSortArrowSpace - 1), rect.top, text.right, rect.bottom};
+            text.right -= kSortArrowSpace;
             DrawHeaderSort(dc, graphics, arrow, sortDesc_);
         }
         DrawHeaderText(dc, text, c.title, c.titleAlign, HeaderFont());

@@ -1,9 +1,11 @@
 // The scroll bars the grid draws itself in the theme's five scroll colours. Positions are
-// rows (vertical) and pixels (horizontal); the thumb is proportional to the page with a
-// minimum length, so a million rows still give a thumb that can be grabbed.
+// rows (vertical) and pixels (horizontal, always on a column's left edge); the thumb is
+// proportional to the page with a minimum length, so a million rows still give a thumb
+// that can be grabbed.
 #include "controls/XDataGrid.h"
 #include "common/ScopedWin.h"
 #include <algorithm>
+#include <cstdlib>
 
 namespace Control {
 
@@ -62,12 +64,48 @@ int XDataGrid::TopRowForThumb(const ScrollLayout& s, int thumbStart) const
     return int(positionFor(track, s.vThumb.bottom - s.vThumb.top, rows, PageRows(), thumbStart));
 }
 
+// The thumb lands on the nearest column edge: a thumb dragged by a few pixels must neither
+// jump a whole column nor stick.
 int XDataGrid::ScrollXForThumb(const ScrollLayout& s, int thumbStart) const
 {
     int track = s.hRight.left - s.hLeft.right;
     RECT body = BodyRect();
     int page = std::max(1, int(body.right - body.left) - FrozenWidth());
-    return int(positionFor(track, s.hThumb.right - s.hThumb.left, TotalWidth() - FrozenWidth(), page, thumbStart));
+    int x = int(positionFor(track, s.hThumb.right - s.hThumb.left, TotalWidth() - FrozenWidth(), page, thumbStart));
+    std::vector<int> stops = ScrollStops();
+    int nearest = 0;
+    for (int stop : stops)
+        if (std::abs(stop - x) < std::abs(nearest - x))
+            nearest = stop;
+    return nearest;
+}
+
+std::vector<int> XDataGrid::ScrollStops() const
+{
+    RECT body = BodyRect();
+    int overflow = TotalWidth() - int(body.right - body.left);
+    std::vector<int> stops{0};
+    for (int c = FrozenColumns(); c < GetColumnCount() && stops.back() < overflow; ++c)
+        stops.push_back(stops.back() + ColumnWidth(c));
+    return stops;
+}
+
+int XDataGrid::SnapScrollX(int wanted) const
+{
+    std::vector<int> stops = ScrollStops();
+    int last = int(stops.size()) - 1;
+    // Index of the last stop at or before x (0 before the first), of the first at or after.
+    auto atOrBefore = [&](int x) { return std::max(0, int(std::upper_bound(stops.begin(), stops.end(), x) - stops.begin()) - 1); };
+    auto atOrAfter = [&](int x) { return std::min(last, int(std::lower_bound(stops.begin(), stops.end(), x) - stops.begin())); };
+    int i = atOrBefore(wanted);
+    if (wanted > scrollX_ && stops[i] <= scrollX_)
+        i = std::min(last, atOrBefore(scrollX_) + 1);
+    else if (wanted < scrollX_) {
+        i = atOrAfter(wanted);
+        if (stops[i] >= scrollX_)
+            i = std::max(0, atOrAfter(scrollX_) - 1);
+    }
+    return stops[i];
 }
 
 void XDataGrid::DrawScrollBar(HDC dc, const RECT& client)

@@ -1,6 +1,8 @@
 // One column of a data table, stored compactly for tables of up to a million rows: a
 // storage-class byte and an 8-byte slot per cell (the integer, the real's bits, or the offset
-// of the text), and every text of the column in one arena of UTF-16 code units.
+// of the text), and every text of the column in one arena of UTF-16 code units. A column of
+// few distinct texts (types, styles, companies, dates) keeps each of them once: cells that
+// hold the same text share its offset.
 #pragma once
 #include "host/IXUnknown.h"
 #include <cstddef>
@@ -30,12 +32,20 @@ public:
     void reserve(size_t rows);
     void resize(size_t rows);
     void clear();
+    // Gives back the spare capacity growth left behind; a fill calls it once when complete.
+    void compact();
     size_t size() const { return classes_.size(); }
+    // Bytes held for cells and texts, spare capacity included.
+    size_t bytesHeld() const;
 
     StorageClass storage(size_t row) const { return StorageClass(classes_[row]); }
     int64_t intAt(size_t row) const { return slots_[row]; }
     double realAt(size_t row) const;
     TextRef textAt(size_t row) const;   // empty for a cell that is not text
+    // Where a text cell's text lives in the arena: cells with equal offsets hold one text.
+    size_t textOffset(size_t row) const { return size_t(slots_[row]); }
+    // True while equal texts are stored once (the column has few distinct texts).
+    bool interned() const { return interning_; }
 
     void setNull(size_t row);
     void setInt(size_t row, int64_t value);
@@ -50,12 +60,23 @@ public:
     int64_t readInt(size_t row) const;
 
 private:
+    size_t appendText(const wchar_t* text, size_t length);
+    size_t internText(const wchar_t* text, size_t length);
+    bool sameText(size_t at, const wchar_t* text, size_t length) const;
+    void growInternTable();
+
     XStringW name_;
     int valueType_;
     std::vector<uint8_t> classes_;
     std::vector<int64_t> slots_;
     // Each text is two code units of length (low, high) followed by its code units.
     std::vector<wchar_t> arena_;
+    // Open-addressed set of arena offsets (plus one; 0 is a free slot) of distinct texts.
+    // Interning stops for good, until the next clear, once texts rarely repeat.
+    std::vector<uint32_t> internSlots_;
+    size_t distinctTexts_ = 0;
+    size_t textsWritten_ = 0;
+    bool interning_ = true;
 };
 
 } // namespace Kernel

@@ -1,36 +1,66 @@
-// Sort keys of one field over a set of rows, computed once per sort so that comparing two
-// rows never converts text. The order is a consistent total order (as a stable sort needs):
-// numbers, then texts in GB2312 byte order, then empty values; descending reverses the first
-// two but empty values stay last.
+// Ordering rows by one field. Rows fall into three groups, each sorted on its own: numbers by
+// value, texts in GB2312 byte order, and empty values (NULL, blank, "--", or a text the field
+// shows as a placeholder). Ascending gives numbers, texts, empty values; descending gives
+// texts, numbers (both reversed), empty values: empty values stay last either way. Rows that
+// compare equal keep the order they came in.
+//
+// Each group is one contiguous array of (key, position) read straight from the column, so a
+// sort of a million rows compares neighbouring memory instead of chasing rows through calls.
 #pragma once
 #include "host/Data.h"
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Kernel {
 
-class DataSortKeys {
-public:
-    // Keys of column `column` for rows[0..count) of the container, read by its value type.
-    DataSortKeys(Host::IDataContainer* container, int column, const int* rows, int count);
+class DataColumn;
 
-    // True when row key a sorts before row key b (indexes into the rows given).
-    bool before(int a, int b, bool descending) const;
+class FieldOrder {
+public:
+    // placeholders: stored texts of the field that sort as empty values (may be null).
+    FieldOrder(const std::vector<std::wstring>* placeholders, bool descending);
+
+    // Stable-sorts rows[0..count) (indexes into container) by the column.
+    void sort(Host::IDataContainer* container, int column, int* rows, int count);
 
 private:
-    enum Group : unsigned char { NUMBER = 0, TEXT = 1, EMPTY = 2 };
-    struct Key {
-        Group group = EMPTY;
-        double number = 0.0;
-        size_t offset = 0;   // GB2312 bytes of a text, in bytes_
-        size_t length = 0;
+    enum Group : uint8_t { NUMBER, TEXT, EMPTY };
+    struct NumberKey {
+        double value;
+        int position;
     };
-    void readNumber(Host::IColumnItem* item, Key& key);
-    void readText(Host::IColumnItem* item, Key& key);
-    int compare(const Key& a, const Key& b) const;
+    struct TextKey {
+        uint64_t prefix;   // the first eight bytes, for most comparisons
+        uint32_t offset;   // GB2312 bytes in bytes_
+        uint32_t length;
+        int position;
+    };
+    // A classified text, kept per arena offset for a column whose texts repeat.
+    struct Classified {
+        Group group;
+        double number;
+        uint64_t prefix;
+        uint32_t offset;
+        uint32_t length;
+    };
 
-    std::vector<Key> keys_;
+    void readColumn(const DataColumn& cells, bool numeric, const std::vector<int>& tableRows);
+    void readItems(Host::IDataContainer* container, int column, bool numeric, const int* rows, int count);
+    void addText(const wchar_t* chars, size_t length, bool numeric, int position);
+    Classified classify(const wchar_t* chars, size_t length, bool numeric);
+    void add(const Classified& c, int position);
+    void sortGroups();
+    bool textBefore(const TextKey& a, const TextKey& b) const;
+
+    const std::vector<std::wstring>* placeholders_;
+    bool descending_;
+    std::vector<NumberKey> numbers_;
+    std::vector<TextKey> texts_;
+    std::vector<int> empties_;
     std::string bytes_;
+    std::unordered_map<size_t, Classified> byOffset_;
 };
 
 } // namespace Kernel

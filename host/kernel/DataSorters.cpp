@@ -5,7 +5,6 @@
 #include "RefCounted.h"
 #include "host/Data.h"
 #include <algorithm>
-#include <numeric>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +17,13 @@ class FieldSorter final : public RefCounted<Host::IFieldSorter> {
 public:
     void setSortField(const XStringW& columnName) override { field_ = columnName; }
     void setSortOrder(int descending) override { descending_ = descending != 0; }
+    // A text given twice for a field is kept once.
+    void addPlaceholder(const XStringW& columnName, const XStringW& storedText) override
+    {
+        std::vector<std::wstring>& texts = placeholders_[columnName];
+        if (std::find(texts.begin(), texts.end(), storedText) == texts.end()) texts.push_back(storedText);
+    }
+    void clearPlaceholders() override { placeholders_.clear(); }
 
     // A field the container lacks leaves the order as it is.
     void sortRows(Host::IDataContainer* container, int* rows, int count) override
@@ -25,20 +31,15 @@ public:
         if (!container || !rows || count < 2 || field_.empty()) return;
         int column = container->getColumnIndex(field_);
         if (column < 0) return;
-        DataSortKeys keys(container, column, rows, count);
-        std::vector<int> order(static_cast<size_t>(count));
-        std::iota(order.begin(), order.end(), 0);
-        bool descending = descending_;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return keys.before(a, b, descending); });
-        std::vector<int> sorted(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) sorted[size_t(i)] = rows[order[size_t(i)]];
-        std::copy(sorted.begin(), sorted.end(), rows);
+        auto placeholders = placeholders_.find(field_);
+        FieldOrder order(placeholders == placeholders_.end() ? nullptr : &placeholders->second, descending_);
+        order.sort(container, column, rows, count);
     }
 
 private:
     XStringW field_;
     bool descending_ = false;
+    std::unordered_map<std::wstring, std::vector<std::wstring>> placeholders_;
 };
 
 class TopSorter final : public RefCounted<Host::ITopSorter> {

@@ -57,6 +57,16 @@ int DataTable::getColumnIndex(const XStringW& name)
     return it == columnByName_.end() ? -1 : it->second;
 }
 
+bool DataTable::textViewAt(int row, int column, const wchar_t*& chars, size_t& length)
+{
+    DataColumn* cells = cellColumn(row, column);
+    if (!cells || cells->storage(size_t(row)) != STORE_TEXT) return false;
+    TextRef t = cells->textAt(size_t(row));
+    chars = t.chars;
+    length = t.length;
+    return true;
+}
+
 bool DataTable::readTextAt(int row, int column, XStringW& out)
 {
     DataColumn* cells = cellColumn(row, column);
@@ -207,8 +217,11 @@ void DataTable::setTextAt(int row, int column, const wchar_t* text, size_t lengt
     }
 }
 
+// A complete fill gives back what growth reserved beyond its rows and texts: at a million
+// funds the spare capacity of the text arenas alone would be tens of megabytes.
 void DataTable::commitFill()
 {
+    for (auto& c : columns_) c->compact();
     empty_ = false;
     markChanged();
     if (inBracket()) return;

@@ -25,6 +25,7 @@ public:
     int getColumnIndex(const XStringW& name) override;
     int getColumnCount() override { return int(columns_.size()); }
     bool readTextAt(int row, int column, XStringW& out) override;
+    bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) override;
 
     // IDataTable
     bool isEmpty() override { return empty_; }

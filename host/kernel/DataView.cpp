@@ -40,6 +40,18 @@ bool DataView::readTextAt(int row, int column, XStringW& out)
     return source_->readTextAt(rows_[size_t(row)], column, out);
 }
 
+bool DataView::textViewAt(int row, int column, const wchar_t*& chars, size_t& length)
+{
+    if (!source_ || row < 0 || size_t(row) >= rows_.size()) return false;
+    return source_->textViewAt(rows_[size_t(row)], column, chars, length);
+}
+
+int DataView::findSourceRow(int sourceIndex)
+{
+    auto it = std::find(rows_.begin(), rows_.end(), sourceIndex);
+    return it == rows_.end() ? -1 : int(it - rows_.begin());
+}
+
 int DataView::getSourceIndex(int row)
 {
     if (row < 0 || size_t(row) >= rows_.size()) return -1;

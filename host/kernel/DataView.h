@@ -20,6 +20,7 @@ public:
     int getColumnIndex(const XStringW& name) override;
     int getColumnCount() override;
     bool readTextAt(int row, int column, XStringW& out) override;
+    bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) override;
 
     // IDataView
     void setSource(Host::IDataContainer* source) override;
@@ -31,6 +32,7 @@ public:
     int getSourceIndex(int row) override;
     XComPtr<Host::IUpdateContext> beginUpdate() override;
     void rebuild(int notify) override { requestRebuild(notify); }
+    int findSourceRow(int sourceIndex) override;
 
     // DataSource, DataDependant
     DataSource* upstream() override { return sourceLink_; }

@@ -15,6 +15,9 @@ namespace ClosedFund {
 const wchar_t* const kDataDateSql = L"select date from tb_closedfund limit 1";
 const wchar_t* const kNoDate = L"0001-01-01";
 
+const wchar_t* const kExpiredTerm = L"已到期";
+const wchar_t* const kNoTerm = L"--";
+
 static const wchar_t* const kNoYield = L"--";
 
 XStringW localReferenceDate()
@@ -82,27 +85,27 @@ size_t copyText(const wchar_t* text, wchar_t* out)
     return n;
 }
 
-// "%0.2f%%" of percent, as the C runtime prints it. Whole cents are counted directly unless
-// the value lies so near a half cent that the product's rounding could decide the last
-// digit; those, and very large values, go to the runtime's formatter.
-size_t writePercent(double percent, wchar_t* out)
+// x with two decimals ("%.2f"), then suffix, as the C runtime prints it. Whole hundredths
+// are counted directly unless x lies so near a half hundredth that the product's rounding
+// could decide the last digit; those, and very large values, go to the runtime's formatter.
+size_t writeTwoDecimals(double x, const wchar_t* suffix, wchar_t* out)
 {
-    double scaled = std::fabs(percent) * 100.0;
+    double scaled = std::fabs(x) * 100.0;
     double whole = std::floor(scaled);
     double fraction = scaled - whole;
     if (!(scaled < 1e9) || std::fabs(fraction - 0.5) < 1e-6)
-        return size_t(std::max(0, std::swprintf(out, kYieldTextSize, L"%0.2f%%", percent)));
-    uint64_t cents = uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
+        return size_t(std::max(0, std::swprintf(out, kYieldTextSize, L"%.2f%ls", x, suffix)));
+    uint64_t hundredths = uint64_t(whole) + (fraction > 0.5 ? 1 : 0);
     wchar_t digits[24];
     int n = 0;
-    for (uint64_t units = cents / 100; n == 0 || units; units /= 10) digits[n++] = wchar_t(L'0' + units % 10);
+    for (uint64_t units = hundredths / 100; n == 0 || units; units /= 10) digits[n++] = wchar_t(L'0' + units % 10);
     size_t at = 0;
-    if (std::signbit(percent)) out[at++] = L'-';
+    if (std::signbit(x)) out[at++] = L'-';
     while (n) out[at++] = digits[--n];
     out[at++] = L'.';
-    out[at++] = wchar_t(L'0' + cents % 100 / 10);
-    out[at++] = wchar_t(L'0' + cents % 10);
-    out[at++] = L'%';
+    out[at++] = wchar_t(L'0' + hundredths % 100 / 10);
+    out[at++] = wchar_t(L'0' + hundredths % 10);
+    for (; *suffix; ++suffix) out[at++] = *suffix;
     out[at] = 0;
     return at;
 }
@@ -130,7 +133,7 @@ size_t writeYieldText(double expiryDay, double referenceDay, double value, doubl
     if (years == 0.0 || price == 0.0) return copyText(kNoYield, out);
     double yield = ((value - price) / years) / price;
     if (!std::isfinite(yield)) return copyText(kNoYield, out);
-    return writePercent(yield * 100.0, out);
+    return writeTwoDecimals(yield * 100.0, L"%", out);
 }
 
 XStringW yieldText(double expiryDay, double referenceDay, double value, double price)
@@ -140,13 +143,27 @@ XStringW yieldText(double expiryDay, double referenceDay, double value, double p
     return XStringW(text, length);
 }
 
+// A day number that stands for no date: the parser refused the text (0) or failed (-1).
+static bool isNoDay(double day) { return day == 0.0 || day == -1.0; }
+
+XStringW remainingTermText(double expiryDay, double referenceDay)
+{
+    if (isNoDay(expiryDay) || isNoDay(referenceDay)) return kNoTerm;
+    double years = (expiryDay - referenceDay) / 365.0;
+    if (years < 0) return kExpiredTerm;
+    wchar_t text[kYieldTextSize];
+    size_t length = writeTwoDecimals(years, L"", text);
+    return XStringW(text, length);
+}
+
 // "0001-01-01" means the fund has no expiry; the parser would read it as 2001-01-01 and
 // give a yield against a date that never was, so it counts as no date. A fund without a
-// value or a price (NULL cells) has no yield either.
+// value or a price (NULL cells) has no yield either. The remaining term needs only the
+// expiry.
 void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
 {
     int yield = table->getColumnIndex(L"pricevalueyearincome");
-    if (yield < 0) return;
+    int term = table->getColumnIndex(L"date_due");
     int expiry = table->getColumnIndex(L"expiredate");
     int value = table->getColumnIndex(L"value");
     int price = table->getColumnIndex(L"price");
@@ -156,13 +173,21 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
     wchar_t text[kYieldTextSize];
     int rows = table->getRowCount();
     for (int row = 0; row < rows; ++row) {
+        double expiryDay = 0.0;
+        if (expiry >= 0) {
+            table->readTextAt(row, expiry, expiryText);
+            expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
+        }
+        if (term >= 0) {
+            XStringW remaining = remainingTermText(expiryDay, referenceDay);
+            table->setTextAt(row, term, remaining.c_str(), remaining.size());
+        }
+        if (yield < 0) continue;
         double v = 0, p = 0;
         if (expiry < 0 || value < 0 || price < 0 || !table->readRealAt(row, value, v) || !table->readRealAt(row, price, p)) {
             table->setTextAt(row, yield, kNoYield, 2);
             continue;
         }
-        table->readTextAt(row, expiry, expiryText);
-        double expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
         size_t length = writeYieldText(expiryDay, referenceDay, v, p, text);
         table->setTextAt(row, yield, text, length);
     }

@@ -1,5 +1,5 @@
-// Filling the closed-fund table: the data date, the stored query and the annualised
-// discount yield of every fund ("pricevalueyearincome").
+// Filling the closed-fund table: the data date, the stored query, and of every fund the
+// remaining term ("date_due") and the annualised discount yield ("pricevalueyearincome").
 #pragma once
 #include "host/Database.h"
 #include <string>
@@ -39,6 +39,14 @@ XStringW yieldText(double expiryDay, double referenceDay, double value, double p
 const size_t kYieldTextSize = 48;
 size_t writeYieldText(double expiryDay, double referenceDay, double value, double price, wchar_t* out);
 
+// The remaining term ("date_due") of a fund that has expired, and of one without an expiry.
+extern const wchar_t* const kExpiredTerm;
+extern const wchar_t* const kNoTerm;
+// The remaining term as years from the reference day to the expiry day, with two decimals
+// ("1.75", "0.00" on the day itself): kExpiredTerm past expiry, kNoTerm when either day
+// number stands for no date. A text column of such numbers sorts by the number.
+XStringW remainingTermText(double expiryDay, double referenceDay);
+
 // Reads the data date into dataDate without showing anything. False, with dataDate unchanged
 // and the reason in error (the database's own text; empty without a database), when there is
 // no open database or the date statement cannot be prepared. A statement without a row
@@ -70,7 +78,8 @@ bool adoptFundRows(Host::IDataTable* table, Host::IDataTable* staging);
 // then keeps its rows (and their yields), and the reason is the database's getLastError.
 bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate);
 
-// Writes the yield text of every row of a filled table, reading cells by column index.
+// Writes the remaining term ("date_due") and the yield text of every row of a filled table,
+// reading cells by column index.
 void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate);
 
 } // namespace ClosedFund

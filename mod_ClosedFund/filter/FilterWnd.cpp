@@ -167,15 +167,17 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     if (WGUI::AnswerTextMessage(m_shownCountText, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_CREATE:
-        m_moreButton.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
+        m_moreButton.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
         m_moreButton.SetCaption(kMoreCaption);
         m_moreButton.SetFont(guiFont());
-        m_overflowButton.Create(WS_CHILD, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
+        m_overflowButton.Create(WS_CHILD | WS_TABSTOP, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
         m_overflowButton.SetFont(guiFont());
         ThemeButton(m_moreButton);
         ThemeButton(m_overflowButton);
+        CreateSearchBox();
         return false;
     case WM_DESTROY:
+        ::KillTimer(m_hWnd, kSearchTimerId);
         DestroyMenus();
         // Tooltips belong to the top-level window, not to the buttons: they would outlive the bar.
         for (FilterCondition& condition : m_conditions) {
@@ -206,8 +208,16 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     case WM_CTLCOLORSTATIC:
         *result = reinterpret_cast<LRESULT>(m_backgroundBrush.GetHandle());
         return true;
+    case WM_TIMER:
+        if (wParam != kSearchTimerId) return false;
+        OnSearchTimer();
+        return true;
     case WM_COMMAND: {
         int id = LOWORD(wParam);
+        if (id == kSearchBoxId) {
+            if (HIWORD(wParam) == EN_CHANGE) OnSearchEdited();
+            return true;
+        }
         OnCommand(id);
         return id == kMoreButtonId || id == kOverflowButtonId || id == kKeywordCommand;
     }

@@ -1,6 +1,7 @@
 // The filter bar above the grid: from its right edge a "更多筛选" drop-down button and, to the
-// left of it, one drop-down button per condition, the newest leftmost; at its left edge the
-// count of funds shown. Everything stays inside the bar: captions that do not fit are
+// left of it, one drop-down button per condition, the newest leftmost; at its left edge a
+// search box, then the count of funds shown. The box's words are one more keyword condition
+// that the bar keeps for it alone (replaced as the user types, never shown as a button). Everything stays inside the bar: captions that do not fit are
 // shortened, and conditions that still do not fit go behind a "+N" button. Keyword conditions
 // (a SearchFilterImpl over every configured column) and value conditions (a MultiValueFilter
 // over one column) are installed on the grid's display view, the only channel through which
@@ -8,6 +9,8 @@
 // the same rows, so the bar's own conditions never narrow what it offers.
 #pragma once
 #include "filter/FilterRecords.h"
+#include "filter/SearchBox.h"
+#include "filter/SearchFilterImpl.h"
 #include "host/Data.h"
 #include "host/Theme.h"
 #include "ui/DropDownButton.h"
@@ -32,7 +35,10 @@ public:
         kRemoveCommand = 304,
         kKeywordCommand = 305,
         kFirstValueId = 306, kLastValueId = 1306,
+        kSearchBoxId = 90,
     };
+    // The pause after the last keystroke before the search box's words are applied.
+    enum { kSearchDelayMs = 300, kSearchTimerId = 1 };
     typedef std::set<XStringW, GbLess> ValueSet;
 
     // Keeps gridView; the value view reads gridView's source and reports its rebuilds here.
@@ -49,6 +55,9 @@ public:
     // showSlot or locked, a standing condition for it appears at once.
     void AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect, bool locked,
                          const wchar_t* prefix, bool multi);
+    // A column searched by keywords only (neither offered nor given a slot). With prefix, a
+    // keyword must start its text (pinyin initials) instead of occurring anywhere.
+    void AddSearchColumn(const wchar_t* name, bool prefix);
     // How the column's values read in menus, captions and tooltips; the filter still
     // compares the stored text. Set it before the column's values are shown.
     void SetShownValue(const wchar_t* column, ShownValueFn shown);
@@ -61,6 +70,9 @@ public:
     void SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
                      const XStringW& prefix, bool multi);
     void ReplaceValue(int id, const XStringW& value, const XStringW& prefix);
+    // The search box's condition: the words of text replace the box's previous ones; no
+    // words lifts it. The box itself is not touched.
+    void ApplySearchText(const XStringW& text);
     // 0 removes every condition that can go (standing ones return to rest).
     void RemoveCondition(int id);
     void LayoutBar();
@@ -78,6 +90,9 @@ public:
     const std::vector<FilterColumn>& Columns() const { return m_columns; }
     const WGUI::DropDownButton& MoreButton() const { return m_moreButton; }
     const WGUI::DropDownButton& OverflowButton() const { return m_overflowButton; }
+    const SearchBox& SearchEdit() const { return m_searchBox; }
+    // The words the search box's condition holds now (empty while it holds none).
+    const std::vector<XStringW>& SearchWords() const { return m_searchWords; }
     // "共 N 只", or "筛选出 N / M 只" while the list is narrowed; and where it is drawn
     // (empty when the bar has no room for it).
     const XStringW& CountText() const { return m_countText; }
@@ -125,6 +140,15 @@ private:
     void PaintCount(HDC dc);
     void ThemeButton(WGUI::DropDownButton& button);
 
+    // The search box (FilterWndSearch.cpp).
+    void CreateSearchBox();
+    void OnSearchEdited();
+    void OnSearchTimer();
+    // A keyword filter over every configured and search-only column.
+    XComPtr<SearchFilterImpl> NewSearchFilter(const std::vector<XStringW>& keywords) const;
+    // The box's width at the left of the bar, out of room pixels; 0 hides it.
+    int SearchBoxWidth(int room) const;
+
     void CollectDistinctValues(const XStringW& column);
     void ReleaseViews();
     void OnEraseBackground(HDC dc);
@@ -146,6 +170,14 @@ private:
     XStringW m_countText, m_compactCountText, m_shownCountText;
     RECT m_countRect = {};
     std::vector<FilterColumn> m_columns;
+    struct SearchColumn {
+        XStringW name;
+        bool prefix;
+    };
+    std::vector<SearchColumn> m_searchColumns;
+    SearchBox m_searchBox;
+    XComPtr<SearchFilterImpl> m_searchFilter;
+    std::vector<XStringW> m_searchWords;
     std::map<XStringW, ValueSet> m_distinctValues;
     HMENU m_popupMenu = nullptr;
     std::vector<HMENU> m_subMenus;

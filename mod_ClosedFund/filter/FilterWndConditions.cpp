@@ -76,7 +76,7 @@ FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW&
     m_conditions.emplace_back();
     FilterCondition& condition = m_conditions.back();
     condition.id = id;
-    condition.button.Create(WS_CHILD | WS_VISIBLE, nullptr, m_hWnd, UINT(id), moduleInstance());
+    condition.button.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, UINT(id), moduleInstance());
     condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     ThemeButton(condition.button);
     condition.standing = locked || !withFilter;
@@ -98,6 +98,9 @@ void FilterWnd::RemoveCondition(int id)
 {
     if (id == 0) {
         for (int each = kFirstPlainId; each <= kLastFilterId; ++each) RemoveCondition(each);
+        // Clearing everything clears the search box too: its words are a condition as well.
+        if (m_searchBox.IsWindow() && m_searchBox.GetWindowTextLength() > 0) ::SetWindowTextW(m_searchBox.GetHandle(), L"");
+        ApplySearchText(XStringW());
         return;
     }
     FilterCondition* condition = FindCondition(id);
@@ -110,7 +113,11 @@ void FilterWnd::RemoveCondition(int id)
         // The tooltip window belongs to the top-level window and would outlive the button.
         condition->button.SetToolTipText(XStringW());
         condition->button.UpdateToolTip();
+        // A button that goes while it has the focus (its own menu removed it) hands the focus
+        // to "更多筛选", or the keyboard would be left with nothing to type into.
+        bool hadFocus = ::GetFocus() == condition->button.GetHandle();
         condition->button.DestroyWindow();
+        if (hadFocus && m_moreButton.IsWindow()) m_moreButton.SetFocus();
     }
     if (m_gridView && condition->filter) m_gridView->removeFilter(condition->filter.get());
     for (auto it = m_conditions.begin(); it != m_conditions.end(); ++it) {
@@ -139,16 +146,15 @@ void FilterWnd::RestLockedCondition(FilterCondition& condition)
     LayoutBar();
 }
 
-// A keyword condition: any of the typed words in any configured column keeps a row. Every
+// A keyword condition: any of the typed words in any configured column (or a search-only
+// column: the fund code, the start of the pinyin initials) keeps a row. Every
 // search adds a condition of its own, so rows must match every search.
 void FilterWnd::ApplyKeywords(const XStringW& text)
 {
     std::vector<XStringW> keywords = SplitKeywords(text);
     if (keywords.empty() || !m_gridView) return;
     if (RefuseWithoutId(true)) return;
-    XComPtr<SearchFilterImpl> filter = XComPtr<SearchFilterImpl>::adopt(new SearchFilterImpl);
-    for (const FilterColumn& column : m_columns) filter->AddColumn(column.name.c_str());
-    for (const XStringW& keyword : keywords) filter->AddKeyword(keyword.c_str());
+    XComPtr<SearchFilterImpl> filter = NewSearchFilter(keywords);
     m_gridView->addFilter(filter.get());
     AddCondition(XStringW(), XStringW(), JoinTexts(keywords, kKeywordSeparator), filter.get(), XStringW(), false,
                  false);

@@ -5,6 +5,8 @@
 //   2. the count gives up its words ("筛选出 8 / 60 只" becomes "8/60");
 //   3. the newest conditions go behind a "+N" button, whose menu reaches them;
 //   4. the count goes.
+// The search box stands at the left edge, before the count, at a fixed width; it gives up
+// width only when the bar could not otherwise hold "更多筛选" and a "+N" button.
 // "更多筛选" keeps its full width while the bar is wide enough to hold it.
 #include "filter/FilterWnd.h"
 #include <common/ScopedWin.h>
@@ -21,6 +23,8 @@ const int kConditionGap = 1;
 const int kCountLeft = 4;        // the count's indent from the bar's left edge
 const int kCountGap = 8;         // between the count and the first button
 const size_t kMinCaptionChars = 3;
+const int kSearchBoxGap = 6;     // between the search box and the count
+const int kSearchBoxInset = 2;   // above and below the box, inside the bar
 const wchar_t kEllipsis[] = L"…";
 
 HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
@@ -126,6 +130,17 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
     PlaceButton(m_moreButton, {client.right - moreWidth, client.top, client.right, client.bottom});
     int right = client.right - moreWidth - kMoreButtonGap;
     int left = client.left + kCountLeft;
+    size_t conditions = m_conditions.size();
+
+    // The search box at the left edge, its width fixed while the bar leaves room for it and
+    // for a "+N" button, so that every condition stays within reach.
+    int reserve = conditions ? textWidth(dc, overflowCaption(conditions)) + kButtonPadding + kSearchBoxGap : 0;
+    int boxWidth = SearchBoxWidth(right - left - reserve);
+    if (boxWidth > 0) {
+        m_searchBox.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset}, TRUE);
+        left += boxWidth + kSearchBoxGap;
+    }
+    if (m_searchBox.IsWindow()) ::ShowWindow(m_searchBox.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
 
     std::vector<Slot> slots;
     for (FilterCondition& condition : m_conditions) {
@@ -166,7 +181,7 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
         form = 2;
         kept = 0;
         widths.clear();
-        int rest = std::max(0, right - int(client.left));
+        int rest = std::max(0, right - left);
         overflowWidth = n ? std::min(textWidth(dc, overflowCaption(n)) + kButtonPadding, rest) : 0;
     }
 
@@ -213,6 +228,7 @@ bool FilterWnd::UpdateCountText()
     bool narrowed = shownRows != allRows;
     for (const FilterCondition& condition : m_conditions)
         if (condition.filter) narrowed = true;
+    if (m_searchFilter) narrowed = true;
     wchar_t text[64], compact[64];
     if (narrowed) {
         swprintf(text, 64, L"筛选出 %d / %d 只", shownRows, allRows);

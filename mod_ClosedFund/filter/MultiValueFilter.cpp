@@ -1,5 +1,6 @@
 #include "filter/MultiValueFilter.h"
 #include <algorithm>
+#include <cwchar>
 
 namespace ClosedFund {
 
@@ -63,19 +64,35 @@ bool MultiValueFilter::resolveColumn(Host::IDataContainer* container)
     return columnIndex_ >= 0;
 }
 
+namespace {
+
+bool equalText(const wchar_t* chars, size_t length, const XStringW& accepted)
+{
+    return accepted.size() == length && (length == 0 || std::wmemcmp(chars, accepted.data(), length) == 0);
+}
+
+} // namespace
+
+// A stored text is compared where it lies (lengths first); only a number or NULL cell is
+// read into the buffer as its text.
 void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
     if (!resolveColumn(container)) return;
 
-    // One text buffer serves every row: reading a cell allocates nothing.
     XStringW text;
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        if (!container->readTextAt(rows[i], columnIndex_, text)) continue;
+        const wchar_t* chars = nullptr;
+        size_t length = 0;
+        if (!container->textViewAt(rows[i], columnIndex_, chars, length)) {
+            if (!container->readTextAt(rows[i], columnIndex_, text)) continue;
+            chars = text.data();
+            length = text.size();
+        }
         for (const XStringW& accepted : values_) {
-            if (text == accepted) { rows[kept++] = rows[i]; break; }
+            if (equalText(chars, length, accepted)) { rows[kept++] = rows[i]; break; }
         }
     }
     *count = kept;

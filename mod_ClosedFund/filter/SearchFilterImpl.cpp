@@ -22,11 +22,24 @@ int SearchFilterImpl::release()
     return count;
 }
 
+bool SearchFilterImpl::isSearched(const XStringW& name) const
+{
+    return std::find(columns_.begin(), columns_.end(), name) != columns_.end() ||
+           std::find(prefixColumns_.begin(), prefixColumns_.end(), name) != prefixColumns_.end();
+}
+
 void SearchFilterImpl::AddColumn(const wchar_t* column)
 {
     if (!column) return;
     XStringW name(column);
-    if (std::find(columns_.begin(), columns_.end(), name) == columns_.end()) columns_.push_back(name);
+    if (!isSearched(name)) columns_.push_back(name);
+}
+
+void SearchFilterImpl::AddPrefixColumn(const wchar_t* column)
+{
+    if (!column) return;
+    XStringW name(column);
+    if (!isSearched(name)) prefixColumns_.push_back(name);
 }
 
 void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
@@ -40,13 +53,20 @@ void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
 // Each cell's text is read into one reused buffer, lower-cased once and then searched for
 // every keyword; an empty text never matches.
 bool SearchFilterImpl::rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
-                                  XStringW& text)
+                                  const std::vector<int>& prefixIndexes, XStringW& text)
 {
     for (int column : columnIndexes) {
         if (!container->readTextAt(row, column, text) || text.empty()) continue;
         text.makeLower();
         for (const XStringW& keyword : keywords_) {
             if (text.find(keyword) != std::wstring::npos) return true;
+        }
+    }
+    for (int column : prefixIndexes) {
+        if (!container->readTextAt(row, column, text) || text.empty()) continue;
+        text.makeLower();
+        for (const XStringW& keyword : keywords_) {
+            if (text.compare(0, keyword.size(), keyword) == 0) return true;
         }
     }
     return false;
@@ -56,20 +76,24 @@ bool SearchFilterImpl::rowMatches(Host::IDataContainer* container, int row, cons
 void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
-    if (columns_.empty() || keywords_.empty()) return;
+    if ((columns_.empty() && prefixColumns_.empty()) || keywords_.empty()) return;
 
-    std::vector<int> columnIndexes;
+    std::vector<int> columnIndexes, prefixIndexes;
     columnIndexes.reserve(columns_.size());
     for (const XStringW& name : columns_) {
         int index = container->getColumnIndex(name);
         if (index >= 0) columnIndexes.push_back(index);
+    }
+    for (const XStringW& name : prefixColumns_) {
+        int index = container->getColumnIndex(name);
+        if (index >= 0) prefixIndexes.push_back(index);
     }
 
     XStringW text;
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        if (rowMatches(container, rows[i], columnIndexes, text)) rows[kept++] = rows[i];
+        if (rowMatches(container, rows[i], columnIndexes, prefixIndexes, text)) rows[kept++] = rows[i];
     }
     *count = kept;
 }

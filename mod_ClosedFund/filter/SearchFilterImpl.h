@@ -16,19 +16,31 @@ public:
     int release() override;
     void filterRows(Host::IDataContainer* container, int* rows, int* count) override;
 
-    void ClearColumns() override { columns_.clear(); }
+    void ClearColumns() override
+    {
+        columns_.clear();
+        prefixColumns_.clear();
+    }
     void AddColumn(const wchar_t* column) override;
+    // A column where a keyword must stand at the start of the text (pinyin initials: "sljj"
+    // finds "sljj001", not "xsljj"), ignoring case. A column already searched either way
+    // keeps its first rule.
+    void AddPrefixColumn(const wchar_t* column);
     void ClearKeywords() override { keywords_.clear(); }
     void AddKeyword(const wchar_t* keyword) override;
 
     const std::vector<XStringW>& GetColumns() const { return columns_; }
+    const std::vector<XStringW>& GetPrefixColumns() const { return prefixColumns_; }
     const std::vector<XStringW>& GetKeywords() const { return keywords_; }
 
 private:
     ~SearchFilterImpl() = default;   // only release deletes
-    bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes, XStringW& text);
+    bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
+                    const std::vector<int>& prefixIndexes, XStringW& text);
+    bool isSearched(const XStringW& name) const;
 
     std::vector<XStringW> columns_;
+    std::vector<XStringW> prefixColumns_;
     std::vector<XStringW> keywords_;   // lower-cased
     int refCount_ = 1;
     Common::CriticalSection refLock_;

@@ -3,6 +3,7 @@
 #include "grid/HeaderXml.h"
 #include "module/ModuleHandle.h"
 #include "module/Resources.h"
+#include "host/KernelHost.h"
 #include <cmath>
 
 namespace ClosedFund {
@@ -10,6 +11,7 @@ namespace ClosedFund {
 using Common::XStringW;
 
 const char* const kCustomHeaderKey = "/Client2/UserConfig/mod_ClosedFund/Custom_Header_5";
+const char* const kDamagedHeaderKey = "/Client2/UserConfig/mod_ClosedFund/Custom_Header_5_damaged";
 const char* const kFontSizeKey = "/Client2/UserConfig/FontSize";
 
 namespace {
@@ -25,6 +27,12 @@ closedFundGrid::closedFundGrid()
     defaultPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     alwaysPins_ = Host::createInstanceAs<Host::ITopSorter>("Data.TopSorter");
     SetDataSource(fundTable_.get());
+    // Default pins lead the order the table comes in; once the user sorts a column they sort
+    // with the rest. Always pins re-sort the display view, after its filters, so they lead
+    // every order, in the order they are listed, and a filter still hides them.
+    SetUnsortedOrder(defaultPins_.get());
+    if (DisplayView() && alwaysPins_)
+        DisplayView()->setSorter(alwaysPins_.get());
 }
 
 closedFundGrid::~closedFundGrid()
@@ -77,24 +85,77 @@ void closedFundGrid::GetItemColor(int row, Control::HeaderInfo2& column, const X
 XStringW closedFundGrid::LoadHeaderText()
 {
     XStringW text;
-    XComPtr<Host::IConfManager> conf = UserConf();
-    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
-    if (key) {
-        XComPtr<Host::IConfValue> value = key->getValue();
-        text = value ? value->getString() : XStringW();
-    } else {
-        // Without a configuration (or a stored header) the grid still gets its columns.
+    // Without a configuration, a stored header or a usable one, the grid still gets its columns.
+    if (!StoredHeader(text)) {
         text = defaultHeader();
+    } else {
+        // Columns added to the module since the user stored a header are offered, hidden.
+        XStringW merged;
+        if (appendMissingColumns(text, defaultHeader(), merged))
+            text = merged;
     }
     text.replaceAll(L"end_date", ShownDataDate());
     return text;
+}
+
+// Reading changes nothing the user stored: a damaged header stays under its key until the
+// user's next change replaces it, and its text is also copied aside, so that neither that
+// change nor a later reset loses it. An empty one is what a save cut short between creating
+// the key and setting it leaves; it is the default header's state and is not copied.
+bool closedFundGrid::StoredHeader(XStringW& text)
+{
+    XComPtr<Host::IConfManager> conf = UserConf();
+    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
+    if (!key)
+        return false;
+    XComPtr<Host::IConfValue> value = key->getValue();
+    text = value ? value->getString() : XStringW();
+    if (shownHeaderColumns(text) > 0)
+        return true;
+    if (text.find_first_not_of(L" \t\r\n") == XStringW::npos)
+        return false;
+    KeepDamagedHeader(conf.get(), text);
+    return false;
+}
+
+// One write when the kept copy already exists (two for its first creation, whose empty value
+// a kill may leave: the damaged text is still under its own key and is copied next time).
+// The same text is neither copied nor reported again.
+void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW& text)
+{
+    if (text == reportedDamage_)
+        return;
+    reportedDamage_ = text;
+    XComPtr<Host::IConfKey> aside = conf->getKey(kDamagedHeaderKey);
+    XComPtr<Host::IConfValue> kept = aside ? aside->getValue() : XComPtr<Host::IConfValue>();
+    bool stored = kept && kept->getString() == text;
+    if (!stored) {
+        if (!aside)
+            aside = conf->createKey(kDamagedHeaderKey);
+        XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+        if (aside && value) {
+            value->setString(text);
+            stored = aside->setValue(value.get());
+        }
+    }
+    Host::logWarning(stored ? L"closed-fund grid: the stored header cannot be shown; the default header is used and "
+                              L"the stored text is kept in Custom_Header_5_damaged"
+                            : L"closed-fund grid: the stored header cannot be shown; the default header is used (the "
+                              L"stored text could not be copied aside and stays where it was)");
 }
 
 void closedFundGrid::OnHeaderChange()
 {
     XStringW text = GetHeader();
     XComPtr<Host::IConfManager> conf = UserConf();
-    XComPtr<Host::IConfKey> key = conf ? conf->createKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
+    if (!conf)
+        return;
+    // An existing key is set in one write. A new one takes two (created empty, then set): a
+    // kill between leaves an empty stored header, which loads as the default one, the header
+    // that was in effect before.
+    XComPtr<Host::IConfKey> key = conf->getKey(kCustomHeaderKey);
+    if (!key)
+        key = conf->createKey(kCustomHeaderKey);
     if (!key)
         return;
     XStringW stripped;
@@ -122,6 +183,11 @@ void closedFundGrid::OnResetHeader()
     SetHeaderText(text);
     if (SortedView())
         SortedView()->rebuild(1);
+}
+
+void closedFundGrid::FreezeFundColumns()
+{
+    SetScrollLock(std::vector<XStringW>{L"_index", L"index_rank", L"aliascode", L"name"});
 }
 
 void closedFundGrid::OnEnterItem(int row)

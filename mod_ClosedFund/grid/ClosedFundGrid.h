@@ -11,6 +11,8 @@ namespace ClosedFund {
 
 // Where the user's header is stored, and the user's font size (the zoom).
 extern const char* const kCustomHeaderKey;
+// Where a stored header the grid cannot show is copied before the default one is used.
+extern const char* const kDamagedHeaderKey;
 extern const char* const kFontSizeKey;
 // The folder of the last export, where the save dialog opens next time.
 extern const char* const kExportFolderKey;
@@ -37,6 +39,11 @@ public:
     // Back to the module's default header; the stored one is deleted.
     void OnResetHeader() override;
     void OnEnterItem(int row) override;
+
+    // The columns that say which fund a row is (running number, rank, code, name) stay in
+    // place while the others scroll sideways. They are found by name, so hiding the rank or
+    // moving a column never freezes half of the net-value group instead.
+    void FreezeFundColumns();
 
     // Pin lists of the system configuration ("field=v1,v2"); a text without "=" changes nothing.
     void SetDefaultPinList(const Common::XStringW& text);
@@ -68,8 +75,10 @@ public:
     using GeneralDataGrid::DragItemToString;
     void DragItemToString(int row, Common::XStringW& text) override;
 
-    // The header the page loads: the stored one, else the module's default, with "end_date"
-    // replaced by the data date.
+    // The header the page loads: the stored one (with the default's newer columns appended,
+    // hidden), else the module's default, with "end_date" replaced by the data date. A stored
+    // header that is empty, does not parse or shows no column counts as none; a damaged one
+    // is copied to kDamagedHeaderKey and reported.
     Common::XStringW LoadHeaderText();
 
     Host::IDataTable* FundTable() const { return fundTable_.get(); }
@@ -98,6 +107,9 @@ private:
     void ShowStatus(const Common::XStringW& text);
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
+    // The stored header when there is one the grid can show.
+    bool StoredHeader(Common::XStringW& text);
+    void KeepDamagedHeader(Host::IConfManager* conf, const Common::XStringW& text);
     std::vector<ExportColumn> ExportColumns() const;
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
     Common::XStringW ExportFolder() const;
@@ -114,6 +126,7 @@ private:
     Host::HotKey refreshKey_;
     double userZoom_ = 1.0;   // the user's font size; the page hands it to SetZoom
     XComPtr<Host::IConcernFundModule> watchList_;
+    Common::XStringW reportedDamage_;   // the damaged header last copied aside and reported
 };
 
 } // namespace ClosedFund

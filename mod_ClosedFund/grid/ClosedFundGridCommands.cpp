@@ -29,6 +29,15 @@ bool modifiersHeld(const Host::HotKey& hotKey)
     return vk == 0 || (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+// Shift+F10 opens the grid's context menu (as the menu key does). A hot key on plain F10,
+// which would take any modifier, must leave that chord to the menu; a hot key that asks
+// for a modifier of its own is the user's explicit choice and keeps it.
+bool isContextMenuChord(const Host::HotKey& hotKey)
+{
+    bool asksModifier = hotKey.control || hotKey.alt || hotKey.shift;
+    return !asksModifier && GetKeyState(VK_SHIFT) < 0;
+}
+
 // The shell's failures as a person can read them; the number stays for anything else.
 XStringW shellFailureText(INT_PTR result)
 {
@@ -151,6 +160,7 @@ bool closedFundGrid::MatchesHotKey(UINT key, bool profile)
         menuTool_->getProfileHotKey(record);
     else
         menuTool_->getRefreshHotKey(record);
+    if (key == VK_F10 && isContextMenuChord(record)) return false;
     return key == record.key && modifiersHeld(record);
 }
 

@@ -47,4 +47,27 @@ XStringW ColumnFormat::Format(Host::IColumnItem* cellOrNull)
     return text_->Format(cellOrNull);
 }
 
+namespace {
+
+bool isPlaceholder(const XStringW& shown)
+{
+    size_t begin = shown.find_first_not_of(L" \t");
+    if (begin == XStringW::npos) return true;
+    size_t end = shown.find_last_not_of(L" \t");
+    return shown.compare(begin, end - begin + 1, L"--") == 0;
+}
+
+} // namespace
+
+// Number columns store numbers, which the sorter orders as numbers whatever their text
+// shows; only a text column's substitutions name stored texts.
+std::vector<XStringW> ColumnFormat::PlaceholderTexts() const
+{
+    std::vector<XStringW> texts;
+    if (!text_) return texts;
+    for (const auto& entry : text_->substitutions())
+        if (isPlaceholder(entry.second)) texts.push_back(entry.first);
+    return texts;
+}
+
 } // namespace ClosedFund

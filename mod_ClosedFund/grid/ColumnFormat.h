@@ -25,6 +25,9 @@ public:
     void ReadColor(Host::ITheme* theme);
     // The cell's text by the column's formatter; "--" for no cell or a null one.
     XStringW Format(Host::IColumnItem* cellOrNull);
+    // Stored texts the column shows as "--" or blank through a value substitution (the "no
+    // expiry" date "0001-01-01"): they sort with the empty values, not by what is stored.
+    std::vector<Common::XStringW> PlaceholderTexts() const;
 
 private:
     int dataType_ = Host::VALUE_TEXT;

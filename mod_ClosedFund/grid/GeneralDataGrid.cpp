@@ -53,6 +53,14 @@ void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
     }
 }
 
+// A view has one sorter: the unsorted order holds it only while no column was sorted, so a
+// sort by a column is never undone by it.
+void GeneralDataGrid::SetUnsortedOrder(Host::IDataSorter* sorter)
+{
+    if (sorted_ && !sortedByField_)
+        sorted_->setSorter(sorter ? sorter : sorter_.get());
+}
+
 int GeneralDataGrid::SetHeaderText(const XStringW& header)
 {
     formats_.clear();
@@ -182,6 +190,13 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         return false;
     sorter_->setSortField(column);
     sorter_->setSortOrder(descending);
+    sorter_->clearPlaceholders();
+    for (const XStringW& text : format->PlaceholderTexts())
+        sorter_->addPlaceholder(column, text);
+    if (!sortedByField_) {
+        sorted_->setSorter(sorter_.get());
+        sortedByField_ = true;
+    }
     int index = sorted_->getColumnIndex(column);
     if (index == -1)
         return true;
@@ -190,8 +205,28 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         return true;
     if (field->getValueType() != format->DataType())
         field->setValueType(format->DataType());
+    int selected = GetCurrSel();
+    int tableRow = selected >= 0 ? sorted_->getSourceIndex(display_->getSourceIndex(selected)) : -1;
     sorted_->rebuild(0);
-    RestoreSelection(false);
+    if (!SelectTableRow(tableRow))
+        RestoreSelection(false);
+    return true;
+}
+
+// A sort changes only the order: the fund keeps its table row, and each view finds the row
+// that shows it by position instead of comparing every code. The code check guards against
+// a table refilled meanwhile; the caller then falls back to the search by code.
+bool GeneralDataGrid::SelectTableRow(int tableRow)
+{
+    if (tableRow < 0 || savedCode_.empty() || !display_ || !sorted_)
+        return false;
+    int sortedRow = sorted_->findSourceRow(tableRow);
+    int row = sortedRow < 0 ? -1 : display_->findSourceRow(sortedRow);
+    if (row < 0 || CodeOfRow(row) != savedCode_)
+        return false;
+    SetCurrSel(row);
+    Refresh(false, false);
+    NoteSelection(true);
     return true;
 }
 

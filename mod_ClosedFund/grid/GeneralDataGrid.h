@@ -59,6 +59,9 @@ protected:
     // that names the column only is matched with the header document by name, so the export
     // formats cells as the screen does. Null when the header has no such column.
     ColumnFormat* FindColumnFormat(const Control::HeaderInfo2& column);
+    // The order of the sorted view until the user first sorts by a column; the field sorter
+    // takes its place then. Null keeps the table's order.
+    void SetUnsortedOrder(Host::IDataSorter* sorter);
     // The colour of a cell text by the sign of its value.
     static COLORREF SignColor(const Common::XStringW& text);
     void SaveSelection();
@@ -66,6 +69,8 @@ protected:
     void NoteSelection(bool force);
     // Selects the row of the saved code; without one, fallback refreshes as rows changed.
     void RestoreSelection(bool fallback);
+    // Selects the display row showing the table's row when it still holds the saved fund.
+    bool SelectTableRow(int tableRow);
 
     XComPtr<Host::IApp> app_;
 
@@ -74,6 +79,7 @@ private:
     XComPtr<Host::IDataView> sorted_;
     XComPtr<Host::IDataView> display_;
     XComPtr<Host::IFieldSorter> sorter_;
+    bool sortedByField_ = false;   // the field sorter is the sorted view's sorter
     std::map<Common::XStringW, std::unique_ptr<ColumnFormat>> formats_;
     COLORREF highlight_ = RGB(255, 128, 0);
     Common::XStringW savedCode_;

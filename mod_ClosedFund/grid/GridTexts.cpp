@@ -4,6 +4,7 @@ namespace ClosedFund {
 
 using Common::XStringW;
 
+const wchar_t* const kNoCompany = L"--";
 const wchar_t* const kFallbackProfileUrl = L"https://fund.client2.example/html/%s/";
 
 namespace {
@@ -43,11 +44,15 @@ bool parsePinList(const XStringW& text, XStringW& field, std::vector<XStringW>& 
     return true;
 }
 
+// A fund without a company reaches the grid as NULL, which the formatter shows as "--", or as
+// an initial and "-" with no name after it; neither may turn into an empty cell.
 XStringW shortCompanyName(const XStringW& text)
 {
+    if (text == kNoCompany) return text;
     size_t dash = text.size() > 1 ? text.find(L'-', 1) : XStringW::npos;
-    if (dash == XStringW::npos) return text;
-    return text.substr(dash + 1);
+    XStringW name = dash == XStringW::npos ? text : XStringW(text.substr(dash + 1));
+    if (trimmed(name).empty() || name == L"-") return kNoCompany;
+    return name;
 }
 
 bool isPlainFundCode(const XStringW& code)

@@ -10,8 +10,11 @@ namespace ClosedFund {
 // an "=" (nothing to change). A text ending right after "=" or "," gives one empty value last.
 bool parsePinList(const Common::XStringW& text, Common::XStringW& field, std::vector<Common::XStringW>& values);
 
+// What a missing company reads as, like every other missing value.
+extern const wchar_t* const kNoCompany;
 // The company text as shown: what follows the first "-" at position 1 or later (the stored
-// text is the pinyin initial, "-" and the name); the whole text without such a "-".
+// text is the pinyin initial, "-" and the name); the whole text without such a "-". A text
+// that names no company (empty, blank, "-", "--", an initial and "-" alone) reads "--".
 Common::XStringW shortCompanyName(const Common::XStringW& text);
 
 // True for a plain fund code: 1 to 32 ASCII letters and digits, nothing else. Only such a

@@ -1,6 +1,8 @@
 #include "grid/HeaderXml.h"
 #include <windows.h>
 #include <msxml2.h>
+#include <cwchar>
+#include <algorithm>
 #include <utility>
 
 namespace ClosedFund {
@@ -216,6 +218,145 @@ bool stripFontAttributes(const XStringW& xml, XStringW& out)
     releaseAll(tops);
     Bstr text;
     if (FAILED(doc->get_xml(text.put())) || !text.get())
+        return false;
+    out = withOriginalEncoding(XStringW(text.text()), encoding);
+    return true;
+}
+
+namespace {
+
+bool hiddenItem(IXMLDOMElement* e)
+{
+    XStringW visible;
+    return readAttribute(e, L"visible", visible) && visible == L"false";
+}
+
+// The grid reads only elements named "item"; anything else is not a column.
+bool isItem(IXMLDOMElement* e)
+{
+    Bstr name;
+    return SUCCEEDED(e->get_tagName(name.put())) && wcscmp(name.text(), L"item") == 0;
+}
+
+std::vector<IXMLDOMElement*> itemChildren(IXMLDOMNode* node)
+{
+    std::vector<IXMLDOMElement*> all = elementChildren(node), items;
+    for (IXMLDOMElement* e : all) {
+        if (isItem(e)) items.push_back(e);
+        else e->Release();
+    }
+    return items;
+}
+
+// The columns of a header (items with a name, top level and one level down) as elements,
+// each carrying a reference the caller releases.
+std::vector<IXMLDOMElement*> columnsOf(IXMLDOMElement* root)
+{
+    std::vector<IXMLDOMElement*> columns;
+    std::vector<IXMLDOMElement*> tops = elementChildren(root);
+    for (IXMLDOMElement* top : tops) {
+        std::vector<IXMLDOMElement*> inner = elementChildren(top);
+        XStringW name;
+        if (inner.empty() && readAttribute(top, L"name", name) && !name.empty()) {
+            top->AddRef();
+            columns.push_back(top);
+        }
+        for (IXMLDOMElement* e : inner) {
+            if (readAttribute(e, L"name", name) && !name.empty()) columns.push_back(e);
+            else e->Release();
+        }
+    }
+    releaseAll(tops);
+    return columns;
+}
+
+// A copy of the element's attributes on a new item of doc, hidden, appended to root.
+bool appendHiddenCopy(IXMLDOMDocument* doc, IXMLDOMElement* root, IXMLDOMElement* from)
+{
+    ComRef<IXMLDOMElement> item;
+    Bstr tag(L"item");
+    if (FAILED(doc->createElement(tag.get(), item.put())) || !item)
+        return false;
+    ComRef<IXMLDOMNamedNodeMap> attributes;
+    long count = 0;
+    if (FAILED(from->get_attributes(attributes.put())) || !attributes || FAILED(attributes->get_length(&count)))
+        return false;
+    for (long i = 0; i < count; ++i) {
+        ComRef<IXMLDOMNode> attribute;
+        Bstr name;
+        VARIANT value;
+        VariantInit(&value);
+        if (attributes->get_item(i, attribute.put()) != S_OK || FAILED(attribute->get_nodeName(name.put())) ||
+            FAILED(attribute->get_nodeValue(&value)))
+            continue;
+        item->setAttribute(name.get(), value);
+        VariantClear(&value);
+    }
+    Bstr visible(L"visible");
+    VARIANT hidden;
+    VariantInit(&hidden);
+    hidden.vt = VT_BSTR;
+    hidden.bstrVal = SysAllocString(L"false");
+    item->setAttribute(visible.get(), hidden);
+    VariantClear(&hidden);
+    ComRef<IXMLDOMNode> added;
+    return SUCCEEDED(root->appendChild(item.get(), added.put()));
+}
+
+} // namespace
+
+// Counted the way the control lays its header out, so that "no columns" here means an empty
+// grid there.
+int shownHeaderColumns(const XStringW& xml)
+{
+    ComRef<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComRef<IXMLDOMElement> root;
+    if (!openHeader(xml, doc, encoding, root))
+        return -1;
+    int count = 0;
+    std::vector<IXMLDOMElement*> tops = itemChildren(root.get());
+    for (IXMLDOMElement* top : tops) {
+        if (hiddenItem(top))
+            continue;
+        std::vector<IXMLDOMElement*> inner = itemChildren(top);
+        if (inner.empty())
+            ++count;
+        for (IXMLDOMElement* e : inner)
+            if (!hiddenItem(e))
+                ++count;
+        releaseAll(inner);
+    }
+    releaseAll(tops);
+    return count;
+}
+
+bool appendMissingColumns(const XStringW& stored, const XStringW& defaults, XStringW& out)
+{
+    ComRef<IXMLDOMDocument> doc, defaultDoc;
+    XStringW encoding, defaultEncoding;
+    ComRef<IXMLDOMElement> root, defaultRoot;
+    if (!openHeader(stored, doc, encoding, root) || !openHeader(defaults, defaultDoc, defaultEncoding, defaultRoot))
+        return false;
+    std::vector<IXMLDOMElement*> have = columnsOf(root.get());
+    std::vector<XStringW> names;
+    XStringW name;
+    for (IXMLDOMElement* e : have)
+        if (readAttribute(e, L"name", name)) names.push_back(name);
+    releaseAll(have);
+    std::vector<IXMLDOMElement*> offered = columnsOf(defaultRoot.get());
+    bool added = false, failed = false;
+    for (IXMLDOMElement* e : offered) {
+        readAttribute(e, L"name", name);
+        if (failed || std::find(names.begin(), names.end(), name) != names.end())
+            continue;
+        failed = !appendHiddenCopy(doc.get(), root.get(), e);
+        added = added || !failed;
+        names.push_back(name);
+    }
+    releaseAll(offered);
+    Bstr text;
+    if (failed || !added || FAILED(doc->get_xml(text.put())) || !text.get())
         return false;
     out = withOriginalEncoding(XStringW(text.text()), encoding);
     return true;

@@ -19,6 +19,17 @@ extern const wchar_t* const kFontAttributes[3];
 // written). False, with out untouched, when the XML service cannot load or write the text.
 bool stripFontAttributes(const Common::XStringW& xml, Common::XStringW& out);
 
+// The columns a grid would show for the header text: items without item children and
+// groups' items, all not hidden (visible="false"). -1 when the text does not parse or has no
+// root element, so that a caller can tell a damaged header from an empty one.
+int shownHeaderColumns(const Common::XStringW& xml);
+
+// A stored header from before columns were added to the default one: every column of
+// defaults (by name, top level or inside a group) that stored lacks is appended to it at the
+// end, hidden, so the header menu offers it and nothing the user arranged moves. False, with
+// out untouched, when nothing is missing or either text cannot be read.
+bool appendMissingColumns(const Common::XStringW& stored, const Common::XStringW& defaults, Common::XStringW& out);
+
 // A column of an export: its caption as the file's header shows it and the column's own
 // record (name and element of the grid's header document), so cells format as on screen.
 struct ExportColumn {

@@ -57,11 +57,14 @@ void ThemeDataGrid::ApplyMetrics(Host::ITheme* theme)
     SetRowHight(heightOr23(theme->getInt("list_list_row_heihgt")));
 }
 
+// A grid whose theme is missing or unusable still shows its columns: the font roles stay
+// unresolved and the control draws them in its own font. A theme's font text that spoils the
+// header is left out the same way rather than leaving the grid without columns.
 int ThemeDataGrid::SetHeaderText(const Common::XStringW& header)
 {
-    if (!theme_)
-        return 0;
-    return SetHeader(substituteFontRoles(header, theme_.get()));
+    if (theme_ && SetHeader(substituteFontRoles(header, theme_.get())))
+        return 1;
+    return SetHeader(header);
 }
 
 void ThemeDataGrid::GetRowBkColor(int row, BOOL selected, COLORREF& color)

@@ -17,8 +17,9 @@ public:
     // Nothing happens for a null theme; otherwise every control colour, the header font, the
     // grid lines and both heights are set from it and the grid repaints.
     virtual void ApplyTheme(Host::ITheme* theme);
-    // Resolves the font roles and hands the text to the control. 0 without a theme, and the
-    // control keeps its previous header; else the control's result.
+    // Resolves the font roles and hands the text to the control; without a theme (or when
+    // the resolved text does not parse) the text goes as it is, in the control's own font.
+    // The control's result: 0 when the text does not parse, the previous header then kept.
     virtual int SetHeaderText(const Common::XStringW& header);
 
     // Rows alternate: the first line (index 0) takes the odd-line colour, the second the

@@ -34,6 +34,7 @@ public:
     const XStringW& defaultUnit() const { return defaultUnit_; }
     size_t scaleCount() const { return scales_.size(); }
     size_t substitutionCount() const { return substitutions_.size(); }
+    const std::map<T, XStringW>& substitutions() const { return substitutions_; }
 
 private:
     struct ScaleEntry {

@@ -1,5 +1,6 @@
 #include "page/ClosedFundPage.h"
 #include "common/MemoryDC.h"
+#include "common/TabOrder.h"
 #include "data/FundTable.h"
 #include "filter/FilterWnd.h"
 #include "host/KernelHost.h"
@@ -281,7 +282,7 @@ void ClosedFundPage::applyTheme(Host::ITheme* theme)
         grid_.ApplyTheme(theme);
         grid_.ThemeBlock().ReadFonts(theme);
         loadHeader();
-        grid_.SetScrollLock(3);
+        grid_.FreezeFundColumns();
         if (filterBar_) filterBar_->ApplyTheme(theme);
     }
     grid_.LoadZoom();
@@ -320,6 +321,7 @@ bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_APP_RELOAD: OnReloadMessage(); return true;
     case WM_APP_UPDATE_FINISHED: OnUpdateFinished(); return true;
     case WM_APP_DATABASE_READY: OnDatabaseReady(); return true;
+    case WM_NEXTDLGCTL: OnNextControl(wParam, LOWORD(lParam) != 0); return true;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header && header->idFrom == kGridControlId && int(header->code) == kGridReloadCode) reload(true);
@@ -338,18 +340,32 @@ bool ClosedFundPage::OnCreate()
         return false;
     }
     RECT none = {0, 0, 0, 0};
-    grid_.Create(L"", WS_CHILD | WS_VISIBLE, none, m_hWnd);
+    // The grid and the filter bar's controls are one Tab cycle: the bar only groups its
+    // buttons (a control parent), the page moves the focus (OnNextControl).
+    grid_.Create(L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, none, m_hWnd);
+    grid_.SetAccessibleName(kTitle);
     grid_.SetBdColor(0xFFFFFF);
     grid_.SetHeaderFont(L"宋体", 12);
-    grid_.SetScrollLock(3);
+    grid_.FreezeFundColumns();
 
     filterBar_ = std::make_unique<FilterWnd>(grid_.DisplayView());
-    filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, none, m_hWnd);
+    filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, none, m_hWnd);
     for (const FilterColumnSetup& c : kFilterColumns)
         filterBar_->AddFilterColumn(c.name, c.caption, c.showSlot, c.collect, c.locked, L"", c.multi);
     // Companies are stored behind their pinyin initial; people read them as the grid shows them.
     filterBar_->SetShownValue(L"company", &shortCompanyName);
+    // People also look a fund up by its exchange code and by the start of its pinyin initials.
+    filterBar_->AddSearchColumn(L"code", false);
+    filterBar_->AddSearchColumn(L"pycode", true);
     return true;
+}
+
+// Tab from any of the page's controls: as a dialog does, wParam names the window to focus
+// when direct is set, else 0 moves on to the next control and 1 back to the previous one.
+void ClosedFundPage::OnNextControl(WPARAM wParam, bool direct)
+{
+    HWND target = direct ? reinterpret_cast<HWND>(wParam) : Common::NextTabStop(m_hWnd, ::GetFocus(), wParam != 0);
+    if (target && ::IsChild(m_hWnd, target)) ::SetFocus(target);
 }
 
 void ClosedFundPage::OnDestroy()

@@ -95,6 +95,7 @@ private:
     void OnReloadMessage();
     void OnUpdateFinished();
     void OnDatabaseReady();
+    void OnNextControl(WPARAM wParam, bool direct);
     // The reload itself; a failure shows its message box only when boxOnFailure is set.
     // True when the table was filled.
     bool load(bool wait, bool boxOnFailure);

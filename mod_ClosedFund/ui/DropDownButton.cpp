@@ -2,6 +2,7 @@
 #include "ui/WindowText.h"
 #include "module/ModuleHandle.h"
 #include <common/ScopedWin.h>
+#include <common/TabOrder.h>
 
 namespace WGUI {
 
@@ -31,6 +32,7 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     // The caption is drawn here, not kept as the window text (the standard button would draw
     // that too); asked for its text, the button gives the caption as shown.
     if (AnswerTextMessage(ShownCaption(), msg, wParam, lParam, result)) return true;
+    if (OnKeyboard(msg, wParam)) return true;
     if (m_themed) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_PAINT:
@@ -43,6 +45,55 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     default:
         return false;
     }
+}
+
+// The keyboard reaches the menu as the mouse does: Space and Enter click the button when
+// they are released (as the standard button does with Space), Down and Alt+Down when
+// pressed; the owner then opens the menu below it. On release, because the character the
+// key made is still on its way: arriving inside the menu's own loop it would close the menu
+// at once. A release counts only after a press seen here, so a key pressed in another
+// window that moved the focus here does not click. Tab asks the window the button stands in
+// to move the focus on. The characters are swallowed: the standard button would beep.
+bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (key == VK_TAB) {
+            Common::RequestNextTabStop(m_hWnd, ::GetKeyState(VK_SHIFT) < 0);
+            return true;
+        }
+        if (key == VK_DOWN) {
+            Click();
+            return true;
+        }
+        if (key != VK_SPACE && key != VK_RETURN) return false;
+        m_pressedKey = UINT(key);
+        return true;
+    case WM_SYSKEYDOWN:
+        if (key != VK_DOWN) return false;
+        Click();
+        return true;
+    case WM_KEYUP: {
+        if (key != VK_SPACE && key != VK_RETURN) return false;
+        bool pressedHere = m_pressedKey == key;
+        m_pressedKey = 0;
+        if (pressedHere) Click();
+        return true;
+    }
+    case WM_KILLFOCUS:
+        m_pressedKey = 0;
+        return false;
+    case WM_CHAR:
+        return key == L' ' || key == L'\r' || key == L'\t';
+    default:
+        return false;
+    }
+}
+
+void DropDownButton::Click()
+{
+    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(m_hWnd));
 }
 
 // A themed button paints everything itself. The button procedure still keeps the state and
@@ -118,6 +169,13 @@ void DropDownButton::PaintThemed(HDC dc)
     Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, m_colors.text));
     Common::SelectedObject arrowPen(dc, pen.get());
     DrawArrow(dc, client);
+    // The standard button marks the focus itself; a themed one must, or a keyboard user
+    // cannot tell which button Space would open.
+    if (::GetFocus() == m_hWnd) {
+        RECT focus = client;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(dc, &focus);
+    }
 }
 
 // Ten pixels in from the left, centred vertically. A caption is data, not a mnemonic: a

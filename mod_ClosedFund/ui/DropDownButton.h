@@ -1,6 +1,7 @@
 // A push button that draws its own caption, left-aligned, with a small downward arrow at
 // its right end, and may carry a tooltip. Clicks reach the parent as the button's ordinary
-// WM_COMMAND; the owner opens whatever menu belongs to it. Without colours it is the
+// WM_COMMAND; the owner opens whatever menu belongs to it. Space, Enter and Down click it
+// from the keyboard, and Tab moves the focus on (common/TabOrder.h). Without colours it is the
 // system's button with the caption drawn over it; given colours (a theme's) it paints
 // face, border, caption and arrow itself.
 #pragma once
@@ -57,7 +58,11 @@ public:
     bool IsThemed() const { return m_themed; }
     const DropDownColors& Colors() const { return m_colors; }
 
+    // What a click does: BN_CLICKED to the parent, whose handler opens the menu.
+    void Click();
+
 private:
+    bool OnKeyboard(UINT msg, WPARAM key);
     bool OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void PaintCaptionAndArrow();
     void PaintThemed(HDC dc);
@@ -72,6 +77,7 @@ private:
     Common::XStringW m_toolTipShown;   // the text the tooltip window points at
     bool m_themed = false;
     DropDownColors m_colors = {};
+    UINT m_pressedKey = 0;   // Space or Enter, pressed on this button and not yet released
 };
 
 } // namespace WGUI

@@ -1,5 +1,6 @@
 #include "ui/TextEdit.h"
 #include <common/ScopedWin.h>
+#include <common/TabOrder.h>
 
 namespace WGUI {
 
@@ -27,7 +28,14 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
         // The edit paints once more over the whole control, so no cue text is left behind.
         Invalidate(TRUE);
         return false;
+    case WM_KEYDOWN:
+        // Outside a dialog nobody else moves the focus on Tab; inside one the dialog's own
+        // keyboard handling takes Tab before the edit sees it.
+        if (wParam != VK_TAB) return false;
+        Common::RequestNextTabStop(m_hWnd, ::GetKeyState(VK_SHIFT) < 0);
+        return true;
     case WM_CHAR:
+        if (wParam == L'\t') return true;
         Invalidate(TRUE);
         return false;
     default:

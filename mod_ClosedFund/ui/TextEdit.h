@@ -1,4 +1,5 @@
-// A single-line edit that shows a grey cue text while it is empty.
+// A single-line edit that shows a grey cue text while it is empty. Tab moves the focus on
+// (common/TabOrder.h), so the edit can stand in a bar as well as in a dialog.
 #pragma once
 #include "ui/Edit.h"
 #include "ui/WindowProc.h"
@@ -18,6 +19,7 @@ public:
                 HWND parent, UINT id, HINSTANCE instance);
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     const Common::XStringW& CueText() const { return m_cueText; }
+    void SetCueText(const Common::XStringW& text) { m_cueText = text; }
 
 private:
     void PaintCueText();

@@ -93,7 +93,12 @@ TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
     EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
     EXPECT_EQ(cellOf(table.get(), L"184688", L"company"), L"j-甲号示例基金管理有限公司");
     EXPECT_EQ(cellOf(table.get(), L"184688", L"date"), L"2026-06-26");
-    EXPECT_EQ(cellOf(table.get(), L"184688", L"date_due"), L" ");
+    // The remaining term: a number of years, past expiry "已到期", without an expiry "--".
+    EXPECT_EQ(cellOf(table.get(), L"184691", L"date_due"), ClosedFund::kExpiredTerm);
+    EXPECT_EQ(cellOf(table.get(), L"184693", L"date_due"), L"--");   // "0001-01-01"
+    EXPECT_EQ(cellOf(table.get(), L"184695", L"date_due"), L"--");   // empty expiry
+    EXPECT_EQ(cellOf(table.get(), L"184703", L"date_due"), L"73.55");   // 2099-12-31
+    EXPECT_EQ(cellOf(table.get(), L"184701", L"peoples"), L"<null>");
     EXPECT_DOUBLE_EQ(table->getRow(0)->getItem(L"value")->getDouble(), 1.2478);
     // Funds 051 and 052 have only a deleted and a delisted record; 053 also has an old deleted one.
     EXPECT_EQ(cellOf(table.get(), L"150011", L"name"), L"<null>");
@@ -127,12 +132,17 @@ TEST(FundTable, YieldTextsForKnownFunds)
         {L"100004", L"--"}, {L"100005", L"--"}, {L"100006", L"--"}, {L"100007", L"--"}, {L"100008", L"--"},
         {L"100009", L"--"}, {L"100010", L"0.00%"}};
     for (auto& row : expected) EXPECT_EQ(cellOf(table.get(), row[0], L"pricevalueyearincome"), row[1]) << row[0];
+    const wchar_t* terms[][2] = {{L"100001", L"2.00"}, {L"100002", L"已到期"}, {L"100003", L"1.00"},
+        {L"100004", L"--"}, {L"100005", L"--"}, {L"100006", L"0.00"}, {L"100008", L"--"}, {L"100010", L"0.08"}};
+    for (auto& row : terms) EXPECT_EQ(cellOf(table.get(), row[0], L"date_due"), row[1]) << row[0];
 
     // A refill computes against the date it is given; the columns stay as they are.
     ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), L"2027-06-30"));
     EXPECT_EQ(table->getColumnCount(), 25);
     EXPECT_EQ(cellOf(table.get(), L"100001", L"pricevalueyearincome"), L"20.00%");
     EXPECT_EQ(cellOf(table.get(), L"100003", L"pricevalueyearincome"), L"--");
+    EXPECT_EQ(cellOf(table.get(), L"100001", L"date_due"), L"1.00");
+    EXPECT_EQ(cellOf(table.get(), L"100006", L"date_due"), L"已到期");
 
     // Without a reference day every yield is "--"; the parser's day numbers are as measured.
     EXPECT_EQ(ClosedFund::yieldText(ClosedFund::dayNumber(L"2028-06-29"), ClosedFund::dayNumber(L""), 1.2, 1.0), L"--");
@@ -217,14 +227,25 @@ void expectPlatformYields(IDatabase* db, const XStringW& reference, int expected
     ASSERT_TRUE(ClosedFund::fillFundTable(db, table.get(), reference)) << Common::toUtf8(db->getLastError());
     ASSERT_EQ(table->getRowCount(), expectedRows);
     double referenceDay = ClosedFund::dayNumber(reference);
-    int column = table->getColumnIndex(L"pricevalueyearincome"), mismatches = 0;
-    XStringW text;
+    int column = table->getColumnIndex(L"pricevalueyearincome"), termColumn = table->getColumnIndex(L"date_due");
+    int mismatches = 0;
+    XStringW text, term;
     for (int i = 0; i < table->getRowCount() && mismatches < 5; ++i) {
         table->readTextAt(i, column, text);
-        XStringW expected = platformYield(table->getRow(i).get(), referenceDay);
-        if (text == expected) continue;
+        table->readTextAt(i, termColumn, term);
+        XComPtr<IDataRow> row = table->getRow(i);
+        XStringW expected = platformYield(row.get(), referenceDay);
+        // The remaining term by the parser and the runtime's "%.2f".
+        XStringW expiry = row->getItem(L"expiredate")->getText();
+        double expiryDay = expiry == L"0001-01-01" ? 0.0 : ClosedFund::dayNumber(expiry);
+        wchar_t years[64];
+        std::swprintf(years, 64, L"%.2f", (expiryDay - referenceDay) / 365.0);
+        XStringW expectedTerm = expiryDay == 0.0 || expiryDay == -1.0 ? XStringW(L"--")
+                                : expiryDay < referenceDay ? XStringW(L"已到期") : XStringW(years);
+        if (text == expected && term == expectedTerm) continue;
         ++mismatches;
-        ADD_FAILURE() << "row " << i << ": " << Common::toUtf8(text) << " instead of " << Common::toUtf8(expected);
+        ADD_FAILURE() << "row " << i << ": " << Common::toUtf8(text) << " " << Common::toUtf8(term) << " instead of "
+                      << Common::toUtf8(expected) << " " << Common::toUtf8(expectedTerm);
     }
 }
 

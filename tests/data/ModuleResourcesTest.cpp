@@ -44,8 +44,13 @@ TEST(ModuleResources, HeaderIsReadFromGb2312AndMissingResourcesAreEmpty)
     EXPECT_NE(header.find(L"encoding=\"gb2312\""), std::wstring::npos);
     EXPECT_NE(header.find(L"title=\"折价年化收益率\" name=\"pricevalueyearincome\""), std::wstring::npos);
     EXPECT_NE(header.find(L"title=\"end_date\""), std::wstring::npos);
-    EXPECT_EQ(countOf(header, L" name=\""), 18u);   // eighteen columns, the group has no name
-    EXPECT_EQ(countOf(header, L"<item "), 19u);
+    EXPECT_EQ(countOf(header, L" name=\""), 21u);   // twenty-one columns, the group has no name
+    EXPECT_EQ(countOf(header, L"<item "), 22u);
+    // The screener's columns come last and start hidden.
+    size_t term = header.find(L"title=\"剩余期限\" name=\"date_due\"");
+    ASSERT_NE(term, std::wstring::npos);
+    EXPECT_GT(term, header.find(L"name=\"company\""));
+    EXPECT_EQ(countOf(header.substr(term), L"visible=\"false\""), 3u);
     // The binary holds GB2312 bytes, not the repository's UTF-8.
     HRSRC info = FindResourceW(moduleInstance(), L"GRIDHEADER", L"XML");
     ASSERT_NE(info, nullptr);

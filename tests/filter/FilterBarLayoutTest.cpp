@@ -57,6 +57,7 @@ TEST_F(FilterBar, ThreeConditionsStayInsideTheBarAtEveryPageWidth)
             taken.push_back(r);
         };
         if (!bar->ShownCountText().empty()) taken.push_back(bar->CountRect());
+        if (IsWindowVisible(bar->SearchEdit().GetHandle())) place(bar->SearchEdit().GetHandle());
         place(moreButton());
         size_t hidden = 0;
         for (const FilterCondition& c : bar->Conditions()) {

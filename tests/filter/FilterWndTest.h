@@ -22,27 +22,27 @@ using ClosedFund::FilterCondition;
 using ClosedFund::FilterWnd;
 typedef std::vector<std::wstring> Texts;
 
-// aliascode, name, investtype, fundtype, investstyle, company, code
+// aliascode, name, investtype, fundtype, investstyle, company, code, pycode
 typedef std::vector<const wchar_t*> Fund;
 
 inline std::vector<Fund> sampleFunds()
 {
     return {
-        {L"500001", L"基金金泰", L"契约型封闭式", L"股票型", L"成长型", L"华夏基金", L"500001"},
-        {L"500002", L"基金泰和", L"契约型封闭式", L"股票型", L"价值型", L"嘉实基金", L"500002"},
-        {L"184688", L"基金开元", L"契约型封闭式", L"混合型", L"平衡型", L"南方基金", L"184688"},
-        {L"160600", L"基金裕阳", L"契约型封闭式", L"股票型", L"成长型", L"博时基金", L"500006"},
-        {L"150001", L"瑞福进取", L"契约型封闭式", L"指数型", L"价值型", L"国投瑞银基金", L"150001"},
-        {L"600abc", L"ABC 回报", L"契约型封闭式", L"债券型", L"", L"易方达基金", L"184999"},
-        {L"184721", L"基金丰和", L"契约型封闭式", L"股票型", L"价值型", L"易方达基金", L"184721"},
-        {L"505888", L"嘉实元和", L"契约型封闭式", L"混合型", L"成长型", L"嘉实基金", L"505888"},
+        {L"500001", L"基金金泰", L"契约型封闭式", L"股票型", L"成长型", L"华夏基金", L"500001", L"jjjt"},
+        {L"500002", L"基金泰和", L"契约型封闭式", L"股票型", L"价值型", L"嘉实基金", L"500002", L"jjth"},
+        {L"184688", L"基金开元", L"契约型封闭式", L"混合型", L"平衡型", L"南方基金", L"184688", L"jjky"},
+        {L"160600", L"基金裕阳", L"契约型封闭式", L"股票型", L"成长型", L"博时基金", L"500006", L"jjyy"},
+        {L"150001", L"瑞福进取", L"契约型封闭式", L"指数型", L"价值型", L"国投瑞银基金", L"150001", L"RFJQ"},
+        {L"600abc", L"ABC 回报", L"契约型封闭式", L"债券型", L"", L"易方达基金", L"184999", L"abchb"},
+        {L"184721", L"基金丰和", L"契约型封闭式", L"股票型", L"价值型", L"易方达基金", L"184721", L"jjfh"},
+        {L"505888", L"嘉实元和", L"契约型封闭式", L"混合型", L"成长型", L"嘉实基金", L"505888", L"jsyh"},
     };
 }
 
 inline void fillFunds(Host::IDataTable* table, const std::vector<Fund>& funds)
 {
     static const wchar_t* const columns[] = {L"aliascode", L"name", L"investtype", L"fundtype",
-                                             L"investstyle", L"company", L"code"};
+                                             L"investstyle", L"company", L"code", L"pycode"};
     if (table->getColumnCount() == 0)
         for (const wchar_t* name : columns) table->addColumn(name, Host::VALUE_TEXT);
     table->clearRows();
@@ -99,7 +99,7 @@ class FilterBar : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // The six columns exactly as the page configures them.
+    // The six columns and the two search-only ones exactly as the page configures them.
     static void configureAsPage(FilterWnd& bar);
 
     // The codes of the rows the display view shows, in order.
@@ -213,6 +213,8 @@ inline void FilterBar::configureAsPage(FilterWnd& bar)
     bar.AddFilterColumn(L"fundtype", L"基金类型", false, false, false, L"", false);
     bar.AddFilterColumn(L"investstyle", L"投资风格", false, true, false, L"", true);
     bar.AddFilterColumn(L"company", L"基金公司", true, true, false, L"", true);
+    bar.AddSearchColumn(L"code", false);
+    bar.AddSearchColumn(L"pycode", true);
 }
 
 inline void FilterBar::SetUp()

@@ -92,6 +92,32 @@ TEST(SearchFilter, KeepsRowsWithAnyKeywordInAnySearchedColumnIgnoringCase)
     EXPECT_EQ(6, view->getRowCount());
 }
 
+TEST(SearchFilter, PrefixColumnsMatchOnlyAtTheStartOfTheText)
+{
+    XComPtr<IDataTable> table = makeTable({L"name", L"pycode"}, {
+        {L"示例基金001", L"SLJJ001"},
+        {L"新示例基金", L"xsljj"},
+        {L"sljj 在名称里", NUL},
+        {L"其他", L"sl"},
+    });
+    ASSERT_TRUE(table);
+    XComPtr<IDataView> view = viewOver(table.get());
+    auto filter = newFilter<SearchFilterImpl>();
+    filter->AddColumn(L"name");
+    filter->AddPrefixColumn(L"pycode");
+    filter->AddPrefixColumn(L"name");   // already searched anywhere: stays so
+    filter->AddKeyword(L"sljj");
+    EXPECT_EQ(1u, filter->GetPrefixColumns().size());
+    view->addFilter(filter.get());
+    // Initials in any letter case from their start; the name still anywhere; "xsljj" and a
+    // shorter "sl" are no match.
+    EXPECT_EQ((Rows{0, 2}), shownRows(view.get()));
+    filter->ClearColumns();
+    filter->AddPrefixColumn(L"pycode");
+    view->rebuild(1);
+    EXPECT_EQ((Rows{0}), shownRows(view.get())) << "a prefix column alone searches";
+}
+
 TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
 {
     XComPtr<IDataTable> table = makeTable({L"code", L"type"}, {

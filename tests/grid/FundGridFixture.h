@@ -51,6 +51,7 @@ public:
         return shellResult;
     }
     using closedFundGrid::BodyRect;
+    using closedFundGrid::ColumnScreenSpan;
     using closedFundGrid::RowHeight;
     using closedFundGrid::MoveTopItem;
     using closedFundGrid::SetTopItemVisible;

@@ -107,7 +107,7 @@ TEST(GridColumns, HeaderMenuHidesShowsResetsAndAsksForReload)
         host.click(caption, WM_RBUTTONDOWN, WM_RBUTTONUP);
         ASSERT_TRUE(d.waitDone(3000));
         std::vector<std::wstring> items = d.lastMenuItems();
-        std::vector<std::wstring> expected = {L"刷新", L"", L"序号", L"代码", L"名称", L"2024-05-31", L"折价率", L"", L"恢复默认列"};
+        std::vector<std::wstring> expected = {L"刷新", L"", L"序号", L"代码", L"名称", L"2024-05-31", L"折价率", L"", L"自动调整列宽", L"恢复默认列"};
         EXPECT_EQ(items, expected);
     }
     EXPECT_TRUE(grid.menus.empty());

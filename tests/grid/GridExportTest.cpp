@@ -240,7 +240,7 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
                    {L"150003", L"150003", L"制表\t符", L"1,234.5", L"0", L"-0.10", L"2028-01-01", L"股票型", L"-丙-号"},
                    {L"150004", L"150004", L"回车\r换行\n基金", L"", L"0.2", L"0.02", L"", L"股票型", L"丁号"},
                    {L"150005", L"150005", L"=1+2", L"+A1", L"0.3", L"0.03", L"2029-01-01", L"股票型", L"WH-戊号"},
-                   {L"150006", L"150006", L"@SUM(A1)", L"-x", L"0.4", L"0.04", L"2029-01-01", L"股票型", L"-"},
+                   {L"150006", L"150006", L"@SUM(A1)", L"-x", L"0.4", L"0.04", L"2029-01-01", L"股票型", L"-号"},
                    {L"150007", L"150007", L"\t=制表开头", L"\x01", L"0.5", L"0.05", L"2029-01-01", L"股票型", L"ZH-己号"},
                    {L"150008", L"150008", longName, L"1.5", L"0.6", L"0.06", L"2029-01-01", L"股票型", L"-2"},
                    {L"150009", L"150009", L"债券基金", L"1.0", L"0.7", L"0.07", L"2029-01-01", L"债券型", L"QH-庚号"}});
@@ -257,7 +257,7 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
     Records expected = shown({L"排序", L"代码", L"名称", L"2026-06-26 单位净值", L"2026-06-26 累计净值", L"增长值",
                               L"增长率", L"市价", L"折价值", L"折价率", L"到期日", L"折价年化收益率", L"投资类型",
                               L"基金类型", L"投资风格", L"成立日期", L"基金公司"});
-    const std::set<std::wstring> formulas = {L"=1+2", L"+A1", L"@SUM(A1)", L"-x", L"\t=制表开头", L"-"};
+    const std::set<std::wstring> formulas = {L"=1+2", L"+A1", L"@SUM(A1)", L"-x", L"\t=制表开头", L"-号"};
     int guarded = 0;
     for (size_t r = 1; r < expected.size(); ++r)
         for (std::wstring& cell : expected[r])

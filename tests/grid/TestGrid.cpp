@@ -64,6 +64,38 @@ void GridHost::click(POINT p, UINT down, UINT up)
     SendMessageW(grid.GetHwnd(), up, 0, MAKELPARAM(p.x, p.y));
 }
 
+namespace {
+HWND shownTip()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(h, name, 64);
+        if (_wcsicmp(name, L"tooltips_class32") == 0 && IsWindowVisible(h)) *reinterpret_cast<HWND*>(lp) = h;
+        return TRUE;
+    }, LPARAM(&found));
+    return found;
+}
+} // namespace
+
+HWND hoverForTip(HWND hwnd, POINT client, DWORD ms)
+{
+    POINT screen = client;
+    ClientToScreen(hwnd, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    for (DWORD waited = 0; waited < ms && !shownTip(); waited += 50)
+        TestSupport::pumpMessages(50);
+    return shownTip();
+}
+
+std::wstring tipText(HWND tip)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(tip, text, 256);
+    return text;
+}
+
 void GridHost::key(UINT vk) { SendMessageW(grid.GetHwnd(), WM_KEYDOWN, vk, 0); }
 
 } // namespace GridTests

@@ -92,6 +92,12 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Rests the mouse on a client point of the window (the real cursor too: the grid asks
+// for the leave) and waits up to ms for a tip; the shown tooltip window of the thread, or null.
+HWND hoverForTip(HWND hwnd, POINT client, DWORD ms = 2500);
+// What a tooltip window shows.
+std::wstring tipText(HWND tip);
+
 // A two-level header with Chinese titles, a gb2312 declaration and a hidden first column.
 extern const wchar_t kTwoLevelHeader[];
 

@@ -13,13 +13,18 @@ struct Case {
     std::function<size_t(size_t iterations)> ours;
     std::function<size_t(size_t iterations)> baseline;
     size_t iterations;
-    // The two functions return the figure themselves, in nanoseconds (a latency they
-    // observed), instead of being timed.
-    bool reportsFigure = false;
+    // For a case that measures something other than time (memory): one round's figures,
+    // ours and the baseline, reported as they are instead of as ns/op.
+    std::function<void(double& ours, double& baseline)> sample = nullptr;
 };
 
 bool registerCase(Case c);
 
+// A mode runs instead of the cases when its name is the first argument, and prints its own
+// table (the growth of sort times with the row count).
+bool registerMode(const std::string& name, std::function<int()> run);
+
 } // namespace Bench
 
 #define BENCH_CASE(var, ...) static const bool benchRegistered_##var = ::Bench::registerCase(__VA_ARGS__)
+#define BENCH_MODE(var, name, fn) static const bool benchMode_##var = ::Bench::registerMode(name, fn)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace Bench {
 static std::vector<Case>& cases() { static std::vector<Case> all; return all; }
 
 bool registerCase(Case c) { cases().push_back(std::move(c)); return true; }
+
+static std::map<std::string, std::function<int()>>& modes() { static std::map<std::string, std::function<int()>> all; return all; }
+
+bool registerMode(const std::string& name, std::function<int()> run) { modes()[name] = std::move(run); return true; }
 
 static double nanosOnce(const std::function<size_t(size_t)>& fn, size_t iterations, size_t& sink)
 {
@@ -36,12 +41,19 @@ static double median(std::vector<double> v)
 static void measure(const Case& c, size_t& sink, double& ours, double& base)
 {
     const int kRounds = 5;
+    if (c.sample) {
+        std::vector<double> o(kRounds), b(kRounds);
+        for (int round = 0; round < kRounds; ++round) c.sample(o[size_t(round)], b[size_t(round)]);
+        ours = median(o);
+        base = median(b);
+        return;
+    }
     sink += c.ours(c.iterations / 10 + 1);   // warm caches and lazily built state
     sink += c.baseline(c.iterations / 10 + 1);
     std::vector<double> o, b;
     for (int round = 0; round < kRounds; ++round) {
-        o.push_back(c.reportsFigure ? double(c.ours(c.iterations)) : nanosOnce(c.ours, c.iterations, sink));
-        b.push_back(c.reportsFigure ? double(c.baseline(c.iterations)) : nanosOnce(c.baseline, c.iterations, sink));
+        o.push_back(nanosOnce(c.ours, c.iterations, sink));
+        b.push_back(nanosOnce(c.baseline, c.iterations, sink));
     }
     ours = median(o);
     base = median(b);
@@ -64,6 +76,10 @@ static std::string narrow(const wchar_t* arg)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 1) {
+        auto mode = Bench::modes().find(Bench::narrow(argv[1]));
+        if (mode != Bench::modes().end()) return mode->second();
+    }
     for (int i = 1; i < argc; ++i) {
         if (Bench::isCase(Bench::narrow(argv[i]))) continue;
         std::fprintf(stderr, "bench: no case named %s; the cases are:\n", Bench::narrow(argv[i]).c_str());

@@ -7,6 +7,7 @@
 #include "controls/XWin.h"
 #include "controls/HeaderInfo2.h"
 #include <memory>
+#include <vector>
 
 namespace Gdiplus { class Graphics; }
 struct IXMLDOMElement;
@@ -14,6 +15,7 @@ struct IXMLDOMNodeList;
 
 namespace Control {
 
+class GridAccessible;
 class GridHeader;
 class GridResources;
 class PaintedText;
@@ -76,7 +78,8 @@ public:
     // are now in that order (the caption then shows the arrow).
     virtual bool sort(const Common::XStringW& column, int descending);
 
-    // Client coordinates of a right click, after the row under it became current.
+    // Client coordinates of a right click, after the row under it became current; from the
+    // keyboard (menu key, Shift+F10), a point on the current row's lower edge.
     virtual void OnContextMenu(int x, int y);
     // The user moved, resized, hid or showed columns; GetHeader has the new document.
     virtual void OnHeaderChange();
@@ -122,6 +125,12 @@ public:
     double GetZoom() const { return zoom_; }
     // The first n shown columns stay in place when the grid scrolls sideways.
     void SetScrollLock(int columns);
+    // The columns named here stay in place, found by name whenever the columns change: the
+    // frozen block is the run of leading shown columns whose names are listed, so hiding,
+    // showing or moving a column never freezes one that is not listed. Replaces a count.
+    void SetScrollLock(const std::vector<Common::XStringW>& names);
+    // How many leading shown columns stay in place now.
+    int FrozenColumns() const;
     // A short message drawn centred in the body while the grid has no rows: that there is
     // no data, or why the rows could not be read. Empty draws nothing.
     void SetEmptyText(const Common::XStringW& text);
@@ -145,6 +154,21 @@ public:
     // by CR LF. The window answers WM_GETTEXT and WM_GETTEXTLENGTH with it.
     Common::XStringW GetPaintedText() const;
 
+    // Cells as a person meets them, for assistive technology and anything else that reads
+    // the grid without its data: the text is what DrawItem paints (empty for a check box),
+    // the title is the column's caption after its group's caption. Rectangles are in client
+    // coordinates, where the row or column stands even when it is scrolled out of view; a
+    // column the grid does not show, or a row outside the rows, gives false.
+    Common::XStringW GetCellText(int row, int column);
+    Common::XStringW GetColumnTitle(int column) const;
+    bool GetRowRect(int row, RECT* rect) const;
+    bool GetCellRect(int row, int column, RECT* rect) const;
+    // True when the row can be seen in the body now (not scrolled away).
+    bool IsRowInView(int row) const;
+    // What a screen reader announces for the whole grid (the page's title, say).
+    void SetAccessibleName(const Common::XStringW& name) { accessibleName_ = name; }
+    const Common::XStringW& GetAccessibleName() const { return accessibleName_; }
+
 protected:
     // Geometry at the current zoom.
     int RowHeight() const;
@@ -157,7 +181,15 @@ protected:
     bool ColumnScreenSpan(int column, int& left, int& right) const;
     int FrozenWidth() const;
     int TotalWidth() const;
+    // Sideways the grid scrolls by whole columns (see SnapScrollX), so no part of a column
+    // ever shows beside the frozen ones.
     void ScrollTo(int topRow, int scrollX);
+    // The horizontal scroll positions allowed: the left edges of the scrolling columns, up
+    // to the first one from which the remaining columns fit the body.
+    std::vector<int> ScrollStops() const;
+    // The stop to scroll to when asked for wanted: going right the last stop at or before
+    // it, going left the first at or after it, moving at least one column either way.
+    int SnapScrollX(int wanted) const;
     void ScrollRowIntoView(int row);
     // Clicking a caption: the direction toggles per column, starting from its sort attribute.
     void SortByColumn(int column);
@@ -172,6 +204,24 @@ protected:
     GridResources& Resources();
     LRESULT OnGetText(size_t capacity, wchar_t* buffer) const;
     LRESULT OnGetTextLength() const;
+    // WM_GETOBJECT: the grid as an accessible table (rows, then cells) for OBJID_CLIENT.
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    // Tells assistive technology that the current row moved from old: the new row is selected,
+    // and focused when the grid has the keyboard focus.
+    void NotifyCurrentRow(int old);
+    // The grid got the keyboard focus: the current row (or the grid) is what has it.
+    void NotifyFocus();
+
+    // Cell and caption texts sit kTextMargin inside their column on either side; the sorted
+    // column's caption gives kSortArrowSpace more on the right to its arrow.
+    static const int kTextMargin = 4;
+    static const int kSortArrowSpace = 10;
+    // The column width, at the current zoom, that shows the text whole: its extent in the
+    // font it is drawn with, plus the margins (and the arrow's room for the sorted column's
+    // caption). A check-box cell needs nothing. dc: any DC compatible with the screen;
+    // text, when given, receives the cell's text.
+    int CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* text = nullptr);
+    int CaptionWidthNeeded(HDC dc, int column);
 
     GridHeader& Header() { return *header_; }
     const GridHeader& Header() const { return *header_; }
@@ -191,6 +241,7 @@ protected:
     int rowHeight_ = 23, headerRowHeight_ = 23;
     double zoom_ = 1.0;
     int scrollLock_ = 0;
+    std::vector<Common::XStringW> frozenNames_;   // when not empty, freezes by name instead
     int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
     Common::XStringW headerFace_ = L"宋体";
     int headerSize_ = 9;                  // points
@@ -200,11 +251,16 @@ protected:
 private:
     HitTestResult HitHeader(int x, int y, int& column);
     void DrawEmptyText(HDC dc, const RECT& body);
+    // Clients may hold the accessible object longer than the grid lives: from now on it
+    // answers that it is gone.
+    void DisconnectAccessible();
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
     std::unique_ptr<PaintedText> painted_;
     Common::XStringW emptyText_;
+    Common::XStringW accessibleName_;
+    GridAccessible* accessible_ = nullptr;   // made on the first WM_GETOBJECT, cut off with the grid
 };
 
 } // namespace Control

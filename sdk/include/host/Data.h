@@ -2,6 +2,7 @@
 // filters and sorters that views apply. Created through createInstance by ProgID.
 #pragma once
 #include "host/IXUnknown.h"
+#include <cstddef>
 #include <cstdint>
 
 namespace Host {
@@ -42,6 +43,11 @@ struct IDataContainer : IXUnknown {
     // into out (its buffer is reused): the way to read many cells without an object per
     // cell. False, with out emptied, when the row or column does not exist.
     virtual bool readTextAt(int row, int column, XStringW& out) = 0;
+    // The stored text of one cell where it lies, without a copy: true, with chars and length
+    // set, for a cell that holds a text; the text stays valid until the table is next written
+    // or refilled. False for a cell that holds a number or NULL (readTextAt converts those)
+    // and for a row or column that does not exist.
+    virtual bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) = 0;
 };
 
 // An open update bracket; endUpdate closes it (releasing it unclosed closes it too).
@@ -95,6 +101,11 @@ struct IFieldSorter : IDataSorter {
     virtual void setSortField(const XStringW& columnName) = 0;
     // 0 ascending, anything else descending; empty values and "--" go last either way.
     virtual void setSortOrder(int descending) = 0;
+    // Stored texts of a field that are shown as a placeholder (a "no date" that the grid
+    // shows as "--"): cells holding exactly such a text sort with the empty values, last in
+    // either direction. Kept per field across sorts until cleared.
+    virtual void addPlaceholder(const XStringW& columnName, const XStringW& storedText) = 0;
+    virtual void clearPlaceholders() = 0;
 };
 
 // Puts the rows whose field holds one of the values first, in the order of the values.
@@ -127,6 +138,8 @@ struct IDataView : IDataContainer {
     // Re-applies filters and sorter; notify nonzero tells the event sink. Views built on
     // this one rebuild after it.
     virtual void rebuild(int notify) = 0;
+    // The view's row showing the source's row sourceIndex, or -1 when no row shows it.
+    virtual int findSourceRow(int sourceIndex) = 0;
 };
 
 } // namespace Host

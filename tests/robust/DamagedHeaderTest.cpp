@@ -1,0 +1,237 @@
+// Damaged stored headers and damaged theme folders: the grid always gets columns. A stored
+// header the grid cannot show is left where it is, copied aside once, and the default
+// header is used; one that still shows columns is used as it is.
+#include "RobustSupport.h"
+#include "TempDir.h"
+#include "TestModules.h"
+#include "grid/ClosedFundGrid.h"
+#include "grid/HeaderXml.h"
+#include "host/KernelHost.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+
+using namespace Robust;
+using ClosedFund::kCustomHeaderKey;
+using ClosedFund::kDamagedHeaderKey;
+
+namespace {
+
+XStringW storedText(Host::IConfManager* conf, const char* key, bool* present = nullptr)
+{
+    XComPtr<Host::IConfKey> k = conf->getKey(key);
+    if (present) *present = bool(k);
+    XComPtr<Host::IConfValue> v = k ? k->getValue() : XComPtr<Host::IConfValue>();
+    return v ? v->getString() : XStringW();
+}
+
+void store(Host::IConfManager* conf, const char* key, const XStringW& text)
+{
+    XComPtr<Host::IConfKey> k = conf->createKey(key);
+    XComPtr<Host::IConfValue> v = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+    ASSERT_TRUE(k && v);
+    v->setString(text);
+    ASSERT_TRUE(k->setValue(v.get()));
+}
+
+// The header as the grid stores it: the default one after one change of the user's.
+XStringW userHeader(Host::IApp* app, Host::ITheme* theme)
+{
+    ClosedFund::closedFundGrid grid;
+    grid.SetApp(app);
+    grid.ApplyTheme(theme);
+    grid.SetHeaderText(grid.LoadHeaderText());
+    grid.OnHeaderChange();
+    return storedText(app->getUserConf().get(), kCustomHeaderKey);
+}
+
+XStringW damage(const XStringW& good, std::mt19937& rng, std::string& name)
+{
+    static const wchar_t kNoise[] = L"<>\"'&=/?!- \t\x4E2D\xFEFF\x0001";
+    XStringW text = good;
+    switch (rng() % 7) {
+    case 0: {
+        size_t at = rng() % text.size();
+        text.resize(at);
+        name = "cut at " + std::to_string(at);
+        break;
+    }
+    case 1: {
+        int flips = 1 + int(rng() % 6);
+        name = "flipped";
+        for (int f = 0; f < flips; ++f) {
+            size_t at = rng() % text.size();
+            text[at] = kNoise[rng() % (sizeof kNoise / sizeof kNoise[0] - 1)];
+            name += " " + std::to_string(at);
+        }
+        break;
+    }
+    case 2: {
+        size_t close = text.rfind(L"</header>");
+        if (close != XStringW::npos) text.resize(close);
+        name = "unclosed";
+        break;
+    }
+    case 3: {
+        size_t enc = text.find(L"encoding=\"");
+        XStringW label = L"x-unknown-" + std::to_wstring(rng() % 1000);
+        if (enc != XStringW::npos) text.replace(enc + 10, text.find(L'"', enc + 10) - enc - 10, label);
+        else text = L"<?xml version=\"1.0\" encoding=\"" + label + L"\"?>" + text;
+        name = "encoding " + narrow(label);
+        break;
+    }
+    case 4: {
+        static const wchar_t* kShapes[] = {L"", L"   \r\n", L"<header/>", L"<header></header>", L"<columns><column/></columns>",
+                                           L"<header><item title=\"a\" name=\"code\" visible=\"false\"/></header>",
+                                           L"not xml at all", L"\xFEFF"};
+        size_t k = rng() % (sizeof kShapes / sizeof kShapes[0]);
+        text = kShapes[k];
+        name = "shape " + std::to_string(k);
+        break;
+    }
+    case 5: {
+        // Every item hidden: no column to show and none the menu could give back.
+        text.replaceAll(L"<item ", L"<item visible=\"false\" ");
+        name = "all hidden";
+        break;
+    }
+    default: {
+        size_t from = rng() % text.size(), length = 1 + rng() % 200;
+        text.erase(from, length);
+        name = "erased " + std::to_string(from) + "+" + std::to_string(length);
+        break;
+    }
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
+{
+    Tally tally("damaged stored headers");
+    TestSupport::TempDir dir;
+    TestSupport::TestApp app;
+    app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
+    XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    ASSERT_TRUE(themes);
+    XComPtr<Host::ITheme> theme = themes->getCurrentTheme();
+    const XStringW good = userHeader(&app, theme.get());
+    ASSERT_GT(ClosedFund::shownHeaderColumns(good), 10);
+    Host::IConfManager* conf = app.userConf.get();
+
+    std::mt19937 rng(seed(4206));
+    int count = scaled(200, 1000);
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        XStringW text = damage(good, rng, name);
+        name = std::to_string(i) + " " + name;
+        conf->deleteKey(kDamagedHeaderKey);
+        XStringW earlier = L"<earlier kept copy " + std::to_wstring(i) + L">";
+        bool keepEarlier = i % 5 == 0;
+        if (keepEarlier) store(conf, kDamagedHeaderKey, earlier);
+        store(conf, kCustomHeaderKey, text);
+
+        ClosedFund::closedFundGrid grid;
+        grid.SetApp(&app);
+        grid.ApplyTheme(i % 3 ? theme.get() : nullptr);
+        grid.SetHeaderText(grid.LoadHeaderText());
+        int shown = ClosedFund::shownHeaderColumns(text);
+        bool blank = text.find_first_not_of(L" \t\r\n") == XStringW::npos;
+        bool present = false;
+        XStringW aside = storedText(conf, kDamagedHeaderKey, &present);
+
+        std::string problem;
+        if (grid.GetColumnCount() == 0) problem = "no columns";
+        if (shown > 0 && grid.GetColumnCount() != shown) problem += " the usable stored header was not used";
+        if (storedText(conf, kCustomHeaderKey) != text) problem += " the stored header was changed";
+        if (shown <= 0 && !blank && aside != text) problem += " the damaged text was not kept aside";
+        if ((shown > 0 || blank) && keepEarlier && aside != earlier) problem += " an earlier kept copy was replaced";
+        if ((shown > 0 || blank) && !keepEarlier && present) problem += " a copy was kept of a usable header";
+        if (problem.empty()) tally.pass();
+        else tally.fail(name + ":" + problem);
+        EXPECT_TRUE(problem.empty()) << name << ":" << problem;
+    }
+}
+
+// A grid whose stored header is cut short by a kill (the key created, its value not yet
+// written) shows the default header, and the user's next change is stored in one write.
+TEST(DamagedHeaders, AnEmptyStoredHeaderIsTheDefaultAndTheNextChangeReplacesIt)
+{
+    TestSupport::TempDir dir;
+    TestSupport::TestApp app;
+    app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
+    XComPtr<Host::IConfKey> key = app.userConf->createKey(kCustomHeaderKey);
+    ASSERT_TRUE(key);
+    ClosedFund::closedFundGrid grid;
+    grid.SetApp(&app);
+    ASSERT_EQ(grid.SetHeaderText(grid.LoadHeaderText()), 1) << "no theme: the control's own font";
+    int columns = grid.GetColumnCount();
+    EXPECT_GT(columns, 10);
+    EXPECT_FALSE(app.userConf->getKey(kDamagedHeaderKey)) << "an empty header is not kept aside";
+
+    // The write goes to an existing key: the store file changes once.
+    uint64_t before = fileHash(dir.file(L"user.conf"));
+    grid.OnHeaderChange();
+    EXPECT_NE(fileHash(dir.file(L"user.conf")), before);
+    EXPECT_EQ(bytesHash(TestSupport::readFileBytes(dir.file(L"user.conf.bak"))), before)
+        << "the copy before the change is the store with the empty key: one write";
+    EXPECT_EQ(ClosedFund::shownHeaderColumns(storedText(app.userConf.get(), kCustomHeaderKey)), columns);
+
+    // A damaged header is reported once, however often the page loads it.
+    const std::wstring log = dir.file(L"client2.log");
+    Host::setLogFile(log.c_str());
+    store(app.userConf.get(), kCustomHeaderKey, L"<header><item title=\"代码\" name=\"code\"");
+    grid.SetHeaderText(grid.LoadHeaderText());
+    grid.SetHeaderText(grid.LoadHeaderText());
+    Host::setLogFile(nullptr);
+    std::string lines = TestSupport::readFileBytes(log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+    EXPECT_NE(lines.find("Custom_Header_5_damaged"), std::string::npos) << lines;
+    EXPECT_EQ(grid.GetColumnCount(), columns);
+}
+
+// Damaged theme folders: files cut short, bytes flipped, keys missing, fonts that do not
+// parse, an empty folder. A grid given whatever theme the manager makes of it (or none)
+// still shows the default header's columns.
+TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
+{
+    Tally tally("damaged theme folders");
+    std::string shipped = TestSupport::readFileBytes(themeFolder() + L"\\light.theme");
+    ASSERT_FALSE(shipped.empty());
+    std::mt19937 rng(seed(77));
+    int count = scaled(60, 1000);
+    for (int i = 0; i < count; ++i) {
+        TestSupport::TempDir dir;
+        std::string bytes = shipped, name;
+        switch (i % 5) {
+        case 0: bytes.resize(rng() % bytes.size()); name = "cut at " + std::to_string(bytes.size()); break;
+        case 1:
+            for (int f = 0; f < 20; ++f) bytes[rng() % bytes.size()] = char(rng());
+            name = "20 random bytes";
+            break;
+        case 2: {
+            // Every font a face with quotes and markup in it.
+            std::string::size_type at = 0;
+            while ((at = bytes.find("font fntn_", at)) != std::string::npos) {
+                size_t eq = bytes.find('=', at);
+                bytes.insert(eq + 2, "\"<x a='1'>&\" ");
+                at = eq;
+            }
+            name = "fonts with markup";
+            break;
+        }
+        case 3: bytes = std::string(size_t(rng() % 4096), '\0'); name = "zeros"; break;
+        default: bytes.clear(); name = "no theme file"; break;
+        }
+        name = std::to_string(i) + " " + name;
+        if (!bytes.empty() || i % 5 != 4) TestSupport::writeFileBytes(dir.file(L"light.theme"), bytes);
+        XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(dir.path().c_str(), "light");
+        XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
+        ClosedFund::closedFundGrid grid;
+        grid.ApplyTheme(theme.get());
+        grid.SetHeaderText(grid.LoadHeaderText());
+        if (grid.GetColumnCount() > 10) tally.pass();
+        else tally.fail(name);
+        EXPECT_GT(grid.GetColumnCount(), 10) << name;
+    }
+}

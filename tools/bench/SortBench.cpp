@@ -1,0 +1,263 @@
+// Sorting the fund list: a real column and a text column holding one number per cell
+// ("12.34%"), each through a sorted view and the display view over it as the grid binds
+// them, against std::stable_sort of (value, index) pairs; a caption click on the grid window
+// with a fund selected (sort, both views, reselection); and the growth mode, which sorts at
+// 10^3 to 10^6 rows and fits the exponent of time against rows for ours and the baseline.
+#include "Bench.h"
+#include "grid/ClosedFundGrid.h"
+#include "module/ModuleHandle.h"
+#include "module/Resources.h"
+#include "host/Data.h"
+#include "host/Kernel.h"
+#include <windows.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// A table of one real column "value" and one text column "rate" ("12.34%"), seen through a
+// sorted and a display view with a field sorter, and the same values in plain vectors.
+struct SortSetup {
+    XComPtr<Host::IDataTable> table;
+    XComPtr<Host::IDataView> sorted, display;
+    XComPtr<Host::IFieldSorter> sorter;
+    std::vector<double> values;
+    std::vector<std::wstring> rates;
+
+    explicit SortSetup(int rows)
+    {
+        table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+        sorted = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+        display = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+        sorter = Host::createInstanceAs<Host::IFieldSorter>("Data.FieldSorter");
+        if (!table || !sorted || !display || !sorter) return;
+        table->addColumn(L"value", Host::VALUE_REAL);
+        table->addColumn(L"rate", Host::VALUE_TEXT);
+        table->reserveRows(rows);
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<double> value(0.3, 3.0);
+        wchar_t text[32];
+        for (int r = 0; r < rows; ++r) {
+            int row = table->appendRow();
+            values.push_back(value(rng));
+            table->setDouble(row, 0, values.back());
+            std::swprintf(text, 32, L"%.2f%%", -30.0 + double(rng() % 6000) / 100.0);
+            rates.push_back(text);
+            table->setTextAt(row, 1, text, std::wcslen(text));
+        }
+        table->commitFill();
+        sorted->setSource(table.get());
+        display->setSource(sorted.get());
+        sorted->setSorter(sorter.get());
+    }
+
+    size_t sortBy(const wchar_t* field, size_t iterations)
+    {
+        if (!sorter) return 0;
+        sorter->setSortField(field);
+        size_t sink = 0;
+        for (size_t i = 0; i < iterations; ++i) {
+            sorter->setSortOrder(int(i & 1));
+            sorted->rebuild(0);
+            sink += size_t(display->getSourceIndex(0));
+        }
+        return sink;
+    }
+
+    // The plain way: pairs of (value, index) stable-sorted, the direction alternating too.
+    size_t baselineReal(size_t iterations) const
+    {
+        size_t sink = 0;
+        std::vector<std::pair<double, int>> keys(values.size());
+        for (size_t i = 0; i < iterations; ++i) {
+            for (size_t r = 0; r < values.size(); ++r) keys[r] = {values[r], int(r)};
+            if (i & 1)
+                std::stable_sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.first > b.first; });
+            else
+                std::stable_sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.first < b.first; });
+            sink += size_t(keys[0].second);
+        }
+        return sink;
+    }
+
+    // Texts parsed as numbers by the C runtime, then sorted as above.
+    size_t baselineTextNumber(size_t iterations) const
+    {
+        size_t sink = 0;
+        std::vector<std::pair<double, int>> keys(rates.size());
+        for (size_t i = 0; i < iterations; ++i) {
+            for (size_t r = 0; r < rates.size(); ++r) keys[r] = {std::wcstod(rates[r].c_str(), nullptr), int(r)};
+            if (i & 1)
+                std::stable_sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.first > b.first; });
+            else
+                std::stable_sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.first < b.first; });
+            sink += size_t(keys[0].second);
+        }
+        return sink;
+    }
+};
+
+SortSetup& setup100k()
+{
+    static SortSetup s(100000);
+    return s;
+}
+
+size_t sortReal(size_t n) { return setup100k().sortBy(L"value", n); }
+size_t plainReal(size_t n) { return setup100k().baselineReal(n); }
+size_t sortTextNumber(size_t n) { return setup100k().sortBy(L"rate", n); }
+size_t plainTextNumber(size_t n) { return setup100k().baselineTextNumber(n); }
+
+// The grid's geometry is the control's own; the bench reads it to click a caption.
+struct ClickGrid : ClosedFund::closedFundGrid {
+    using Control::XDataGrid::BodyRect;
+    using Control::XDataGrid::ColumnScreenSpan;
+};
+
+// 100 000 funds in the closed-fund grid's window with the default header and the middle
+// fund selected; a click on the caption of "pricevaluerate" sorts (the direction toggles).
+struct ClickSetup {
+    ClickGrid grid;
+    HWND parent = nullptr;
+    POINT caption{-1, -1};
+
+    ClickSetup()
+    {
+        CoInitialize(nullptr);
+        parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 4000, 400, nullptr, nullptr, nullptr, nullptr);
+        if (!parent || !grid.Create(L"", 0x50000000, RECT{}, parent)) return;
+        grid.MoveWindow(0, 0, 4000, 400);
+        Host::IDataTable* table = grid.FundTable();
+        const wchar_t* const columns[] = {L"code", L"name", L"pricevaluerate"};
+        for (const wchar_t* name : columns) table->addColumn(name, name[0] == L'p' ? Host::VALUE_REAL : Host::VALUE_TEXT);
+        const int funds = 100000;
+        table->reserveRows(funds);
+        std::mt19937 rng(17);
+        wchar_t text[32];
+        for (int r = 0; r < funds; ++r) {
+            int row = table->appendRow();
+            std::swprintf(text, 32, L"%06d", 150000 + r);
+            table->setTextAt(row, 0, text, 6);
+            table->setTextAt(row, 1, L"封闭基金", 4);
+            table->setDouble(row, 2, -0.3 + double(rng() % 6000) / 10000.0);
+        }
+        table->commitFill();
+        std::wstring header = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"XML", L"GRIDHEADER");
+        Common::XStringW text2(header);
+        text2.replaceAll(L"end_date", L"2026-06-26");
+        grid.SetHeader(text2);
+        grid.SortedView()->rebuild(1);
+        grid.SetCurrSel(funds / 2);
+        for (int c = 0; c < grid.GetColumnCount(); ++c) {
+            if (grid.GetColumnInfo(c)->name != L"pricevaluerate") continue;
+            int l = 0, r = 0;
+            if (grid.ColumnScreenSpan(c, l, r)) caption = {(l + r) / 2, grid.BodyRect().top - 5};
+        }
+    }
+};
+
+ClickSetup& clickSetup()
+{
+    static ClickSetup s;
+    return s;
+}
+
+size_t clickCaption(size_t iterations)
+{
+    ClickSetup& s = clickSetup();
+    if (s.caption.x < 0) {
+        std::fprintf(stderr, "bench: sort-click found no caption (window %p, %d columns)\n", (void*)s.grid.GetHwnd(),
+                     s.grid.GetColumnCount());
+        return 0;
+    }
+    HWND w = s.grid.GetHwnd();
+    size_t sink = 0;
+    for (size_t i = 0; i < iterations; ++i) {
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(s.caption.x, s.caption.y));
+        SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(s.caption.x, s.caption.y));
+        sink += size_t(s.grid.GetCurrSel());
+    }
+    return sink;
+}
+
+// The click's baseline is the sort alone, done the plain way on the same 100 000 values.
+size_t clickBaseline(size_t iterations)
+{
+    ClickSetup& s = clickSetup();
+    Host::IDataTable* table = s.grid.FundTable();
+    static std::vector<double> values;
+    if (values.empty())
+        for (int r = 0; r < table->getRowCount(); ++r) values.push_back(table->getRow(r)->getItemAt(2)->getDouble());
+    std::vector<std::pair<double, int>> keys(values.size());
+    size_t sink = 0;
+    for (size_t i = 0; i < iterations; ++i) {
+        for (size_t r = 0; r < values.size(); ++r) keys[r] = {values[r], int(r)};
+        std::stable_sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.first < b.first; });
+        sink += size_t(keys[0].second);
+    }
+    return sink;
+}
+
+double secondsOf(const std::function<size_t()>& fn, size_t& sink)
+{
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    sink += fn();
+    QueryPerformanceCounter(&t1);
+    return double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart);
+}
+
+double medianOf(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Least-squares slope of log(time) against log(rows).
+double exponentOf(const std::vector<double>& rows, const std::vector<double>& seconds)
+{
+    double n = double(rows.size()), sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        double x = std::log(rows[i]), y = std::log(seconds[i]);
+        sx += x; sy += y; sxx += x * x; sxy += x * y;
+    }
+    return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+}
+
+int growth()
+{
+    std::printf("rows\tours (ns/row)\tbaseline (ns/row)\tratio (ours/baseline)\n");
+    std::vector<double> rows, ours, base;
+    size_t sink = 0;
+    for (int n = 1000; n <= 1000000; n *= 10) {
+        auto s = std::make_unique<SortSetup>(n);
+        size_t iterations = size_t(std::max(1, 2000000 / n));
+        std::vector<double> o, b;
+        s->sortBy(L"value", 1);
+        for (int round = 0; round < 5; ++round) {
+            o.push_back(secondsOf([&] { return s->sortBy(L"value", iterations); }, sink) / double(iterations));
+            b.push_back(secondsOf([&] { return s->baselineReal(iterations); }, sink) / double(iterations));
+        }
+        rows.push_back(n);
+        ours.push_back(medianOf(o));
+        base.push_back(medianOf(b));
+        std::printf("%d\t%.1f\t%.1f\t%.2f\n", n, ours.back() * 1e9 / n, base.back() * 1e9 / n, ours.back() / base.back());
+        std::fflush(stdout);
+    }
+    std::printf("exponent\t%.3f\t%.3f\t%.3f\n", exponentOf(rows, ours), exponentOf(rows, base),
+                exponentOf(rows, ours) / exponentOf(rows, base));
+    return sink == 42 ? 1 : 0;
+}
+
+} // namespace
+
+BENCH_CASE(sortReal, {"sort-real", sortReal, plainReal, 20});
+BENCH_CASE(sortTextNumber, {"sort-text-number", sortTextNumber, plainTextNumber, 20});
+BENCH_CASE(sortClick, {"sort-click", clickCaption, clickBaseline, 20});
+BENCH_MODE(growth, "growth", growth);
