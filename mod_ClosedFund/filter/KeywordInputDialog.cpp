@@ -1,5 +1,5 @@
 #include "filter/KeywordInputDialog.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 #include <algorithm>
 #include <cwchar>
 

@@ -31,6 +31,10 @@ C2KERNEL_API XComPtr<IEvent> createEvent(const char* name);
 // The named event if someone created it, else empty.
 C2KERNEL_API XComPtr<IEvent> getEvent(const char* name);
 
+// Warnings of the kernel, the host and the modules go here (debugger output and the host's
+// log file, if it set one).
+C2KERNEL_API void logWarning(const wchar_t* text);
+
 // A component of the given kind seen through interface T; empty when the kind is unknown
 // or is not a T (the component is then released).
 template <class T>
