@@ -17,6 +17,9 @@ typedef void (*EventCallback)(void* payload, void* context);
 
 struct IEvent : IXUnknown {
     virtual void subscribe(EventCallback callback, void* context) = 0;
+    // Removes one matching subscription and returns only when no call to it is still
+    // running on another thread, so the context may be freed next; called from inside that
+    // subscriber's own callback it returns at once.
     virtual void unsubscribe(EventCallback callback, void* context) = 0;
     // Calls every subscriber in subscription order; subscribers may (un)subscribe meanwhile.
     virtual void fire(void* payload) = 0;
