@@ -11,8 +11,8 @@
 #include "grid/DelimitedText.h"
 #include "host/Kernel.h"
 #include "host/KernelHost.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "table/ShownTable.h"
 #include "table/TerminalText.h"
 #include <windows.h>

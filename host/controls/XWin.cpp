@@ -1,4 +1,6 @@
 #include "controls/XWin.h"
+#include "host/CallbackGuard.h"
+#include <cassert>
 #include <unordered_map>
 
 namespace Control {
@@ -120,7 +122,13 @@ XWin* XWin::FromHandle(HWND hwnd)
     return it == registry().end() ? nullptr : it->second;
 }
 
-LRESULT CALLBACK XWin::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// A message whose handler throws is answered 0, the usual "handled" result.
+LRESULT CALLBACK XWin::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    return Host::guardCallback(L"a grid window procedure", LRESULT(0), [&] { return Dispatch(hwnd, msg, wParam, lParam); });
+}
+
+LRESULT XWin::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     XWin* self = FromHandle(hwnd);
     if (!self && creating && !creating->hwnd_) {

@@ -1,12 +1,27 @@
 // Named events: one registry per process, shared by the host and every module.
 #include "RefCounted.h"
+#include "host/CallbackGuard.h"
 #include "host/Kernel.h"
+#include <algorithm>
+#include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+// One subscribe call. A firing thread counts itself in while it calls the subscriber, so
+// that unsubscribe can wait for calls still running elsewhere: once it returns, the
+// subscriber's context may be freed.
+struct Subscription {
+    Host::EventCallback callback;
+    void* context;
+    bool active = true;                      // false once unsubscribed: no new call starts
+    std::vector<std::thread::id> callers;    // the threads inside the callback now
+};
 
 class Event final : public Kernel::RefCounted<Host::IEvent> {
 public:
@@ -15,37 +30,74 @@ public:
     void subscribe(Host::EventCallback callback, void* context) override
     {
         if (!callback) return;
+        auto subscription = std::make_shared<Subscription>();
+        subscription->callback = callback;
+        subscription->context = context;
         std::lock_guard<std::mutex> lock(mutex_);
-        subscribers_.push_back({callback, context});
+        subscribers_.push_back(std::move(subscription));
     }
 
+    // Returns once no call to the subscription runs on another thread. A subscriber that
+    // unsubscribes from inside its own callback returns at once: waiting there for itself,
+    // or for another thread doing the same, would never end.
     void unsubscribe(Host::EventCallback callback, void* context) override
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (auto it = subscribers_.begin(); it != subscribers_.end(); ++it) {
-            if (it->callback == callback && it->context == context) { subscribers_.erase(it); return; }
-        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        auto it = std::find_if(subscribers_.begin(), subscribers_.end(), [&](const SubscriptionPtr& s) {
+            return s->callback == callback && s->context == context;
+        });
+        if (it == subscribers_.end()) return;
+        SubscriptionPtr gone = *it;
+        subscribers_.erase(it);
+        gone->active = false;
+        const std::vector<std::thread::id>& callers = gone->callers;
+        if (std::find(callers.begin(), callers.end(), std::this_thread::get_id()) != callers.end()) return;
+        callEnded_.wait(lock, [&] { return gone->callers.empty(); });
     }
 
     // Calls a snapshot of the subscribers outside the lock, so a subscriber may fire,
-    // subscribe or unsubscribe from its callback without deadlocking.
+    // subscribe or unsubscribe from its callback without deadlocking. One unsubscribed
+    // meanwhile is skipped; a subscriber that throws is logged and the others still run.
     void fire(void* payload) override
     {
-        std::vector<Subscriber> snapshot;
+        std::vector<SubscriptionPtr> snapshot;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             snapshot = subscribers_;
         }
-        for (const Subscriber& s : snapshot) s.callback(payload, s.context);
+        for (const SubscriptionPtr& s : snapshot) {
+            if (!enter(*s)) continue;
+            Host::guardCallback(L"an event subscriber", [&] { s->callback(payload, s->context); });
+            leave(*s);
+        }
     }
 
     XStringA getName() override { return name_; }
 
 private:
-    struct Subscriber { Host::EventCallback callback; void* context; };
+    using SubscriptionPtr = std::shared_ptr<Subscription>;
+
+    bool enter(Subscription& s)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!s.active) return false;
+        s.callers.push_back(std::this_thread::get_id());
+        return true;
+    }
+
+    void leave(Subscription& s)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            s.callers.erase(std::find(s.callers.begin(), s.callers.end(), std::this_thread::get_id()));
+        }
+        callEnded_.notify_all();
+    }
+
     std::string name_;
     std::mutex mutex_;
-    std::vector<Subscriber> subscribers_;
+    std::condition_variable callEnded_;
+    std::vector<SubscriptionPtr> subscribers_;
 };
 
 std::mutex& registryMutex() { static std::mutex m; return m; }

@@ -1,6 +1,7 @@
 #include "UpdateDataModule.h"
 #include "ShellPaths.h"
 #include "UpdatePackages.h"
+#include "host/CallbackGuard.h"
 #include "host/KernelHost.h"
 #include <process.h>
 #include <algorithm>
@@ -57,10 +58,13 @@ void UpdateThread::requestUpdate(int kind)
     SetEvent(wake_.get());
 }
 
-unsigned __stdcall UpdateThread::threadMain(void* self)
+// Exit code 1: the update thread ended by an exception, which is logged.
+unsigned __stdcall UpdateThread::threadMain(void* self) noexcept
 {
-    static_cast<UpdateThread*>(self)->run();
-    return 0;
+    return Host::guardCallback(L"an update thread", 1u, [&] {
+        static_cast<UpdateThread*>(self)->run();
+        return 0u;
+    });
 }
 
 void UpdateThread::run()

@@ -23,7 +23,7 @@ public:
     const XStringA& name() const { return name_; }
 
 private:
-    static unsigned __stdcall threadMain(void* self);
+    static unsigned __stdcall threadMain(void* self) noexcept;
     void run();
     void handle(int kind);
 

@@ -1,6 +1,6 @@
 #include "data/FundTable.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "host/Kernel.h"
 #include <windows.h>
 #include <oleauto.h>

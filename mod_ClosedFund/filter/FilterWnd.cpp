@@ -1,7 +1,7 @@
 #include "filter/FilterWnd.h"
 #include "ui/WindowText.h"
 #include "host/Kernel.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 #include "ui/WindowClass.h"
 #include <common/ScopedWin.h>
 #include <unordered_set>

@@ -2,7 +2,7 @@
 // filters they install on the grid's view.
 #include "filter/FilterWnd.h"
 #include "filter/SearchFilterImpl.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 
 namespace ClosedFund {
 

@@ -2,7 +2,7 @@
 // applied a moment after the last keystroke so that a fast typist does not rebuild the list
 // for every letter; emptying the box (Esc, or deleting the text) lifts it at once.
 #include "filter/FilterWnd.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 
 namespace ClosedFund {
 

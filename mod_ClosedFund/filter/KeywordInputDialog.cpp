@@ -1,5 +1,6 @@
 #include "filter/KeywordInputDialog.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
+#include "host/CallbackGuard.h"
 #include <algorithm>
 #include <cwchar>
 
@@ -75,7 +76,14 @@ INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY)
     return result;
 }
 
-INT_PTR CALLBACK KeywordInputDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// A message whose handler throws counts as not handled (FALSE): the dialog manager does the rest.
+INT_PTR CALLBACK KeywordInputDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    return Host::guardCallback(L"the keyword dialog", INT_PTR(FALSE),
+                               [&] { return HandleMessage(hwnd, msg, wParam, lParam); });
+}
+
+INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     WGUI::WindowBase window(hwnd);
     auto* self = reinterpret_cast<KeywordInputDialog*>(window.GetWindowLong(GWLP_USERDATA));

@@ -25,7 +25,8 @@ public:
     const Common::XStringW& Text() const { return m_text; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    static INT_PTR HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void OnInitDialog(HWND hwnd);
     void OnOk(HWND hwnd);
     void OnDestroy(HWND hwnd);

@@ -1,9 +1,9 @@
 #include "grid/ClosedFundGrid.h"
 #include "grid/GridTexts.h"
 #include "grid/HeaderXml.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
-#include "host/KernelHost.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
+#include "host/Kernel.h"
 #include <cmath>
 
 namespace ClosedFund {

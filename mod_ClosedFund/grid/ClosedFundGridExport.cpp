@@ -5,7 +5,7 @@
 #include "grid/DelimitedText.h"
 #include "grid/HeaderXml.h"
 #include "host/File.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 #include "ui/FileDialog.h"
 #include <msxml2.h>
 #include <string>

@@ -2,7 +2,7 @@
 // after each finished update, show the refresh indicator while a request is pending, and
 // reload when new data arrives (at once when the page is visible, else at its next showing).
 #include "page/ClosedFundPage.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 #include "page/GifWnd.h"
 
 namespace ClosedFund {

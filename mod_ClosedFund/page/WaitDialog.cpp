@@ -1,4 +1,5 @@
 #include "page/WaitDialog.h"
+#include "host/CallbackGuard.h"
 #include <common/ScopedWin.h>
 #include <algorithm>
 #include <cwchar>
@@ -79,8 +80,13 @@ HWND WaitDialog::Open(HINSTANCE instance, HWND owner)
     return hwnd;
 }
 
+INT_PTR CALLBACK WaitDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) noexcept
+{
+    return Host::guardCallback(L"the wait dialog", INT_PTR(0), [&] { return HandleMessage(hwnd, msg, lParam); });
+}
+
 // Every message returns 0, so the dialog manager does the rest.
-INT_PTR CALLBACK WaitDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
+INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
 {
     switch (msg) {
     case WM_INITDIALOG:

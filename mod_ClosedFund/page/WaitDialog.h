@@ -25,7 +25,8 @@ public:
     static WaitDialog* Current();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    static INT_PTR HandleMessage(HWND hwnd, UINT msg, LPARAM lParam);
     void OnInitDialog(HWND hwnd);
     void OnPaint(HWND hwnd);
 

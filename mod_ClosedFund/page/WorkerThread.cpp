@@ -1,4 +1,5 @@
 #include "page/WorkerThread.h"
+#include "host/CallbackGuard.h"
 #include <process.h>
 
 namespace ClosedFund {
@@ -114,10 +115,13 @@ bool thread::wait(DWORD timeoutMs)
     return WaitForSingleObject(handle_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
-unsigned __stdcall thread::threadMain(void* self)
+// Exit code 1: the worker ended by an exception, which is logged.
+unsigned __stdcall thread::threadMain(void* self) noexcept
 {
-    static_cast<thread*>(self)->runWorker();
-    return 0;
+    return Host::guardCallback(L"the page's worker thread", 1u, [&] {
+        static_cast<thread*>(self)->runWorker();
+        return 0u;
+    });
 }
 
 void thread::runWorker()

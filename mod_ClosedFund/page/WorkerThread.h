@@ -85,7 +85,7 @@ public:
     bool wait(DWORD timeoutMs);
 
 private:
-    static unsigned __stdcall threadMain(void* self);
+    static unsigned __stdcall threadMain(void* self) noexcept;
     void runWorker();
     void runItems();
     void drainQueue();

@@ -1,6 +1,5 @@
 #include "ui/DropDownButton.h"
 #include "ui/WindowText.h"
-#include "module/ModuleHandle.h"
 #include <common/ScopedWin.h>
 #include <common/TabOrder.h>
 
@@ -19,6 +18,7 @@ HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HIN
 {
     // A second Create must first unbind the window made before, which is still subclassed.
     m_binding.reset();
+    m_instance = instance;
     RECT empty = {};
     HWND hwnd = WindowBase::Create(style, 0, L"Button", text, empty, parent, id, instance, nullptr);
     if (!hwnd) return nullptr;
@@ -218,7 +218,7 @@ void DropDownButton::UpdateToolTip()
         // CW_USEDEFAULT for position and size: the tooltip places itself when it shows.
         RECT byDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
         m_toolTip.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         byDefault, m_hWnd, 0, ClosedFund::moduleInstance(), nullptr);
+                         byDefault, m_hWnd, 0, m_instance, nullptr);
         if (!m_toolTip.GetHandle()) return;
     }
     m_toolTip.SetMaxTipWidth(kMaxTipWidth);

@@ -70,6 +70,7 @@ private:
     static void DrawArrow(HDC dc, const RECT& client);
 
     std::unique_ptr<WindowProc> m_binding;
+    HINSTANCE m_instance = nullptr;   // the one given to Create: the tooltip is made with it too
     ToolTipCtrl m_toolTip;
     Common::XStringW m_caption;
     Common::XStringW m_shownCaption;   // empty: the caption itself is shown

@@ -32,7 +32,7 @@ FileDialog::FileDialog(HINSTANCE instance, bool open, LPCWSTR defaultExtension, 
 
 // The hook is there only so the explorer-style dialog takes the hook's sizing behaviour; it
 // handles nothing.
-UINT_PTR CALLBACK FileDialog::HookProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+UINT_PTR CALLBACK FileDialog::HookProc(HWND, UINT, WPARAM, LPARAM) noexcept { return 0; }
 
 void FileDialog::SetInitialFolder(const std::wstring& folder)
 {

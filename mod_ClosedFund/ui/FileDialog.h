@@ -32,7 +32,7 @@ public:
     const OPENFILENAMEW& Record() const { return m_ofn; }
 
 private:
-    static UINT_PTR CALLBACK HookProc(HWND, UINT, WPARAM, LPARAM);
+    static UINT_PTR CALLBACK HookProc(HWND, UINT, WPARAM, LPARAM) noexcept;
 
     OPENFILENAMEW m_ofn;
     bool m_open;

@@ -2,6 +2,7 @@
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
 #include "ui/WindowRegistry.h"
+#include "host/CallbackGuard.h"
 
 namespace WGUI {
 
@@ -51,9 +52,7 @@ LRESULT unboundDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-} // namespace
-
-LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     WindowProc* binding = WindowRegistry::Find(hwnd);
     if (msg == WM_CREATE) {
@@ -77,6 +76,14 @@ LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     // IsWindow or DestroyWindow on the object cannot reach a window that reused the value.
     if (msg == WM_DESTROY && window->GetHandle() == hwnd) window->SetHandle(nullptr);
     return result;
+}
+
+} // namespace
+
+// A message whose handler throws is answered 0, the usual "handled" result.
+LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    return Host::guardCallback(L"a window procedure", LRESULT(0), [&] { return dispatch(hwnd, msg, wParam, lParam); });
 }
 
 } // namespace WGUI

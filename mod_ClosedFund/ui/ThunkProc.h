@@ -5,7 +5,7 @@
 
 namespace WGUI {
 
-LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Name of the window property that keeps a subclassed control's own procedure, so that the
 // messages after WM_DESTROY (WM_NCDESTROY above all, where the control frees its state)

@@ -2,6 +2,7 @@
 #include "ui/ThunkProc.h"
 #include "ui/WindowBase.h"
 #include "ui/WindowRegistry.h"
+#include <cassert>
 
 namespace WGUI {
 
@@ -26,9 +27,15 @@ bool WindowProc::Attach(WindowBase* window)
     return true;
 }
 
+// Binding again is harmless; a window already bound to another binding keeps that one, and
+// this one then never sees a message, which is the caller's fault.
 void WindowProc::Register()
 {
-    if (m_window && m_window->GetHandle()) WindowRegistry::Insert(m_window->GetHandle(), this);
+    HWND hwnd = m_window ? m_window->GetHandle() : nullptr;
+    if (!hwnd) return;
+    bool inserted = WindowRegistry::Insert(hwnd, this);
+    assert(inserted || WindowRegistry::Find(hwnd) == this);
+    (void)inserted;
 }
 
 // Own-class windows have no procedure to put back, but their registry entry must still go:

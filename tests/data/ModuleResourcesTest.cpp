@@ -1,8 +1,8 @@
 // The module's stored texts: the query exactly as checked in, the header converted from the
 // GB2312 bytes the binary holds, and a missing resource read as empty text.
 #include "TempDir.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #include "FundGridFixture.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 
 namespace FundGridTests {
 

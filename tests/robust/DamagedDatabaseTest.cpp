@@ -8,8 +8,8 @@
 #include "TestModules.h"
 #include "data/FundTable.h"
 #include "host/KernelHost.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "page/ClosedFundPage.h"
 #include <gtest/gtest.h>
 #include <functional>

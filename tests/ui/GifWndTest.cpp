@@ -4,7 +4,7 @@
 #include "GifMaker.h"
 #include "Pixels.h"
 #include "host/KernelHost.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 #include "page/GifWnd.h"
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -8,6 +8,7 @@
 #include "ui/WindowRegistry.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 using UiTest::HostWindow;
@@ -200,6 +201,35 @@ TEST(WindowToolkit, SubclassedControlsGetTheirProcedureBack)
     g_ncDestroyed = 0;
     EXPECT_TRUE(c.DestroyWindow());
     EXPECT_EQ(g_ncDestroyed, 1);
+}
+
+namespace {
+
+// Throws from its handler for one message, as a failed allocation deep in a paint would.
+class ThrowingWindow : public UiTest::Recorder {
+public:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        if (msg == WM_APP + 1) throw std::runtime_error("handler failed");
+        return Recorder::OnMessage(msg, wParam, lParam, result);
+    }
+};
+
+} // namespace
+
+// The exception stops at the window procedure: the sender gets 0 and the window goes on.
+TEST(WindowToolkit, AHandlerThatThrowsIsAnsweredZeroAndTheWindowLivesOn)
+{
+    ThrowingWindow window;
+    WGUI::WindowProc binding;
+    RECT r = {0, 0, 50, 20};
+    ASSERT_NE(window.Create(WS_POPUP, 0, UiTest::hostClass(), L"", r, nullptr, 0, GetModuleHandleW(nullptr), &binding),
+              nullptr);
+    window.answerMsg = WM_APP + 2;
+    window.answer = 42;
+    EXPECT_EQ(window.SendMessage(WM_APP + 1, 0, 0), 0);
+    EXPECT_EQ(window.SendMessage(WM_APP + 2, 0, 0), 42);
+    window.DestroyWindow();
 }
 
 TEST(FileDialog, KeepsWhatItsBuffersHoldAndReportsTheChoice)

@@ -5,8 +5,8 @@
 // a buffered stdio file. No window: the header lives in the grid's document only.
 #include "Bench.h"
 #include "grid/ClosedFundGrid.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>

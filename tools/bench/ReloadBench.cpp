@@ -13,8 +13,8 @@
 #include "Database.h"
 #include "data/FundTable.h"
 #include "host/KernelHost.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "page/ClosedFundPage.h"
 #include <sqlite3.h>
 #include <windows.h>

@@ -5,8 +5,8 @@
 // 10^3 to 10^6 rows and fits the exponent of time against rows for ours and the baseline.
 #include "Bench.h"
 #include "grid/ClosedFundGrid.h"
-#include "module/ModuleHandle.h"
-#include "module/Resources.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "host/Data.h"
 #include "host/Kernel.h"
 #include <windows.h>

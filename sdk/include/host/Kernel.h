@@ -17,6 +17,9 @@ typedef void (*EventCallback)(void* payload, void* context);
 
 struct IEvent : IXUnknown {
     virtual void subscribe(EventCallback callback, void* context) = 0;
+    // Removes one matching subscription and returns only when no call to it is still
+    // running on another thread, so the context may be freed next; called from inside that
+    // subscriber's own callback it returns at once.
     virtual void unsubscribe(EventCallback callback, void* context) = 0;
     // Calls every subscriber in subscription order; subscribers may (un)subscribe meanwhile.
     virtual void fire(void* payload) = 0;
@@ -30,6 +33,10 @@ C2KERNEL_API XComPtr<IXUnknown> createInstance(const char* progId);
 C2KERNEL_API XComPtr<IEvent> createEvent(const char* name);
 // The named event if someone created it, else empty.
 C2KERNEL_API XComPtr<IEvent> getEvent(const char* name);
+
+// Warnings of the kernel, the host and the modules go here (debugger output and the host's
+// log file, if it set one).
+C2KERNEL_API void logWarning(const wchar_t* text);
 
 // A component of the given kind seen through interface T; empty when the kind is unknown
 // or is not a T (the component is then released).

@@ -13,8 +13,7 @@ C2KERNEL_API XComPtr<IConfManager> openUserConf(const wchar_t* filePath);
 C2KERNEL_API XComPtr<IConfManager> openSystemConf(const wchar_t* filePath);
 // The themes found in themeDir (one file per theme), with the named one current (else the first).
 C2KERNEL_API XComPtr<IThemeMgr> openThemeMgr(const wchar_t* themeDir, const char* currentTheme);
-// Warnings of the kernel and host go here (debugger output and the log file, if set).
-C2KERNEL_API void logWarning(const wchar_t* text);
+// Where logWarning writes besides the debugger output; only the host chooses it.
 C2KERNEL_API void setLogFile(const wchar_t* path);
 
 } // namespace Host

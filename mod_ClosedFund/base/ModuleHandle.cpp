@@ -1,4 +1,4 @@
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 
 namespace ClosedFund {
 

@@ -1,7 +1,7 @@
 // The library's entry points: the load notification keeps the instance handle, and
 // ModuleInstance hands the host the one module object.
 #include "module/ClosedFundModule.h"
-#include "module/ModuleHandle.h"
+#include "base/ModuleHandle.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {

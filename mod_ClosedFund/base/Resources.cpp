@@ -1,4 +1,4 @@
-#include "module/Resources.h"
+#include "base/Resources.h"
 
 namespace ClosedFund {
 
