@@ -33,7 +33,7 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1;
     case WM_GETTEXT: return OnGetText(size_t(wParam), reinterpret_cast<wchar_t*>(lParam));
     case WM_GETTEXTLENGTH: return OnGetTextLength();
-    case WM_SIZE: ScrollTo(topRow_, scrollX_); Invalidate(FALSE); return 0;
+    case WM_SIZE: ScrollTo(GetTopRow(), GetScrollX()); Invalidate(FALSE); return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
     case WM_LBUTTONDOWN: ForgetTip(); OnLButtonDown(x, y, false); return 0;
     case WM_LBUTTONDBLCLK: ForgetTip(); OnLButtonDown(x, y, true); return 0;
@@ -78,7 +78,7 @@ void DataGridEx::PaintTo(HDC target, const RECT& client)
     }
     if (drag_ == Drag::Move && dropX_ >= 0) {
         RECT in = InnerRect(), marker = {dropX_ - 1, in.top, dropX_ + 1, in.top + HeaderHeight()};
-        Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(headerColor_));
+        Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(HeaderColor()));
         FillRect(buffer, &marker, b);
     }
     BitBlt(target, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
@@ -183,12 +183,12 @@ void DataGridEx::OnMouseMove(int x, int y)
         return;
     case Drag::VThumb: {
         ScrollLayout s = GetScrollLayout();
-        ScrollTo(TopRowForThumb(s, dragOrigin_ + (y - dragStart_.y)), scrollX_);
+        ScrollTo(TopRowForThumb(s, dragOrigin_ + (y - dragStart_.y)), GetScrollX());
         return;
     }
     case Drag::HThumb: {
         ScrollLayout s = GetScrollLayout();
-        ScrollTo(topRow_, ScrollXForThumb(s, dragOrigin_ + (x - dragStart_.x)));
+        ScrollTo(GetTopRow(), ScrollXForThumb(s, dragOrigin_ + (x - dragStart_.x)));
         return;
     }
     default:
@@ -203,7 +203,7 @@ void DataGridEx::EndDrag()
     drag_ = Drag::None;
     dragColumn_ = dragItem_ = -1;
     dropX_ = -1;
-    scrollButton_ = -1;
+    heldScrollButton_ = -1;
     if (IsWindow())
         KillTimer(GetHwnd(), kScrollTimer);
     if (GetCapture() == GetHwnd())
@@ -246,17 +246,17 @@ void DataGridEx::OnKeyDown(UINT key)
 {
     int rows = GetRowsCount();
     int page = PageRows();
-    int sel = curSel_;
+    int sel = GetCurrSel();
     switch (key) {
-    case VK_UP: sel = sel < 0 ? topRow_ : sel - 1; break;
-    case VK_DOWN: sel = sel < 0 ? topRow_ : sel + 1; break;
-    case VK_PRIOR: sel = (sel < 0 ? topRow_ : sel) - page; break;
-    case VK_NEXT: sel = (sel < 0 ? topRow_ : sel) + page; break;
+    case VK_UP: sel = sel < 0 ? GetTopRow() : sel - 1; break;
+    case VK_DOWN: sel = sel < 0 ? GetTopRow() : sel + 1; break;
+    case VK_PRIOR: sel = (sel < 0 ? GetTopRow() : sel) - page; break;
+    case VK_NEXT: sel = (sel < 0 ? GetTopRow() : sel) + page; break;
     case VK_HOME: sel = 0; break;
     case VK_END: sel = rows - 1; break;
-    case VK_LEFT: ScrollTo(topRow_, scrollX_ - 3 * RowHeight()); return;
-    case VK_RIGHT: ScrollTo(topRow_, scrollX_ + 3 * RowHeight()); return;
-    case VK_RETURN: if (curSel_ >= 0) OnEnterItem(curSel_); return;
+    case VK_LEFT: ScrollTo(GetTopRow(), GetScrollX() - 3 * RowHeight()); return;
+    case VK_RIGHT: ScrollTo(GetTopRow(), GetScrollX() + 3 * RowHeight()); return;
+    case VK_RETURN: if (GetCurrSel() >= 0) OnEnterItem(GetCurrSel()); return;
     case VK_F10: if (IsMenuChord(key)) OpenContextMenuAtCurrentRow(); return;
     case VK_TAB: Common::RequestNextTabStop(GetHwnd(), GetKeyState(VK_SHIFT) < 0); return;
     case 'C': if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow(); return;
@@ -283,9 +283,9 @@ void DataGridEx::OpenContextMenuAtCurrentRow()
     RECT body = BodyRect();
     POINT at = {body.left + RowHeight(), body.top};
     RECT row{};
-    if (curSel_ >= 0) {
-        ScrollRowIntoView(curSel_);
-        if (GetRowRect(curSel_, &row))
+    if (GetCurrSel() >= 0) {
+        ScrollRowIntoView(GetCurrSel());
+        if (GetRowRect(GetCurrSel(), &row))
             at = {row.left + RowHeight(), row.bottom - 1};
     }
     OnContextMenu(at.x, at.y);
@@ -299,17 +299,17 @@ void DataGridEx::OnWheel(int delta, bool horizontal)
         lines = UINT(PageRows());
     int steps = -delta * int(lines) / WHEEL_DELTA;
     if (horizontal || GetKeyState(VK_SHIFT) < 0)
-        ScrollTo(topRow_, scrollX_ - steps * RowHeight());
+        ScrollTo(GetTopRow(), GetScrollX() - steps * RowHeight());
     else
-        ScrollTo(topRow_ + steps, scrollX_);
+        ScrollTo(GetTopRow() + steps, GetScrollX());
 }
 
 void DataGridEx::CopyCurrentRow()
 {
-    if (curSel_ < 0 || !OpenClipboard(GetHwnd()))
+    if (GetCurrSel() < 0 || !OpenClipboard(GetHwnd()))
         return;
     Common::XStringW text;
-    DragItemToString(curSel_, text);
+    DragItemToString(GetCurrSel(), text);
     EmptyClipboard();
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     Common::ScopedHGlobal mem(GlobalAlloc(GMEM_MOVEABLE, bytes));

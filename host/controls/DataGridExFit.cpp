@@ -18,7 +18,7 @@ bool DataGridEx::FitColumnWidth(int column)
     for (int row = 0; row < rows; ++row)
         needed = std::max(needed, CellWidthNeeded(dc, row, column));
     // The document keeps unscaled widths: the smallest one that scales to at least needed.
-    int width = int(std::ceil(needed / zoom_ - 1e-9));
+    int width = int(std::ceil(needed / GetZoom() - 1e-9));
     int before = Header().columns()[column].width;
     Header().setWidth(column, width);
     return Header().columns()[column].width != before;
@@ -28,7 +28,7 @@ void DataGridEx::FitColumn(int column)
 {
     if (column < 0 || column >= GetColumnCount() || !FitColumnWidth(column))
         return;
-    ScrollTo(topRow_, scrollX_);
+    ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();
 }
@@ -40,7 +40,7 @@ void DataGridEx::FitAllColumns()
         changed = FitColumnWidth(c) || changed;
     if (!changed)
         return;
-    ScrollTo(topRow_, scrollX_);
+    ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();
 }

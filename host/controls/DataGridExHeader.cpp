@@ -13,7 +13,7 @@ const UINT kMenuFitAll = 0x102;
 const UINT kMenuItemBase = 0x200;   // + top-level item index
 }
 
-int DataGridEx::Unscaled(int pixels) const { return int(std::lround(pixels / zoom_)); }
+int DataGridEx::Unscaled(int pixels) const { return int(std::lround(pixels / GetZoom())); }
 
 int DataGridEx::TopItemOfColumn(int column) const
 {
@@ -70,7 +70,7 @@ void DataGridEx::MoveTopItem(int fromItem, int toItem)
 {
     if (!Header().moveTopItem(fromItem, toItem))
         return;
-    ScrollTo(topRow_, scrollX_);   // the column edges moved: stay on one
+    ScrollTo(GetTopRow(), GetScrollX());   // the column edges moved: stay on one
     Invalidate(FALSE);
     OnHeaderChange();
 }
@@ -80,7 +80,7 @@ void DataGridEx::ResizeColumn(int column, int width)
     if (column < 0 || column >= GetColumnCount())
         return;
     Header().setWidth(column, width);
-    ScrollTo(topRow_, scrollX_);
+    ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     if (Header().columns()[column].width != pressWidth_)
         OnHeaderChange();
@@ -90,7 +90,7 @@ void DataGridEx::SetTopItemVisible(int item, bool visible)
 {
     if (!Header().setTopItemVisible(item, visible))
         return;
-    ScrollTo(topRow_, scrollX_);
+    ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();
 }

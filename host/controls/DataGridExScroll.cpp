@@ -16,7 +16,7 @@ void DataGridEx::OnScrollBarDown(int x, int y, bool vertical)
     for (int b = 0; b < 4; ++b) {
         if (!PtInRect(buttons[b], pt))
             continue;
-        scrollButton_ = b;
+        heldScrollButton_ = b;
         drag_ = Drag::ScrollButton;
         SetCapture(GetHwnd());
         ScrollByButton();
@@ -33,19 +33,19 @@ void DataGridEx::OnScrollBarDown(int x, int y, bool vertical)
     }
     RECT body = BodyRect();
     if (vertical)
-        ScrollTo(topRow_ + (y < thumb.top ? -PageRows() : PageRows()), scrollX_);
+        ScrollTo(GetTopRow() + (y < thumb.top ? -PageRows() : PageRows()), GetScrollX());
     else
-        ScrollTo(topRow_, scrollX_ + (x < thumb.left ? -1 : 1) * int(body.right - body.left - FrozenWidth()));
+        ScrollTo(GetTopRow(), GetScrollX() + (x < thumb.left ? -1 : 1) * int(body.right - body.left - FrozenWidth()));
 }
 
 void DataGridEx::ScrollByButton()
 {
     int line = RowHeight();
-    switch (scrollButton_) {
-    case 0: ScrollTo(topRow_ - 1, scrollX_); break;
-    case 1: ScrollTo(topRow_ + 1, scrollX_); break;
-    case 2: ScrollTo(topRow_, scrollX_ - line); break;
-    case 3: ScrollTo(topRow_, scrollX_ + line); break;
+    switch (heldScrollButton_) {
+    case 0: ScrollTo(GetTopRow() - 1, GetScrollX()); break;
+    case 1: ScrollTo(GetTopRow() + 1, GetScrollX()); break;
+    case 2: ScrollTo(GetTopRow(), GetScrollX() - line); break;
+    case 3: ScrollTo(GetTopRow(), GetScrollX() + line); break;
     default: break;
     }
 }

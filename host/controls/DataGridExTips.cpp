@@ -37,8 +37,8 @@ void DataGridEx::TrackTip(int x, int y)
     tipRow_ = row;
     tipColumn_ = column;
     tipColumnName_ = Header().columns()[column].info.name;
-    tipTopRow_ = topRow_;
-    tipScrollX_ = scrollX_;
+    tipTopRow_ = GetTopRow();
+    tipScrollX_ = GetScrollX();
     tipWidth_ = ColumnWidth(column);
     tipText_ = text;
     tipCut_ = needed > tipWidth_ && !text.empty();
@@ -57,7 +57,7 @@ void DataGridEx::ShowTip()
     if (!ColumnScreenSpan(tipColumn_, left, right))
         return;
     RECT body = BodyRect();
-    int bottom = tipRow_ < 0 ? body.top : body.top + (tipRow_ - topRow_ + 1) * RowHeight();
+    int bottom = tipRow_ < 0 ? body.top : body.top + (tipRow_ - GetTopRow() + 1) * RowHeight();
     POINT at = {left + kTextMargin - 3, bottom + 1};
     ClientToScreen(&at);
     if (!tip_)
@@ -83,7 +83,7 @@ void DataGridEx::CheckTipAfterChange()
 {
     if (tipColumn_ < 0)
         return;
-    bool same = topRow_ == tipTopRow_ && scrollX_ == tipScrollX_ && tipColumn_ < GetColumnCount() &&
+    bool same = GetTopRow() == tipTopRow_ && GetScrollX() == tipScrollX_ && tipColumn_ < GetColumnCount() &&
                 tipRow_ < GetRowsCount() && Header().columns()[tipColumn_].info.name == tipColumnName_ &&
                 ColumnWidth(tipColumn_) == tipWidth_;
     if (same) {

@@ -4,6 +4,9 @@
 
 namespace Control {
 
+using Common::ComPtr;
+namespace XmlDom = Common::XmlDom;
+
 namespace {
 
 UINT alignFrom(const Common::XStringW& value, UINT fallback)
@@ -24,10 +27,9 @@ bool isHidden(IXMLDOMElement* e)
 
 bool GridHeader::load(const Common::XStringW& xml)
 {
-    ComPtr<IXMLDOMDocument> doc = XmlDom::createDocument();
     Common::XStringW encoding;
-    Common::XStringW parsable = XmlDom::withParsableEncoding(xml, encoding);
-    if (!doc || !XmlDom::loadXml(doc.get(), parsable) || !XmlDom::rootElement(doc.get()))
+    ComPtr<IXMLDOMDocument> doc = XmlDom::loadDocument(xml, encoding);
+    if (!doc)
         return false;
     doc_ = doc;
     declaredEncoding_ = encoding;
@@ -37,7 +39,9 @@ bool GridHeader::load(const Common::XStringW& xml)
 
 Common::XStringW GridHeader::xml() const
 {
-    return XmlDom::withOriginalEncoding(XmlDom::documentXml(doc_.get()), declaredEncoding_);
+    Common::XStringW text;
+    XmlDom::saveDocument(doc_.get(), declaredEncoding_, text);
+    return text;
 }
 
 IXMLDOMNodeList* GridHeader::items() const

@@ -3,7 +3,7 @@
 // the layout is then read again, so the document is always what the screen shows.
 #pragma once
 #include "controls/HeaderInfo2.h"
-#include "XmlDom.h"
+#include "common/XmlDom.h"
 #include <vector>
 
 namespace Control {
@@ -60,9 +60,9 @@ public:
 private:
     void layout();
     void addColumn(IXMLDOMElement* e, int group, int topItem);
-    std::vector<ComPtr<IXMLDOMElement>> topElements() const;
+    std::vector<Common::ComPtr<IXMLDOMElement>> topElements() const;
 
-    ComPtr<IXMLDOMDocument> doc_;
+    Common::ComPtr<IXMLDOMDocument> doc_;
     Common::XStringW declaredEncoding_;   // what the text declared, when we had to change it
     std::vector<Column> columns_;
     std::vector<Group> groups_;

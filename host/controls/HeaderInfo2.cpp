@@ -1,5 +1,5 @@
 #include "controls/HeaderInfo2.h"
-#include "XmlDom.h"
+#include "common/XmlDom.h"
 
 namespace Control {
 
@@ -43,7 +43,7 @@ void HeaderInfo2::SetElement(IXMLDOMElement* element)
 
 bool HeaderInfo2::GetAttribute(const wchar_t* attribute, Common::XStringW& out) const
 {
-    return XmlDom::attribute(element_, attribute, out);
+    return Common::XmlDom::attribute(element_, attribute, out);
 }
 
 } // namespace Control

@@ -148,18 +148,18 @@ void XDataGrid::DrawScrollBar(HDC dc, const RECT& bar, bool vertical)
         DrawScrollBarButton(dc, s.vUp, 0);
         DrawScrollBarButton(dc, s.vDown, 1);
         if (!IsRectEmpty(&s.vThumb))
-            raisedBlock(dc, s.vThumb, scrollButton_, scrollLight_, scrollDark_);
+            raisedBlock(dc, s.vThumb, scrollButtonColor_, scrollLight_, scrollDark_);
     } else {
         DrawScrollBarButton(dc, s.hLeft, 2);
         DrawScrollBarButton(dc, s.hRight, 3);
         if (!IsRectEmpty(&s.hThumb))
-            raisedBlock(dc, s.hThumb, scrollButton_, scrollLight_, scrollDark_);
+            raisedBlock(dc, s.hThumb, scrollButtonColor_, scrollLight_, scrollDark_);
     }
 }
 
 void XDataGrid::DrawScrollBarButton(HDC dc, const RECT& r, int arrow)
 {
-    raisedBlock(dc, r, scrollButton_, scrollLight_, scrollDark_);
+    raisedBlock(dc, r, scrollButtonColor_, scrollLight_, scrollDark_);
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     POINT p[3];
     switch (arrow) {

@@ -1,14 +1,14 @@
 // Inside the database library: IDatabase over one SQLite file, one connection per thread.
 #pragma once
 #include "Database.h"
-#include "../kernel/RefCounted.h"
+#include "common/RefCounted.h"
 #include "common/ScopedWin.h"
 #include <sqlite3.h>
 #include <map>
 
 namespace FundDb {
 
-class SqliteDatabase : public Kernel::RefCounted<Host::IDatabase> {
+class SqliteDatabase : public Common::RefCounted<Host::IDatabase> {
 public:
     SqliteDatabase(const XStringW& path, Access access);
 

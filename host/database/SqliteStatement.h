@@ -5,7 +5,7 @@
 
 namespace FundDb {
 
-class SqliteStatement : public Kernel::RefCounted<Host::IStatement> {
+class SqliteStatement : public Common::RefCounted<Host::IStatement> {
 public:
     SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt) : owner_(owner), stmt_(stmt) {}
 

@@ -3,13 +3,13 @@
 // earlier see later changes.
 #include "ConfStore.h"
 #include "ConfValue.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "host/KernelHost.h"
 #include <memory>
 
 namespace {
 
-class ConfKey final : public Kernel::RefCounted<Host::IConfKey> {
+class ConfKey final : public Common::RefCounted<Host::IConfKey> {
 public:
     ConfKey(std::shared_ptr<Kernel::ConfStore> store, std::string path) : store_(std::move(store)), path_(std::move(path)) {}
 
@@ -34,7 +34,7 @@ private:
     const std::string path_;
 };
 
-class ConfManager final : public Kernel::RefCounted<Host::IConfManager> {
+class ConfManager final : public Common::RefCounted<Host::IConfManager> {
 public:
     explicit ConfManager(std::shared_ptr<Kernel::ConfStore> store) : store_(std::move(store)) {}
 

@@ -1,13 +1,13 @@
 #include "ConfValue.h"
 #include "ComponentRegistry.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
 
 namespace {
 
-class ConfValue final : public Kernel::RefCounted<Host::IConfValue> {
+class ConfValue final : public Common::RefCounted<Host::IConfValue> {
 public:
     explicit ConfValue(std::wstring text) : text_(std::move(text)) {}
 

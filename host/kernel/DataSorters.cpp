@@ -2,7 +2,7 @@
 // Both are stable: rows that compare equal keep the order they came in.
 #include "ComponentRegistry.h"
 #include "DataSortKeys.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "host/Data.h"
 #include <algorithm>
 #include <string>
@@ -13,7 +13,7 @@ namespace Kernel {
 
 namespace {
 
-class FieldSorter final : public RefCounted<Host::IFieldSorter> {
+class FieldSorter final : public Common::RefCounted<Host::IFieldSorter> {
 public:
     void setSortField(const XStringW& columnName) override { field_ = columnName; }
     void setSortOrder(int descending) override { descending_ = descending != 0; }
@@ -42,7 +42,7 @@ private:
     std::unordered_map<std::wstring, std::vector<std::wstring>> placeholders_;
 };
 
-class TopSorter final : public RefCounted<Host::ITopSorter> {
+class TopSorter final : public Common::RefCounted<Host::ITopSorter> {
 public:
     void setField(const XStringW& columnName) override { field_ = columnName; }
     void clearValues() override

@@ -5,7 +5,7 @@
 #include "DataItemPool.h"
 #include "DataItems.h"
 #include "DataSource.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "host/Data.h"
 #include <memory>
 #include <string>
@@ -14,7 +14,7 @@
 
 namespace Kernel {
 
-class DataTable final : public RefCounted<Host::IDataTable>, public DataSource {
+class DataTable final : public Common::RefCounted<Host::IDataTable>, public DataSource {
 public:
     DataTable() = default;
 

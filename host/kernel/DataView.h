@@ -3,13 +3,13 @@
 // then the views built on it.
 #pragma once
 #include "DataSource.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "host/Data.h"
 #include <vector>
 
 namespace Kernel {
 
-class DataView final : public RefCounted<Host::IDataView>, public DataSource, public DataDependant {
+class DataView final : public Common::RefCounted<Host::IDataView>, public DataSource, public DataDependant {
 public:
     DataView() = default;
 

@@ -1,5 +1,5 @@
 // Named events: one registry per process, shared by the host and every module.
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "host/CallbackGuard.h"
 #include "host/Kernel.h"
 #include <algorithm>
@@ -23,7 +23,7 @@ struct Subscription {
     std::vector<std::thread::id> callers;    // the threads inside the callback now
 };
 
-class Event final : public Kernel::RefCounted<Host::IEvent> {
+class Event final : public Common::RefCounted<Host::IEvent> {
 public:
     explicit Event(std::string name) : name_(std::move(name)) {}
 

@@ -6,14 +6,14 @@
 // clean-up after it (closing, deleting the temporary file) does not overwrite it.
 #include "ComponentRegistry.h"
 #include "FileIo.h"
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "common/ScopedWin.h"
 #include "host/File.h"
 #include <algorithm>
 
 namespace {
 
-class File final : public Kernel::RefCounted<Host::IFile> {
+class File final : public Common::RefCounted<Host::IFile> {
 public:
     // A file still open for replacing when the component goes was never declared finished:
     // the target keeps its old bytes.

@@ -1,11 +1,11 @@
 // A loaded theme: immutable after loading, so any thread may read it.
 #pragma once
-#include "RefCounted.h"
+#include "common/RefCounted.h"
 #include "ThemeFile.h"
 
 namespace Kernel {
 
-class Theme final : public RefCounted<Host::ITheme> {
+class Theme final : public Common::RefCounted<Host::ITheme> {
 public:
     Theme(std::string name, ThemeData data) : name_(std::move(name)), data_(std::move(data)) {}
 

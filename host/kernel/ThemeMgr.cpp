@@ -16,7 +16,7 @@ int indexOfTheme(const std::vector<XComPtr<Host::ITheme>>& themes, const std::st
     return -1;
 }
 
-class ThemeMgr final : public Kernel::RefCounted<Host::IThemeMgr> {
+class ThemeMgr final : public Common::RefCounted<Host::IThemeMgr> {
 public:
     ThemeMgr(std::vector<XComPtr<Host::ITheme>> themes, int current) : themes_(std::move(themes)), current_(current) {}
 

@@ -1,13 +1,13 @@
 // Base of the sibling modules built into the client: name and caption for getInfo, and the
 // module operations that have nothing to do for most of them.
 #pragma once
-#include "ShellRefCounted.h"
+#include "common/RefCounted.h"
 #include "host/Modules.h"
 
 namespace HostShell {
 
 template <class Interface>
-class BuiltInModule : public RefCounted<Interface> {
+class BuiltInModule : public Common::RefCounted<Interface> {
 public:
     bool getInfo(Host::ModuleInfo& info) override
     {

@@ -2,7 +2,7 @@
 // query of the fund database returns. The list is filled when the page is first shown, and
 // again when its query changes.
 #pragma once
-#include "ShellRefCounted.h"
+#include "common/RefCounted.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
 #include <vector>
@@ -14,7 +14,7 @@ struct ListColumn {
     int width;
 };
 
-class FundListPage final : public RefCounted<Host::ITabPage>, public Control::XWin {
+class FundListPage final : public Common::RefCounted<Host::ITabPage>, public Control::XWin {
 public:
     // The query's columns fill the list's columns in order.
     FundListPage(XStringW title, XStringW caption, XStringW sql, std::vector<ListColumn> columns,

@@ -2,7 +2,7 @@
 // page makes its own window inside this one (ITabPage::create); the control shows the
 // active page, hides the others and keeps every page sized to the page area.
 #pragma once
-#include "ShellRefCounted.h"
+#include "common/RefCounted.h"
 #include "TabStrip.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
@@ -10,7 +10,7 @@
 
 namespace HostShell {
 
-class FundTabCtrl final : public RefCounted<Host::ITabCtrl>, public Control::XWin {
+class FundTabCtrl final : public Common::RefCounted<Host::ITabCtrl>, public Control::XWin {
 public:
     static constexpr int kStripHeight = 26;
 

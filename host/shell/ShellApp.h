@@ -3,7 +3,7 @@
 // message of the user-interface thread's loop before it is dispatched.
 #pragma once
 #include "ShellPaths.h"
-#include "ShellRefCounted.h"
+#include "common/RefCounted.h"
 #include "host/App.h"
 #include <map>
 #include <utility>
@@ -17,7 +17,7 @@ extern const char kFontSizeKey[];   // zoom factor, read by pages
 // System configuration: the module libraries to load, separated by ';'.
 extern const char kModulesKey[];
 
-class ShellApp final : public RefCounted<Host::IApp> {
+class ShellApp final : public Common::RefCounted<Host::IApp> {
 public:
     // Opens (creating with defaults where missing) the configuration stores of paths.dataDir
     // and the themes of paths.themeDir(). Never fails: a missing piece stays empty.

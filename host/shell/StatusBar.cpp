@@ -139,18 +139,6 @@ void StatusBar::paint(HDC target)
 LRESULT StatusBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(GetHwnd(), &ps);
-        paint(dc);
-        EndPaint(GetHwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(HDC(wParam));
-        return 0;
     case WM_SIZE: {
         // The control repaints only what it thinks changed, which left the old grip behind
         // after a resize: the whole bar is painted again instead.
@@ -163,7 +151,7 @@ LRESULT StatusBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (parentMaximised()) return HTCLIENT;
         break;
     }
-    return DefaultProc(msg, wParam, lParam);
+    return SelfPaintedControl::WndProc(msg, wParam, lParam);
 }
 
 } // namespace HostShell

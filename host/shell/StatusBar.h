@@ -4,12 +4,12 @@
 // a module did not load): it is not replaced by messages and stays until it is resolved.
 #pragma once
 #include "FrameColors.h"
-#include "controls/XWin.h"
+#include "SelfPaintedControl.h"
 #include "host/IXUnknown.h"
 
 namespace HostShell {
 
-class StatusBar final : public Control::XWin {
+class StatusBar final : public SelfPaintedControl {
 public:
     ~StatusBar() override;
     HWND createWindow(HWND parent);
@@ -28,7 +28,7 @@ public:
 
 private:
     XStringW partText(int part) const;
-    void paint(HDC dc);
+    void paint(HDC dc) override;
     void drawGrip(HDC dc, const RECT& client);
     bool parentMaximised() const;
 

@@ -3,21 +3,19 @@
 // itself would draw in the system's light ones whatever the theme.
 #pragma once
 #include "FrameColors.h"
-#include "controls/XWin.h"
+#include "SelfPaintedControl.h"
 
 namespace HostShell {
 
-class TabStrip final : public Control::XWin {
+class TabStrip final : public SelfPaintedControl {
 public:
     ~TabStrip() override;
     // Creates the tab control as a child of parent and paints it from then on.
     HWND createWindow(HWND parent);
     void setColors(const FrameColors& colors);
 
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
 private:
-    void paint(HDC dc);
+    void paint(HDC dc) override;
 
     FrameColors colors_ = frameColors(nullptr);
 };

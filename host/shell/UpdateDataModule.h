@@ -10,7 +10,7 @@
 
 namespace HostShell {
 
-class UpdateThread final : public RefCounted<Host::IUpdateThread> {
+class UpdateThread final : public Common::RefCounted<Host::IUpdateThread> {
 public:
     UpdateThread(XStringA name, XStringW databasePath, XStringW packageDir);
     ~UpdateThread() override;

@@ -129,6 +129,9 @@ private:
     int FreeId(bool withFilter) const;
     bool IdInUse(int id) const;
     void RestLockedCondition(FilterCondition& condition);
+    // A new filter keeping rows whose column (every column when empty) holds value, already
+    // installed on the grid's view.
+    XComPtr<MultiValueFilter> InstallValueFilter(const XStringW& column, const XStringW& value);
     // Refuses a condition that has no id left, telling the user; true when refused.
     bool RefuseWithoutId(bool withFilter);
 

@@ -160,6 +160,15 @@ void FilterWnd::ApplyKeywords(const XStringW& text)
                  false);
 }
 
+XComPtr<MultiValueFilter> FilterWnd::InstallValueFilter(const XStringW& column, const XStringW& value)
+{
+    XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
+    if (!column.empty()) filter->SetColumn(column.c_str());
+    filter->AddValue(value.c_str());
+    m_gridView->addFilter(filter.get());
+    return filter;
+}
+
 // Adds the value to the column's condition, or takes it out again when the column accepts
 // several values and already has it; a condition left without values goes.
 void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
@@ -169,20 +178,13 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
     FilterCondition* condition = column.empty() ? nullptr : FirstConditionFor(column);
     if (!condition) {
         if (RefuseWithoutId(true)) return;
-        XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
-        if (!column.empty()) filter->SetColumn(column.c_str());
-        filter->AddValue(value.c_str());
-        m_gridView->addFilter(filter.get());
+        XComPtr<MultiValueFilter> filter = InstallValueFilter(column, value);
         AddCondition(column, caption, value, filter.get(), prefix, false, multi);
         return;
     }
     XStringW newCaption, newTip;
     if (!condition->filter) {
-        XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
-        condition->filter = filter.get();
-        filter->SetColumn(condition->column.c_str());
-        filter->AddValue(value.c_str());
-        m_gridView->addFilter(filter.get());
+        condition->filter = InstallValueFilter(condition->column, value).get();
         newCaption = condition->prefix + ShownValue(condition->column, value);
     } else {
         MultiValueFilter* filter = condition->valueFilter();
@@ -226,11 +228,7 @@ void FilterWnd::ReplaceValue(int id, const XStringW& value, const XStringW& pref
             filter->AddValue(value.c_str());
             m_gridView->rebuild(1);
         } else if (!condition->filter) {
-            XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
-            condition->filter = filter.get();
-            filter->SetColumn(condition->column.c_str());
-            filter->AddValue(value.c_str());
-            m_gridView->addFilter(filter.get());
+            condition->filter = InstallValueFilter(condition->column, value).get();
         }
     }
     condition->button.SetCaption(prefix + ShownValue(condition->column, value));

@@ -4,6 +4,7 @@
 #include "grid/ClosedFundGrid.h"
 #include "grid/DelimitedText.h"
 #include "grid/HeaderXml.h"
+#include "common/ComPtr.h"
 #include "host/File.h"
 #include "base/ModuleHandle.h"
 #include "ui/FileDialog.h"
@@ -135,10 +136,8 @@ std::vector<XStringW> captionsOf(const std::vector<ExportColumn>& columns)
 std::vector<ExportColumn> closedFundGrid::ExportColumns() const
 {
     std::vector<ExportColumn> columns;
-    IXMLDOMNodeList* items = GetHeaderItems();
-    exportColumns(items, columns);
-    if (items)
-        items->Release();
+    auto items = Common::ComPtr<IXMLDOMNodeList>::adopt(GetHeaderItems());
+    exportColumns(items.get(), columns);
     return columns;
 }
 

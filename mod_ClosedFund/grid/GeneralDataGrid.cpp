@@ -1,7 +1,8 @@
 #include "grid/GeneralDataGrid.h"
+#include "common/ComPtr.h"
+#include <msxml2.h>
 #include <cstdlib>
 #include <string>
-#include <msxml2.h>
 
 namespace ClosedFund {
 
@@ -87,13 +88,12 @@ ColumnFormat* GeneralDataGrid::FindColumnFormat(const Control::HeaderInfo2& colu
         return it->second.get();
     Control::HeaderInfo2 withElement = column;
     if (!withElement.GetElement()) {
-        IXMLDOMNodeList* items = GetHeaderItems();
-        IXMLDOMElement* element = items ? GetHeader(items, column.name) : nullptr;
-        if (items) items->Release();
+        // Both lookups hand over a reference each.
+        auto items = Common::ComPtr<IXMLDOMNodeList>::adopt(GetHeaderItems());
+        auto element = Common::ComPtr<IXMLDOMElement>::adopt(items ? GetHeader(items.get(), column.name) : nullptr);
         if (!element)
             return nullptr;
-        withElement.SetElement(element);
-        element->Release();
+        withElement.SetElement(element.get());
     }
     auto format = std::make_unique<ColumnFormat>(withElement, theme_.get());
     ColumnFormat* raw = format.get();

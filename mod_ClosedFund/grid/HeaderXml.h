@@ -44,10 +44,4 @@ struct ExportColumn {
 // False, with columns empty, without a list.
 bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns);
 
-// The text with a declared encoding that the platform's parser refuses (gb2312, GB18030,
-// cp936) named "GBK" instead, and the name it had (empty when nothing was replaced).
-Common::XStringW withParsableEncoding(const Common::XStringW& xml, Common::XStringW& originalName);
-// Puts originalName back where withParsableEncoding wrote "GBK".
-Common::XStringW withOriginalEncoding(const Common::XStringW& xml, const Common::XStringW& originalName);
-
 } // namespace ClosedFund

@@ -36,11 +36,11 @@ void ThemeDataGrid::ApplyControlColors(Host::ITheme* theme)
     SetBdColor(colorOr(theme, "list_border", 0xFFFFFF));
     SetGridColor(colorOr(theme, "list_border_inside", 0xFFFFFF));
     SetHeaderColor(colorOr(theme, "list_title", 0xFFFFFF));
-    SetScrollArrowColor(colorOr(theme, "list_scroll_arrow", scrollArrow_));
-    SetScrollButtonColor(colorOr(theme, "list_scroll_button", XDataGrid::scrollButton_));
-    SetScrollFaceColor(colorOr(theme, "list_scroll_face", scrollFace_));
-    SetScrollDarkColor(colorOr(theme, "list_scroll_darkborder", scrollDark_));
-    SetScrollLightColor(colorOr(theme, "list_scroll_lightborder", scrollLight_));
+    SetScrollArrowColor(colorOr(theme, "list_scroll_arrow", ScrollArrowColor()));
+    SetScrollButtonColor(colorOr(theme, "list_scroll_button", ScrollButtonColor()));
+    SetScrollFaceColor(colorOr(theme, "list_scroll_face", ScrollFaceColor()));
+    SetScrollDarkColor(colorOr(theme, "list_scroll_darkborder", ScrollDarkColor()));
+    SetScrollLightColor(colorOr(theme, "list_scroll_lightborder", ScrollLightColor()));
     evenLine_ = colorOr(theme, "list_bg_evenLine", evenLine_);
     oddLine_ = colorOr(theme, "list_bg_oddLine", oddLine_);
     selected_ = colorOr(theme, "list_sel_bg", selected_);

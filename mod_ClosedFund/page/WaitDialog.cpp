@@ -11,11 +11,11 @@ namespace {
 WaitDialog* g_current = nullptr;
 
 const size_t kTemplateBytes = 1024;
-const DWORD kDialogStyle = 0x900000C0;   // popup, visible, modal frame, set-font
+const DWORD kDialogStyle = WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT;
 const short kWidthDlu = 150, kHeightDlu = 25;
 const int kMaxTextWidth = 600;
 const int kTextPadding = 80;
-const UINT kTextFlags = 0x8025;          // centred, vertically centred, one line, end ellipsis
+const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 const wchar_t kDefaultMessage[] = L"请稍等...";
 
 // The template: the header, then menu, class, title, point size and face all zero (none,

@@ -36,7 +36,7 @@ void FundGridTest::SetUp()
     app_.modules["mod_MenuTool"] = &menu_;
     theme_ = app_.themes->getCurrentTheme();
     parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 900, 400, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(grid_.Create(L"", 0x50000000, RECT{}, parent_));
+    ASSERT_TRUE(grid_.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent_));
     grid_.MoveWindow(0, 0, 900, 400);
     grid_.SetApp(&app_);
     grid_.ApplyTheme(theme_.get());

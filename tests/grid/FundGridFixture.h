@@ -55,10 +55,10 @@ public:
     using closedFundGrid::RowHeight;
     using closedFundGrid::MoveTopItem;
     using closedFundGrid::SetTopItemVisible;
-    int RowPixels() const { return rowHeight_; }
-    int HeaderRowPixels() const { return headerRowHeight_; }
-    BOOL HorizontalLines() const { return hLines_; }
-    BOOL VerticalLines() const { return vLines_; }
+    int RowPixels() const { return UnscaledRowHeight(); }
+    int HeaderRowPixels() const { return UnscaledHeaderRowHeight(); }
+    using closedFundGrid::HorizontalLines;
+    using closedFundGrid::VerticalLines;
 };
 
 // The fund table's columns for hand-made rows, in this order.

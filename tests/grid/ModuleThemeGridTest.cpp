@@ -13,11 +13,11 @@ namespace {
 
 class LookGrid : public ThemeDataGrid {
 public:
-    int RowPixels() const { return rowHeight_; }
-    int HeaderRowPixels() const { return headerRowHeight_; }
-    BOOL HorizontalLines() const { return hLines_; }
-    BOOL VerticalLines() const { return vLines_; }
-    COLORREF Background() const { return bkColor_; }
+    int RowPixels() const { return UnscaledRowHeight(); }
+    int HeaderRowPixels() const { return UnscaledHeaderRowHeight(); }
+    using ThemeDataGrid::HorizontalLines;
+    using ThemeDataGrid::VerticalLines;
+    using ThemeDataGrid::BkColor;
     // The attribute of the header item named name; "<none>" when absent.
     std::wstring attribute(const wchar_t* name, const wchar_t* attr) const
     {
@@ -104,7 +104,7 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
     EXPECT_EQ(grid.HeaderRowPixels(), 23);
     EXPECT_FALSE(grid.HorizontalLines());
     EXPECT_TRUE(grid.VerticalLines());
-    EXPECT_EQ(grid.Background(), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(grid.BkColor(), RGB(0x10, 0x20, 0x30));
     COLORREF c = 0;
     grid.GetRowBkColor(0, FALSE, c);
     EXPECT_EQ(c, RGB(1, 1, 1));               // first line: odd-line colour

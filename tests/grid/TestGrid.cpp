@@ -38,7 +38,7 @@ GridHost::GridHost(int width, int height)
     hwnd_ = CreateWindowExW(0, L"GridTestHost", L"grid", WS_POPUP | WS_VISIBLE, 20, 20, width, height,
                             nullptr, nullptr, wc.hInstance, nullptr);
     RECT r = {0, 0, width, height};
-    grid.Create(L"", 0x50000000, RECT{}, hwnd_);
+    grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, hwnd_);
     grid.MoveWindow(r);
     grid.SetHeaderFont(L"宋体", 12);
 }

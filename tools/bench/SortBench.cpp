@@ -130,7 +130,7 @@ struct ClickSetup {
     {
         CoInitialize(nullptr);
         parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 4000, 400, nullptr, nullptr, nullptr, nullptr);
-        if (!parent || !grid.Create(L"", 0x50000000, RECT{}, parent)) return;
+        if (!parent || !grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent)) return;
         grid.MoveWindow(0, 0, 4000, 400);
         Host::IDataTable* table = grid.FundTable();
         const wchar_t* const columns[] = {L"code", L"name", L"pricevaluerate"};

@@ -1,7 +1,6 @@
 #include "table/ShownTable.h"
 #include "data/FundTable.h"
-#include <windows.h>
-#include <msxml2.h>
+#include "common/XmlDom.h"
 
 namespace FundTableText {
 
@@ -12,28 +11,14 @@ namespace {
 // The title of the group item holding element; empty for a top-level column.
 XStringW groupTitleOf(IXMLDOMElement* element)
 {
-    XStringW title;
-    IXMLDOMNode* parent = nullptr;
-    if (!element || element->get_parentNode(&parent) != S_OK || !parent)
-        return title;
-    BSTR nodeName = nullptr;
-    IXMLDOMNamedNodeMap* attributes = nullptr;
-    if (parent->get_nodeName(&nodeName) == S_OK && nodeName && XStringW(nodeName) == L"item"
-        && parent->get_attributes(&attributes) == S_OK && attributes) {
-        BSTR attributeName = SysAllocString(L"title");
-        IXMLDOMNode* attribute = nullptr;
-        BSTR text = nullptr;
-        if (attributes->getNamedItem(attributeName, &attribute) == S_OK && attribute
-            && attribute->get_text(&text) == S_OK && text)
-            title = text;
-        SysFreeString(text);
-        if (attribute) attribute->Release();
-        SysFreeString(attributeName);
-        attributes->Release();
-    }
-    SysFreeString(nodeName);
-    parent->Release();
-    return title;
+    Common::ComPtr<IXMLDOMNode> parent;
+    if (!element || element->get_parentNode(parent.put()) != S_OK || !parent)
+        return XStringW();
+    Common::ScopedBstr nodeName;
+    if (parent->get_nodeName(nodeName.put()) != S_OK || XStringW(nodeName.text()) != L"item")
+        return XStringW();
+    auto group = parent.query<IXMLDOMElement>(Common::XmlDom::kIIDElement);
+    return Common::XmlDom::attributeOr(group.get(), L"title", L"");
 }
 
 Align alignOf(const Control::HeaderInfo2& column)

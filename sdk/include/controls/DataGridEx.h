@@ -96,7 +96,7 @@ private:
     int pressWidth_ = 0;       // unscaled width at the press
     int dragOrigin_ = 0;       // scroll position when a thumb was grabbed
     int dropX_ = -1;           // where the moved caption would land, -1 for no marker
-    int scrollButton_ = -1;    // 0..3 as DrawScrollBarButton's arrow while held
+    int heldScrollButton_ = -1;    // 0..3 as DrawScrollBarButton's arrow while held
 
     std::unique_ptr<CutTextTip> tip_;
     bool trackingLeave_ = false;   // a WM_MOUSELEAVE is asked for

@@ -223,8 +223,28 @@ protected:
     int CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* text = nullptr);
     int CaptionWidthNeeded(HDC dc, int column);
 
+    // The looks as set, unscaled, for subclasses that derive their own from them.
+    COLORREF BkColor() const { return bkColor_; }
+    COLORREF HeaderColor() const { return headerColor_; }
+    COLORREF ScrollArrowColor() const { return scrollArrow_; }
+    COLORREF ScrollButtonColor() const { return scrollButtonColor_; }
+    COLORREF ScrollFaceColor() const { return scrollFace_; }
+    COLORREF ScrollDarkColor() const { return scrollDark_; }
+    COLORREF ScrollLightColor() const { return scrollLight_; }
+    BOOL HorizontalLines() const { return hLines_; }
+    BOOL VerticalLines() const { return vLines_; }
+    int UnscaledRowHeight() const { return rowHeight_; }
+    int UnscaledHeaderRowHeight() const { return headerRowHeight_; }
+
     GridHeader& Header() { return *header_; }
     const GridHeader& Header() const { return *header_; }
+
+private:
+    HitTestResult HitHeader(int x, int y, int& column);
+    void DrawEmptyText(HDC dc, const RECT& body);
+    // Clients may hold the accessible object longer than the grid lives: from now on it
+    // answers that it is gone.
+    void DisconnectAccessible();
 
     COLORREF bkColor_ = RGB(255, 255, 255);
     COLORREF bdColor_ = RGB(160, 160, 160);
@@ -233,7 +253,7 @@ protected:
     COLORREF headerBkColor_ = RGB(236, 236, 236);
     COLORREF selColor_ = RGB(51, 153, 255);
     COLORREF scrollArrow_ = RGB(80, 80, 80);
-    COLORREF scrollButton_ = RGB(225, 225, 225);
+    COLORREF scrollButtonColor_ = RGB(225, 225, 225);
     COLORREF scrollFace_ = RGB(200, 200, 200);
     COLORREF scrollDark_ = RGB(150, 150, 150);
     COLORREF scrollLight_ = RGB(245, 245, 245);
@@ -247,13 +267,6 @@ protected:
     int headerSize_ = 9;                  // points
     Common::XStringW sortName_;   // column the rows were last sorted by; empty for none
     bool sortDesc_ = false;
-
-private:
-    HitTestResult HitHeader(int x, int y, int& column);
-    void DrawEmptyText(HDC dc, const RECT& body);
-    // Clients may hold the accessible object longer than the grid lives: from now on it
-    // answers that it is gone.
-    void DisconnectAccessible();
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;

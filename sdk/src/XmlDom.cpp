@@ -1,7 +1,7 @@
-#include "XmlDom.h"
-#include <cwctype>
+#include "common/XmlDom.h"
+#include <cwchar>
 
-namespace Control {
+namespace Common {
 namespace XmlDom {
 
 const IID kIIDDocument = {0x2933BF81, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
@@ -24,19 +24,26 @@ ComPtr<IXMLDOMDocument> createDocument()
     return doc;
 }
 
-bool loadXml(IXMLDOMDocument* doc, const Common::XStringW& xml)
+ComPtr<IXMLDOMDocument> loadDocument(const XStringW& xml, XStringW& declaredEncoding)
 {
-    ScopedBstr text(xml.c_str());
+    ComPtr<IXMLDOMDocument> doc = createDocument();
+    if (!doc)
+        return doc;
+    ScopedBstr text(withParsableEncoding(xml, declaredEncoding).c_str());
     VARIANT_BOOL ok = VARIANT_FALSE;
-    return doc && SUCCEEDED(doc->loadXML(text.get(), &ok)) && ok == VARIANT_TRUE;
+    if (FAILED(doc->loadXML(text.get(), &ok)) || ok != VARIANT_TRUE || !rootElement(doc.get()))
+        doc.reset();
+    return doc;
 }
 
-Common::XStringW documentXml(IXMLDOMDocument* doc)
+bool saveDocument(IXMLDOMDocument* doc, const XStringW& declaredEncoding, XStringW& out)
 {
+    out.clear();
     ScopedBstr text;
-    if (!doc || FAILED(doc->get_xml(text.put())))
-        return {};
-    return Common::XStringW(text.text());
+    if (!doc || FAILED(doc->get_xml(text.put())) || !text.get())
+        return false;
+    out = withOriginalEncoding(XStringW(text.text()), declaredEncoding);
+    return true;
 }
 
 ComPtr<IXMLDOMElement> rootElement(IXMLDOMDocument* doc)
@@ -47,27 +54,43 @@ ComPtr<IXMLDOMElement> rootElement(IXMLDOMDocument* doc)
     return root;
 }
 
-std::vector<ComPtr<IXMLDOMElement>> itemChildren(IXMLDOMNode* node)
+std::vector<ComPtr<IXMLDOMElement>> elements(IXMLDOMNodeList* list)
 {
     std::vector<ComPtr<IXMLDOMElement>> out;
-    ComPtr<IXMLDOMNodeList> list;
-    if (!node || FAILED(node->get_childNodes(list.put())) || !list)
-        return out;
     long count = 0;
-    list->get_length(&count);
+    if (!list || FAILED(list->get_length(&count)))
+        return out;
     for (long i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> child;
         if (list->get_item(i, child.put()) != S_OK || !child)
             continue;
         ComPtr<IXMLDOMElement> e = child.query<IXMLDOMElement>(kIIDElement);
-        ScopedBstr tag;
-        if (e && SUCCEEDED(e->get_tagName(tag.put())) && wcscmp(tag.text(), L"item") == 0)
+        if (e)
             out.push_back(e);
     }
     return out;
 }
 
-bool attribute(IXMLDOMElement* e, const wchar_t* name, Common::XStringW& out)
+std::vector<ComPtr<IXMLDOMElement>> elementChildren(IXMLDOMNode* node)
+{
+    ComPtr<IXMLDOMNodeList> list;
+    if (!node || FAILED(node->get_childNodes(list.put())))
+        return {};
+    return elements(list.get());
+}
+
+std::vector<ComPtr<IXMLDOMElement>> itemChildren(IXMLDOMNode* node)
+{
+    std::vector<ComPtr<IXMLDOMElement>> items;
+    for (ComPtr<IXMLDOMElement>& e : elementChildren(node)) {
+        ScopedBstr tag;
+        if (SUCCEEDED(e->get_tagName(tag.put())) && wcscmp(tag.text(), L"item") == 0)
+            items.push_back(std::move(e));
+    }
+    return items;
+}
+
+bool attribute(IXMLDOMElement* e, const wchar_t* name, XStringW& out)
 {
     out.clear();
     if (!e)
@@ -84,13 +107,13 @@ bool attribute(IXMLDOMElement* e, const wchar_t* name, Common::XStringW& out)
     return true;
 }
 
-Common::XStringW attributeOr(IXMLDOMElement* e, const wchar_t* name, const wchar_t* fallback)
+XStringW attributeOr(IXMLDOMElement* e, const wchar_t* name, const wchar_t* fallback)
 {
-    Common::XStringW v;
-    return attribute(e, name, v) ? v : Common::XStringW(fallback);
+    XStringW v;
+    return attribute(e, name, v) ? v : XStringW(fallback);
 }
 
-bool setAttribute(IXMLDOMElement* e, const wchar_t* name, const Common::XStringW& value)
+bool setAttribute(IXMLDOMElement* e, const wchar_t* name, const XStringW& value)
 {
     if (!e)
         return false;
@@ -112,58 +135,58 @@ bool removeAttribute(IXMLDOMElement* e, const wchar_t* name)
 namespace {
 
 // The span of the encoding name inside a leading declaration; false when there is none.
-bool findEncodingName(const Common::XStringW& xml, size_t& begin, size_t& end)
+bool findEncodingName(const XStringW& xml, size_t& begin, size_t& end)
 {
     size_t start = xml.find(L"<?xml");
-    if (start == Common::XStringW::npos || xml.find_first_not_of(L" \t\r\n\xFEFF") != start)
+    if (start == XStringW::npos || xml.find_first_not_of(L" \t\r\n\xFEFF") != start)
         return false;
     size_t close = xml.find(L"?>", start);
     size_t enc = xml.find(L"encoding", start);
-    if (close == Common::XStringW::npos || enc == Common::XStringW::npos || enc > close)
+    if (close == XStringW::npos || enc == XStringW::npos || enc > close)
         return false;
     size_t quote = xml.find_first_of(L"\"'", enc);
-    if (quote == Common::XStringW::npos || quote > close)
+    if (quote == XStringW::npos || quote > close)
         return false;
     size_t endQuote = xml.find(xml[quote], quote + 1);
-    if (endQuote == Common::XStringW::npos || endQuote > close)
+    if (endQuote == XStringW::npos || endQuote > close)
         return false;
     begin = quote + 1;
     end = endQuote;
     return true;
 }
 
-bool isRefusedChineseName(Common::XStringW name)
+bool isRefusedChineseName(const XStringW& name)
 {
-    name.makeLower();
-    return name == L"gb2312" || name == L"gb18030" || name == L"cp936";
+    XStringW lower = name.toLower();
+    return lower == L"gb2312" || lower == L"gb18030" || lower == L"cp936";
 }
 
 } // namespace
 
-Common::XStringW withParsableEncoding(const Common::XStringW& xml, Common::XStringW& originalName)
+XStringW withParsableEncoding(const XStringW& xml, XStringW& originalName)
 {
     originalName.clear();
     size_t begin = 0, end = 0;
     if (!findEncodingName(xml, begin, end))
         return xml;
-    Common::XStringW name = xml.substr(begin, end - begin);
+    XStringW name = xml.substr(begin, end - begin);
     if (!isRefusedChineseName(name))
         return xml;
     originalName = name;
-    Common::XStringW out = xml;
+    XStringW out = xml;
     out.replace(begin, end - begin, L"GBK");
     return out;
 }
 
-Common::XStringW withOriginalEncoding(const Common::XStringW& xml, const Common::XStringW& originalName)
+XStringW withOriginalEncoding(const XStringW& xml, const XStringW& originalName)
 {
     size_t begin = 0, end = 0;
     if (originalName.empty() || !findEncodingName(xml, begin, end) || xml.compare(begin, end - begin, L"GBK") != 0)
         return xml;
-    Common::XStringW out = xml;
+    XStringW out = xml;
     out.replace(begin, end - begin, originalName);
     return out;
 }
 
 } // namespace XmlDom
-} // namespace Control
+} // namespace Common
