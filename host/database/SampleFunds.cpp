@@ -245,7 +245,8 @@ bool insertNav(Inserts& in, const SampleDates& dates, int index, bool standard, 
     double increase = round4(value - previous);
     double total = round4(value + random.next() * 1.5);
     double discount = -0.02 + random.next() * 0.27;
-    double price = double(int64_t(value * (1.0 - discount) * 1000.0 + 0.5)) / 1000.0;
+    // Always positive here; the sample's prices are defined by exactly this rounding.
+    double price = double(int64_t(value * (1.0 - discount) * 1000.0 + 0.5)) / 1000.0; // NOLINT(bugprone-incorrect-roundings)
 
     Insert& n = in.nav;
     n.text(fundCode(index, standard)).text(dates.dataDate()).text(fixed4(value)).text(fixed4(total));

@@ -95,11 +95,11 @@ static void appendGroupedDigits(std::wstring& out, const char* first, const char
     while (p != lead) out.push_back(wchar_t(*p++));
     while (repeats--) {
         out.push_back(punct.thousandsSep);
-        for (int i = g[idx]; i > 0; --i) out.push_back(wchar_t(*p++));
+        for (int i = static_cast<unsigned char>(g[idx]); i > 0; --i) out.push_back(wchar_t(*p++));
     }
     while (idx--) {
         out.push_back(punct.thousandsSep);
-        for (int i = g[idx]; i > 0; --i) out.push_back(wchar_t(*p++));
+        for (int i = static_cast<unsigned char>(g[idx]); i > 0; --i) out.push_back(wchar_t(*p++));
     }
 }
 

@@ -135,7 +135,7 @@ TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
     }
     std::string bytes = TestSupport::readFileBytes(path);
     ASSERT_GE(bytes.size(), size_t(indexPage) * pageSize);
-    std::fill(bytes.begin() + (indexPage - 1) * pageSize, bytes.begin() + indexPage * pageSize, '\xAB');
+    std::fill(bytes.begin() + std::ptrdiff_t(indexPage - 1) * pageSize, bytes.begin() + std::ptrdiff_t(indexPage) * pageSize, '\xAB');
     ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
 
     XComPtr<IDatabase> damaged = FundDb::openFundDatabase(path, error);

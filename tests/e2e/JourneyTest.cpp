@@ -399,7 +399,7 @@ TEST_F(JourneyDatabaseState, EmptyDatabaseSaysThereIsNoData)
 
 TEST_F(JourneyDatabaseState, CorruptDatabaseIsReportedAndKept)
 {
-    std::string garbage(64 * 1024, '\0');
+    std::string garbage(size_t(64) * 1024, '\0');
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) % 251);
     ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"funds.db"), garbage));
     ASSERT_TRUE(startClient());

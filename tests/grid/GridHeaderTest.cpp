@@ -73,7 +73,8 @@ TEST(GridHeader, RecordHoldsItsOwnReferenceToTheElement)
         Control::HeaderInfo2 b(a);
         Control::HeaderInfo2 c;
         c = b;
-        c = c;
+        Control::HeaderInfo2& same = c; // assigning to itself, through a second name
+        c = same;
         EXPECT_EQ(refs(), base + 3);
         b = Control::HeaderInfo2(L"name only");
         EXPECT_EQ(refs(), base + 2);

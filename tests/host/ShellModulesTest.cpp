@@ -196,7 +196,7 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     ASSERT_GT(root, 1);
     std::string bytes = readFileBytes(damagedPath);
     ASSERT_GE(bytes.size(), size_t(root) * 4096);
-    std::fill(bytes.begin() + (root - 1) * 4096, bytes.begin() + root * 4096, '\xAB');
+    std::fill(bytes.begin() + std::ptrdiff_t(root - 1) * 4096, bytes.begin() + std::ptrdiff_t(root) * 4096, '\xAB');
     ASSERT_TRUE(writeFileBytes(damagedPath, bytes));
     const std::wstring damagedUpdates = dir.file(L"damaged-updates");
     auto damagedUpdater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(damagedPath, damagedUpdates));

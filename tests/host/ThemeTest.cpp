@@ -199,7 +199,7 @@ TEST(Themes, RefreshIndicatorIsAnAnimatedGifOnThePageBackground)
         UINT frames = image->GetFrameCount(&dimension);
         EXPECT_GE(frames, 4u) << name;
         UINT delaySize = image->GetPropertyItemSize(0x5100);
-        ASSERT_GE(delaySize, sizeof(Gdiplus::PropertyItem) + frames * 4);
+        ASSERT_GE(delaySize, sizeof(Gdiplus::PropertyItem) + size_t(frames) * 4);
         std::vector<char> delayBuffer(delaySize);
         auto* delays = reinterpret_cast<Gdiplus::PropertyItem*>(delayBuffer.data());
         ASSERT_EQ(image->GetPropertyItem(0x5100, delaySize, delays), Gdiplus::Ok);

@@ -19,7 +19,8 @@ public:
     template <class U> XComPtr(const XComPtr<U>& o) : p_(o.get()) { if (p_) p_->addRef(); }
     ~XComPtr() { reset(); }
 
-    XComPtr& operator=(const XComPtr& o) { XComPtr(o).swap(*this); return *this; }
+    // Copy and swap: assigning to itself adds a reference, then drops one.
+    XComPtr& operator=(const XComPtr& o) { XComPtr(o).swap(*this); return *this; } // NOLINT(bugprone-unhandled-self-assignment)
     XComPtr& operator=(XComPtr&& o) noexcept { XComPtr(std::move(o)).swap(*this); return *this; }
     XComPtr& operator=(T* p) { XComPtr(p).swap(*this); return *this; }
     XComPtr& operator=(std::nullptr_t) { reset(); return *this; }
