@@ -67,15 +67,6 @@ double DataColumn::realAt(size_t row) const
     return value;
 }
 
-TextRef DataColumn::textAt(size_t row) const
-{
-    if (classes_[row] != STORE_TEXT) return {L"", 0};
-    size_t at = size_t(slots_[row]);
-    const wchar_t* p = arena_.data() + at;
-    size_t length = size_t(uint16_t(p[0])) | size_t(uint16_t(p[1])) << 16;
-    return {p + 2, length};
-}
-
 void DataColumn::setNull(size_t row)
 {
     classes_[row] = STORE_NULL;

@@ -41,7 +41,14 @@ public:
     StorageClass storage(size_t row) const { return StorageClass(classes_[row]); }
     int64_t intAt(size_t row) const { return slots_[row]; }
     double realAt(size_t row) const;
-    TextRef textAt(size_t row) const;   // empty for a cell that is not text
+    // Empty for a cell that is not text. Inline: filters and sorters call it once per row.
+    TextRef textAt(size_t row) const
+    {
+        if (classes_[row] != STORE_TEXT) return {L"", 0};
+        const wchar_t* p = arena_.data() + size_t(slots_[row]);
+        size_t length = size_t(uint16_t(p[0])) | size_t(uint16_t(p[1])) << 16;
+        return {p + 2, length};
+    }
     // Where a text cell's text lives in the arena: cells with equal offsets hold one text.
     size_t textOffset(size_t row) const { return size_t(slots_[row]); }
     // True while equal texts are stored once (the column has few distinct texts).

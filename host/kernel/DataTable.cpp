@@ -67,6 +67,22 @@ bool DataTable::textViewAt(int row, int column, const wchar_t*& chars, size_t& l
     return true;
 }
 
+bool DataTable::textViewsAt(int column, const int* rows, int count, Host::TextView* out)
+{
+    const DataColumn* cells = this->column(column);
+    if (!cells || !rows || !out) return false;
+    for (int i = 0; i < count; ++i) {
+        size_t row = size_t(rows[i]);
+        if (row >= rowCount_ || cells->storage(row) != STORE_TEXT) {
+            out[i] = {nullptr, 0};
+            continue;
+        }
+        TextRef t = cells->textAt(row);
+        out[i] = {t.chars, t.length};
+    }
+    return true;
+}
+
 bool DataTable::readTextAt(int row, int column, XStringW& out)
 {
     DataColumn* cells = cellColumn(row, column);

@@ -26,6 +26,7 @@ public:
     int getColumnCount() override { return int(columns_.size()); }
     bool readTextAt(int row, int column, XStringW& out) override;
     bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) override;
+    bool textViewsAt(int column, const int* rows, int count, Host::TextView* out) override;
 
     // IDataTable
     bool isEmpty() override { return empty_; }

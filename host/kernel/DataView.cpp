@@ -46,6 +46,24 @@ bool DataView::textViewAt(int row, int column, const wchar_t*& chars, size_t& le
     return source_->textViewAt(rows_[size_t(row)], column, chars, length);
 }
 
+// The view's rows are translated to the source's in chunks, so that the source reads a
+// whole chunk in one call.
+bool DataView::textViewsAt(int column, const int* rows, int count, Host::TextView* out)
+{
+    if (!source_ || !rows || !out || column < 0 || column >= source_->getColumnCount()) return false;
+    const int kChunk = 512;
+    int sourceRows[kChunk];
+    for (int start = 0; start < count; start += kChunk) {
+        int n = std::min(kChunk, count - start);
+        for (int i = 0; i < n; ++i) {
+            int row = rows[start + i];
+            sourceRows[i] = row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)] : -1;
+        }
+        if (!source_->textViewsAt(column, sourceRows, n, out + start)) return false;
+    }
+    return true;
+}
+
 int DataView::findSourceRow(int sourceIndex)
 {
     auto it = std::find(rows_.begin(), rows_.end(), sourceIndex);

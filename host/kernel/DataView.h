@@ -21,6 +21,7 @@ public:
     int getColumnCount() override;
     bool readTextAt(int row, int column, XStringW& out) override;
     bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) override;
+    bool textViewsAt(int column, const int* rows, int count, Host::TextView* out) override;
 
     // IDataView
     void setSource(Host::IDataContainer* source) override;

@@ -73,26 +73,42 @@ bool equalText(const wchar_t* chars, size_t length, const XStringW& accepted)
 
 } // namespace
 
-// A stored text is compared where it lies (lengths first); only a number or NULL cell is
-// read into the buffer as its text.
+bool MultiValueFilter::accepts(const wchar_t* chars, size_t length) const
+{
+    for (const XStringW& accepted : values_)
+        if (equalText(chars, length, accepted)) return true;
+    return false;
+}
+
+// Stored texts are read a chunk at a time and compared where they lie (lengths first); only
+// a number or NULL cell is read into the buffer as its text.
 void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
     if (!resolveColumn(container)) return;
 
+    const int kChunk = 512;
+    Host::TextView views[kChunk];
     XStringW text;
     int kept = 0;
     const int total = *count;
-    for (int i = 0; i < total; ++i) {
-        const wchar_t* chars = nullptr;
-        size_t length = 0;
-        if (!container->textViewAt(rows[i], columnIndex_, chars, length)) {
-            if (!container->readTextAt(rows[i], columnIndex_, text)) continue;
-            chars = text.data();
-            length = text.size();
+    for (int start = 0; start < total; start += kChunk) {
+        const int n = std::min(kChunk, total - start);
+        if (!container->textViewsAt(columnIndex_, rows + start, n, views)) {
+            // The column went away: the rows not yet read pass, as with an unknown column.
+            for (int i = start; i < total; ++i) rows[kept++] = rows[i];
+            break;
         }
-        for (const XStringW& accepted : values_) {
-            if (equalText(chars, length, accepted)) { rows[kept++] = rows[i]; break; }
+        for (int i = 0; i < n; ++i) {
+            const int row = rows[start + i];
+            const wchar_t* chars = views[i].chars;
+            size_t length = views[i].length;
+            if (!chars) {
+                if (!container->readTextAt(row, columnIndex_, text)) continue;
+                chars = text.data();
+                length = text.size();
+            }
+            if (accepts(chars, length)) rows[kept++] = row;
         }
     }
     *count = kept;

@@ -33,6 +33,7 @@ public:
 private:
     ~MultiValueFilter() = default;   // only release deletes
     bool resolveColumn(Host::IDataContainer* container);
+    bool accepts(const wchar_t* chars, size_t length) const;
 
     XStringW column_;
     int columnIndex_ = -1;

@@ -213,4 +213,16 @@ TEST(DataSortOrder, RepeatedAndUniqueTextsReadBackAfterRewrites)
     table->setDouble(0, 0, 1.5);
     EXPECT_FALSE(table->textViewAt(0, 0, chars, length));
     EXPECT_FALSE(table->textViewAt(rows, 0, chars, length));
+
+    // The same reads many rows at a time, through a view: a number, a missing row and a
+    // missing column give no text, and nothing else is disturbed.
+    XComPtr<IDataView> view = createInstanceAs<IDataView>("Data.DataView");
+    view->setSource(table.get());
+    const int asked[] = {3, 0, rows + 5, -1, 97, 3};
+    TextView views[6];
+    ASSERT_TRUE(view->textViewsAt(0, asked, 6, views));
+    for (int i : {0, 4, 5})
+        EXPECT_EQ(std::wstring(views[i].chars, views[i].length), types[size_t(asked[i])]) << i;
+    for (int i : {1, 2, 3}) EXPECT_EQ(views[i].chars, nullptr) << i;
+    EXPECT_FALSE(view->textViewsAt(7, asked, 6, views));
 }

@@ -21,10 +21,25 @@ struct Case {
 bool registerCase(Case c);
 
 // A mode runs instead of the cases when its name is the first argument, and prints its own
-// table (the growth of sort times with the row count).
+// table.
 bool registerMode(const std::string& name, std::function<int()> run);
+
+// A growth series for the growth mode: the seconds one run of ours and of the baseline takes
+// at a row count. The mode runs every series at 10^3 to 10^6 rows, alternating rounds, and
+// prints the time per row and the exponent of time against rows fitted for each side.
+struct Series {
+    std::string name;
+    std::function<double(int rows)> ours;
+    std::function<double(int rows)> baseline;
+};
+
+bool registerSeries(Series s);
+
+// The seconds run() takes, divided by iterations (run repeats its work that often).
+double secondsPerIteration(const std::function<size_t(size_t iterations)>& run, size_t iterations);
 
 } // namespace Bench
 
 #define BENCH_CASE(var, ...) static const bool benchRegistered_##var = ::Bench::registerCase(__VA_ARGS__)
 #define BENCH_MODE(var, name, fn) static const bool benchMode_##var = ::Bench::registerMode(name, fn)
+#define BENCH_SERIES(var, ...) static const bool benchSeries_##var = ::Bench::registerSeries(__VA_ARGS__)

@@ -5,6 +5,7 @@
 #include "Bench.h"
 #include <windows.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,6 +20,22 @@ bool registerCase(Case c) { cases().push_back(std::move(c)); return true; }
 static std::map<std::string, std::function<int()>>& modes() { static std::map<std::string, std::function<int()>> all; return all; }
 
 bool registerMode(const std::string& name, std::function<int()> run) { modes()[name] = std::move(run); return true; }
+
+static std::vector<Series>& series() { static std::vector<Series> all; return all; }
+
+bool registerSeries(Series s) { series().push_back(std::move(s)); return true; }
+
+static size_t g_sink = 0;   // keeps the work of timed runs observable
+
+double secondsPerIteration(const std::function<size_t(size_t)>& run, size_t iterations)
+{
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    g_sink += run(iterations);
+    QueryPerformanceCounter(&t1);
+    return double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart) / double(iterations);
+}
 
 static double nanosOnce(const std::function<size_t(size_t)>& fn, size_t iterations, size_t& sink)
 {
@@ -59,6 +76,43 @@ static void measure(const Case& c, size_t& sink, double& ours, double& base)
     base = median(b);
 }
 
+// Least-squares slope of log(time) against log(rows).
+static double exponentOf(const std::vector<double>& rows, const std::vector<double>& seconds)
+{
+    double n = double(rows.size()), sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        double x = std::log(rows[i]), y = std::log(seconds[i]);
+        sx += x; sy += y; sxx += x * x; sxy += x * y;
+    }
+    return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+}
+
+static int growth()
+{
+    std::printf("series\trows\tours (ns/row)\tbaseline (ns/row)\tratio (ours/baseline)\n");
+    for (const Series& s : series()) {
+        std::vector<double> rows, ours, base;
+        for (int n = 1000; n <= 1000000; n *= 10) {
+            s.ours(n);   // builds what the size needs and warms caches
+            std::vector<double> o, b;
+            for (int round = 0; round < 5; ++round) {
+                o.push_back(s.ours(n));
+                b.push_back(s.baseline(n));
+            }
+            rows.push_back(n);
+            ours.push_back(median(o));
+            base.push_back(median(b));
+            std::printf("%s\t%d\t%.1f\t%.1f\t%.2f\n", s.name.c_str(), n, ours.back() * 1e9 / n,
+                        base.back() * 1e9 / n, ours.back() / base.back());
+            std::fflush(stdout);
+        }
+        double mine = exponentOf(rows, ours), plain = exponentOf(rows, base);
+        std::printf("%s\texponent\t%.3f\t%.3f\t%.3f\n", s.name.c_str(), mine, plain, mine / plain);
+        std::fflush(stdout);
+    }
+    return g_sink == 42 ? 1 : 0;
+}
+
 static bool isCase(const std::string& name)
 {
     for (const Case& c : cases())
@@ -76,6 +130,7 @@ static std::string narrow(const wchar_t* arg)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 1 && Bench::narrow(argv[1]) == "growth") return Bench::growth();
     if (argc > 1) {
         auto mode = Bench::modes().find(Bench::narrow(argv[1]));
         if (mode != Bench::modes().end()) return mode->second();

@@ -1,8 +1,8 @@
 // Sorting the fund list: a real column and a text column holding one number per cell
 // ("12.34%"), each through a sorted view and the display view over it as the grid binds
 // them, against std::stable_sort of (value, index) pairs; a caption click on the grid window
-// with a fund selected (sort, both views, reselection); and the growth mode, which sorts at
-// 10^3 to 10^6 rows and fits the exponent of time against rows for ours and the baseline.
+// with a fund selected (sort, both views, reselection); and the sort series of the growth
+// mode, the real column sorted at 10^3 to 10^6 rows.
 #include "Bench.h"
 #include "grid/ClosedFundGrid.h"
 #include "base/ModuleHandle.h"
@@ -11,7 +11,6 @@
 #include "host/Kernel.h"
 #include <windows.h>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
@@ -203,61 +202,26 @@ size_t clickBaseline(size_t iterations)
     return sink;
 }
 
-double secondsOf(const std::function<size_t()>& fn, size_t& sink)
+// The growth series keeps one setup, of the size last asked for.
+SortSetup& setupOf(int rows)
 {
-    LARGE_INTEGER freq, t0, t1;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&t0);
-    sink += fn();
-    QueryPerformanceCounter(&t1);
-    return double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart);
-}
-
-double medianOf(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Least-squares slope of log(time) against log(rows).
-double exponentOf(const std::vector<double>& rows, const std::vector<double>& seconds)
-{
-    double n = double(rows.size()), sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        double x = std::log(rows[i]), y = std::log(seconds[i]);
-        sx += x; sy += y; sxx += x * x; sxy += x * y;
+    static std::unique_ptr<SortSetup> setup;
+    static int size = 0;
+    if (!setup || size != rows) {
+        setup.reset();
+        setup = std::make_unique<SortSetup>(rows);
+        size = rows;
     }
-    return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    return *setup;
 }
 
-int growth()
-{
-    std::printf("rows\tours (ns/row)\tbaseline (ns/row)\tratio (ours/baseline)\n");
-    std::vector<double> rows, ours, base;
-    size_t sink = 0;
-    for (int n = 1000; n <= 1000000; n *= 10) {
-        auto s = std::make_unique<SortSetup>(n);
-        size_t iterations = size_t(std::max(1, 2000000 / n));
-        std::vector<double> o, b;
-        s->sortBy(L"value", 1);
-        for (int round = 0; round < 5; ++round) {
-            o.push_back(secondsOf([&] { return s->sortBy(L"value", iterations); }, sink) / double(iterations));
-            b.push_back(secondsOf([&] { return s->baselineReal(iterations); }, sink) / double(iterations));
-        }
-        rows.push_back(n);
-        ours.push_back(medianOf(o));
-        base.push_back(medianOf(b));
-        std::printf("%d\t%.1f\t%.1f\t%.2f\n", n, ours.back() * 1e9 / n, base.back() * 1e9 / n, ours.back() / base.back());
-        std::fflush(stdout);
-    }
-    std::printf("exponent\t%.3f\t%.3f\t%.3f\n", exponentOf(rows, ours), exponentOf(rows, base),
-                exponentOf(rows, ours) / exponentOf(rows, base));
-    return sink == 42 ? 1 : 0;
-}
+size_t iterationsAt(int rows) { return size_t(std::max(1, 2000000 / rows)); }
 
 } // namespace
 
 BENCH_CASE(sortReal, {"sort-real", sortReal, plainReal, 20});
 BENCH_CASE(sortTextNumber, {"sort-text-number", sortTextNumber, plainTextNumber, 20});
 BENCH_CASE(sortClick, {"sort-click", clickCaption, clickBaseline, 20});
-BENCH_MODE(growth, "growth", growth);
+BENCH_SERIES(sortGrowth, {"sort",
+    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return setupOf(rows).sortBy(L"value", n); }, iterationsAt(rows)); },
+    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return setupOf(rows).baselineReal(n); }, iterationsAt(rows)); }});

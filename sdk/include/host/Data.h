@@ -32,6 +32,12 @@ struct IDataRow : IXUnknown {
     virtual int getIndex() = 0;
 };
 
+// A stored text where it lies: chars is null for a cell that holds no text.
+struct TextView {
+    const wchar_t* chars;
+    size_t length;
+};
+
 // Rows and columns as a table or a view shows them.
 struct IDataContainer : IXUnknown {
     virtual XComPtr<IDataRow> getRow(int index) = 0;
@@ -48,6 +54,11 @@ struct IDataContainer : IXUnknown {
     // or refilled. False for a cell that holds a number or NULL (readTextAt converts those)
     // and for a row or column that does not exist.
     virtual bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) = 0;
+    // textViewAt for many rows of one column in one call, for loops over a whole view (a
+    // filter): out[i] is the stored text of rows[i], with null chars where the cell holds a
+    // number or NULL or the row does not exist. False, with nothing written, when the column
+    // does not exist.
+    virtual bool textViewsAt(int column, const int* rows, int count, TextView* out) = 0;
 };
 
 // An open update bracket; endUpdate closes it (releasing it unclosed closes it too).
