@@ -204,6 +204,11 @@ void ClosedFundPage::adoptRows(Host::IDataTable* table, ReloadJob* job, const XS
     adoptFundRows(table, job->staging());
     if (sorted) sorted->rebuild(1);
     if (bracket) bracket->endUpdate();
+    // An earlier failure left its message in the status bar; the rows are good again.
+    if (failureShown_) {
+        failureShown_ = false;
+        showStatus(L"封闭式基金：已载入 " + std::to_wstring(table->getRowCount()) + L" 只基金");
+    }
 }
 
 bool ClosedFundPage::runPumping(ReloadJob* job)
@@ -241,6 +246,7 @@ void ClosedFundPage::reportLoadFailure(const XStringW& error)
 {
     if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0)
         grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
+    failureShown_ = true;
     showStatus(L"封闭式基金：" + XStringW(kUnreadable) + (error.empty() ? XStringW() : L"（" + error + L"）"));
 }
 

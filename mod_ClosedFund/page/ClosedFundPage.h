@@ -123,6 +123,7 @@ private:
     XStringW referenceDate_;
     XComPtr<Host::ITabCtrl> tabCtrl_;
     bool loaded_ = false;
+    bool failureShown_ = false;   // the status bar says the last load failed
     bool loadPending_ = false;   // a WM_APP_DATABASE_READY is on its way
     int loadAttempts_ = 0;
     bool reloading_ = false;

@@ -285,6 +285,11 @@ TEST_F(PageTest, ADatabaseGivenWhileShowingLoadsFromTheMessageLoopAndTheDateFoll
     EXPECT_EQ(page_.grid().GetEmptyText(), L"没有数据") << "kept rows, filtered away, are no read error";
     ASSERT_FALSE(frame.texts.empty());
     EXPECT_NE(frame.texts.back().find(L"tb_fund"), std::wstring::npos) << Common::toUtf8(frame.texts.back());
+
+    // The next good load takes the failure out of the status bar.
+    page_.setDatabase(makeDatabase(dir_, L"good-again.db", FundDb::Content::StandardSample).get());
+    page_.reload(true);
+    EXPECT_EQ(frame.texts.back(), L"封闭式基金：已载入 60 只基金");
 }
 
 TEST_F(PageTest, MissingAndCorruptDatabasesLeaveAnEmptyGridThatSaysWhyWithoutABox)
