@@ -13,10 +13,7 @@ bool DataGridEx::FitColumnWidth(int column)
     Common::MemoryDCHandle dc(nullptr);
     if (!dc)
         return false;
-    int needed = CaptionWidthNeeded(dc, column);
-    int rows = std::min(GetRowsCount(), kFitRowLimit);
-    for (int row = 0; row < rows; ++row)
-        needed = std::max(needed, CellWidthNeeded(dc, row, column));
+    int needed = std::max(CaptionWidthNeeded(dc, column), WidestCellNeeded(dc, column, kFitRowLimit));
     // The document keeps unscaled widths: the smallest one that scales to at least needed.
     int width = int(std::ceil(needed / GetZoom() - 1e-9));
     int before = Header().columns()[column].width;

@@ -4,6 +4,9 @@
 #include "controls/XDataGrid.h"
 #include "GridHeader.h"
 #include "common/ScopedWin.h"
+#include <algorithm>
+#include <string>
+#include <unordered_set>
 
 namespace Control {
 
@@ -34,6 +37,31 @@ int XDataGrid::CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* te
     if (text)
         *text = cell;
     return width;
+}
+
+// The font is selected once and each distinct text measured once: types, companies and
+// dates repeat all down a long list, and measuring is the slow part of fitting.
+int XDataGrid::WidestCellNeeded(HDC dc, int column, int rows)
+{
+    if (column < 0 || column >= GetColumnCount())
+        return 0;
+    GridHeader::Column& c = header_->column(column);
+    if (c.checkBox)
+        return 0;
+    rows = std::min(rows, GetRowsCount());
+    Common::SelectedObject selected(dc, ColumnFont(column));
+    std::unordered_set<std::wstring> measured;
+    Common::XStringW cell;
+    int widest = 0;
+    for (int row = 0; row < rows; ++row) {
+        GetItemText(row, c.info, cell);
+        if (cell.empty() || !measured.insert(cell).second)
+            continue;
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc, cell.c_str(), int(cell.size()), &size))
+            widest = std::max(widest, int(size.cx) + 2 * kTextMargin);
+    }
+    return widest;
 }
 
 int XDataGrid::CaptionWidthNeeded(HDC dc, int column)

@@ -222,6 +222,8 @@ protected:
     // text, when given, receives the cell's text.
     int CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* text = nullptr);
     int CaptionWidthNeeded(HDC dc, int column);
+    // The most CellWidthNeeded gives over the first rows of a column, for fitting it.
+    int WidestCellNeeded(HDC dc, int column, int rows);
 
     // The looks as set, unscaled, for subclasses that derive their own from them.
     COLORREF BkColor() const { return bkColor_; }
