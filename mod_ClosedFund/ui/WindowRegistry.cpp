@@ -1,4 +1,5 @@
 #include "ui/WindowRegistry.h"
+#include <iterator>
 #include <unordered_map>
 
 namespace WGUI {
@@ -23,6 +24,18 @@ void WindowRegistry::RemoveIf(HWND hwnd, const WindowProc* binding)
 {
     auto it = bindings().find(hwnd);
     if (it != bindings().end() && it->second == binding) bindings().erase(it);
+}
+
+void WindowRegistry::Forget(const WindowProc* binding)
+{
+    for (auto it = bindings().begin(); it != bindings().end();)
+        it = it->second == binding ? bindings().erase(it) : std::next(it);
+}
+
+void WindowRegistry::Replace(HWND hwnd, const WindowProc* from, WindowProc* to)
+{
+    auto it = bindings().find(hwnd);
+    if (it != bindings().end() && it->second == from && to) it->second = to;
 }
 
 WindowProc* WindowRegistry::Find(HWND hwnd)
