@@ -31,6 +31,7 @@ bool WindowProc::AdoptRegistered(HWND hwnd)
     previous_ = registered->previous_;
     if (registered->passThrough_) {
         WindowRegistry::Replace(hwnd, registered, this);
+        hwnd_ = hwnd;
         delete registered;
     }
     return true;
@@ -44,7 +45,7 @@ void WindowProc::Register()
     if (!hwnd) return;
     bool inserted = WindowRegistry::Insert(hwnd, this);
     assert(inserted || WindowRegistry::Find(hwnd) == this);
-    (void)inserted;
+    if (inserted) hwnd_ = hwnd;
 }
 
 // Own-class windows have no procedure to put back, but their registry entry must still go:
@@ -52,22 +53,23 @@ void WindowProc::Register()
 // When something subclassed the control after us (a tooltip relaying mouse messages does),
 // putting our previous procedure back would cut that subclass out of the chain; ThunkProc
 // then stays in place and a pass-through binding hands everything on to the control.
+// The registered handle, not the object's: past WM_DESTROY the object has forgotten it while
+// the control still waits for its WM_NCDESTROY.
 void WindowProc::Detach()
 {
-    HWND hwnd = window_ ? window_->GetHandle() : nullptr;
-    if (hwnd && ::IsWindow(hwnd) && WindowRegistry::Find(hwnd) == this) {
-        auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-        if (previous_ && current != &ThunkProc)
+    HWND hwnd = hwnd_;
+    if (hwnd && WindowRegistry::Find(hwnd) == this) {
+        auto current = ::IsWindow(hwnd) ? reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) : nullptr;
+        if (previous_ && current && current != &ThunkProc)
             LeavePassThrough(hwnd);
         else {
-            if (previous_) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+            if (previous_ && current) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
             WindowRegistry::RemoveIf(hwnd, this);
         }
-    } else {
-        WindowRegistry::Forget(this);
     }
     window_ = nullptr;
     previous_ = nullptr;
+    hwnd_ = nullptr;
 }
 
 // The registry owns the pass-through binding; ThunkProc deletes it after WM_NCDESTROY.

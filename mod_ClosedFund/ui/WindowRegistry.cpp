@@ -1,5 +1,4 @@
 #include "ui/WindowRegistry.h"
-#include <iterator>
 #include <unordered_map>
 
 namespace WGUI {
@@ -24,12 +23,6 @@ void WindowRegistry::RemoveIf(HWND hwnd, const WindowProc* binding)
 {
     auto it = bindings().find(hwnd);
     if (it != bindings().end() && it->second == binding) bindings().erase(it);
-}
-
-void WindowRegistry::Forget(const WindowProc* binding)
-{
-    for (auto it = bindings().begin(); it != bindings().end();)
-        it = it->second == binding ? bindings().erase(it) : std::next(it);
 }
 
 void WindowRegistry::Replace(HWND hwnd, const WindowProc* from, WindowProc* to)

@@ -14,9 +14,6 @@ public:
     static void Remove(HWND hwnd);
     // Removes the entry only while it still names this binding.
     static void RemoveIf(HWND hwnd, const WindowProc* binding);
-    // Removes every entry naming binding: one whose window is past WM_DESTROY no longer
-    // knows its handle, and must not be left behind when it goes before WM_NCDESTROY.
-    static void Forget(const WindowProc* binding);
     // Puts to in from's place; nothing happens unless the entry names from.
     static void Replace(HWND hwnd, const WindowProc* from, WindowProc* to);
     static WindowProc* Find(HWND hwnd);
