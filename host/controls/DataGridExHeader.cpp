@@ -2,6 +2,7 @@
 // Each change is made in the header document and then reported through OnHeaderChange.
 #include "controls/DataGridEx.h"
 #include "GridHeader.h"
+#include "common/ScopedWin.h"
 #include <cmath>
 
 namespace Control {
@@ -113,7 +114,7 @@ void DataGridEx::NotifyReload()
 // through this menu.
 void DataGridEx::ShowHeaderMenu(int x, int y)
 {
-    HMENU menu = CreatePopupMenu();
+    Common::ScopedMenu menu(CreatePopupMenu());
     if (!menu)
         return;
     AppendMenuW(menu, MF_STRING, kMenuReload, L"刷新");
@@ -134,7 +135,7 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
     POINT pt = {x, y};
     ClientToScreen(&pt);
     UINT cmd = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, GetHwnd(), nullptr));
-    DestroyMenu(menu);
+    menu.reset();
     if (cmd == kMenuReload)
         NotifyReload();
     else if (cmd == kMenuReset)

@@ -13,14 +13,13 @@ bool hasFocus(XDataGrid* grid) { return GetFocus() == grid->GetHwnd(); }
 // shown. It holds the table, so the table outlives every row a client still has.
 class RowAccessible : public AccessibleBase {
 public:
-    RowAccessible(GridAccessible* table, int row) : table_(table), row_(row) { table_->AddRef(); }
+    RowAccessible(GridAccessible* table, int row) : table_(Common::ComPtr<GridAccessible>::share(table)), row_(row) {}
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override
     {
         if (!parent)
             return E_POINTER;
-        table_->AddRef();
-        *parent = table_;
+        *parent = Common::ComPtr<GridAccessible>::share(table_.get()).detach();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override
@@ -171,7 +170,7 @@ public:
     }
 
 private:
-    ~RowAccessible() override { table_->Release(); }
+    ~RowAccessible() override = default;
 
     // The grid while this row still exists in it.
     XDataGrid* Grid() const
@@ -207,7 +206,7 @@ private:
         return S_OK;
     }
 
-    GridAccessible* table_;
+    Common::ComPtr<GridAccessible> table_;
     int row_;
 };
 

@@ -1,4 +1,5 @@
 #include "controls/XDataGrid.h"
+#include "GridAccessible.h"
 #include "GridHeader.h"
 #include "GridResources.h"
 #include "PaintedText.h"

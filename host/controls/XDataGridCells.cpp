@@ -70,9 +70,9 @@ LRESULT XDataGrid::OnGetObject(WPARAM flags, LPARAM objectId)
     if (LONG(objectId) != OBJID_CLIENT)
         return DefaultProc(WM_GETOBJECT, flags, objectId);
     if (!accessible_)
-        accessible_ = new GridAccessible(this);
+        accessible_ = Common::ComPtr<GridAccessible>::adopt(new GridAccessible(this));
     // LresultFromObject takes its own reference; ours lives until the grid goes.
-    return LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(accessible_));
+    return LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(accessible_.get()));
 }
 
 void XDataGrid::DisconnectAccessible()
@@ -80,8 +80,7 @@ void XDataGrid::DisconnectAccessible()
     if (!accessible_)
         return;
     accessible_->Disconnect();
-    accessible_->Release();
-    accessible_ = nullptr;
+    accessible_.reset();
 }
 
 // Child ids are rows counted from 1, as the accessible table numbers its children.

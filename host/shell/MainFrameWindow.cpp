@@ -49,7 +49,10 @@ HWND MainFrameWindow::createWindow(const wchar_t* title, bool quitOnDestroy)
     quitOnDestroy_ = quitOnDestroy;
     if (!Create(0, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultRect, nullptr, 0))
         return nullptr;
-    SetMenu(GetHwnd(), buildMenu());
+    // The window destroys the menu bar it holds; one it refused stays ours.
+    Common::ScopedMenu bar = buildMenu();
+    if (SetMenu(GetHwnd(), bar))
+        bar.release();
     toolBar_.createWindow(GetHwnd());
     tabCtrl_ = XComPtr<FundTabCtrl>::adopt(new FundTabCtrl);
     tabCtrl_->createWindow(GetHwnd(), RECT{0, 0, 0, 0});
@@ -153,26 +156,26 @@ void MainFrameWindow::saveState()
         writeConfText(conf.get(), kCurrentPageKey, tabCtrl_->pageAt(tabCtrl_->activeIndex())->getTitle());
 }
 
-HMENU MainFrameWindow::buildMenu()
+Common::ScopedMenu MainFrameWindow::buildMenu()
 {
-    HMENU themes = CreatePopupMenu();
+    Common::ScopedMenu themes(CreatePopupMenu());
     if (auto manager = app_->getThemeMgr()) {
         for (int i = 0; i < manager->getThemeCount() && i < 50; ++i) {
             auto theme = manager->getTheme(i);
             if (theme) AppendMenuW(themes, MF_STRING, kThemeCommand + i, themeCaption(theme->getName()).c_str());
         }
     }
-    HMENU sizes = CreatePopupMenu();
+    Common::ScopedMenu sizes(CreatePopupMenu());
     for (UINT i = 0; i < sizeof kFontSizes / sizeof kFontSizes[0]; ++i)
         AppendMenuW(sizes, MF_STRING, kFontCommand + i, kFontSizes[i].caption);
-    HMENU view = CreatePopupMenu();
-    AppendMenuW(view, MF_POPUP, UINT_PTR(themes), L"主题(&T)");
-    AppendMenuW(view, MF_POPUP, UINT_PTR(sizes), L"字体大小(&F)");
-    HMENU file = CreatePopupMenu();
+    Common::ScopedMenu view(CreatePopupMenu());
+    Common::appendSubmenu(view, themes, L"主题(&T)");
+    Common::appendSubmenu(view, sizes, L"字体大小(&F)");
+    Common::ScopedMenu file(CreatePopupMenu());
     AppendMenuW(file, MF_STRING, kExitCommand, L"退出(&X)");
-    HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, UINT_PTR(file), L"文件(&F)");
-    AppendMenuW(bar, MF_POPUP, UINT_PTR(view), L"查看(&V)");
+    Common::ScopedMenu bar(CreateMenu());
+    Common::appendSubmenu(bar, file, L"文件(&F)");
+    Common::appendSubmenu(bar, view, L"查看(&V)");
     return bar;
 }
 

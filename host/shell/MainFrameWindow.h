@@ -5,6 +5,7 @@
 #include "FundTabCtrl.h"
 #include "StatusBar.h"
 #include "ToolBar.h"
+#include "common/ScopedWin.h"
 #include "controls/XWin.h"
 #include "host/App.h"
 
@@ -50,7 +51,7 @@ public:
 
 private:
     static void onThemeChanged(void* theme, void* self);
-    HMENU buildMenu();
+    Common::ScopedMenu buildMenu();
     void updateMenuChecks(HMENU menu);
     void onCommand(UINT id);
     void layout();

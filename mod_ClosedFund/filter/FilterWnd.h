@@ -14,6 +14,7 @@
 #include "host/Data.h"
 #include "host/Theme.h"
 #include "ui/DropDownButton.h"
+#include "common/ScopedWin.h"
 #include "ui/GdiObject.h"
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
@@ -182,8 +183,7 @@ private:
     XComPtr<SearchFilterImpl> m_searchFilter;
     std::vector<XStringW> m_searchWords;
     std::map<XStringW, ValueSet> m_distinctValues;
-    HMENU m_popupMenu = nullptr;
-    std::vector<HMENU> m_subMenus;
+    Common::ScopedMenu m_popupMenu;
     std::map<int, ValueMenuItem> m_valueItems;
     int m_nextPlainId = kFirstPlainId;
     int m_nextFilterId = kFirstFilterId;

@@ -112,14 +112,13 @@ void FilterWnd::LayoutBar()
 {
     RECT client = {};
     if (!GetClientRect(&client)) return;
-    HDC dc = GetDC();
-    if (!dc) return;
-    UpdateCountText();
     {
+        Common::WindowDC dc(m_hWnd);
+        if (!dc) return;
+        UpdateCountText();
         Common::SelectedObject font(dc, guiFont());
         LayoutWith(dc, client);
     }
-    ReleaseDC(dc);
     Invalidate(TRUE);
 }
 

@@ -38,13 +38,8 @@ void FilterWnd::OnCommand(int id)
 
 void FilterWnd::DestroyMenus()
 {
-    // The popup takes its attached submenus with it; only a submenu that never got attached
-    // is still a menu afterwards.
-    if (m_popupMenu && ::IsMenu(m_popupMenu)) ::DestroyMenu(m_popupMenu);
-    for (HMENU sub : m_subMenus)
-        if (::IsMenu(sub)) ::DestroyMenu(sub);
-    m_popupMenu = nullptr;
-    m_subMenus.clear();
+    // The popup takes its attached submenus with it.
+    m_popupMenu.reset();
     m_valueItems.clear();
 }
 
@@ -77,7 +72,7 @@ void FilterWnd::TrackMenuBelow(const WGUI::WindowBase& button)
 void FilterWnd::ShowMoreMenu()
 {
     DestroyMenus();
-    m_popupMenu = ::CreatePopupMenu();
+    m_popupMenu.reset(::CreatePopupMenu());
     if (!m_popupMenu) return;
     ::AppendMenuW(m_popupMenu, MF_STRING, kKeywordCommand, kKeywordItem);
     if (!m_conditions.empty()) ::AppendMenuW(m_popupMenu, MF_STRING, kRemoveCommand, kClearAllItem);
@@ -85,14 +80,14 @@ void FilterWnd::ShowMoreMenu()
     bool separated = false;
     for (const FilterColumn& column : m_columns) {
         if (DistinctValues(column.name).size() <= 1) continue;
-        HMENU sub = ::CreatePopupMenu();
+        Common::ScopedMenu sub(::CreatePopupMenu());
         if (!sub) continue;
-        m_subMenus.push_back(sub);
         if (!separated) ::AppendMenuW(m_popupMenu, MF_SEPARATOR, 0, nullptr);
         separated = true;
-        ::AppendMenuW(m_popupMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), column.caption.c_str());
-        AddValueItems(sub, column.name, column.caption, column.prefix, column.multi, FirstConditionFor(column.name),
-                      nextId);
+        HMENU attached = Common::appendSubmenu(m_popupMenu, sub, column.caption.c_str());
+        if (!attached) continue;
+        AddValueItems(attached, column.name, column.caption, column.prefix, column.multi,
+                      FirstConditionFor(column.name), nextId);
     }
     TrackMenuBelow(m_moreButton);
 }
@@ -104,7 +99,7 @@ void FilterWnd::ShowConditionMenu(int id)
     FilterCondition* condition = FindCondition(id);
     if (!condition) return;
     DestroyMenus();
-    m_popupMenu = ::CreatePopupMenu();
+    m_popupMenu.reset(::CreatePopupMenu());
     if (!m_popupMenu) return;
     if (!condition->locked) {
         UINT flags = MF_STRING;
@@ -132,7 +127,7 @@ void FilterWnd::ShowConditionMenu(int id)
 void FilterWnd::ShowOverflowMenu()
 {
     DestroyMenus();
-    m_popupMenu = ::CreatePopupMenu();
+    m_popupMenu.reset(::CreatePopupMenu());
     if (!m_popupMenu) return;
     for (auto it = m_conditions.rbegin(); it != m_conditions.rend(); ++it)
         if (it->hidden) ::AppendMenuW(m_popupMenu, MF_STRING, UINT_PTR(it->id), menuText(it->button.Caption()).c_str());
@@ -149,7 +144,7 @@ void FilterWnd::ShowOverflowMenu()
 void FilterWnd::OnRemoveCommand()
 {
     int id = 0;
-    if (m_popupMenu && ::IsMenu(m_popupMenu)) {
+    if (m_popupMenu) {
         MENUITEMINFOW info = {};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_DATA;
@@ -160,7 +155,7 @@ void FilterWnd::OnRemoveCommand()
 
 void FilterWnd::OnValueCommand(int id)
 {
-    if (!m_popupMenu || !::IsMenu(m_popupMenu)) return;
+    if (!m_popupMenu) return;
     auto found = m_valueItems.find(id);
     if (found == m_valueItems.end()) return;
     ValueMenuItem item = found->second;

@@ -1,6 +1,7 @@
 // The context menu of the closed-fund grid, its commands and the two hot keys.
 #include "grid/ClosedFundGrid.h"
 #include "grid/GridTexts.h"
+#include "common/ScopedWin.h"
 #include <shellapi.h>
 
 namespace ClosedFund {
@@ -8,18 +9,6 @@ namespace ClosedFund {
 using Common::XStringW;
 
 namespace {
-
-// A popup menu destroyed when the owner goes.
-class PopupMenu {
-public:
-    PopupMenu() : menu_(CreatePopupMenu()) {}
-    ~PopupMenu() { if (menu_) DestroyMenu(menu_); }
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
-    HMENU get() const { return menu_; }
-private:
-    HMENU menu_;
-};
 
 // Only the first modifier the record asks for is tested, in the order Ctrl, Alt, Shift; a key
 // counts as held only while it is down now (the high bit), not because it went down earlier.
@@ -81,7 +70,7 @@ void closedFundGrid::OnContextMenu(int x, int y)
 {
     POINT pt = {x, y};
     ClientToScreen(&pt);
-    PopupMenu menu;
+    Common::ScopedMenu menu(CreatePopupMenu());
     if (!menu.get())
         return;
     if (FundsPool())

@@ -1,7 +1,9 @@
 #include "page/GifWnd.h"
 #include "page/AnimationRegistry.h"
 #include "ui/WindowClass.h"
+#include "common/ComPtr.h"
 #include "common/MemoryDC.h"
+#include "common/ScopedWin.h"
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -29,17 +31,18 @@ GifWnd::~GifWnd()
 
 void GifWnd::loadImage(const void* bytes, unsigned size)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block) return;
-    void* dest = GlobalLock(block);
-    if (!dest) { GlobalFree(block); return; }
+    Common::ScopedHGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block.get()) return;
+    void* dest = GlobalLock(block.get());
+    if (!dest) return;
     memcpy(dest, bytes, size);
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
+    GlobalUnlock(block.get());
+    Common::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return;
     // The stream frees the block when its last reference goes (the image keeps one).
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) { GlobalFree(block); return; }
-    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream, FALSE));
-    stream->Release();
+    block.release();
+    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream.get(), FALSE));
+    stream.reset();
     if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) return;
 
     UINT count = image->GetFrameDimensionsCount();

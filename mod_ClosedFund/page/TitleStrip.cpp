@@ -25,12 +25,10 @@ HFONT createTitleFont()
 TitleStrip layoutTitleStrip(HFONT titleFont, int width)
 {
     SIZE extent = {};
-    if (HDC screen = ::GetDC(nullptr)) {
-        {
-            Common::SelectedObject font(screen, titleFont);
-            ::GetTextExtentPoint32W(screen, kStripHeading, int(wcslen(kStripHeading)), &extent);
-        }
-        ::ReleaseDC(nullptr, screen);
+    Common::WindowDC screen(nullptr);
+    if (screen) {
+        Common::SelectedObject font(screen, titleFont);
+        ::GetTextExtentPoint32W(screen, kStripHeading, int(wcslen(kStripHeading)), &extent);
     }
     TitleStrip strip = {};
     strip.heading = {kHeadingX, kHeadingY, kHeadingX + int(extent.cx), kHeadingY + int(extent.cy)};

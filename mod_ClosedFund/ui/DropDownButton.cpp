@@ -12,18 +12,18 @@ const int kArrowLines = 5;
 const int kMaxTipWidth = 300;
 } // namespace
 
-DropDownButton::~DropDownButton() { m_binding.reset(); }
+DropDownButton::~DropDownButton() { binding_.reset(); }
 
 HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HINSTANCE instance)
 {
     // A second Create must first unbind the window made before, which is still subclassed.
-    m_binding.reset();
-    m_instance = instance;
+    binding_.reset();
+    instance_ = instance;
     RECT empty = {};
     HWND hwnd = WindowBase::Create(style, 0, L"Button", text, empty, parent, id, instance, nullptr);
     if (!hwnd) return nullptr;
-    m_binding.reset(new WindowProc);
-    m_binding->Attach(this);
+    binding_.reset(new WindowProc);
+    binding_->Attach(this);
     return hwnd;
 }
 
@@ -33,10 +33,10 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     // that too); asked for its text, the button gives the caption as shown.
     if (AnswerTextMessage(ShownCaption(), msg, wParam, lParam, result)) return true;
     if (OnKeyboard(msg, wParam)) return true;
-    if (m_themed) return OnThemedMessage(msg, wParam, lParam, result);
+    if (themed_) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {
     case WM_PAINT:
-        *result = m_binding->CallDefault(msg, wParam, lParam);
+        *result = binding_->CallDefault(msg, wParam, lParam);
         PaintCaptionAndArrow();
         return true;
     case WM_LBUTTONUP:
@@ -67,7 +67,7 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
             return true;
         }
         if (key != VK_SPACE && key != VK_RETURN) return false;
-        m_pressedKey = UINT(key);
+        pressedKey_ = UINT(key);
         return true;
     case WM_SYSKEYDOWN:
         if (key != VK_DOWN) return false;
@@ -75,13 +75,13 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
         return true;
     case WM_KEYUP: {
         if (key != VK_SPACE && key != VK_RETURN) return false;
-        bool pressedHere = m_pressedKey == key;
-        m_pressedKey = 0;
+        bool pressedHere = pressedKey_ == key;
+        pressedKey_ = 0;
         if (pressedHere) Click();
         return true;
     }
     case WM_KILLFOCUS:
-        m_pressedKey = 0;
+        pressedKey_ = 0;
         return false;
     case WM_CHAR:
         return key == L' ' || key == L'\r' || key == L'\t';
@@ -124,7 +124,7 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
-        *result = m_binding->CallDefault(msg, wParam, lParam);
+        *result = binding_->CallDefault(msg, wParam, lParam);
         if (IsWindow()) {
             Invalidate(FALSE);
             ::UpdateWindow(m_hWnd);
@@ -137,21 +137,20 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
 
 void DropDownButton::SetColors(const DropDownColors& colors)
 {
-    m_colors = colors;
-    m_themed = true;
+    colors_ = colors;
+    themed_ = true;
 }
 
 // Drawn over the standard button after it painted itself, in the DC's own pen and text
 // colour.
 void DropDownButton::PaintCaptionAndArrow()
 {
-    HDC dc = GetDC();
+    Common::WindowDC dc(m_hWnd);
     if (!dc) return;
     RECT client = {};
     GetClientRect(&client);
     DrawCaption(dc, client);
     DrawArrow(dc, client);
-    ReleaseDC(dc);
 }
 
 void DropDownButton::PaintThemed(HDC dc)
@@ -160,13 +159,13 @@ void DropDownButton::PaintThemed(HDC dc)
     RECT client = {};
     GetClientRect(&client);
     bool pushed = (SendMessage(BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-    Common::ScopedGdi<HBRUSH> face(::CreateSolidBrush(pushed ? m_colors.pushedFace : m_colors.face));
+    Common::ScopedGdi<HBRUSH> face(::CreateSolidBrush(pushed ? colors_.pushedFace : colors_.face));
     ::FillRect(dc, &client, face);
-    Common::ScopedGdi<HBRUSH> border(::CreateSolidBrush(m_colors.border));
+    Common::ScopedGdi<HBRUSH> border(::CreateSolidBrush(colors_.border));
     ::FrameRect(dc, &client, border);
-    ::SetTextColor(dc, m_colors.text);
+    ::SetTextColor(dc, colors_.text);
     DrawCaption(dc, client);
-    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, m_colors.text));
+    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, colors_.text));
     Common::SelectedObject arrowPen(dc, pen.get());
     DrawArrow(dc, client);
     // The standard button marks the focus itself; a themed one must, or a keyboard user
@@ -202,26 +201,26 @@ void DropDownButton::DrawArrow(HDC dc, const RECT& client)
 
 XStringW DropDownButton::ShownToolTip() const
 {
-    if (!m_toolTipText.empty()) return m_toolTipText;
-    return IsShortened() ? m_caption : XStringW();
+    if (!toolTipText_.empty()) return toolTipText_;
+    return IsShortened() ? caption_ : XStringW();
 }
 
 void DropDownButton::UpdateToolTip()
 {
-    if (m_toolTip.GetHandle() && !m_toolTip.IsWindow()) m_toolTip.SetHandle(nullptr);
-    m_toolTipShown = ShownToolTip();
-    if (m_toolTipShown.empty()) {
-        if (m_toolTip.GetHandle()) m_toolTip.DestroyWindow();
+    if (toolTip_.GetHandle() && !toolTip_.IsWindow()) toolTip_.SetHandle(nullptr);
+    toolTipShown_ = ShownToolTip();
+    if (toolTipShown_.empty()) {
+        if (toolTip_.GetHandle()) toolTip_.DestroyWindow();
         return;
     }
-    if (!m_toolTip.GetHandle()) {
+    if (!toolTip_.GetHandle()) {
         // CW_USEDEFAULT for position and size: the tooltip places itself when it shows.
         RECT byDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
-        m_toolTip.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         byDefault, m_hWnd, 0, m_instance, nullptr);
-        if (!m_toolTip.GetHandle()) return;
+        toolTip_.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         byDefault, m_hWnd, 0, instance_, nullptr);
+        if (!toolTip_.GetHandle()) return;
     }
-    m_toolTip.SetMaxTipWidth(kMaxTipWidth);
+    toolTip_.SetMaxTipWidth(kMaxTipWidth);
     // The 64-bit common controls refuse a record smaller than their own layout, and version 5
     // of them refuses the newest layout's extra field; the second layout suits both.
     TTTOOLINFOW tool = {};
@@ -229,9 +228,9 @@ void DropDownButton::UpdateToolTip()
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
     tool.hwnd = ::GetParent(m_hWnd);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    tool.lpszText = const_cast<LPWSTR>(m_toolTipShown.c_str());
-    m_toolTip.DelTool(&tool);
-    m_toolTip.AddTool(&tool);
+    tool.lpszText = const_cast<LPWSTR>(toolTipShown_.c_str());
+    toolTip_.DelTool(&tool);
+    toolTip_.AddTool(&tool);
 }
 
 } // namespace WGUI

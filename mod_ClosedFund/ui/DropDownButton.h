@@ -37,26 +37,26 @@ public:
     // sets when the full text does not fit (setting the caption drops that form).
     void SetCaption(const Common::XStringW& caption)
     {
-        m_caption = caption;
-        m_shownCaption.clear();
+        caption_ = caption;
+        shownCaption_.clear();
     }
-    const Common::XStringW& Caption() const { return m_caption; }
-    void SetShownCaption(const Common::XStringW& shown) { m_shownCaption = shown == m_caption ? Common::XStringW() : shown; }
-    const Common::XStringW& ShownCaption() const { return m_shownCaption.empty() ? m_caption : m_shownCaption; }
-    bool IsShortened() const { return !m_shownCaption.empty(); }
-    void SetToolTipText(const Common::XStringW& text) { m_toolTipText = text; }
-    const Common::XStringW& ToolTipText() const { return m_toolTipText; }
+    const Common::XStringW& Caption() const { return caption_; }
+    void SetShownCaption(const Common::XStringW& shown) { shownCaption_ = shown == caption_ ? Common::XStringW() : shown; }
+    const Common::XStringW& ShownCaption() const { return shownCaption_.empty() ? caption_ : shownCaption_; }
+    bool IsShortened() const { return !shownCaption_.empty(); }
+    void SetToolTipText(const Common::XStringW& text) { toolTipText_ = text; }
+    const Common::XStringW& ToolTipText() const { return toolTipText_; }
     // What the tooltip shows: the owner's tooltip text, else the full caption of a shortened
     // button, so that no text the user chose is ever out of reach.
     Common::XStringW ShownToolTip() const;
     // Creates, refreshes or removes the tooltip window so that it matches ShownToolTip.
     void UpdateToolTip();
-    HWND ToolTipWindow() const { return m_toolTip.GetHandle(); }
+    HWND ToolTipWindow() const { return toolTip_.GetHandle(); }
 
     // Paints with these colours from now on (the owner repaints).
     void SetColors(const DropDownColors& colors);
-    bool IsThemed() const { return m_themed; }
-    const DropDownColors& Colors() const { return m_colors; }
+    bool IsThemed() const { return themed_; }
+    const DropDownColors& Colors() const { return colors_; }
 
     // What a click does: BN_CLICKED to the parent, whose handler opens the menu.
     void Click();
@@ -69,16 +69,16 @@ private:
     void DrawCaption(HDC dc, const RECT& client);
     static void DrawArrow(HDC dc, const RECT& client);
 
-    std::unique_ptr<WindowProc> m_binding;
-    HINSTANCE m_instance = nullptr;   // the one given to Create: the tooltip is made with it too
-    ToolTipCtrl m_toolTip;
-    Common::XStringW m_caption;
-    Common::XStringW m_shownCaption;   // empty: the caption itself is shown
-    Common::XStringW m_toolTipText;
-    Common::XStringW m_toolTipShown;   // the text the tooltip window points at
-    bool m_themed = false;
-    DropDownColors m_colors = {};
-    UINT m_pressedKey = 0;   // Space or Enter, pressed on this button and not yet released
+    std::unique_ptr<WindowProc> binding_;
+    HINSTANCE instance_ = nullptr;   // the one given to Create: the tooltip is made with it too
+    ToolTipCtrl toolTip_;
+    Common::XStringW caption_;
+    Common::XStringW shownCaption_;   // empty: the caption itself is shown
+    Common::XStringW toolTipText_;
+    Common::XStringW toolTipShown_;   // the text the tooltip window points at
+    bool themed_ = false;
+    DropDownColors colors_ = {};
+    UINT pressedKey_ = 0;   // Space or Enter, pressed on this button and not yet released
 };
 
 } // namespace WGUI

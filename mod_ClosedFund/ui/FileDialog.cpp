@@ -8,26 +8,26 @@ namespace WGUI {
 // 64-bit dialog functions, which would then fail every time.
 FileDialog::FileDialog(HINSTANCE instance, bool open, LPCWSTR defaultExtension, LPCWSTR initialFileName,
                        DWORD extraFlags, LPCWSTR filters, HWND owner)
-    : m_ofn(), m_open(open), m_fileTitle(), m_fileName()
+    : ofn_(), open_(open), fileTitle_(), fileName_()
 {
-    if (initialFileName) wcsncpy(m_fileName, initialFileName, kFileNameChars - 1);
-    m_fileName[kFileNameChars - 1] = L'\0';
-    m_ofn.lStructSize = sizeof(OPENFILENAMEW);
-    m_ofn.hwndOwner = owner;
-    m_ofn.hInstance = instance;
-    m_ofn.lpstrFilter = filters;
-    m_ofn.lpstrCustomFilter = nullptr;
-    m_ofn.nFilterIndex = 0;
-    m_ofn.lpstrFile = m_fileName;
-    m_ofn.nMaxFile = kFileNameChars;
-    m_ofn.lpstrFileTitle = m_fileTitle;
-    m_ofn.nMaxFileTitle = kFileTitleChars;
-    m_ofn.lpstrInitialDir = nullptr;
-    m_ofn.lpstrTitle = nullptr;
-    m_ofn.Flags = extraFlags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-    m_ofn.lpstrDefExt = defaultExtension;
-    m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
-    m_ofn.lpfnHook = &FileDialog::HookProc;
+    if (initialFileName) wcsncpy(fileName_, initialFileName, kFileNameChars - 1);
+    fileName_[kFileNameChars - 1] = L'\0';
+    ofn_.lStructSize = sizeof(OPENFILENAMEW);
+    ofn_.hwndOwner = owner;
+    ofn_.hInstance = instance;
+    ofn_.lpstrFilter = filters;
+    ofn_.lpstrCustomFilter = nullptr;
+    ofn_.nFilterIndex = 0;
+    ofn_.lpstrFile = fileName_;
+    ofn_.nMaxFile = kFileNameChars;
+    ofn_.lpstrFileTitle = fileTitle_;
+    ofn_.nMaxFileTitle = kFileTitleChars;
+    ofn_.lpstrInitialDir = nullptr;
+    ofn_.lpstrTitle = nullptr;
+    ofn_.Flags = extraFlags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+    ofn_.lpstrDefExt = defaultExtension;
+    ofn_.lCustData = reinterpret_cast<LPARAM>(this);
+    ofn_.lpfnHook = &FileDialog::HookProc;
 }
 
 // The hook is there only so the explorer-style dialog takes the hook's sizing behaviour; it
@@ -36,8 +36,8 @@ UINT_PTR CALLBACK FileDialog::HookProc(HWND, UINT, WPARAM, LPARAM) noexcept { re
 
 void FileDialog::SetInitialFolder(const std::wstring& folder)
 {
-    m_initialFolder = folder;
-    m_ofn.lpstrInitialDir = m_initialFolder.empty() ? nullptr : m_initialFolder.c_str();
+    initialFolder_ = folder;
+    ofn_.lpstrInitialDir = initialFolder_.empty() ? nullptr : initialFolder_.c_str();
 }
 
 std::wstring FileDialog::DocumentsFolder()
@@ -52,8 +52,8 @@ std::wstring FileDialog::DocumentsFolder()
 
 INT_PTR FileDialog::DoModal(HWND owner)
 {
-    if (!m_ofn.hwndOwner) m_ofn.hwndOwner = owner;
-    BOOL chosen = m_open ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);
+    if (!ofn_.hwndOwner) ofn_.hwndOwner = owner;
+    BOOL chosen = open_ ? ::GetOpenFileNameW(&ofn_) : ::GetSaveFileNameW(&ofn_);
     m_hWnd = nullptr;
     return chosen ? IDOK : IDCANCEL;
 }

@@ -26,19 +26,19 @@ public:
     // The user's documents folder; empty when the shell cannot name one.
     static std::wstring DocumentsFolder();
 
-    const wchar_t* FileName() const { return m_fileName; }
-    const wchar_t* FileTitle() const { return m_fileTitle; }
-    DWORD FilterIndex() const { return m_ofn.nFilterIndex; }
-    const OPENFILENAMEW& Record() const { return m_ofn; }
+    const wchar_t* FileName() const { return fileName_; }
+    const wchar_t* FileTitle() const { return fileTitle_; }
+    DWORD FilterIndex() const { return ofn_.nFilterIndex; }
+    const OPENFILENAMEW& Record() const { return ofn_; }
 
 private:
     static UINT_PTR CALLBACK HookProc(HWND, UINT, WPARAM, LPARAM) noexcept;
 
-    OPENFILENAMEW m_ofn;
-    bool m_open;
-    wchar_t m_fileTitle[kFileTitleChars];
-    wchar_t m_fileName[kFileNameChars];
-    std::wstring m_initialFolder;
+    OPENFILENAMEW ofn_;
+    bool open_;
+    wchar_t fileTitle_[kFileTitleChars];
+    wchar_t fileName_[kFileNameChars];
+    std::wstring initialFolder_;
 };
 
 } // namespace WGUI

@@ -1,6 +1,7 @@
-// Owner of one GDI handle (a font, a brush), deleted with DeleteObject.
+// Owner of one GDI handle (a font, a brush) kept by a window for its lifetime, in the
+// toolkit's spelling; the deleting is the common owner's (common/ScopedWin.h).
 #pragma once
-#include <windows.h>
+#include <common/ScopedWin.h>
 
 namespace gdiobj {
 
@@ -8,29 +9,20 @@ template <class T>
 class GdiObject {
 public:
     GdiObject() = default;
-    explicit GdiObject(T handle) : m_handle(handle) {}
+    explicit GdiObject(T handle) : handle_(handle) {}
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
-    virtual ~GdiObject() { DeleteNow(); }
+    ~GdiObject() = default;
 
     // Takes ownership of handle. The handle held before is deleted: an owner that forgot it
     // would leak one GDI object on every replacement (a brush per theme change, say).
-    void Attach(T handle)
-    {
-        if (handle == m_handle) return;
-        DeleteNow();
-        m_handle = handle;
-    }
-    void DeleteNow()
-    {
-        if (m_handle) ::DeleteObject(m_handle);
-        m_handle = nullptr;
-    }
-    T GetHandle() const { return m_handle; }
-    operator T() const { return m_handle; }
+    void Attach(T handle) { handle_.reset(handle); }
+    void DeleteNow() { handle_.reset(); }
+    T GetHandle() const { return handle_.get(); }
+    operator T() const { return handle_.get(); }
 
 private:
-    T m_handle = nullptr;
+    Common::ScopedGdi<T> handle_;
 };
 
 } // namespace gdiobj

@@ -4,15 +4,15 @@
 
 namespace WGUI {
 
-TextEdit::TextEdit() : m_cueText(L"请输入关键字，多个关键字用空格分开") {}
+TextEdit::TextEdit() : cueText_(L"请输入关键字，多个关键字用空格分开") {}
 
 HWND TextEdit::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
                       HWND parent, UINT id, HINSTANCE instance)
 {
     // A second Create must first unbind the window made before, which is still subclassed.
-    m_binding.Detach();
+    binding_.Detach();
     HWND hwnd = WindowBase::Create(style, exStyle, className, text, rect, parent, id, instance, nullptr);
-    if (hwnd) m_binding.Attach(this);
+    if (hwnd) binding_.Attach(this);
     return hwnd;
 }
 
@@ -20,7 +20,7 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
 {
     switch (msg) {
     case WM_PAINT:
-        *result = m_binding.CallDefault(msg, wParam, lParam);
+        *result = binding_.CallDefault(msg, wParam, lParam);
         if (GetWindowTextLength() == 0) {
             PaintCueText();
             return true;
@@ -46,15 +46,12 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
 // At (2, 2) in the default GUI font, whatever the edit's own margins and font.
 void TextEdit::PaintCueText()
 {
-    HDC dc = GetDC();
+    Common::WindowDC dc(m_hWnd);
     if (!dc) return;
-    {
-        Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-        ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
-        ::SetBkMode(dc, TRANSPARENT);
-        ::TextOutW(dc, 2, 2, m_cueText.c_str(), int(m_cueText.size()));
-    }
-    ReleaseDC(dc);
+    Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::TextOutW(dc, 2, 2, cueText_.c_str(), int(cueText_.size()));
 }
 
 } // namespace WGUI

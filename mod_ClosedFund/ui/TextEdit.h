@@ -18,14 +18,14 @@ public:
     HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
                 HWND parent, UINT id, HINSTANCE instance);
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    const Common::XStringW& CueText() const { return m_cueText; }
-    void SetCueText(const Common::XStringW& text) { m_cueText = text; }
+    const Common::XStringW& CueText() const { return cueText_; }
+    void SetCueText(const Common::XStringW& text) { cueText_ = text; }
 
 private:
     void PaintCueText();
 
-    Common::XStringW m_cueText;
-    WindowProc m_binding;
+    Common::XStringW cueText_;
+    WindowProc binding_;
 };
 
 } // namespace WGUI

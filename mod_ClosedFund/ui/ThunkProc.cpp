@@ -6,8 +6,6 @@
 
 namespace WGUI {
 
-const wchar_t kPreviousProcProperty[] = L"WGUI.PreviousProc";
-
 namespace {
 
 // The child window a notification comes from, or null when the message has none (a menu's
@@ -34,22 +32,30 @@ HWND notifyingChild(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// The object a message for hwnd goes to: none before the binding or after WM_DESTROY (the
+// object forgot the handle then, while the binding stays to the end for the control's sake).
+WindowBase* boundObject(const WindowProc* binding, HWND hwnd)
+{
+    WindowBase* window = binding ? binding->GetWindow() : nullptr;
+    return window && window->GetHandle() == hwnd ? window : nullptr;
+}
+
 bool reflectToChild(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     HWND child = notifyingChild(hwnd, msg, wParam, lParam);
-    WindowProc* binding = child ? WindowRegistry::Find(child) : nullptr;
-    WindowBase* window = binding ? binding->GetWindow() : nullptr;
+    WindowBase* window = child ? boundObject(WindowRegistry::Find(child), child) : nullptr;
     return window && window->OnReflectedMessage(msg, wParam, lParam, result);
 }
 
-// A window with no binding: a subclassed control after WM_DESTROY goes on to its own
-// procedure; anything else gets the default processing.
-LRESULT unboundDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// The window's last message: the control frees its state in it, so it goes on to the
+// control's own procedure before the binding lets go of the handle.
+LRESULT finalMessage(WindowProc* binding, HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
-    auto previous = reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kPreviousProcProperty));
-    if (msg == WM_NCDESTROY && previous) ::RemovePropW(hwnd, kPreviousProcProperty);
-    if (previous) return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
-    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!binding) return ::DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
+    LRESULT result = binding->CallDefault(hwnd, WM_NCDESTROY, wParam, lParam);
+    WindowRegistry::RemoveIf(hwnd, binding);
+    if (binding->IsPassThrough()) delete binding;
+    return result;
 }
 
 LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -63,15 +69,15 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             created->Register();
             binding = created;
         }
-    } else if (msg == WM_DESTROY) {
-        WindowRegistry::Remove(hwnd);
+    } else if (msg == WM_NCDESTROY) {
+        return finalMessage(binding, hwnd, wParam, lParam);
     }
 
     LRESULT result = 0;
     if (reflectToChild(hwnd, msg, wParam, lParam, &result)) return result;
-    WindowBase* window = binding ? binding->GetWindow() : nullptr;
-    if (!window) return unboundDefault(hwnd, msg, wParam, lParam);
-    if (!window->OnMessage(msg, wParam, lParam, &result)) result = binding->CallDefault(msg, wParam, lParam);
+    WindowBase* window = boundObject(binding, hwnd);
+    if (!window) return binding ? binding->CallDefault(hwnd, msg, wParam, lParam) : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!window->OnMessage(msg, wParam, lParam, &result)) result = binding->CallDefault(hwnd, msg, wParam, lParam);
     // WM_DESTROY is the last message the object sees: it forgets the handle, so that a later
     // IsWindow or DestroyWindow on the object cannot reach a window that reused the value.
     if (msg == WM_DESTROY && window->GetHandle() == hwnd) window->SetHandle(nullptr);

@@ -40,8 +40,6 @@ void WindowBase::SetFont(HFONT font, BOOL redraw)
 }
 
 HFONT WindowBase::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)); }
-HDC WindowBase::GetDC() { return ::GetDC(m_hWnd); }
-int WindowBase::ReleaseDC(HDC dc) { return ::ReleaseDC(m_hWnd, dc); }
 BOOL WindowBase::Invalidate(BOOL erase) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
 BOOL WindowBase::RedrawWindow(const RECT* rect, HRGN region, UINT flags) { return ::RedrawWindow(m_hWnd, rect, region, flags); }
 HWND WindowBase::SetFocus() { return ::SetFocus(m_hWnd); }

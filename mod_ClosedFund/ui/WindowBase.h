@@ -41,8 +41,6 @@ public:
     int GetWindowTextLength() const;
     void SetFont(HFONT font, BOOL redraw = TRUE);
     HFONT GetFont() const;
-    HDC GetDC();
-    int ReleaseDC(HDC dc);
     BOOL Invalidate(BOOL erase = TRUE);
     BOOL RedrawWindow(const RECT* rect, HRGN region, UINT flags);
     HWND SetFocus();

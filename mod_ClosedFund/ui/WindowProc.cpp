@@ -10,20 +10,30 @@ WindowProc::~WindowProc() { Detach(); }
 
 bool WindowProc::Attach(WindowBase* window)
 {
-    m_window = window;
+    window_ = window;
     HWND hwnd = window ? window->GetHandle() : nullptr;
     if (!hwnd || !::IsWindow(hwnd)) return false;
+    // Already bound by the toolkit (or left in the chain by a Detach): ThunkProc is in place,
+    // so only the control's own procedure is needed. Chaining ThunkProc to itself would
+    // recurse without end.
+    if (AdoptRegistered(hwnd)) return true;
     Register();
-    // Already subclassed by the toolkit (bound before, or left in the chain by a Detach):
-    // ThunkProc is in place, so only the control's own procedure is needed. Chaining
-    // ThunkProc to itself would recurse without end.
-    if (HANDLE own = ::GetPropW(hwnd, kPreviousProcProperty)) {
-        m_previous = reinterpret_cast<WNDPROC>(own);
-        return true;
+    previous_ = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    if (previous_ == &ThunkProc) previous_ = nullptr;   // an own-class window: nothing to chain to
+    else ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThunkProc));
+    return true;
+}
+
+bool WindowProc::AdoptRegistered(HWND hwnd)
+{
+    WindowProc* registered = WindowRegistry::Find(hwnd);
+    if (!registered) return false;
+    previous_ = registered->previous_;
+    if (registered->passThrough_) {
+        WindowRegistry::Replace(hwnd, registered, this);
+        hwnd_ = hwnd;
+        delete registered;
     }
-    m_previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    ::SetPropW(hwnd, kPreviousProcProperty, reinterpret_cast<HANDLE>(m_previous));
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThunkProc));
     return true;
 }
 
@@ -31,37 +41,54 @@ bool WindowProc::Attach(WindowBase* window)
 // this one then never sees a message, which is the caller's fault.
 void WindowProc::Register()
 {
-    HWND hwnd = m_window ? m_window->GetHandle() : nullptr;
+    HWND hwnd = window_ ? window_->GetHandle() : nullptr;
     if (!hwnd) return;
     bool inserted = WindowRegistry::Insert(hwnd, this);
     assert(inserted || WindowRegistry::Find(hwnd) == this);
-    (void)inserted;
+    if (inserted) hwnd_ = hwnd;
 }
 
 // Own-class windows have no procedure to put back, but their registry entry must still go:
 // a binding deleted before its window would otherwise be called after it is gone.
 // When something subclassed the control after us (a tooltip relaying mouse messages does),
 // putting our previous procedure back would cut that subclass out of the chain; ThunkProc
-// then stays in place and, unbound, passes everything on to the previous procedure.
+// then stays in place and a pass-through binding hands everything on to the control.
+// The registered handle, not the object's: past WM_DESTROY the object has forgotten it while
+// the control still waits for its WM_NCDESTROY.
 void WindowProc::Detach()
 {
-    HWND hwnd = m_window ? m_window->GetHandle() : nullptr;
-    if (hwnd && ::IsWindow(hwnd)) {
-        auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-        if (m_previous && current == &ThunkProc) {
-            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
-            ::RemovePropW(hwnd, kPreviousProcProperty);
+    HWND hwnd = hwnd_;
+    if (hwnd && WindowRegistry::Find(hwnd) == this) {
+        auto current = ::IsWindow(hwnd) ? reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) : nullptr;
+        if (previous_ && current && current != &ThunkProc)
+            LeavePassThrough(hwnd);
+        else {
+            if (previous_ && current) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+            WindowRegistry::RemoveIf(hwnd, this);
         }
-        WindowRegistry::RemoveIf(hwnd, this);
     }
-    m_window = nullptr;
-    m_previous = nullptr;
+    window_ = nullptr;
+    previous_ = nullptr;
+    hwnd_ = nullptr;
+}
+
+// The registry owns the pass-through binding; ThunkProc deletes it after WM_NCDESTROY.
+void WindowProc::LeavePassThrough(HWND hwnd)
+{
+    auto* keeper = new WindowProc;
+    keeper->previous_ = previous_;
+    keeper->passThrough_ = true;
+    WindowRegistry::Replace(hwnd, this, keeper);
 }
 
 LRESULT WindowProc::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    HWND hwnd = m_window ? m_window->GetHandle() : nullptr;
-    if (m_previous) return ::CallWindowProcW(m_previous, hwnd, msg, wParam, lParam);
+    return CallDefault(window_ ? window_->GetHandle() : nullptr, msg, wParam, lParam);
+}
+
+LRESULT WindowProc::CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (previous_) return ::CallWindowProcW(previous_, hwnd, msg, wParam, lParam);
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

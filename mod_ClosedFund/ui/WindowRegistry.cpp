@@ -25,6 +25,12 @@ void WindowRegistry::RemoveIf(HWND hwnd, const WindowProc* binding)
     if (it != bindings().end() && it->second == binding) bindings().erase(it);
 }
 
+void WindowRegistry::Replace(HWND hwnd, const WindowProc* from, WindowProc* to)
+{
+    auto it = bindings().find(hwnd);
+    if (it != bindings().end() && it->second == from && to) it->second = to;
+}
+
 WindowProc* WindowRegistry::Find(HWND hwnd)
 {
     auto it = bindings().find(hwnd);

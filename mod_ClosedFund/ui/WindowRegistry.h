@@ -14,6 +14,8 @@ public:
     static void Remove(HWND hwnd);
     // Removes the entry only while it still names this binding.
     static void RemoveIf(HWND hwnd, const WindowProc* binding);
+    // Puts to in from's place; nothing happens unless the entry names from.
+    static void Replace(HWND hwnd, const WindowProc* from, WindowProc* to);
     static WindowProc* Find(HWND hwnd);
 };
 

@@ -6,6 +6,7 @@
 #include "ui/FileDialog.h"
 #include "ui/GdiObject.h"
 #include "ui/WindowRegistry.h"
+#include <common/ScopedWin.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
@@ -203,6 +204,70 @@ TEST(WindowToolkit, SubclassedControlsGetTheirProcedureBack)
     EXPECT_EQ(g_ncDestroyed, 1);
 }
 
+// The binding alone carries a control's own procedure to its end: left under another
+// subclass, after WM_DESTROY, or bound a second time on a window of the toolkit's class.
+TEST(WindowToolkit, TheBindingCarriesTheControlsProcedureToItsLastMessage)
+{
+    const wchar_t* cls = countingButtonClass();
+    ASSERT_NE(cls, nullptr);
+    RECT r = {0, 0, 60, 20};
+
+    // Unbound under another subclass, then destroyed: the control sees its WM_NCDESTROY once
+    // and nothing of the handle stays in the registry.
+    Recorder d;
+    d.Create(WS_POPUP, 0, cls, L"d", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr);
+    HWND hd = d.GetHandle();
+    {
+        WGUI::WindowProc binding;
+        binding.Attach(&d);
+        g_outerNext = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&outerSubclassProc)));
+    }
+    WGUI::WindowProc* keeper = WGUI::WindowRegistry::Find(hd);
+    ASSERT_NE(keeper, nullptr);
+    EXPECT_TRUE(keeper->IsPassThrough());
+    EXPECT_EQ(keeper->GetWindow(), nullptr);
+    g_ncDestroyed = 0;
+    EXPECT_TRUE(DestroyWindow(hd));
+    EXPECT_EQ(g_ncDestroyed, 1);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(hd), nullptr);
+
+    // A binding that goes between WM_DESTROY and WM_NCDESTROY (its object already forgot the
+    // handle) takes its entry with it; the control still gets its last message.
+    Recorder e;
+    auto binding = std::make_unique<WGUI::WindowProc>();
+    e.Create(WS_POPUP, 0, cls, L"e", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr);
+    HWND he = e.GetHandle();
+    binding->Attach(&e);
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, he, nullptr, nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    // The child's WM_DESTROY comes after the parent's and before the parent's WM_NCDESTROY.
+    static WGUI::WindowProc* s_dropped;
+    static WNDPROC s_staticProc;
+    s_dropped = binding.release();
+    s_staticProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(child, GWLP_WNDPROC));
+    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_DESTROY) { delete s_dropped; s_dropped = nullptr; }
+        return CallWindowProcW(s_staticProc, h, m, w, l);
+    }));
+    g_ncDestroyed = 0;
+    EXPECT_TRUE(DestroyWindow(he));
+    EXPECT_EQ(s_dropped, nullptr);
+    EXPECT_EQ(g_ncDestroyed, 1);
+    EXPECT_EQ(WGUI::WindowRegistry::Find(he), nullptr);
+
+    // A window of the toolkit's own class bound again: nothing is chained, messages reach the
+    // object once and the default processing still answers.
+    HostWindow host({0, 0, 100, 50});
+    WGUI::WindowProc second;
+    ASSERT_TRUE(second.Attach(&host.object));
+    EXPECT_EQ(second.GetPreviousProc(), nullptr);
+    host.object.messages.clear();
+    SendMessageW(host.hwnd(), WM_SETTEXT, 0, LPARAM(L"again"));
+    EXPECT_EQ(host.object.count(WM_SETTEXT), 1u);
+    EXPECT_EQ(GetWindowTextLengthW(host.hwnd()), 5);
+}
+
 namespace {
 
 // Throws from its handler for one message, as a failed allocation deep in a paint would.
@@ -262,6 +327,39 @@ TEST(FileDialog, KeepsWhatItsBuffersHoldAndReportsTheChoice)
         EXPECT_EQ(std::wstring(dlg.FileName()), dir.file(L"导出.csv"));
         EXPECT_EQ(dlg.FilterIndex(), 1u);
     }
+}
+
+// A menu's owner destroys it once: not at all once a window or a parent menu holds it.
+TEST(ScopedMenu, DestroysWhatItStillOwns)
+{
+    HMENU kept = nullptr, attached = nullptr;
+    {
+        Common::ScopedMenu bar(CreateMenu());
+        Common::ScopedMenu sub(CreatePopupMenu());
+        ASSERT_TRUE(bar && sub);
+        attached = Common::appendSubmenu(bar, sub, L"文件");
+        EXPECT_NE(attached, nullptr);
+        EXPECT_EQ(sub.get(), nullptr) << "the parent owns the submenu now";
+        Common::ScopedMenu refused(CreatePopupMenu());
+        EXPECT_EQ(Common::appendSubmenu(nullptr, refused, L"x"), nullptr);
+        EXPECT_NE(refused.get(), nullptr) << "a submenu nobody took stays with its owner";
+        kept = refused.get();
+        refused.reset(kept);
+        EXPECT_TRUE(IsMenu(kept)) << "taking the menu held already keeps it";
+    }
+    EXPECT_FALSE(IsMenu(attached));
+    EXPECT_FALSE(IsMenu(kept));
+
+    // The window takes a menu bar: released to it, it goes with the window and no sooner.
+    HostWindow frame({0, 0, 200, 100});
+    Common::ScopedMenu bar(CreateMenu());
+    AppendMenuW(bar, MF_STRING, 1, L"退出");
+    HMENU handle = bar.get();
+    ASSERT_TRUE(SetMenu(frame.hwnd(), bar));
+    bar.release();
+    EXPECT_TRUE(IsMenu(handle));
+    frame.object.DestroyWindow();
+    EXPECT_FALSE(IsMenu(handle));
 }
 
 TEST(GdiObject, OwnsExactlyOneHandle)

@@ -21,6 +21,8 @@ public:
 
     // Takes over the reference p carries (what an out parameter or a getter hands over).
     static ComPtr adopt(T* p) { ComPtr r; r.p_ = p; return r; }
+    // Takes a reference of its own to p (what a borrowed pointer needs to be kept).
+    static ComPtr share(T* p) { if (p) p->AddRef(); return adopt(p); }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }

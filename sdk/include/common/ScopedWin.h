@@ -19,7 +19,7 @@ public:
     HANDLE get() const { return h_; }
     bool valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
     HANDLE release() { HANDLE h = h_; h_ = nullptr; return h; }
-    void reset(HANDLE h = nullptr) { if (valid()) CloseHandle(h_); h_ = h; }
+    void reset(HANDLE h = nullptr) { if (valid() && h_ != h) CloseHandle(h_); h_ = h; }
 private:
     HANDLE h_ = nullptr;
 };
@@ -46,7 +46,7 @@ private:
     CRITICAL_SECTION cs_;
 };
 
-// A window's DC from GetDC, given back with ReleaseDC.
+// A window's DC from GetDC, given back with ReleaseDC. A null window gives the screen's DC.
 class WindowDC {
 public:
     explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
@@ -99,10 +99,41 @@ public:
     T get() const { return h_; }
     operator T() const { return h_; }
     T release() { T h = h_; h_ = nullptr; return h; }
-    void reset(T h = nullptr) { if (h_) DeleteObject(h_); h_ = h; }
+    // Taking the handle held already keeps it: deleting it first would leave a dead handle.
+    void reset(T h = nullptr) { if (h_ && h_ != h) DeleteObject(h_); h_ = h; }
 private:
     T h_ = nullptr;
 };
+
+// A menu from CreateMenu or CreatePopupMenu, destroyed with DestroyMenu (which takes its
+// submenus with it). A menu handed to a window by SetMenu belongs to the window from then on:
+// release it first. TrackPopupMenu only borrows the menu.
+class ScopedMenu {
+public:
+    ScopedMenu() = default;
+    explicit ScopedMenu(HMENU h) : h_(h) {}
+    ScopedMenu(ScopedMenu&& o) noexcept : h_(o.release()) {}
+    ScopedMenu& operator=(ScopedMenu&& o) noexcept { reset(o.release()); return *this; }
+    ScopedMenu(const ScopedMenu&) = delete;
+    ScopedMenu& operator=(const ScopedMenu&) = delete;
+    ~ScopedMenu() { reset(); }
+    HMENU get() const { return h_; }
+    operator HMENU() const { return h_; }
+    HMENU release() { HMENU h = h_; h_ = nullptr; return h; }
+    void reset(HMENU h = nullptr) { if (h_ && h_ != h) DestroyMenu(h_); h_ = h; }
+private:
+    HMENU h_ = nullptr;
+};
+
+// Appends sub to menu as a submenu under caption. On success menu owns it (DestroyMenu on
+// menu takes it along) and sub lets go; on failure sub still owns it. Returns the submenu,
+// or null on failure.
+inline HMENU appendSubmenu(HMENU menu, ScopedMenu& sub, const wchar_t* caption)
+{
+    if (!sub || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), caption))
+        return nullptr;
+    return sub.release();
+}
 
 // A movable global memory block, freed with GlobalFree unless released.
 class ScopedHGlobal {

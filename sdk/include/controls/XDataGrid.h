@@ -4,6 +4,7 @@
 // colour of the cells it is about to draw and keeps no state per row, so a million rows cost
 // what a screenful costs.
 #pragma once
+#include "common/ComPtr.h"
 #include "controls/XWin.h"
 #include "controls/HeaderInfo2.h"
 #include <memory>
@@ -275,7 +276,7 @@ private:
     std::unique_ptr<PaintedText> painted_;
     Common::XStringW emptyText_;
     Common::XStringW accessibleName_;
-    GridAccessible* accessible_ = nullptr;   // made on the first WM_GETOBJECT, cut off with the grid
+    Common::ComPtr<GridAccessible> accessible_;   // made on the first WM_GETOBJECT, cut off with the grid
 };
 
 } // namespace Control
