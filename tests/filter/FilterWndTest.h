@@ -2,9 +2,10 @@
 // bar filters, the six configured columns, a real window under a host window, and helpers
 // that drive its menus and its keyword dialog the way a user does.
 #pragma once
-#include "../ui/UiTestWindows.h"
 #include "ModalDriver.h"
 #include "Pixels.h"
+#include "ShippedThemes.h"
+#include "UiTestWindows.h"
 #include "filter/FilterWnd.h"
 #include "host/Kernel.h"
 #include "host/KernelHost.h"
@@ -51,14 +52,6 @@ inline void fillFunds(Host::IDataTable* table, const std::vector<Fund>& funds)
         for (size_t c = 0; c < fund.size(); ++c) table->setTextAt(row, int(c), fund[c], wcslen(fund[c]));
     }
     table->commitFill();
-}
-
-inline std::wstring themeDir()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir = exe;
-    return dir.substr(0, dir.find_last_of(L"\\/")) + L"\\themes";
 }
 
 inline void pumpUntil(const std::function<bool()>& done, DWORD ms)
@@ -226,7 +219,7 @@ inline void FilterBar::SetUp()
     fillFunds(table.get(), sampleFunds());
     sorted->setSource(table.get());
     display->setSource(sorted.get());
-    themes = Host::openThemeMgr(themeDir().c_str(), "light");
+    themes = Host::openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(themes && themes->getCurrentTheme());
 
     host.reset(new UiTest::HostWindow({40, 40, 1040, 120}));

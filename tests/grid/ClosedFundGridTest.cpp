@@ -131,7 +131,7 @@ TEST_F(FundGridTest, ScreenshotOfSampleFundsInTheThemedGrid)
     watch_.codes = {grid_.CodeOfRow(2)};
     grid_.ThemeBlock().ReadColors(theme());
     grid_.MoveWindow(0, 0, 1240, 420);
-    MoveWindow(parent_, 0, 0, 1240, 420, TRUE);
+    MoveWindow(parent_.hwnd(), 0, 0, 1240, 420, TRUE);
     grid_.SetCurrSel(1);
     grid_.Refresh(false, true);
     ASSERT_GT(grid_.GetRowsCount(), 10);

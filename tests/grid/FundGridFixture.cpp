@@ -12,14 +12,6 @@ const wchar_t kTwoColumnHeader[] =
     L"<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n"
     L"<header><item title=\"A\" name=\"a\" width=\"80\"/><item title=\"B\" name=\"b\" width=\"80\"/></header>";
 
-std::wstring themeFolder()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir = exe;
-    return dir.substr(0, dir.find_last_of(L"\\/")) + L"\\themes";
-}
-
 std::wstring defaultHeaderText()
 {
     return ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"XML", L"GRIDHEADER");
@@ -27,7 +19,7 @@ std::wstring defaultHeaderText()
 
 void FundGridTest::SetUp()
 {
-    app_.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app_.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(app_.themes);
     app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
     ASSERT_TRUE(app_.userConf);
@@ -35,8 +27,7 @@ void FundGridTest::SetUp()
     app_.modules["mod_FundsPool"] = &pool_;
     app_.modules["mod_MenuTool"] = &menu_;
     theme_ = app_.themes->getCurrentTheme();
-    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 900, 400, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(grid_.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent_));
+    ASSERT_TRUE(grid_.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent_.hwnd()));
     grid_.MoveWindow(0, 0, 900, 400);
     grid_.SetApp(&app_);
     grid_.ApplyTheme(theme_.get());
@@ -47,7 +38,6 @@ void FundGridTest::SetUp()
 void FundGridTest::TearDown()
 {
     grid_.DestroyWindow();
-    if (parent_) DestroyWindow(parent_);
 }
 
 void FundGridTest::fill(const std::vector<std::vector<std::wstring>>& rows)

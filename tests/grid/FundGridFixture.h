@@ -3,6 +3,8 @@
 // application here is a small test class that hands out those real stores and sibling
 // modules that record what the grid asks of them.
 #pragma once
+#include "ParentWindow.h"
+#include "ShippedThemes.h"
 #include "TempDir.h"
 #include "TestModules.h"
 #include "grid/ClosedFundGrid.h"
@@ -67,8 +69,7 @@ extern const int kFundColumnCount;
 // A header of the two columns A (field "a") and B (field "b").
 extern const wchar_t kTwoColumnHeader[];
 
-// The shipped themes beside the test program.
-std::wstring themeFolder();
+using TestSupport::shippedThemeFolder;
 // The module's default header, as the grid would load it without a stored one.
 std::wstring defaultHeaderText();
 
@@ -96,8 +97,8 @@ protected:
     WatchList watch_;
     FundPool pool_;
     MenuTool menu_;
+    TestSupport::ParentWindow parent_{RECT{10, 10, 910, 410}, WS_POPUP | WS_VISIBLE};
     FundGrid grid_;
-    HWND parent_ = nullptr;
     XComPtr<Host::ITheme> theme_;
 };
 

@@ -251,7 +251,7 @@ TEST_F(FundGridTest, FocusedAndSelectedRowFollowsTheCurrentRowAndIsAnnounced)
 {
     fill(threeFunds());
     loadHeader();
-    SetForegroundWindow(parent_);
+    SetForegroundWindow(parent_.hwnd());
     grid_.SetFocus();
     ASSERT_EQ(GetFocus(), grid_.GetHwnd());
     Ref<IAccessible> table = accessibleOf(grid_.GetHwnd());
@@ -289,7 +289,7 @@ TEST_F(FundGridTest, FocusedAndSelectedRowFollowsTheCurrentRowAndIsAnnounced)
 
     // Without the keyboard focus the row stays selected but is not focused, and a move is
     // not announced as a focus change.
-    SetFocus(parent_);
+    SetFocus(parent_.hwnd());
     WinEventLog::events.clear();
     grid_.SetCurrSel(0);
     TestSupport::pumpMessages(50);
@@ -305,9 +305,9 @@ TEST_F(FundGridTest, FocusedAndSelectedRowFollowsTheCurrentRowAndIsAnnounced)
 
 TEST(GridAccess, ObjectsHeldPastTheGridSayItIsGone)
 {
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    TestSupport::ParentWindow parent(RECT{0, 0, 300, 200}, WS_POPUP | WS_VISIBLE);
     auto grid = std::make_unique<TestGrid>();
-    grid->Create(L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 200}, parent);
+    grid->Create(L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 200}, parent.hwnd());
     grid->SetHeader(GridTests::kTwoLevelHeader);
     grid->rows = 5;
     grid->Refresh(false, true);
@@ -325,7 +325,6 @@ TEST(GridAccess, ObjectsHeldPastTheGridSayItIsGone)
     EXPECT_EQ(nameOf(table.get()), L"<failed>");
     row.reset();
     table.reset();
-    DestroyWindow(parent);
 }
 
 // The menu key and Shift+F10 open the menu once each, hanging from the current row even
@@ -337,15 +336,15 @@ TEST_F(FundGridTest, KeyboardOpensTheContextMenuBesideTheCurrentRowAndPlainF10St
         many.push_back({std::to_wstring(150100 + i), std::to_wstring(150100 + i), L"基金" + std::to_wstring(i)});
     fill(many);
     loadHeader();
-    SetForegroundWindow(parent_);
+    SetForegroundWindow(parent_.hwnd());
     grid_.SetFocus();
     grid_.SetCurrSel(30);
     SetCursorPos(5, 5);
     TestSupport::MenuProbe probe;
-    if (!TestSupport::pressKey(parent_, VK_F10, {VK_SHIFT}))
+    if (!TestSupport::pressKey(parent_.hwnd(), VK_F10, {VK_SHIFT}))
         GTEST_SKIP() << "this display does not report injected key states";
-    TestSupport::pressKey(parent_, VK_APPS);
-    TestSupport::pressKey(parent_, VK_F10);   // F10 alone is not the menu's key
+    TestSupport::pressKey(parent_.hwnd(), VK_APPS);
+    TestSupport::pressKey(parent_.hwnd(), VK_F10);   // F10 alone is not the menu's key
     ASSERT_EQ(probe.menus().size(), 2u);      // once per key, not again on its release
     RECT row{};
     ASSERT_TRUE(grid_.GetRowRect(30, &row));

@@ -57,14 +57,14 @@ TEST_F(FundGridTest, HotKeysMatchTheirKeyAndFirstModifier)
     EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));
     EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F10));
     {
-        HeldKeys ctrl(parent_, {VK_CONTROL});
+        HeldKeys ctrl(parent_.hwnd(), {VK_CONTROL});
         if (!ctrl.down())
             GTEST_SKIP() << "this display does not report injected key states";
         EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));
         EXPECT_FALSE(grid_.IsProfileHotKey(VK_F11));
     }
     {
-        HeldKeys ctrlShift(parent_, {VK_CONTROL, VK_SHIFT});
+        HeldKeys ctrlShift(parent_.hwnd(), {VK_CONTROL, VK_SHIFT});
         ASSERT_TRUE(ctrlShift.down());
         EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));   // other modifiers are not looked at
         EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));    // no modifier asked: any may be held

@@ -45,7 +45,7 @@ const wchar_t kRolesHeader[] =
 
 TEST(ModuleThemeGrid, FontRolesResolveFromTheThemeWithoutDoublingAnAttribute)
 {
-    auto themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    auto themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(themes);
     LookGrid grid;
     // No theme: the columns come in the control's own font, the roles unresolved.
@@ -89,7 +89,7 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
                                             "int list_list_row_heihgt = 0\n"
                                             "int list_header_row_heihgt = 0\n"));
     auto flat = Host::openThemeMgr(dir.path().c_str(), "flat");
-    auto shipped = Host::openThemeMgr(themeFolder().c_str(), "light");
+    auto shipped = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(flat && shipped);
 
     LookGrid grid;

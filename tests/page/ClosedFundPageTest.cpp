@@ -15,28 +15,8 @@ using namespace PageTests;
 
 namespace {
 
-class PageTest : public ::testing::Test {
+class PageTest : public PageFixture {
 protected:
-    void SetUp() override
-    {
-        // The updater creates its events at start, before any module subscribes.
-        for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
-            Host::createEvent(name);
-        app_.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
-        app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
-        app_.modules["mod_UpdateData"] = &updater_;
-        frame_ = makeFrame(1000, 600);
-        page_.attachApp(&app_);
-        ASSERT_TRUE(page_.create(frame_, nullptr));
-        page_.move(0, 0, 1000, 600);
-        page_.applyTheme(app_.themes->getCurrentTheme().get());
-    }
-    void TearDown() override
-    {
-        page_.DestroyWindow();
-        DestroyWindow(frame_);
-    }
-
     int rows() { return page_.grid().DisplayView()->getRowCount(); }
     RECT childRect(HWND child)
     {
@@ -46,12 +26,7 @@ protected:
         return r;
     }
 
-    TestSupport::TempDir dir_;
-    TestApp app_;
-    Updater updater_;
     XComPtr<Host::IDatabase> database_;
-    HWND frame_ = nullptr;
-    ClosedFundPage page_;
 };
 
 // Counts the reload messages a window receives while it lives.

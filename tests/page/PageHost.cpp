@@ -3,14 +3,6 @@
 
 namespace PageTests {
 
-std::wstring themeFolder()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    return dir.substr(0, dir.find_last_of(L'\\')) + L"\\themes";
-}
-
 XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wchar_t* name, FundDb::Content content)
 {
     XStringW error;
@@ -52,10 +44,23 @@ void fireFromThread(const char* eventName, int kind, int status, bool changed)
     CloseHandle(updater);
 }
 
-HWND makeFrame(int width, int height)
+void PageFixture::SetUp()
 {
-    return CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    // The updater creates its events at start, before any module subscribes.
+    for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
+        Host::createEvent(name);
+    app_.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
+    app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
+    app_.modules["mod_UpdateData"] = &updater_;
+    page_.attachApp(&app_);
+    ASSERT_TRUE(page_.create(frame_.hwnd(), nullptr));
+    page_.move(0, 0, 1000, 600);
+    page_.applyTheme(app_.themes->getCurrentTheme().get());
+}
+
+void PageFixture::TearDown()
+{
+    page_.DestroyWindow();
 }
 
 } // namespace PageTests

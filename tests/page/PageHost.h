@@ -1,12 +1,17 @@
 // What a page test stands on: real host parts (the kernel's stores and themes, a real fund
-// database in a temporary folder) handed out by a small test application, and an updater
-// that records the requests the page makes, so that tests can fire its events themselves.
+// database in a temporary folder) handed out by a small test application, an updater that
+// records the requests the page makes, so that tests can fire its events themselves, and the
+// page in its frame that the page tests start from.
 #pragma once
+#include "ParentWindow.h"
 #include "TempDir.h"
 #include "TestModules.h"
 #include "Database.h"
+#include "ShippedThemes.h"
 #include "host/KernelHost.h"
 #include "host/Modules.h"
+#include "page/ClosedFundPage.h"
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,15 +44,26 @@ public:
 };
 
 using TestSupport::TestApp;
+using TestSupport::shippedThemeFolder;
 using TestSupport::StatusBarFrame;
 
-// The shipped themes beside the test program.
-std::wstring themeFolder();
 // A fund database in dir: the standard sample, or only the schema.
 XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wchar_t* name, FundDb::Content content);
 // Fires a kernel event the way the updater does, from a thread of its own.
 void fireFromThread(const char* eventName, int kind, int status, bool changed);
-// A visible top-level window to hold a page.
-HWND makeFrame(int width, int height);
+
+// A page in a visible 1000 by 600 frame on a test application with the updater's events, the
+// shipped light theme and a user configuration in a temporary folder; no database yet.
+class PageFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TestSupport::TempDir dir_;
+    TestApp app_;
+    Updater updater_;
+    TestSupport::ParentWindow frame_{RECT{0, 0, 1000, 600}};
+    ClosedFund::ClosedFundPage page_;
+};
 
 } // namespace PageTests

@@ -15,31 +15,18 @@ using namespace PageTests;
 
 namespace {
 
-class PageKeyboardTest : public ::testing::Test {
+class PageKeyboardTest : public PageFixture {
 protected:
+    // The page shown with the sample funds loaded.
     void SetUp() override
     {
-        for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
-            Host::createEvent(name);
-        app_.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
-        app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
-        app_.modules["mod_UpdateData"] = &updater_;
-        frame_ = makeFrame(1000, 600);
-        page_.attachApp(&app_);
-        ASSERT_TRUE(page_.create(frame_, nullptr));
-        page_.move(0, 0, 1000, 600);
-        page_.applyTheme(app_.themes->getCurrentTheme().get());
+        PageFixture::SetUp();
+        if (HasFatalFailure()) return;
         page_.setDatabase(makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample).get());
         page_.show();
         page_.reload(false);
         TestSupport::pumpMessages(50);
     }
-    void TearDown() override
-    {
-        page_.DestroyWindow();
-        DestroyWindow(frame_);
-    }
-
     // The bar's buttons a person sees, left to right.
     std::vector<HWND> barButtons()
     {
@@ -56,12 +43,6 @@ protected:
         return found;
     }
     HWND grid() { return page_.grid().GetHwnd(); }
-
-    TestSupport::TempDir dir_;
-    TestApp app_;
-    Updater updater_;
-    HWND frame_ = nullptr;
-    ClosedFundPage page_;
 };
 
 } // namespace
@@ -70,24 +51,24 @@ TEST_F(PageKeyboardTest, TabCyclesTheBarsButtonsAndTheGridBothWays)
 {
     std::vector<HWND> buttons = barButtons();
     ASSERT_GE(buttons.size(), 2u);   // the standing "基金公司" and "更多筛选"
-    SetForegroundWindow(frame_);
+    SetForegroundWindow(frame_.hwnd());
     SetFocus(grid());
-    if (!TestSupport::pressKey(frame_, VK_TAB, {VK_CONTROL}))   // Ctrl+Tab: a harmless probe
+    if (!TestSupport::pressKey(frame_.hwnd(), VK_TAB, {VK_CONTROL}))   // Ctrl+Tab: a harmless probe
         GTEST_SKIP() << "this display does not report injected key states";
     SetFocus(grid());
 
     std::vector<HWND> visited;
     for (size_t i = 0; i <= buttons.size(); ++i) {
-        TestSupport::pressKey(frame_, VK_TAB);
+        TestSupport::pressKey(frame_.hwnd(), VK_TAB);
         visited.push_back(GetFocus());
     }
     std::vector<HWND> expected = buttons;
     expected.push_back(grid());
     EXPECT_EQ(visited, expected);
 
-    TestSupport::pressKey(frame_, VK_TAB, {VK_SHIFT});
+    TestSupport::pressKey(frame_.hwnd(), VK_TAB, {VK_SHIFT});
     EXPECT_EQ(GetFocus(), buttons.back());
-    TestSupport::pressKey(frame_, VK_TAB, {VK_SHIFT});
+    TestSupport::pressKey(frame_.hwnd(), VK_TAB, {VK_SHIFT});
     EXPECT_EQ(GetFocus(), buttons[buttons.size() - 2]);
 
     // A screen reader announces the grid by the page's title.
@@ -111,13 +92,13 @@ TEST_F(PageKeyboardTest, SpaceEnterAndDownOpenAButtonsMenuBelowIt)
         if (c.column == L"company") company = &c;
     ASSERT_TRUE(company);
     HWND button = company->button.GetHandle();
-    SetForegroundWindow(frame_);
+    SetForegroundWindow(frame_.hwnd());
     SetFocus(button);
     RECT place;
     GetWindowRect(button, &place);
     for (WORD key : {VK_SPACE, VK_RETURN, VK_DOWN}) {
         TestSupport::MenuProbe probe;
-        if (!TestSupport::pressKey(frame_, key) && key == VK_SPACE)
+        if (!TestSupport::pressKey(frame_.hwnd(), key) && key == VK_SPACE)
             GTEST_SKIP() << "this display does not report injected key states";
         ASSERT_EQ(probe.menus().size(), 1u) << "key " << key;
         const TestSupport::MenuProbe::Menu& menu = probe.menus()[0];
@@ -141,7 +122,7 @@ TEST_F(PageKeyboardTest, AButtonThatGoesWhileFocusedLeavesTheFocusOnTheBar)
             keywordButton = c.button.GetHandle();
         }
     ASSERT_TRUE(keywordButton);
-    SetForegroundWindow(frame_);
+    SetForegroundWindow(frame_.hwnd());
     SetFocus(keywordButton);
     bar->RemoveCondition(keywordId);
     EXPECT_FALSE(IsWindow(keywordButton));

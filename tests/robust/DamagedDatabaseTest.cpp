@@ -3,6 +3,7 @@
 // handle holds exclusively, codes repeated with no primary key): the fill and the page each
 // give a clear error or the sample's rows, and no reader changes a byte of the file.
 #include "RobustSupport.h"
+#include "ParentWindow.h"
 #include "Database.h"
 #include "TempDir.h"
 #include "TestModules.h"
@@ -193,13 +194,12 @@ TEST_F(DamagedDatabases, ThePageShowsTheRowsOrSaysWhyAndKeepsItsColumns)
     TestSupport::TestApp app;
     TestSupport::StatusBarFrame frame;
     app.userConf = Host::openUserConf(confDir.file(L"user.conf").c_str());
-    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     app.modules["mod_MainFrame"] = &frame;
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 900, 500,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    TestSupport::ParentWindow parent(RECT{0, 0, 900, 500});
     ClosedFund::ClosedFundPage page;
     page.attachApp(&app);
-    ASSERT_TRUE(page.create(parent, nullptr));
+    ASSERT_TRUE(page.create(parent.hwnd(), nullptr));
     page.move(0, 0, 900, 500);
     page.applyTheme(app.themes->getCurrentTheme().get());
     page.show();
@@ -236,7 +236,6 @@ TEST_F(DamagedDatabases, ThePageShowsTheRowsOrSaysWhyAndKeepsItsColumns)
         removeDatabaseFiles(path);
     }
     page.DestroyWindow();
-    DestroyWindow(parent);
 }
 
 // Every sample row 400 times over, with no primary key: the query's self-join by code

@@ -112,7 +112,7 @@ TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
     TestSupport::TempDir dir;
     TestSupport::TestApp app;
     app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(themes);
     XComPtr<Host::ITheme> theme = themes->getCurrentTheme();
     const XStringW good = userHeader(&app, theme.get());
@@ -196,7 +196,7 @@ TEST(DamagedHeaders, AnEmptyStoredHeaderIsTheDefaultAndTheNextChangeReplacesIt)
 TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
 {
     Tally tally("damaged theme folders");
-    std::string shipped = TestSupport::readFileBytes(themeFolder() + L"\\light.theme");
+    std::string shipped = TestSupport::readFileBytes(shippedThemeFolder() + L"\\light.theme");
     ASSERT_FALSE(shipped.empty());
     std::mt19937 rng(seed(77));
     int count = scaled(60, 1000);

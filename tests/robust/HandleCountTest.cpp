@@ -2,6 +2,7 @@
 // values (GetGuiResources answers 0 under Wine); the test first shows that the count sees
 // a deliberate leak of 100 brushes, so that a flat count means something.
 #include "RobustSupport.h"
+#include "ParentWindow.h"
 #include "Database.h"
 #include "TempDir.h"
 #include "TestModules.h"
@@ -43,12 +44,11 @@ TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
     ASSERT_TRUE(db && db->isOpen());
     TestSupport::TestApp app;
     app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 900, 500,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
+    TestSupport::ParentWindow parent(RECT{0, 0, 900, 500});
     ClosedFund::ClosedFundPage page;
     page.attachApp(&app);
-    ASSERT_TRUE(page.create(parent, nullptr));
+    ASSERT_TRUE(page.create(parent.hwnd(), nullptr));
     page.move(0, 0, 900, 500);
     page.applyTheme(app.themes->getCurrentTheme().get());
     page.setDatabase(db.get());
@@ -81,5 +81,4 @@ TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
     else tally.fail("grew by " + std::to_string(worst) + " over " + std::to_string(repaints) + " repaints");
     EXPECT_LE(worst, 10) << "GDI objects grew over repaints and reloads";
     page.DestroyWindow();
-    DestroyWindow(parent);
 }

@@ -77,14 +77,6 @@ int gdiObjectCount()
     return count;
 }
 
-std::wstring themeFolder()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    return dir.substr(0, dir.find_last_of(L'\\')) + L"\\themes";
-}
-
 std::string narrow(const std::wstring& text) { return Common::toUtf8(text); }
 
 } // namespace Robust

@@ -2,6 +2,7 @@
 // is 1, as scripts/stress runs it), one summary line per test, a seeded generator whose seed
 // names a failing variant, file hashes, and a count of the process's GDI objects.
 #pragma once
+#include "ShippedThemes.h"
 #include <windows.h>
 #include <cstdint>
 #include <random>
@@ -48,8 +49,7 @@ uint64_t bytesHash(const std::string& bytes);
 // probes every handle value of the table's index range with GetObjectType.
 int gdiObjectCount();
 
-// The shipped themes beside the test program.
-std::wstring themeFolder();
+using TestSupport::shippedThemeFolder;
 
 std::string narrow(const std::wstring& text);
 

@@ -1,5 +1,6 @@
 // Themes: the shipped light and dark themes carry every key the module reads, lookups of
 // missing keys, switching with its event, damaged theme files, and the animated indicator.
+#include "ShippedThemes.h"
 #include "TempDir.h"
 #include "host/KernelHost.h"
 #include <gtest/gtest.h>
@@ -27,14 +28,6 @@ const char* const kFontKeys[] = {"fntn_font_header", "fntn_font_name", "fntn_fon
 const char* const kHeightKeys[] = {"list_list_row_heihgt", "list_header_row_heihgt"};
 const char* const kBorderKeys[] = {"list_horizontal_border", "list_vertical_border"};
 
-std::wstring shippedThemes()
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir = exe;
-    return dir.substr(0, dir.find_last_of(L"\\/")) + L"\\themes";
-}
-
 std::wstring expectedAttributes(const FontSpec& f)
 {
     std::wstring style = f.bold ? L"bold" : L"normal";
@@ -50,7 +43,7 @@ void onThemeChanged(void* payload, void* context)
 
 TEST(Themes, ShippedThemesCarryEveryKeyTheModuleReads)
 {
-    auto mgr = openThemeMgr(shippedThemes().c_str(), "light");
+    auto mgr = openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(mgr);
     ASSERT_GE(mgr->getThemeCount(), 2);
     EXPECT_EQ(mgr->getCurrentTheme()->getName(), "light");
@@ -79,16 +72,16 @@ TEST(Themes, ShippedThemesCarryEveryKeyTheModuleReads)
         EXPECT_NE(regular.xmlAttributes, digital.xmlAttributes);
     }
     COLORREF light = 0, dark = 0;
-    openThemeMgr(shippedThemes().c_str(), "light")->getCurrentTheme()->getColor("list_bg", light);
-    openThemeMgr(shippedThemes().c_str(), "dark")->getCurrentTheme()->getColor("list_bg", dark);
+    openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light")->getCurrentTheme()->getColor("list_bg", light);
+    openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "dark")->getCurrentTheme()->getColor("list_bg", dark);
     EXPECT_NE(light, dark);
     // An unknown current name falls back to the first theme in file-name order.
-    EXPECT_EQ(openThemeMgr(shippedThemes().c_str(), "no such")->getCurrentTheme()->getName(), "dark");
+    EXPECT_EQ(openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "no such")->getCurrentTheme()->getName(), "dark");
 }
 
 TEST(Themes, MissingKeysLeaveTheCallersValuesAlone)
 {
-    auto theme = openThemeMgr(shippedThemes().c_str(), "light")->getCurrentTheme();
+    auto theme = openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light")->getCurrentTheme();
     COLORREF c = 0x123456;
     EXPECT_FALSE(theme->getColor("list_no_such", c));
     EXPECT_EQ(c, 0x123456u);
@@ -109,7 +102,7 @@ TEST(Themes, MissingKeysLeaveTheCallersValuesAlone)
 
 TEST(Themes, SwitchingFiresTheEventWithTheNewTheme)
 {
-    auto mgr = openThemeMgr(shippedThemes().c_str(), "light");
+    auto mgr = openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light");
     std::vector<std::string> seen;
     auto event = createEvent("event_theme_changed");
     event->subscribe(onThemeChanged, &seen);
@@ -143,7 +136,7 @@ TEST(Themes, BadLinesAreSkippedAndMissingKeysTakeTheBuiltInDefaults)
     COLORREF c = 0, builtIn = 0;
     EXPECT_TRUE(theme->getColor("list_bg", c));
     EXPECT_EQ(c, RGB(0x10, 0x20, 0x30));
-    auto shipped = openThemeMgr(shippedThemes().c_str(), "light")->getCurrentTheme();
+    auto shipped = openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light")->getCurrentTheme();
     for (const char* key : {"list_title", "list_name", "list_scroll_face"}) {
         ASSERT_TRUE(shipped->getColor(key, builtIn));
         EXPECT_TRUE(theme->getColor(key, c)) << key;
@@ -178,7 +171,7 @@ TEST(Themes, BadLinesAreSkippedAndMissingKeysTakeTheBuiltInDefaults)
 TEST(Themes, RefreshIndicatorIsAnAnimatedGifOnThePageBackground)
 {
     for (const char* name : {"light", "dark"}) {
-        auto theme = openThemeMgr(shippedThemes().c_str(), name)->getCurrentTheme();
+        auto theme = openThemeMgr(TestSupport::shippedThemeFolder().c_str(), name)->getCurrentTheme();
         const void* bytes = nullptr;
         unsigned size = 0;
         ASSERT_TRUE(theme->getResource("refresh", bytes, size, 0)) << name;

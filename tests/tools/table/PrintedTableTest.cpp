@@ -33,15 +33,15 @@ TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
     TestSupport::TempDir dir;
     TestApp app;
     Updater updater;
-    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
     app.modules["mod_UpdateData"] = &updater;
     XComPtr<Host::IDatabase> db = makeDatabase(dir, L"funds.db", FundDb::Content::StandardSample);
     ASSERT_TRUE(db && db->isOpen());
-    HWND frame = makeFrame(1000, 600);
+    TestSupport::ParentWindow frame(RECT{0, 0, 1000, 600});
     ClosedFund::ClosedFundPage page;
     page.attachApp(&app);
-    ASSERT_TRUE(page.create(frame, nullptr));
+    ASSERT_TRUE(page.create(frame.hwnd(), nullptr));
     page.applyTheme(app.themes->getCurrentTheme().get());
     page.setDatabase(db.get());
     page.reload(false);
@@ -91,7 +91,6 @@ TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
     // The terminal text holds the caption line, a rule and one line per fund.
     EXPECT_EQ(linesOf(FundTableText::terminalText(table)).size(), table.rows.size() + 2);
     page.DestroyWindow();
-    DestroyWindow(frame);
 }
 
 TEST(PrintedTable, CountsWideCharactersAsTwoCellsWhenAligning)

@@ -2,7 +2,9 @@
 // thread's life, and images that do not decode. Frames are told apart by their colour,
 // read back from the window as the screen shows it.
 #include "GifMaker.h"
+#include "ParentWindow.h"
 #include "Pixels.h"
+#include "ShippedThemes.h"
 #include "host/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "page/GifWnd.h"
@@ -18,14 +20,9 @@ namespace {
 
 const COLORREF kRed = RGB(230, 20, 20), kGreen = RGB(20, 200, 40), kBlue = RGB(30, 40, 220);
 
-struct Parent {
-    HWND hwnd;
-    Parent()
-    {
-        hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 40, 40, 200, 120, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }
-    ~Parent() { DestroyWindow(hwnd); }
+// The indicator's holder, where the page puts it.
+struct Parent : TestSupport::ParentWindow {
+    Parent() : ParentWindow(RECT{40, 40, 240, 160}, WS_POPUP | WS_VISIBLE) {}
 };
 
 std::unique_ptr<GifWnd> makeIndicator(const std::string& bytes, HWND parent, int x = 0,
@@ -90,7 +87,7 @@ TEST(GifWnd, FramesFollowInOrderWithTheirDelays)
     // Delay 7 is 70 ms; delay 0 means 100 ms.
     std::string bytes = TestSupport::makeGif(16, 16, {{kRed, 7}, {kGreen, 0}, {kBlue, 7}});
     Parent parent;
-    auto gif = makeIndicator(bytes, parent.hwnd);
+    auto gif = makeIndicator(bytes, parent.hwnd());
     ASSERT_TRUE(gif->hasImage());
     EXPECT_EQ(gif->frameCount(), 3u);
     RECT rc;
@@ -124,7 +121,7 @@ TEST(GifWnd, OneFrameImageIsRedrawn)
     std::string bytes = TestSupport::makeGif(12, 12, {{kGreen, 0}});
     const COLORREF background = RGB(250, 180, 0);
     Parent parent;
-    auto gif = makeIndicator(bytes, parent.hwnd, 0, background);
+    auto gif = makeIndicator(bytes, parent.hwnd(), 0, background);
     TestSupport::pumpMessages(150);
     EXPECT_EQ(pixelOf(*gif), kGreen);
     // Made larger than the image, the window shows the background colour around it.
@@ -149,7 +146,7 @@ TEST(GifWnd, SharedThreadLivesWhileAnyWindowAnimates)
 {
     std::string bytes = TestSupport::makeGif(16, 16, {{kRed, 2}, {kBlue, 2}});
     Parent parent;
-    auto first = makeIndicator(bytes, parent.hwnd, 0);
+    auto first = makeIndicator(bytes, parent.hwnd(), 0);
     ASSERT_TRUE(waitForState(1, 2000));
 
     // Hiding the only animated window stops the thread; showing it starts it again,
@@ -165,7 +162,7 @@ TEST(GifWnd, SharedThreadLivesWhileAnyWindowAnimates)
     EXPECT_TRUE(waitForState(1, 2000));
 
     // Two windows share the one thread; hiding one leaves the other animating.
-    auto second = makeIndicator(bytes, parent.hwnd, 40);
+    auto second = makeIndicator(bytes, parent.hwnd(), 40);
     EXPECT_EQ(GifWnd::animationThreadState(), 1);
     ShowWindow(*first, SW_HIDE);
     TestSupport::pumpMessages(50);
@@ -185,7 +182,7 @@ TEST(GifWnd, BytesThatDoNotDecodeLeaveABlankWindow)
     Parent parent;
     std::string garbage = "GIF89a-not-really";
     for (const std::string& bytes : {garbage, std::string()}) {
-        auto gif = makeIndicator(bytes, parent.hwnd);
+        auto gif = makeIndicator(bytes, parent.hwnd());
         ASSERT_TRUE(IsWindow(*gif));
         EXPECT_FALSE(gif->hasImage());
         ShowWindow(*gif, SW_SHOW);
@@ -199,11 +196,7 @@ TEST(GifWnd, BytesThatDoNotDecodeLeaveABlankWindow)
 
 TEST(GifWnd, ThemeRefreshIndicatorMidAnimation)
 {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    dir.resize(dir.find_last_of(L'\\'));
-    auto themes = Host::openThemeMgr((dir + L"\\themes").c_str(), "light");
+    auto themes = Host::openThemeMgr(TestSupport::shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(themes);
     auto theme = themes->getCurrentTheme();
     ASSERT_TRUE(theme);
@@ -214,7 +207,7 @@ TEST(GifWnd, ThemeRefreshIndicatorMidAnimation)
     Parent parent;
     GifWnd gif(bytes, size, RGB(255, 255, 255));
     RECT rc = {8, 8, 8, 8};
-    ASSERT_TRUE(gif.Create(WS_CHILD | WS_VISIBLE, 0, L"", rc, parent.hwnd, nullptr, ClosedFund::moduleInstance()));
+    ASSERT_TRUE(gif.Create(WS_CHILD | WS_VISIBLE, 0, L"", rc, parent.hwnd(), nullptr, ClosedFund::moduleInstance()));
     EXPECT_GT(gif.frameCount(), 1u);
     TestSupport::pumpMessages(250);
     auto capture = TestSupport::grabScreen(gif);

@@ -121,11 +121,11 @@ TEST(ModuleTest, LeavesAHiddenPageAloneAndLocatesAFundWhereTheShowingReloadPutIt
     TestSupport::TempDir dir;
     for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
         Host::createEvent(name);
-    HWND window = makeFrame(1000, 600);
+    TestSupport::ParentWindow window(RECT{0, 0, 1000, 600});
     TestApp app;
-    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    TabbedFrame frame(window);
+    TabbedFrame frame(window.hwnd());
     FundDatabase funds;
     funds.database = makeDatabase(dir, L"funds.db", FundDb::Content::StandardSample);
     HotKeys keys;
@@ -168,17 +168,16 @@ TEST(ModuleTest, LeavesAHiddenPageAloneAndLocatesAFundWhereTheShowingReloadPutIt
         module.uninitialize();
         EXPECT_FALSE(module.getDataTable());
     }
-    DestroyWindow(window);
 }
 
 TEST(ModuleTest, ThePageShownBeforeItsDatabaseLoadsFromTheLoopAndTheButtonLoadsANeverLoadedPage)
 {
     TestSupport::TempDir dir;
-    HWND window = makeFrame(1000, 600);
+    TestSupport::ParentWindow window(RECT{0, 0, 1000, 600});
     TestApp app;
-    app.themes = Host::openThemeMgr(themeFolder().c_str(), "light");
+    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    TabbedFrame frame(window);
+    TabbedFrame frame(window.hwnd());
     frame.tabs.showFirst = true;
     FundDatabase funds;
     funds.database = makeDatabase(dir, L"funds.db", FundDb::Content::StandardSample);
@@ -211,5 +210,4 @@ TEST(ModuleTest, ThePageShownBeforeItsDatabaseLoadsFromTheLoopAndTheButtonLoadsA
         EXPECT_EQ(page.loadAttempts(), attempts);
         module.uninitialize();
     }
-    DestroyWindow(window);
 }
