@@ -4,25 +4,6 @@
 
 namespace ClosedFund {
 
-using Common::CriticalSection;
-
-int MultiValueFilter::addRef()
-{
-    CriticalSection::Lock hold(refLock_);
-    return ++refCount_;
-}
-
-int MultiValueFilter::release()
-{
-    int count;
-    {
-        CriticalSection::Lock hold(refLock_);
-        count = --refCount_;
-    }
-    if (count == 0) delete this;
-    return count;
-}
-
 void MultiValueFilter::SetColumn(const wchar_t* column)
 {
     columnIndex_ = -1;

@@ -2,19 +2,17 @@
 // values exactly (same UTF-16 code units). Created with new (count 1) by the filter bar.
 #pragma once
 #include "host/Data.h"
-#include "common/ScopedWin.h"
+#include "common/RefCounted.h"
 #include <vector>
 
 namespace ClosedFund {
 
-class MultiValueFilter final : public Host::IDataFilter {
+class MultiValueFilter final : public Common::RefCounted<Host::IDataFilter> {
 public:
     MultiValueFilter() = default;
     MultiValueFilter(const MultiValueFilter&) = delete;
     MultiValueFilter& operator=(const MultiValueFilter&) = delete;
 
-    int addRef() override;
-    int release() override;
     // Passes everything while the column is unnamed or the container lacks it; with no
     // accepted values nothing passes.
     void filterRows(Host::IDataContainer* container, int* rows, int* count) override;
@@ -31,15 +29,13 @@ public:
     bool HasValue(const wchar_t* value) const;
 
 private:
-    ~MultiValueFilter() = default;   // only release deletes
+    ~MultiValueFilter() override = default;   // only release deletes
     bool resolveColumn(Host::IDataContainer* container);
     bool accepts(const wchar_t* chars, size_t length) const;
 
     XStringW column_;
     int columnIndex_ = -1;
     std::vector<XStringW> values_;
-    int refCount_ = 1;
-    Common::CriticalSection refLock_;
     // The container the cached index belongs to: a filter moved to a view with another
     // column layout looks its column up again instead of reading the wrong one.
     Host::IDataContainer* resolvedIn_ = nullptr;

@@ -3,25 +3,6 @@
 
 namespace ClosedFund {
 
-using Common::CriticalSection;
-
-int SearchFilterImpl::addRef()
-{
-    CriticalSection::Lock hold(refLock_);
-    return ++refCount_;
-}
-
-int SearchFilterImpl::release()
-{
-    int count;
-    {
-        CriticalSection::Lock hold(refLock_);
-        count = --refCount_;
-    }
-    if (count == 0) delete this;
-    return count;
-}
-
 bool SearchFilterImpl::isSearched(const XStringW& name) const
 {
     return std::find(columns_.begin(), columns_.end(), name) != columns_.end() ||

@@ -1,19 +1,17 @@
 // The keyword filter the filter bar creates with new (count 1) and shares through XComPtr.
 #pragma once
 #include "filter/ISearchFilter.h"
-#include "common/ScopedWin.h"
+#include "common/RefCounted.h"
 #include <vector>
 
 namespace ClosedFund {
 
-class SearchFilterImpl final : public ISearchFilter {
+class SearchFilterImpl final : public Common::RefCounted<ISearchFilter> {
 public:
     SearchFilterImpl() = default;
     SearchFilterImpl(const SearchFilterImpl&) = delete;
     SearchFilterImpl& operator=(const SearchFilterImpl&) = delete;
 
-    int addRef() override;
-    int release() override;
     void filterRows(Host::IDataContainer* container, int* rows, int* count) override;
 
     void ClearColumns() override
@@ -34,7 +32,7 @@ public:
     const std::vector<XStringW>& GetKeywords() const { return keywords_; }
 
 private:
-    ~SearchFilterImpl() = default;   // only release deletes
+    ~SearchFilterImpl() override = default;   // only release deletes
     bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
                     const std::vector<int>& prefixIndexes, XStringW& text);
     bool isSearched(const XStringW& name) const;
@@ -42,8 +40,6 @@ private:
     std::vector<XStringW> columns_;
     std::vector<XStringW> prefixColumns_;
     std::vector<XStringW> keywords_;   // lower-cased
-    int refCount_ = 1;
-    Common::CriticalSection refLock_;
 };
 
 } // namespace ClosedFund

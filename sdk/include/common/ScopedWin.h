@@ -85,45 +85,37 @@ private:
     HGDIOBJ old_;
 };
 
-// A GDI object (bitmap, font, brush, pen, region) deleted with DeleteObject.
-template <class T>
-class ScopedGdi {
+// A handle of type T given back with Free: movable, not copyable. Null means none. Taking
+// the handle held already keeps it: freeing it first would leave a dead handle.
+template <class T, auto Free>
+class ScopedOwner {
 public:
-    ScopedGdi() = default;
-    explicit ScopedGdi(T h) : h_(h) {}
-    ScopedGdi(ScopedGdi&& o) noexcept : h_(o.release()) {}
-    ScopedGdi& operator=(ScopedGdi&& o) noexcept { reset(o.release()); return *this; }
-    ScopedGdi(const ScopedGdi&) = delete;
-    ScopedGdi& operator=(const ScopedGdi&) = delete;
-    ~ScopedGdi() { reset(); }
+    ScopedOwner() = default;
+    explicit ScopedOwner(T h) : h_(h) {}
+    ScopedOwner(ScopedOwner&& o) noexcept : h_(o.release()) {}
+    ScopedOwner& operator=(ScopedOwner&& o) noexcept { reset(o.release()); return *this; }
+    ScopedOwner(const ScopedOwner&) = delete;
+    ScopedOwner& operator=(const ScopedOwner&) = delete;
+    ~ScopedOwner() { reset(); }
     T get() const { return h_; }
     operator T() const { return h_; }
     T release() { T h = h_; h_ = nullptr; return h; }
-    // Taking the handle held already keeps it: deleting it first would leave a dead handle.
-    void reset(T h = nullptr) { if (h_ && h_ != h) DeleteObject(h_); h_ = h; }
+    void reset(T h = nullptr) { if (h_ && h_ != h) Free(h_); h_ = h; }
 private:
     T h_ = nullptr;
 };
 
+inline void deleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
+inline void destroyMenu(HMENU h) { DestroyMenu(h); }
+
+// A GDI object (bitmap, font, brush, pen, region) deleted with DeleteObject.
+template <class T>
+using ScopedGdi = ScopedOwner<T, deleteGdiObject>;
+
 // A menu from CreateMenu or CreatePopupMenu, destroyed with DestroyMenu (which takes its
 // submenus with it). A menu handed to a window by SetMenu belongs to the window from then on:
 // release it first. TrackPopupMenu only borrows the menu.
-class ScopedMenu {
-public:
-    ScopedMenu() = default;
-    explicit ScopedMenu(HMENU h) : h_(h) {}
-    ScopedMenu(ScopedMenu&& o) noexcept : h_(o.release()) {}
-    ScopedMenu& operator=(ScopedMenu&& o) noexcept { reset(o.release()); return *this; }
-    ScopedMenu(const ScopedMenu&) = delete;
-    ScopedMenu& operator=(const ScopedMenu&) = delete;
-    ~ScopedMenu() { reset(); }
-    HMENU get() const { return h_; }
-    operator HMENU() const { return h_; }
-    HMENU release() { HMENU h = h_; h_ = nullptr; return h; }
-    void reset(HMENU h = nullptr) { if (h_ && h_ != h) DestroyMenu(h_); h_ = h; }
-private:
-    HMENU h_ = nullptr;
-};
+using ScopedMenu = ScopedOwner<HMENU, destroyMenu>;
 
 // Appends sub to menu as a submenu under caption. On success menu owns it (DestroyMenu on
 // menu takes it along) and sub lets go; on failure sub still owns it. Returns the submenu,
