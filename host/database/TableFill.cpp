@@ -30,14 +30,18 @@ int valueTypeFromDeclared(const char* declared)
     return Host::VALUE_REAL;
 }
 
-// Appends UTF-8 text to the pool as UTF-16. Reading SQLite's UTF-8 directly spares its
-// per-cell conversion buffers; a malformed sequence becomes U+FFFD.
+// Appends UTF-8 text to out as UTF-16. Reading SQLite's UTF-8 directly spares its per-cell
+// conversion buffers; a malformed sequence becomes U+FFFD. No text takes more UTF-16 code
+// units than it has bytes, so the room is made once and trimmed after.
 void appendUtf8(std::wstring& out, const unsigned char* s, size_t n)
 {
+    size_t start = out.size();
+    out.resize(start + n);
+    wchar_t* o = &out[0] + start;
     size_t i = 0;
     while (i < n) {
         unsigned char c = s[i];
-        if (c < 0x80) { out.push_back(wchar_t(c)); ++i; continue; }
+        if (c < 0x80) { *o++ = wchar_t(c); ++i; continue; }
         int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
         bool ok = extra > 0 && n - i > size_t(extra);
         uint32_t code = c & (0x3F >> extra);
@@ -48,16 +52,17 @@ void appendUtf8(std::wstring& out, const unsigned char* s, size_t n)
         }
         if (ok && extra == 2) ok = code >= 0x800 && (code < 0xD800 || code > 0xDFFF);
         if (ok && extra == 3) ok = code >= 0x10000 && code <= 0x10FFFF;
-        if (!ok) { out.push_back(wchar_t(0xFFFD)); ++i; continue; }
+        if (!ok) { *o++ = wchar_t(0xFFFD); ++i; continue; }
         if (code >= 0x10000) {
             code -= 0x10000;
-            out.push_back(wchar_t(0xD800 + (code >> 10)));
-            out.push_back(wchar_t(0xDC00 + (code & 0x3FF)));
+            *o++ = wchar_t(0xD800 + (code >> 10));
+            *o++ = wchar_t(0xDC00 + (code & 0x3FF));
         } else {
-            out.push_back(wchar_t(code));
+            *o++ = wchar_t(code);
         }
         i += size_t(extra) + 1;
     }
+    out.resize(size_t(o - out.data()));
 }
 
 // The result's columns in staging, which has none yet: named and typed by the query. A name

@@ -259,6 +259,27 @@ TEST(FundDatabase, FillTableNamesAndTypesColumnsKeepsStorageAndReplacesRows)
     EXPECT_FALSE(table->isEmpty());
 }
 
+// Texts come from SQLite's UTF-8: every length and plane comes back as it was stored, and
+// bytes that are no UTF-8 (a blob, a cut sequence, a surrogate's encoding) become U+FFFD
+// one byte at a time instead of reading past the cell.
+TEST(FundDatabase, FillReadsEveryUtf8TextAndReplacesMalformedBytes)
+{
+    TempDir dir;
+    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    const wchar_t* sql = L"select '', 'a', '基金', 'x\U0001F4C8y', cast(x'41e59f' as text), cast(x'eda080ff' as text),"
+                         L" x'c3'";
+    ASSERT_TRUE(db->fillTable(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
+    ASSERT_EQ(table->getColumnCount(), 7);
+    XStringW text;
+    const std::wstring expected[] = {L"", L"a", L"基金", L"x\U0001F4C8y", L"A\uFFFD\uFFFD",
+                                     L"\uFFFD\uFFFD\uFFFD\uFFFD", L"\uFFFD"};
+    for (int c = 0; c < 7; ++c) {
+        table->readTextAt(0, c, text);
+        EXPECT_EQ(std::wstring(text), expected[c]) << c;
+    }
+}
+
 TEST(FundDatabase, FailedFillKeepsTheRows)
 {
     TempDir dir;
