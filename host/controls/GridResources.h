@@ -11,6 +11,10 @@ namespace Control {
 
 class GridResources {
 public:
+    GridResources() = default;
+    GridResources(const GridResources&) = delete;
+    GridResources& operator=(const GridResources&) = delete;
+
     // size in points, already multiplied by the zoom.
     HFONT font(const std::wstring& face, double size, bool bold, bool italic);
     // A 32-bit DIB section at least width x height, selected into a memory DC.

@@ -11,6 +11,8 @@ namespace FundDb {
 class SqliteDatabase : public Common::RefCounted<Host::IDatabase> {
 public:
     SqliteDatabase(const XStringW& path, Access access);
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
     bool isOpen() override { return open_; }
     XComPtr<Host::IStatement> prepare(const XStringW& sql, XStringW& error) override;

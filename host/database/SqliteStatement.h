@@ -8,6 +8,8 @@ namespace FundDb {
 class SqliteStatement : public Common::RefCounted<Host::IStatement> {
 public:
     SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt) : owner_(owner), stmt_(stmt) {}
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     // True while there is a row. A failure ends the statement like its last row and is
     // left in the database's getLastError.

@@ -14,6 +14,7 @@ public:
     ConfStore(std::wstring path, bool readOnly);
     ConfStore(const ConfStore&) = delete;
     ConfStore& operator=(const ConfStore&) = delete;
+    ~ConfStore() = default;
 
     // Reads the file; a damaged one is renamed to "<file>.corrupt" (never overwritten) and
     // the last good copy, else an empty store, is used, with a logged warning.

@@ -57,6 +57,8 @@ private:
 class ColumnHandle final : public Host::IColumnItem {
 public:
     ColumnHandle(DataTable* table, int column);
+    ColumnHandle(const ColumnHandle&) = delete;
+    ColumnHandle& operator=(const ColumnHandle&) = delete;
     int addRef() override;
     int release() override;
     int getValueType() override;

@@ -12,6 +12,8 @@ namespace Kernel {
 class DataView final : public Common::RefCounted<Host::IDataView>, public DataSource, public DataDependant {
 public:
     DataView() = default;
+    DataView(const DataView&) = delete;
+    DataView& operator=(const DataView&) = delete;
 
     // IDataContainer: row i is the source's row getSourceIndex(i); columns are the source's.
     XComPtr<Host::IDataRow> getRow(int index) override;

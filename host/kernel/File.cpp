@@ -15,6 +15,10 @@ namespace {
 
 class File final : public Common::RefCounted<Host::IFile> {
 public:
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
     // A file still open for replacing when the component goes was never declared finished:
     // the target keeps its old bytes.
     ~File() override { discardTemp(); }

@@ -19,6 +19,8 @@ public:
     // The query's columns fill the list's columns in order.
     FundListPage(XStringW title, XStringW caption, XStringW sql, std::vector<ListColumn> columns,
                  XComPtr<Host::IDatabase> database);
+    FundListPage(const FundListPage&) = delete;
+    FundListPage& operator=(const FundListPage&) = delete;
     ~FundListPage() override;
 
     HWND create(HWND parent, Host::ITabCtrl* tabCtrl) override;

@@ -15,6 +15,8 @@ public:
     static constexpr int kStripHeight = 26;
 
     FundTabCtrl() = default;
+    FundTabCtrl(const FundTabCtrl&) = delete;
+    FundTabCtrl& operator=(const FundTabCtrl&) = delete;
     ~FundTabCtrl() override;
 
     // The control's window as a child of parent; null on failure.

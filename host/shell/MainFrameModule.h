@@ -13,6 +13,8 @@ extern const char kFundValueButtonGroup[];    // "button_fund_value"
 class MainFrameModule final : public BuiltInModule<Host::IMainFrameModule> {
 public:
     explicit MainFrameModule(ShellApp* app);
+    MainFrameModule(const MainFrameModule&) = delete;
+    MainFrameModule& operator=(const MainFrameModule&) = delete;
     ~MainFrameModule() override;
 
     HWND createWindow(const wchar_t* title, bool quitOnDestroy);

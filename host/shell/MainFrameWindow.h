@@ -16,6 +16,8 @@ class ShellApp;
 class MainFrameWindow final : public Control::XWin {
 public:
     explicit MainFrameWindow(ShellApp* app) : app_(app) {}
+    MainFrameWindow(const MainFrameWindow&) = delete;
+    MainFrameWindow& operator=(const MainFrameWindow&) = delete;
     ~MainFrameWindow() override;
 
     // The window (hidden until shown); null on failure. quitOnDestroy ends the thread's

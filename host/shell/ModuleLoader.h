@@ -14,6 +14,7 @@ public:
     ModuleLoader() = default;
     ModuleLoader(const ModuleLoader&) = delete;
     ModuleLoader& operator=(const ModuleLoader&) = delete;
+    ~ModuleLoader() = default;
 
     // path: absolute, or relative to the program folder. True when the module initialised
     // and is registered under its name; otherwise error says why, in the user's words.

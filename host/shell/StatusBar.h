@@ -11,6 +11,9 @@ namespace HostShell {
 
 class StatusBar final : public SelfPaintedControl {
 public:
+    StatusBar() = default;
+    StatusBar(const StatusBar&) = delete;
+    StatusBar& operator=(const StatusBar&) = delete;
     ~StatusBar() override;
     HWND createWindow(HWND parent);
     void setColors(const FrameColors& colors);

@@ -9,6 +9,9 @@ namespace HostShell {
 
 class TabStrip final : public SelfPaintedControl {
 public:
+    TabStrip() = default;
+    TabStrip(const TabStrip&) = delete;
+    TabStrip& operator=(const TabStrip&) = delete;
     ~TabStrip() override;
     // Creates the tab control as a child of parent and paints it from then on.
     HWND createWindow(HWND parent);

@@ -13,6 +13,9 @@ class ToolBar final : public Control::XWin {
 public:
     static constexpr int kHeight = 34;
 
+    ToolBar() = default;
+    ToolBar(const ToolBar&) = delete;
+    ToolBar& operator=(const ToolBar&) = delete;
     ~ToolBar() override;
     HWND createWindow(HWND parent);
     // Adds a button at the end of its group (a new group goes after the others). False for

@@ -13,6 +13,8 @@ namespace HostShell {
 class UpdateThread final : public Common::RefCounted<Host::IUpdateThread> {
 public:
     UpdateThread(XStringA name, XStringW databasePath, XStringW packageDir);
+    UpdateThread(const UpdateThread&) = delete;
+    UpdateThread& operator=(const UpdateThread&) = delete;
     ~UpdateThread() override;
 
     bool start();
@@ -41,6 +43,8 @@ class UpdateDataModule final : public BuiltInModule<Host::IUpdateDataModule> {
 public:
     // databasePath: used when the application has no database module to ask.
     UpdateDataModule(XStringW databasePath, XStringW packageDir);
+    UpdateDataModule(const UpdateDataModule&) = delete;
+    UpdateDataModule& operator=(const UpdateDataModule&) = delete;
     ~UpdateDataModule() override;
 
     XComPtr<Host::IUpdateThread> getThread(const XStringA& name) override;

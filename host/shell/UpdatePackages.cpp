@@ -24,6 +24,9 @@ const long long kAbandonedTicks = 300 * kSettleTicks;
 
 struct Connection {
     sqlite3* db = nullptr;
+    Connection() = default;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
     ~Connection() { if (db) sqlite3_close_v2(db); }
 };
 

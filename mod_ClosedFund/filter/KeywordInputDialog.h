@@ -17,6 +17,7 @@ public:
     KeywordInputDialog() = default;
     KeywordInputDialog(const KeywordInputDialog&) = delete;
     KeywordInputDialog& operator=(const KeywordInputDialog&) = delete;
+    ~KeywordInputDialog() = default;
 
     // Runs the dialog over parent. The dialog's right edge stands 20 pixels left of anchorX
     // and its top 20 pixels below anchorY. Returns 1 for OK (Text() holds what was typed),

@@ -25,6 +25,8 @@ enum GridCommand { CMD_ADD_TO_FUND_POOL = 1, CMD_EXPORT = 2, CMD_OPEN_PROFILE = 
 class closedFundGrid : public GeneralDataGrid {
 public:
     closedFundGrid();
+    closedFundGrid(const closedFundGrid&) = delete;
+    closedFundGrid& operator=(const closedFundGrid&) = delete;
     ~closedFundGrid() override;
 
     // Commands 1 to 3 run here; every message then goes on to the control.

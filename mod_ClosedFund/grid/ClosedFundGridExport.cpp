@@ -76,6 +76,7 @@ public:
     }
     ExportFile(const ExportFile&) = delete;
     ExportFile& operator=(const ExportFile&) = delete;
+    ~ExportFile() = default;
 
     bool ok() const { return open_ && !failed_; }
 

@@ -15,6 +15,7 @@ public:
     ColumnFormat(const Control::HeaderInfo2& column, Host::ITheme* theme);
     ColumnFormat(const ColumnFormat&) = delete;
     ColumnFormat& operator=(const ColumnFormat&) = delete;
+    ~ColumnFormat() = default;
 
     // Host value types: 0 text, 1 real, 2 integer.
     int DataType() const { return dataType_; }

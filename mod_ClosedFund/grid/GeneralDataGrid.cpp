@@ -180,6 +180,8 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
     struct Running {
         bool& flag;
         explicit Running(bool& f) : flag(f) { flag = true; }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
         ~Running() { flag = false; }
     } running(sorting_);
     if (!IsWindow())

@@ -14,6 +14,8 @@ namespace ClosedFund {
 class GeneralDataGrid : public ThemeDataGrid, public Host::IDataViewEvent {
 public:
     GeneralDataGrid() = default;
+    GeneralDataGrid(const GeneralDataGrid&) = delete;
+    GeneralDataGrid& operator=(const GeneralDataGrid&) = delete;
     ~GeneralDataGrid() override;
 
     // The first bind creates both views and the sorter; a later bind swaps the table only.

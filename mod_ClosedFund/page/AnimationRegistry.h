@@ -12,7 +12,6 @@ class GifWnd;
 // The one task the shared thread runs: every 10 ms, advance every registered window.
 class GifTask : public thread::task {
 public:
-    ~GifTask() override {}
     void cancel() override { stop_ = true; }
     void reset() override { stop_ = false; }
     void run() override;

@@ -14,7 +14,7 @@ public:
     // only ask run to return soon (set a flag that run's loop reads).
     class task {
     public:
-        virtual ~task() {}
+        virtual ~task() = default;
         virtual void cancel() = 0;
         virtual void reset() = 0;   // prepares the task before it is queued
         virtual void run() = 0;     // on the worker thread
@@ -24,7 +24,7 @@ public:
     // thread stopped first. The destructor takes the first slot, onTaskDone the second.
     class TaskOwner {
     public:
-        virtual ~TaskOwner() {}
+        virtual ~TaskOwner() = default;
         virtual void onTaskDone(task* done) = 0;
     };
 
@@ -40,6 +40,7 @@ public:
         explicit TaskQueue(LONG capacity);
         TaskQueue(const TaskQueue&) = delete;
         TaskQueue& operator=(const TaskQueue&) = delete;
+        ~TaskQueue() = default;
         // 1 when queued; 0 when the queue could not be built (its semaphores are missing).
         int push(const TaskItem& item);
         // Waits for an item; false only when the queue could not be built.

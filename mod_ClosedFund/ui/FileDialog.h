@@ -16,6 +16,7 @@ public:
                DWORD extraFlags, LPCWSTR filters, HWND owner);
     FileDialog(const FileDialog&) = delete;
     FileDialog& operator=(const FileDialog&) = delete;
+    ~FileDialog() override = default;
 
     // Returns IDOK (1) with the chosen path in FileName() and the chosen filter (from 1) in
     // FilterIndex(), or IDCANCEL (2) when the user cancelled or the dialog failed.

@@ -64,6 +64,8 @@ inline void pumpUntil(const std::function<bool()>& done, DWORD ms)
 class KeywordTyper {
 public:
     KeywordTyper(const std::wstring& text, bool ok = true);
+    KeywordTyper(const KeywordTyper&) = delete;
+    KeywordTyper& operator=(const KeywordTyper&) = delete;
     ~KeywordTyper();
     bool done() const { return done_; }
     std::wstring caption;

@@ -20,6 +20,8 @@ template <class T>
 class Ref {
 public:
     Ref() = default;
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
     Ref(Ref&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
     Ref& operator=(Ref&& o) noexcept { std::swap(p_, o.p_); return *this; }
     ~Ref() { reset(); }
@@ -138,6 +140,8 @@ struct WinEventLog {
         hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, &WinEventLog::onEvent,
                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     }
+    WinEventLog(const WinEventLog&) = delete;
+    WinEventLog& operator=(const WinEventLog&) = delete;
     ~WinEventLog() { if (hook) UnhookWinEvent(hook); }
     static void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
     {

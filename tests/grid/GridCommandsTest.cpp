@@ -23,6 +23,8 @@ public:
         SetForegroundWindow(window);
         send(0);
     }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
     ~HeldKeys() { send(KEYEVENTF_KEYUP); }
     // Whether the platform reports every key as down now.
     bool down() const

@@ -37,6 +37,8 @@ public:
         previous_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReloadCounter::counting)));
     }
+    ReloadCounter(const ReloadCounter&) = delete;
+    ReloadCounter& operator=(const ReloadCounter&) = delete;
     ~ReloadCounter() { SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_)); }
     static int count;
 

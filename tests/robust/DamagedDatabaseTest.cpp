@@ -140,6 +140,8 @@ struct ExclusiveHold {
     {
         file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
+    ExclusiveHold(const ExclusiveHold&) = delete;
+    ExclusiveHold& operator=(const ExclusiveHold&) = delete;
     ~ExclusiveHold() { if (file != INVALID_HANDLE_VALUE) CloseHandle(file); }
 };
 

@@ -78,6 +78,8 @@ public:
 class GridHost {
 public:
     GridHost(int width = 640, int height = 400);
+    GridHost(const GridHost&) = delete;
+    GridHost& operator=(const GridHost&) = delete;
     ~GridHost();
     HWND hwnd() const { return hwnd_; }
     TestGrid grid;

@@ -65,6 +65,8 @@ struct HostWindow {
         object.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, hostClass(), text, rect, nullptr, 0,
                       GetModuleHandleW(nullptr), &binding);
     }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
     ~HostWindow() { if (object.IsWindow()) object.DestroyWindow(); }
     HWND hwnd() const { return object.GetHandle(); }
 };

@@ -137,6 +137,8 @@ struct SlowStopThread : thread {
     HANDLE releaseOnStop = nullptr;   // borrowed from the running task
     ScopedHandle exited{newEvent()};
     SlowStopThread() : thread(8) {}
+    SlowStopThread(const SlowStopThread&) = delete;
+    SlowStopThread& operator=(const SlowStopThread&) = delete;
     ~SlowStopThread() override { stop(); wait(30000); }
     void onStopping() override
     {

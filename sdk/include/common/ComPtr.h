@@ -10,8 +10,9 @@
 
 namespace Common {
 
+// The one assignment takes its argument by value: a move assigns by moving into it.
 template <class T>
-class ComPtr {
+class ComPtr { // NOLINT(cppcoreguidelines-special-member-functions)
 public:
     ComPtr() = default;
     ComPtr(const ComPtr& o) : p_(o.p_) { if (p_) p_->AddRef(); }

@@ -28,6 +28,8 @@ public:
     static const int GridReloadCode = -753;
 
     DataGridEx();
+    DataGridEx(const DataGridEx&) = delete;
+    DataGridEx& operator=(const DataGridEx&) = delete;
     ~DataGridEx() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -41,6 +41,8 @@ public:
     };
 
     XDataGrid();
+    XDataGrid(const XDataGrid&) = delete;
+    XDataGrid& operator=(const XDataGrid&) = delete;
     ~XDataGrid() override;
 
     // Drawing. Render paints the whole client area into dc (an off-screen bitmap). graphics

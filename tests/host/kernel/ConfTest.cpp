@@ -42,6 +42,8 @@ std::wstring read(IConfManager* conf, const char* key)
 struct WarningLog {
     TempDir dir;
     WarningLog() { setLogFile(dir.file(L"warnings.log").c_str()); }
+    WarningLog(const WarningLog&) = delete;
+    WarningLog& operator=(const WarningLog&) = delete;
     ~WarningLog() { setLogFile(nullptr); }
     std::string text() const { return readFileBytes(dir.file(L"warnings.log")); }
 };

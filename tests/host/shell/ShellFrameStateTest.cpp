@@ -49,6 +49,8 @@ struct Session {
         if (ok) session.show(SW_SHOWNORMAL);
         if (ok) pumpClient(session.app(), 100);
     }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
     ~Session() { session.close(); }
     MainFrameWindow& frame() { return session.mainFrame()->window(); }
     std::wstring part(int index)

@@ -23,6 +23,8 @@ ShellPaths tempPaths(const TempDir& dir) { return ShellPaths{programFolder(), di
 class TestPage final : public Host::ITabPage {
 public:
     explicit TestPage(const wchar_t* title) : title_(title) {}
+    TestPage(const TestPage&) = delete;
+    TestPage& operator=(const TestPage&) = delete;
     ~TestPage() { if (hwnd) DestroyWindow(hwnd); }
     int addRef() override { return 1; }
     int release() override { return 1; }
@@ -68,6 +70,8 @@ struct Frame {
         module->createWindow(L"frame", false);
         module->window().ShowWindow(SW_SHOW);
     }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
     ~Frame() { module->window().DestroyWindow(); }
     FundTabCtrl* tab() { return module->window().tabCtrl(); }
 };

@@ -31,6 +31,8 @@ struct UpdateSeen {
     DWORD thread = 0;
     XComPtr<Host::IEvent> event = Host::createEvent("event_update_closedfund");
     UpdateSeen() { event->subscribe(&onUpdate, this); }
+    UpdateSeen(const UpdateSeen&) = delete;
+    UpdateSeen& operator=(const UpdateSeen&) = delete;
     ~UpdateSeen() { event->unsubscribe(&onUpdate, this); }
     static void onUpdate(void* payload, void* self)
     {
