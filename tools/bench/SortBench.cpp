@@ -4,6 +4,7 @@
 // with a fund selected (sort, both views, reselection); and the sort series of the growth
 // mode, the real column sorted at 10^3 to 10^6 rows.
 #include "Bench.h"
+#include "BenchGrid.h"
 #include "grid/ClosedFundGrid.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
@@ -112,46 +113,16 @@ size_t plainReal(size_t n) { return setup100k().baselineReal(n); }
 size_t sortTextNumber(size_t n) { return setup100k().sortBy(L"rate", n); }
 size_t plainTextNumber(size_t n) { return setup100k().baselineTextNumber(n); }
 
-// The grid's geometry is the control's own; the bench reads it to click a caption.
-struct ClickGrid : ClosedFund::closedFundGrid {
-    using Control::XDataGrid::BodyRect;
-    using Control::XDataGrid::ColumnScreenSpan;
-};
-
 // 100 000 funds in the closed-fund grid's window with the default header and the middle
 // fund selected; a click on the caption of "pricevaluerate" sorts (the direction toggles).
 struct ClickSetup {
-    ClickGrid grid;
-    HWND parent = nullptr;
+    Bench::FundGrid fund{100000, 4000, 400};
+    Bench::ClickGrid& grid = fund.grid;
     POINT caption{-1, -1};
 
     ClickSetup()
     {
-        CoInitialize(nullptr);
-        parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 4000, 400, nullptr, nullptr, nullptr, nullptr);
-        if (!parent || !grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent)) return;
-        grid.MoveWindow(0, 0, 4000, 400);
-        Host::IDataTable* table = grid.FundTable();
-        const wchar_t* const columns[] = {L"code", L"name", L"pricevaluerate"};
-        for (const wchar_t* name : columns) table->addColumn(name, name[0] == L'p' ? Host::VALUE_REAL : Host::VALUE_TEXT);
-        const int funds = 100000;
-        table->reserveRows(funds);
-        std::mt19937 rng(17);
-        wchar_t text[32];
-        for (int r = 0; r < funds; ++r) {
-            int row = table->appendRow();
-            std::swprintf(text, 32, L"%06d", 150000 + r);
-            table->setTextAt(row, 0, text, 6);
-            table->setTextAt(row, 1, L"封闭基金", 4);
-            table->setDouble(row, 2, -0.3 + double(rng() % 6000) / 10000.0);
-        }
-        table->commitFill();
-        std::wstring header = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"XML", L"GRIDHEADER");
-        Common::XStringW text2(header);
-        text2.replaceAll(L"end_date", L"2026-06-26");
-        grid.SetHeader(text2);
-        grid.SortedView()->rebuild(1);
-        grid.SetCurrSel(funds / 2);
+        grid.SetCurrSel(100000 / 2);
         for (int c = 0; c < grid.GetColumnCount(); ++c) {
             if (grid.GetColumnInfo(c)->name != L"pricevaluerate") continue;
             int l = 0, r = 0;
