@@ -109,20 +109,41 @@ TEST(ShellUpdater, StoppingWhileASubscriberSendsToTheStoppingThreadFinishes)
     DestroyWindow(subscriber.window);
 }
 
-TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
-{
+// The updater over a copy of the sample database, its thread made, and a listener for its
+// finished updates.
+class UpdaterRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        paths = tempPaths(dir);
+        XStringW error;
+        ASSERT_TRUE(FundDb::writeFundDatabase(paths.fundDatabase(), FundDb::Content::StandardSample, 0, false, error));
+        code = firstText(paths.fundDatabase(), L"select code from tb_closedfund order by code limit 1");
+        codeUtf8 = toUtf8(code);
+        updater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(paths.fundDatabase(), paths.updateDir()));
+        EXPECT_FALSE(updater->getThread("thread_fund_update"));
+        thread = updater->createThread("thread_fund_update", nullptr);
+        ASSERT_TRUE(thread);
+    }
+    void TearDown() override
+    {
+        if (updater) updater->uninitialize();
+    }
+    XStringW price() { return firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"); }
+
     TempDir dir;
-    ShellPaths paths = tempPaths(dir);
-    XStringW error;
-    ASSERT_TRUE(FundDb::writeFundDatabase(paths.fundDatabase(), FundDb::Content::StandardSample, 0, false, error));
-    const XStringW code = firstText(paths.fundDatabase(), L"select code from tb_closedfund order by code limit 1");
-    const std::string codeUtf8 = toUtf8(code);
-    auto updater = XComPtr<UpdateDataModule>::adopt(new UpdateDataModule(paths.fundDatabase(), paths.updateDir()));
+    ShellPaths paths;
+    XStringW code;
+    std::string codeUtf8;
+    XComPtr<UpdateDataModule> updater;
+    XComPtr<Host::IUpdateThread> thread;
+    UpdateSeen seen;
+};
+
+TEST_F(UpdaterRun, AppliesPackagesInNameOrderOnItsOwnThreadOnce)
+{
     EXPECT_TRUE(Host::getEvent("event_udpate_affiche"));
     EXPECT_TRUE(Host::getEvent("event_update_buyredeemstate"));
-    EXPECT_FALSE(updater->getThread("thread_fund_update"));
-    auto thread = updater->createThread("thread_fund_update", nullptr);
-    ASSERT_TRUE(thread);
     EXPECT_EQ(updater->getThread("thread_fund_update"), thread);
     EXPECT_EQ(updater->createThread("thread_fund_update", nullptr), thread);
 
@@ -131,19 +152,37 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
                    "\xEF\xBB\xBFupdate tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
     writePackage(paths.updateDir() + L"\\0002-price.sql",
                    "update tb_closedfund set price = '1.2345', date = '2030-01-02' where code = '" + codeUtf8 + "';");
-    UpdateSeen seen;
     thread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
     EXPECT_NE(seen.thread, GetCurrentThreadId());
     EXPECT_EQ(seen.args.kind, 46);
     EXPECT_EQ(seen.args.status, 1);
     EXPECT_EQ(seen.args.changed, 1);
-    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
+    EXPECT_EQ(price(), L"1.2345");
     EXPECT_FALSE(fileExists(paths.updateDir() + L"\\0001-price.sql"));
     EXPECT_TRUE(fileExists(paths.updateDir() + L"\\done\\0002-price.sql"));
 
-    // A bad package (SQL error after a good statement) and one that tries to end the
-    // updater's transaction: both rolled back whole, moved aside, reported as no change.
+    // A package dropped again under a name already applied does not run twice.
+    writePackage(paths.updateDir() + L"\\0001-price.sql",
+                   "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+    EXPECT_EQ(price(), L"1.2345");
+
+    // Nothing pending: a finished update without change.
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+    updater->uninitialize();
+    thread->requestUpdate(46);   // after the stop: ignored, no crash
+}
+
+// A bad package (SQL error after a good statement) and one that tries to end the updater's
+// transaction: both rolled back whole, moved aside, reported as no change.
+TEST_F(UpdaterRun, RollsBackBadPackagesWholeAndSetsThemAside)
+{
+    const XStringW before = price();
     TempDir logDir;
     Host::setLogFile(logDir.file(L"log.txt").c_str());
     writePackage(paths.updateDir() + L"\\0003-bad.sql",
@@ -156,31 +195,21 @@ TEST(ShellUpdater, AppliesPackagesOnItsOwnThreadAndSetsBadOnesAside)
     Host::setLogFile(nullptr);
     EXPECT_EQ(seen.args.status, 1);
     EXPECT_EQ(seen.args.changed, 0);
-    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
+    EXPECT_EQ(price(), before);
     EXPECT_EQ(firstText(paths.fundDatabase(), L"select count(*) from tb_closedfund where price in ('7.0000', '6.0000')"), L"0");
     for (const wchar_t* name : {L"0003-bad.sql", L"0004-commit.sql", L"0005-binary.sql"})
         EXPECT_TRUE(fileExists(paths.updateDir() + L"\\failed\\" + name)) << toUtf8(name);
     std::string log = readFileBytes(logDir.file(L"log.txt"));
     EXPECT_NE(log.find("0003-bad.sql"), std::string::npos);
     EXPECT_NE(log.find("no_such_table"), std::string::npos);
+}
 
-    // A package dropped again under a name already applied does not run twice.
-    writePackage(paths.updateDir() + L"\\0001-price.sql",
-                   "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
-    thread->requestUpdate(46);
-    ASSERT_TRUE(seen.wait());
-    EXPECT_EQ(seen.args.changed, 0);
-    EXPECT_EQ(firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"), L"1.2345");
-
-    // Nothing pending: a finished update without change.
-    thread->requestUpdate(46);
-    ASSERT_TRUE(seen.wait());
-    EXPECT_EQ(seen.args.changed, 0);
-    updater->uninitialize();
-    thread->requestUpdate(46);   // after the stop: ignored, no crash
-
-    // A damaged database: the package that meets the damage, and the one after it, wait
-    // for a later run instead of being set aside as bad.
+// A damaged database: the package that meets the damage, and the one after it, wait for a
+// later run instead of being set aside as bad.
+TEST(ShellUpdater, PackagesMeetingADamagedDatabaseWaitForALaterRun)
+{
+    TempDir dir;
+    UpdateSeen seen;
     const std::wstring damagedPath = dir.file(L"damaged.db");
     int root = 0;
     {
