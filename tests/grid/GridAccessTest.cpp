@@ -165,23 +165,33 @@ std::vector<std::vector<std::wstring>> threeFunds()
 
 } // namespace
 
-TEST_F(FundGridTest, AccessibleTableReadsTheDisplayedRowsAsPaintedWithTheirCaptions)
-{
-    fill(threeFunds());
-    loadHeader();
-    // Only what the display view shows is a row: two of the three funds.
-    ClosedFund::MultiValueFilter* some = new ClosedFund::MultiValueFilter;
-    some->SetColumn(L"code");
-    some->AddValue(L"150001");
-    some->AddValue(L"150003");
-    grid_.DisplayView()->addFilter(some);
-    grid_.DisplayView()->rebuild(1);
-    some->release();
-    ASSERT_EQ(grid_.GetRowsCount(), 2);
-    RedrawWindow(grid_.GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+// Two of the three funds shown (only what the display view shows is a row), painted, and
+// the grid's accessible table.
+class AccessibleTwoFunds : public FundGridTest {
+protected:
+    void SetUp() override
+    {
+        FundGridTest::SetUp();
+        fill(threeFunds());
+        loadHeader();
+        ClosedFund::MultiValueFilter* some = new ClosedFund::MultiValueFilter;
+        some->SetColumn(L"code");
+        some->AddValue(L"150001");
+        some->AddValue(L"150003");
+        grid_.DisplayView()->addFilter(some);
+        grid_.DisplayView()->rebuild(1);
+        some->release();
+        ASSERT_EQ(grid_.GetRowsCount(), 2);
+        RedrawWindow(grid_.GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        table = accessibleOf(grid_.GetHwnd());
+        ASSERT_TRUE(table);
+    }
 
-    Ref<IAccessible> table = accessibleOf(grid_.GetHwnd());
-    ASSERT_TRUE(table);
+    Ref<IAccessible> table;
+};
+
+TEST_F(AccessibleTwoFunds, RowsReadAsPaintedCellByCell)
+{
     EXPECT_EQ(roleOf(table.get()), ROLE_SYSTEM_TABLE);
     long count = 0;
     ASSERT_EQ(table->get_accChildCount(&count), S_OK);
@@ -206,10 +216,14 @@ TEST_F(FundGridTest, AccessibleTableReadsTheDisplayedRowsAsPaintedWithTheirCapti
             EXPECT_EQ(roleOf(r.get(), long(c) + 1), ROLE_SYSTEM_CELL);
         }
     }
+}
 
-    // Captions come with each cell, a grouped one after its group's caption; the company
-    // reads as shown, without its pinyin initial.
+// Captions come with each cell, a grouped one after its group's caption; the company reads
+// as shown, without its pinyin initial.
+TEST_F(AccessibleTwoFunds, CellsCarryTheirCaptionsAndTheShownCompany)
+{
     Ref<IAccessible> second = rowOf(table.get(), 2);
+    ASSERT_TRUE(second);
     int companyCells = 0;
     for (int c = 0; c < grid_.GetColumnCount(); ++c) {
         const std::wstring& column = grid_.GetColumnInfo(c)->name;
@@ -224,8 +238,13 @@ TEST_F(FundGridTest, AccessibleTableReadsTheDisplayedRowsAsPaintedWithTheirCapti
     }
     EXPECT_EQ(companyCells, 1);
     EXPECT_NE(nameOf(second.get()).find(L"丙基金"), std::wstring::npos);
+}
 
+TEST_F(AccessibleTwoFunds, HitTestAndNavigationFindTheSameRowsAndStopAtTheEnds)
+{
     // Where a cell says it is, the table's hit test finds the same row and cell.
+    Ref<IAccessible> second = rowOf(table.get(), 2);
+    ASSERT_TRUE(second);
     long left = 0, top = 0, width = 0, height = 0;
     ASSERT_EQ(second->accLocation(&left, &top, &width, &height, childId(3)), S_OK);
     EXPECT_GT(width, 0);
