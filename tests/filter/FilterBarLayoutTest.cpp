@@ -30,22 +30,35 @@ bool isPrefixWithEllipsis(const std::wstring& shown, const std::wstring& full)
 
 } // namespace
 
-TEST_F(FilterBar, ThreeConditionsStayInsideTheBarAtEveryPageWidth)
-{
-    for (const wchar_t* name : {L"易方达基金", L"博时基金", L"南方基金"})
-        bar->SelectValue(L"company", L"基金公司", name, L"", true);
-    for (const wchar_t* style : {L"价值型", L"成长型"}) bar->SelectValue(L"investstyle", L"投资风格", style, L"", true);
-    bar->ApplyKeywords(L"基金 回报 进取 丰和 泰和");
-    ASSERT_EQ(bar->Conditions().size(), 3u);
-    const std::wstring newest = L"基金，回报，进取，丰和，泰和";
+// Three conditions, the newest a long keyword list, in a page whose width the test sets.
+class ThreeConditions : public FilterBar {
+protected:
+    void SetUp() override
+    {
+        FilterBar::SetUp();
+        for (const wchar_t* name : {L"易方达基金", L"博时基金", L"南方基金"})
+            bar->SelectValue(L"company", L"基金公司", name, L"", true);
+        for (const wchar_t* style : {L"价值型", L"成长型"}) bar->SelectValue(L"investstyle", L"投资风格", style, L"", true);
+        bar->ApplyKeywords(L"基金 回报 进取 丰和 泰和");
+        ASSERT_EQ(bar->Conditions().size(), 3u);
+    }
+    void pageWidth(int width)
+    {
+        MoveWindow(host->hwnd(), 0, 40, width, 60, TRUE);
+        bar->MoveWindow(ClosedFund::layoutTitleStrip(titleFont.get(), width).bar, TRUE);
+    }
 
-    Common::ScopedGdi<HFONT> titleFont(ClosedFund::createTitleFont());
+    const std::wstring newest = L"基金，回报，进取，丰和，泰和";
+    Common::ScopedGdi<HFONT> titleFont{ClosedFund::createTitleFont()};
+};
+
+TEST_F(ThreeConditions, StayInsideTheBarAtEveryPageWidth)
+{
     bool shortened = false, overflowed = false;
-    for (int pageWidth : {1280, 1024, 800, 480}) {
-        SCOPED_TRACE(pageWidth);
-        MoveWindow(host->hwnd(), 0, 40, pageWidth, 60, TRUE);
-        bar->MoveWindow(ClosedFund::layoutTitleStrip(titleFont.get(), pageWidth).bar, TRUE);
-        RECT barRect = {}, page = {0, 0, pageWidth, 60};
+    for (int width : {1280, 1024, 800, 480}) {
+        SCOPED_TRACE(width);
+        pageWidth(width);
+        RECT barRect = {}, page = {0, 0, width, 60};
         bar->GetClientRect(&barRect);
         // Inside the bar and the page, and clear of everything placed before.
         std::vector<RECT> taken;
@@ -79,14 +92,18 @@ TEST_F(FilterBar, ThreeConditionsStayInsideTheBarAtEveryPageWidth)
             place(bar->OverflowButton().GetHandle());
         }
         UpdateWindow(host->hwnd());
-        if (pageWidth == 1024)
+        if (width == 1024)
             TestSupport::saveArtifact(TestSupport::grabScreen(bar->GetHandle()), L"filter-bar-three-conditions-1024");
     }
     EXPECT_TRUE(shortened);
     EXPECT_TRUE(overflowed);
+}
 
-    // At the narrowest page the "+N" menu lists the hidden conditions, newest first; choosing
-    // one opens its own menu, where it can be removed.
+// At the narrowest page the "+N" menu lists the hidden conditions, newest first; choosing one
+// opens its own menu, where it can be removed. Wide again, every condition is whole.
+TEST_F(ThreeConditions, TheOverflowMenuListsAndRemovesHiddenOnes)
+{
+    pageWidth(480);
     Texts hiddenCaptions;
     for (auto it = bar->Conditions().rbegin(); it != bar->Conditions().rend(); ++it)
         if (it->hidden) hiddenCaptions.push_back(it->button.Caption());
@@ -103,9 +120,7 @@ TEST_F(FilterBar, ThreeConditionsStayInsideTheBarAtEveryPageWidth)
     EXPECT_EQ(conditionCaptioned(newest), nullptr);
     EXPECT_EQ(shownCodes(), (Texts{L"500006", L"184721"})) << "companies and styles still narrow the list";
 
-    // Wide again: every condition has its button and its whole caption back.
-    MoveWindow(host->hwnd(), 0, 40, 1280, 60, TRUE);
-    bar->MoveWindow(ClosedFund::layoutTitleStrip(titleFont.get(), 1280).bar, TRUE);
+    pageWidth(1280);
     for (const FilterCondition& c : bar->Conditions()) EXPECT_TRUE(!c.hidden && !c.button.IsShortened());
     EXPECT_FALSE(IsWindowVisible(bar->OverflowButton().GetHandle()));
 }
