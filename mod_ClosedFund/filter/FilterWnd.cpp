@@ -18,17 +18,17 @@ HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 } // namespace
 
 FilterWnd::FilterWnd(Host::IDataView* gridView)
-    : m_background(::GetSysColor(COLOR_WINDOW)), m_textColor(::GetSysColor(COLOR_WINDOWTEXT)), m_gridView(gridView)
+    : background_(::GetSysColor(COLOR_WINDOW)), textColor_(::GetSysColor(COLOR_WINDOWTEXT)), gridView_(gridView)
 {
-    m_countView = Host::createInstanceAs<Host::IDataView>("Data.DataView");
-    if (m_countView && m_gridView) {
-        m_countView->setSource(m_gridView.get());
-        m_countView->setEventSink(this);
+    countView_ = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+    if (countView_ && gridView_) {
+        countView_->setSource(gridView_.get());
+        countView_->setEventSink(this);
     }
-    m_valueView = Host::createInstanceAs<Host::IDataView>("Data.DataView");
-    if (!m_valueView) return;
-    if (m_gridView) m_valueView->setSource(m_gridView->getSource().get());
-    m_valueView->setEventSink(this);
+    valueView_ = Host::createInstanceAs<Host::IDataView>("Data.DataView");
+    if (!valueView_) return;
+    if (gridView_) valueView_->setSource(gridView_->getSource().get());
+    valueView_->setEventSink(this);
 }
 
 FilterWnd::~FilterWnd()
@@ -45,8 +45,8 @@ HWND FilterWnd::Create(DWORD style, DWORD exStyle, const RECT& rect, HWND parent
     if (IsWindow()) return nullptr;
     HINSTANCE instance = moduleInstance();
     if (!WGUI::RegisterWindowClass(instance, kClassName)) return nullptr;
-    if (!m_backgroundBrush.GetHandle()) m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
-    return WindowBase::Create(style, exStyle, kClassName, L"", rect, parent, 0, instance, &m_binding);
+    if (!backgroundBrush_.GetHandle()) backgroundBrush_.Attach(::CreateSolidBrush(background_));
+    return WindowBase::Create(style, exStyle, kClassName, L"", rect, parent, 0, instance, &binding_);
 }
 
 void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect,
@@ -58,9 +58,9 @@ void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, boo
     column.prefix = prefix ? prefix : L"";
     column.collect = collect;
     column.multi = multi;
-    m_columns.push_back(column);
+    columns_.push_back(column);
     if (collect) {
-        m_distinctValues[column.name].clear();
+        distinctValues_[column.name].clear();
         CollectDistinctValues(column.name);
     }
     if (showSlot || locked)
@@ -69,14 +69,14 @@ void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, boo
 
 void FilterWnd::SetShownValue(const wchar_t* column, ShownValueFn shown)
 {
-    for (FilterColumn& c : m_columns)
+    for (FilterColumn& c : columns_)
         if (column && c.name == column) c.shown = shown;
 }
 
 XStringW FilterWnd::ShownValue(const XStringW& column, const XStringW& value) const
 {
     if (column.empty()) return value;
-    for (const FilterColumn& c : m_columns)
+    for (const FilterColumn& c : columns_)
         if (c.name == column) return c.shown ? c.shown(value) : value;
     return value;
 }
@@ -87,100 +87,100 @@ XStringW FilterWnd::ShownValue(const XStringW& column, const XStringW& value) co
 void FilterWnd::ApplyTheme(Host::ITheme* theme)
 {
     if (!theme) return;
-    theme->getColor("wnd_general_bg", m_background);
-    m_backgroundBrush.Attach(::CreateSolidBrush(m_background));
-    theme->getColor("list_title", m_textColor);
+    theme->getColor("wnd_general_bg", background_);
+    backgroundBrush_.Attach(::CreateSolidBrush(background_));
+    theme->getColor("list_title", textColor_);
     WGUI::DropDownColors colors = {};
     if (theme->getColor("list_column_bg", colors.face) && theme->getColor("list_title", colors.text)) {
         colors.pushedFace = colors.face;
         colors.border = colors.text;
         theme->getColor("list_sel_bg", colors.pushedFace);
         theme->getColor("list_border", colors.border);
-        m_buttonColors = colors;
-        m_buttonsThemed = true;
+        buttonColors_ = colors;
+        buttonsThemed_ = true;
     }
-    ThemeButton(m_moreButton);
-    ThemeButton(m_overflowButton);
-    for (FilterCondition& condition : m_conditions) ThemeButton(condition.button);
+    ThemeButton(moreButton_);
+    ThemeButton(overflowButton_);
+    for (FilterCondition& condition : conditions_) ThemeButton(condition.button);
     Invalidate(TRUE);
 }
 
 void FilterWnd::ThemeButton(WGUI::DropDownButton& button)
 {
-    if (m_buttonsThemed) button.SetColors(m_buttonColors);
+    if (buttonsThemed_) button.SetColors(buttonColors_);
     if (button.IsWindow()) button.Invalidate(TRUE);
 }
 
 void FilterWnd::OnViewChanged(Host::IDataView* view)
 {
-    if (view && view == m_countView.get()) {
+    if (view && view == countView_.get()) {
         if (UpdateCountText() && IsWindow()) LayoutBar();
         return;
     }
-    m_distinctValues.clear();
-    for (const FilterColumn& column : m_columns)
+    distinctValues_.clear();
+    for (const FilterColumn& column : columns_)
         if (column.collect) CollectDistinctValues(column.name);
 }
 
 const FilterWnd::ValueSet& FilterWnd::DistinctValues(const XStringW& column) const
 {
     static const ValueSet none;
-    auto it = m_distinctValues.find(column);
-    return it == m_distinctValues.end() ? none : it->second;
+    auto it = distinctValues_.find(column);
+    return it == distinctValues_.end() ? none : it->second;
 }
 
 // Every non-empty text of the column in the value view, once. Texts are first told apart
 // by a hash set, so the GB2312 order is computed once per distinct value, not per row.
 void FilterWnd::CollectDistinctValues(const XStringW& column)
 {
-    ValueSet& values = m_distinctValues[column];
-    if (!m_valueView) return;
-    int index = m_valueView->getColumnIndex(column);
+    ValueSet& values = distinctValues_[column];
+    if (!valueView_) return;
+    int index = valueView_->getColumnIndex(column);
     if (index < 0) return;
     std::unordered_set<std::wstring> seen;
     XStringW text;
-    int rows = m_valueView->getRowCount();
+    int rows = valueView_->getRowCount();
     for (int row = 0; row < rows; ++row) {
-        if (!m_valueView->readTextAt(row, index, text) || text.empty()) continue;
+        if (!valueView_->readTextAt(row, index, text) || text.empty()) continue;
         if (seen.insert(text).second) values.insert(text);
     }
 }
 
 void FilterWnd::ReleaseViews()
 {
-    if (m_countView) {
-        m_countView->setEventSink(nullptr);
-        m_countView->setSource(nullptr);
+    if (countView_) {
+        countView_->setEventSink(nullptr);
+        countView_->setSource(nullptr);
     }
-    m_countView = nullptr;
-    if (m_valueView) {
-        m_valueView->setEventSink(nullptr);
-        m_valueView->setSource(nullptr);
+    countView_ = nullptr;
+    if (valueView_) {
+        valueView_->setEventSink(nullptr);
+        valueView_->setSource(nullptr);
     }
-    m_valueView = nullptr;
-    m_gridView = nullptr;
+    valueView_ = nullptr;
+    gridView_ = nullptr;
 }
 
 bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     // The bar's own text is the fund count it paints.
-    if (WGUI::AnswerTextMessage(m_shownCountText, msg, wParam, lParam, result)) return true;
+    if (WGUI::AnswerTextMessage(shownCountText_, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_CREATE:
-        m_moreButton.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, kMoreButtonId, moduleInstance());
-        m_moreButton.SetCaption(kMoreCaption);
-        m_moreButton.SetFont(guiFont());
-        m_overflowButton.Create(WS_CHILD | WS_TABSTOP, nullptr, m_hWnd, kOverflowButtonId, moduleInstance());
-        m_overflowButton.SetFont(guiFont());
-        ThemeButton(m_moreButton);
-        ThemeButton(m_overflowButton);
+        moreButton_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, hwnd_, kMoreButtonId, moduleInstance());
+        moreButton_.SetCaption(kMoreCaption);
+        moreButton_.SetFont(guiFont());
+        overflowButton_.Create(WS_CHILD | WS_TABSTOP, nullptr, hwnd_, kOverflowButtonId, moduleInstance());
+        overflowButton_.SetFont(guiFont());
+        ThemeButton(moreButton_);
+        ThemeButton(overflowButton_);
         CreateSearchBox();
         return false;
     case WM_DESTROY:
-        ::KillTimer(m_hWnd, kSearchTimerId);
+        ::KillTimer(hwnd_, kSearchTimerId);
         DestroyMenus();
         // Tooltips belong to the top-level window, not to the buttons: they would outlive the bar.
-        for (FilterCondition& condition : m_conditions) {
+        for (FilterCondition& condition : conditions_) {
             condition.button.SetToolTipText(XStringW());
             condition.button.UpdateToolTip();
         }
@@ -195,9 +195,9 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         return true;
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        HDC dc = ::BeginPaint(hwnd_, &ps);
         if (dc) PaintCount(dc);
-        ::EndPaint(m_hWnd, &ps);
+        ::EndPaint(hwnd_, &ps);
         return true;
     }
     case WM_PRINTCLIENT:
@@ -206,7 +206,7 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         return true;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-        *result = reinterpret_cast<LRESULT>(m_backgroundBrush.GetHandle());
+        *result = reinterpret_cast<LRESULT>(backgroundBrush_.GetHandle());
         return true;
     case WM_TIMER:
         if (wParam != kSearchTimerId) return false;
@@ -230,7 +230,7 @@ void FilterWnd::OnEraseBackground(HDC dc)
 {
     RECT client = {};
     if (!dc || !GetClientRect(&client)) return;
-    Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(m_background));
+    Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(background_));
     ::FillRect(dc, &client, brush);
 }
 

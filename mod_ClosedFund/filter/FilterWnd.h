@@ -87,25 +87,25 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // State, for the page and for tests.
-    const std::list<FilterCondition>& Conditions() const { return m_conditions; }
-    const std::vector<FilterColumn>& Columns() const { return m_columns; }
-    const WGUI::DropDownButton& MoreButton() const { return m_moreButton; }
-    const WGUI::DropDownButton& OverflowButton() const { return m_overflowButton; }
-    const SearchBox& SearchEdit() const { return m_searchBox; }
+    const std::list<FilterCondition>& Conditions() const { return conditions_; }
+    const std::vector<FilterColumn>& Columns() const { return columns_; }
+    const WGUI::DropDownButton& MoreButton() const { return moreButton_; }
+    const WGUI::DropDownButton& OverflowButton() const { return overflowButton_; }
+    const SearchBox& SearchEdit() const { return searchBox_; }
     // The words the search box's condition holds now (empty while it holds none).
-    const std::vector<XStringW>& SearchWords() const { return m_searchWords; }
+    const std::vector<XStringW>& SearchWords() const { return searchWords_; }
     // "共 N 只", or "筛选出 N / M 只" while the list is narrowed; and where it is drawn
     // (empty when the bar has no room for it).
-    const XStringW& CountText() const { return m_countText; }
-    const XStringW& ShownCountText() const { return m_shownCountText; }
-    const RECT& CountRect() const { return m_countRect; }
+    const XStringW& CountText() const { return countText_; }
+    const XStringW& ShownCountText() const { return shownCountText_; }
+    const RECT& CountRect() const { return countRect_; }
     // The value as menus and captions show it.
     XStringW ShownValue(const XStringW& column, const XStringW& value) const;
     // The offered values of a column (empty when it has none).
     const ValueSet& DistinctValues(const XStringW& column) const;
     // The last menu built; it lives until the next menu is built or the bar goes.
-    HMENU PopupMenu() const { return m_popupMenu; }
-    COLORREF BackgroundColor() const { return m_background; }
+    HMENU PopupMenu() const { return popupMenu_; }
+    COLORREF BackgroundColor() const { return background_; }
     FilterCondition* FindCondition(int id);
 
 private:
@@ -157,36 +157,36 @@ private:
     void ReleaseViews();
     void OnEraseBackground(HDC dc);
 
-    WGUI::WindowProc m_binding;
-    std::list<FilterCondition> m_conditions;
-    WGUI::DropDownButton m_moreButton;
-    WGUI::DropDownButton m_overflowButton;
-    gdiobj::GdiObject<HBRUSH> m_backgroundBrush;
-    COLORREF m_background;
-    COLORREF m_textColor;
-    bool m_buttonsThemed = false;
-    WGUI::DropDownColors m_buttonColors = {};
-    XComPtr<Host::IDataView> m_gridView;
-    XComPtr<Host::IDataView> m_valueView;
+    WGUI::WindowProc binding_;
+    std::list<FilterCondition> conditions_;
+    WGUI::DropDownButton moreButton_;
+    WGUI::DropDownButton overflowButton_;
+    gdiobj::GdiObject<HBRUSH> backgroundBrush_;
+    COLORREF background_;
+    COLORREF textColor_;
+    bool buttonsThemed_ = false;
+    WGUI::DropDownColors buttonColors_ = {};
+    XComPtr<Host::IDataView> gridView_;
+    XComPtr<Host::IDataView> valueView_;
     // A view over the grid view with nothing of its own: it rebuilds whenever the grid view
     // does and tells the bar, so the count follows every rebuild whoever caused it.
-    XComPtr<Host::IDataView> m_countView;
-    XStringW m_countText, m_compactCountText, m_shownCountText;
-    RECT m_countRect = {};
-    std::vector<FilterColumn> m_columns;
+    XComPtr<Host::IDataView> countView_;
+    XStringW countText_, compactCountText_, shownCountText_;
+    RECT countRect_ = {};
+    std::vector<FilterColumn> columns_;
     struct SearchColumn {
         XStringW name;
         bool prefix;
     };
-    std::vector<SearchColumn> m_searchColumns;
-    SearchBox m_searchBox;
-    XComPtr<SearchFilterImpl> m_searchFilter;
-    std::vector<XStringW> m_searchWords;
-    std::map<XStringW, ValueSet> m_distinctValues;
-    Common::ScopedMenu m_popupMenu;
-    std::map<int, ValueMenuItem> m_valueItems;
-    int m_nextPlainId = kFirstPlainId;
-    int m_nextFilterId = kFirstFilterId;
+    std::vector<SearchColumn> searchColumns_;
+    SearchBox searchBox_;
+    XComPtr<SearchFilterImpl> searchFilter_;
+    std::vector<XStringW> searchWords_;
+    std::map<XStringW, ValueSet> distinctValues_;
+    Common::ScopedMenu popupMenu_;
+    std::map<int, ValueMenuItem> valueItems_;
+    int nextPlainId_ = kFirstPlainId;
+    int nextFilterId_ = kFirstFilterId;
 };
 
 } // namespace ClosedFund

@@ -24,14 +24,14 @@ FilterCondition* FilterWnd::FindCondition(int id)
     if (!button.IsWindow()) return nullptr;
     auto* condition = reinterpret_cast<FilterCondition*>(button.GetWindowLong(GWLP_USERDATA));
     // Another child that happens to carry the id holds no condition of ours.
-    for (FilterCondition& c : m_conditions)
+    for (FilterCondition& c : conditions_)
         if (&c == condition) return condition;
     return nullptr;
 }
 
 FilterCondition* FilterWnd::FirstConditionFor(const XStringW& column)
 {
-    for (FilterCondition& condition : m_conditions)
+    for (FilterCondition& condition : conditions_)
         if (condition.column == column) return &condition;
     return nullptr;
 }
@@ -41,7 +41,7 @@ FilterCondition* FilterWnd::FirstConditionFor(const XStringW& column)
 // for keywords, 306 and up apply values).
 int FilterWnd::FreeId(bool withFilter) const
 {
-    int next = withFilter ? m_nextFilterId : m_nextPlainId;
+    int next = withFilter ? nextFilterId_ : nextPlainId_;
     int first = withFilter ? int(kFirstFilterId) : int(kFirstPlainId);
     int last = withFilter ? int(kLastFilterId) : int(kLastPlainId);
     if (next <= last) return next;
@@ -52,7 +52,7 @@ int FilterWnd::FreeId(bool withFilter) const
 
 bool FilterWnd::IdInUse(int id) const
 {
-    for (const FilterCondition& condition : m_conditions)
+    for (const FilterCondition& condition : conditions_)
         if (condition.id == id) return true;
     return false;
 }
@@ -60,7 +60,7 @@ bool FilterWnd::IdInUse(int id) const
 bool FilterWnd::RefuseWithoutId(bool withFilter)
 {
     if (FreeId(withFilter)) return false;
-    ::MessageBoxW(m_hWnd, kTooManyConditions, kWarningCaption, MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(hwnd_, kTooManyConditions, kWarningCaption, MB_OK | MB_ICONWARNING);
     return true;
 }
 
@@ -70,13 +70,13 @@ FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW&
     bool withFilter = filter != nullptr;
     int id = FreeId(withFilter);
     if (!id) return nullptr;
-    int& next = withFilter ? m_nextFilterId : m_nextPlainId;
+    int& next = withFilter ? nextFilterId_ : nextPlainId_;
     if (id == next) ++next;
 
-    m_conditions.emplace_back();
-    FilterCondition& condition = m_conditions.back();
+    conditions_.emplace_back();
+    FilterCondition& condition = conditions_.back();
     condition.id = id;
-    condition.button.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, m_hWnd, UINT(id), moduleInstance());
+    condition.button.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, hwnd_, UINT(id), moduleInstance());
     condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     ThemeButton(condition.button);
     condition.standing = locked || !withFilter;
@@ -99,7 +99,7 @@ void FilterWnd::RemoveCondition(int id)
     if (id == 0) {
         for (int each = kFirstPlainId; each <= kLastFilterId; ++each) RemoveCondition(each);
         // Clearing everything clears the search box too: its words are a condition as well.
-        if (m_searchBox.IsWindow() && m_searchBox.GetWindowTextLength() > 0) ::SetWindowTextW(m_searchBox.GetHandle(), L"");
+        if (searchBox_.IsWindow() && searchBox_.GetWindowTextLength() > 0) ::SetWindowTextW(searchBox_.GetHandle(), L"");
         ApplySearchText(XStringW());
         return;
     }
@@ -117,19 +117,19 @@ void FilterWnd::RemoveCondition(int id)
         // to "更多筛选", or the keyboard would be left with nothing to type into.
         bool hadFocus = ::GetFocus() == condition->button.GetHandle();
         condition->button.DestroyWindow();
-        if (hadFocus && m_moreButton.IsWindow()) m_moreButton.SetFocus();
+        if (hadFocus && moreButton_.IsWindow()) moreButton_.SetFocus();
     }
-    if (m_gridView && condition->filter) m_gridView->removeFilter(condition->filter.get());
-    for (auto it = m_conditions.begin(); it != m_conditions.end(); ++it) {
+    if (gridView_ && condition->filter) gridView_->removeFilter(condition->filter.get());
+    for (auto it = conditions_.begin(); it != conditions_.end(); ++it) {
         if (it->id != id) continue;
         if (it->standing) it->filter = nullptr;
-        else m_conditions.erase(it);
+        else conditions_.erase(it);
         break;
     }
     // The most recent id goes back to the range; so do the ids below it that are free by
     // now, or clearing all (which walks upwards) would leave the counter at the end.
-    if (id == m_nextFilterId - 1) {
-        while (m_nextFilterId > kFirstFilterId && !IdInUse(m_nextFilterId - 1)) --m_nextFilterId;
+    if (id == nextFilterId_ - 1) {
+        while (nextFilterId_ > kFirstFilterId && !IdInUse(nextFilterId_ - 1)) --nextFilterId_;
     }
     LayoutBar();
 }
@@ -141,7 +141,7 @@ void FilterWnd::RestLockedCondition(FilterCondition& condition)
     condition.value.clear();
     condition.button.SetCaption(condition.caption);
     condition.button.SetToolTipText(XStringW());
-    if (m_gridView && condition.filter) m_gridView->removeFilter(condition.filter.get());
+    if (gridView_ && condition.filter) gridView_->removeFilter(condition.filter.get());
     condition.filter = nullptr;
     LayoutBar();
 }
@@ -152,10 +152,10 @@ void FilterWnd::RestLockedCondition(FilterCondition& condition)
 void FilterWnd::ApplyKeywords(const XStringW& text)
 {
     std::vector<XStringW> keywords = SplitKeywords(text);
-    if (keywords.empty() || !m_gridView) return;
+    if (keywords.empty() || !gridView_) return;
     if (RefuseWithoutId(true)) return;
     XComPtr<SearchFilterImpl> filter = NewSearchFilter(keywords);
-    m_gridView->addFilter(filter.get());
+    gridView_->addFilter(filter.get());
     AddCondition(XStringW(), XStringW(), JoinTexts(keywords, kKeywordSeparator), filter.get(), XStringW(), false,
                  false);
 }
@@ -165,7 +165,7 @@ XComPtr<MultiValueFilter> FilterWnd::InstallValueFilter(const XStringW& column, 
     XComPtr<MultiValueFilter> filter = XComPtr<MultiValueFilter>::adopt(new MultiValueFilter);
     if (!column.empty()) filter->SetColumn(column.c_str());
     filter->AddValue(value.c_str());
-    m_gridView->addFilter(filter.get());
+    gridView_->addFilter(filter.get());
     return filter;
 }
 
@@ -174,7 +174,7 @@ XComPtr<MultiValueFilter> FilterWnd::InstallValueFilter(const XStringW& column, 
 void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
                             const XStringW& prefix, bool multi)
 {
-    if (!m_gridView) return;
+    if (!gridView_) return;
     FilterCondition* condition = column.empty() ? nullptr : FirstConditionFor(column);
     if (!condition) {
         if (RefuseWithoutId(true)) return;
@@ -209,7 +209,7 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
         } else {
             newCaption = text;
         }
-        m_gridView->rebuild(1);
+        gridView_->rebuild(1);
     }
     condition->button.SetCaption(newCaption);
     condition->button.SetToolTipText(newTip);
@@ -222,11 +222,11 @@ void FilterWnd::ReplaceValue(int id, const XStringW& value, const XStringW& pref
 {
     FilterCondition* condition = FindCondition(id);
     if (!condition) return;
-    if (m_gridView) {
+    if (gridView_) {
         if (MultiValueFilter* filter = condition->valueFilter()) {
             filter->ClearValues();
             filter->AddValue(value.c_str());
-            m_gridView->rebuild(1);
+            gridView_->rebuild(1);
         } else if (!condition->filter) {
             condition->filter = InstallValueFilter(condition->column, value).get();
         }

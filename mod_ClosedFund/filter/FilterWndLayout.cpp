@@ -113,7 +113,7 @@ void FilterWnd::LayoutBar()
     RECT client = {};
     if (!GetClientRect(&client)) return;
     {
-        Common::WindowDC dc(m_hWnd);
+        Common::WindowDC dc(hwnd_);
         if (!dc) return;
         UpdateCountText();
         Common::SelectedObject font(dc, guiFont());
@@ -125,31 +125,31 @@ void FilterWnd::LayoutBar()
 void FilterWnd::LayoutWith(HDC dc, const RECT& client)
 {
     // "更多筛选" at the right edge, as wide as its caption while the bar allows.
-    int moreWidth = std::min(textWidth(dc, m_moreButton.Caption()) + kButtonPadding, int(client.right - client.left));
-    PlaceButton(m_moreButton, {client.right - moreWidth, client.top, client.right, client.bottom});
+    int moreWidth = std::min(textWidth(dc, moreButton_.Caption()) + kButtonPadding, int(client.right - client.left));
+    PlaceButton(moreButton_, {client.right - moreWidth, client.top, client.right, client.bottom});
     int right = client.right - moreWidth - kMoreButtonGap;
     int left = client.left + kCountLeft;
-    size_t conditions = m_conditions.size();
+    size_t conditions = conditions_.size();
 
     // The search box at the left edge, its width fixed while the bar leaves room for it and
     // for a "+N" button, so that every condition stays within reach.
     int reserve = conditions ? textWidth(dc, overflowCaption(conditions)) + kButtonPadding + kSearchBoxGap : 0;
     int boxWidth = SearchBoxWidth(right - left - reserve);
     if (boxWidth > 0) {
-        m_searchBox.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset}, TRUE);
+        searchBox_.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset}, TRUE);
         left += boxWidth + kSearchBoxGap;
     }
-    if (m_searchBox.IsWindow()) ::ShowWindow(m_searchBox.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
+    if (searchBox_.IsWindow()) ::ShowWindow(searchBox_.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
 
     std::vector<Slot> slots;
-    for (FilterCondition& condition : m_conditions) {
+    for (FilterCondition& condition : conditions_) {
         const XStringW& caption = condition.button.Caption();
         int full = textWidth(dc, caption) + kButtonPadding;
         int least = textWidth(dc, leading(caption, kMinCaptionChars) + kEllipsis) + kButtonPadding;
         slots.push_back({&condition, full, std::min(full, least)});
     }
-    const XStringW* countForms[3] = {&m_countText, &m_compactCountText, nullptr};
-    int countWidths[3] = {textWidth(dc, m_countText) + kCountGap, textWidth(dc, m_compactCountText) + kCountGap, 0};
+    const XStringW* countForms[3] = {&countText_, &compactCountText_, nullptr};
+    int countWidths[3] = {textWidth(dc, countText_) + kCountGap, textWidth(dc, compactCountText_) + kCountGap, 0};
 
     // The first arrangement that fits, in the order the file's comment gives: a count form
     // and how many conditions keep a button, the rest behind "+N".
@@ -204,16 +204,16 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
         right -= width + kConditionGap;
     }
     if (kept < n && overflowWidth > 0) {
-        m_overflowButton.SetCaption(overflowCaption(n - kept));
-        PlaceButton(m_overflowButton, {right - overflowWidth, client.top, right, client.bottom});
-        ShowButton(m_overflowButton, true);
+        overflowButton_.SetCaption(overflowCaption(n - kept));
+        PlaceButton(overflowButton_, {right - overflowWidth, client.top, right, client.bottom});
+        ShowButton(overflowButton_, true);
     } else {
-        ShowButton(m_overflowButton, false);
+        ShowButton(overflowButton_, false);
     }
-    m_shownCountText = countForms[form] ? *countForms[form] : XStringW();
-    m_countRect = {};
-    if (!m_shownCountText.empty())
-        m_countRect = {left, client.top, left + countWidths[form] - kCountGap, client.bottom};
+    shownCountText_ = countForms[form] ? *countForms[form] : XStringW();
+    countRect_ = {};
+    if (!shownCountText_.empty())
+        countRect_ = {left, client.top, left + countWidths[form] - kCountGap, client.bottom};
 }
 
 // The count of the grid view's rows against its source's. The list counts as narrowed while
@@ -221,13 +221,13 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
 // installed), so a narrowed list never reads as the whole one. True when the text changed.
 bool FilterWnd::UpdateCountText()
 {
-    int shownRows = m_gridView ? m_gridView->getRowCount() : 0;
-    XComPtr<Host::IDataContainer> source = m_gridView ? m_gridView->getSource() : XComPtr<Host::IDataContainer>();
+    int shownRows = gridView_ ? gridView_->getRowCount() : 0;
+    XComPtr<Host::IDataContainer> source = gridView_ ? gridView_->getSource() : XComPtr<Host::IDataContainer>();
     int allRows = source ? source->getRowCount() : shownRows;
     bool narrowed = shownRows != allRows;
-    for (const FilterCondition& condition : m_conditions)
+    for (const FilterCondition& condition : conditions_)
         if (condition.filter) narrowed = true;
-    if (m_searchFilter) narrowed = true;
+    if (searchFilter_) narrowed = true;
     wchar_t text[64], compact[64];
     if (narrowed) {
         swprintf(text, 64, L"筛选出 %d / %d 只", shownRows, allRows);
@@ -236,20 +236,20 @@ bool FilterWnd::UpdateCountText()
         swprintf(text, 64, L"共 %d 只", shownRows);
         swprintf(compact, 64, L"%d", shownRows);
     }
-    if (m_countText == text) return false;
-    m_countText = text;
-    m_compactCountText = compact;
+    if (countText_ == text) return false;
+    countText_ = text;
+    compactCountText_ = compact;
     return true;
 }
 
 void FilterWnd::PaintCount(HDC dc)
 {
-    if (!dc || m_shownCountText.empty() || m_countRect.right <= m_countRect.left) return;
+    if (!dc || shownCountText_.empty() || countRect_.right <= countRect_.left) return;
     Common::SelectedObject font(dc, guiFont());
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, m_textColor);
-    RECT place = m_countRect;
-    ::DrawTextW(dc, m_shownCountText.c_str(), int(m_shownCountText.size()), &place,
+    ::SetTextColor(dc, textColor_);
+    RECT place = countRect_;
+    ::DrawTextW(dc, shownCountText_.c_str(), int(shownCountText_.size()), &place,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
 }
 

@@ -39,8 +39,8 @@ void FilterWnd::OnCommand(int id)
 void FilterWnd::DestroyMenus()
 {
     // The popup takes its attached submenus with it.
-    m_popupMenu.reset();
-    m_valueItems.clear();
+    popupMenu_.reset();
+    valueItems_.clear();
 }
 
 // The values of the column, each checked when the condition's filter accepts it. Ids past
@@ -55,7 +55,7 @@ void FilterWnd::AddValueItems(HMENU menu, const XStringW& column, const XStringW
         UINT flags = MF_STRING;
         if (filter && filter->HasValue(value.c_str())) flags |= MF_CHECKED;
         ::AppendMenuW(menu, flags, UINT_PTR(nextId), menuText(ShownValue(column, value)).c_str());
-        m_valueItems[nextId] = ValueMenuItem{column, value, prefix, caption, multi};
+        valueItems_[nextId] = ValueMenuItem{column, value, prefix, caption, multi};
         ++nextId;
     }
 }
@@ -64,7 +64,7 @@ void FilterWnd::TrackMenuBelow(const WGUI::WindowBase& button)
 {
     RECT place = {};
     if (!button.GetWindowRect(&place)) return;
-    ::TrackPopupMenu(m_popupMenu, TPM_RIGHTALIGN | TPM_VERTICAL, place.right, place.bottom, 0, m_hWnd, nullptr);
+    ::TrackPopupMenu(popupMenu_, TPM_RIGHTALIGN | TPM_VERTICAL, place.right, place.bottom, 0, hwnd_, nullptr);
 }
 
 // "关键字筛选", "清除所有条件" while any condition exists, then one submenu of values for
@@ -72,24 +72,24 @@ void FilterWnd::TrackMenuBelow(const WGUI::WindowBase& button)
 void FilterWnd::ShowMoreMenu()
 {
     DestroyMenus();
-    m_popupMenu.reset(::CreatePopupMenu());
-    if (!m_popupMenu) return;
-    ::AppendMenuW(m_popupMenu, MF_STRING, kKeywordCommand, kKeywordItem);
-    if (!m_conditions.empty()) ::AppendMenuW(m_popupMenu, MF_STRING, kRemoveCommand, kClearAllItem);
+    popupMenu_.reset(::CreatePopupMenu());
+    if (!popupMenu_) return;
+    ::AppendMenuW(popupMenu_, MF_STRING, kKeywordCommand, kKeywordItem);
+    if (!conditions_.empty()) ::AppendMenuW(popupMenu_, MF_STRING, kRemoveCommand, kClearAllItem);
     int nextId = kFirstValueId;
     bool separated = false;
-    for (const FilterColumn& column : m_columns) {
+    for (const FilterColumn& column : columns_) {
         if (DistinctValues(column.name).size() <= 1) continue;
         Common::ScopedMenu sub(::CreatePopupMenu());
         if (!sub) continue;
-        if (!separated) ::AppendMenuW(m_popupMenu, MF_SEPARATOR, 0, nullptr);
+        if (!separated) ::AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
         separated = true;
-        HMENU attached = Common::appendSubmenu(m_popupMenu, sub, column.caption.c_str());
+        HMENU attached = Common::appendSubmenu(popupMenu_, sub, column.caption.c_str());
         if (!attached) continue;
         AddValueItems(attached, column.name, column.caption, column.prefix, column.multi,
                       FirstConditionFor(column.name), nextId);
     }
-    TrackMenuBelow(m_moreButton);
+    TrackMenuBelow(moreButton_);
 }
 
 // "显示所有" (a standing condition) or "移除条件", carrying the condition's id, then the
@@ -99,27 +99,27 @@ void FilterWnd::ShowConditionMenu(int id)
     FilterCondition* condition = FindCondition(id);
     if (!condition) return;
     DestroyMenus();
-    m_popupMenu.reset(::CreatePopupMenu());
-    if (!m_popupMenu) return;
+    popupMenu_.reset(::CreatePopupMenu());
+    if (!popupMenu_) return;
     if (!condition->locked) {
         UINT flags = MF_STRING;
         if (condition->standing && !condition->filter) flags |= MF_CHECKED;
-        ::AppendMenuW(m_popupMenu, flags, kRemoveCommand, condition->standing ? kShowAllItem : kRemoveItem);
+        ::AppendMenuW(popupMenu_, flags, kRemoveCommand, condition->standing ? kShowAllItem : kRemoveItem);
         MENUITEMINFOW info = {};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_DATA;
         info.dwItemData = ULONG_PTR(condition->id);
-        ::SetMenuItemInfoW(m_popupMenu, kRemoveCommand, FALSE, &info);
+        ::SetMenuItemInfoW(popupMenu_, kRemoveCommand, FALSE, &info);
     }
     if (!condition->column.empty()) {
         const ValueSet& values = DistinctValues(condition->column);
-        if (!condition->locked && !values.empty()) ::AppendMenuW(m_popupMenu, MF_SEPARATOR, 0, nullptr);
+        if (!condition->locked && !values.empty()) ::AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
         int nextId = kFirstValueId;
-        AddValueItems(m_popupMenu, condition->column, condition->caption, condition->prefix, condition->multi,
+        AddValueItems(popupMenu_, condition->column, condition->caption, condition->prefix, condition->multi,
                       condition, nextId);
     }
     // A condition without room on the bar opens its menu below "+N", where it is reached.
-    TrackMenuBelow(condition->hidden ? m_overflowButton : condition->button);
+    TrackMenuBelow(condition->hidden ? overflowButton_ : condition->button);
 }
 
 // The conditions without room on the bar, newest first as they would stand from the left;
@@ -127,16 +127,16 @@ void FilterWnd::ShowConditionMenu(int id)
 void FilterWnd::ShowOverflowMenu()
 {
     DestroyMenus();
-    m_popupMenu.reset(::CreatePopupMenu());
-    if (!m_popupMenu) return;
-    for (auto it = m_conditions.rbegin(); it != m_conditions.rend(); ++it)
-        if (it->hidden) ::AppendMenuW(m_popupMenu, MF_STRING, UINT_PTR(it->id), menuText(it->button.Caption()).c_str());
+    popupMenu_.reset(::CreatePopupMenu());
+    if (!popupMenu_) return;
+    for (auto it = conditions_.rbegin(); it != conditions_.rend(); ++it)
+        if (it->hidden) ::AppendMenuW(popupMenu_, MF_STRING, UINT_PTR(it->id), menuText(it->button.Caption()).c_str());
     RECT place = {};
-    if (!m_overflowButton.GetWindowRect(&place)) return;
+    if (!overflowButton_.GetWindowRect(&place)) return;
     // The items carry condition ids, which as commands would open the menu a second time
     // without an anchor: the choice comes back here instead.
-    int chosen = int(::TrackPopupMenu(m_popupMenu, TPM_RIGHTALIGN | TPM_VERTICAL | TPM_RETURNCMD | TPM_NONOTIFY,
-                                      place.right, place.bottom, 0, m_hWnd, nullptr));
+    int chosen = int(::TrackPopupMenu(popupMenu_, TPM_RIGHTALIGN | TPM_VERTICAL | TPM_RETURNCMD | TPM_NONOTIFY,
+                                      place.right, place.bottom, 0, hwnd_, nullptr));
     if (chosen && FindCondition(chosen)) ShowConditionMenu(chosen);
 }
 
@@ -144,20 +144,20 @@ void FilterWnd::ShowOverflowMenu()
 void FilterWnd::OnRemoveCommand()
 {
     int id = 0;
-    if (m_popupMenu) {
+    if (popupMenu_) {
         MENUITEMINFOW info = {};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_DATA;
-        if (::GetMenuItemInfoW(m_popupMenu, kRemoveCommand, FALSE, &info)) id = int(info.dwItemData);
+        if (::GetMenuItemInfoW(popupMenu_, kRemoveCommand, FALSE, &info)) id = int(info.dwItemData);
     }
     RemoveCondition(id);
 }
 
 void FilterWnd::OnValueCommand(int id)
 {
-    if (!m_popupMenu) return;
-    auto found = m_valueItems.find(id);
-    if (found == m_valueItems.end()) return;
+    if (!popupMenu_) return;
+    auto found = valueItems_.find(id);
+    if (found == valueItems_.end()) return;
     ValueMenuItem item = found->second;
     FilterCondition* condition = FirstConditionFor(item.column);
     if (!condition || condition->multi) SelectValue(item.column, item.caption, item.value, item.prefix, item.multi);
@@ -167,11 +167,11 @@ void FilterWnd::OnValueCommand(int id)
 void FilterWnd::AskForKeywords()
 {
     RECT anchor = {};
-    if (!m_moreButton.GetWindowRect(&anchor)) return;
+    if (!moreButton_.GetWindowRect(&anchor)) return;
     KeywordInputDialog dialog;
-    if (dialog.DoModal(m_hWnd, anchor.right, anchor.bottom) != IDOK) return;
+    if (dialog.DoModal(hwnd_, anchor.right, anchor.bottom) != IDOK) return;
     XComPtr<Host::IUpdateContext> bracket;
-    if (m_gridView) bracket = m_gridView->beginUpdate();
+    if (gridView_) bracket = gridView_->beginUpdate();
     ApplyKeywords(dialog.Text());
     if (bracket) bracket->endUpdate();
 }

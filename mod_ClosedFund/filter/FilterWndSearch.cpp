@@ -17,23 +17,23 @@ const int kSearchTextLimit = 64;
 void FilterWnd::AddSearchColumn(const wchar_t* name, bool prefix)
 {
     if (!name || !*name) return;
-    m_searchColumns.push_back({name, prefix});
+    searchColumns_.push_back({name, prefix});
 }
 
 void FilterWnd::CreateSearchBox()
 {
     RECT none = {};
-    m_searchBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, m_hWnd,
+    searchBox_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, hwnd_,
                        kSearchBoxId, moduleInstance());
-    m_searchBox.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
-    m_searchBox.LimitText(kSearchTextLimit);
+    searchBox_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    searchBox_.LimitText(kSearchTextLimit);
 }
 
 XComPtr<SearchFilterImpl> FilterWnd::NewSearchFilter(const std::vector<XStringW>& keywords) const
 {
     XComPtr<SearchFilterImpl> filter = XComPtr<SearchFilterImpl>::adopt(new SearchFilterImpl);
-    for (const FilterColumn& column : m_columns) filter->AddColumn(column.name.c_str());
-    for (const SearchColumn& column : m_searchColumns) {
+    for (const FilterColumn& column : columns_) filter->AddColumn(column.name.c_str());
+    for (const SearchColumn& column : searchColumns_) {
         if (column.prefix) filter->AddPrefixColumn(column.name.c_str());
         else filter->AddColumn(column.name.c_str());
     }
@@ -44,33 +44,33 @@ XComPtr<SearchFilterImpl> FilterWnd::NewSearchFilter(const std::vector<XStringW>
 void FilterWnd::OnSearchEdited()
 {
     if (!IsWindow()) return;
-    if (SplitKeywords(m_searchBox.Text()).empty()) {
-        ::KillTimer(m_hWnd, kSearchTimerId);
+    if (SplitKeywords(searchBox_.Text()).empty()) {
+        ::KillTimer(hwnd_, kSearchTimerId);
         ApplySearchText(XStringW());
         return;
     }
-    ::SetTimer(m_hWnd, kSearchTimerId, kSearchDelayMs, nullptr);
+    ::SetTimer(hwnd_, kSearchTimerId, kSearchDelayMs, nullptr);
 }
 
 void FilterWnd::OnSearchTimer()
 {
-    ::KillTimer(m_hWnd, kSearchTimerId);
-    ApplySearchText(m_searchBox.Text());
+    ::KillTimer(hwnd_, kSearchTimerId);
+    ApplySearchText(searchBox_.Text());
 }
 
 // Removing the old filter and adding the new one inside one bracket rebuilds the list once.
 void FilterWnd::ApplySearchText(const XStringW& text)
 {
     std::vector<XStringW> words = SplitKeywords(text);
-    if (words == m_searchWords) return;
-    m_searchWords = words;
-    if (!m_gridView) return;
-    XComPtr<Host::IUpdateContext> bracket = m_gridView->beginUpdate();
-    if (m_searchFilter) m_gridView->removeFilter(m_searchFilter.get());
-    m_searchFilter = nullptr;
+    if (words == searchWords_) return;
+    searchWords_ = words;
+    if (!gridView_) return;
+    XComPtr<Host::IUpdateContext> bracket = gridView_->beginUpdate();
+    if (searchFilter_) gridView_->removeFilter(searchFilter_.get());
+    searchFilter_ = nullptr;
     if (!words.empty()) {
-        m_searchFilter = NewSearchFilter(words);
-        m_gridView->addFilter(m_searchFilter.get());
+        searchFilter_ = NewSearchFilter(words);
+        gridView_->addFilter(searchFilter_.get());
     }
     if (bracket) bracket->endUpdate();
     if (IsWindow()) LayoutBar();
@@ -78,7 +78,7 @@ void FilterWnd::ApplySearchText(const XStringW& text)
 
 int FilterWnd::SearchBoxWidth(int room) const
 {
-    if (!m_searchBox.IsWindow()) return 0;
+    if (!searchBox_.IsWindow()) return 0;
     int width = room < kSearchBoxWidth ? room : kSearchBoxWidth;
     return width < kSearchBoxLeast ? 0 : width;
 }

@@ -62,9 +62,9 @@ HGLOBAL buildTemplate()
 
 INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY)
 {
-    m_anchorX = anchorX;
-    m_anchorY = anchorY;
-    m_text.clear();
+    anchorX_ = anchorX;
+    anchorY_ = anchorY;
+    text_.clear();
     HGLOBAL block = buildTemplate();
     if (!block) return -1;
     auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
@@ -94,12 +94,12 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         if (self) self->OnInitDialog(hwnd);
         return FALSE;   // the edit takes the focus itself
     case WM_SHOWWINDOW:
-        if (wParam && self) self->m_edit.SetFocus();
+        if (wParam && self) self->edit_.SetFocus();
         return FALSE;
     case WM_ACTIVATE:
         // Only on activation: taking the focus while being deactivated would pull the
         // dialog back in front of the window the user switched to.
-        if (LOWORD(wParam) != WA_INACTIVE && self) self->m_edit.SetFocus();
+        if (LOWORD(wParam) != WA_INACTIVE && self) self->edit_.SetFocus();
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
@@ -132,24 +132,24 @@ void KeywordInputDialog::OnInitDialog(HWND hwnd)
     ::AdjustWindowRectEx(&frame, DWORD(dialog.GetWindowLong(GWL_STYLE)), FALSE,
                          DWORD(dialog.GetWindowLong(GWL_EXSTYLE)));
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    int x = m_anchorX - width - kAnchorGap;
-    int y = m_anchorY + kAnchorGap;
+    int x = anchorX_ - width - kAnchorGap;
+    int y = anchorY_ + kAnchorGap;
     ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_font.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
-    m_edit.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId,
+    font_.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
+    edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId,
                   moduleInstance());
-    m_edit.SetFont(m_font);
-    m_edit.LimitText(kMaxChars);
-    m_ok.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
-    m_ok.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    edit_.SetFont(font_);
+    edit_.LimitText(kMaxChars);
+    ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
+    ok_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
 }
 
 void KeywordInputDialog::OnOk(HWND hwnd)
 {
     wchar_t buffer[kTextBuffer] = {};
     WGUI::WindowBase(hwnd).GetDlgItem(kEditId).GetWindowText(buffer, kTextBuffer);
-    m_text = buffer;
+    text_ = buffer;
 }
 
 void KeywordInputDialog::OnDestroy(HWND hwnd)
@@ -158,8 +158,8 @@ void KeywordInputDialog::OnDestroy(HWND hwnd)
     dialog.SetWindowLong(GWLP_USERDATA, 0);
     WGUI::WindowBase button = dialog.GetDlgItem(IDOK);
     if (button.IsWindow()) button.DestroyWindow();
-    if (m_edit.IsWindow()) m_edit.DestroyWindow();
-    m_ok.SetHandle(nullptr);
+    if (edit_.IsWindow()) edit_.DestroyWindow();
+    ok_.SetHandle(nullptr);
 }
 
 } // namespace ClosedFund

@@ -23,7 +23,7 @@ public:
     // and its top 20 pixels below anchorY. Returns 1 for OK (Text() holds what was typed),
     // 2 when cancelled or closed, -1 when the dialog could not be built.
     INT_PTR DoModal(HWND parent, int anchorX, int anchorY);
-    const Common::XStringW& Text() const { return m_text; }
+    const Common::XStringW& Text() const { return text_; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
@@ -32,11 +32,11 @@ private:
     void OnOk(HWND hwnd);
     void OnDestroy(HWND hwnd);
 
-    int m_anchorX = 0, m_anchorY = 0;
-    gdiobj::GdiObject<HFONT> m_font;
-    WGUI::TextEdit m_edit;
-    WGUI::Button m_ok;
-    Common::XStringW m_text;
+    int anchorX_ = 0, anchorY_ = 0;
+    gdiobj::GdiObject<HFONT> font_;
+    WGUI::TextEdit edit_;
+    WGUI::Button ok_;
+    Common::XStringW text_;
 };
 
 } // namespace ClosedFund

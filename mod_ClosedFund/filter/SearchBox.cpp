@@ -8,7 +8,7 @@ SearchBox::SearchBox() { SetCueText(L"代码/名称/拼音"); }
 bool SearchBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        if (GetWindowTextLength() > 0) ::SetWindowTextW(m_hWnd, L"");
+        if (GetWindowTextLength() > 0) ::SetWindowTextW(hwnd_, L"");
         return true;
     }
     // The edit would beep at the Esc character that follows the key.

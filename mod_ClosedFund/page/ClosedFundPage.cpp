@@ -67,14 +67,14 @@ HWND ClosedFundPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
 }
 
 bool ClosedFundPage::isCreated() { return IsWindow(); }
-void ClosedFundPage::show() { if (m_hWnd) ::ShowWindow(m_hWnd, SW_SHOW); }
-void ClosedFundPage::hide() { if (m_hWnd) ::ShowWindow(m_hWnd, SW_HIDE); }
-void ClosedFundPage::redraw() { if (m_hWnd) Invalidate(TRUE); }
+void ClosedFundPage::show() { if (hwnd_) ::ShowWindow(hwnd_, SW_SHOW); }
+void ClosedFundPage::hide() { if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE); }
+void ClosedFundPage::redraw() { if (hwnd_) Invalidate(TRUE); }
 XStringW ClosedFundPage::getTitle() { return kTitle; }
 
 void ClosedFundPage::move(int x, int y, int width, int height)
 {
-    if (m_hWnd) ::SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (hwnd_) ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ClosedFundPage::applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn,
@@ -157,7 +157,7 @@ bool ClosedFundPage::loadOnce(bool wait, bool boxOnFailure)
     bool kept = true;
     {
         WaitDialog waitDialog(L"正在查询数据，请稍等...");
-        if (wait && waitDialog.Open(moduleInstance(), m_hWnd)) {
+        if (wait && waitDialog.Open(moduleInstance(), hwnd_)) {
             ::ShowWindow(waitDialog.GetHandle(), SW_SHOW);
             ::UpdateWindow(waitDialog.GetHandle());
         }
@@ -219,7 +219,7 @@ bool ClosedFundPage::runPumping(ReloadJob* job)
         job->runHere();
         return true;
     }
-    HWND page = m_hWnd;
+    HWND page = hwnd_;
     HANDLE done = job->doneEvent();
     for (;;) {
         DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -295,9 +295,9 @@ void ClosedFundPage::applyTheme(Host::ITheme* theme)
     grid_.SetZoom(grid_.Zoom());
     grid_.Refresh(false, true);
     grid_.Invalidate(TRUE);
-    if (m_hWnd) {
+    if (hwnd_) {
         Invalidate(TRUE);
-        ::UpdateWindow(m_hWnd);
+        ::UpdateWindow(hwnd_);
     }
 }
 
@@ -348,14 +348,14 @@ bool ClosedFundPage::OnCreate()
     RECT none = {0, 0, 0, 0};
     // The grid and the filter bar's controls are one Tab cycle: the bar only groups its
     // buttons (a control parent), the page moves the focus (OnNextControl).
-    grid_.Create(L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, none, m_hWnd);
+    grid_.Create(L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, none, hwnd_);
     grid_.SetAccessibleName(kTitle);
     grid_.SetBdColor(0xFFFFFF);
     grid_.SetHeaderFont(L"宋体", 12);
     grid_.FreezeFundColumns();
 
     filterBar_ = std::make_unique<FilterWnd>(grid_.DisplayView());
-    filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, none, m_hWnd);
+    filterBar_->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, none, hwnd_);
     for (const FilterColumnSetup& c : kFilterColumns)
         filterBar_->AddFilterColumn(c.name, c.caption, c.showSlot, c.collect, c.locked, L"", c.multi);
     // Companies are stored behind their pinyin initial; people read them as the grid shows them.
@@ -370,8 +370,8 @@ bool ClosedFundPage::OnCreate()
 // when direct is set, else 0 moves on to the next control and 1 back to the previous one.
 void ClosedFundPage::OnNextControl(WPARAM wParam, bool direct)
 {
-    HWND target = direct ? reinterpret_cast<HWND>(wParam) : Common::NextTabStop(m_hWnd, ::GetFocus(), wParam != 0);
-    if (target && ::IsChild(m_hWnd, target)) ::SetFocus(target);
+    HWND target = direct ? reinterpret_cast<HWND>(wParam) : Common::NextTabStop(hwnd_, ::GetFocus(), wParam != 0);
+    if (target && ::IsChild(hwnd_, target)) ::SetFocus(target);
 }
 
 void ClosedFundPage::OnDestroy()
@@ -393,7 +393,7 @@ HFONT ClosedFundPage::titleFont()
 TitleStrip ClosedFundPage::titleStrip()
 {
     RECT client = {};
-    if (m_hWnd) GetClientRect(&client);
+    if (hwnd_) GetClientRect(&client);
     return layoutTitleStrip(titleFont(), client.right - client.left);
 }
 
@@ -412,7 +412,7 @@ void ClosedFundPage::OnSize(int width, int height)
 void ClosedFundPage::OnPaint()
 {
     PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    HDC dc = ::BeginPaint(hwnd_, &ps);
     RECT client;
     if (dc && GetClientRect(&client)) {
         Common::MemoryDC canvas(dc, client);
@@ -426,7 +426,7 @@ void ClosedFundPage::OnPaint()
             ::TextOutW(canvas, strip.heading.left, strip.heading.top, kStripHeading, int(wcslen(kStripHeading)));
         }
     }
-    ::EndPaint(m_hWnd, &ps);
+    ::EndPaint(hwnd_, &ps);
 }
 
 } // namespace ClosedFund

@@ -78,9 +78,9 @@ public:
     const XStringW& referenceDate() const { return referenceDate_; }
     // Where the heading, the indicator and the filter bar stand at the page's width.
     TitleStrip titleStrip();
-    bool IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    bool IsVisible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
     // The page is the tab shown, whether or not the main window is on screen yet.
-    bool IsShownTab() const { return m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE); }
+    bool IsShownTab() const { return hwnd_ && (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 

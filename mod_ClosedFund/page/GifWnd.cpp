@@ -77,7 +77,7 @@ bool GifWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_CREATE:
         if (image_) {
             AnimationRegistry::instance().add(this);
-            SetWindowPos(m_hWnd, nullptr, 0, 0, int(image_->GetWidth()), int(image_->GetHeight()),
+            SetWindowPos(hwnd_, nullptr, 0, 0, int(image_->GetWidth()), int(image_->GetHeight()),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             startAnimation();
         }
@@ -119,7 +119,7 @@ int GifWnd::animationThreadState()
 
 void GifWnd::advanceFrame(DWORD now)
 {
-    if (!animating_ || !::IsWindow(m_hWnd) || !image_ || frameCount_ == 0) return;
+    if (!animating_ || !::IsWindow(hwnd_) || !image_ || frameCount_ == 0) return;
     if (now - lastChange_ < delayMs_) return;   // unsigned: survives the tick count wrapping
     if (++frame_ >= frameCount_) frame_ = 0;
     image_->SelectActiveFrame(&dimensions_[0], frame_);
@@ -132,8 +132,8 @@ void GifWnd::advanceFrame(DWORD now)
 void GifWnd::drawCurrentFrame()
 {
     RECT rc;
-    if (!::GetClientRect(m_hWnd, &rc) || rc.right <= 0 || rc.bottom <= 0) return;
-    Common::WindowDC windowDC(m_hWnd);
+    if (!::GetClientRect(hwnd_, &rc) || rc.right <= 0 || rc.bottom <= 0) return;
+    Common::WindowDC windowDC(hwnd_);
     if (!windowDC.get()) return;
     Common::MemoryDC canvas(windowDC, rc);
     if (!canvas.ok()) return;

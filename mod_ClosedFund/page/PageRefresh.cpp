@@ -39,7 +39,7 @@ void ClosedFundPage::setDatabase(Host::IDatabase* database)
     // over the database: that showing had nothing to load, and no other showing follows.
     // The load is posted, not run here, since the host is still initialising the module.
     if (IsShownTab() && !loadPending_)
-        loadPending_ = ::PostMessageW(m_hWnd, WM_APP_DATABASE_READY, 0, 0) != 0;
+        loadPending_ = ::PostMessageW(hwnd_, WM_APP_DATABASE_READY, 0, 0) != 0;
     if (!app_) return;
     XComPtr<Host::IUpdateDataModule> updater = app_->getModule("mod_UpdateData").cast<Host::IUpdateDataModule>();
     if (!updater) return;
@@ -79,7 +79,7 @@ void ClosedFundPage::onNoticeChanged(void* payload, void* context)
 void ClosedFundPage::OnUpdateFinished()
 {
     hideRefreshIndicator();
-    ::SetTimer(m_hWnd, kUpdateTimer, kUpdatePeriodMs, nullptr);
+    ::SetTimer(hwnd_, kUpdateTimer, kUpdatePeriodMs, nullptr);
 }
 
 // A load that ran meanwhile (the page shown again, a refresh) already used the database. At
@@ -94,7 +94,7 @@ void ClosedFundPage::OnDatabaseReady()
 void ClosedFundPage::OnTimer(UINT_PTR id)
 {
     if (id != kUpdateTimer) return;
-    ::KillTimer(m_hWnd, kUpdateTimer);   // one-shot: the next finished update sets it again
+    ::KillTimer(hwnd_, kUpdateTimer);   // one-shot: the next finished update sets it again
     requestUpdate();
     showRefreshIndicator();
 }
@@ -129,9 +129,9 @@ void ClosedFundPage::showRefreshIndicator()
         if (!theme || !theme->getResource("refresh", bytes, size, 0)) return;
         indicator_ = std::make_unique<GifWnd>(bytes, size, background_);
     }
-    if (!indicator_->IsWindow() && m_hWnd) {
+    if (!indicator_->IsWindow() && hwnd_) {
         RECT none = {0, 0, 0, 0};
-        indicator_->Create(WS_CHILD | WS_VISIBLE, 0, L"", none, m_hWnd, nullptr, moduleInstance());
+        indicator_->Create(WS_CHILD | WS_VISIBLE, 0, L"", none, hwnd_, nullptr, moduleInstance());
     }
     if (!indicator_->IsWindow()) return;
     POINT place = titleStrip().indicator;

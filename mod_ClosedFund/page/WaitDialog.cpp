@@ -49,11 +49,11 @@ int textWidth(HWND hwnd, const wchar_t* text)
 
 } // namespace
 
-WaitDialog::WaitDialog(const wchar_t* message) : m_message()
+WaitDialog::WaitDialog(const wchar_t* message) : message_()
 {
     const wchar_t* text = message && *message ? message : kDefaultMessage;
-    wcsncpy(m_message, text, kMessageChars - 1);
-    m_message[kMessageChars - 1] = L'\0';
+    wcsncpy(message_, text, kMessageChars - 1);
+    message_[kMessageChars - 1] = L'\0';
 }
 
 WaitDialog::~WaitDialog()
@@ -76,7 +76,7 @@ HWND WaitDialog::Open(HINSTANCE instance, HWND owner)
                     : nullptr;
     ::GlobalUnlock(block);
     ::GlobalFree(block);
-    m_hWnd = hwnd;
+    hwnd_ = hwnd;
     return hwnd;
 }
 
@@ -94,10 +94,10 @@ INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
         break;
     case WM_PAINT:
         // A paint that arrives after the object is gone finds no current dialog.
-        if (g_current && g_current->m_hWnd == hwnd) g_current->OnPaint(hwnd);
+        if (g_current && g_current->hwnd_ == hwnd) g_current->OnPaint(hwnd);
         break;
     case WM_DESTROY:
-        if (g_current && g_current->m_hWnd == hwnd) g_current = nullptr;
+        if (g_current && g_current->hwnd_ == hwnd) g_current = nullptr;
         break;
     default:
         break;
@@ -109,11 +109,11 @@ INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
 // window rectangle, the desktop's when the owner is not a window.
 void WaitDialog::OnInitDialog(HWND hwnd)
 {
-    m_hWnd = hwnd;
+    hwnd_ = hwnd;
     g_current = this;
     HWND owner = ::GetParent(hwnd);
     if (!::IsWindow(owner)) owner = ::GetDesktopWindow();
-    int width = std::min(textWidth(hwnd, m_message), kMaxTextWidth) + kTextPadding;
+    int width = std::min(textWidth(hwnd, message_), kMaxTextWidth) + kTextPadding;
     RECT self = {}, area = {};
     ::GetWindowRect(hwnd, &self);
     ::GetWindowRect(owner, &area);
@@ -133,7 +133,7 @@ void WaitDialog::OnPaint(HWND hwnd)
     {
         Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
         ::SetBkMode(dc, TRANSPARENT);
-        ::DrawTextW(dc, m_message, -1, &client, kTextFlags);
+        ::DrawTextW(dc, message_, -1, &client, kTextFlags);
     }
     ::EndPaint(hwnd, &ps);
 }

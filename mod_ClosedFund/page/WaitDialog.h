@@ -20,7 +20,7 @@ public:
     // Creates the dialog, visible, over owner; returns its window, or null when it could not
     // be created. A window this object opened before is destroyed first.
     HWND Open(HINSTANCE instance, HWND owner);
-    const wchar_t* Message() const { return m_message; }
+    const wchar_t* Message() const { return message_; }
     // The wait dialog being shown, or null; cleared as soon as its window goes.
     static WaitDialog* Current();
 
@@ -30,7 +30,7 @@ private:
     void OnInitDialog(HWND hwnd);
     void OnPaint(HWND hwnd);
 
-    wchar_t m_message[kMessageChars];
+    wchar_t message_[kMessageChars];
 };
 
 } // namespace ClosedFund

@@ -59,7 +59,7 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
     switch (msg) {
     case WM_KEYDOWN:
         if (key == VK_TAB) {
-            Common::RequestNextTabStop(m_hWnd, ::GetKeyState(VK_SHIFT) < 0);
+            Common::RequestNextTabStop(hwnd_, ::GetKeyState(VK_SHIFT) < 0);
             return true;
         }
         if (key == VK_DOWN) {
@@ -92,8 +92,8 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
 
 void DropDownButton::Click()
 {
-    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(m_hWnd));
+    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd_), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(hwnd_));
 }
 
 // A themed button paints everything itself. The button procedure still keeps the state and
@@ -104,9 +104,9 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        HDC dc = ::BeginPaint(hwnd_, &ps);
         if (dc) PaintThemed(dc);
-        ::EndPaint(m_hWnd, &ps);
+        ::EndPaint(hwnd_, &ps);
         *result = 0;
         return true;
     }
@@ -127,7 +127,7 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
         *result = binding_->CallDefault(msg, wParam, lParam);
         if (IsWindow()) {
             Invalidate(FALSE);
-            ::UpdateWindow(m_hWnd);
+            ::UpdateWindow(hwnd_);
         }
         return true;
     default:
@@ -145,7 +145,7 @@ void DropDownButton::SetColors(const DropDownColors& colors)
 // colour.
 void DropDownButton::PaintCaptionAndArrow()
 {
-    Common::WindowDC dc(m_hWnd);
+    Common::WindowDC dc(hwnd_);
     if (!dc) return;
     RECT client = {};
     GetClientRect(&client);
@@ -170,7 +170,7 @@ void DropDownButton::PaintThemed(HDC dc)
     DrawArrow(dc, client);
     // The standard button marks the focus itself; a themed one must, or a keyboard user
     // cannot tell which button Space would open.
-    if (::GetFocus() == m_hWnd) {
+    if (::GetFocus() == hwnd_) {
         RECT focus = client;
         ::InflateRect(&focus, -3, -3);
         ::DrawFocusRect(dc, &focus);
@@ -217,7 +217,7 @@ void DropDownButton::UpdateToolTip()
         // CW_USEDEFAULT for position and size: the tooltip places itself when it shows.
         RECT byDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
         toolTip_.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         byDefault, m_hWnd, 0, instance_, nullptr);
+                         byDefault, hwnd_, 0, instance_, nullptr);
         if (!toolTip_.GetHandle()) return;
     }
     toolTip_.SetMaxTipWidth(kMaxTipWidth);
@@ -226,8 +226,8 @@ void DropDownButton::UpdateToolTip()
     TTTOOLINFOW tool = {};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
-    tool.hwnd = ::GetParent(m_hWnd);
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.hwnd = ::GetParent(hwnd_);
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
     tool.lpszText = const_cast<LPWSTR>(toolTipShown_.c_str());
     toolTip_.DelTool(&tool);
     toolTip_.AddTool(&tool);

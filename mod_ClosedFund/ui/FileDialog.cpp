@@ -54,7 +54,7 @@ INT_PTR FileDialog::DoModal(HWND owner)
 {
     if (!ofn_.hwndOwner) ofn_.hwndOwner = owner;
     BOOL chosen = open_ ? ::GetOpenFileNameW(&ofn_) : ::GetSaveFileNameW(&ofn_);
-    m_hWnd = nullptr;
+    hwnd_ = nullptr;
     return chosen ? IDOK : IDCANCEL;
 }
 

@@ -32,7 +32,7 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
         // Outside a dialog nobody else moves the focus on Tab; inside one the dialog's own
         // keyboard handling takes Tab before the edit sees it.
         if (wParam != VK_TAB) return false;
-        Common::RequestNextTabStop(m_hWnd, ::GetKeyState(VK_SHIFT) < 0);
+        Common::RequestNextTabStop(hwnd_, ::GetKeyState(VK_SHIFT) < 0);
         return true;
     case WM_CHAR:
         if (wParam == L'\t') return true;
@@ -46,7 +46,7 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
 // At (2, 2) in the default GUI font, whatever the edit's own margins and font.
 void TextEdit::PaintCueText()
 {
-    Common::WindowDC dc(m_hWnd);
+    Common::WindowDC dc(hwnd_);
     if (!dc) return;
     Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));

@@ -11,7 +11,7 @@ class WindowProc;
 class WindowBase {
 public:
     WindowBase() = default;
-    explicit WindowBase(HWND hwnd) : m_hWnd(hwnd) {}
+    explicit WindowBase(HWND hwnd) : hwnd_(hwnd) {}
     virtual ~WindowBase() = default;
 
     // A message for this window. Return true when handled; *result is then the answer
@@ -20,10 +20,10 @@ public:
     // A notification this window sent to its parent, offered back to it first.
     virtual bool OnReflectedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-    HWND GetHandle() const { return m_hWnd; }
+    HWND GetHandle() const { return hwnd_; }
     // The toolkit's window procedure stores the handle here at WM_CREATE.
-    void SetHandle(HWND hwnd) { m_hWnd = hwnd; }
-    operator HWND() const { return m_hWnd; }
+    void SetHandle(HWND hwnd) { hwnd_ = hwnd; }
+    operator HWND() const { return hwnd_; }
 
     // CreateWindowExW with the rectangle's size. The binding, if any, gets this object as its
     // window before the call and travels as the creation parameter. Returns the new handle.
@@ -51,7 +51,7 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
 protected:
-    HWND m_hWnd = nullptr;
+    HWND hwnd_ = nullptr;
 };
 
 } // namespace WGUI

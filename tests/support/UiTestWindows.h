@@ -36,7 +36,7 @@ public:
     bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) override
     {
         messages.push_back(msg);
-        if (msg == WM_CREATE) handleAtCreate = m_hWnd;
+        if (msg == WM_CREATE) handleAtCreate = hwnd_;
         if (msg != answerMsg) return false;
         *result = answer;
         return true;
