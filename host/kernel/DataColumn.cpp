@@ -111,9 +111,8 @@ size_t DataColumn::appendText(const wchar_t* text, size_t length)
 
 bool DataColumn::sameText(size_t at, const wchar_t* text, size_t length) const
 {
-    const wchar_t* p = arena_.data() + at;
-    size_t stored = size_t(uint16_t(p[0])) | size_t(uint16_t(p[1])) << 16;
-    return stored == length && (length == 0 || std::wmemcmp(p + 2, text, length) == 0);
+    TextRef stored = storedText(arena_.data() + at);
+    return stored.length == length && (length == 0 || std::wmemcmp(stored.chars, text, length) == 0);
 }
 
 // The offset of an equal text already stored, or of the text appended now.

@@ -45,9 +45,21 @@ public:
     TextRef textAt(size_t row) const
     {
         if (classes_[row] != STORE_TEXT) return {L"", 0};
-        const wchar_t* p = arena_.data() + size_t(slots_[row]);
-        size_t length = size_t(uint16_t(p[0])) | size_t(uint16_t(p[1])) << 16;
-        return {p + 2, length};
+        return storedText(arena_.data() + size_t(slots_[row]));
+    }
+    // The column's arrays as they are now, for a loop over many rows that reads them through
+    // local pointers (writes through its output would otherwise make it reload the vectors):
+    // valid until the column is next written.
+    struct Cells {
+        const uint8_t* classes;
+        const int64_t* slots;
+        const wchar_t* arena;
+    };
+    Cells cells() const { return {classes_.data(), slots_.data(), arena_.data()}; }
+    // The text stored at p: two code units of length, then the text.
+    static TextRef storedText(const wchar_t* p)
+    {
+        return {p + 2, size_t(uint16_t(p[0])) | size_t(uint16_t(p[1])) << 16};
     }
     // Where a text cell's text lives in the arena: cells with equal offsets hold one text.
     size_t textOffset(size_t row) const { return size_t(slots_[row]); }

@@ -69,15 +69,17 @@ bool DataTable::textViewAt(int row, int column, const wchar_t*& chars, size_t& l
 
 bool DataTable::textViewsAt(int column, const int* rows, int count, Host::TextView* out)
 {
-    const DataColumn* cells = this->column(column);
-    if (!cells || !rows || !out) return false;
+    const DataColumn* stored = this->column(column);
+    if (!stored || !rows || !out) return false;
+    const DataColumn::Cells cells = stored->cells();
+    const size_t rowCount = rowCount_;
     for (int i = 0; i < count; ++i) {
         size_t row = size_t(rows[i]);
-        if (row >= rowCount_ || cells->storage(row) != STORE_TEXT) {
+        if (row >= rowCount || cells.classes[row] != STORE_TEXT) {
             out[i] = {nullptr, 0};
             continue;
         }
-        TextRef t = cells->textAt(row);
+        TextRef t = DataColumn::storedText(cells.arena + size_t(cells.slots[row]));
         out[i] = {t.chars, t.length};
     }
     return true;

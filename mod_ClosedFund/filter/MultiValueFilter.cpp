@@ -1,5 +1,6 @@
 #include "filter/MultiValueFilter.h"
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 
 namespace ClosedFund {
@@ -62,7 +63,10 @@ bool MultiValueFilter::accepts(const wchar_t* chars, size_t length) const
 }
 
 // Stored texts are read a chunk at a time and compared where they lie (lengths first); only
-// a number or NULL cell is read into the buffer as its text.
+// a number or NULL cell is read into the buffer as its text. The table stores each distinct
+// text of a column of few values (types, styles, companies: the columns this filter is
+// for) once, so the answer for a text's address is remembered for the rest of the pass,
+// in a small table indexed by the address modulo a prime (texts lie at regular strides).
 void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
@@ -70,6 +74,12 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
 
     const int kChunk = 512;
     Host::TextView views[kChunk];
+    struct Decision {
+        const wchar_t* chars;
+        bool accepted;
+    };
+    const size_t kDecisions = 61;
+    Decision decisions[kDecisions] = {};
     XStringW text;
     int kept = 0;
     const int total = *count;
@@ -86,10 +96,12 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
             size_t length = views[i].length;
             if (!chars) {
                 if (!container->readTextAt(row, columnIndex_, text)) continue;
-                chars = text.data();
-                length = text.size();
+                if (accepts(text.data(), text.size())) rows[kept++] = row;
+                continue;
             }
-            if (accepts(chars, length)) rows[kept++] = row;
+            Decision& known = decisions[(uintptr_t(chars) / sizeof(wchar_t)) % kDecisions];
+            if (known.chars != chars) known = {chars, accepts(chars, length)};
+            if (known.accepted) rows[kept++] = row;
         }
     }
     *count = kept;

@@ -4,6 +4,8 @@
 #include "host/Kernel.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
+#include <string>
 #include <vector>
 
 using ClosedFund::MultiValueFilter;
@@ -163,6 +165,47 @@ TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
     XComPtr<IDataView> otherView = viewOver(other.get());
     otherView->addFilter(filter.get());
     EXPECT_EQ((Rows{1}), shownRows(otherView.get()));
+}
+
+// Over many rows the filter remembers answers by where a text is stored: it must still give
+// what a plain comparison gives, with more distinct values than it remembers, through a
+// view, in a column of repeated texts and in one of unique texts that may equal a value,
+// and with numbers among the texts.
+TEST(ValueFilter, ManyRowsKeepWhatAPlainComparisonKeeps)
+{
+    XComPtr<IDataTable> table = Host::createInstanceAs<IDataTable>("Data.DataTable");
+    table->addColumn(L"type", Host::VALUE_TEXT);
+    table->addColumn(L"code", Host::VALUE_TEXT);
+    const int rows = 6000;
+    std::vector<std::wstring> types, codes;
+    for (int r = 0; r < rows; ++r) {
+        int row = table->appendRow();
+        types.push_back(L"类型" + std::to_wstring((r * 7) % 97));
+        codes.push_back(r % 50 == 0 ? L"类型3" : L"c" + std::to_wstring(r));
+        if (r % 13 == 0) {
+            table->setDouble(row, 0, 3);   // reads as "3.0"
+            types.back() = L"3.0";
+        } else {
+            table->setTextAt(row, 0, types.back().c_str(), types.back().size());
+        }
+        table->setTextAt(row, 1, codes.back().c_str(), codes.back().size());
+    }
+    table->commitFill();
+    XComPtr<IDataView> view = viewOver(table.get());
+    const std::vector<std::wstring> accepted = {L"类型3", L"类型64", L"3.0", L"c77"};
+    for (const wchar_t* column : {L"type", L"code"}) {
+        auto filter = newFilter<MultiValueFilter>();
+        filter->SetColumn(column);
+        for (const std::wstring& value : accepted) filter->AddValue(value.c_str());
+        view->addFilter(filter.get());
+        const std::vector<std::wstring>& texts = column == std::wstring(L"type") ? types : codes;
+        Rows expected;
+        for (int r = 0; r < rows; ++r)
+            if (std::find(accepted.begin(), accepted.end(), texts[size_t(r)]) != accepted.end()) expected.push_back(r);
+        EXPECT_EQ(expected, shownRows(view.get())) << Common::toUtf8(column);
+        EXPECT_GT(expected.size(), 10u);
+        view->removeFilter(filter.get());
+    }
 }
 
 TEST(RowFilters, CompactInPlaceKeepOrderAndIgnoreUnusableArguments)
