@@ -32,6 +32,10 @@ public:
     void reserve(size_t rows);
     void resize(size_t rows);
     void clear();
+    // Room for this many UTF-16 code units of stored text (lengths included), and how many
+    // the column holds now.
+    void reserveText(size_t units) { arena_.reserve(units); }
+    size_t textUnits() const { return arena_.size(); }
     // Gives back the spare capacity growth left behind; a fill calls it once when complete.
     void compact();
     size_t size() const { return classes_.size(); }

@@ -1,6 +1,8 @@
 // The kernel's data table.
 #include "DataTable.h"
 #include "ComponentRegistry.h"
+#include <algorithm>
+#include <climits>
 
 namespace Kernel {
 
@@ -129,6 +131,8 @@ int DataTable::addColumn(const XStringW& name, int valueType)
     }
     auto column = std::make_unique<DataColumn>(name, valueType);
     column->reserve(reservedRows_);
+    auto text = reservedText_.find(name);
+    if (text != reservedText_.end()) column->reserveText(text->second);
     column->resize(rowCount_);
     columns_.push_back(std::move(column));
     int index = int(columns_.size() - 1);
@@ -156,6 +160,19 @@ void DataTable::reserveRows(int count)
     if (count <= 0) return;
     reservedRows_ = size_t(count);
     for (auto& c : columns_) c->reserve(size_t(count));
+}
+
+void DataTable::reserveLike(Host::IDataTable* model)
+{
+    auto* from = dynamic_cast<DataTable*>(model);
+    if (!from || from == this) return;
+    reserveRows(int(std::min<size_t>(from->rowCount_, INT_MAX)));
+    for (const auto& column : from->columns_) {
+        size_t units = column->textUnits();
+        reservedText_[column->name()] = units;
+        int mine = getColumnIndex(column->name());
+        if (mine >= 0) columns_[size_t(mine)]->reserveText(units);
+    }
 }
 
 bool DataTable::readRealAt(int row, int column, double& out)

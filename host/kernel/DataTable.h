@@ -43,6 +43,7 @@ public:
     void commitFill() override;
     bool readRealAt(int row, int column, double& out) override;
     bool adoptRows(Host::IDataTable* staging, bool takeValueTypes) override;
+    void reserveLike(Host::IDataTable* model) override;
 
     // DataSource
     DataSource* upstream() override { return nullptr; }
@@ -65,6 +66,7 @@ private:
     std::unordered_map<std::wstring, int> columnByName_;
     size_t rowCount_ = 0;
     size_t reservedRows_ = 0;   // asked for before the columns that need it were added
+    std::unordered_map<std::wstring, size_t> reservedText_;   // the same for text room, by column
     bool empty_ = true;
     bool rebuildPending_ = false;
     // Declared last: destroyed first, while nothing can still hand objects back (each

@@ -267,7 +267,9 @@ bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW&
     if (!db || !table) return false;
     XComPtr<Host::IDataTable> staging = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
     XStringW error;
-    if (!staging || !fillStagingTable(db, staging.get(), referenceDate, error)) return false;
+    if (!staging) return false;
+    staging->reserveLike(table);
+    if (!fillStagingTable(db, staging.get(), referenceDate, error)) return false;
     return adoptFundRows(table, staging.get());
 }
 

@@ -148,7 +148,7 @@ bool ClosedFundPage::loadOnce(bool wait, bool boxOnFailure)
     }
     XComPtr<Host::IDataTable> table(grid_.FundTable());
     XComPtr<Host::IDatabase> database(database_);
-    ReloadJob* job = ReloadJob::create(database.get(), referenceDate_);
+    ReloadJob* job = ReloadJob::create(database.get(), referenceDate_, table.get());
     if (!table || !job) {
         if (job) job->release();
         reportLoadFailure(L"no data component.");

@@ -6,10 +6,11 @@ namespace ClosedFund {
 
 // The staging table is made here, on the page's thread, so that the kernel's component
 // registry is only ever asked from there.
-ReloadJob* ReloadJob::create(Host::IDatabase* database, const XStringW& referenceDate)
+ReloadJob* ReloadJob::create(Host::IDatabase* database, const XStringW& referenceDate, Host::IDataTable* sizeModel)
 {
     XComPtr<Host::IDataTable> staging = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
     if (!staging) return nullptr;
+    if (sizeModel) staging->reserveLike(sizeModel);
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!done) return nullptr;
     return new ReloadJob(database, referenceDate, staging, done);

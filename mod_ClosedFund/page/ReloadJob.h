@@ -13,7 +13,10 @@ class ReloadJob final : public thread::task, public thread::TaskOwner {
 public:
     // A job holding its own references to the database and a new staging table, so that it
     // can finish after the page has gone; null when the kernel gives no table or no event.
-    static ReloadJob* create(Host::IDatabase* database, const XStringW& referenceDate);
+    // sizeModel, when given, is the table the rows will replace: the staging table makes
+    // room as it is (here, on the page's thread, which owns that table).
+    static ReloadJob* create(Host::IDatabase* database, const XStringW& referenceDate,
+                             Host::IDataTable* sizeModel = nullptr);
     ReloadJob(const ReloadJob&) = delete;
     ReloadJob& operator=(const ReloadJob&) = delete;
 

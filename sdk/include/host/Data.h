@@ -96,6 +96,12 @@ struct IDataTable : IDataContainer {
     // they keep their own. staging is left with its columns and no rows. Then as commitFill.
     // False, with nothing changed, when staging is this table or not one of the kernel's.
     virtual bool adoptRows(IDataTable* staging, bool takeValueTypes) = 0;
+    // Makes room for as many rows as model has, and in each column for as much text as
+    // model's column of the same name holds (a column added later gets its room when it is
+    // added): a refill of about the same data then neither regrows nor shrinks its storage,
+    // so a reload beside the loaded rows needs little more than the two. Nothing happens
+    // when model is not one of the kernel's tables.
+    virtual void reserveLike(IDataTable* model) = 0;
 };
 
 struct IDataFilter : IXUnknown {
