@@ -1,7 +1,7 @@
 // The main frame's status bar: the common control keeps the texts, the parts and the size
-// grip's hit test; this object paints it in the theme's colours. Part 0 holds the latest
-// message. Part 1 is there only while an error stands (the fund database cannot be opened,
-// a module did not load): it is not replaced by messages and stays until it is resolved.
+// grip's hit test; this object paints it in the theme's colours. The first pane holds the
+// latest message. The second is there only while an error stands (the fund database cannot
+// be opened, a module did not load): messages do not replace it; it stays until resolved.
 #pragma once
 #include "FrameColors.h"
 #include "SelfPaintedControl.h"

@@ -1,6 +1,7 @@
 // The whole client as a person starts it: the reference host loads mod_ClosedFund.dll with
 // its loader, the module puts its page into the fund-value tab control, and the page shows
 // the sample funds. Everything here is the real program on a temporary data folder.
+#include "ClientLoop.h"
 #include "ClientSession.h"
 #include "Database.h"
 #include "Pixels.h"
@@ -12,20 +13,6 @@
 using namespace HostShell;
 
 namespace {
-
-void pumpThroughHandlers(ShellApp* app, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (app->preTranslateMessage(&msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < ms);
-}
 
 // The closed-fund page as the tab control holds it.
 Host::ITabPage* closedFundPage(ClientSession& session)
@@ -62,7 +49,7 @@ protected:
         session->show(SW_SHOW);
         frame = session->mainFrame()->window().GetHwnd();
         MoveWindow(frame, 0, 0, 1240, 720, TRUE);
-        pumpThroughHandlers(session->app(), 200);
+        TestSupport::pumpClient(session->app(), 200);
     }
     static void TearDownTestSuite()
     {
@@ -80,7 +67,7 @@ protected:
     // The module's table once the page has shown its funds.
     XComPtr<Host::IDataTable> loadedTable()
     {
-        for (int wait = 0; wait < 50 && !module->locateFund(L"184690"); ++wait) pumpThroughHandlers(session->app(), 100);
+        for (int wait = 0; wait < 50 && !module->locateFund(L"184690"); ++wait) TestSupport::pumpClient(session->app(), 100);
         return module->getDataTable();
     }
     // A fund added by a writer of our own: the client only reads its fund database.
@@ -138,7 +125,7 @@ TEST_F(Client, ShowsTheSampleFundsAtStartAndOnTheToolBarButton)
 {
     bool shown = false;
     for (int wait = 0; wait < 50 && !shown; ++wait) {
-        pumpThroughHandlers(session->app(), 100);
+        TestSupport::pumpClient(session->app(), 100);
         shown = module->locateFund(L"184690");
     }
     EXPECT_TRUE(shown) << "the sample funds are not shown after start";
@@ -147,7 +134,7 @@ TEST_F(Client, ShowsTheSampleFundsAtStartAndOnTheToolBarButton)
     XComPtr<Host::IEvent> command = Host::getEvent("Event_ClosedFundCmd");
     ASSERT_TRUE(command);
     command->fire(nullptr);
-    pumpThroughHandlers(session->app(), 300);
+    TestSupport::pumpClient(session->app(), 300);
     XComPtr<Host::IDataTable> table = module->getDataTable();
     ASSERT_TRUE(table);
     EXPECT_EQ(table->getRowCount(), 60);
@@ -201,7 +188,7 @@ TEST_F(Client, TheRefreshKeyIsTheModulesOnlyWhileItsPageShows)
     EXPECT_EQ(table->getRowCount(), before + 1);
 
     PostMessageW(frame, WM_KEYDOWN, VK_F5, 0);
-    pumpThroughHandlers(session->app(), 200);
+    TestSupport::pumpClient(session->app(), 200);
     EXPECT_EQ(module->getDataTable()->getRowCount(), before + 1);
     TestSupport::saveArtifact(TestSupport::grabScreen(frame), L"client-closed-fund-page");
 }

@@ -10,6 +10,7 @@
 #include "common/ScopedWin.h"
 #include "host/KernelHost.h"
 #include "host/ClosedFundModule.h"
+#include "ClientLoop.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <set>
@@ -26,20 +27,7 @@ void useModules(const TempDir& dir, const wchar_t* modules)
     writeConfText(system.get(), "Client2/System/Modules", modules);
 }
 
-// The client's loop for ms milliseconds: the modules' message handlers see every message.
-void pumpClient(ShellApp* app, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (app->preTranslateMessage(&msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < ms);
-}
+using TestSupport::pumpClient;
 
 struct Session {
     ClientSession session;
