@@ -139,11 +139,14 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
     // the page would never see the updater's rows. What keeps it from writing is an
     // authorizer that allows only reading, and no checkpoint when it closes (which would write
     // other connections' pages into the file). A file it may not write is opened read-only.
-    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // A connection serves only the thread it was opened for (statements refuse other
+    // threads), so it goes without SQLite's per-call connection mutex: a fill reads millions
+    // of cells, and under Wine each lock and unlock costs as much as reading the cell.
+    int rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK && access_ == Access::ReadOnly) {
         sqlite3_close_v2(db);
         db = nullptr;
-        rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+        rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     }
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);

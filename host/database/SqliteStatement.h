@@ -1,5 +1,7 @@
 // Inside the database library: one prepared statement on a thread's connection. It keeps
-// its database alive, so the connection outlives it.
+// its database alive, so the connection outlives it. The connection has no mutex of its
+// own, so the statement runs only on the thread that prepared it: stepped on another, it
+// gives no row and an error instead of racing that thread on the connection.
 #pragma once
 #include "SqliteDatabase.h"
 
@@ -16,6 +18,10 @@ public:
     bool step() override
     {
         if (done_) return false;
+        if (GetCurrentThreadId() != thread_) {
+            owner_->setLastError(L"a statement runs only on the thread that prepared it");
+            return false;
+        }
         int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_ROW) return true;
         done_ = true;
@@ -26,7 +32,7 @@ public:
     // The column of the current row as UTF-16 text; NULL and a column out of range give "".
     XStringW getText(int column) override
     {
-        if (column < 0 || column >= sqlite3_column_count(stmt_)) return {};
+        if (done_ || GetCurrentThreadId() != thread_ || column < 0 || column >= sqlite3_column_count(stmt_)) return {};
         auto text = static_cast<const wchar_t*>(sqlite3_column_text16(stmt_, column));
         if (!text) return {};
         return XStringW(text, size_t(sqlite3_column_bytes16(stmt_, column)) / sizeof(wchar_t));
@@ -39,6 +45,7 @@ private:
 
     XComPtr<SqliteDatabase> owner_;
     sqlite3_stmt* stmt_;
+    DWORD thread_ = GetCurrentThreadId();
     bool done_ = false;
 };
 

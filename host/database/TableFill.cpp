@@ -3,8 +3,6 @@
 #include "SqliteDatabase.h"
 #include "host/Kernel.h"
 #include <cctype>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,41 +28,6 @@ int valueTypeFromDeclared(const char* declared)
     return Host::VALUE_REAL;
 }
 
-// Appends UTF-8 text to out as UTF-16. Reading SQLite's UTF-8 directly spares its per-cell
-// conversion buffers; a malformed sequence becomes U+FFFD. No text takes more UTF-16 code
-// units than it has bytes, so the room is made once and trimmed after.
-void appendUtf8(std::wstring& out, const unsigned char* s, size_t n)
-{
-    size_t start = out.size();
-    out.resize(start + n);
-    wchar_t* o = &out[0] + start;
-    size_t i = 0;
-    while (i < n) {
-        unsigned char c = s[i];
-        if (c < 0x80) { *o++ = wchar_t(c); ++i; continue; }
-        int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
-        bool ok = extra > 0 && n - i > size_t(extra);
-        uint32_t code = c & (0x3F >> extra);
-        for (int k = 1; ok && k <= extra; ++k) {
-            unsigned char next = s[i + k];
-            ok = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (ok && extra == 2) ok = code >= 0x800 && (code < 0xD800 || code > 0xDFFF);
-        if (ok && extra == 3) ok = code >= 0x10000 && code <= 0x10FFFF;
-        if (!ok) { *o++ = wchar_t(0xFFFD); ++i; continue; }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            *o++ = wchar_t(0xD800 + (code >> 10));
-            *o++ = wchar_t(0xDC00 + (code & 0x3FF));
-        } else {
-            *o++ = wchar_t(code);
-        }
-        i += size_t(extra) + 1;
-    }
-    out.resize(size_t(o - out.data()));
-}
-
 // The result's columns in staging, which has none yet: named and typed by the query. A name
 // that came earlier in the same result keeps its first column (-1: not written).
 std::vector<int> addColumns(sqlite3_stmt* stmt, Host::IDataTable* staging)
@@ -83,32 +46,38 @@ std::vector<int> addColumns(sqlite3_stmt* stmt, Host::IDataTable* staging)
     return map;
 }
 
-// Writes the statement's current row as a new row of the table; returns the bytes of text
-// it added.
-size_t writeRow(sqlite3_stmt* stmt, const std::vector<int>& map, Host::IDataTable* table, std::wstring& buffer)
+// The statement's current row as the cells of a new row (cells holds one per column of the
+// table), adding to textBytes the UTF-16 bytes its texts may take. A text points into the
+// statement's row, valid until the next step: the table copies it when the row is appended.
+// Each cell is read through its value, one call to the statement per cell: the connection
+// serves this thread alone, which is what reading an unprotected value asks. False when
+// SQLite ran out of memory making a text.
+bool readRow(sqlite3_stmt* stmt, const std::vector<int>& map, std::vector<Host::CellValue>& cells, size_t& textBytes)
 {
-    int row = table->appendRow();
-    size_t textBytes = 0;
     for (size_t i = 0; i < map.size(); ++i) {
-        int column = map[i];
-        if (column < 0) continue;
-        int c = int(i);
-        switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER: table->setInt64(row, column, sqlite3_column_int64(stmt, c)); break;
-        case SQLITE_FLOAT: table->setDouble(row, column, sqlite3_column_double(stmt, c)); break;
-        case SQLITE_NULL: break;   // a new row's cells are NULL
-        default: {   // texts, and blobs read as text
-            const unsigned char* text = sqlite3_column_text(stmt, c);
-            size_t bytes = size_t(sqlite3_column_bytes(stmt, c));
-            buffer.clear();
-            if (text) appendUtf8(buffer, text, bytes);
-            table->setTextAt(row, column, buffer.data(), buffer.size());
-            textBytes += buffer.size() * sizeof(wchar_t);
+        if (map[i] < 0) continue;
+        sqlite3_value* value = sqlite3_column_value(stmt, int(i));
+        Host::CellValue& cell = cells[size_t(map[i])];
+        switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER:
+            cell.kind = Host::CELL_INT;
+            cell.integer = sqlite3_value_int64(value);
+            break;
+        case SQLITE_FLOAT:
+            cell.kind = Host::CELL_REAL;
+            cell.real = sqlite3_value_double(value);
+            break;
+        case SQLITE_NULL: cell.kind = Host::CELL_NULL; break;
+        default:   // texts, and blobs read as text
+            cell.kind = Host::CELL_TEXT;
+            cell.utf8 = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            cell.bytes = size_t(sqlite3_value_bytes(value));
+            if (!cell.utf8 && cell.bytes > 0) return false;
+            textBytes += cell.bytes * sizeof(wchar_t);
             break;
         }
-        }
     }
-    return textBytes;
+    return true;
 }
 
 // A table that has neither rows nor columns is a staging table of its own: the fill writes
@@ -141,28 +110,28 @@ bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, boo
     // A refill usually brings about as many rows as it replaces.
     if (!direct) staging->reserveRows(table->getRowCount());
     std::vector<int> map = addColumns(stmt, staging.get());
+    std::vector<Host::CellValue> cells(size_t(staging->getColumnCount()), Host::CellValue{});
+    auto fail = [&](const XStringW& reason) {
+        sqlite3_finalize(stmt);
+        if (direct) staging->clearRows();
+        setLastError(reason);
+        return false;
+    };
     size_t rows = 0, bytes = 0, rowBytes = map.size() * kCellBytes;
-    std::wstring buffer;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if ((maxRows > 0 && rows >= size_t(maxRows)) || bytes > kResultBudgetBytes) {
-            sqlite3_finalize(stmt);
-            if (direct) staging->clearRows();
             XStringW text;
             text.format(L"the query gives more rows than expected (over %llu); the list keeps its rows",
                         static_cast<unsigned long long>(rows));
-            setLastError(text);
-            return false;
+            return fail(text);
         }
-        bytes += rowBytes + writeRow(stmt, map, staging.get(), buffer);
+        bytes += rowBytes;
+        if (!readRow(stmt, map, cells, bytes)) return fail(L"out of memory reading the query's rows; the list keeps its rows");
+        staging->appendRowValues(cells.data(), int(cells.size()));
         ++rows;
     }
-    if (rc != SQLITE_DONE) {
-        setLastError(sqliteError(sqlite3_db_handle(stmt)));
-        sqlite3_finalize(stmt);
-        if (direct) staging->clearRows();
-        return false;
-    }
+    if (rc != SQLITE_DONE) return fail(sqliteError(sqlite3_db_handle(stmt)));
     sqlite3_finalize(stmt);
     if (direct) {
         staging->commitFill();

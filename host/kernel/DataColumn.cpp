@@ -9,17 +9,76 @@ namespace Kernel {
 
 namespace {
 
-// Interning is given up when a column holds this many distinct texts and nearly every text
-// written was new (codes, names): a hash of a million unique texts would cost more than it
-// saves. A column of up to kMaxInterned distinct texts that repeat stays interned.
-const size_t kInternTrial = 4096;
-const size_t kMaxInterned = 65536;
+// Interning is given up for good once a column holds this many distinct texts: codes and
+// names, and also net values and dates of tens of thousands of values. Their lookup table
+// and texts outgrow the processor's cache, and a fill then waits on memory for every cell
+// (a reload of 10^5 funds took a third longer) to save a few bytes per cell. Types,
+// styles, companies and the data date stay well below it.
+const size_t kMaxInterned = 4096;
 
+// UTF-8 into UTF-16 at out, which has room for n units; returns the units written. A
+// malformed sequence (overlong, a surrogate, past U+10FFFF, cut short) becomes U+FFFD.
+// Plain ASCII, which codes, dates and numbers are, goes eight bytes at a time.
+size_t decodeUtf8(const unsigned char* s, size_t n, wchar_t* out)
+{
+    wchar_t* o = out;
+    size_t i = 0;
+    while (i < n) {
+        uint64_t eight;
+        if (n - i >= 8 && (std::memcpy(&eight, s + i, 8), (eight & 0x8080808080808080ull) == 0)) {
+            for (int k = 0; k < 8; ++k) o[k] = wchar_t(s[i + k]);
+            o += 8;
+            i += 8;
+            continue;
+        }
+        unsigned char c = s[i];
+        if (c < 0x80) {
+            *o++ = wchar_t(c);
+            ++i;
+            continue;
+        }
+        int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
+        bool ok = extra > 0 && n - i > size_t(extra);
+        uint32_t code = c & (0x3F >> extra);
+        for (int k = 1; ok && k <= extra; ++k) {
+            unsigned char next = s[i + k];
+            ok = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (ok && extra == 2) ok = code >= 0x800 && (code < 0xD800 || code > 0xDFFF);
+        if (ok && extra == 3) ok = code >= 0x10000 && code <= 0x10FFFF;
+        if (!ok) {
+            *o++ = wchar_t(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            *o++ = wchar_t(0xD800 + (code >> 10));
+            *o++ = wchar_t(0xDC00 + (code & 0x3FF));
+        } else {
+            *o++ = wchar_t(code);
+        }
+        i += size_t(extra) + 1;
+    }
+    return size_t(o - out);
+}
+
+// Four code units at a time: the texts are short, and the table's slot is the low bits.
 size_t hashText(const wchar_t* text, size_t length)
 {
-    uint32_t h = 2166136261u;
-    for (size_t i = 0; i < length; ++i) h = (h ^ uint16_t(text[i])) * 16777619u;
-    return size_t(h ^ uint32_t(length));
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ length;
+    size_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        uint64_t word;
+        std::memcpy(&word, text + i, sizeof word);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, text + i, (length - i) * sizeof(wchar_t));
+    h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+    return size_t(h ^ (h >> 29));
 }
 
 } // namespace
@@ -43,7 +102,7 @@ void DataColumn::clear()
     arena_.clear();
     internSlots_.clear();
     distinctTexts_ = 0;
-    textsWritten_ = 0;
+    lastText_ = kNoText;
     interning_ = true;
 }
 
@@ -51,7 +110,8 @@ void DataColumn::compact()
 {
     classes_.shrink_to_fit();
     slots_.shrink_to_fit();
-    arena_.shrink_to_fit();
+    arena_.shrinkTo(reservedUnits_);
+    reservedUnits_ = 0;
 }
 
 size_t DataColumn::bytesHeld() const
@@ -95,45 +155,114 @@ void DataColumn::setText(size_t row, const wchar_t* text, size_t length)
 {
     if (!text) length = 0;
     if (length > 0xffffffffu) length = 0xffffffffu;
-    size_t at = interning_ ? internText(text, length) : appendText(text, length);
+    size_t at = appendText(text, length);
+    if (interning_) at = internAppended(at, arena_.data() + at + 2, length);
     classes_[row] = STORE_TEXT;
     slots_[row] = int64_t(at);
+}
+
+void DataColumn::appendNull()
+{
+    classes_.push_back(STORE_NULL);
+    slots_.push_back(0);
+}
+
+void DataColumn::appendInt(int64_t value)
+{
+    classes_.push_back(STORE_INT);
+    slots_.push_back(value);
+}
+
+void DataColumn::appendReal(double value)
+{
+    if (std::isnan(value)) {
+        appendNull();
+        return;
+    }
+    int64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    classes_.push_back(STORE_REAL);
+    slots_.push_back(bits);
+}
+
+// A text is decoded straight into the arena, behind its two units of length, in room for
+// as many units as it has UTF-8 bytes (no text takes more), and keeps what it took. Where
+// that room would pass the arena's capacity it is decoded beside it first: a refill that
+// reserved what the last fill held (Chinese takes three bytes for one unit) then does not
+// double its arena for the last few texts.
+void DataColumn::appendUtf8(const char* text, size_t bytes)
+{
+    if (!text) bytes = 0;
+    if (bytes > 0xffffffffu) bytes = 0xffffffffu;
+    auto utf8 = reinterpret_cast<const unsigned char*>(text);
+    size_t at = arena_.size();
+    const wchar_t* stored;
+    size_t length;
+    if (2 + bytes > arena_.capacity() - at) {
+        std::vector<wchar_t> decoded(bytes);
+        length = decodeUtf8(utf8, bytes, decoded.data());
+        appendText(decoded.data(), length);
+        stored = arena_.data() + at + 2;
+    } else {
+        wchar_t* room = arena_.room(2 + bytes);
+        length = decodeUtf8(utf8, bytes, room + 2);
+        room[0] = wchar_t(length & 0xffff);
+        room[1] = wchar_t(length >> 16);
+        arena_.commit(2 + length);
+        stored = room + 2;
+    }
+    if (interning_) at = internAppended(at, stored, length);
+    classes_.push_back(STORE_TEXT);
+    slots_.push_back(int64_t(at));
 }
 
 size_t DataColumn::appendText(const wchar_t* text, size_t length)
 {
     size_t at = arena_.size();
-    arena_.push_back(wchar_t(length & 0xffff));
-    arena_.push_back(wchar_t(length >> 16));
-    if (length) arena_.insert(arena_.end(), text, text + length);
+    const wchar_t header[2] = {wchar_t(length & 0xffff), wchar_t(length >> 16)};
+    arena_.append(header, 2);
+    arena_.append(text, length);
     return at;
 }
 
+// A plain loop: the texts compared are a few code units long, too short for a call.
 bool DataColumn::sameText(size_t at, const wchar_t* text, size_t length) const
 {
     TextRef stored = storedText(arena_.data() + at);
-    return stored.length == length && (length == 0 || std::wmemcmp(stored.chars, text, length) == 0);
+    if (stored.length != length) return false;
+    for (size_t i = 0; i < length; ++i)
+        if (stored.chars[i] != text[i]) return false;
+    return true;
 }
 
-// The offset of an equal text already stored, or of the text appended now.
-size_t DataColumn::internText(const wchar_t* text, size_t length)
+// The text just appended at the arena's end, at offset at (text is a copy of it outside
+// the arena): where an equal text is stored already, the appended one is dropped and that
+// text's offset returned; otherwise at. Equal neighbours (a data date, a type in a run of
+// funds of one type) are found without a lookup.
+size_t DataColumn::internAppended(size_t at, const wchar_t* text, size_t length)
 {
-    ++textsWritten_;
+    if (lastText_ < at && sameText(lastText_, text, length)) {
+        arena_.truncate(at);
+        return lastText_;
+    }
     if (internSlots_.empty()) internSlots_.assign(1024, 0);
     size_t mask = internSlots_.size() - 1;
     size_t slot = hashText(text, length) & mask;
     for (; internSlots_[slot]; slot = (slot + 1) & mask) {
-        size_t at = internSlots_[slot] - 1;
-        if (sameText(at, text, length)) return at;
+        size_t earlier = internSlots_[slot] - 1;
+        if (sameText(earlier, text, length)) {
+            arena_.truncate(at);
+            lastText_ = earlier;
+            return earlier;
+        }
     }
-    size_t at = appendText(text, length);
-    bool crowded = distinctTexts_ >= kInternTrial && distinctTexts_ * 8 > textsWritten_ * 7;
-    if (crowded || distinctTexts_ >= kMaxInterned || arena_.size() >= 0xffffffffu) {
+    if (distinctTexts_ >= kMaxInterned || arena_.size() >= 0xffffffffu) {
         interning_ = false;
         std::vector<uint32_t>().swap(internSlots_);
         return at;
     }
     internSlots_[slot] = uint32_t(at + 1);
+    lastText_ = at;
     if (++distinctTexts_ * 2 > internSlots_.size()) growInternTable();
     return at;
 }

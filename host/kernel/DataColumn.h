@@ -4,6 +4,7 @@
 // few distinct texts (types, styles, companies, dates) keeps each of them once: cells that
 // hold the same text share its offset.
 #pragma once
+#include "TextArena.h"
 #include "host/IXUnknown.h"
 #include <cstddef>
 #include <cstdint>
@@ -34,9 +35,15 @@ public:
     void clear();
     // Room for this many UTF-16 code units of stored text (lengths included), and how many
     // the column holds now.
-    void reserveText(size_t units) { arena_.reserve(units); }
+    void reserveText(size_t units)
+    {
+        arena_.reserve(units);
+        reservedUnits_ = units;
+    }
     size_t textUnits() const { return arena_.size(); }
     // Gives back the spare capacity growth left behind; a fill calls it once when complete.
+    // Text room reserved since the last call is kept this once: a staging table is compacted
+    // when the query is in, and its computed columns are written into that room after.
     void compact();
     size_t size() const { return classes_.size(); }
     // Bytes held for cells and texts, spare capacity included.
@@ -74,6 +81,11 @@ public:
     void setInt(size_t row, int64_t value);
     void setReal(size_t row, double value);   // NaN is stored as NULL, as SQLite does
     void setText(size_t row, const wchar_t* text, size_t length);
+    // A new last row holding the value; a UTF-8 text is converted straight into the arena.
+    void appendNull();
+    void appendInt(int64_t value);
+    void appendReal(double value);   // NaN is stored as NULL
+    void appendUtf8(const char* text, size_t bytes);
 
     // Reads converting the stored value, as sqlite3_column_text16/double/int64 do.
     XStringW readText(size_t row) const;
@@ -84,7 +96,7 @@ public:
 
 private:
     size_t appendText(const wchar_t* text, size_t length);
-    size_t internText(const wchar_t* text, size_t length);
+    size_t internAppended(size_t at, const wchar_t* text, size_t length);
     bool sameText(size_t at, const wchar_t* text, size_t length) const;
     void growInternTable();
 
@@ -93,12 +105,14 @@ private:
     std::vector<uint8_t> classes_;
     std::vector<int64_t> slots_;
     // Each text is two code units of length (low, high) followed by its code units.
-    std::vector<wchar_t> arena_;
+    TextArena arena_;
     // Open-addressed set of arena offsets (plus one; 0 is a free slot) of distinct texts.
-    // Interning stops for good, until the next clear, once texts rarely repeat.
+    // Interning stops for good, until the next clear, once the column has many distinct texts.
     std::vector<uint32_t> internSlots_;
     size_t distinctTexts_ = 0;
-    size_t textsWritten_ = 0;
+    size_t reservedUnits_ = 0;   // text room a refill reserved, kept by the next compact
+    static constexpr size_t kNoText = ~size_t(0);
+    size_t lastText_ = kNoText;   // the offset of the text last interned
     bool interning_ = true;
 };
 

@@ -154,6 +154,29 @@ int DataTable::appendRow()
     return int(rowCount_++);
 }
 
+// The cells are appended column by column, so every column stays one row longer and no
+// cell is written twice (appendRow's NULLs, then the value).
+int DataTable::appendRowValues(const Host::CellValue* cells, int count)
+{
+    size_t given = cells && count > 0 ? std::min(size_t(count), columns_.size()) : 0;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        DataColumn& column = *columns_[i];
+        if (i >= given) {
+            column.appendNull();
+            continue;
+        }
+        const Host::CellValue& cell = cells[i];
+        switch (cell.kind) {
+        case Host::CELL_INT: column.appendInt(cell.integer); break;
+        case Host::CELL_REAL: column.appendReal(cell.real); break;
+        case Host::CELL_TEXT: column.appendUtf8(cell.utf8, cell.bytes); break;
+        default: column.appendNull(); break;
+        }
+    }
+    markChanged();
+    return int(rowCount_++);
+}
+
 // A fill reserves before it knows its columns: columns added later reserve as much.
 void DataTable::reserveRows(int count)
 {

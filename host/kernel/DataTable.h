@@ -40,6 +40,7 @@ public:
     void setDouble(int row, int column, double value) override;
     void setTextAt(int row, int column, const wchar_t* text, size_t length) override;
     void reserveRows(int count) override;
+    int appendRowValues(const Host::CellValue* cells, int count) override;
     void commitFill() override;
     bool readRealAt(int row, int column, double& out) override;
     bool adoptRows(Host::IDataTable* staging, bool takeValueTypes) override;

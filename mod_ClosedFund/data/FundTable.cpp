@@ -65,10 +65,9 @@ int digitsAt(const wchar_t* text, int count)
 // The day number of a text of the stored form "2015-06-30", or false for anything else.
 // Years before 1900 are left to the platform's parser, whose reading of early and
 // two-digit years is its own.
-bool readStoredDate(const XStringW& text, double& day)
+bool readStoredDate(const wchar_t* p, size_t length, double& day)
 {
-    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return false;
-    const wchar_t* p = text.c_str();
+    if (length != 10 || p[4] != L'-' || p[7] != L'-') return false;
     int year = digitsAt(p, 4), month = digitsAt(p + 5, 2), dayOfMonth = digitsAt(p + 8, 2);
     if (year < 1900 || month < 1 || month > 12 || dayOfMonth < 1) return false;
     static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -112,10 +111,13 @@ size_t writeTwoDecimals(double x, const wchar_t* suffix, wchar_t* out)
 
 } // namespace
 
-double DayNumbers::of(const XStringW& text)
+double DayNumbers::of(const XStringW& text) { return of(text.c_str(), text.size()); }
+
+double DayNumbers::of(const wchar_t* chars, size_t length)
 {
     double day;
-    if (readStoredDate(text, day)) return day;
+    if (readStoredDate(chars, length, day)) return day;
+    XStringW text(chars, length);
     auto found = days_.find(text);
     if (found != days_.end()) return found->second;
     day = dayNumber(text);
@@ -170,13 +172,22 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
     DayNumbers days;
     double referenceDay = days.of(referenceDate);
     XStringW expiryText;
+    const size_t noDateLength = wcslen(kNoDate);
     wchar_t text[kYieldTextSize];
     int rows = table->getRowCount();
     for (int row = 0; row < rows; ++row) {
         double expiryDay = 0.0;
-        if (expiry >= 0) {
+        const wchar_t* chars = nullptr;
+        size_t length = 0;
+        // The stored text where it lies; a number or NULL reads as the text it converts to.
+        if (expiry >= 0 && !table->textViewAt(row, expiry, chars, length)) {
             table->readTextAt(row, expiry, expiryText);
-            expiryDay = expiryText == kNoDate ? 0.0 : days.of(expiryText);
+            chars = expiryText.c_str();
+            length = expiryText.size();
+        }
+        if (chars) {
+            bool noDate = length == noDateLength && wmemcmp(chars, kNoDate, length) == 0;
+            expiryDay = noDate ? 0.0 : days.of(chars, length);
         }
         if (term >= 0) {
             XStringW remaining = remainingTermText(expiryDay, referenceDay);
@@ -188,8 +199,8 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
             table->setTextAt(row, yield, kNoYield, 2);
             continue;
         }
-        size_t length = writeYieldText(expiryDay, referenceDay, v, p, text);
-        table->setTextAt(row, yield, text, length);
+        size_t written = writeYieldText(expiryDay, referenceDay, v, p, text);
+        table->setTextAt(row, yield, text, written);
     }
 }
 

@@ -26,6 +26,7 @@ double dayNumber(const XStringW& text);
 class DayNumbers {
 public:
     double of(const XStringW& text);
+    double of(const wchar_t* chars, size_t length);
 private:
     std::unordered_map<std::wstring, double> days_;
 };

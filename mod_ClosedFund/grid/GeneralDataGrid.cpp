@@ -2,6 +2,7 @@
 #include "common/ComPtr.h"
 #include <msxml2.h>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace ClosedFund {
@@ -246,13 +247,24 @@ void GeneralDataGrid::SaveSelection()
         savedCode_ = codeBuffer_;
 }
 
+// Compares the stored text where it lies: after a reload the whole list may be searched.
+// A code stored as a number is compared as the text it reads as.
+bool GeneralDataGrid::HoldsSavedCode(int row, int column)
+{
+    const wchar_t* chars = nullptr;
+    size_t length = 0;
+    if (display_->textViewAt(row, column, chars, length))
+        return length == savedCode_.size() && std::wmemcmp(chars, savedCode_.c_str(), length) == 0;
+    return display_->readTextAt(row, column, codeBuffer_) && codeBuffer_ == savedCode_;
+}
+
 void GeneralDataGrid::RestoreSelection(bool fallback)
 {
     if (display_ && GetCurrSel() >= 0 && !savedCode_.empty()) {
         int column = display_->getColumnIndex(L"code");
         int count = column >= 0 ? display_->getRowCount() : 0;
         for (int row = 0; row < count; ++row) {
-            if (display_->readTextAt(row, column, codeBuffer_) && codeBuffer_ == savedCode_) {
+            if (HoldsSavedCode(row, column)) {
                 SetCurrSel(row);
                 Refresh(false, false);
                 NoteSelection(true);

@@ -71,6 +71,8 @@ protected:
     void NoteSelection(bool force);
     // Selects the row of the saved code; without one, fallback refreshes as rows changed.
     void RestoreSelection(bool fallback);
+    // True when the display view's row holds the saved code.
+    bool HoldsSavedCode(int row, int column);
     // Selects the display row showing the table's row when it still holds the saved fund.
     bool SelectTableRow(int tableRow);
 

@@ -61,6 +61,18 @@ struct IDataContainer : IXUnknown {
     virtual bool textViewsAt(int column, const int* rows, int count, TextView* out) = 0;
 };
 
+// One cell of a new row as a database reads it, for appendRowValues. A text is given as
+// UTF-8 bytes (not terminated; utf8 may be null when bytes is 0) and stored as UTF-16, a
+// malformed sequence as U+FFFD.
+enum CellKind { CELL_NULL = 0, CELL_INT = 1, CELL_REAL = 2, CELL_TEXT = 3 };
+struct CellValue {
+    int kind;
+    int64_t integer;
+    double real;
+    const char* utf8;
+    size_t bytes;
+};
+
 // An open update bracket; endUpdate closes it (releasing it unclosed closes it too).
 struct IUpdateContext : IXUnknown {
     virtual void endUpdate() = 0;
@@ -82,6 +94,9 @@ struct IDataTable : IDataContainer {
     virtual void setDouble(int row, int column, double value) = 0;
     virtual void setTextAt(int row, int column, const wchar_t* text, size_t length) = 0;
     virtual void reserveRows(int count) = 0;
+    // A new row with its cells in one call, cells[i] going to column i (columns from count
+    // on are NULL): a fill of many rows writes without a call per cell. Returns the row.
+    virtual int appendRowValues(const CellValue* cells, int count) = 0;
     // Marks the rows as replaced: every view over the table rebuilds (now, or when the
     // outermost update bracket closes) and the table is no longer empty.
     virtual void commitFill() = 0;

@@ -311,12 +311,15 @@ namespace {
 
 struct WriterJob {
     IDatabase* db;
+    IStatement* othersStatement;
     bool prepared = false;
+    bool steppedOthers = true;
 };
 
 unsigned __stdcall insertOnOwnThread(void* arg)
 {
     auto* job = static_cast<WriterJob*>(arg);
+    job->steppedOthers = job->othersStatement->step();
     XStringW error;
     XComPtr<IStatement> insert = job->db->prepare(L"insert into tb_fund (code, name) values ('600001', '线程')", error);
     job->prepared = bool(insert);
@@ -327,7 +330,8 @@ unsigned __stdcall insertOnOwnThread(void* arg)
 } // namespace
 
 // Each thread gets its own connection; with WAL a reader in the middle of a statement does
-// not keep another thread from writing, and the next statement sees the new row.
+// not keep another thread from writing, and the next statement sees the new row. A
+// statement is stepped only on the thread that prepared it: the connections have no lock.
 TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
 {
     TempDir dir;
@@ -337,12 +341,14 @@ TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
     XComPtr<IStatement> reading = db->prepare(L"select code from tb_fund order by code", error);
     ASSERT_TRUE(reading && reading->step());
 
-    WriterJob job{db.get()};
+    WriterJob job{db.get(), reading.get()};
     HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, insertOnOwnThread, &job, 0, nullptr));
     ASSERT_TRUE(thread);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     EXPECT_TRUE(job.prepared);
+    EXPECT_FALSE(job.steppedOthers);
+    EXPECT_NE(db->getLastError().find(L"only on the thread that prepared it"), std::wstring::npos);
 
     int rows = 1;
     while (reading->step()) ++rows;

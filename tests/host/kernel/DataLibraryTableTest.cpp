@@ -1,10 +1,13 @@
 // The kernel's data table: cells keep SQLite's value and read it the way SQLite converts.
+#include "common/XString.h"
 #include "host/Data.h"
 #include "host/Kernel.h"
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 using namespace Host;
 
@@ -139,4 +142,45 @@ TEST(DataLibraryTable, EmptyUntilFilledAndAfterInvalidateAndRefillKeepsColumns)
     heldCell->setText(L"x");
     EXPECT_EQ(t->getRowCount(), 1);
     EXPECT_EQ(held->getItem(L"code")->getText(), L"");
+}
+
+// A fill's rows, one call per row: each kind of cell, the columns past the cells given
+// NULL, and UTF-8 texts of many lengths, first into a table that grows, then into one that
+// reserved exactly what the first holds (the longest texts pass that room as UTF-8 bytes and
+// are decoded beside it). A column of more distinct texts than are kept once reads back too.
+TEST(DataLibraryTable, RowsAppendedWholeKeepEveryCellAndText)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < 6000; ++i) texts.push_back(std::to_string(1000000 + i * 7));
+    texts.push_back("\xe5\x9f");   // cut short: one U+FFFD per byte
+    for (int n : {0, 1, 85, 86, 100, 2000}) texts.push_back(Common::toUtf8(std::wstring(size_t(n), L'基') + L"x"));
+    auto fill = [&](IDataTable* t) {
+        t->addColumn(L"text", VALUE_TEXT);
+        t->addColumn(L"number", VALUE_REAL);
+        t->addColumn(L"none", VALUE_INT);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            CellValue cells[2] = {{CELL_TEXT, 0, 0.0, texts[i].data(), texts[i].size()},
+                                  {i % 2 ? CELL_INT : CELL_REAL, int64_t(i), double(i) + 0.5, nullptr, 0}};
+            EXPECT_EQ(t->appendRowValues(cells, i % 3 ? 2 : 3), int(i));   // a third cell that is not there
+        }
+        t->commitFill();
+    };
+    XComPtr<IDataTable> first = newTable(), second = newTable();
+    fill(first.get());
+    second->reserveLike(first.get());
+    fill(second.get());
+    for (IDataTable* t : {first.get(), second.get()}) {
+        ASSERT_EQ(t->getRowCount(), int(texts.size()));
+        XStringW text;
+        int wrong = 0;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            t->readTextAt(int(i), 0, text);
+            std::wstring expected = i == 6000 ? L"\uFFFD\uFFFD" : Common::fromUtf8(texts[i]);
+            if (text != expected) ++wrong;
+            XComPtr<IColumnItem> number = cellOf(t, int(i), L"number");
+            if (number->getDouble() != (i % 2 ? double(i) : double(i) + 0.5)) ++wrong;
+            if (!cellOf(t, int(i), L"none")->isNull()) ++wrong;
+        }
+        EXPECT_EQ(wrong, 0);
+    }
 }
