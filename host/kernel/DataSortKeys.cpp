@@ -13,6 +13,9 @@ namespace Kernel {
 
 namespace {
 
+// Below this many numbers a comparison sort is quicker than the radix sort's eight counts.
+const size_t kRadixLeast = 2048;
+
 // GB2312's code page: its byte order puts the common Chinese characters in pinyin order.
 const UINT kSortCodePage = 936;
 
@@ -89,12 +92,12 @@ void FieldOrder::readColumn(const DataColumn& cells, bool numeric, const std::ve
         }
         switch (cells.storage(size_t(row))) {
         case STORE_INT:
-            numbers_.push_back({double(cells.intAt(size_t(row))), i});
+            addNumber(double(cells.intAt(size_t(row))), i);
             break;
         case STORE_REAL: {
             double value = cells.realAt(size_t(row));
             if (numeric || std::isfinite(value)) {
-                numbers_.push_back({value, i});
+                addNumber(value, i);
             } else {
                 XStringW text = formatReal(value);
                 addText(text.c_str(), text.size(), numeric, i);
@@ -172,25 +175,60 @@ FieldOrder::Classified FieldOrder::classify(const wchar_t* chars, size_t length,
 void FieldOrder::add(const Classified& c, int position)
 {
     if (c.group == NUMBER && !std::isnan(c.number))
-        numbers_.push_back({c.number, position});
+        addNumber(c.number, position);
     else if (c.group == TEXT)
         texts_.push_back({c.prefix, c.offset, c.length, position});
     else
         empties_.push_back(position);
 }
 
-// Positions are unique, so ordering equal keys by position makes an unstable sort stable.
+// The bits of a double, sign flipped for positives and all flipped for negatives, order as
+// unsigned numbers the way the values do; -0 counts as 0, which it equals. Descending turns
+// the order round. Positions come in ascending, which the stable sort keeps for equal keys.
+void FieldOrder::addNumber(double value, int position)
+{
+    if (value == 0.0) value = 0.0;
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
+    numbers_.push_back({descending_ ? ~bits : bits, position});
+}
+
+// Positions are unique, so ordering equal texts by position makes an unstable sort stable.
 void FieldOrder::sortGroups()
 {
-    if (descending_)
-        std::sort(numbers_.begin(), numbers_.end(), [](const NumberKey& a, const NumberKey& b) {
-            return a.value > b.value || (!(b.value > a.value) && a.position < b.position);
-        });
-    else
-        std::sort(numbers_.begin(), numbers_.end(), [](const NumberKey& a, const NumberKey& b) {
-            return a.value < b.value || (!(b.value < a.value) && a.position < b.position);
-        });
+    sortNumbers();
     std::sort(texts_.begin(), texts_.end(), [this](const TextKey& a, const TextKey& b) { return textBefore(a, b); });
+}
+
+// Few numbers are compared. Many go by a least-significant-byte-first radix sort: eight
+// stable counting passes, one per byte of the key, each skipped when every key has the same
+// byte there (numbers of one range share their high bytes).
+void FieldOrder::sortNumbers()
+{
+    const size_t n = numbers_.size();
+    if (n < kRadixLeast) {
+        std::sort(numbers_.begin(), numbers_.end(), [](const NumberKey& a, const NumberKey& b) {
+            return a.key < b.key || (a.key == b.key && a.position < b.position);
+        });
+        return;
+    }
+    std::vector<size_t> counts(8 * 256, 0);
+    for (const NumberKey& k : numbers_)
+        for (int byte = 0; byte < 8; ++byte) ++counts[size_t(byte) * 256 + ((k.key >> (8 * byte)) & 0xFF)];
+    std::vector<NumberKey> spare(n);
+    for (int byte = 0; byte < 8; ++byte) {
+        size_t* count = &counts[size_t(byte) * 256];
+        if (count[(numbers_[0].key >> (8 * byte)) & 0xFF] == n) continue;
+        size_t start = 0;
+        for (int b = 0; b < 256; ++b) {
+            size_t c = count[b];
+            count[b] = start;
+            start += c;
+        }
+        for (const NumberKey& k : numbers_) spare[count[(k.key >> (8 * byte)) & 0xFF]++] = k;
+        numbers_.swap(spare);
+    }
 }
 
 bool FieldOrder::textBefore(const TextKey& a, const TextKey& b) const
