@@ -213,7 +213,7 @@ void FieldOrder::sortNumbers()
         });
         return;
     }
-    std::vector<size_t> counts(8 * 256, 0);
+    std::vector<size_t> counts(size_t(8) * 256, 0);
     for (const NumberKey& k : numbers_)
         for (int byte = 0; byte < 8; ++byte) ++counts[size_t(byte) * 256 + ((k.key >> (8 * byte)) & 0xFF)];
     std::vector<NumberKey> spare(n);
