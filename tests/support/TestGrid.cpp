@@ -49,6 +49,14 @@ GridHost::~GridHost()
     DestroyWindow(hwnd_);
 }
 
+bool GridHost::show(const wchar_t* header, int rows)
+{
+    if (grid.SetHeader(header) != 1) return false;
+    grid.rows = rows;
+    grid.Refresh(false, true);
+    return true;
+}
+
 POINT GridHost::cellPoint(int row, int column)
 {
     int l = 0, r = 0;

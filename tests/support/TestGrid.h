@@ -85,6 +85,8 @@ public:
     TestGrid grid;
     static std::vector<NMHDR> notifications;
 
+    // The grid with the header and that many rows, laid out; false when the header is refused.
+    bool show(const wchar_t* header, int rows);
     // Client point of the middle of a body row and column; of a caption with row -1.
     POINT cellPoint(int row, int column);
     void click(POINT p, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP);

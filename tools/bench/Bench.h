@@ -2,6 +2,7 @@
 // plainest way, and the program prints name, ns/op (ours), ns/op (baseline), ratio.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace Bench {
@@ -34,6 +35,21 @@ struct Series {
 };
 
 bool registerSeries(Series s);
+
+// One T made for the size last asked for, kept for the rounds at that size. A series goes
+// up to a million rows, so the last size's is dropped before the next is made.
+template <class T>
+T& keptForSize(int size)
+{
+    static std::unique_ptr<T> kept;
+    static int keptSize = 0;
+    if (!kept || keptSize != size) {
+        kept.reset();
+        kept = std::make_unique<T>(size);
+        keptSize = size;
+    }
+    return *kept;
+}
 
 // The seconds run() takes, divided by iterations (run repeats its work that often).
 double secondsPerIteration(const std::function<size_t(size_t iterations)>& run, size_t iterations);

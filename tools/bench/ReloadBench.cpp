@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-#include <memory>
 
 namespace {
 
@@ -63,22 +62,9 @@ struct WindowlessPage {
     }
 };
 
-// One page is kept, of the size last asked for: the growth series goes up to a million funds.
-WindowlessPage& windowless(int funds)
-{
-    static std::unique_ptr<WindowlessPage> page;
-    static int size = 0;
-    if (!page || size != funds) {
-        page.reset();
-        page = std::make_unique<WindowlessPage>(funds);
-        size = funds;
-    }
-    return *page;
-}
-
 size_t reloadThroughPage(int funds, size_t iterations)
 {
-    WindowlessPage& p = windowless(funds);
+    WindowlessPage& p = Bench::keptForSize<WindowlessPage>(funds);
     size_t rows = 0;
     for (size_t i = 0; i < iterations; ++i) {
         p.page.reload(false);

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -173,19 +172,6 @@ size_t clickBaseline(size_t iterations)
     return sink;
 }
 
-// The growth series keeps one setup, of the size last asked for.
-SortSetup& setupOf(int rows)
-{
-    static std::unique_ptr<SortSetup> setup;
-    static int size = 0;
-    if (!setup || size != rows) {
-        setup.reset();
-        setup = std::make_unique<SortSetup>(rows);
-        size = rows;
-    }
-    return *setup;
-}
-
 size_t iterationsAt(int rows) { return size_t(std::max(1, 2000000 / rows)); }
 
 } // namespace
@@ -194,5 +180,5 @@ BENCH_CASE(sortReal, {"sort-real", sortReal, plainReal, 20});
 BENCH_CASE(sortTextNumber, {"sort-text-number", sortTextNumber, plainTextNumber, 20});
 BENCH_CASE(sortClick, {"sort-click", clickCaption, clickBaseline, 20});
 BENCH_SERIES(sortGrowth, {"sort",
-    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return setupOf(rows).sortBy(L"value", n); }, iterationsAt(rows)); },
-    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return setupOf(rows).baselineReal(n); }, iterationsAt(rows)); }});
+    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).sortBy(L"value", n); }, iterationsAt(rows)); },
+    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).baselineReal(n); }, iterationsAt(rows)); }});

@@ -66,9 +66,7 @@ TEST(GridPaintedText, ShortBuffersQuickRepaintsAndNoRows)
 {
     GridHost host(400, 200);
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(kTwoLevelHeader), 1);
-    grid.rows = 3;
-    grid.Refresh(false, true);
+    ASSERT_TRUE(host.show(kTwoLevelHeader, 3));
     TestSupport::printClient(grid.GetHwnd());
     std::wstring full = windowText(grid.GetHwnd(), 4096);
     EXPECT_EQ(windowText(grid.GetHwnd(), 5), full.substr(0, 4));

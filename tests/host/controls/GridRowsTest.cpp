@@ -9,9 +9,7 @@ TEST(GridRows, MillionRowsAskOnlyForVisibleCells)
 {
     GridHost host;
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(kTwoLevelHeader), 1);
-    grid.rows = 1000000;
-    grid.Refresh(false, true);
+    ASSERT_TRUE(host.show(kTwoLevelHeader, 1000000));
     int page = grid.PageRows();
     ASSERT_GT(page, 5);
 
@@ -41,9 +39,7 @@ TEST(GridRows, SelectionFollowsClicksAndKeys)
 {
     GridHost host;
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(kTwoLevelHeader), 1);
-    grid.rows = 500;
-    grid.Refresh(false, true);
+    ASSERT_TRUE(host.show(kTwoLevelHeader, 500));
     int page = grid.PageRows();
     EXPECT_EQ(grid.GetCurrSel(), -1);
 
@@ -99,9 +95,7 @@ TEST(GridRows, RightClickSelectsThenReportsClientPoint)
 {
     GridHost host;
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(kTwoLevelHeader), 1);
-    grid.rows = 20;
-    grid.Refresh(false, true);
+    ASSERT_TRUE(host.show(kTwoLevelHeader, 20));
     POINT p = host.cellPoint(6, 2);
     host.click(p, WM_RBUTTONDOWN, WM_RBUTTONUP);
     ASSERT_EQ(grid.menus.size(), 1u);

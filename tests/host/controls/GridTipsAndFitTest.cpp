@@ -38,9 +38,7 @@ TEST(GridTips, WholeTextOfACutCellOrCaptionAfterTheHoverOnly)
 {
     GridHost host;
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(kNarrowHeader), 1);
-    grid.rows = 5;
-    grid.Refresh(false, true);
+    ASSERT_TRUE(host.show(kNarrowHeader, 5));
     UpdateWindow(grid.GetHwnd());
 
     HWND tip = hoverForTip(grid.GetHwnd(), host.cellPoint(2, 1));
