@@ -25,16 +25,14 @@
 
 namespace {
 
-void fail(const XStringW& message)
-{
-    fprintf(stderr, "fundtable: %s\n", Common::toUtf8(message).c_str());
-}
+void fail(const XStringW& message) { fprintf(stderr, "fundtable: %s\n", Common::toUtf8(message).c_str()); }
 
 // Tabs and line breaks inside a cell would break the line structure.
 std::string field(const XStringW& text)
 {
     std::string utf8 = Common::toUtf8(text);
-    for (char& c : utf8) if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    for (char& c : utf8)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     return utf8;
 }
 
@@ -87,8 +85,8 @@ int printTiming(Host::IDatabase* db, Host::IDataTable* table, const XStringW& re
     double t2 = milliseconds();
     std::string text = formatTable(table);
     double t3 = milliseconds();
-    fprintf(stderr, "rows %d: query %.1f ms, fill with yields %.1f ms, text %.1f ms%s\n", table->getRowCount(),
-            t1 - t0, t2 - t1, t3 - t2, queried && filled ? "" : " (failed)");
+    fprintf(stderr, "rows %d: query %.1f ms, fill with yields %.1f ms, text %.1f ms%s\n", table->getRowCount(), t1 - t0,
+            t2 - t1, t3 - t2, queried && filled ? "" : " (failed)");
     return queried && filled ? 0 : 1;
 }
 
@@ -118,9 +116,12 @@ bool parseOptions(int argc, wchar_t** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         Mode mode;
-        if (arg == L"--shown") mode = Mode::Shown;
-        else if (arg == L"--timing") mode = Mode::Timing;
-        else if (arg == L"--export") mode = Mode::Export;
+        if (arg == L"--shown")
+            mode = Mode::Shown;
+        else if (arg == L"--timing")
+            mode = Mode::Timing;
+        else if (arg == L"--export")
+            mode = Mode::Export;
         else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
             fail(L"unknown option " + XStringW(arg));
             return false;
@@ -142,8 +143,7 @@ bool parseOptions(int argc, wchar_t** argv, Options& options)
             options.exportPath = argv[++i];
         }
     }
-    if (positional.empty() || positional.size() > 2)
-        return false;
+    if (positional.empty() || positional.size() > 2) return false;
     options.database = positional[0];
     options.referenceDate = positional.size() == 2 ? positional[1] : ClosedFund::localReferenceDate();
     return true;
@@ -155,8 +155,7 @@ bool exportableName(const XStringW& path)
 {
     size_t dot = path.rfind(L'.');
     size_t slash = path.find_last_of(L"\\/");
-    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
-        return false;
+    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash)) return false;
     XStringW extension = XStringW(path.substr(dot)).toLower();
     return extension == L".csv" || extension == L".txt" || extension == L".xls";
 }
@@ -182,7 +181,7 @@ int runGrid(Host::IDatabase* db, const Options& options)
     }
     size_t rows = 0;
     if (!grid.ExportToFile(options.exportPath, ClosedFund::EXPORT_BY_NAME, error, &rows)) {
-        error.replaceAll(L"\r\n", L": ");   // the grid's message box text, on one line
+        error.replaceAll(L"\r\n", L": "); // the grid's message box text, on one line
         fail(error);
         return 1;
     }
@@ -195,8 +194,7 @@ int runGrid(Host::IDatabase* db, const Options& options)
 int wmain(int argc, wchar_t** argv)
 {
     Options options;
-    if (!parseOptions(argc, argv, options))
-        return usage();
+    if (!parseOptions(argc, argv, options)) return usage();
     if (ClosedFund::dayNumber(options.referenceDate) <= 0) {
         fail(L"not a date: " + options.referenceDate + L" (use year-month-day, e.g. 2026-06-30)");
         return 2;

@@ -20,10 +20,14 @@ int wmain(int argc, wchar_t** argv)
     bool force = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
-        if (arg == L"--force") force = true;
-        else if (out.empty()) out = arg;
-        else if (count.empty()) count = arg;
-        else return usage();
+        if (arg == L"--force")
+            force = true;
+        else if (out.empty())
+            out = arg;
+        else if (count.empty())
+            count = arg;
+        else
+            return usage();
     }
     if (out.empty()) return usage();
     int funds = 0;
@@ -44,7 +48,6 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     fprintf(stderr, "sampledb: wrote %s (%s) in %lu ms\n", Common::toUtf8(out).c_str(),
-            funds ? (std::to_string(funds) + " synthetic funds").c_str() : "standard sample",
-            GetTickCount() - start);
+            funds ? (std::to_string(funds) + " synthetic funds").c_str() : "standard sample", GetTickCount() - start);
     return 0;
 }

@@ -4,11 +4,9 @@ namespace Control {
 
 HRESULT AccessibleBase::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
+    if (!out) return E_POINTER;
     *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(IAccessible))
-        return E_NOINTERFACE;
+    if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(IAccessible)) return E_NOINTERFACE;
     *out = static_cast<IAccessible*>(this);
     AddRef();
     return S_OK;
@@ -19,34 +17,33 @@ ULONG AccessibleBase::AddRef() { return ULONG(InterlockedIncrement(&refs_)); }
 ULONG AccessibleBase::Release()
 {
     LONG n = InterlockedDecrement(&refs_);
-    if (n == 0)
-        delete this;
+    if (n == 0) delete this;
     return ULONG(n);
 }
 
 HRESULT AccessibleBase::GetTypeInfoCount(UINT* count)
 {
-    if (!count)
-        return E_POINTER;
+    if (!count) return E_POINTER;
     *count = 0;
     return S_OK;
 }
 
 HRESULT AccessibleBase::GetTypeInfo(UINT, LCID, ITypeInfo** info)
 {
-    if (info)
-        *info = nullptr;
+    if (info) *info = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT AccessibleBase::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-HRESULT AccessibleBase::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
+HRESULT AccessibleBase::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+{
+    return E_NOTIMPL;
+}
 
 namespace {
 HRESULT noText(BSTR* out)
 {
-    if (!out)
-        return E_POINTER;
+    if (!out) return E_POINTER;
     *out = nullptr;
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -59,8 +56,7 @@ HRESULT AccessibleBase::get_accDefaultAction(VARIANT, BSTR* action) { return noT
 
 HRESULT AccessibleBase::get_accHelpTopic(BSTR* file, VARIANT, long* topic)
 {
-    if (topic)
-        *topic = -1;
+    if (topic) *topic = -1;
     return noText(file);
 }
 
@@ -70,19 +66,16 @@ HRESULT AccessibleBase::put_accValue(VARIANT, BSTR) { return DISP_E_MEMBERNOTFOU
 
 HRESULT AccessibleBase::ChildId(const VARIANT& child, long count, long* id)
 {
-    if (child.vt != VT_I4 || child.lVal < 0 || child.lVal > count)
-        return E_INVALIDARG;
+    if (child.vt != VT_I4 || child.lVal < 0 || child.lVal > count) return E_INVALIDARG;
     *id = child.lVal;
     return S_OK;
 }
 
 HRESULT AccessibleBase::ReturnText(const wchar_t* text, size_t length, BSTR* out)
 {
-    if (!out)
-        return E_POINTER;
+    if (!out) return E_POINTER;
     *out = nullptr;
-    if (length == 0)
-        return S_FALSE;
+    if (length == 0) return S_FALSE;
     *out = SysAllocStringLen(text, UINT(length));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
@@ -99,8 +92,7 @@ void AccessibleBase::SetChildId(VARIANT* v, long id)
 void AccessibleBase::SetObject(VARIANT* v, IDispatch* object)
 {
     VariantInit(v);
-    if (!object)
-        return;
+    if (!object) return;
     v->vt = VT_DISPATCH;
     v->pdispVal = object;
 }

@@ -26,16 +26,14 @@ TTTOOLINFOW toolRecord(HWND owner, const std::wstring* text)
 // spot of its own, so it places and shows the tip itself.
 bool CutTextTip::make(HWND owner)
 {
-    if (tip_ && owner_ == owner && IsWindow(tip_))
-        return true;
+    if (tip_ && owner_ == owner && IsWindow(tip_)) return true;
     destroy();
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
-    if (!tip_)
-        return false;
+    if (!tip_) return false;
     owner_ = owner;
     std::wstring none;
     TTTOOLINFOW tool = toolRecord(owner, &none);
@@ -48,8 +46,7 @@ bool CutTextTip::make(HWND owner)
 
 bool CutTextTip::show(HWND owner, const std::wstring& text, POINT screen)
 {
-    if (!make(owner))
-        return false;
+    if (!make(owner)) return false;
     TTTOOLINFOW tool = toolRecord(owner_, &text);
     SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
@@ -60,19 +57,16 @@ bool CutTextTip::show(HWND owner, const std::wstring& text, POINT screen)
 
 void CutTextTip::hide()
 {
-    if (!shown_)
-        return;
+    if (!shown_) return;
     shown_ = false;
-    if (!tip_ || !IsWindow(tip_))
-        return;
+    if (!tip_ || !IsWindow(tip_)) return;
     TTTOOLINFOW tool = toolRecord(owner_, nullptr);
     SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CutTextTip::destroy()
 {
-    if (tip_ && IsWindow(tip_))
-        DestroyWindow(tip_);
+    if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
     tip_ = nullptr;
     owner_ = nullptr;
     shown_ = false;

@@ -15,14 +15,11 @@ namespace Control {
 namespace {
 const UINT_PTR kScrollTimer = 0x4701;
 const UINT_PTR kTipTimer = 0x4702;
-}
+} // namespace
 
 DataGridEx::DataGridEx() = default;
 
-DataGridEx::~DataGridEx()
-{
-    ReleaseWindow();
-}
+DataGridEx::~DataGridEx() { ReleaseWindow(); }
 
 LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -33,28 +30,76 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1;
     case WM_GETTEXT: return OnGetText(size_t(wParam), reinterpret_cast<wchar_t*>(lParam));
     case WM_GETTEXTLENGTH: return OnGetTextLength();
-    case WM_SIZE: ScrollTo(GetTopRow(), GetScrollX()); Invalidate(FALSE); return 0;
+    case WM_SIZE:
+        ScrollTo(GetTopRow(), GetScrollX());
+        Invalidate(FALSE);
+        return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_LBUTTONDOWN: ForgetTip(); OnLButtonDown(x, y, false); return 0;
-    case WM_LBUTTONDBLCLK: ForgetTip(); OnLButtonDown(x, y, true); return 0;
+    case WM_LBUTTONDOWN:
+        ForgetTip();
+        OnLButtonDown(x, y, false);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        ForgetTip();
+        OnLButtonDown(x, y, true);
+        return 0;
     case WM_LBUTTONUP: OnLButtonUp(x, y); return 0;
     case WM_MOUSEMOVE: OnMouseMove(x, y); return 0;
-    case WM_MOUSELEAVE: trackingLeave_ = false; ForgetTip(); return 0;
-    case WM_RBUTTONDOWN: ForgetTip(); OnRButtonDown(x, y); return 0;
-    case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag(); return 0;
-    case WM_SETCURSOR: if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE; break;
-    case WM_KEYDOWN: ForgetTip(); OnKeyDown(UINT(wParam)); return 0;
-    case WM_SYSKEYDOWN: if (IsMenuChord(UINT(wParam))) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_MOUSELEAVE:
+        trackingLeave_ = false;
+        ForgetTip();
+        return 0;
+    case WM_RBUTTONDOWN:
+        ForgetTip();
+        OnRButtonDown(x, y);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != GetHwnd()) EndDrag();
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
+        break;
+    case WM_KEYDOWN:
+        ForgetTip();
+        OnKeyDown(UINT(wParam));
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (IsMenuChord(UINT(wParam))) {
+            ForgetTip();
+            OpenContextMenuAtCurrentRow();
+            return 0;
+        }
+        break;
     case WM_KEYUP:
-    case WM_SYSKEYUP: if (IsMenuChord(UINT(wParam))) return 0; break;
-    case WM_CONTEXTMENU: if (x == -1 && y == -1) { ForgetTip(); OpenContextMenuAtCurrentRow(); return 0; } break;
+    case WM_SYSKEYUP:
+        if (IsMenuChord(UINT(wParam))) return 0;
+        break;
+    case WM_CONTEXTMENU:
+        if (x == -1 && y == -1) {
+            ForgetTip();
+            OpenContextMenuAtCurrentRow();
+            return 0;
+        }
+        break;
     case WM_SETFOCUS: NotifyFocus(); break;
     case WM_GETOBJECT: return OnGetObject(wParam, lParam);
-    case WM_MOUSEWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false); return 0;
-    case WM_MOUSEHWHEEL: ForgetTip(); OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true); return 0;
+    case WM_MOUSEWHEEL:
+        ForgetTip();
+        OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), false);
+        return 0;
+    case WM_MOUSEHWHEEL:
+        ForgetTip();
+        OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), true);
+        return 0;
     case WM_TIMER:
-        if (wParam == kScrollTimer) { OnScrollTimer(); return 0; }
-        if (wParam == kTipTimer) { ShowTip(); return 0; }
+        if (wParam == kScrollTimer) {
+            OnScrollTimer();
+            return 0;
+        }
+        if (wParam == kTipTimer) {
+            ShowTip();
+            return 0;
+        }
         break;
     case WM_DESTROY:
         EndDrag();
@@ -70,8 +115,7 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void DataGridEx::PaintTo(HDC target, const RECT& client)
 {
     HDC buffer = Resources().backBuffer(target, client.right, client.bottom);
-    if (!buffer)
-        return;
+    if (!buffer) return;
     {
         Gdiplus::Graphics graphics(buffer);
         Render(buffer, graphics.GetLastStatus() == Gdiplus::Ok ? &graphics : nullptr, client);
@@ -91,8 +135,7 @@ void DataGridEx::OnPaint()
     HDC dc = BeginPaint(GetHwnd(), &ps);
     RECT client{};
     GetClientRect(&client);
-    if (dc && client.right > 0 && client.bottom > 0)
-        PaintTo(dc, client);
+    if (dc && client.right > 0 && client.bottom > 0) PaintTo(dc, client);
     EndPaint(GetHwnd(), &ps);
 }
 
@@ -100,8 +143,7 @@ LRESULT DataGridEx::OnPrintClient(HDC dc)
 {
     RECT client{};
     GetClientRect(&client);
-    if (dc && client.right > 0 && client.bottom > 0)
-        PaintTo(dc, client);
+    if (dc && client.right > 0 && client.bottom > 0) PaintTo(dc, client);
     return 0;
 }
 
@@ -118,8 +160,7 @@ void DataGridEx::OnLButtonDown(int x, int y, bool dblClick)
             SetCheckStatus(row, !GetCheckStatus(row));
             Invalidate(FALSE);
         }
-        if (dblClick)
-            OnEnterItem(row);
+        if (dblClick) OnEnterItem(row);
         return;
     case HitCaptionEdge:
         if (dblClick) {
@@ -140,11 +181,8 @@ void DataGridEx::OnLButtonDown(int x, int y, bool dblClick)
         SetCapture(GetHwnd());
         return;
     case HitVScroll:
-    case HitHScroll:
-        OnScrollBarDown(x, y, hit == HitVScroll);
-        return;
-    default:
-        return;
+    case HitHScroll: OnScrollBarDown(x, y, hit == HitVScroll); return;
+    default: return;
     }
 }
 
@@ -166,8 +204,7 @@ void DataGridEx::OnMouseMove(int x, int y)
 {
     switch (drag_) {
     case Drag::MaybeMove:
-        if (abs(x - dragStart_.x) < 5 || dragItem_ < 0)
-            return;
+        if (abs(x - dragStart_.x) < 5 || dragItem_ < 0) return;
         drag_ = Drag::Move;
         [[fallthrough]];
     case Drag::Move: {
@@ -178,8 +215,7 @@ void DataGridEx::OnMouseMove(int x, int y)
     }
     case Drag::Resize:
         // The document follows the edge; the grid hears of it once, on release.
-        if (Header().setWidth(dragColumn_, Unscaled(dragStartWidth_ + (x - dragStart_.x))))
-            Invalidate(FALSE);
+        if (Header().setWidth(dragColumn_, Unscaled(dragStartWidth_ + (x - dragStart_.x)))) Invalidate(FALSE);
         return;
     case Drag::VThumb: {
         ScrollLayout s = GetScrollLayout();
@@ -191,9 +227,7 @@ void DataGridEx::OnMouseMove(int x, int y)
         ScrollTo(GetTopRow(), ScrollXForThumb(s, dragOrigin_ + (x - dragStart_.x)));
         return;
     }
-    default:
-        TrackTip(x, y);
-        return;
+    default: TrackTip(x, y); return;
     }
 }
 
@@ -204,12 +238,9 @@ void DataGridEx::EndDrag()
     dragColumn_ = dragItem_ = -1;
     dropX_ = -1;
     heldScrollButton_ = -1;
-    if (IsWindow())
-        KillTimer(GetHwnd(), kScrollTimer);
-    if (GetCapture() == GetHwnd())
-        ReleaseCapture();
-    if (wasMove)
-        Invalidate(FALSE);
+    if (IsWindow()) KillTimer(GetHwnd(), kScrollTimer);
+    if (GetCapture() == GetHwnd()) ReleaseCapture();
+    if (wasMove) Invalidate(FALSE);
 }
 
 bool DataGridEx::OnSetCursor()
@@ -218,8 +249,7 @@ bool DataGridEx::OnSetCursor()
     GetCursorPos(&pt);
     ScreenToClient(&pt);
     int row = -1, column = -1;
-    if (drag_ != Drag::Resize && HitTest(pt.x, pt.y, row, column) != HitCaptionEdge)
-        return false;
+    if (drag_ != Drag::Resize && HitTest(pt.x, pt.y, row, column) != HitCaptionEdge) return false;
     SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEWE)));
     return true;
 }
@@ -236,10 +266,8 @@ void DataGridEx::OnRButtonDown(int x, int y)
         ShowHeaderMenu(x, y);
         return;
     }
-    if (hit == HitCell)
-        SetCurrSel(row);
-    if (hit == HitCell || hit == HitBelowRows)
-        OnContextMenu(x, y);
+    if (hit == HitCell) SetCurrSel(row);
+    if (hit == HitCell || hit == HitBelowRows) OnContextMenu(x, y);
 }
 
 void DataGridEx::OnKeyDown(UINT key)
@@ -256,23 +284,25 @@ void DataGridEx::OnKeyDown(UINT key)
     case VK_END: sel = rows - 1; break;
     case VK_LEFT: ScrollTo(GetTopRow(), GetScrollX() - 3 * RowHeight()); return;
     case VK_RIGHT: ScrollTo(GetTopRow(), GetScrollX() + 3 * RowHeight()); return;
-    case VK_RETURN: if (GetCurrSel() >= 0) OnEnterItem(GetCurrSel()); return;
-    case VK_F10: if (IsMenuChord(key)) OpenContextMenuAtCurrentRow(); return;
+    case VK_RETURN:
+        if (GetCurrSel() >= 0) OnEnterItem(GetCurrSel());
+        return;
+    case VK_F10:
+        if (IsMenuChord(key)) OpenContextMenuAtCurrentRow();
+        return;
     case VK_TAB: Common::RequestNextTabStop(GetHwnd(), GetKeyState(VK_SHIFT) < 0); return;
-    case 'C': if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow(); return;
+    case 'C':
+        if (GetKeyState(VK_CONTROL) < 0) CopyCurrentRow();
+        return;
     default: return;
     }
-    if (rows > 0)
-        SetCurrSel(std::clamp(sel, 0, rows - 1));
+    if (rows > 0) SetCurrSel(std::clamp(sel, 0, rows - 1));
 }
 
 // Shift+F10 opens the grid's menu as a right click would; its key-up is swallowed too, so
 // the default processing cannot open the menu a second time. The menu key needs nothing
 // here: the system turns its release into WM_CONTEXTMENU without a point.
-bool DataGridEx::IsMenuChord(UINT key) const
-{
-    return key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
-}
+bool DataGridEx::IsMenuChord(UINT key) const { return key == VK_F10 && GetKeyState(VK_SHIFT) < 0; }
 
 // The menu hangs from the current row's lower edge, scrolled into view first, wherever the
 // mouse is; the point given is still on the row, so a hit test finds it. Without a current
@@ -285,8 +315,7 @@ void DataGridEx::OpenContextMenuAtCurrentRow()
     RECT row{};
     if (GetCurrSel() >= 0) {
         ScrollRowIntoView(GetCurrSel());
-        if (GetRowRect(GetCurrSel(), &row))
-            at = {row.left + RowHeight(), row.bottom - 1};
+        if (GetRowRect(GetCurrSel(), &row)) at = {row.left + RowHeight(), row.bottom - 1};
     }
     OnContextMenu(at.x, at.y);
 }
@@ -295,8 +324,7 @@ void DataGridEx::OnWheel(int delta, bool horizontal)
 {
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    if (lines == WHEEL_PAGESCROLL)
-        lines = UINT(PageRows());
+    if (lines == WHEEL_PAGESCROLL) lines = UINT(PageRows());
     int steps = -delta * int(lines) / WHEEL_DELTA;
     if (horizontal || GetKeyState(VK_SHIFT) < 0)
         ScrollTo(GetTopRow(), GetScrollX() - steps * RowHeight());
@@ -306,8 +334,7 @@ void DataGridEx::OnWheel(int delta, bool horizontal)
 
 void DataGridEx::CopyCurrentRow()
 {
-    if (GetCurrSel() < 0 || !OpenClipboard(GetHwnd()))
-        return;
+    if (GetCurrSel() < 0 || !OpenClipboard(GetHwnd())) return;
     Common::XStringW text;
     DragItemToString(GetCurrSel(), text);
     EmptyClipboard();
@@ -316,8 +343,7 @@ void DataGridEx::CopyCurrentRow()
     if (void* p = mem.get() ? GlobalLock(mem.get()) : nullptr) {
         memcpy(p, text.c_str(), bytes);
         GlobalUnlock(mem.get());
-        if (SetClipboardData(CF_UNICODETEXT, mem.get()))
-            mem.release();   // the clipboard owns it now
+        if (SetClipboardData(CF_UNICODETEXT, mem.get())) mem.release(); // the clipboard owns it now
     }
     CloseClipboard();
 }

@@ -11,8 +11,7 @@ namespace Control {
 bool DataGridEx::FitColumnWidth(int column)
 {
     Common::MemoryDCHandle dc(nullptr);
-    if (!dc)
-        return false;
+    if (!dc) return false;
     int needed = std::max(CaptionWidthNeeded(dc, column), WidestCellNeeded(dc, column, kFitRowLimit));
     // The document keeps unscaled widths: the smallest one that scales to at least needed.
     int width = int(std::ceil(needed / GetZoom() - 1e-9));
@@ -23,8 +22,7 @@ bool DataGridEx::FitColumnWidth(int column)
 
 void DataGridEx::FitColumn(int column)
 {
-    if (column < 0 || column >= GetColumnCount() || !FitColumnWidth(column))
-        return;
+    if (column < 0 || column >= GetColumnCount() || !FitColumnWidth(column)) return;
     ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();
@@ -33,10 +31,8 @@ void DataGridEx::FitColumn(int column)
 void DataGridEx::FitAllColumns()
 {
     bool changed = false;
-    for (int c = 0; c < GetColumnCount(); ++c)
-        changed = FitColumnWidth(c) || changed;
-    if (!changed)
-        return;
+    for (int c = 0; c < GetColumnCount(); ++c) changed = FitColumnWidth(c) || changed;
+    if (!changed) return;
     ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();

@@ -11,15 +11,14 @@ namespace {
 const UINT kMenuReload = 0x100;
 const UINT kMenuReset = 0x101;
 const UINT kMenuFitAll = 0x102;
-const UINT kMenuItemBase = 0x200;   // + top-level item index
-}
+const UINT kMenuItemBase = 0x200; // + top-level item index
+} // namespace
 
 int DataGridEx::Unscaled(int pixels) const { return int(std::lround(pixels / GetZoom())); }
 
 int DataGridEx::TopItemOfColumn(int column) const
 {
-    if (column < 0 || column >= GetColumnCount())
-        return -1;
+    if (column < 0 || column >= GetColumnCount()) return -1;
     return Header().columns()[column].topItem;
 }
 
@@ -29,8 +28,7 @@ bool DataGridEx::TopItemSpan(int item, int& left, int& right) const
     bool found = false;
     for (int c = 0; c < GetColumnCount(); ++c) {
         int l = 0, r = 0;
-        if (Header().columns()[c].topItem != item)
-            continue;
+        if (Header().columns()[c].topItem != item) continue;
         ColumnScreenSpan(c, l, r);
         left = found ? std::min(left, l) : l;
         right = found ? std::max(right, r) : r;
@@ -45,11 +43,9 @@ int DataGridEx::DropItemAt(int x) const
     bool any = false;
     for (int item = 0; item < count; ++item) {
         int l = 0, r = 0;
-        if (!TopItemSpan(item, l, r))
-            continue;
+        if (!TopItemSpan(item, l, r)) continue;
         any = true;
-        if (x < (l + r) / 2)
-            return item;
+        if (x < (l + r) / 2) return item;
     }
     return any ? count : -1;
 }
@@ -58,10 +54,8 @@ int DataGridEx::DropMarkerX(int dropItem) const
 {
     int l = 0, r = 0, lastRight = -1;
     for (int item = 0; item < int(Header().topItems().size()); ++item) {
-        if (!TopItemSpan(item, l, r))
-            continue;
-        if (item >= dropItem)
-            return l;
+        if (!TopItemSpan(item, l, r)) continue;
+        if (item >= dropItem) return l;
         lastRight = r;
     }
     return lastRight;
@@ -69,28 +63,24 @@ int DataGridEx::DropMarkerX(int dropItem) const
 
 void DataGridEx::MoveTopItem(int fromItem, int toItem)
 {
-    if (!Header().moveTopItem(fromItem, toItem))
-        return;
-    ScrollTo(GetTopRow(), GetScrollX());   // the column edges moved: stay on one
+    if (!Header().moveTopItem(fromItem, toItem)) return;
+    ScrollTo(GetTopRow(), GetScrollX()); // the column edges moved: stay on one
     Invalidate(FALSE);
     OnHeaderChange();
 }
 
 void DataGridEx::ResizeColumn(int column, int width)
 {
-    if (column < 0 || column >= GetColumnCount())
-        return;
+    if (column < 0 || column >= GetColumnCount()) return;
     Header().setWidth(column, width);
     ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
-    if (Header().columns()[column].width != pressWidth_)
-        OnHeaderChange();
+    if (Header().columns()[column].width != pressWidth_) OnHeaderChange();
 }
 
 void DataGridEx::SetTopItemVisible(int item, bool visible)
 {
-    if (!Header().setTopItemVisible(item, visible))
-        return;
+    if (!Header().setTopItemVisible(item, visible)) return;
     ScrollTo(GetTopRow(), GetScrollX());
     Invalidate(FALSE);
     OnHeaderChange();
@@ -99,8 +89,7 @@ void DataGridEx::SetTopItemVisible(int item, bool visible)
 void DataGridEx::NotifyReload()
 {
     HWND parent = GetParent(GetHwnd());
-    if (!parent)
-        return;
+    if (!parent) return;
     NMHDR nm = {};
     nm.hwndFrom = GetHwnd();
     nm.idFrom = UINT_PTR(GetDlgCtrlID(GetHwnd()));
@@ -115,18 +104,15 @@ void DataGridEx::NotifyReload()
 void DataGridEx::ShowHeaderMenu(int x, int y)
 {
     Common::ScopedMenu menu(CreatePopupMenu());
-    if (!menu)
-        return;
+    if (!menu) return;
     AppendMenuW(menu, MF_STRING, kMenuReload, L"刷新");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     const std::vector<GridHeader::TopItem>& items = Header().topItems();
     int shown = 0;
-    for (const auto& item : items)
-        shown += item.visible ? 1 : 0;
+    for (const auto& item : items) shown += item.visible ? 1 : 0;
     for (size_t i = 0; i < items.size(); ++i) {
         UINT flags = MF_STRING | (items[i].visible ? MF_CHECKED : MF_UNCHECKED);
-        if (items[i].visible && shown <= 1)
-            flags |= MF_GRAYED;
+        if (items[i].visible && shown <= 1) flags |= MF_GRAYED;
         AppendMenuW(menu, flags, kMenuItemBase + UINT(i), items[i].title.c_str());
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

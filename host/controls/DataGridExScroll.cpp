@@ -14,8 +14,7 @@ void DataGridEx::OnScrollBarDown(int x, int y, bool vertical)
     POINT pt = {x, y};
     const RECT* buttons[4] = {&s.vUp, &s.vDown, &s.hLeft, &s.hRight};
     for (int b = 0; b < 4; ++b) {
-        if (!PtInRect(buttons[b], pt))
-            continue;
+        if (!PtInRect(buttons[b], pt)) continue;
         heldScrollButton_ = b;
         drag_ = Drag::ScrollButton;
         SetCapture(GetHwnd());

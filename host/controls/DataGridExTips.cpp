@@ -26,14 +26,12 @@ void DataGridEx::TrackTip(int x, int y)
         ForgetTip();
         return;
     }
-    if (row == tipRow_ && column == tipColumn_)
-        return;
+    if (row == tipRow_ && column == tipColumn_) return;
     ForgetTip();
     Common::MemoryDCHandle dc(nullptr);
     Common::XStringW text;
     int needed = row >= 0 ? CellWidthNeeded(dc, row, column, &text) : CaptionWidthNeeded(dc, column);
-    if (row < 0)
-        text = Header().columns()[column].title;
+    if (row < 0) text = Header().columns()[column].title;
     tipRow_ = row;
     tipColumn_ = column;
     tipColumnName_ = Header().columns()[column].info.name;
@@ -42,8 +40,7 @@ void DataGridEx::TrackTip(int x, int y)
     tipWidth_ = ColumnWidth(column);
     tipText_ = text;
     tipCut_ = needed > tipWidth_ && !text.empty();
-    if (tipCut_)
-        SetTimer(GetHwnd(), kTipTimer, GetDoubleClickTime(), nullptr);
+    if (tipCut_) SetTimer(GetHwnd(), kTipTimer, GetDoubleClickTime(), nullptr);
 }
 
 // Below the spot, its text lined up with the cell's (the tip keeps a few pixels of margin
@@ -51,26 +48,21 @@ void DataGridEx::TrackTip(int x, int y)
 void DataGridEx::ShowTip()
 {
     KillTimer(GetHwnd(), kTipTimer);
-    if (!tipCut_ || tipColumn_ < 0)
-        return;
+    if (!tipCut_ || tipColumn_ < 0) return;
     int left = 0, right = 0;
-    if (!ColumnScreenSpan(tipColumn_, left, right))
-        return;
+    if (!ColumnScreenSpan(tipColumn_, left, right)) return;
     RECT body = BodyRect();
     int bottom = tipRow_ < 0 ? body.top : body.top + (tipRow_ - GetTopRow() + 1) * RowHeight();
     POINT at = {left + kTextMargin - 3, bottom + 1};
     ClientToScreen(&at);
-    if (!tip_)
-        tip_ = std::make_unique<CutTextTip>();
+    if (!tip_) tip_ = std::make_unique<CutTextTip>();
     tip_->show(GetHwnd(), tipText_, at);
 }
 
 void DataGridEx::ForgetTip()
 {
-    if (IsWindow())
-        KillTimer(GetHwnd(), kTipTimer);
-    if (tip_)
-        tip_->hide();
+    if (IsWindow()) KillTimer(GetHwnd(), kTipTimer);
+    if (tip_) tip_->hide();
     tipRow_ = tipColumn_ = -1;
     tipCut_ = false;
     tipText_.clear();
@@ -81,19 +73,16 @@ void DataGridEx::ForgetTip()
 // text is measured again at the next move; a tip over it no longer tells the truth.
 void DataGridEx::CheckTipAfterChange()
 {
-    if (tipColumn_ < 0)
-        return;
+    if (tipColumn_ < 0) return;
     bool same = GetTopRow() == tipTopRow_ && GetScrollX() == tipScrollX_ && tipColumn_ < GetColumnCount() &&
                 tipRow_ < GetRowsCount() && Header().columns()[tipColumn_].info.name == tipColumnName_ &&
                 ColumnWidth(tipColumn_) == tipWidth_;
     if (same) {
         Common::XStringW text = Header().columns()[tipColumn_].title;
-        if (tipRow_ >= 0)
-            GetItemText(tipRow_, Header().column(tipColumn_).info, text);
+        if (tipRow_ >= 0) GetItemText(tipRow_, Header().column(tipColumn_).info, text);
         same = text == tipText_;
     }
-    if (!same)
-        ForgetTip();
+    if (!same) ForgetTip();
 }
 
 } // namespace Control

@@ -29,8 +29,7 @@ bool GridHeader::load(const Common::XStringW& xml)
 {
     Common::XStringW encoding;
     ComPtr<IXMLDOMDocument> doc = XmlDom::loadDocument(xml, encoding);
-    if (!doc)
-        return false;
+    if (!doc) return false;
     doc_ = doc;
     declaredEncoding_ = encoding;
     layout();
@@ -48,30 +47,24 @@ IXMLDOMNodeList* GridHeader::items() const
 {
     ComPtr<IXMLDOMElement> root = XmlDom::rootElement(doc_.get());
     IXMLDOMNodeList* list = nullptr;
-    if (root && FAILED(root->get_childNodes(&list)))
-        list = nullptr;
+    if (root && FAILED(root->get_childNodes(&list))) list = nullptr;
     return list;
 }
 
 IXMLDOMElement* GridHeader::find(IXMLDOMNodeList* items, const Common::XStringW& name) const
 {
     long count = 0;
-    if (!items || FAILED(items->get_length(&count)))
-        return nullptr;
+    if (!items || FAILED(items->get_length(&count))) return nullptr;
     for (long i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> node;
-        if (items->get_item(i, node.put()) != S_OK)
-            continue;
+        if (items->get_item(i, node.put()) != S_OK) continue;
         ComPtr<IXMLDOMElement> e = node.query<IXMLDOMElement>(XmlDom::kIIDElement);
-        if (!e)
-            continue;
+        if (!e) continue;
         Common::XStringW n;
-        if (XmlDom::attribute(e.get(), L"name", n) && n == name)
-            return e.detach();
+        if (XmlDom::attribute(e.get(), L"name", n) && n == name) return e.detach();
         ComPtr<IXMLDOMNodeList> children;
         if (SUCCEEDED(e->get_childNodes(children.put())))
-            if (IXMLDOMElement* found = find(children.get(), name))
-                return found;
+            if (IXMLDOMElement* found = find(children.get(), name)) return found;
     }
     return nullptr;
 }
@@ -93,8 +86,7 @@ void GridHeader::layout()
         IXMLDOMElement* e = tops[t].get();
         topItems_.push_back({XmlDom::attributeOr(e, L"title", L""), !isHidden(e)});
         std::vector<ComPtr<IXMLDOMElement>> children = XmlDom::itemChildren(e);
-        if (isHidden(e))
-            continue;
+        if (isHidden(e)) continue;
         if (children.empty()) {
             addColumn(e, -1, int(t));
             continue;
@@ -104,11 +96,9 @@ void GridHeader::layout()
         g.titleAlign = alignFrom(XmlDom::attributeOr(e, L"titlealign", L""), DT_CENTER);
         g.first = int(columns_.size());
         for (auto& child : children)
-            if (!isHidden(child.get()))
-                addColumn(child.get(), int(groups_.size()), int(t));
+            if (!isHidden(child.get())) addColumn(child.get(), int(groups_.size()), int(t));
         g.last = int(columns_.size()) - 1;
-        if (g.last >= g.first)
-            groups_.push_back(g);
+        if (g.last >= g.first) groups_.push_back(g);
     }
 }
 
@@ -136,34 +126,29 @@ bool GridHeader::moveTopItem(int from, int to)
 {
     std::vector<ComPtr<IXMLDOMElement>> tops = topElements();
     int n = int(tops.size());
-    if (from < 0 || from >= n || to < 0 || to > n || to == from || to == from + 1)
-        return false;
+    if (from < 0 || from >= n || to < 0 || to > n || to == from || to == from + 1) return false;
     ComPtr<IXMLDOMElement> root = XmlDom::rootElement(doc_.get());
     ComPtr<IXMLDOMNode> moved;
     HRESULT hr;
     if (to < n) {
         VARIANT before;
         before.vt = VT_UNKNOWN;
-        before.punkVal = tops[to].get();   // borrowed: not cleared
+        before.punkVal = tops[to].get(); // borrowed: not cleared
         hr = root->insertBefore(tops[from].get(), before, moved.put());
     } else {
         hr = root->appendChild(tops[from].get(), moved.put());
     }
-    if (FAILED(hr))
-        return false;
+    if (FAILED(hr)) return false;
     layout();
     return true;
 }
 
 bool GridHeader::setWidth(int column, int width)
 {
-    if (column < 0 || column >= int(columns_.size()))
-        return false;
+    if (column < 0 || column >= int(columns_.size())) return false;
     width = std::clamp(width, 8, 4000);
-    if (width == columns_[column].width)
-        return false;
-    if (!XmlDom::setAttribute(columns_[column].info.GetElement(), L"width", std::to_wstring(width)))
-        return false;
+    if (width == columns_[column].width) return false;
+    if (!XmlDom::setAttribute(columns_[column].info.GetElement(), L"width", std::to_wstring(width))) return false;
     layout();
     return true;
 }
@@ -172,12 +157,10 @@ bool GridHeader::setWidth(int column, int width)
 bool GridHeader::setTopItemVisible(int item, bool visible)
 {
     std::vector<ComPtr<IXMLDOMElement>> tops = topElements();
-    if (item < 0 || item >= int(tops.size()) || topItems_[item].visible == visible)
-        return false;
+    if (item < 0 || item >= int(tops.size()) || topItems_[item].visible == visible) return false;
     bool ok = visible ? XmlDom::removeAttribute(tops[item].get(), L"visible")
                       : XmlDom::setAttribute(tops[item].get(), L"visible", L"false");
-    if (ok)
-        layout();
+    if (ok) layout();
     return ok;
 }
 

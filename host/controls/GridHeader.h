@@ -14,16 +14,16 @@ public:
     struct Column {
         HeaderInfo2 info;
         Common::XStringW title;
-        int width = 80;            // unscaled pixels
-        UINT align = DT_LEFT;      // DT_LEFT, DT_CENTER or DT_RIGHT
+        int width = 80;       // unscaled pixels
+        UINT align = DT_LEFT; // DT_LEFT, DT_CENTER or DT_RIGHT
         UINT titleAlign = DT_LEFT;
         bool startDescending = false;
         bool checkBox = false;     // drawn as a check box (type="check")
         Common::XStringW fontFace; // empty: the control's font
         int fontSize = 0;          // points, 0 for the control's size
         bool bold = false, italic = false;
-        int group = -1;            // index into groups(), -1 for a top-level column
-        int topItem = 0;           // index into topItems()
+        int group = -1;  // index into groups(), -1 for a top-level column
+        int topItem = 0; // index into topItems()
     };
     // A group caption over its shown columns first..last.
     struct Group {
@@ -63,7 +63,7 @@ private:
     std::vector<Common::ComPtr<IXMLDOMElement>> topElements() const;
 
     Common::ComPtr<IXMLDOMDocument> doc_;
-    Common::XStringW declaredEncoding_;   // what the text declared, when we had to change it
+    Common::XStringW declaredEncoding_; // what the text declared, when we had to change it
     std::vector<Column> columns_;
     std::vector<Group> groups_;
     std::vector<TopItem> topItems_;

@@ -10,8 +10,7 @@ HFONT GridResources::font(const std::wstring& face, double size, bool bold, bool
     int height = -std::max(1, int(std::lround(size * 96.0 / 72.0)));
     FontKey key{face, height, bold, italic};
     auto it = fonts_.find(key);
-    if (it != fonts_.end())
-        return it->second.get();
+    if (it != fonts_.end()) return it->second.get();
     LOGFONTW lf = {};
     lf.lfHeight = height;
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -20,16 +19,14 @@ HFONT GridResources::font(const std::wstring& face, double size, bool bold, bool
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     HFONT f = CreateFontIndirectW(&lf);
-    if (!f)
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     fonts_.emplace(key, Common::ScopedGdi<HFONT>(f));
     return f;
 }
 
 HDC GridResources::backBuffer(HDC compatible, int width, int height)
 {
-    if (dc_ && width <= width_ && height <= height_)
-        return dc_;
+    if (dc_ && width <= width_ && height <= height_) return dc_;
     dropBuffer();
     width = std::max(width, 1);
     height = std::max(height, 1);
@@ -44,8 +41,7 @@ HDC GridResources::backBuffer(HDC compatible, int width, int height)
     HBITMAP bmp = CreateDIBSection(compatible, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC dc = bmp ? CreateCompatibleDC(compatible) : nullptr;
     if (!dc) {
-        if (bmp)
-            DeleteObject(bmp);
+        if (bmp) DeleteObject(bmp);
         return nullptr;
     }
     bitmap_.reset(bmp);

@@ -13,8 +13,7 @@ void PaintedText::begin()
 
 void PaintedText::add(int line, int left, const std::wstring& text)
 {
-    if (painting_)
-        pieces_.push_back(Piece{line, left, text});
+    if (painting_) pieces_.push_back(Piece{line, left, text});
 }
 
 // Frozen columns are drawn after the scrolling ones, so the pieces are put in screen order
@@ -34,8 +33,7 @@ void PaintedText::end()
             text_ += L'\t';
         text_ += pieces_[i].text;
     }
-    if (!pieces_.empty())
-        text_ += L"\r\n";
+    if (!pieces_.empty()) text_ += L"\r\n";
     pieces_.clear();
 }
 
@@ -43,8 +41,7 @@ void PaintedText::end()
 // terminator.
 LRESULT XDataGrid::OnGetText(size_t capacity, wchar_t* buffer) const
 {
-    if (!buffer || capacity == 0)
-        return 0;
+    if (!buffer || capacity == 0) return 0;
     const std::wstring& text = painted_->text();
     size_t n = std::min(text.size(), capacity - 1);
     wmemcpy(buffer, text.c_str(), n);

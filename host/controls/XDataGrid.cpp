@@ -41,8 +41,7 @@ void XDataGrid::DragItemToString(int row, Common::XStringW& text)
     for (int c = 0; c < GetColumnCount(); ++c) {
         Common::XStringW cell;
         DragItemToString(row, c, cell);
-        if (c)
-            text += L'\t';
+        if (c) text += L'\t';
         text += cell;
     }
 }
@@ -56,9 +55,8 @@ void XDataGrid::DragItemToString(int row, int column, Common::XStringW& text)
 
 int XDataGrid::SetHeader(const Common::XStringW& xml)
 {
-    if (!header_->load(xml))
-        return 0;
-    ScrollTo(topRow_, scrollX_);   // onto a stop of the new columns
+    if (!header_->load(xml)) return 0;
+    ScrollTo(topRow_, scrollX_); // onto a stop of the new columns
     Invalidate(FALSE);
     return 1;
 }
@@ -76,24 +74,77 @@ const HeaderInfo2* XDataGrid::GetColumnInfo(int column) const
 }
 
 // Looks. Every setter repaints; none of them touches the rows.
-void XDataGrid::SetBkColor(COLORREF c) { bkColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetBdColor(COLORREF c) { bdColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetGridColor(COLORREF c) { gridColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetHeaderColor(COLORREF c) { headerColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetHeaderBkColor(COLORREF c) { headerBkColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetScrollArrowColor(COLORREF c) { scrollArrow_ = c; Invalidate(FALSE); }
-void XDataGrid::SetScrollButtonColor(COLORREF c) { scrollButtonColor_ = c; Invalidate(FALSE); }
-void XDataGrid::SetScrollFaceColor(COLORREF c) { scrollFace_ = c; Invalidate(FALSE); }
-void XDataGrid::SetScrollDarkColor(COLORREF c) { scrollDark_ = c; Invalidate(FALSE); }
-void XDataGrid::SetScrollLightColor(COLORREF c) { scrollLight_ = c; Invalidate(FALSE); }
-void XDataGrid::SetDrawGridLine(BOOL h, BOOL v) { hLines_ = h; vLines_ = v; Invalidate(FALSE); }
-void XDataGrid::SetRowHight(int pixels) { rowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
-void XDataGrid::SetHeaderRowHight(int pixels) { headerRowHeight_ = std::clamp(pixels, 4, 400); Invalidate(FALSE); }
+void XDataGrid::SetBkColor(COLORREF c)
+{
+    bkColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetBdColor(COLORREF c)
+{
+    bdColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetGridColor(COLORREF c)
+{
+    gridColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetHeaderColor(COLORREF c)
+{
+    headerColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetHeaderBkColor(COLORREF c)
+{
+    headerBkColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetScrollArrowColor(COLORREF c)
+{
+    scrollArrow_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetScrollButtonColor(COLORREF c)
+{
+    scrollButtonColor_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetScrollFaceColor(COLORREF c)
+{
+    scrollFace_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetScrollDarkColor(COLORREF c)
+{
+    scrollDark_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetScrollLightColor(COLORREF c)
+{
+    scrollLight_ = c;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetDrawGridLine(BOOL h, BOOL v)
+{
+    hLines_ = h;
+    vLines_ = v;
+    Invalidate(FALSE);
+}
+void XDataGrid::SetRowHight(int pixels)
+{
+    rowHeight_ = std::clamp(pixels, 4, 400);
+    Invalidate(FALSE);
+}
+void XDataGrid::SetHeaderRowHight(int pixels)
+{
+    headerRowHeight_ = std::clamp(pixels, 4, 400);
+    Invalidate(FALSE);
+}
 void XDataGrid::SetScrollLock(int columns)
 {
     scrollLock_ = std::max(0, columns);
     frozenNames_.clear();
-    ScrollTo(topRow_, scrollX_);   // the scrolling columns, and so the stops, changed
+    ScrollTo(topRow_, scrollX_); // the scrolling columns, and so the stops, changed
     Invalidate(FALSE);
 }
 
@@ -110,19 +161,18 @@ void XDataGrid::SetScrollLock(const std::vector<Common::XStringW>& names)
 int XDataGrid::FrozenColumns() const
 {
     int count = GetColumnCount();
-    if (frozenNames_.empty())
-        return std::min(scrollLock_, count);
+    if (frozenNames_.empty()) return std::min(scrollLock_, count);
     int frozen = 0;
     while (frozen < count && !header_->columns()[frozen].info.name.empty() &&
-           std::find(frozenNames_.begin(), frozenNames_.end(), header_->columns()[frozen].info.name) != frozenNames_.end())
+           std::find(frozenNames_.begin(), frozenNames_.end(), header_->columns()[frozen].info.name) !=
+               frozenNames_.end())
         ++frozen;
     return frozen;
 }
 
 void XDataGrid::SetEmptyText(const Common::XStringW& text)
 {
-    if (text == emptyText_)
-        return;
+    if (text == emptyText_) return;
     emptyText_ = text;
     Invalidate(FALSE);
 }
@@ -137,8 +187,7 @@ void XDataGrid::SetHeaderFont(const Common::XStringW& face, int size)
 // A zoom that is not a sensible factor (zero, negative, not a number) is ignored.
 void XDataGrid::SetZoom(double zoom)
 {
-    if (!(zoom >= 0.25 && zoom <= 8.0))
-        return;
+    if (!(zoom >= 0.25 && zoom <= 8.0)) return;
     zoom_ = zoom;
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
@@ -167,23 +216,19 @@ void XDataGrid::Refresh(bool resetPosition, bool rowsChanged)
         topRow_ = 0;
         scrollX_ = 0;
     }
-    if (rowsChanged && curSel_ >= rows)
-        curSel_ = -1;
+    if (rowsChanged && curSel_ >= rows) curSel_ = -1;
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
-    if (rowsChanged && IsWindow())
-        NotifyWinEvent(EVENT_OBJECT_REORDER, GetHwnd(), OBJID_CLIENT, CHILDID_SELF);
+    if (rowsChanged && IsWindow()) NotifyWinEvent(EVENT_OBJECT_REORDER, GetHwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void XDataGrid::SetCurrSel(int row)
 {
-    if (row < -1 || row >= GetRowsCount() || row == curSel_)
-        return;
+    if (row < -1 || row >= GetRowsCount() || row == curSel_) return;
     int old = curSel_;
     curSel_ = row;
     int top = topRow_;
-    if (row >= 0)
-        ScrollRowIntoView(row);
+    if (row >= 0) ScrollRowIntoView(row);
     if (top != topRow_ || !IsWindow() || !IsWindowVisible(GetHwnd())) {
         Invalidate(FALSE);
     } else {
@@ -209,8 +254,7 @@ void XDataGrid::ScrollTo(int topRow, int scrollX)
     int maxTop = std::max(0, GetRowsCount() - PageRows());
     topRow = std::clamp(topRow, 0, maxTop);
     scrollX = SnapScrollX(scrollX);
-    if (topRow == topRow_ && scrollX == scrollX_)
-        return;
+    if (topRow == topRow_ && scrollX == scrollX_) return;
     topRow_ = topRow;
     scrollX_ = scrollX;
     Invalidate(FALSE);
@@ -218,15 +262,12 @@ void XDataGrid::ScrollTo(int topRow, int scrollX)
 
 void XDataGrid::SortByColumn(int column)
 {
-    if (column < 0 || column >= GetColumnCount())
-        return;
+    if (column < 0 || column >= GetColumnCount()) return;
     const GridHeader::Column& c = header_->columns()[column];
-    if (c.info.name.empty())
-        return;
+    if (c.info.name.empty()) return;
     bool descending = c.info.name == sortName_ ? !sortDesc_ : c.startDescending;
-    Common::XStringW name = c.info.name;   // the header may change under the call
-    if (!sort(name, descending ? 1 : 0))
-        return;
+    Common::XStringW name = c.info.name; // the header may change under the call
+    if (!sort(name, descending ? 1 : 0)) return;
     sortName_ = name;
     sortDesc_ = descending;
     Invalidate(FALSE);
@@ -238,8 +279,7 @@ int XDataGrid::RowHeight() const { return std::max(4, scaled(rowHeight_, zoom_))
 int XDataGrid::CaptionRowHeight() const { return std::max(4, scaled(headerRowHeight_, zoom_)); }
 int XDataGrid::HeaderHeight() const
 {
-    if (header_->empty())
-        return 0;
+    if (header_->empty()) return 0;
     return CaptionRowHeight() * (header_->twoLevels() ? 2 : 1);
 }
 
@@ -248,24 +288,21 @@ int XDataGrid::ColumnWidth(int column) const { return scaled(header_->columns()[
 int XDataGrid::TotalWidth() const
 {
     int total = 0;
-    for (int c = 0; c < GetColumnCount(); ++c)
-        total += ColumnWidth(c);
+    for (int c = 0; c < GetColumnCount(); ++c) total += ColumnWidth(c);
     return total;
 }
 
 int XDataGrid::FrozenWidth() const
 {
     int total = 0;
-    for (int c = 0; c < FrozenColumns(); ++c)
-        total += ColumnWidth(c);
+    for (int c = 0; c < FrozenColumns(); ++c) total += ColumnWidth(c);
     return total;
 }
 
 RECT XDataGrid::InnerRect() const
 {
     RECT r{};
-    if (IsWindow())
-        GetClientRect(&r);
+    if (IsWindow()) GetClientRect(&r);
     InflateRect(&r, -1, -1);
     return r;
 }
@@ -291,8 +328,7 @@ XDataGrid::ScrollLayout XDataGrid::GetScrollLayout() const
         s.hLeft = {s.hBar.left, s.hBar.top, s.hBar.left + kScrollBarSize, s.hBar.bottom};
         s.hRight = {s.hBar.right - kScrollBarSize, s.hBar.top, s.hBar.right, s.hBar.bottom};
     }
-    if (v && h)
-        s.corner = {s.vBar.left, s.hBar.top, s.vBar.right, s.hBar.bottom};
+    if (v && h) s.corner = {s.vBar.left, s.hBar.top, s.vBar.right, s.hBar.bottom};
     PlaceThumbs(s);
     return s;
 }
@@ -302,12 +338,9 @@ RECT XDataGrid::BodyRect() const
     RECT in = InnerRect();
     ScrollLayout s = GetScrollLayout();
     RECT body = {in.left, in.top + HeaderHeight(), in.right, in.bottom};
-    if (!IsRectEmpty(&s.vBar))
-        body.right = s.vBar.left;
-    if (!IsRectEmpty(&s.hBar))
-        body.bottom = s.hBar.top;
-    if (body.bottom < body.top)
-        body.bottom = body.top;
+    if (!IsRectEmpty(&s.vBar)) body.right = s.vBar.left;
+    if (!IsRectEmpty(&s.hBar)) body.bottom = s.hBar.top;
+    if (body.bottom < body.top) body.bottom = body.top;
     return body;
 }
 
@@ -316,22 +349,18 @@ int XDataGrid::PageRows() const
     RECT in = InnerRect();
     int height = in.bottom - in.top - HeaderHeight() - kScrollBarSize;
     RECT body = BodyRect();
-    if (body.bottom > body.top)
-        height = body.bottom - body.top;
+    if (body.bottom > body.top) height = body.bottom - body.top;
     return std::max(1, height / RowHeight());
 }
 
 bool XDataGrid::ColumnScreenSpan(int column, int& left, int& right) const
 {
-    if (column < 0 || column >= GetColumnCount())
-        return false;
+    if (column < 0 || column >= GetColumnCount()) return false;
     RECT body = BodyRect();
     int x = body.left;
-    for (int c = 0; c < column; ++c)
-        x += ColumnWidth(c);
+    for (int c = 0; c < column; ++c) x += ColumnWidth(c);
     bool frozen = column < FrozenColumns();
-    if (!frozen)
-        x -= scrollX_;
+    if (!frozen) x -= scrollX_;
     left = x;
     right = x + ColumnWidth(column);
     int regionLeft = frozen ? body.left : body.left + FrozenWidth();
@@ -344,40 +373,31 @@ XDataGrid::HitTestResult XDataGrid::HitTest(int x, int y, int& row, int& column)
     row = column = -1;
     RECT in = InnerRect();
     POINT pt{x, y};
-    if (!PtInRect(&in, pt))
-        return HitNowhere;
+    if (!PtInRect(&in, pt)) return HitNowhere;
     ScrollLayout s = GetScrollLayout();
-    if (PtInRect(&s.vBar, pt))
-        return HitVScroll;
-    if (PtInRect(&s.hBar, pt))
-        return HitHScroll;
-    if (PtInRect(&s.corner, pt))
-        return HitNowhere;
+    if (PtInRect(&s.vBar, pt)) return HitVScroll;
+    if (PtInRect(&s.hBar, pt)) return HitHScroll;
+    if (PtInRect(&s.corner, pt)) return HitNowhere;
     RECT body = BodyRect();
     int frozenRight = body.left + FrozenWidth();
     int frozen = FrozenColumns();
     for (int c = 0; c < GetColumnCount(); ++c) {
         int l = 0, r = 0;
-        if (!ColumnScreenSpan(c, l, r) || x < l || x >= r)
-            continue;
-        if ((c < frozen) != (x < frozenRight))
-            continue;
+        if (!ColumnScreenSpan(c, l, r) || x < l || x >= r) continue;
+        if ((c < frozen) != (x < frozenRight)) continue;
         column = c;
         break;
     }
-    if (y < body.top)
-        return HitHeader(x, y, column);
+    if (y < body.top) return HitHeader(x, y, column);
     long long r = topRow_ + (y - body.top) / RowHeight();
-    if (r >= GetRowsCount())
-        return HitBelowRows;
+    if (r >= GetRowsCount()) return HitBelowRows;
     row = int(r);
     return column >= 0 ? HitCell : HitBelowRows;
 }
 
 XDataGrid::HitTestResult XDataGrid::HitHeader(int x, int y, int& column)
 {
-    if (column < 0)
-        return HitNowhere;
+    if (column < 0) return HitNowhere;
     const GridHeader::Column& c = header_->columns()[column];
     RECT in = InnerRect();
     bool groupRow = c.group >= 0 && y < in.top + CaptionRowHeight();
@@ -387,8 +407,7 @@ XDataGrid::HitTestResult XDataGrid::HitHeader(int x, int y, int& column)
     }
     int l = 0, r = 0;
     ColumnScreenSpan(column, l, r);
-    if (r - x <= 4)
-        return HitCaptionEdge;
+    if (r - x <= 4) return HitCaptionEdge;
     // A point just right of an edge still grabs the column on the left.
     if (x - l < 3 && column > 0) {
         int pl = 0, pr = 0;

@@ -19,13 +19,24 @@ void fill(HDC dc, const RECT& r, COLORREF c)
     FillRect(dc, &r, b);
 }
 
-void hLine(HDC dc, int x1, int x2, int y, COLORREF c) { RECT r = {x1, y, x2, y + 1}; fill(dc, r, c); }
-void vLine(HDC dc, int x, int y1, int y2, COLORREF c) { RECT r = {x, y1, x + 1, y2}; fill(dc, r, c); }
+void hLine(HDC dc, int x1, int x2, int y, COLORREF c)
+{
+    RECT r = {x1, y, x2, y + 1};
+    fill(dc, r, c);
+}
+void vLine(HDC dc, int x, int y1, int y2, COLORREF c)
+{
+    RECT r = {x, y1, x + 1, y2};
+    fill(dc, r, c);
+}
 
 // Restricts drawing to r until the scope ends.
 class ClipScope {
 public:
-    ClipScope(HDC dc, const RECT& r) : dc_(dc), saved_(SaveDC(dc)) { IntersectClipRect(dc, r.left, r.top, r.right, r.bottom); }
+    ClipScope(HDC dc, const RECT& r) : dc_(dc), saved_(SaveDC(dc))
+    {
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
     ~ClipScope() { RestoreDC(dc_, saved_); }
     ClipScope(const ClipScope&) = delete;
     ClipScope& operator=(const ClipScope&) = delete;
@@ -44,8 +55,7 @@ void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
     DrawContent(dc, graphics, body);
     RECT in = InnerRect();
     RECT header = {in.left, in.top, body.right, in.top + HeaderHeight()};
-    if (header.bottom > header.top)
-        DrawHeader(dc, graphics, header);
+    if (header.bottom > header.top) DrawHeader(dc, graphics, header);
     DrawScrollBar(dc, client);
     DrawBorder(dc, client);
     painted_->end();
@@ -65,8 +75,7 @@ void XDataGrid::DrawBorder(HDC dc, const RECT& r)
 // whatever scrolled under them.
 void XDataGrid::DrawContent(HDC dc, Gdiplus::Graphics* graphics, const RECT& body)
 {
-    if (body.bottom <= body.top)
-        return;
+    if (body.bottom <= body.top) return;
     ClipScope clip(dc, body);
     int rows = GetRowsCount();
     if (rows == 0) {
@@ -84,8 +93,7 @@ void XDataGrid::DrawContent(HDC dc, Gdiplus::Graphics* graphics, const RECT& bod
 // Centred both ways; a long text (a database error) wraps inside the body with a margin.
 void XDataGrid::DrawEmptyText(HDC dc, const RECT& body)
 {
-    if (emptyText_.empty())
-        return;
+    if (emptyText_.empty()) return;
     const int margin = 20;
     RECT box = {body.left + margin, body.top, std::max<LONG>(body.left + margin + 1, body.right - margin), body.bottom};
     UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
@@ -110,24 +118,20 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
     int frozen = FrozenColumns();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
-        RECT region = {frozenPass ? rect.left : frozenRight, rect.top, frozenPass ? frozenRight : rect.right, rect.bottom};
-        if (region.right <= region.left)
-            continue;
+        RECT region = {frozenPass ? rect.left : frozenRight, rect.top, frozenPass ? frozenRight : rect.right,
+                       rect.bottom};
+        if (region.right <= region.left) continue;
         ClipScope clip(dc, region);
-        if (frozenPass)
-            fill(dc, region, bk);
+        if (frozenPass) fill(dc, region, bk);
         for (int c = 0; c < GetColumnCount(); ++c) {
             int l = 0, r = 0;
-            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r))
-                continue;
+            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r)) continue;
             RECT cell = {l, rect.top, r, rect.bottom};
             DrawItem(dc, graphics, row, c, cell);
-            if (vLines_)
-                vLine(dc, r - 1, rect.top, rect.bottom, gridColor_);
+            if (vLines_) vLine(dc, r - 1, rect.top, rect.bottom, gridColor_);
         }
     }
-    if (hLines_)
-        hLine(dc, rect.left, rect.right, rect.bottom - 1, gridColor_);
+    if (hLines_) hLine(dc, rect.left, rect.right, rect.bottom - 1, gridColor_);
 }
 
 void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect)
@@ -161,8 +165,7 @@ void XDataGrid::DrawCheckBox(HDC dc, Gdiplus::Graphics*, const RECT& r, BOOL che
     hLine(dc, r.left, r.right, r.bottom - 1, bdColor_);
     vLine(dc, r.left, r.top, r.bottom, bdColor_);
     vLine(dc, r.right - 1, r.top, r.bottom, bdColor_);
-    if (!checked)
-        return;
+    if (!checked) return;
     RECT mark = r;
     InflateRect(&mark, -3, -3);
     fill(dc, mark, headerColor_);
@@ -177,15 +180,15 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
     int frozen = FrozenColumns();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
-        RECT region = {frozenPass ? header.left : frozenRight, header.top, frozenPass ? frozenRight : header.right, header.bottom};
-        if (region.right <= region.left)
-            continue;
+        RECT region = {frozenPass ? header.left : frozenRight, header.top, frozenPass ? frozenRight : header.right,
+                       header.bottom};
+        if (region.right <= region.left) continue;
         ClipScope clip(dc, region);
-        std::vector<RECT> groupRects(header_->groups().size(), RECT{INT_MAX, header.top, INT_MIN, header.top + captionHeight});
+        std::vector<RECT> groupRects(header_->groups().size(),
+                                     RECT{INT_MAX, header.top, INT_MIN, header.top + captionHeight});
         for (int c = 0; c < GetColumnCount(); ++c) {
             int l = 0, r = 0;
-            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r))
-                continue;
+            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r)) continue;
             int group = header_->columns()[c].group;
             RECT cell = {l, group >= 0 ? header.top + captionHeight : header.top, r, header.bottom};
             DrawHeaderItem(dc, graphics, c, cell);
@@ -195,8 +198,7 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
             }
         }
         for (size_t g = 0; g < groupRects.size(); ++g)
-            if (groupRects[g].right > groupRects[g].left)
-                DrawHeaderItem(dc, graphics, -1 - int(g), groupRects[g]);
+            if (groupRects[g].right > groupRects[g].left) DrawHeaderItem(dc, graphics, -1 - int(g), groupRects[g]);
     }
 }
 
@@ -236,7 +238,8 @@ void XDataGrid::DrawHeaderText(HDC dc, const RECT& rect, const Common::XStringW&
     SetTextColor(dc, headerColor_);
     SetBkMode(dc, TRANSPARENT);
     RECT r = rect;
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, text.c_str(), int(text.size()), &r,
+              align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
 // A small triangle in the caption colour: point down for descending, up for ascending.
@@ -246,7 +249,8 @@ void XDataGrid::DrawHeaderSort(HDC dc, Gdiplus::Graphics* graphics, const RECT& 
     float dy = descending ? 3.0f : -3.0f;
     if (graphics) {
         Gdiplus::PointF p[3] = {{cx - 4, cy - dy}, {cx + 4, cy - dy}, {cx, cy + dy}};
-        Gdiplus::SolidBrush brush(Gdiplus::Color(255, GetRValue(headerColor_), GetGValue(headerColor_), GetBValue(headerColor_)));
+        Gdiplus::SolidBrush brush(
+            Gdiplus::Color(255, GetRValue(headerColor_), GetGValue(headerColor_), GetBValue(headerColor_)));
         graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         graphics->FillPolygon(&brush, p, 3);
         graphics->Flush(Gdiplus::FlushIntentionSync);
@@ -264,13 +268,11 @@ void XDataGrid::DrawRowQuick(HDC windowDc, int row)
 {
     RECT body = BodyRect();
     int height = RowHeight();
-    if (row < topRow_ || row >= GetRowsCount() || (long long)(row - topRow_) * height >= body.bottom - body.top)
-        return;
+    if (row < topRow_ || row >= GetRowsCount() || (long long)(row - topRow_) * height >= body.bottom - body.top) return;
     int y = body.top + (row - topRow_) * height;
     RECT r = {body.left, y, body.right, std::min<LONG>(y + height, body.bottom)};
     HDC buffer = Resources().backBuffer(windowDc, body.right + 1, body.bottom + 1);
-    if (!buffer)
-        return;
+    if (!buffer) return;
     {
         ClipScope clip(buffer, r);
         Gdiplus::Graphics graphics(buffer);

@@ -14,12 +14,10 @@ namespace {
 
 int textExtent(HDC dc, HFONT font, const Common::XStringW& text)
 {
-    if (text.empty())
-        return 0;
+    if (text.empty()) return 0;
     Common::SelectedObject selected(dc, font);
     SIZE size{};
-    if (!GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size))
-        return 0;
+    if (!GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size)) return 0;
     return size.cx;
 }
 
@@ -27,15 +25,12 @@ int textExtent(HDC dc, HFONT font, const Common::XStringW& text)
 
 int XDataGrid::CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* text)
 {
-    if (column < 0 || column >= GetColumnCount() || row < 0 || row >= GetRowsCount())
-        return 0;
+    if (column < 0 || column >= GetColumnCount() || row < 0 || row >= GetRowsCount()) return 0;
     GridHeader::Column& c = header_->column(column);
     Common::XStringW cell;
-    if (!c.checkBox)
-        GetItemText(row, c.info, cell);
+    if (!c.checkBox) GetItemText(row, c.info, cell);
     int width = cell.empty() ? 0 : textExtent(dc, ColumnFont(column), cell) + 2 * kTextMargin;
-    if (text)
-        *text = cell;
+    if (text) *text = cell;
     return width;
 }
 
@@ -43,11 +38,9 @@ int XDataGrid::CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* te
 // dates repeat all down a long list, and measuring is the slow part of fitting.
 int XDataGrid::WidestCellNeeded(HDC dc, int column, int rows)
 {
-    if (column < 0 || column >= GetColumnCount())
-        return 0;
+    if (column < 0 || column >= GetColumnCount()) return 0;
     GridHeader::Column& c = header_->column(column);
-    if (c.checkBox)
-        return 0;
+    if (c.checkBox) return 0;
     rows = std::min(rows, GetRowsCount());
     Common::SelectedObject selected(dc, ColumnFont(column));
     std::unordered_set<std::wstring> measured;
@@ -55,8 +48,7 @@ int XDataGrid::WidestCellNeeded(HDC dc, int column, int rows)
     int widest = 0;
     for (int row = 0; row < rows; ++row) {
         GetItemText(row, c.info, cell);
-        if (cell.empty() || !measured.insert(cell).second)
-            continue;
+        if (cell.empty() || !measured.insert(cell).second) continue;
         SIZE size{};
         if (GetTextExtentPoint32W(dc, cell.c_str(), int(cell.size()), &size))
             widest = std::max(widest, int(size.cx) + 2 * kTextMargin);
@@ -66,12 +58,10 @@ int XDataGrid::WidestCellNeeded(HDC dc, int column, int rows)
 
 int XDataGrid::CaptionWidthNeeded(HDC dc, int column)
 {
-    if (column < 0 || column >= GetColumnCount())
-        return 0;
+    if (column < 0 || column >= GetColumnCount()) return 0;
     const GridHeader::Column& c = header_->columns()[column];
     int width = textExtent(dc, HeaderFont(), c.title) + 2 * kTextMargin;
-    if (!sortName_.empty() && c.info.name == sortName_)
-        width += kSortArrowSpace;
+    if (!sortName_.empty() && c.info.name == sortName_) width += kSortArrowSpace;
     return width;
 }
 

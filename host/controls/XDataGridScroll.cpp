@@ -30,8 +30,7 @@ void thumbSpan(int trackLength, long long range, long long page, long long pos, 
 long long positionFor(int trackLength, int thumbLength, long long range, long long page, int thumbStart)
 {
     int free = trackLength - thumbLength;
-    if (free <= 0 || range <= page)
-        return 0;
+    if (free <= 0 || range <= page) return 0;
     thumbStart = std::clamp(thumbStart, 0, free);
     return ((range - page) * thumbStart + free / 2) / free;
 }
@@ -75,8 +74,7 @@ int XDataGrid::ScrollXForThumb(const ScrollLayout& s, int thumbStart) const
     std::vector<int> stops = ScrollStops();
     int nearest = 0;
     for (int stop : stops)
-        if (std::abs(stop - x) < std::abs(nearest - x))
-            nearest = stop;
+        if (std::abs(stop - x) < std::abs(nearest - x)) nearest = stop;
     return nearest;
 }
 
@@ -95,15 +93,18 @@ int XDataGrid::SnapScrollX(int wanted) const
     std::vector<int> stops = ScrollStops();
     int last = int(stops.size()) - 1;
     // Index of the last stop at or before x (0 before the first), of the first at or after.
-    auto atOrBefore = [&](int x) { return std::max(0, int(std::upper_bound(stops.begin(), stops.end(), x) - stops.begin()) - 1); };
-    auto atOrAfter = [&](int x) { return std::min(last, int(std::lower_bound(stops.begin(), stops.end(), x) - stops.begin())); };
+    auto atOrBefore = [&](int x) {
+        return std::max(0, int(std::upper_bound(stops.begin(), stops.end(), x) - stops.begin()) - 1);
+    };
+    auto atOrAfter = [&](int x) {
+        return std::min(last, int(std::lower_bound(stops.begin(), stops.end(), x) - stops.begin()));
+    };
     int i = atOrBefore(wanted);
     if (wanted > scrollX_ && stops[i] <= scrollX_)
         i = std::min(last, atOrBefore(scrollX_) + 1);
     else if (wanted < scrollX_) {
         i = atOrAfter(wanted);
-        if (stops[i] >= scrollX_)
-            i = std::max(0, atOrAfter(scrollX_) - 1);
+        if (stops[i] >= scrollX_) i = std::max(0, atOrAfter(scrollX_) - 1);
     }
     return stops[i];
 }
@@ -111,10 +112,8 @@ int XDataGrid::SnapScrollX(int wanted) const
 void XDataGrid::DrawScrollBar(HDC dc, const RECT& client)
 {
     ScrollLayout s = GetScrollLayout();
-    if (!IsRectEmpty(&s.vBar))
-        DrawScrollBar(dc, s.vBar, true);
-    if (!IsRectEmpty(&s.hBar))
-        DrawScrollBar(dc, s.hBar, false);
+    if (!IsRectEmpty(&s.vBar)) DrawScrollBar(dc, s.vBar, true);
+    if (!IsRectEmpty(&s.hBar)) DrawScrollBar(dc, s.hBar, false);
     if (!IsRectEmpty(&s.corner)) {
         Common::ScopedGdi<HBRUSH> face(CreateSolidBrush(scrollFace_));
         FillRect(dc, &s.corner, face);
@@ -147,13 +146,11 @@ void XDataGrid::DrawScrollBar(HDC dc, const RECT& bar, bool vertical)
     if (vertical) {
         DrawScrollBarButton(dc, s.vUp, 0);
         DrawScrollBarButton(dc, s.vDown, 1);
-        if (!IsRectEmpty(&s.vThumb))
-            raisedBlock(dc, s.vThumb, scrollButtonColor_, scrollLight_, scrollDark_);
+        if (!IsRectEmpty(&s.vThumb)) raisedBlock(dc, s.vThumb, scrollButtonColor_, scrollLight_, scrollDark_);
     } else {
         DrawScrollBarButton(dc, s.hLeft, 2);
         DrawScrollBarButton(dc, s.hRight, 3);
-        if (!IsRectEmpty(&s.hThumb))
-            raisedBlock(dc, s.hThumb, scrollButtonColor_, scrollLight_, scrollDark_);
+        if (!IsRectEmpty(&s.hThumb)) raisedBlock(dc, s.hThumb, scrollButtonColor_, scrollLight_, scrollDark_);
     }
 }
 
@@ -163,10 +160,26 @@ void XDataGrid::DrawScrollBarButton(HDC dc, const RECT& r, int arrow)
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     POINT p[3];
     switch (arrow) {
-    case 0: p[0] = {cx - 4, cy + 2}; p[1] = {cx + 4, cy + 2}; p[2] = {cx, cy - 2}; break;
-    case 1: p[0] = {cx - 4, cy - 2}; p[1] = {cx + 4, cy - 2}; p[2] = {cx, cy + 2}; break;
-    case 2: p[0] = {cx + 2, cy - 4}; p[1] = {cx + 2, cy + 4}; p[2] = {cx - 2, cy}; break;
-    default: p[0] = {cx - 2, cy - 4}; p[1] = {cx - 2, cy + 4}; p[2] = {cx + 2, cy}; break;
+    case 0:
+        p[0] = {cx - 4, cy + 2};
+        p[1] = {cx + 4, cy + 2};
+        p[2] = {cx, cy - 2};
+        break;
+    case 1:
+        p[0] = {cx - 4, cy - 2};
+        p[1] = {cx + 4, cy - 2};
+        p[2] = {cx, cy + 2};
+        break;
+    case 2:
+        p[0] = {cx + 2, cy - 4};
+        p[1] = {cx + 2, cy + 4};
+        p[2] = {cx - 2, cy};
+        break;
+    default:
+        p[0] = {cx - 2, cy - 4};
+        p[1] = {cx - 2, cy + 4};
+        p[2] = {cx + 2, cy};
+        break;
     }
     Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(scrollArrow_));
     Common::ScopedGdi<HPEN> pen(CreatePen(PS_SOLID, 1, scrollArrow_));

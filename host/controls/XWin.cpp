@@ -39,9 +39,8 @@ void XWin::ReleaseWindow()
         return;
     }
     HWND hwnd = hwnd_;
-    Unbind();   // the window must not call into a half-destroyed object
-    if (hwnd && ::IsWindow(hwnd))
-        ::DestroyWindow(hwnd);
+    Unbind(); // the window must not call into a half-destroyed object
+    if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
 }
 
 bool XWin::RegisterClassOnce()
@@ -49,8 +48,7 @@ bool XWin::RegisterClassOnce()
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     HINSTANCE instance = libraryInstance();
-    if (GetClassInfoExW(instance, kClassName, &wc))
-        return true;
+    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
@@ -73,26 +71,24 @@ HWND XWin::Create(LPCWSTR caption, DWORD style, const RECT& rect, HWND parent, U
 
 HWND XWin::Create(DWORD exStyle, LPCWSTR caption, DWORD style, const RECT& rect, HWND parent, UINT id)
 {
-    if (hwnd_ || !RegisterClassOnce())
-        return nullptr;
+    if (hwnd_ || !RegisterClassOnce()) return nullptr;
     XWin* outer = creating;
     creating = this;
     HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-    HWND hwnd = CreateWindowExW(exStyle, kClassName, caption ? caption : L"", style, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent, menu,
-                                libraryInstance(), nullptr);
+    HWND hwnd =
+        CreateWindowExW(exStyle, kClassName, caption ? caption : L"", style, rect.left, rect.top,
+                        rect.right - rect.left, rect.bottom - rect.top, parent, menu, libraryInstance(), nullptr);
     creating = outer;
     return hwnd;
 }
 
 bool XWin::Attach(HWND hwnd)
 {
-    if (hwnd_ || !hwnd || !::IsWindow(hwnd) || registry().count(hwnd))
-        return false;
+    if (hwnd_ || !hwnd || !::IsWindow(hwnd) || registry().count(hwnd)) return false;
     hwnd_ = hwnd;
     registry()[hwnd] = this;
-    attachedProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&XWin::StaticProc)));
+    attachedProc_ =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&XWin::StaticProc)));
     return true;
 }
 
@@ -110,8 +106,7 @@ void XWin::Unbind()
 {
     if (hwnd_) {
         auto it = registry().find(hwnd_);
-        if (it != registry().end() && it->second == this)
-            registry().erase(it);
+        if (it != registry().end() && it->second == this) registry().erase(it);
     }
     hwnd_ = nullptr;
 }
@@ -125,7 +120,8 @@ XWin* XWin::FromHandle(HWND hwnd)
 // A message whose handler throws is answered 0, the usual "handled" result.
 LRESULT CALLBACK XWin::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return Host::guardCallback(L"a grid window procedure", LRESULT(0), [&] { return Dispatch(hwnd, msg, wParam, lParam); });
+    return Host::guardCallback(L"a grid window procedure", LRESULT(0),
+                               [&] { return Dispatch(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT XWin::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -136,24 +132,20 @@ LRESULT XWin::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         self->hwnd_ = hwnd;
         registry()[hwnd] = self;
     }
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg != WM_NCDESTROY)
-        return self->WndProc(msg, wParam, lParam);
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg != WM_NCDESTROY) return self->WndProc(msg, wParam, lParam);
     // The last message: let the object see it, then forget the handle.
     WNDPROC attached = self->attachedProc_;
     LRESULT r = self->WndProc(msg, wParam, lParam);
     self->attachedProc_ = nullptr;
     self->Unbind();
-    if (attached)
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(attached));
+    if (attached) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(attached));
     return r;
 }
 
 LRESULT XWin::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (attachedProc_)
-        return CallWindowProcW(attachedProc_, hwnd_, msg, wParam, lParam);
+    if (attachedProc_) return CallWindowProcW(attachedProc_, hwnd_, msg, wParam, lParam);
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 

@@ -18,18 +18,17 @@ XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error,
 
 // What a new fund database holds besides its tables.
 enum class Content {
-    SchemaOnly,       // the tables, no rows
-    StandardSample,   // the deterministic, labelled sample of about 60 funds (data date 2026-06-26)
-    CurrentSample,    // the same sample dated the last weekday on or before today's local date,
-                      // as the client writes it on first run: it shows current-looking yields
-    Synthetic         // syntheticFunds made-up funds, for scale work
+    SchemaOnly,     // the tables, no rows
+    StandardSample, // the deterministic, labelled sample of about 60 funds (data date 2026-06-26)
+    CurrentSample,  // the same sample dated the last weekday on or before today's local date,
+                    // as the client writes it on first run: it shows current-looking yields
+    Synthetic       // syntheticFunds made-up funds, for scale work
 };
 
 // Writes a new fund database at path. An existing file is refused unless overwrite is set.
 // The file is built under a temporary name beside path and renamed when complete, so a
 // failure leaves no half-written database behind. False with error on failure.
-bool writeFundDatabase(const XStringW& path, Content content, int syntheticFunds, bool overwrite,
-                       XStringW& error);
+bool writeFundDatabase(const XStringW& path, Content content, int syntheticFunds, bool overwrite, XStringW& error);
 
 // The SQL that creates every table and index of a fund database.
 const char* fundSchemaSql();

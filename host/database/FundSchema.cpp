@@ -88,15 +88,13 @@ std::string todaysDataDate()
 bool buildDatabase(const XStringW& path, Content content, int syntheticFunds, XStringW& error)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(Common::toUtf8(path).c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(Common::toUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         error = L"cannot create " + path + L": " + sqliteError(db);
         sqlite3_close_v2(db);
         return false;
     }
-    bool ok = exec(db, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; BEGIN", error)
-              && exec(db, kSchema, error);
+    bool ok = exec(db, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; BEGIN", error) && exec(db, kSchema, error);
     if (ok && content == Content::StandardSample) ok = insertStandardSample(db, kSampleDataDate, error);
     if (ok && content == Content::CurrentSample) ok = insertStandardSample(db, todaysDataDate(), error);
     if (ok && content == Content::Synthetic) ok = insertSyntheticFunds(db, syntheticFunds, error);
@@ -123,8 +121,7 @@ bool removeStaleJournal(const XStringW& path, XStringW& error)
 
 } // namespace
 
-bool writeFundDatabase(const XStringW& path, Content content, int syntheticFunds, bool overwrite,
-                       XStringW& error)
+bool writeFundDatabase(const XStringW& path, Content content, int syntheticFunds, bool overwrite, XStringW& error)
 {
     if (path.empty()) {
         error = L"no file name given";

@@ -17,10 +17,10 @@ namespace {
 
 // Twenty made-up companies, told apart by one character each; pycode is the initials of
 // the name, as the client's pinyin search expects.
-const char* const kCompanyMarks[kCompanies][2] = {
-    {"甲", "j"}, {"乙", "y"}, {"丙", "b"}, {"丁", "d"}, {"戊", "w"}, {"己", "j"}, {"庚", "g"},
-    {"辛", "x"}, {"壬", "r"}, {"癸", "g"}, {"子", "z"}, {"丑", "c"}, {"寅", "y"}, {"卯", "m"},
-    {"辰", "c"}, {"巳", "s"}, {"午", "w"}, {"未", "w"}, {"申", "s"}, {"酉", "y"}};
+const char* const kCompanyMarks[kCompanies][2] = {{"甲", "j"}, {"乙", "y"}, {"丙", "b"}, {"丁", "d"}, {"戊", "w"},
+                                                  {"己", "j"}, {"庚", "g"}, {"辛", "x"}, {"壬", "r"}, {"癸", "g"},
+                                                  {"子", "z"}, {"丑", "c"}, {"寅", "y"}, {"卯", "m"}, {"辰", "c"},
+                                                  {"巳", "s"}, {"午", "w"}, {"未", "w"}, {"申", "s"}, {"酉", "y"}};
 const char* const kInvestTypes[] = {"股票型", "混合型", "债券型", "指数型"};
 const char* const kInvestStyles[] = {"成长型", "价值型", "平衡型", "稳健型", "收益型"};
 const char* const kFundTypes[] = {"契约型封闭式", "契约型封闭式", "创新型封闭式"};
@@ -93,7 +93,7 @@ bool parseDate(const std::string& text, int64_t& days)
     if (text.size() != 10 || sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return false;
     if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31) return false;
     days = daysFromCivil(year, month, day);
-    return dateFromDays(days) == text;   // 2026-02-30 would come back as 2026-03-02
+    return dateFromDays(days) == text; // 2026-02-30 would come back as 2026-03-02
 }
 
 // The sample's calendar. Its dates are written as they lie around kSampleDataDate and moved
@@ -109,7 +109,10 @@ public:
     }
     bool valid() const { return valid_; }
     const std::string& dataDate() const { return dataDate_; }
-    std::string at(int year, int month, int day) const { return dateFromDays(daysFromCivil(year, month, day) + shift_); }
+    std::string at(int year, int month, int day) const
+    {
+        return dateFromDays(daysFromCivil(year, month, day) + shift_);
+    }
     std::string at(const std::string& text) const
     {
         int64_t days = 0;
@@ -131,10 +134,26 @@ public:
     Insert(const Insert&) = delete;
     Insert& operator=(const Insert&) = delete;
     bool valid() const { return stmt_ != nullptr; }
-    Insert& text(const std::string& v) { sqlite3_bind_text(stmt_, ++n_, v.c_str(), int(v.size()), SQLITE_TRANSIENT); return *this; }
-    Insert& real(double v) { sqlite3_bind_double(stmt_, ++n_, v); return *this; }
-    Insert& integer(int64_t v) { sqlite3_bind_int64(stmt_, ++n_, v); return *this; }
-    Insert& null() { sqlite3_bind_null(stmt_, ++n_); return *this; }
+    Insert& text(const std::string& v)
+    {
+        sqlite3_bind_text(stmt_, ++n_, v.c_str(), int(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Insert& real(double v)
+    {
+        sqlite3_bind_double(stmt_, ++n_, v);
+        return *this;
+    }
+    Insert& integer(int64_t v)
+    {
+        sqlite3_bind_int64(stmt_, ++n_, v);
+        return *this;
+    }
+    Insert& null()
+    {
+        sqlite3_bind_null(stmt_, ++n_);
+        return *this;
+    }
     bool run(XStringW& error)
     {
         n_ = 0;
@@ -161,7 +180,8 @@ struct Inserts {
                   " previousdate, increase, increasepercent, price, pricevalue, pricevalueRate, isdeleted)"
                   " values (?,?,?,?,?,?,?,?,?,?,?,?,0)"),
           bonus(db, "insert into tb_bonus (code, currdate, bonus) values (?,?,?)"),
-          info(db, "insert into tb_sampleinfo (key, value) values (?,?)") {}
+          info(db, "insert into tb_sampleinfo (key, value) values (?,?)")
+    {}
     bool valid() const { return company.valid() && fund.valid() && nav.valid() && bonus.valid() && info.valid(); }
     Insert company, fund, nav, bonus, info;
 };
@@ -208,27 +228,44 @@ bool insertFund(Inserts& in, const SampleDates& dates, int index, bool standard,
     snprintf(pycode, sizeof pycode, standard ? "sljj%03d" : "ybjj%06d", standard ? index + 1 : index);
     int year = 2008 + random.below(16), month = 1 + random.below(12), day = 1 + random.below(28);
     std::string expiry = dates.at(year + 10 + random.below(6), month, day);
-    if (kind == 3) expiry = dates.at("2019-04-30");   // already expired
-    if (kind == 5) expiry = "0001-01-01";   // no expiry recorded
-    if (kind == 7) expiry = "";             // empty text
-    if (kind == 15) expiry = "2099-12-31";  // far away
+    if (kind == 3) expiry = dates.at("2019-04-30"); // already expired
+    if (kind == 5) expiry = "0001-01-01";           // no expiry recorded
+    if (kind == 7) expiry = "";                     // empty text
+    if (kind == 15) expiry = "2099-12-31";          // far away
     int company = index % kCompanies;
     bool deleted = kind == 50, delisted = kind == 51;
 
     if (kind == 52) {
         // An old, deleted record of the same fund: the query must ignore it.
         Insert& f = in.fund;
-        f.text(code).text(code).text(std::string(name) + "(旧)").text("股票型").text("成长型").text(dates.at("1990-01-01"))
-            .text("契约型封闭式").text(dates.at("1990-01-01")).real(1e9).integer(1).text(pycode).text(companyGuid(company))
-            .integer(0).integer(1);
+        f.text(code)
+            .text(code)
+            .text(std::string(name) + "(旧)")
+            .text("股票型")
+            .text("成长型")
+            .text(dates.at("1990-01-01"))
+            .text("契约型封闭式")
+            .text(dates.at("1990-01-01"))
+            .real(1e9)
+            .integer(1)
+            .text(pycode)
+            .text(companyGuid(company))
+            .integer(0)
+            .integer(1);
         if (!f.run(error)) return false;
     }
     Insert& f = in.fund;
     f.text(code).text(code).text(name).text(kInvestTypes[random.below(4)]);
-    if (kind == 13) f.null(); else f.text(kInvestStyles[random.below(5)]);
+    if (kind == 13)
+        f.null();
+    else
+        f.text(kInvestStyles[random.below(5)]);
     f.text(expiry).text(kFundTypes[random.below(3)]).text(dates.at(year, month, day));
     f.real(double(5 + random.below(56)) * 1e8);
-    if (kind == 13) f.null(); else f.integer(10000 + random.below(190000));
+    if (kind == 13)
+        f.null();
+    else
+        f.integer(10000 + random.below(190000));
     f.text(pycode).text(companyGuid(company)).integer(delisted ? 1 : 0).integer(deleted ? 1 : 0);
     return f.run(error);
 }
@@ -246,18 +283,22 @@ bool insertNav(Inserts& in, const SampleDates& dates, int index, bool standard, 
     double total = round4(value + random.next() * 1.5);
     double discount = -0.02 + random.next() * 0.27;
     // Always positive here; the sample's prices are defined by exactly this rounding.
-    double price = double(int64_t(value * (1.0 - discount) * 1000.0 + 0.5)) / 1000.0; // NOLINT(bugprone-incorrect-roundings)
+    double price =
+        double(int64_t(value * (1.0 - discount) * 1000.0 + 0.5)) / 1000.0; // NOLINT(bugprone-incorrect-roundings)
 
     Insert& n = in.nav;
     n.text(fundCode(index, standard)).text(dates.dataDate()).text(fixed4(value)).text(fixed4(total));
     if (kind == 11) {
-        n.null().null().null().null().null();   // a new fund: no previous net value yet
+        n.null().null().null().null().null(); // a new fund: no previous net value yet
     } else {
-        n.text(fixed4(previous)).text(fixed4(round4(total - increase))).text(dates.at(kPreviousDate)).text(fixed4(increase))
+        n.text(fixed4(previous))
+            .text(fixed4(round4(total - increase)))
+            .text(dates.at(kPreviousDate))
+            .text(fixed4(increase))
             .real(round6(increase / previous));
     }
     if (kind == 9) {
-        n.text(fixed4(0.0)).null().null();   // no trade: price 0, no discount
+        n.text(fixed4(0.0)).null().null(); // no trade: price 0, no discount
     } else {
         n.text(fixed4(price)).text(fixed4(round4(price - value))).real(round6((price - value) / value));
     }
@@ -266,10 +307,9 @@ bool insertNav(Inserts& in, const SampleDates& dates, int index, bool standard, 
 
 bool insertInfo(Inserts& in, const SampleDates& dates, const char* kind, int funds, XStringW& error)
 {
-    return in.info.text("content").text("示例数据：虚构的基金、公司与行情，仅供开发和演示，不是真实信息").run(error)
-           && in.info.text("kind").text(kind).run(error)
-           && in.info.text("funds").text(std::to_string(funds)).run(error)
-           && in.info.text("datadate").text(dates.dataDate()).run(error);
+    return in.info.text("content").text("示例数据：虚构的基金、公司与行情，仅供开发和演示，不是真实信息").run(error) &&
+           in.info.text("kind").text(kind).run(error) && in.info.text("funds").text(std::to_string(funds)).run(error) &&
+           in.info.text("datadate").text(dates.dataDate()).run(error);
 }
 
 bool insertFunds(sqlite3* db, const SampleDates& dates, int count, bool standard, XStringW& error)
@@ -290,9 +330,9 @@ bool insertFunds(sqlite3* db, const SampleDates& dates, int count, bool standard
     }
     // Dividends on the data date for two funds and an older one: the bonus join must not
     // add rows.
-    return in.bonus.text(fundCode(2, standard)).text(dates.dataDate()).text("0.0500").run(error)
-           && in.bonus.text(fundCode(4, standard)).text(dates.dataDate()).text("0.1200").run(error)
-           && in.bonus.text(fundCode(2, standard)).text(dates.at("2025-06-27")).text("0.0300").run(error);
+    return in.bonus.text(fundCode(2, standard)).text(dates.dataDate()).text("0.0500").run(error) &&
+           in.bonus.text(fundCode(4, standard)).text(dates.dataDate()).text("0.1200").run(error) &&
+           in.bonus.text(fundCode(2, standard)).text(dates.at("2025-06-27")).text("0.0300").run(error);
 }
 
 } // namespace
@@ -317,8 +357,8 @@ std::string lastWeekdayOnOrBefore(int year, int month, int day)
 {
     int64_t days = daysFromCivil(year, month, day);
     int weekday = int(((days % 7) + 11) % 7);
-    if (weekday == 6) days -= 1;   // Saturday: Friday
-    if (weekday == 0) days -= 2;   // Sunday: Friday
+    if (weekday == 6) days -= 1; // Saturday: Friday
+    if (weekday == 0) days -= 2; // Sunday: Friday
     return dateFromDays(days);
 }
 

@@ -33,14 +33,16 @@ int stopAfterDeadline(void* arg)
 static int onlyReading(void*, int action, const char* name, const char* value, const char*, const char*)
 {
     switch (action) {
-    case SQLITE_SELECT: case SQLITE_READ: case SQLITE_FUNCTION: case SQLITE_RECURSIVE:
-    case SQLITE_TRANSACTION: case SQLITE_SAVEPOINT:
-        return SQLITE_OK;
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT: return SQLITE_OK;
     case SQLITE_PRAGMA:
         // integrity_check's argument bounds its report; it writes nothing.
         return !value || (name && sqlite3_stricmp(name, "integrity_check") == 0) ? SQLITE_OK : SQLITE_DENY;
-    default:
-        return SQLITE_DENY;
+    default: return SQLITE_DENY;
     }
 }
 
@@ -77,10 +79,7 @@ XStringW sqliteError(sqlite3* db)
     return text ? XStringW(static_cast<const wchar_t*>(text)) : XStringW(L"out of memory");
 }
 
-SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access)
-{
-    open_ = probe();
-}
+SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access) { open_ = probe(); }
 
 SqliteDatabase::~SqliteDatabase()
 {

@@ -36,7 +36,7 @@ private:
     Access access_;
     bool open_ = false;
     Common::CriticalSection lock_;
-    std::map<DWORD, sqlite3*> connections_;   // by thread id; closed with the object
+    std::map<DWORD, sqlite3*> connections_; // by thread id; closed with the object
     XStringW lastError_;
 };
 

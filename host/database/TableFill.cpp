@@ -68,7 +68,7 @@ bool readRow(sqlite3_stmt* stmt, const std::vector<int>& map, std::vector<Host::
             cell.real = sqlite3_value_double(value);
             break;
         case SQLITE_NULL: cell.kind = Host::CELL_NULL; break;
-        default:   // texts, and blobs read as text
+        default: // texts, and blobs read as text
             cell.kind = Host::CELL_TEXT;
             cell.utf8 = reinterpret_cast<const char*>(sqlite3_value_text(value));
             cell.bytes = size_t(sqlite3_value_bytes(value));
@@ -127,7 +127,8 @@ bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, boo
             return fail(text);
         }
         bytes += rowBytes;
-        if (!readRow(stmt, map, cells, bytes)) return fail(L"out of memory reading the query's rows; the list keeps its rows");
+        if (!readRow(stmt, map, cells, bytes))
+            return fail(L"out of memory reading the query's rows; the list keeps its rows");
         staging->appendRowValues(cells.data(), int(cells.size()));
         ++rows;
     }

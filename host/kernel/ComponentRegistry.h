@@ -6,7 +6,7 @@
 
 namespace Kernel {
 
-typedef IXUnknown* (*ComponentFactory)();   // returns a new component carrying one reference
+typedef IXUnknown* (*ComponentFactory)(); // returns a new component carrying one reference
 
 bool registerComponent(const char* progId, ComponentFactory factory);
 

@@ -20,7 +20,7 @@ struct CrcTable {
 
 uint32_t crc32(const void* bytes, size_t length)
 {
-    static const CrcTable crcTable;   // built once, thread-safely, on first use
+    static const CrcTable crcTable; // built once, thread-safely, on first use
     const uint32_t* table = crcTable.entries;
     uint32_t crc = 0xFFFFFFFFu;
     const unsigned char* p = static_cast<const unsigned char*>(bytes);
@@ -34,9 +34,15 @@ static std::string escapeKey(const std::string& key)
 {
     std::string out;
     for (unsigned char c : key) {
-        if (c == '\\' || c == '=') { out += '\\'; out += char(c); }
-        else if (c < 0x20 || c >= 0x7F) { char hex[5]; snprintf(hex, sizeof hex, "\\x%02X", c); out += hex; }
-        else out += char(c);
+        if (c == '\\' || c == '=') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char hex[5];
+            snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else
+            out += char(c);
     }
     return out;
 }
@@ -50,14 +56,22 @@ static std::wstring escapeValue(const std::wstring& value)
         wchar_t c = value[i];
         bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
         if (high && i + 1 < value.size() && value[i + 1] >= 0xDC00 && value[i + 1] <= 0xDFFF) {
-            out += c; out += value[++i];
+            out += c;
+            out += value[++i];
         } else if (high || low) {
-            wchar_t hex[8]; swprintf(hex, 8, L"\\u%04X", unsigned(c)); out += hex;
-        } else if (c == L'\\') out += L"\\\\";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\r') out += L"\\r";
-        else if (c == L'\0') out += L"\\0";
-        else out += c;
+            wchar_t hex[8];
+            swprintf(hex, 8, L"\\u%04X", unsigned(c));
+            out += hex;
+        } else if (c == L'\\')
+            out += L"\\\\";
+        else if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else if (c == L'\0')
+            out += L"\\0";
+        else
+            out += c;
     }
     return out;
 }
@@ -108,11 +122,20 @@ static bool unescapeKey(const std::string& line, size_t& pos, std::string& key)
 {
     for (pos = 0; pos < line.size(); ++pos) {
         char c = line[pos];
-        if (c == '=') { ++pos; return true; }
-        if (c != '\\') { key += c; continue; }
+        if (c == '=') {
+            ++pos;
+            return true;
+        }
+        if (c != '\\') {
+            key += c;
+            continue;
+        }
         if (++pos >= line.size()) return false;
         char e = line[pos];
-        if (e == '\\' || e == '=') { key += e; continue; }
+        if (e == '\\' || e == '=') {
+            key += e;
+            continue;
+        }
         if (e != 'x' || pos + 2 >= line.size()) return false;
         int hi = hexDigit(line[pos + 1]), lo = hexDigit(line[pos + 2]);
         if (hi < 0 || lo < 0) return false;
@@ -125,7 +148,10 @@ static bool unescapeKey(const std::string& line, size_t& pos, std::string& key)
 static bool unescapeValue(const std::wstring& text, std::wstring& value)
 {
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != L'\\') { value += text[i]; continue; }
+        if (text[i] != L'\\') {
+            value += text[i];
+            continue;
+        }
         if (++i >= text.size()) return false;
         switch (text[i]) {
         case L'\\': value += L'\\'; break;
@@ -157,7 +183,7 @@ static bool parseEntry(const std::string& line, ConfEntries& entries)
     if (!unescapeKey(line, pos, key)) return false;
     std::wstring escaped, value;
     if (!fromUtf8Strict(line.substr(pos), escaped) || !unescapeValue(escaped, value)) return false;
-    return entries.emplace(key, value).second;   // a key twice is damage, not an update
+    return entries.emplace(key, value).second; // a key twice is damage, not an update
 }
 
 bool parseConf(const std::string& bytes, ConfEntries& entries)
@@ -176,10 +202,16 @@ bool parseConf(const std::string& bytes, ConfEntries& entries)
 
     for (size_t pos = first; pos < lastStart;) {
         size_t end = bytes.find('\n', pos);
-        if (!parseEntry(bytes.substr(pos, end - pos), entries)) { entries.clear(); return false; }
+        if (!parseEntry(bytes.substr(pos, end - pos), entries)) {
+            entries.clear();
+            return false;
+        }
         pos = end + 1;
     }
-    if (entries.size() != count) { entries.clear(); return false; }
+    if (entries.size() != count) {
+        entries.clear();
+        return false;
+    }
     return true;
 }
 

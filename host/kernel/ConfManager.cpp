@@ -11,7 +11,9 @@ namespace {
 
 class ConfKey final : public Common::RefCounted<Host::IConfKey> {
 public:
-    ConfKey(std::shared_ptr<Kernel::ConfStore> store, std::string path) : store_(std::move(store)), path_(std::move(path)) {}
+    ConfKey(std::shared_ptr<Kernel::ConfStore> store, std::string path)
+        : store_(std::move(store)), path_(std::move(path))
+    {}
 
     // Empty once the key has been deleted.
     XComPtr<Host::IConfValue> getValue() override

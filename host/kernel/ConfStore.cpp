@@ -6,10 +6,7 @@ namespace Kernel {
 
 ConfStore::ConfStore(std::wstring path, bool readOnly) : path_(std::move(path)), readOnly_(readOnly) {}
 
-void ConfStore::warn(const std::wstring& text)
-{
-    Host::logWarning((L"configuration " + path_ + L": " + text).c_str());
-}
+void ConfStore::warn(const std::wstring& text) { Host::logWarning((L"configuration " + path_ + L": " + text).c_str()); }
 
 // True when file held an intact store, now in entries_. A damaged file of a writable store
 // is moved aside so that no later write can replace its bytes.
@@ -30,7 +27,8 @@ bool ConfStore::loadFile(const std::wstring& file, const wchar_t* role)
     }
     std::wstring aside = moveAside(file, L".corrupt");
     if (aside.empty()) {
-        warn(std::wstring(L"the ") + role + L" " + file + L" is damaged and cannot be moved aside; changes are refused");
+        warn(std::wstring(L"the ") + role + L" " + file +
+             L" is damaged and cannot be moved aside; changes are refused");
         writeBlocked_ = true;
     } else {
         warn(std::wstring(L"the ") + role + L" " + file + L" is damaged; its bytes are kept in " + aside);
@@ -107,12 +105,14 @@ bool ConfStore::save(const ConfEntries& next)
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     bool hadFile = pathExists(path_);
     if (hadFile && !MoveFileExW(path_.c_str(), backup.c_str(), flags)) {
-        warn(L"cannot keep the last good copy (error " + std::to_wstring(GetLastError()) + L"); the change is not saved");
+        warn(L"cannot keep the last good copy (error " + std::to_wstring(GetLastError()) +
+             L"); the change is not saved");
         DeleteFileW(temp.c_str());
         return false;
     }
     if (!MoveFileExW(temp.c_str(), path_.c_str(), flags)) {
-        warn(L"cannot put the new file in place (error " + std::to_wstring(GetLastError()) + L"); the change is not saved");
+        warn(L"cannot put the new file in place (error " + std::to_wstring(GetLastError()) +
+             L"); the change is not saved");
         if (hadFile) MoveFileExW(backup.c_str(), path_.c_str(), flags);
         DeleteFileW(temp.c_str());
         return false;

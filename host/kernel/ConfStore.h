@@ -37,7 +37,7 @@ private:
     // destroy bytes nobody has looked at, so changes are refused.
     bool writeBlocked_ = false;
     ConfEntries entries_;
-    Common::CriticalSection lock_;   // the updater's thread reads while the UI thread writes
+    Common::CriticalSection lock_; // the updater's thread reads while the UI thread writes
 };
 
 } // namespace Kernel

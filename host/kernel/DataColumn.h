@@ -79,12 +79,12 @@ public:
 
     void setNull(size_t row);
     void setInt(size_t row, int64_t value);
-    void setReal(size_t row, double value);   // NaN is stored as NULL, as SQLite does
+    void setReal(size_t row, double value); // NaN is stored as NULL, as SQLite does
     void setText(size_t row, const wchar_t* text, size_t length);
     // A new last row holding the value; a UTF-8 text is converted straight into the arena.
     void appendNull();
     void appendInt(int64_t value);
-    void appendReal(double value);   // NaN is stored as NULL
+    void appendReal(double value); // NaN is stored as NULL
     void appendUtf8(const char* text, size_t bytes);
 
     // Reads converting the stored value, as sqlite3_column_text16/double/int64 do.
@@ -110,9 +110,9 @@ private:
     // Interning stops for good, until the next clear, once the column has many distinct texts.
     std::vector<uint32_t> internSlots_;
     size_t distinctTexts_ = 0;
-    size_t reservedUnits_ = 0;   // text room a refill reserved, kept by the next compact
+    size_t reservedUnits_ = 0; // text room a refill reserved, kept by the next compact
     static constexpr size_t kNoText = ~size_t(0);
-    size_t lastText_ = kNoText;   // the offset of the text last interned
+    size_t lastText_ = kNoText; // the offset of the text last interned
     bool interning_ = true;
 };
 

@@ -95,10 +95,7 @@ XStringW TableCell::getName()
     return c ? c->name() : XStringW();
 }
 
-ColumnHandle::ColumnHandle(DataTable* table, int column) : table_(table), column_(column)
-{
-    table_->addRef();
-}
+ColumnHandle::ColumnHandle(DataTable* table, int column) : table_(table), column_(column) { table_->addRef(); }
 
 ColumnHandle::~ColumnHandle() { table_->release(); }
 

@@ -20,7 +20,7 @@ public:
 
     TableRow* nextFree = nullptr;
 
-    ~TableRow() = default;   // only by the pool, which owns the objects it holds
+    ~TableRow() = default; // only by the pool, which owns the objects it holds
 
 private:
     DataTable* table_ = nullptr;
@@ -34,17 +34,17 @@ public:
     int addRef() override;
     int release() override;
     int getValueType() override;
-    void setValueType(int type) override;   // the column's type
+    void setValueType(int type) override; // the column's type
     XStringW getText() override;
     double getDouble() override;
     int getInt() override;
     bool isNull() override;
     void setText(const XStringW& text) override;
-    XStringW getName() override;             // the column's name
+    XStringW getName() override; // the column's name
 
     TableCell* nextFree = nullptr;
 
-    ~TableCell() = default;   // only by the pool
+    ~TableCell() = default; // only by the pool
 
 private:
     DataTable* table_ = nullptr;

@@ -46,8 +46,7 @@ uint64_t prefixOf(const char* bytes, size_t length)
 
 FieldOrder::FieldOrder(const std::vector<std::wstring>* placeholders, bool descending)
     : placeholders_(placeholders && !placeholders->empty() ? placeholders : nullptr), descending_(descending)
-{
-}
+{}
 
 void FieldOrder::sort(Host::IDataContainer* container, int column, int* rows, int count)
 {
@@ -66,8 +65,12 @@ void FieldOrder::sort(Host::IDataContainer* container, int column, int* rows, in
 
     std::vector<int> in(rows, rows + count);
     int* out = rows;
-    auto putNumbers = [&] { for (const NumberKey& k : numbers_) *out++ = in[size_t(k.position)]; };
-    auto putTexts = [&] { for (const TextKey& k : texts_) *out++ = in[size_t(k.position)]; };
+    auto putNumbers = [&] {
+        for (const NumberKey& k : numbers_) *out++ = in[size_t(k.position)];
+    };
+    auto putTexts = [&] {
+        for (const TextKey& k : texts_) *out++ = in[size_t(k.position)];
+    };
     if (descending_) {
         putTexts();
         putNumbers();
@@ -91,9 +94,7 @@ void FieldOrder::readColumn(const DataColumn& cells, bool numeric, const std::ve
             continue;
         }
         switch (cells.storage(size_t(row))) {
-        case STORE_INT:
-            addNumber(double(cells.intAt(size_t(row))), i);
-            break;
+        case STORE_INT: addNumber(double(cells.intAt(size_t(row))), i); break;
         case STORE_REAL: {
             double value = cells.realAt(size_t(row));
             if (numeric || std::isfinite(value)) {
@@ -116,8 +117,7 @@ void FieldOrder::readColumn(const DataColumn& cells, bool numeric, const std::ve
             add(found->second, i);
             break;
         }
-        default:
-            empties_.push_back(i);
+        default: empties_.push_back(i);
         }
     }
 }

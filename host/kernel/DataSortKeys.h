@@ -35,8 +35,8 @@ private:
         int position;
     };
     struct TextKey {
-        uint64_t prefix;   // the first eight bytes, for most comparisons
-        uint32_t offset;   // GB2312 bytes in bytes_
+        uint64_t prefix; // the first eight bytes, for most comparisons
+        uint32_t offset; // GB2312 bytes in bytes_
         uint32_t length;
         int position;
     };

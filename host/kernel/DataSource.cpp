@@ -7,8 +7,7 @@ namespace Kernel {
 
 void DataSource::addDependant(DataDependant* view)
 {
-    if (std::find(dependants_.begin(), dependants_.end(), view) == dependants_.end())
-        dependants_.push_back(view);
+    if (std::find(dependants_.begin(), dependants_.end(), view) == dependants_.end()) dependants_.push_back(view);
 }
 
 void DataSource::removeDependant(DataDependant* view)
@@ -23,8 +22,7 @@ void DataSource::rebuildDependants(int notify)
     std::vector<DataDependant*> snapshot = dependants_;
     for (DataDependant* view : snapshot) view->holdDependant();
     for (DataDependant* view : snapshot) {
-        if (std::find(dependants_.begin(), dependants_.end(), view) != dependants_.end())
-            view->sourceRebuilt(notify);
+        if (std::find(dependants_.begin(), dependants_.end(), view) != dependants_.end()) view->sourceRebuilt(notify);
     }
     for (DataDependant* view : snapshot) view->dropDependant();
 }

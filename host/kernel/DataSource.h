@@ -12,7 +12,7 @@ namespace Kernel {
 class DataDependant {
 public:
     virtual void sourceRebuilt(int notify) = 0;
-    virtual void holdDependant() = 0;   // keeps it alive while its source walks the list
+    virtual void holdDependant() = 0; // keeps it alive while its source walks the list
     virtual void dropDependant() = 0;
 protected:
     ~DataDependant() = default;

@@ -66,8 +66,8 @@ private:
     std::vector<std::unique_ptr<DataColumn>> columns_;
     std::unordered_map<std::wstring, int> columnByName_;
     size_t rowCount_ = 0;
-    size_t reservedRows_ = 0;   // asked for before the columns that need it were added
-    std::unordered_map<std::wstring, size_t> reservedText_;   // the same for text room, by column
+    size_t reservedRows_ = 0;                               // asked for before the columns that need it were added
+    std::unordered_map<std::wstring, size_t> reservedText_; // the same for text room, by column
     bool empty_ = true;
     bool rebuildPending_ = false;
     // Declared last: destroyed first, while nothing can still hand objects back (each

@@ -13,10 +13,7 @@ namespace Kernel {
 
 namespace {
 
-bool isBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f';
-}
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f'; }
 
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 

@@ -156,7 +156,7 @@ void DataView::requestRebuild(int notify)
 // instead of inside it.
 void DataView::rebuildNow(int notify)
 {
-    XComPtr<Host::IDataView> self(this);   // a sink may drop the last outside reference
+    XComPtr<Host::IDataView> self(this); // a sink may drop the last outside reference
     rebuilding_ = true;
     for (;;) {
         if (notify && sink_) sink_->OnViewChanging(this);

@@ -52,15 +52,15 @@ private:
     void detachSource();
 
     XComPtr<Host::IDataContainer> source_;
-    DataSource* sourceLink_ = nullptr;   // the source's kernel side, when it has one
+    DataSource* sourceLink_ = nullptr; // the source's kernel side, when it has one
     Host::IDataViewEvent* sink_ = nullptr;
     std::vector<XComPtr<Host::IDataFilter>> filters_;
     XComPtr<Host::IDataSorter> sorter_;
     std::vector<int> rows_;
 
-    bool rebuildPending_ = false;   // asked for inside a bracket
+    bool rebuildPending_ = false; // asked for inside a bracket
     int pendingNotify_ = 0;
-    bool rebuilding_ = false;       // asked for again while rebuilding (by a sink or filter)
+    bool rebuilding_ = false; // asked for again while rebuilding (by a sink or filter)
     bool rebuildAgain_ = false;
     int againNotify_ = 0;
 };

@@ -19,8 +19,8 @@ namespace {
 struct Subscription {
     Host::EventCallback callback;
     void* context;
-    bool active = true;                      // false once unsubscribed: no new call starts
-    std::vector<std::thread::id> callers;    // the threads inside the callback now
+    bool active = true;                   // false once unsubscribed: no new call starts
+    std::vector<std::thread::id> callers; // the threads inside the callback now
 };
 
 class Event final : public Common::RefCounted<Host::IEvent> {
@@ -100,10 +100,18 @@ private:
     std::vector<SubscriptionPtr> subscribers_;
 };
 
-std::mutex& registryMutex() { static std::mutex m; return m; }
+std::mutex& registryMutex()
+{
+    static std::mutex m;
+    return m;
+}
 
 // Events live as long as the process: the registry keeps one reference to each.
-std::map<std::string, Event*>& registry() { static std::map<std::string, Event*> events; return events; }
+std::map<std::string, Event*>& registry()
+{
+    static std::map<std::string, Event*> events;
+    return events;
+}
 
 } // namespace
 

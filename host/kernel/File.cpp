@@ -27,7 +27,7 @@ public:
     {
         if (handle_.valid() || path.empty()) return false;
         bool read = flags & Host::FILE_READ, write = flags & Host::FILE_WRITE;
-        if (read == write) return false;   // one direction at a time
+        if (read == write) return false; // one direction at a time
         if (read) return openForReading(path);
         if (Kernel::isDirectory(path)) return failWith(ERROR_ACCESS_DENIED);
         bool exists = Kernel::pathExists(path);
@@ -60,7 +60,10 @@ public:
         if (!handle_.valid()) return false;
         Mode mode = mode_;
         mode_ = Mode::Closed;
-        if (mode == Mode::Read) { handle_.reset(); return true; }
+        if (mode == Mode::Read) {
+            handle_.reset();
+            return true;
+        }
         bool ok = !failed_;
         if (ok && !FlushFileBuffers(handle_.get())) ok = fail(GetLastError());
         handle_.reset();
@@ -148,8 +151,8 @@ private:
 
     Common::ScopedHandle handle_;
     Mode mode_ = Mode::Closed;
-    bool failed_ = false;   // a write failed: close must not put the file in place
-    DWORD error_ = 0;       // the system's reason for the first failure
+    bool failed_ = false; // a write failed: close must not put the file in place
+    DWORD error_ = 0;     // the system's reason for the first failure
     std::wstring temp_, target_;
 };
 

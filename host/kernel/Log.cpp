@@ -8,8 +8,16 @@
 
 namespace {
 
-Common::CriticalSection& logLock() { static Common::CriticalSection cs; return cs; }
-std::wstring& logPath() { static std::wstring path; return path; }
+Common::CriticalSection& logLock()
+{
+    static Common::CriticalSection cs;
+    return cs;
+}
+std::wstring& logPath()
+{
+    static std::wstring path;
+    return path;
+}
 
 // A warning is one line of the log: line breaks inside it become blanks.
 std::wstring oneLine(const wchar_t* text)
@@ -25,8 +33,8 @@ std::wstring oneLine(const wchar_t* text)
 // the client runs; FILE_APPEND_DATA keeps lines whole when two processes append.
 void appendLine(const std::wstring& path, const std::string& bytes)
 {
-    Common::ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Common::ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return;
     DWORD written = 0;
     WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
@@ -46,8 +54,8 @@ void logWarning(const wchar_t* text)
     SYSTEMTIME now;
     GetLocalTime(&now);
     char stamp[40];
-    snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
-             now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond, now.wMilliseconds);
     appendLine(logPath(), stamp + Common::toUtf8(line) + "\r\n");
 }
 

@@ -46,10 +46,14 @@ bool parseFont(const std::string& text, Host::FontSpec& font)
     if (font.face.empty() || !parseInt(trim(size), font.size) || font.size <= 0) return false;
     std::istringstream words(styles);
     for (std::string word; words >> word;) {
-        if (word == "bold") font.bold = true;
-        else if (word == "italic") font.italic = true;
-        else if (word == "underline") font.underline = true;
-        else if (word != "normal") return false;
+        if (word == "bold")
+            font.bold = true;
+        else if (word == "italic")
+            font.italic = true;
+        else if (word == "underline")
+            font.underline = true;
+        else if (word != "normal")
+            return false;
     }
     font.xmlAttributes = fontXmlAttributes(font);
     return true;
@@ -58,8 +62,8 @@ bool parseFont(const std::string& text, Host::FontSpec& font)
 // Image paths stay inside the theme folder.
 bool readImage(const std::string& relative, const std::wstring& themeDir, std::string& bytes)
 {
-    if (relative.empty() || relative[0] == '/' || relative[0] == '\\' || relative.find(':') != std::string::npos
-        || relative.find("..") != std::string::npos)
+    if (relative.empty() || relative[0] == '/' || relative[0] == '\\' || relative.find(':') != std::string::npos ||
+        relative.find("..") != std::string::npos)
         return false;
     return readWholeFile(themeDir + L"\\" + widen(relative), bytes) == ReadResult::Ok && !bytes.empty();
 }
@@ -72,7 +76,10 @@ bool parseLine(const std::string& line, const std::wstring& themeDir, ThemeData&
     std::string kind, key, rest;
     head >> kind >> key >> rest;
     std::string value = eq == std::string::npos ? std::string() : trim(line.substr(eq + 1));
-    if (kind.empty() || key.empty() || !rest.empty()) { error = "expected \"kind key = value\""; return false; }
+    if (kind.empty() || key.empty() || !rest.empty()) {
+        error = "expected \"kind key = value\"";
+        return false;
+    }
     if (data.colors.count(key) || data.fonts.count(key) || data.ints.count(key) || data.resources.count(key)) {
         error = "the key " + key + " is set twice; the first setting holds";
         return false;
@@ -102,11 +109,16 @@ bool parseLine(const std::string& line, const std::wstring& themeDir, ThemeData&
 void appendXmlEscaped(std::wstring& out, const std::wstring& text)
 {
     for (wchar_t c : text) {
-        if (c == L'&') out += L"&amp;";
-        else if (c == L'<') out += L"&lt;";
-        else if (c == L'>') out += L"&gt;";
-        else if (c == L'"') out += L"&quot;";
-        else out += c;
+        if (c == L'&')
+            out += L"&amp;";
+        else if (c == L'<')
+            out += L"&lt;";
+        else if (c == L'>')
+            out += L"&gt;";
+        else if (c == L'"')
+            out += L"&quot;";
+        else
+            out += c;
     }
 }
 
@@ -144,9 +156,13 @@ bool loadThemeFile(const std::wstring& file, const std::wstring& themeDir, Theme
                    std::vector<std::wstring>& warnings, std::wstring& error)
 {
     std::string bytes;
-    if (readWholeFile(file, bytes) != ReadResult::Ok) { error = L"cannot be read"; return false; }
+    if (readWholeFile(file, bytes) != ReadResult::Ok) {
+        error = L"cannot be read";
+        return false;
+    }
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-    if (!bytes.empty() && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0) <= 0) {
+    if (!bytes.empty() &&
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0) <= 0) {
         error = L"is not UTF-8 text";
         return false;
     }
@@ -158,7 +174,7 @@ void addBuiltInDefaults(ThemeData& data)
 {
     static const ThemeData builtIn = [] {
         ThemeData parsed;
-        std::vector<std::wstring> ignored;   // its image line names a file of the folder
+        std::vector<std::wstring> ignored; // its image line names a file of the folder
         parseThemeText(builtInThemeText(), std::wstring(), parsed, ignored);
         return parsed;
     }();

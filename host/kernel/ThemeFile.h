@@ -23,7 +23,7 @@ struct ThemeData {
     std::map<std::string, COLORREF> colors;
     std::map<std::string, Host::FontSpec> fonts;
     std::map<std::string, int> ints;
-    std::map<std::string, std::string> resources;   // bytes of each image
+    std::map<std::string, std::string> resources; // bytes of each image
 };
 
 // Reads the theme text into data. A line that does not parse, a key set again or an image

@@ -54,7 +54,7 @@ public:
 private:
     int indexOf(const std::string& name) const { return indexOfTheme(themes_, name); }
 
-    const std::vector<XComPtr<Host::ITheme>> themes_;   // fixed at opening
+    const std::vector<XComPtr<Host::ITheme>> themes_; // fixed at opening
     int current_;
     Common::CriticalSection lock_;
 };

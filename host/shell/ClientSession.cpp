@@ -5,12 +5,11 @@ namespace HostShell {
 
 namespace {
 
-const wchar_t kAllFundsSql[] =
-    L"select f.aliascode, f.name, f.fundtype, f.investtype, f.investstyle, a.name "
-    L"from tb_fund f left join tb_investadvisor a on a.guid = f.companyguid "
-    L"where f.isdellisting = 0 and f.isdeleted = 0 order by f.aliascode";
+const wchar_t kAllFundsSql[] = L"select f.aliascode, f.name, f.fundtype, f.investtype, f.investstyle, a.name "
+                               L"from tb_fund f left join tb_investadvisor a on a.guid = f.companyguid "
+                               L"where f.isdellisting = 0 and f.isdeleted = 0 order by f.aliascode";
 
-const std::vector<ListColumn> kFundColumns = {{L"代码", 80},     {L"名称", 200},     {L"基金类型", 110},
+const std::vector<ListColumn> kFundColumns = {{L"代码", 80},      {L"名称", 200},     {L"基金类型", 110},
                                               {L"投资类型", 110}, {L"投资风格", 110}, {L"基金公司", 180}};
 
 // The pool's codes in the order they were added, each with what the database knows of it:
@@ -24,7 +23,8 @@ XStringW fundsPoolSql(const std::vector<XStringW>& codes)
         for (wchar_t c : codes[i]) code += c == L'\'' ? XStringW(L"''") : XStringW(1, c);
         values += (i ? L", (" : L"(") + std::to_wstring(i) + L", '" + code + L"')";
     }
-    return L"with pool(pos, code) as (values " + values + L") "
+    return L"with pool(pos, code) as (values " + values +
+           L") "
            L"select p.code, f.name, f.fundtype, f.investtype, f.investstyle, a.name from pool p "
            L"left join tb_fund f on f.aliascode = p.code and f.isdellisting = 0 and f.isdeleted = 0 "
            L"left join tb_investadvisor a on a.guid = f.companyguid order by p.pos";
@@ -106,9 +106,9 @@ void ClientSession::addAllFundsPage()
 // whenever a code comes or goes.
 void ClientSession::addFundsPoolPage()
 {
-    poolPage_ = XComPtr<FundListPage>::adopt(new FundListPage(L"基金池", L"基金池：在基金列表的右键菜单中“添加到基金池”",
-                                                              fundsPoolSql(fundsPool_->codes()), kFundColumns,
-                                                              database_->getFundDatabase()));
+    poolPage_ = XComPtr<FundListPage>::adopt(
+        new FundListPage(L"基金池", L"基金池：在基金列表的右键菜单中“添加到基金池”", fundsPoolSql(fundsPool_->codes()),
+                         kFundColumns, database_->getFundDatabase()));
     poolCmd_ = addListPage(poolPage_.get(), "Event_FundsPoolCmd", "button_fund_value_pool", &onFundsPoolCmd);
     poolChanged_ = Host::createEvent(kFundsPoolChanged);
     if (poolChanged_) poolChanged_->subscribe(&onFundsPoolChanged, this);

@@ -67,14 +67,12 @@ bool CodeList::remove(const XStringW& code)
 
 ConcernFundModule::ConcernFundModule(XComPtr<Host::IConfManager> userConf)
     : BuiltInModule("mod_ConcernFund", L"自选基金"), list_(std::move(userConf), kConcernFundKey)
-{
-}
+{}
 
 FundsPoolModule::FundsPoolModule(XComPtr<Host::IConfManager> userConf)
     : BuiltInModule("mod_FundsPool", L"基金池"), list_(std::move(userConf), kFundsPoolKey),
       changed_(Host::createEvent(kFundsPoolChanged))
-{
-}
+{}
 
 // The page hands over the current row's code whatever it is; a row without a fund adds nothing.
 void FundsPoolModule::addFund(XStringW code)

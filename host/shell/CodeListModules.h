@@ -8,8 +8,8 @@
 
 namespace HostShell {
 
-extern const char kConcernFundKey[];   // "/Client2/UserConfig/ConcernFund/Codes"
-extern const char kFundsPoolKey[];     // "/Client2/UserConfig/FundsPool/Codes"
+extern const char kConcernFundKey[]; // "/Client2/UserConfig/ConcernFund/Codes"
+extern const char kFundsPoolKey[];   // "/Client2/UserConfig/FundsPool/Codes"
 // Fired (no payload) after a code was added to or removed from the fund pool.
 extern const char kFundsPoolChanged[]; // "event_fundspool_changed"
 
@@ -29,7 +29,7 @@ private:
 
     XComPtr<Host::IConfManager> userConf_;
     const char* key_;
-    std::vector<XStringW> codes_;   // in the order they were added
+    std::vector<XStringW> codes_; // in the order they were added
     std::set<XStringW> set_;
 };
 

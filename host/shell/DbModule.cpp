@@ -43,8 +43,8 @@ bool DbModule::holdsSample()
 {
     auto database = getFundDatabase();
     XStringW error;
-    auto statement = database ? database->prepare(L"select count(*) from tb_sampleinfo", error)
-                              : XComPtr<Host::IStatement>();
+    auto statement =
+        database ? database->prepare(L"select count(*) from tb_sampleinfo", error) : XComPtr<Host::IStatement>();
     return statement && statement->step() && statement->getText(0) != L"0";
 }
 

@@ -27,7 +27,7 @@ public:
 private:
     const XStringW path_;
     XComPtr<Host::IDatabase> database_;
-    XStringW sampleError_;   // why the sample could not be written in place of a missing file
+    XStringW sampleError_; // why the sample could not be written in place of a missing file
     bool madeSample_ = false;
 };
 

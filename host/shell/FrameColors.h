@@ -3,18 +3,20 @@
 #pragma once
 #include <windows.h>
 
-namespace Host { struct ITheme; }
+namespace Host {
+struct ITheme;
+}
 
 namespace HostShell {
 
 struct FrameColors {
-    COLORREF background;   // strips and bars
+    COLORREF background; // strips and bars
     COLORREF text;
     COLORREF border;
-    COLORREF face;         // a tab or button that is not chosen
-    COLORREF chosen;       // the current tab
-    COLORREF accent;       // the line that marks the current tab
-    COLORREF error;        // a standing error in the status bar
+    COLORREF face;   // a tab or button that is not chosen
+    COLORREF chosen; // the current tab
+    COLORREF accent; // the line that marks the current tab
+    COLORREF error;  // a standing error in the status bar
 };
 
 // From the theme's keys; the system's colours for a missing theme or key.

@@ -9,8 +9,7 @@ FundListPage::FundListPage(XStringW title, XStringW caption, XStringW sql, std::
                            XComPtr<Host::IDatabase> database)
     : title_(std::move(title)), caption_(std::move(caption)), sql_(std::move(sql)), columns_(std::move(columns)),
       database_(std::move(database))
-{
-}
+{}
 
 FundListPage::~FundListPage() { ReleaseWindow(); }
 
@@ -18,8 +17,8 @@ HWND FundListPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
 {
     tabCtrl_ = tabCtrl;
     if (!Create(0, L"", WS_CHILD | WS_CLIPCHILDREN, RECT{0, 0, 0, 0}, parent, 0)) return nullptr;
-    list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0,
-                            kCaptionHeight, 0, 0, GetHwnd(), nullptr, nullptr, nullptr);
+    list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, kCaptionHeight,
+                            0, 0, GetHwnd(), nullptr, nullptr, nullptr);
     if (!list_) return GetHwnd();
     useUiFont(list_);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -107,19 +106,15 @@ LRESULT FundListPage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_SIZE:
         if (list_)
-            ::MoveWindow(list_, 0, kCaptionHeight, LOWORD(lParam), HIWORD(lParam) > kCaptionHeight ? HIWORD(lParam) - kCaptionHeight : 0, TRUE);
+            ::MoveWindow(list_, 0, kCaptionHeight, LOWORD(lParam),
+                         HIWORD(lParam) > kCaptionHeight ? HIWORD(lParam) - kCaptionHeight : 0, TRUE);
         return 0;
     case WM_SHOWWINDOW:
         if (wParam && !loaded_) reload();
         break;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        paint();
-        return 0;
-    case WM_DESTROY:
-        list_ = nullptr;
-        break;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: paint(); return 0;
+    case WM_DESTROY: list_ = nullptr; break;
     }
     return DefaultProc(msg, wParam, lParam);
 }

@@ -9,8 +9,7 @@ FundTabCtrl::~FundTabCtrl() { ReleaseWindow(); }
 
 HWND FundTabCtrl::createWindow(HWND parent, const RECT& rect)
 {
-    if (!Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect, parent, 0))
-        return nullptr;
+    if (!Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect, parent, 0)) return nullptr;
     strip_.createWindow(GetHwnd());
     layout();
     return GetHwnd();
@@ -40,7 +39,7 @@ bool FundTabCtrl::addPage(Host::ITabPage* page)
     try {
         pageWindow = page->create(GetHwnd(), this);
     } catch (...) {
-        pageWindow = nullptr;   // a page that throws is treated as one that made no window
+        pageWindow = nullptr; // a page that throws is treated as one that made no window
     }
     if (!pageWindow) {
         Host::logWarning((L"a page could not create its window: " + page->getTitle()).c_str());
@@ -92,8 +91,7 @@ void FundTabCtrl::layout()
     GetClientRect(&client);
     if (strip_.IsWindow()) ::MoveWindow(strip_, 0, 0, client.right, kStripHeight, TRUE);
     RECT area = pageArea();
-    for (const auto& page : pages_)
-        page->move(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    for (const auto& page : pages_) page->move(area.left, area.top, area.right - area.left, area.bottom - area.top);
 }
 
 void FundTabCtrl::releasePages()
@@ -121,14 +119,9 @@ void FundTabCtrl::paintBackground()
 LRESULT FundTabCtrl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SIZE:
-        layout();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        paintBackground();
-        return 0;
+    case WM_SIZE: layout(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: paintBackground(); return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header && header->hwndFrom == strip_.GetHwnd() && header->code == TCN_SELCHANGE)

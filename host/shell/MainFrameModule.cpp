@@ -8,8 +8,7 @@ const char kFundValueButtonGroup[] = "button_fund_value";
 
 MainFrameModule::MainFrameModule(ShellApp* app)
     : BuiltInModule("mod_MainFrame", L"主框架"), window_(new MainFrameWindow(app))
-{
-}
+{}
 
 MainFrameModule::~MainFrameModule() = default;
 
@@ -36,9 +35,6 @@ void MainFrameModule::addToolButton(const XStringA& group, const XStringA& id, c
         Host::logWarning((L"tool-bar button not added: " + fromUtf8(id)).c_str());
 }
 
-void MainFrameModule::setStatusText(const XStringW& text)
-{
-    window_->setStatusText(text);
-}
+void MainFrameModule::setStatusText(const XStringW& text) { window_->setStatusText(text); }
 
 } // namespace HostShell

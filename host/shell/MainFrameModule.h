@@ -7,8 +7,8 @@
 
 namespace HostShell {
 
-extern const char kFundValueTabName[];        // "qev_tab_fundvalue"
-extern const char kFundValueButtonGroup[];    // "button_fund_value"
+extern const char kFundValueTabName[];     // "qev_tab_fundvalue"
+extern const char kFundValueButtonGroup[]; // "button_fund_value"
 
 class MainFrameModule final : public BuiltInModule<Host::IMainFrameModule> {
 public:

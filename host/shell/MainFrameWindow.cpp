@@ -47,12 +47,10 @@ MainFrameWindow::~MainFrameWindow()
 HWND MainFrameWindow::createWindow(const wchar_t* title, bool quitOnDestroy)
 {
     quitOnDestroy_ = quitOnDestroy;
-    if (!Create(0, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultRect, nullptr, 0))
-        return nullptr;
+    if (!Create(0, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultRect, nullptr, 0)) return nullptr;
     // The window destroys the menu bar it holds; one it refused stays ours.
     Common::ScopedMenu bar = buildMenu();
-    if (SetMenu(GetHwnd(), bar))
-        bar.release();
+    if (SetMenu(GetHwnd(), bar)) bar.release();
     toolBar_.createWindow(GetHwnd());
     tabCtrl_ = XComPtr<FundTabCtrl>::adopt(new FundTabCtrl);
     tabCtrl_->createWindow(GetHwnd(), RECT{0, 0, 0, 0});
@@ -81,10 +79,7 @@ void MainFrameWindow::showNotice(const XStringW& text)
     SetTimer(GetHwnd(), kNoticeTimer, kNoticeMs, nullptr);
 }
 
-void MainFrameWindow::setStandingError(const XStringW& text)
-{
-    statusBar_.setError(text);
-}
+void MainFrameWindow::setStandingError(const XStringW& text) { statusBar_.setError(text); }
 
 void MainFrameWindow::onTimer(UINT_PTR id)
 {
@@ -145,8 +140,8 @@ void MainFrameWindow::saveState()
     placement.length = sizeof placement;
     if (GetWindowPlacement(GetHwnd(), &placement)) {
         // A window closed while minimised opens as it was before it was minimised.
-        bool maximised = placement.showCmd == SW_SHOWMAXIMIZED
-                         || (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+        bool maximised = placement.showCmd == SW_SHOWMAXIMIZED ||
+                         (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
         const RECT& r = placement.rcNormalPosition;
         XStringW text;
         text.format(L"%ld,%ld,%ld,%ld,%d", r.left, r.top, r.right, r.bottom, maximised ? 1 : 0);
@@ -258,25 +253,20 @@ void MainFrameWindow::layout()
 LRESULT MainFrameWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SIZE:
-        layout();
-        return 0;
+    case WM_SIZE: layout(); return 0;
     case WM_COMMAND:
         if (lParam == 0) onCommand(LOWORD(wParam));
         return 0;
-    case WM_TIMER:
-        onTimer(wParam);
-        return 0;
-    case WM_INITMENUPOPUP:
-        updateMenuChecks(HMENU(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_TIMER: onTimer(wParam); return 0;
+    case WM_INITMENUPOPUP: updateMenuChecks(HMENU(wParam)); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_CLOSE:
         // The client's window ends the loop and stays until the session has uninitialised
         // its modules: their pages go with this window and must not go first.
-        if (quitOnDestroy_) PostQuitMessage(0);
-        else DestroyWindow();
+        if (quitOnDestroy_)
+            PostQuitMessage(0);
+        else
+            DestroyWindow();
         return 0;
     case WM_DESTROY:
         KillTimer(GetHwnd(), kNoticeTimer);

@@ -61,12 +61,12 @@ private:
     void restorePlacement();
     void onTimer(UINT_PTR id);
 
-    ShellApp* app_;   // outlives the window
+    ShellApp* app_; // outlives the window
     ToolBar toolBar_;
     XComPtr<FundTabCtrl> tabCtrl_;
     StatusBar statusBar_;
-    XStringW notice_;                 // the start-up notice while it is shown
-    bool restoreMaximised_ = false;   // the window was maximised at the last close
+    XStringW notice_;               // the start-up notice while it is shown
+    bool restoreMaximised_ = false; // the window was maximised at the last close
     bool quitOnDestroy_ = false;
     bool subscribed_ = false;
 };

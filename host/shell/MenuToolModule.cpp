@@ -33,9 +33,16 @@ bool parseHotKey(const XStringW& text, Host::HotKey& key)
     XStringW rest = trimmed(text);
     for (bool more = true; more;) {
         more = false;
-        if (takePrefix(rest, L"ctrl+")) { parsed.control = 1; more = true; }
-        else if (takePrefix(rest, L"shift+")) { parsed.shift = 1; more = true; }
-        else if (takePrefix(rest, L"alt+")) { parsed.alt = 1; more = true; }
+        if (takePrefix(rest, L"ctrl+")) {
+            parsed.control = 1;
+            more = true;
+        } else if (takePrefix(rest, L"shift+")) {
+            parsed.shift = 1;
+            more = true;
+        } else if (takePrefix(rest, L"alt+")) {
+            parsed.alt = 1;
+            more = true;
+        }
     }
     if (rest.size() == 1 && std::iswalnum(rest[0]) && rest[0] < 128) {
         parsed.key = UINT(std::towupper(rest[0]));

@@ -6,8 +6,8 @@
 
 namespace HostShell {
 
-extern const char kProfileHotKeyKey[];   // "/Client2/UserConfig/HotKey/Profile"
-extern const char kRefreshHotKeyKey[];   // "/Client2/UserConfig/HotKey/Refresh"
+extern const char kProfileHotKeyKey[]; // "/Client2/UserConfig/HotKey/Profile"
+extern const char kRefreshHotKeyKey[]; // "/Client2/UserConfig/HotKey/Refresh"
 
 // Reads "Ctrl+", "Shift+", "Alt+" (any order, any case) and one key: F1..F24, a letter or
 // a digit. False, key untouched, for anything else.

@@ -32,8 +32,7 @@ void writeSystemDefaults(const std::wstring& path)
     auto writer = Host::openUserConf(path.c_str());
     if (!writer) return;
     for (const auto& entry : kSystemDefaults) {
-        if (!writer->getKey(entry.first))
-            writeConfText(writer.get(), entry.first, entry.second);
+        if (!writer->getKey(entry.first)) writeConfText(writer.get(), entry.first, entry.second);
     }
 }
 
@@ -48,8 +47,7 @@ XComPtr<ShellApp> ShellApp::open(const ShellPaths& paths)
 
 void ShellApp::openConfiguration()
 {
-    if (!ensureFolder(paths_.dataDir))
-        Host::logWarning((L"cannot create the data folder " + paths_.dataDir).c_str());
+    if (!ensureFolder(paths_.dataDir)) Host::logWarning((L"cannot create the data folder " + paths_.dataDir).c_str());
     writeSystemDefaults(paths_.systemConf());
     systemConf_ = Host::openSystemConf(paths_.systemConf().c_str());
     userConf_ = Host::openUserConf(paths_.userConf().c_str());

@@ -12,8 +12,8 @@
 namespace HostShell {
 
 // User configuration keys of the shell itself.
-extern const char kThemeKey[];      // name of the chosen theme
-extern const char kFontSizeKey[];   // zoom factor, read by pages
+extern const char kThemeKey[];    // name of the chosen theme
+extern const char kFontSizeKey[]; // zoom factor, read by pages
 // System configuration: the module libraries to load, separated by ';'.
 extern const char kModulesKey[];
 
@@ -58,7 +58,7 @@ private:
 
     ShellPaths paths_;
     std::vector<std::pair<XStringA, XComPtr<Host::IModule>>> modules_;
-    std::vector<Handler> handlers_;   // sorted by order, stable
+    std::vector<Handler> handlers_; // sorted by order, stable
     std::map<std::string, XStringW> texts_;
     XComPtr<Host::IThemeMgr> themes_;
     XComPtr<Host::IConfManager> systemConf_;

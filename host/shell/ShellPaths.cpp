@@ -15,8 +15,7 @@ std::wstring programFolder()
 
 static std::wstring withoutTrailingSlash(std::wstring path)
 {
-    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
+    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     return path;
 }
 
@@ -50,8 +49,7 @@ bool ensureFolder(const std::wstring& path)
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     size_t slash = path.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && slash > 2 && !ensureFolder(path.substr(0, slash)))
-        return false;
+    if (slash != std::wstring::npos && slash > 2 && !ensureFolder(path.substr(0, slash))) return false;
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 

@@ -6,8 +6,8 @@
 namespace HostShell {
 
 struct ShellPaths {
-    std::wstring exeDir;    // no trailing backslash
-    std::wstring dataDir;   // no trailing backslash
+    std::wstring exeDir;  // no trailing backslash
+    std::wstring dataDir; // no trailing backslash
 
     std::wstring themeDir() const { return exeDir + L"\\themes"; }
     std::wstring systemConf() const { return dataDir + L"\\system.conf"; }

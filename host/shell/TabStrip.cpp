@@ -9,8 +9,8 @@ TabStrip::~TabStrip() { ReleaseWindow(); }
 
 HWND TabStrip::createWindow(HWND parent)
 {
-    HWND strip = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER,
-                                 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
+    HWND strip = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER, 0, 0,
+                                 0, 0, parent, nullptr, nullptr, nullptr);
     if (!strip) return nullptr;
     if (!Attach(strip)) {
         ::DestroyWindow(strip);

@@ -22,9 +22,8 @@ bool ToolBar::addButton(const XStringA& group, const XStringA& id, const Host::T
 {
     if (!IsWindow() || group.empty() || id.empty() || buttonWindow(id)) return false;
     UINT controlId = kFirstButtonId + UINT(buttons_.size());
-    HWND window = CreateWindowExW(0, L"BUTTON", desc.caption.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                  0, 0, 0, 0, GetHwnd(), reinterpret_cast<HMENU>(UINT_PTR(controlId)),
-                                  nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"BUTTON", desc.caption.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0,
+                                  GetHwnd(), reinterpret_cast<HMENU>(UINT_PTR(controlId)), nullptr, nullptr);
     if (!window) return false;
     useUiFont(window);
     // After the last button of the group, or at the end for a new group.
@@ -111,8 +110,7 @@ LRESULT ToolBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DRAWITEM:
         if (lParam) drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(GetHwnd(), &ps);
@@ -121,9 +119,7 @@ LRESULT ToolBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         EndPaint(GetHwnd(), &ps);
         return 0;
     }
-    case WM_DESTROY:
-        buttons_.clear();
-        break;
+    case WM_DESTROY: buttons_.clear(); break;
     }
     return DefaultProc(msg, wParam, lParam);
 }

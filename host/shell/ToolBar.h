@@ -38,7 +38,7 @@ private:
     void pressed(HWND button);
     void drawButton(const DRAWITEMSTRUCT& item);
 
-    std::vector<Button> buttons_;   // in group order, each group in order of addition
+    std::vector<Button> buttons_; // in group order, each group in order of addition
     FrameColors colors_ = frameColors(nullptr);
 };
 

@@ -16,8 +16,7 @@ const char* const kUpdateEvents[] = {"event_update_closedfund", "event_udpate_af
 UpdateThread::UpdateThread(XStringA name, XStringW databasePath, XStringW packageDir)
     : name_(std::move(name)), databasePath_(std::move(databasePath)), packageDir_(std::move(packageDir)),
       wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-{
-}
+{}
 
 UpdateThread::~UpdateThread() { stop(); }
 

@@ -17,7 +17,7 @@ const long long kLargestPackage = 256ll << 20;
 // been written to for a while: a writer that writes in place, in pieces, is caught in
 // between and its package waits for the next round instead of running half.
 const char kEndMarker[] = "-- end of package";
-const long long kSettleTicks = 10000000;   // one second, in FILETIME units
+const long long kSettleTicks = 10000000; // one second, in FILETIME units
 // A package without its marker that nobody has touched for this long was abandoned: it is
 // set aside so that the packages after it are not held up for ever.
 const long long kAbandonedTicks = 300 * kSettleTicks;
@@ -27,7 +27,10 @@ struct Connection {
     Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
-    ~Connection() { if (db) sqlite3_close_v2(db); }
+    ~Connection()
+    {
+        if (db) sqlite3_close_v2(db);
+    }
 };
 
 std::vector<std::wstring> pendingPackages(const std::wstring& dir)
@@ -49,7 +52,10 @@ std::vector<std::wstring> pendingPackages(const std::wstring& dir)
 
 enum class Read { Ok, Bad, Incomplete };
 
-long long ticks(const FILETIME& time) { return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+long long ticks(const FILETIME& time)
+{
+    return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 // Size and last write time, to see whether a writer is still at the file.
 bool fileStamp(HANDLE file, long long& size, long long& written)
@@ -91,7 +97,8 @@ Read readScript(const std::wstring& path, std::string& script, std::string& erro
     if (size > kLargestPackage) return Read::Bad;
     script.resize(size_t(size));
     DWORD read = 0;
-    if (!script.empty() && (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size()))
+    if (!script.empty() &&
+        (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size()))
         return Read::Incomplete;
     long long sizeAfter = 0, writtenAfter = 0;
     if (!fileStamp(file.get(), sizeAfter, writtenAfter) || sizeAfter != size || writtenAfter != written)
@@ -112,10 +119,8 @@ int packageAuthorizer(void*, int action, const char*, const char*, const char*, 
     case SQLITE_TRANSACTION:
     case SQLITE_SAVEPOINT:
     case SQLITE_ATTACH:
-    case SQLITE_DETACH:
-        return SQLITE_DENY;
-    default:
-        return SQLITE_OK;
+    case SQLITE_DETACH: return SQLITE_DENY;
+    default: return SQLITE_OK;
     }
 }
 
@@ -151,12 +156,18 @@ enum class Outcome { Applied, Skipped, Failed, Retry, NotReady };
 bool databaseFault(int code)
 {
     switch (code & 0xff) {
-    case SQLITE_BUSY: case SQLITE_LOCKED: case SQLITE_NOMEM: case SQLITE_READONLY: case SQLITE_INTERRUPT:
-    case SQLITE_IOERR: case SQLITE_CORRUPT: case SQLITE_FULL: case SQLITE_CANTOPEN: case SQLITE_PROTOCOL:
-    case SQLITE_NOTADB:
-        return true;
-    default:
-        return false;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_INTERRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_NOTADB: return true;
+    default: return false;
     }
 }
 
@@ -165,16 +176,13 @@ Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name,
 {
     std::string script;
     switch (readScript(path, script, error)) {
-    case Read::Bad:
-        return Outcome::Failed;
-    case Read::Incomplete:
-        return Outcome::NotReady;
-    case Read::Ok:
-        break;
+    case Read::Bad: return Outcome::Failed;
+    case Read::Incomplete: return Outcome::NotReady;
+    case Read::Ok: break;
     }
     if (!exec(db, "BEGIN IMMEDIATE")) {
         error = sqlite3_errmsg(db);
-        return Outcome::Retry;   // the database is busy or read-only: the package waits
+        return Outcome::Retry; // the database is busy or read-only: the package waits
     }
     if (alreadyApplied(db, name)) {
         exec(db, "ROLLBACK");
@@ -227,19 +235,24 @@ PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wst
     for (const std::wstring& name : names) {
         std::string error;
         switch (applyOne(c.db, packageDir + L"\\" + name, Common::toUtf8(name), run.changed, error)) {
-        case Outcome::Applied: ++run.applied; moveTo(packageDir, L"done", name); break;
+        case Outcome::Applied:
+            ++run.applied;
+            moveTo(packageDir, L"done", name);
+            break;
         case Outcome::Skipped: moveTo(packageDir, L"done", name); break;
         case Outcome::Failed:
             ++run.failed;
-            Host::logWarning((L"update package " + name + L" is bad and was moved to failed: " + Common::fromUtf8(error)).c_str());
+            Host::logWarning(
+                (L"update package " + name + L" is bad and was moved to failed: " + Common::fromUtf8(error)).c_str());
             moveTo(packageDir, L"failed", name);
             break;
         case Outcome::Retry:
-            Host::logWarning((L"update package " + name + L" could not be applied now: " + Common::fromUtf8(error)).c_str());
-            return run;   // later packages may build on this one: keep the order
+            Host::logWarning(
+                (L"update package " + name + L" could not be applied now: " + Common::fromUtf8(error)).c_str());
+            return run; // later packages may build on this one: keep the order
         case Outcome::NotReady:
             ++run.waiting;
-            return run;   // still being written: it and the ones after it wait for the next round
+            return run; // still being written: it and the ones after it wait for the next round
         }
     }
     return run;

@@ -13,10 +13,10 @@
 namespace HostShell {
 
 struct PackageRun {
-    int applied = 0;    // committed this run
-    int failed = 0;     // rolled back and moved aside
-    bool changed = false;   // some committed package changed rows
-    int waiting = 0;    // a package still being written stopped the run
+    int applied = 0;      // committed this run
+    int failed = 0;       // rolled back and moved aside
+    bool changed = false; // some committed package changed rows
+    int waiting = 0;      // a package still being written stopped the run
     bool databaseOpen = false;
 };
 

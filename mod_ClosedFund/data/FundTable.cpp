@@ -195,7 +195,8 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
         }
         if (yield < 0) continue;
         double v = 0, p = 0;
-        if (expiry < 0 || value < 0 || price < 0 || !table->readRealAt(row, value, v) || !table->readRealAt(row, price, p)) {
+        if (expiry < 0 || value < 0 || price < 0 || !table->readRealAt(row, value, v) ||
+            !table->readRealAt(row, price, p)) {
             table->setTextAt(row, yield, kNoYield, 2);
             continue;
         }
@@ -231,8 +232,8 @@ int fundRowBound(Host::IDatabase* db)
 {
     const long long kLeast = 1000;
     XStringW error;
-    XComPtr<Host::IStatement> count = db ? db->prepare(L"select count(*) from tb_closedfund", error)
-                                         : XComPtr<Host::IStatement>();
+    XComPtr<Host::IStatement> count =
+        db ? db->prepare(L"select count(*) from tb_closedfund", error) : XComPtr<Host::IStatement>();
     long long funds = count && count->step() ? _wtoi64(count->getText(0).c_str()) : 0;
     return int(std::min<long long>(std::max(kLeast, funds * 10), INT_MAX));
 }

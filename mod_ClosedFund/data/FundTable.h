@@ -67,8 +67,7 @@ int fundRowBound(Host::IDatabase* db);
 // Runs the stored query "QUERY" into staging, a table with no rows or columns yet, and
 // writes each row's yield against referenceDate. It touches nothing the user sees, so it
 // may run on any thread. False, with the reason in error, when the query failed.
-bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate,
-                      XStringW& error);
+bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate, XStringW& error);
 
 // Puts the rows of a filled staging table in place of the fund table's, inside one update
 // bracket, so that its views rebuild once. False when staging is not a kernel table.

@@ -12,7 +12,4 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) Host::IClosedFundModule* ModuleInstance()
-{
-    return &ClosedFund::moduleObject();
-}
+extern "C" __declspec(dllexport) Host::IClosedFundModule* ModuleInstance() { return &ClosedFund::moduleObject(); }

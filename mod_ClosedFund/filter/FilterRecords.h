@@ -14,28 +14,28 @@ typedef XStringW (*ShownValueFn)(const XStringW& stored);
 
 // One column the bar searches and, when collect is set, offers values of.
 struct FilterColumn {
-    XStringW name;      // a column of the fund table
-    XStringW caption;   // its display name
-    XStringW prefix;    // put before chosen values in a button caption
+    XStringW name;    // a column of the fund table
+    XStringW caption; // its display name
+    XStringW prefix;  // put before chosen values in a button caption
     bool collect = false;
     bool multi = false;
-    ShownValueFn shown = nullptr;   // null: values read as stored
+    ShownValueFn shown = nullptr; // null: values read as stored
 };
 
 // One condition on the bar, shown as a drop-down button. Its button window keeps a pointer
 // to it as user data, so the record must not move while it lives (the bar keeps a list).
 struct FilterCondition {
-    bool standing = false;   // a configured column slot: cleared, it rests instead of going
-    bool locked = false;     // never removed, offers no remove item
+    bool standing = false; // a configured column slot: cleared, it rests instead of going
+    bool locked = false;   // never removed, offers no remove item
     WGUI::DropDownButton button;
-    int id = 0;              // the button's control id
-    XStringW column;         // empty for a keyword condition
-    XStringW value;          // the value last applied
-    XStringW caption;        // the column caption: a standing condition's resting text
+    int id = 0;       // the button's control id
+    XStringW column;  // empty for a keyword condition
+    XStringW value;   // the value last applied
+    XStringW caption; // the column caption: a standing condition's resting text
     XStringW prefix;
-    XComPtr<Host::IDataFilter> filter;   // null while a standing condition rests
+    XComPtr<Host::IDataFilter> filter; // null while a standing condition rests
     bool multi = false;
-    bool hidden = false;     // no room on the bar: reached through the "+N" button
+    bool hidden = false; // no room on the bar: reached through the "+N" button
 
     // The filter as a value filter, or null (none, or a keyword filter).
     MultiValueFilter* valueFilter() const { return dynamic_cast<MultiValueFilter*>(filter.get()); }

@@ -49,8 +49,8 @@ HWND FilterWnd::Create(DWORD style, DWORD exStyle, const RECT& rect, HWND parent
     return WindowBase::Create(style, exStyle, kClassName, L"", rect, parent, 0, instance, &binding_);
 }
 
-void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect,
-                                bool locked, const wchar_t* prefix, bool multi)
+void FilterWnd::AddFilterColumn(const wchar_t* name, const wchar_t* caption, bool showSlot, bool collect, bool locked,
+                                const wchar_t* prefix, bool multi)
 {
     FilterColumn column;
     column.name = name ? name : L"";
@@ -186,9 +186,7 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         }
         ReleaseViews();
         return false;
-    case WM_SIZE:
-        LayoutBar();
-        return false;
+    case WM_SIZE: LayoutBar(); return false;
     case WM_ERASEBKGND:
         OnEraseBackground(reinterpret_cast<HDC>(wParam));
         *result = 1;
@@ -205,9 +203,7 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         PaintCount(reinterpret_cast<HDC>(wParam));
         return true;
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        *result = reinterpret_cast<LRESULT>(backgroundBrush_.GetHandle());
-        return true;
+    case WM_CTLCOLORSTATIC: *result = reinterpret_cast<LRESULT>(backgroundBrush_.GetHandle()); return true;
     case WM_TIMER:
         if (wParam != kSearchTimerId) return false;
         OnSearchTimer();
@@ -221,8 +217,7 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
         OnCommand(id);
         return id == kMoreButtonId || id == kOverflowButtonId || id == kKeywordCommand;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -30,12 +30,15 @@ public:
     // Command ids: the "更多筛选" button, conditions' buttons and the menu items.
     enum {
         kMoreButtonId = 100,
-        kFirstPlainId = 101, kLastPlainId = 201,     // conditions created without a filter
-        kFirstFilterId = 202, kLastFilterId = 302,   // conditions created with a filter
-        kOverflowButtonId = 303,                      // "+N": the conditions without room
+        kFirstPlainId = 101,
+        kLastPlainId = 201, // conditions created without a filter
+        kFirstFilterId = 202,
+        kLastFilterId = 302,     // conditions created with a filter
+        kOverflowButtonId = 303, // "+N": the conditions without room
         kRemoveCommand = 304,
         kKeywordCommand = 305,
-        kFirstValueId = 306, kLastValueId = 1306,
+        kFirstValueId = 306,
+        kLastValueId = 1306,
         kSearchBoxId = 90,
     };
     // The pause after the last keystroke before the search box's words are applied.
@@ -68,8 +71,8 @@ public:
 
     // The bar's operations on conditions, also run by its menus and the keyword dialog.
     void ApplyKeywords(const XStringW& text);
-    void SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value,
-                     const XStringW& prefix, bool multi);
+    void SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value, const XStringW& prefix,
+                     bool multi);
     void ReplaceValue(int id, const XStringW& value, const XStringW& prefix);
     // The search box's condition: the words of text replace the box's previous ones; no
     // words lifts it. The box itself is not touched.
@@ -117,8 +120,8 @@ private:
     void OnRemoveCommand();
     void OnValueCommand(int id);
     void AskForKeywords();
-    void AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix,
-                       bool multi, const FilterCondition* condition, int& nextId);
+    void AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix, bool multi,
+                       const FilterCondition* condition, int& nextId);
     void TrackMenuBelow(const WGUI::WindowBase& button);
     void DestroyMenus();
 

@@ -99,7 +99,8 @@ void FilterWnd::RemoveCondition(int id)
     if (id == 0) {
         for (int each = kFirstPlainId; each <= kLastFilterId; ++each) RemoveCondition(each);
         // Clearing everything clears the search box too: its words are a condition as well.
-        if (searchBox_.IsWindow() && searchBox_.GetWindowTextLength() > 0) ::SetWindowTextW(searchBox_.GetHandle(), L"");
+        if (searchBox_.IsWindow() && searchBox_.GetWindowTextLength() > 0)
+            ::SetWindowTextW(searchBox_.GetHandle(), L"");
         ApplySearchText(XStringW());
         return;
     }
@@ -122,8 +123,10 @@ void FilterWnd::RemoveCondition(int id)
     if (gridView_ && condition->filter) gridView_->removeFilter(condition->filter.get());
     for (auto it = conditions_.begin(); it != conditions_.end(); ++it) {
         if (it->id != id) continue;
-        if (it->standing) it->filter = nullptr;
-        else conditions_.erase(it);
+        if (it->standing)
+            it->filter = nullptr;
+        else
+            conditions_.erase(it);
         break;
     }
     // The most recent id goes back to the range; so do the ids below it that are free by
@@ -196,8 +199,10 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
             filter->AddValue(value.c_str());
         }
         if (filter->GetValues().empty()) {
-            if (condition->locked) RestLockedCondition(*condition);
-            else RemoveCondition(condition->id);
+            if (condition->locked)
+                RestLockedCondition(*condition);
+            else
+                RemoveCondition(condition->id);
             return;
         }
         std::vector<XStringW> shown;

@@ -17,14 +17,14 @@ namespace ClosedFund {
 
 namespace {
 
-const int kButtonPadding = 28;   // room for the caption's indent and the arrow
+const int kButtonPadding = 28; // room for the caption's indent and the arrow
 const int kMoreButtonGap = 5;
 const int kConditionGap = 1;
-const int kCountLeft = 4;        // the count's indent from the bar's left edge
-const int kCountGap = 8;         // between the count and the first button
+const int kCountLeft = 4; // the count's indent from the bar's left edge
+const int kCountGap = 8;  // between the count and the first button
 const size_t kMinCaptionChars = 3;
-const int kSearchBoxGap = 6;     // between the search box and the count
-const int kSearchBoxInset = 2;   // above and below the box, inside the bar
+const int kSearchBoxGap = 6;   // between the search box and the count
+const int kSearchBoxInset = 2; // above and below the box, inside the bar
 const wchar_t kEllipsis[] = L"…";
 
 HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
@@ -52,8 +52,10 @@ XStringW shortened(HDC dc, const XStringW& text, int width)
     size_t low = 1, high = text.size();
     while (low < high) {
         size_t mid = (low + high + 1) / 2;
-        if (textWidth(dc, leading(text, mid) + kEllipsis) <= width) low = mid;
-        else high = mid - 1;
+        if (textWidth(dc, leading(text, mid) + kEllipsis) <= width)
+            low = mid;
+        else
+            high = mid - 1;
     }
     return leading(text, low) + kEllipsis;
 }
@@ -84,8 +86,10 @@ bool fitSlots(const std::vector<Slot>& slots, size_t count, int room, std::vecto
     int low = 0, high = widest;
     while (low < high) {
         int mid = (low + high + 1) / 2;
-        if (total(mid) <= room) low = mid;
-        else high = mid - 1;
+        if (total(mid) <= room)
+            low = mid;
+        else
+            high = mid - 1;
     }
     widths.clear();
     for (size_t i = 0; i < count; ++i) widths.push_back(std::min(slots[i].full, std::max(slots[i].least, low)));
@@ -136,7 +140,8 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
     int reserve = conditions ? textWidth(dc, overflowCaption(conditions)) + kButtonPadding + kSearchBoxGap : 0;
     int boxWidth = SearchBoxWidth(right - left - reserve);
     if (boxWidth > 0) {
-        searchBox_.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset}, TRUE);
+        searchBox_.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset},
+                              TRUE);
         left += boxWidth + kSearchBoxGap;
     }
     if (searchBox_.IsWindow()) ::ShowWindow(searchBox_.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
@@ -212,8 +217,7 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
     }
     shownCountText_ = countForms[form] ? *countForms[form] : XStringW();
     countRect_ = {};
-    if (!shownCountText_.empty())
-        countRect_ = {left, client.top, left + countWidths[form] - kCountGap, client.bottom};
+    if (!shownCountText_.empty()) countRect_ = {left, client.top, left + countWidths[form] - kCountGap, client.bottom};
 }
 
 // The count of the grid view's rows against its source's. The list counts as narrowed while

@@ -28,12 +28,18 @@ XStringW menuText(const XStringW& value)
 // Only the low word matters: buttons and menu items send the same command ids.
 void FilterWnd::OnCommand(int id)
 {
-    if (id == kMoreButtonId) ShowMoreMenu();
-    else if (id == kOverflowButtonId) ShowOverflowMenu();
-    else if (id >= kFirstPlainId && id <= kLastFilterId) ShowConditionMenu(id);
-    else if (id == kRemoveCommand) OnRemoveCommand();
-    else if (id == kKeywordCommand) AskForKeywords();
-    else if (id >= kFirstValueId && id <= kLastValueId) OnValueCommand(id);
+    if (id == kMoreButtonId)
+        ShowMoreMenu();
+    else if (id == kOverflowButtonId)
+        ShowOverflowMenu();
+    else if (id >= kFirstPlainId && id <= kLastFilterId)
+        ShowConditionMenu(id);
+    else if (id == kRemoveCommand)
+        OnRemoveCommand();
+    else if (id == kKeywordCommand)
+        AskForKeywords();
+    else if (id >= kFirstValueId && id <= kLastValueId)
+        OnValueCommand(id);
 }
 
 void FilterWnd::DestroyMenus()
@@ -115,8 +121,8 @@ void FilterWnd::ShowConditionMenu(int id)
         const ValueSet& values = DistinctValues(condition->column);
         if (!condition->locked && !values.empty()) ::AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
         int nextId = kFirstValueId;
-        AddValueItems(popupMenu_, condition->column, condition->caption, condition->prefix, condition->multi,
-                      condition, nextId);
+        AddValueItems(popupMenu_, condition->column, condition->caption, condition->prefix, condition->multi, condition,
+                      nextId);
     }
     // A condition without room on the bar opens its menu below "+N", where it is reached.
     TrackMenuBelow(condition->hidden ? overflowButton_ : condition->button);
@@ -160,8 +166,10 @@ void FilterWnd::OnValueCommand(int id)
     if (found == valueItems_.end()) return;
     ValueMenuItem item = found->second;
     FilterCondition* condition = FirstConditionFor(item.column);
-    if (!condition || condition->multi) SelectValue(item.column, item.caption, item.value, item.prefix, item.multi);
-    else ReplaceValue(condition->id, item.value, item.prefix);
+    if (!condition || condition->multi)
+        SelectValue(item.column, item.caption, item.value, item.prefix, item.multi);
+    else
+        ReplaceValue(condition->id, item.value, item.prefix);
 }
 
 void FilterWnd::AskForKeywords()

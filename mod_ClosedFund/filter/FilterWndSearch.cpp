@@ -8,8 +8,8 @@ namespace ClosedFund {
 
 namespace {
 
-const int kSearchBoxWidth = 150;   // fixed: the box never moves as conditions come and go
-const int kSearchBoxLeast = 60;    // narrower than this it would hold no readable word
+const int kSearchBoxWidth = 150; // fixed: the box never moves as conditions come and go
+const int kSearchBoxLeast = 60;  // narrower than this it would hold no readable word
 const int kSearchTextLimit = 64;
 
 } // namespace
@@ -24,7 +24,7 @@ void FilterWnd::CreateSearchBox()
 {
     RECT none = {};
     searchBox_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, hwnd_,
-                       kSearchBoxId, moduleInstance());
+                      kSearchBoxId, moduleInstance());
     searchBox_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     searchBox_.LimitText(kSearchTextLimit);
 }
@@ -34,8 +34,10 @@ XComPtr<SearchFilterImpl> FilterWnd::NewSearchFilter(const std::vector<XStringW>
     XComPtr<SearchFilterImpl> filter = XComPtr<SearchFilterImpl>::adopt(new SearchFilterImpl);
     for (const FilterColumn& column : columns_) filter->AddColumn(column.name.c_str());
     for (const SearchColumn& column : searchColumns_) {
-        if (column.prefix) filter->AddPrefixColumn(column.name.c_str());
-        else filter->AddColumn(column.name.c_str());
+        if (column.prefix)
+            filter->AddPrefixColumn(column.name.c_str());
+        else
+            filter->AddColumn(column.name.c_str());
     }
     for (const XStringW& keyword : keywords) filter->AddKeyword(keyword.c_str());
     return filter;

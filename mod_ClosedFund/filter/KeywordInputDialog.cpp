@@ -9,7 +9,7 @@ namespace ClosedFund {
 namespace {
 
 const size_t kTemplateBytes = 1024;
-const size_t kHeaderBytes = 18;   // DLGTEMPLATE as the dialog manager reads it (WORD-packed)
+const size_t kHeaderBytes = 18; // DLGTEMPLATE as the dialog manager reads it (WORD-packed)
 const size_t kMaxTitleChars = 50;
 const DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 const wchar_t kTitle[] = L"输入筛选条件";
@@ -50,8 +50,8 @@ HGLOBAL buildTemplate()
     dlg->cx = dluWidth(kClientWidth);
     dlg->cy = dluHeight(kClientHeight);
     auto* words = reinterpret_cast<WORD*>(bytes + kHeaderBytes);
-    words[0] = 0;   // menu
-    words[1] = 0;   // class
+    words[0] = 0; // menu
+    words[1] = 0; // class
     size_t title = std::min(wcslen(kTitle), kMaxTitleChars);
     wmemcpy(reinterpret_cast<wchar_t*>(words + 2), kTitle, title);
     ::GlobalUnlock(block);
@@ -92,7 +92,7 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         self = reinterpret_cast<KeywordInputDialog*>(lParam);
         window.SetWindowLong(GWLP_USERDATA, lParam);
         if (self) self->OnInitDialog(hwnd);
-        return FALSE;   // the edit takes the focus itself
+        return FALSE; // the edit takes the focus itself
     case WM_SHOWWINDOW:
         if (wParam && self) self->edit_.SetFocus();
         return FALSE;
@@ -112,14 +112,11 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
             return TRUE;
         }
         return FALSE;
-    case WM_CLOSE:
-        ::EndDialog(hwnd, IDCANCEL);
-        return TRUE;
+    case WM_CLOSE: ::EndDialog(hwnd, IDCANCEL); return TRUE;
     case WM_DESTROY:
         if (self) self->OnDestroy(hwnd);
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -137,8 +134,7 @@ void KeywordInputDialog::OnInitDialog(HWND hwnd)
     ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     font_.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
-    edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId,
-                  moduleInstance());
+    edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId, moduleInstance());
     edit_.SetFont(font_);
     edit_.LimitText(kMaxChars);
     ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);

@@ -9,8 +9,10 @@ void MultiValueFilter::SetColumn(const wchar_t* column)
 {
     columnIndex_ = -1;
     resolvedIn_ = nullptr;
-    if (column) column_ = column;
-    else column_.clear();
+    if (column)
+        column_ = column;
+    else
+        column_.clear();
 }
 
 void MultiValueFilter::AddValue(const wchar_t* value)

@@ -29,7 +29,7 @@ public:
     bool HasValue(const wchar_t* value) const;
 
 private:
-    ~MultiValueFilter() override = default;   // only release deletes
+    ~MultiValueFilter() override = default; // only release deletes
     bool resolveColumn(Host::IDataContainer* container);
     bool accepts(const wchar_t* chars, size_t length) const;
 

@@ -32,14 +32,14 @@ public:
     const std::vector<XStringW>& GetKeywords() const { return keywords_; }
 
 private:
-    ~SearchFilterImpl() override = default;   // only release deletes
+    ~SearchFilterImpl() override = default; // only release deletes
     bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
                     const std::vector<int>& prefixIndexes, XStringW& text);
     bool isSearched(const XStringW& name) const;
 
     std::vector<XStringW> columns_;
     std::vector<XStringW> prefixColumns_;
-    std::vector<XStringW> keywords_;   // lower-cased
+    std::vector<XStringW> keywords_; // lower-cased
 };
 
 } // namespace ClosedFund

@@ -31,14 +31,10 @@ closedFundGrid::closedFundGrid()
     // with the rest. Always pins re-sort the display view, after its filters, so they lead
     // every order, in the order they are listed, and a filter still hides them.
     SetUnsortedOrder(defaultPins_.get());
-    if (DisplayView() && alwaysPins_)
-        DisplayView()->setSorter(alwaysPins_.get());
+    if (DisplayView() && alwaysPins_) DisplayView()->setSorter(alwaysPins_.get());
 }
 
-closedFundGrid::~closedFundGrid()
-{
-    ReleaseWindow();
-}
+closedFundGrid::~closedFundGrid() { ReleaseWindow(); }
 
 XComPtr<Host::IConfManager> closedFundGrid::UserConf() const
 {
@@ -66,20 +62,16 @@ void closedFundGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int 
 void closedFundGrid::GetItemText(int row, Control::HeaderInfo2& column, XStringW& text)
 {
     GeneralDataGrid::GetItemText(row, column, text);
-    if (column.name == L"company")
-        text = shortCompanyName(text);
+    if (column.name == L"company") text = shortCompanyName(text);
 }
 
 void closedFundGrid::GetItemColor(int row, Control::HeaderInfo2& column, const XStringW& text, COLORREF& color)
 {
     GeneralDataGrid::GetItemColor(row, column, text, color);
-    if (column.name != L"code" && column.name != L"name")
-        return;
+    if (column.name != L"code" && column.name != L"name") return;
     XStringW code = CodeOfRow(row);
-    if (!watchList_ && app_)
-        watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
-    if (watchList_ && watchList_->isConcerned(code))
-        color = themeBlock_.Color("list_highlight");
+    if (!watchList_ && app_) watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
+    if (watchList_ && watchList_->isConcerned(code)) color = themeBlock_.Color("list_highlight");
 }
 
 XStringW closedFundGrid::LoadHeaderText()
@@ -91,8 +83,7 @@ XStringW closedFundGrid::LoadHeaderText()
     } else {
         // Columns added to the module since the user stored a header are offered, hidden.
         XStringW merged;
-        if (appendMissingColumns(text, defaultHeader(), merged))
-            text = merged;
+        if (appendMissingColumns(text, defaultHeader(), merged)) text = merged;
     }
     text.replaceAll(L"end_date", ShownDataDate());
     return text;
@@ -106,14 +97,11 @@ bool closedFundGrid::StoredHeader(XStringW& text)
 {
     XComPtr<Host::IConfManager> conf = UserConf();
     XComPtr<Host::IConfKey> key = conf ? conf->getKey(kCustomHeaderKey) : XComPtr<Host::IConfKey>();
-    if (!key)
-        return false;
+    if (!key) return false;
     XComPtr<Host::IConfValue> value = key->getValue();
     text = value ? value->getString() : XStringW();
-    if (shownHeaderColumns(text) > 0)
-        return true;
-    if (text.find_first_not_of(L" \t\r\n") == XStringW::npos)
-        return false;
+    if (shownHeaderColumns(text) > 0) return true;
+    if (text.find_first_not_of(L" \t\r\n") == XStringW::npos) return false;
     KeepDamagedHeader(conf.get(), text);
     return false;
 }
@@ -123,15 +111,13 @@ bool closedFundGrid::StoredHeader(XStringW& text)
 // The same text is neither copied nor reported again.
 void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW& text)
 {
-    if (text == reportedDamage_)
-        return;
+    if (text == reportedDamage_) return;
     reportedDamage_ = text;
     XComPtr<Host::IConfKey> aside = conf->getKey(kDamagedHeaderKey);
     XComPtr<Host::IConfValue> kept = aside ? aside->getValue() : XComPtr<Host::IConfValue>();
     bool stored = kept && kept->getString() == text;
     if (!stored) {
-        if (!aside)
-            aside = conf->createKey(kDamagedHeaderKey);
+        if (!aside) aside = conf->createKey(kDamagedHeaderKey);
         XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
         if (aside && value) {
             value->setString(text);
@@ -148,19 +134,15 @@ void closedFundGrid::OnHeaderChange()
 {
     XStringW text = GetHeader();
     XComPtr<Host::IConfManager> conf = UserConf();
-    if (!conf)
-        return;
+    if (!conf) return;
     // An existing key is set in one write. A new one takes two (created empty, then set): a
     // kill between leaves an empty stored header, which loads as the default one, the header
     // that was in effect before.
     XComPtr<Host::IConfKey> key = conf->getKey(kCustomHeaderKey);
-    if (!key)
-        key = conf->createKey(kCustomHeaderKey);
-    if (!key)
-        return;
+    if (!key) key = conf->createKey(kCustomHeaderKey);
+    if (!key) return;
     XStringW stripped;
-    if (stripFontAttributes(text, stripped))
-        text = stripped;
+    if (stripFontAttributes(text, stripped)) text = stripped;
     // The placeholder goes back where the date is shown. Before a date was read the caption
     // shows "--", which value formats use too: only a title that is exactly "--" is it.
     if (!dataDate_.empty())
@@ -168,8 +150,7 @@ void closedFundGrid::OnHeaderChange()
     else
         text.replaceAll(XStringW(L"title=\"") + kNoDataDate + L"\"", L"title=\"end_date\"");
     XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-    if (!value)
-        return;
+    if (!value) return;
     value->setString(text);
     key->setValue(value.get());
 }
@@ -177,12 +158,10 @@ void closedFundGrid::OnHeaderChange()
 void closedFundGrid::OnResetHeader()
 {
     XStringW text = defaultHeader();
-    if (XComPtr<Host::IConfManager> conf = UserConf())
-        conf->deleteKey(kCustomHeaderKey);
+    if (XComPtr<Host::IConfManager> conf = UserConf()) conf->deleteKey(kCustomHeaderKey);
     text.replaceAll(L"end_date", ShownDataDate());
     SetHeaderText(text);
-    if (SortedView())
-        SortedView()->rebuild(1);
+    if (SortedView()) SortedView()->rebuild(1);
 }
 
 void closedFundGrid::FreezeFundColumns()
@@ -199,14 +178,11 @@ void closedFundGrid::ApplyPinList(const XStringW& text, Host::ITopSorter* sorter
 {
     XStringW field;
     std::vector<XStringW> values;
-    if (!sorter || !parsePinList(text, field, values))
-        return;
+    if (!sorter || !parsePinList(text, field, values)) return;
     sorter->setField(field);
     sorter->clearValues();
-    for (const XStringW& v : values)
-        sorter->addValue(v);
-    if (view)
-        view->rebuild(1);
+    for (const XStringW& v : values) sorter->addValue(v);
+    if (view) view->rebuild(1);
 }
 
 void closedFundGrid::SetDefaultPinList(const XStringW& text) { ApplyPinList(text, defaultPins_.get(), SortedView()); }
@@ -217,11 +193,9 @@ void closedFundGrid::LoadZoom()
     XComPtr<Host::IConfManager> conf = UserConf();
     XComPtr<Host::IConfKey> key = conf ? conf->getKey(kFontSizeKey) : XComPtr<Host::IConfKey>();
     XComPtr<Host::IConfValue> value = key ? key->getValue() : XComPtr<Host::IConfValue>();
-    if (!value)
-        return;
+    if (!value) return;
     double zoom = value->getDouble();
-    if (std::isfinite(zoom) && zoom > 0)
-        userZoom_ = zoom;
+    if (std::isfinite(zoom) && zoom > 0) userZoom_ = zoom;
 }
 
 } // namespace ClosedFund

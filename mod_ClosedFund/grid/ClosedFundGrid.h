@@ -126,9 +126,9 @@ private:
     Common::XStringW exportNameSuffix_;
     Host::HotKey profileKey_;
     Host::HotKey refreshKey_;
-    double userZoom_ = 1.0;   // the user's font size; the page hands it to SetZoom
+    double userZoom_ = 1.0; // the user's font size; the page hands it to SetZoom
     XComPtr<Host::IConcernFundModule> watchList_;
-    Common::XStringW reportedDamage_;   // the damaged header last copied aside and reported
+    Common::XStringW reportedDamage_; // the damaged header last copied aside and reported
 };
 
 } // namespace ClosedFund

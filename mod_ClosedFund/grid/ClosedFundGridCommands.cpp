@@ -61,8 +61,7 @@ XComPtr<Host::IFundsPoolModule> closedFundGrid::FundsPool()
 {
     // Asked for each time, so a pool loaded or unloaded meanwhile is seen; the caller holds
     // the reference while it uses the module.
-    if (!app_)
-        return XComPtr<Host::IFundsPoolModule>();
+    if (!app_) return XComPtr<Host::IFundsPoolModule>();
     return app_->getModule("mod_FundsPool").cast<Host::IFundsPoolModule>();
 }
 
@@ -71,10 +70,8 @@ void closedFundGrid::OnContextMenu(int x, int y)
     POINT pt = {x, y};
     ClientToScreen(&pt);
     Common::ScopedMenu menu(CreatePopupMenu());
-    if (!menu.get())
-        return;
-    if (FundsPool())
-        AppendMenuW(menu.get(), MF_STRING, CMD_ADD_TO_FUND_POOL, L"添加到基金池");
+    if (!menu.get()) return;
+    if (FundsPool()) AppendMenuW(menu.get(), MF_STRING, CMD_ADD_TO_FUND_POOL, L"添加到基金池");
     AppendMenuW(menu.get(), MF_STRING, CMD_EXPORT, L"数据导出");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, CMD_OPEN_PROFILE, L"转到基金档案 F10");
@@ -85,8 +82,7 @@ void closedFundGrid::ShowStatus(const XStringW& text)
 {
     XComPtr<Host::IMainFrameModule> frame =
         app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
-    if (frame)
-        frame->setStatusText(text);
+    if (frame) frame->setStatusText(text);
 }
 
 // The pool shows nothing of its own: the status bar confirms which fund went in, by the
@@ -95,24 +91,20 @@ void closedFundGrid::AddToFundPool()
 {
     XComPtr<Host::IFundsPoolModule> pool = FundsPool();
     int row = GetCurrSel();
-    if (!pool || row < 0)
-        return;
+    if (!pool || row < 0) return;
     XStringW code = CodeOfRow(row);
     pool->addFund(code);
     XStringW shownCode = cellText(DisplayView(), row, L"aliascode");
-    if (shownCode.empty())
-        shownCode = code;
+    if (shownCode.empty()) shownCode = code;
     ShowStatus(L"已添加到基金池：" + shownCode + L" " + cellText(DisplayView(), row, L"name"));
 }
 
 XStringW closedFundGrid::ProfileUrl()
 {
     int row = GetCurrSel();
-    if (row < 0)
-        return XStringW();
+    if (row < 0) return XStringW();
     XStringW code = CodeOfRow(row);
-    if (code.empty() || code == L"--")
-        return XStringW();
+    if (code.empty() || code == L"--") return XStringW();
     XStringW urlTemplate = app_ ? app_->getAppText("fund_profile_url") : XStringW();
     return profileUrl(urlTemplate, code);
 }
@@ -122,11 +114,9 @@ XStringW closedFundGrid::ProfileUrl()
 void closedFundGrid::OpenProfilePage()
 {
     XStringW url = ProfileUrl();
-    if (url.empty())
-        return;
+    if (url.empty()) return;
     INT_PTR result = OpenUrl(url);
-    if (result > 32)
-        return;
+    if (result > 32) return;
     XStringW text = L"无法打开基金档案页面：\n" + url + L"\n\n原因：" + shellFailureText(result);
     MessageBoxW(GetHwnd(), text.c_str(), L"提示", MB_OK | MB_ICONWARNING);
 }
@@ -138,12 +128,9 @@ INT_PTR closedFundGrid::OpenUrl(const XStringW& url)
 
 bool closedFundGrid::MatchesHotKey(UINT key, bool profile)
 {
-    if (!app_)
-        return false;
-    if (!menuTool_)
-        menuTool_ = app_->getModule("mod_MenuTool").cast<Host::IMenuToolModule>();
-    if (!menuTool_)
-        return false;
+    if (!app_) return false;
+    if (!menuTool_) menuTool_ = app_->getModule("mod_MenuTool").cast<Host::IMenuToolModule>();
+    if (!menuTool_) return false;
     Host::HotKey& record = profile ? profileKey_ : refreshKey_;
     if (profile)
         menuTool_->getProfileHotKey(record);

@@ -21,24 +21,22 @@ namespace {
 
 // The third choice is the same UTF-16 text with tabs that spreadsheets open; it is named for
 // what it is, not as a workbook.
-const wchar_t kExportFilters[] =
-    L"使用逗号分隔的unicode编码CSV文件 (*.csv)\0*.csv\0"
-    L"使用逗号分隔的utf8编码CSV文件 (*.csv)\0*.csv\0"
-    L"制表符分隔文本 (*.txt;*.xls)\0*.txt;*.xls\0";
+const wchar_t kExportFilters[] = L"使用逗号分隔的unicode编码CSV文件 (*.csv)\0*.csv\0"
+                                 L"使用逗号分隔的utf8编码CSV文件 (*.csv)\0*.csv\0"
+                                 L"制表符分隔文本 (*.txt;*.xls)\0*.txt;*.xls\0";
 
 XStringW systemReason(DWORD code)
 {
-    if (code == 0)
-        return L"原因不明。";
+    if (code == 0) return L"原因不明。";
     wchar_t* buffer = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     XStringW reason = n && buffer ? XStringW(buffer, n) : XStringW();
     LocalFree(buffer);
     while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
         reason.pop_back();
-    if (reason.empty())
-        reason = L"系统错误 " + std::to_wstring(code) + L"。";
+    if (reason.empty()) reason = L"系统错误 " + std::to_wstring(code) + L"。";
     return reason;
 }
 
@@ -64,8 +62,7 @@ public:
         : path_(path), utf8_(utf8), file_(Host::createInstanceAs<Host::IFile>("File.File"))
     {
         SetLastError(0);
-        if (!file_)
-            return;
+        if (!file_) return;
         if (!file_->open(path, Host::FILE_CREATE_WRITE)) {
             code_ = GetLastError();
             return;
@@ -93,12 +90,11 @@ public:
     // True when the file is in place; otherwise error names the path and the system's reason.
     bool close(XStringW& error)
     {
-        if (ok() && file_->close())
-            return true;
+        if (ok() && file_->close()) return true;
         if (open_ && !failed_)
             code_ = GetLastError();
         else if (open_)
-            file_->close();   // discards the temporary file
+            file_->close(); // discards the temporary file
         open_ = false;
         error = L"无法导出到 " + path_ + L"\r\n" + (file_ ? systemReason(code_) : XStringW(L"文件组件不可用。"));
         return false;
@@ -107,8 +103,7 @@ public:
 private:
     void put(const std::string& bytes)
     {
-        if (failed_ || bytes.empty() || file_->write(bytes.data(), int64_t(bytes.size())))
-            return;
+        if (failed_ || bytes.empty() || file_->write(bytes.data(), int64_t(bytes.size()))) return;
         failed_ = true;
         code_ = GetLastError();
     }
@@ -127,8 +122,7 @@ const size_t kPieceChars = 1 << 20;
 std::vector<XStringW> captionsOf(const std::vector<ExportColumn>& columns)
 {
     std::vector<XStringW> captions;
-    for (const ExportColumn& column : columns)
-        captions.push_back(column.caption);
+    for (const ExportColumn& column : columns) captions.push_back(column.caption);
     return captions;
 }
 
@@ -147,8 +141,7 @@ void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportC
     const NumberPunct& punct = userNumberPunct();
     XStringW cell;
     for (size_t c = 0; c < columns.size(); ++c) {
-        if (c)
-            out += separator;
+        if (c) out += separator;
         cell.clear();
         GetItemText(row, columns[c].info, cell);
         appendField(out, cell, punct);
@@ -159,8 +152,7 @@ void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportC
 bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XStringW& error, size_t* rowsWritten)
 {
     error.clear();
-    if (rowsWritten)
-        *rowsWritten = 0;
+    if (rowsWritten) *rowsWritten = 0;
     ExportFormat format = exportFormatFor(path, filterIndex);
     ExportFile file(path, format.utf8);
     std::vector<ExportColumn> columns = ExportColumns();
@@ -169,14 +161,11 @@ bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XString
     const size_t rows = size_t(GetRowsCount());
     for (size_t row = 0; row < rows && file.ok(); ++row) {
         AppendRowRecord(text, int(row), columns, format.separator);
-        if (text.size() >= kPieceChars)
-            file.write(text);
+        if (text.size() >= kPieceChars) file.write(text);
     }
     file.write(text);
-    if (!file.close(error))
-        return false;
-    if (rowsWritten)
-        *rowsWritten = rows;
+    if (!file.close(error)) return false;
+    if (rowsWritten) *rowsWritten = rows;
     return true;
 }
 
@@ -185,8 +174,7 @@ bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XString
 void closedFundGrid::DragItemToString(int row, XStringW& text)
 {
     text.clear();
-    if (row < 0 || row >= GetRowsCount())
-        return;
+    if (row < 0 || row >= GetRowsCount()) return;
     std::vector<ExportColumn> columns = ExportColumns();
     appendRecord(text, captionsOf(columns), L'\t', userNumberPunct());
     AppendRowRecord(text, row, columns, L'\t');
@@ -205,10 +193,11 @@ XStringW closedFundGrid::ExportFolder() const
 void closedFundGrid::RememberExportFolder(const XStringW& folder)
 {
     XComPtr<Host::IConfManager> conf = UserConf();
-    XComPtr<Host::IConfKey> key = conf && !folder.empty() ? conf->createKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
-    XComPtr<Host::IConfValue> value = key ? Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue") : XComPtr<Host::IConfValue>();
-    if (!value)
-        return;
+    XComPtr<Host::IConfKey> key =
+        conf && !folder.empty() ? conf->createKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
+    XComPtr<Host::IConfValue> value =
+        key ? Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue") : XComPtr<Host::IConfValue>();
+    if (!value) return;
     value->setString(folder);
     key->setValue(value.get());
 }
@@ -219,8 +208,7 @@ void closedFundGrid::ExportList()
     WGUI::FileDialog dialog(moduleInstance(), false, L"csv", initialName.c_str(),
                             OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kExportFilters, GetHwnd());
     dialog.SetInitialFolder(ExportFolder());
-    if (dialog.DoModal(GetHwnd()) != IDOK)
-        return;
+    if (dialog.DoModal(GetHwnd()) != IDOK) return;
     XStringW path = dialog.FileName(), error;
     size_t rows = 0;
     if (!ExportToFile(path, int(dialog.FilterIndex()), error, &rows)) {

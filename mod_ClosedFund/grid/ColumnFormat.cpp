@@ -36,8 +36,7 @@ ColumnFormat::ColumnFormat(const Control::HeaderInfo2& column, Host::ITheme* the
 
 void ColumnFormat::ReadColor(Host::ITheme* theme)
 {
-    if (!colorKey_.empty() && theme)
-        theme->getColor(colorKey_, color_);
+    if (!colorKey_.empty() && theme) theme->getColor(colorKey_, color_);
 }
 
 XStringW ColumnFormat::Format(Host::IColumnItem* cellOrNull)

@@ -11,8 +11,7 @@ XStringW upperExtension(const XStringW& path)
 {
     size_t slash = path.find_last_of(L"\\/");
     size_t dot = path.rfind(L'.');
-    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash))
-        return XStringW();
+    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash)) return XStringW();
     XStringW ext = path.substr(dot);
     for (wchar_t& c : ext)
         if (c >= L'a' && c <= L'z') c = wchar_t(c - L'a' + L'A');
@@ -56,36 +55,41 @@ ExportFormat exportFormatFor(const XStringW& path, int filterIndex)
 bool isShownNumber(const XStringW& text, const NumberPunct& punct)
 {
     size_t i = 0;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
-        ++i;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) ++i;
     bool intDigits = false, fracDigits = false;
     i = skipDigits(text, i, punct.thousandsSep, intDigits);
     if (i < text.size() && (text[i] == punct.decimalPoint || text[i] == L'.')) {
         ++i;
-        while (i < text.size() && isDigit(text[i])) { ++i; fracDigits = true; }
+        while (i < text.size() && isDigit(text[i])) {
+            ++i;
+            fracDigits = true;
+        }
     }
-    if (!intDigits && !fracDigits)
-        return false;
+    if (!intDigits && !fracDigits) return false;
     if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
         ++i;
-        if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
-            ++i;
+        if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) ++i;
         bool expDigits = false;
-        while (i < text.size() && isDigit(text[i])) { ++i; expDigits = true; }
-        if (!expDigits)
-            return false;
+        while (i < text.size() && isDigit(text[i])) {
+            ++i;
+            expDigits = true;
+        }
+        if (!expDigits) return false;
     }
-    if (i < text.size() && text[i] == L'%')
-        ++i;
+    if (i < text.size() && text[i] == L'%') ++i;
     return i == text.size();
 }
 
 bool looksLikeFormula(const XStringW& text, const NumberPunct& punct)
 {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     switch (text[0]) {
-    case L'=': case L'+': case L'-': case L'@': case L'\t': case L'\r': break;
+    case L'=':
+    case L'+':
+    case L'-':
+    case L'@':
+    case L'\t':
+    case L'\r': break;
     default: return false;
     }
     return text != L"--" && !isShownNumber(text, punct);
@@ -94,8 +98,7 @@ bool looksLikeFormula(const XStringW& text, const NumberPunct& punct)
 void appendField(XStringW& out, const XStringW& text, const NumberPunct& punct)
 {
     out += L'"';
-    if (looksLikeFormula(text, punct))
-        out += L'\'';
+    if (looksLikeFormula(text, punct)) out += L'\'';
     size_t from = 0;
     for (size_t quote = text.find(L'"'); quote != XStringW::npos; quote = text.find(L'"', from)) {
         out.append(text, from, quote + 1 - from);
@@ -109,31 +112,25 @@ void appendField(XStringW& out, const XStringW& text, const NumberPunct& punct)
 void appendRecord(XStringW& out, const std::vector<XStringW>& fields, wchar_t separator, const NumberPunct& punct)
 {
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (i)
-            out += separator;
+        if (i) out += separator;
         appendField(out, fields[i], punct);
     }
     out += L"\r\n";
 }
 
-std::string exportByteOrderMark(bool utf8)
-{
-    return utf8 ? std::string("\xEF\xBB\xBF") : std::string("\xFF\xFE");
-}
+std::string exportByteOrderMark(bool utf8) { return utf8 ? std::string("\xEF\xBB\xBF") : std::string("\xFF\xFE"); }
 
 void encodeExportText(const XStringW& text, bool utf8, std::string& bytes)
 {
     bytes.clear();
-    if (text.empty())
-        return;
+    if (text.empty()) return;
     if (!utf8) {
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
         return;
     }
     int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     bytes.resize(size_t(n > 0 ? n : 0));
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], n, nullptr, nullptr);
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], n, nullptr, nullptr);
 }
 
 } // namespace ClosedFund

@@ -46,9 +46,14 @@ void tagSpan(const XStringW& text, size_t pos, size_t& begin, size_t& end)
     wchar_t quote = 0;
     for (end = begin; end < text.size(); ++end) {
         wchar_t c = text[end];
-        if (quote) { if (c == quote) quote = 0; continue; }
-        if (c == L'"' || c == L'\'') quote = c;
-        else if (c == L'>') break;
+        if (quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == L'"' || c == L'\'')
+            quote = c;
+        else if (c == L'>')
+            break;
     }
 }
 

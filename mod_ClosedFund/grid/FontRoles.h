@@ -8,7 +8,7 @@ namespace ClosedFund {
 
 // The roles in the order they are resolved, with the theme keys of their fonts.
 struct FontRole {
-    const wchar_t* marker;   // the exact attribute text, double quotes included
+    const wchar_t* marker; // the exact attribute text, double quotes included
     const char* themeKey;
 };
 extern const FontRole kFontRoles[5];

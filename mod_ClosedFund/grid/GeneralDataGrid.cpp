@@ -19,8 +19,7 @@ namespace {
 XComPtr<Host::IDataView> newView(Host::IDataViewEvent* sink)
 {
     XComPtr<Host::IDataView> view = Host::createInstanceAs<Host::IDataView>("Data.DataView");
-    if (view)
-        view->setEventSink(sink);
+    if (view) view->setEventSink(sink);
     return view;
 }
 
@@ -40,18 +39,13 @@ GeneralDataGrid::~GeneralDataGrid()
 
 void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
 {
-    if (!sorted_)
-        sorted_ = newView(this);
-    if (sorted_)
-        sorted_->setSource(table);
-    if (!display_)
-        display_ = newView(this);
-    if (display_ && sorted_)
-        display_->setSource(sorted_.get());
+    if (!sorted_) sorted_ = newView(this);
+    if (sorted_) sorted_->setSource(table);
+    if (!display_) display_ = newView(this);
+    if (display_ && sorted_) display_->setSource(sorted_.get());
     if (!sorter_ && sorted_) {
         sorter_ = Host::createInstanceAs<Host::IFieldSorter>("Data.FieldSorter");
-        if (sorter_)
-            sorted_->setSorter(sorter_.get());
+        if (sorter_) sorted_->setSorter(sorter_.get());
     }
 }
 
@@ -59,8 +53,7 @@ void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
 // sort by a column is never undone by it.
 void GeneralDataGrid::SetUnsortedOrder(Host::IDataSorter* sorter)
 {
-    if (sorted_ && !sortedByField_)
-        sorted_->setSorter(sorter ? sorter : sorter_.get());
+    if (sorted_ && !sortedByField_) sorted_->setSorter(sorter ? sorter : sorter_.get());
 }
 
 int GeneralDataGrid::SetHeaderText(const XStringW& header)
@@ -72,10 +65,8 @@ int GeneralDataGrid::SetHeaderText(const XStringW& header)
 void GeneralDataGrid::ApplyTheme(Host::ITheme* theme)
 {
     ThemeDataGrid::ApplyTheme(theme);
-    if (!theme)
-        return;
-    for (auto& entry : formats_)
-        entry.second->ReadColor(theme);
+    if (!theme) return;
+    for (auto& entry : formats_) entry.second->ReadColor(theme);
     theme->getColor("list_value_zero", s_zero);
     theme->getColor("list_value_negative", s_negative);
     theme->getColor("list_value_positive", s_positive);
@@ -85,15 +76,13 @@ void GeneralDataGrid::ApplyTheme(Host::ITheme* theme)
 ColumnFormat* GeneralDataGrid::FindColumnFormat(const Control::HeaderInfo2& column)
 {
     auto it = formats_.find(column.name);
-    if (it != formats_.end())
-        return it->second.get();
+    if (it != formats_.end()) return it->second.get();
     Control::HeaderInfo2 withElement = column;
     if (!withElement.GetElement()) {
         // Both lookups hand over a reference each.
         auto items = Common::ComPtr<IXMLDOMNodeList>::adopt(GetHeaderItems());
         auto element = Common::ComPtr<IXMLDOMElement>::adopt(items ? GetHeader(items.get(), column.name) : nullptr);
-        if (!element)
-            return nullptr;
+        if (!element) return nullptr;
         withElement.SetElement(element.get());
     }
     auto format = std::make_unique<ColumnFormat>(withElement, theme_.get());
@@ -112,24 +101,18 @@ LRESULT GeneralDataGrid::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void GeneralDataGrid::NoteSelection(bool force)
 {
     int row = GetCurrSel();
-    if (!force && row == notedRow_)
-        return;
+    if (!force && row == notedRow_) return;
     notedRow_ = row;
     notedCode_ = row >= 0 ? CodeOfRow(row) : XStringW();
 }
 
-int GeneralDataGrid::GetRowsCount()
-{
-    return display_ ? display_->getRowCount() : 0;
-}
+int GeneralDataGrid::GetRowsCount() { return display_ ? display_->getRowCount() : 0; }
 
 XStringW GeneralDataGrid::CodeOfRow(int row)
 {
-    if (!display_)
-        return XStringW();
+    if (!display_) return XStringW();
     int column = display_->getColumnIndex(L"code");
-    if (column < 0 || !display_->readTextAt(row, column, codeBuffer_))
-        return XStringW();
+    if (column < 0 || !display_->readTextAt(row, column, codeBuffer_)) return XStringW();
     return codeBuffer_;
 }
 
@@ -153,31 +136,27 @@ void GeneralDataGrid::GetItemText(int row, Control::HeaderInfo2& column, XString
 
 COLORREF GeneralDataGrid::SignColor(const XStringW& text)
 {
-    if (text.empty() || text == L"--" || _wtof(text.c_str()) == 0.0)
-        return s_zero;
+    if (text.empty() || text == L"--" || _wtof(text.c_str()) == 0.0) return s_zero;
     return text[0] == L'-' ? s_negative : s_positive;
 }
 
 void GeneralDataGrid::GetItemColor(int row, Control::HeaderInfo2& column, const XStringW& text, COLORREF& color)
 {
     if (isFundColumn(column.name)) {
-        if (!watchList_ && app_)
-            watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
+        if (!watchList_ && app_) watchList_ = app_->getModule("mod_ConcernFund").cast<Host::IConcernFundModule>();
         if (watchList_ && watchList_->isConcerned(CodeOfRow(row))) {
             color = highlight_;
             return;
         }
     }
     ColumnFormat* format = FindColumnFormat(column);
-    if (!format)
-        return;
+    if (!format) return;
     color = format->ColorKey().empty() ? SignColor(text) : format->Color();
 }
 
 bool GeneralDataGrid::sort(const XStringW& column, int descending)
 {
-    if (sorting_)
-        return true;
+    if (sorting_) return true;
     struct Running {
         bool& flag;
         explicit Running(bool& f) : flag(f) { flag = true; }
@@ -185,34 +164,27 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         Running& operator=(const Running&) = delete;
         ~Running() { flag = false; }
     } running(sorting_);
-    if (!IsWindow())
-        return false;
+    if (!IsWindow()) return false;
     SaveSelection();
     ColumnFormat* format = FindColumnFormat(Control::HeaderInfo2(column));
-    if (!format || !format->Sortable() || !display_ || !sorter_)
-        return false;
+    if (!format || !format->Sortable() || !display_ || !sorter_) return false;
     sorter_->setSortField(column);
     sorter_->setSortOrder(descending);
     sorter_->clearPlaceholders();
-    for (const XStringW& text : format->PlaceholderTexts())
-        sorter_->addPlaceholder(column, text);
+    for (const XStringW& text : format->PlaceholderTexts()) sorter_->addPlaceholder(column, text);
     if (!sortedByField_) {
         sorted_->setSorter(sorter_.get());
         sortedByField_ = true;
     }
     int index = sorted_->getColumnIndex(column);
-    if (index == -1)
-        return true;
+    if (index == -1) return true;
     XComPtr<Host::IColumnItem> field = sorted_->getColumn(index);
-    if (!field)
-        return true;
-    if (field->getValueType() != format->DataType())
-        field->setValueType(format->DataType());
+    if (!field) return true;
+    if (field->getValueType() != format->DataType()) field->setValueType(format->DataType());
     int selected = GetCurrSel();
     int tableRow = selected >= 0 ? sorted_->getSourceIndex(display_->getSourceIndex(selected)) : -1;
     sorted_->rebuild(0);
-    if (!SelectTableRow(tableRow))
-        RestoreSelection(false);
+    if (!SelectTableRow(tableRow)) RestoreSelection(false);
     return true;
 }
 
@@ -221,12 +193,10 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
 // a table refilled meanwhile; the caller then falls back to the search by code.
 bool GeneralDataGrid::SelectTableRow(int tableRow)
 {
-    if (tableRow < 0 || savedCode_.empty() || !display_ || !sorted_)
-        return false;
+    if (tableRow < 0 || savedCode_.empty() || !display_ || !sorted_) return false;
     int sortedRow = sorted_->findSourceRow(tableRow);
     int row = sortedRow < 0 ? -1 : display_->findSourceRow(sortedRow);
-    if (row < 0 || CodeOfRow(row) != savedCode_)
-        return false;
+    if (row < 0 || CodeOfRow(row) != savedCode_) return false;
     SetCurrSel(row);
     Refresh(false, false);
     NoteSelection(true);
@@ -236,15 +206,13 @@ bool GeneralDataGrid::SelectTableRow(int tableRow)
 void GeneralDataGrid::SaveSelection()
 {
     int row = GetCurrSel();
-    if (!display_ || row < 0)
-        return;
+    if (!display_ || row < 0) return;
     if (row == notedRow_ && !notedCode_.empty()) {
         savedCode_ = notedCode_;
         return;
     }
     int column = display_->getColumnIndex(L"code");
-    if (column >= 0 && display_->readTextAt(row, column, codeBuffer_))
-        savedCode_ = codeBuffer_;
+    if (column >= 0 && display_->readTextAt(row, column, codeBuffer_)) savedCode_ = codeBuffer_;
 }
 
 // Compares the stored text where it lies: after a reload the whole list may be searched.
@@ -272,8 +240,7 @@ void GeneralDataGrid::RestoreSelection(bool fallback)
             }
         }
     }
-    if (fallback)
-        Refresh(false, true);
+    if (fallback) Refresh(false, true);
     NoteSelection(true);
 }
 
@@ -284,14 +251,12 @@ void GeneralDataGrid::OnViewChanging(Host::IDataView* view)
         cascade_ = display_ != nullptr;
         return;
     }
-    if (view == display_.get() && !cascade_)
-        SaveSelection();
+    if (view == display_.get() && !cascade_) SaveSelection();
 }
 
 void GeneralDataGrid::OnViewChanged(Host::IDataView* view)
 {
-    if (view == sorted_.get() && cascade_)
-        return;   // the display view rebuilds next and restores then
+    if (view == sorted_.get() && cascade_) return; // the display view rebuilds next and restores then
     cascade_ = false;
     RestoreSelection(true);
 }

@@ -83,7 +83,7 @@ private:
     XComPtr<Host::IDataView> sorted_;
     XComPtr<Host::IDataView> display_;
     XComPtr<Host::IFieldSorter> sorter_;
-    bool sortedByField_ = false;   // the field sorter is the sorted view's sorter
+    bool sortedByField_ = false; // the field sorter is the sorted view's sorter
     std::map<Common::XStringW, std::unique_ptr<ColumnFormat>> formats_;
     COLORREF highlight_ = RGB(255, 128, 0);
     Common::XStringW savedCode_;

@@ -4,12 +4,13 @@
 namespace ClosedFund {
 
 const char* const GridThemeBlock::kColorKeys[kColorCount] = {
-    "list_bg_evenLine", "list_bg_oddLine", "list_sel_bg", "list_sel_text", "list_name", "list_prev_data",
-    "list_type", "list_style", "list_cur_data", "list_melon", "list_status", "list_type2", "list_company",
-    "list_value_zero", "list_value_positive", "list_value_negative", "list_highlight"};
+    "list_bg_evenLine",    "list_bg_oddLine", "list_sel_bg",  "list_sel_text",   "list_name",
+    "list_prev_data",      "list_type",       "list_style",   "list_cur_data",   "list_melon",
+    "list_status",         "list_type2",      "list_company", "list_value_zero", "list_value_positive",
+    "list_value_negative", "list_highlight"};
 
-const char* const GridThemeBlock::kFontKeys[kFontCount] = {
-    "fntn_font_name", "fntn_font_bold", "fntn_font_regular", "fntn_font_digital", "fntn_font_digital_bold"};
+const char* const GridThemeBlock::kFontKeys[kFontCount] = {"fntn_font_name", "fntn_font_bold", "fntn_font_regular",
+                                                           "fntn_font_digital", "fntn_font_digital_bold"};
 
 namespace {
 int indexOf(const char* const* keys, int count, const char* key)
@@ -31,8 +32,7 @@ GridThemeBlock::GridThemeBlock()
 void GridThemeBlock::ReadColors(Host::ITheme* theme)
 {
     if (!theme) return;
-    for (int i = 0; i < kColorCount; ++i)
-        theme->getColor(kColorKeys[i], colors_[i]);
+    for (int i = 0; i < kColorCount; ++i) theme->getColor(kColorKeys[i], colors_[i]);
 }
 
 void GridThemeBlock::ReadFonts(Host::ITheme* theme)

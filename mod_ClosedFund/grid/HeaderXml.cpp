@@ -26,8 +26,7 @@ bool exportedItem(IXMLDOMElement* e)
 void addExportColumn(IXMLDOMElement* e, const XStringW& groupTitle, std::vector<ExportColumn>& columns)
 {
     XStringW title, name;
-    if (!XmlDom::attribute(e, L"title", title) || !XmlDom::attribute(e, L"name", name))
-        return;
+    if (!XmlDom::attribute(e, L"title", title) || !XmlDom::attribute(e, L"name", name)) return;
     ExportColumn column;
     column.caption = groupTitle.empty() ? title : groupTitle + L" " + title;
     column.info = Control::HeaderInfo2(name, e);
@@ -36,8 +35,7 @@ void addExportColumn(IXMLDOMElement* e, const XStringW& groupTitle, std::vector<
 
 void removeFontAttributes(IXMLDOMElement* e)
 {
-    for (const wchar_t* name : kFontAttributes)
-        XmlDom::removeAttribute(e, name);
+    for (const wchar_t* name : kFontAttributes) XmlDom::removeAttribute(e, name);
 }
 
 } // namespace
@@ -56,16 +54,13 @@ bool stripFontAttributes(const XStringW& xml, XStringW& out)
     ComPtr<IXMLDOMDocument> doc;
     XStringW encoding;
     ComPtr<IXMLDOMElement> root;
-    if (!openHeader(xml, doc, encoding, root))
-        return false;
+    if (!openHeader(xml, doc, encoding, root)) return false;
     for (const ComPtr<IXMLDOMElement>& top : XmlDom::elementChildren(root.get())) {
-        for (const ComPtr<IXMLDOMElement>& e : XmlDom::elementChildren(top.get()))
-            removeFontAttributes(e.get());
+        for (const ComPtr<IXMLDOMElement>& e : XmlDom::elementChildren(top.get())) removeFontAttributes(e.get());
         removeFontAttributes(top.get());
     }
     XStringW text;
-    if (!XmlDom::saveDocument(doc.get(), encoding, text))
-        return false;
+    if (!XmlDom::saveDocument(doc.get(), encoding, text)) return false;
     out = text;
     return true;
 }
@@ -90,11 +85,9 @@ Elements columnsOf(IXMLDOMElement* root)
     Elements columns;
     for (const ComPtr<IXMLDOMElement>& top : XmlDom::elementChildren(root)) {
         Elements inner = XmlDom::elementChildren(top.get());
-        if (inner.empty() && namedItem(top.get()))
-            columns.push_back(top);
+        if (inner.empty() && namedItem(top.get())) columns.push_back(top);
         for (const ComPtr<IXMLDOMElement>& e : inner)
-            if (namedItem(e.get()))
-                columns.push_back(e);
+            if (namedItem(e.get())) columns.push_back(e);
     }
     return columns;
 }
@@ -104,8 +97,7 @@ bool appendHiddenCopy(IXMLDOMDocument* doc, IXMLDOMElement* root, IXMLDOMElement
 {
     ComPtr<IXMLDOMElement> item;
     ScopedBstr tag(L"item");
-    if (FAILED(doc->createElement(tag.get(), item.put())) || !item)
-        return false;
+    if (FAILED(doc->createElement(tag.get(), item.put())) || !item) return false;
     ComPtr<IXMLDOMNamedNodeMap> attributes;
     long count = 0;
     if (FAILED(from->get_attributes(attributes.put())) || !attributes || FAILED(attributes->get_length(&count)))
@@ -135,18 +127,14 @@ int shownHeaderColumns(const XStringW& xml)
     ComPtr<IXMLDOMDocument> doc;
     XStringW encoding;
     ComPtr<IXMLDOMElement> root;
-    if (!openHeader(xml, doc, encoding, root))
-        return -1;
+    if (!openHeader(xml, doc, encoding, root)) return -1;
     int count = 0;
     for (const ComPtr<IXMLDOMElement>& top : XmlDom::itemChildren(root.get())) {
-        if (hiddenItem(top.get()))
-            continue;
+        if (hiddenItem(top.get())) continue;
         Elements inner = XmlDom::itemChildren(top.get());
-        if (inner.empty())
-            ++count;
+        if (inner.empty()) ++count;
         for (const ComPtr<IXMLDOMElement>& e : inner)
-            if (!hiddenItem(e.get()))
-                ++count;
+            if (!hiddenItem(e.get())) ++count;
     }
     return count;
 }
@@ -165,15 +153,13 @@ bool appendMissingColumns(const XStringW& stored, const XStringW& defaults, XStr
     bool added = false, failed = false;
     for (const ComPtr<IXMLDOMElement>& e : columnsOf(defaultRoot.get())) {
         XmlDom::attribute(e.get(), L"name", name);
-        if (failed || std::find(names.begin(), names.end(), name) != names.end())
-            continue;
+        if (failed || std::find(names.begin(), names.end(), name) != names.end()) continue;
         failed = !appendHiddenCopy(doc.get(), root.get(), e.get());
         added = added || !failed;
         names.push_back(name);
     }
     XStringW text;
-    if (failed || !added || !XmlDom::saveDocument(doc.get(), encoding, text))
-        return false;
+    if (failed || !added || !XmlDom::saveDocument(doc.get(), encoding, text)) return false;
     out = text;
     return true;
 }
@@ -181,11 +167,9 @@ bool appendMissingColumns(const XStringW& stored, const XStringW& defaults, XStr
 bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns)
 {
     columns.clear();
-    if (!items)
-        return false;
+    if (!items) return false;
     for (const ComPtr<IXMLDOMElement>& top : XmlDom::elements(items)) {
-        if (!exportedItem(top.get()))
-            continue;
+        if (!exportedItem(top.get())) continue;
         Elements inner = XmlDom::elementChildren(top.get());
         if (inner.empty()) {
             addExportColumn(top.get(), XStringW(), columns);
@@ -196,8 +180,7 @@ bool exportColumns(IXMLDOMNodeList* items, std::vector<ExportColumn>& columns)
         XStringW groupTitle;
         XmlDom::attribute(top.get(), L"title", groupTitle);
         for (const ComPtr<IXMLDOMElement>& e : inner)
-            if (exportedItem(e.get()))
-                addExportColumn(e.get(), groupTitle, columns);
+            if (exportedItem(e.get())) addExportColumn(e.get(), groupTitle, columns);
     }
     return true;
 }

@@ -19,8 +19,7 @@ int heightOr23(int pixels) { return pixels == 0 ? ThemeDataGrid::kDefaultRowHeig
 
 void ThemeDataGrid::ApplyTheme(Host::ITheme* theme)
 {
-    if (!theme)
-        return;
+    if (!theme) return;
     theme_ = theme;
     ApplyControlColors(theme);
     ApplyMetrics(theme);
@@ -62,8 +61,7 @@ void ThemeDataGrid::ApplyMetrics(Host::ITheme* theme)
 // header is left out the same way rather than leaving the grid without columns.
 int ThemeDataGrid::SetHeaderText(const Common::XStringW& header)
 {
-    if (theme_ && SetHeader(substituteFontRoles(header, theme_.get())))
-        return 1;
+    if (theme_ && SetHeader(substituteFontRoles(header, theme_.get()))) return 1;
     return SetHeader(header);
 }
 

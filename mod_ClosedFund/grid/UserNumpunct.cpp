@@ -15,7 +15,7 @@ std::string groupingFromNls(const std::wstring& nlsGrouping)
     for (wchar_t c : nlsGrouping) {
         if (c >= L'0' && c <= L'9') {
             current = current * 10 + (c - L'0');
-            if (current > 99) current = 99;   // a group is a few digits; keep it a small char
+            if (current > 99) current = 99; // a group is a few digits; keep it a small char
             inNumber = true;
         } else if (c == L';') {
             sizes.push_back(char(current));
@@ -27,8 +27,10 @@ std::string groupingFromNls(const std::wstring& nlsGrouping)
     if (sizes.empty() || sizes[0] == 0) return std::string();
     // NLS repeats the last group only when the list ends in 0; numpunct always repeats
     // the last size, so a list without the 0 ends in CHAR_MAX to stop after it.
-    if (sizes.back() == 0) sizes.pop_back();
-    else sizes.push_back(char(CHAR_MAX));
+    if (sizes.back() == 0)
+        sizes.pop_back();
+    else
+        sizes.push_back(char(CHAR_MAX));
     return sizes;
 }
 
@@ -89,7 +91,10 @@ static void appendGroupedDigits(std::wstring& out, const char* first, const char
     const char* lead = last;
     while (lead - first > g[idx] && static_cast<signed char>(g[idx]) > 0 && g[idx] != CHAR_MAX) {
         lead -= g[idx];
-        if (idx < g.size() - 1) ++idx; else ++repeats;
+        if (idx < g.size() - 1)
+            ++idx;
+        else
+            ++repeats;
     }
     const char* p = first;
     while (p != lead) out.push_back(wchar_t(*p++));
@@ -106,7 +111,8 @@ static void appendGroupedDigits(std::wstring& out, const char* first, const char
 void appendInteger(std::wstring& out, long long v, const NumberPunct& punct)
 {
     // Digits of the magnitude, computed unsigned so the most negative value is safe.
-    unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    unsigned long long magnitude =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     char digits[24];
     char* end = digits + sizeof(digits);
     char* p = end;
@@ -125,12 +131,12 @@ void appendInteger(std::wstring& out, long long v, const NumberPunct& punct)
 static bool appendFixedFast(std::wstring& out, double v, int decimals, const NumberPunct& punct)
 {
     static const double kPow10[10] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    static const unsigned long long kPow10Int[10] = {1, 10, 100, 1000, 10000, 100000, 1000000,
-                                                     10000000, 100000000, 1000000000};
+    static const unsigned long long kPow10Int[10] = {1,      10,      100,      1000,      10000,
+                                                     100000, 1000000, 10000000, 100000000, 1000000000};
     double scaled = std::fabs(v) * kPow10[decimals];
-    if (!(scaled < 4503599627370496.0)) return false;   // also NaN and infinities
+    if (!(scaled < 4503599627370496.0)) return false; // also NaN and infinities
     double whole = std::floor(scaled);
-    double fraction = scaled - whole;                   // exact below 2^52
+    double fraction = scaled - whole; // exact below 2^52
     double margin = scaled * 4.5e-16;
     if (std::fabs(fraction - 0.5) <= margin) return false;
     unsigned long long units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
@@ -143,7 +149,7 @@ static bool appendFixedFast(std::wstring& out, double v, int decimals, const Num
         *--p = char('0' + intPart % 10);
         intPart /= 10;
     } while (intPart);
-    if (std::signbit(v)) out.push_back(L'-');           // printf keeps the sign of -0.001 and -0.0
+    if (std::signbit(v)) out.push_back(L'-'); // printf keeps the sign of -0.001 and -0.0
     appendGroupedDigits(out, p, end, punct);
     if (decimals == 0) return true;
     out.push_back(punct.decimalPoint);

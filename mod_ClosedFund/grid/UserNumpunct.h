@@ -19,8 +19,7 @@ struct NumberPunct {
 // A numpunct facet over a NumberPunct, for imbuing a wide stream.
 class UserNumpunct : public std::numpunct<wchar_t> {
 public:
-    explicit UserNumpunct(const NumberPunct& punct, size_t refs = 0)
-        : std::numpunct<wchar_t>(refs), punct_(punct) {}
+    explicit UserNumpunct(const NumberPunct& punct, size_t refs = 0) : std::numpunct<wchar_t>(refs), punct_(punct) {}
 protected:
     wchar_t do_decimal_point() const override { return punct_.decimalPoint; }
     wchar_t do_thousands_sep() const override { return punct_.thousandsSep; }

@@ -25,7 +25,7 @@ int leadingInt(const wchar_t* text)
     long long magnitude = 0;
     for (; isDigit(*p); ++p) {
         magnitude = magnitude * 10 + (*p - L'0');
-        if (magnitude > 2147483648LL) magnitude = 2147483648LL;   // clamped below; no overflow
+        if (magnitude > 2147483648LL) magnitude = 2147483648LL; // clamped below; no overflow
     }
     long long v = negative ? -magnitude : magnitude;
     if (v > INT_MAX) return INT_MAX;
@@ -67,7 +67,7 @@ static std::vector<XStringW> splitAt(const XStringW& text, wchar_t separator, si
         pieces.emplace_back(text, start, at - start);
         start = at + 1;
     }
-    pieces.emplace_back(text, start);   // the rest, separators and all when maxPieces stopped us
+    pieces.emplace_back(text, start); // the rest, separators and all when maxPieces stopped us
     return pieces;
 }
 
@@ -97,9 +97,11 @@ static double arithmetic(double v, wchar_t op, double operand)
 
 // The five operations that differ by value type. A threshold of 0 never matches: scaling
 // by it would divide by zero (an integer trap, or an infinite real).
-template <class T> struct ValueOps;
+template <class T>
+struct ValueOps;
 
-template <> struct ValueOps<double> {
+template <>
+struct ValueOps<double> {
     static double read(Host::IColumnItem* cell) { return cell->getDouble(); }
     static double parse(const XStringW& text) { return leadingReal(text.c_str()); }
     static void applyOperator(double& v, wchar_t op, double operand) { v = arithmetic(v, op, operand); }
@@ -113,7 +115,8 @@ template <> struct ValueOps<double> {
     }
 };
 
-template <> struct ValueOps<int> {
+template <>
+struct ValueOps<int> {
     static int read(Host::IColumnItem* cell) { return cell->getInt(); }
     static int parse(const XStringW& text) { return leadingInt(text.c_str()); }
     // Computed in floating point and truncated toward zero; results beyond the int range
@@ -122,10 +125,14 @@ template <> struct ValueOps<int> {
     {
         if (!op) return;
         double r = arithmetic(double(v), op, operand);
-        if (std::isnan(r)) v = 0;
-        else if (r >= double(INT_MAX)) v = INT_MAX;
-        else if (r <= double(INT_MIN)) v = INT_MIN;
-        else v = int(r);
+        if (std::isnan(r))
+            v = 0;
+        else if (r >= double(INT_MAX))
+            v = INT_MAX;
+        else if (r <= double(INT_MIN))
+            v = INT_MIN;
+        else
+            v = int(r);
     }
     // In 64 bits, so that negating INT_MIN and INT_MIN / -1 stay defined.
     static bool reaches(int v, int t) { return t != 0 && (v >= t || (long long)v <= -(long long)t); }
@@ -137,7 +144,8 @@ template <> struct ValueOps<int> {
     }
 };
 
-template <> struct ValueOps<XStringW> {
+template <>
+struct ValueOps<XStringW> {
     static XStringW read(Host::IColumnItem* cell) { return cell->getText(); }
     static XStringW parse(const XStringW& text) { return text; }
     static void applyOperator(XStringW&, wchar_t, double) {}
@@ -163,7 +171,7 @@ bool ValueFormater<T>::SetFormat(const XStringW& format)
     reset();
     if (format.empty()) return false;
     std::vector<XStringW> parts = splitAt(format, L':', 5);
-    if (parts.size() > 4) parts.resize(4);   // the rest is ignored
+    if (parts.size() > 4) parts.resize(4); // the rest is ignored
     if (!parseNumberPattern(parts[0])) return false;
     if (parts.size() > 1 && !parseArithmetic(parts[1])) return false;
     if (parts.size() > 2 && !parseScaleUnits(parts[2])) return false;
@@ -179,7 +187,10 @@ bool ValueFormater<T>::parseNumberPattern(const XStringW& part)
     size_t percent = XStringW::npos;
     for (size_t i = 0; i < part.size(); ++i) {
         if (part[i] != L'%') continue;
-        if (i + 1 < part.size() && part[i + 1] == L'%') { ++i; continue; }
+        if (i + 1 < part.size() && part[i + 1] == L'%') {
+            ++i;
+            continue;
+        }
         percent = i;
         break;
     }
@@ -190,8 +201,10 @@ bool ValueFormater<T>::parseNumberPattern(const XStringW& part)
     prefix_ = undoublePercent(part.substr(0, percent));
     suffix_ = undoublePercent(part.substr(letter + 1));
     wchar_t before = part[letter - 1];
-    if (part[letter] == L'd') precision_ = 0;
-    else precision_ = isDigit(before) ? int(before - L'0') : kNoPrecision;
+    if (part[letter] == L'd')
+        precision_ = 0;
+    else
+        precision_ = isDigit(before) ? int(before - L'0') : kNoPrecision;
     return true;
 }
 
@@ -203,7 +216,7 @@ bool ValueFormater<T>::parseArithmetic(const XStringW& part)
     if (op != L'+' && op != L'-' && op != L'*' && op != L'/') return false;
     operator_ = op;
     if (part.size() == 1) {
-        operand_ = 0;   // an operator without a number works on 0
+        operand_ = 0; // an operator without a number works on 0
         return false;
     }
     operand_ = leadingReal(part.c_str() + 1);
@@ -230,7 +243,7 @@ bool ValueFormater<T>::parseSubstitutions(const XStringW& part)
     for (const XStringW& piece : splitAt(part, L';')) {
         std::vector<XStringW> entry = splitAt(piece, L'=', 3);
         if (entry.size() != 2) return false;
-        substitutions_.emplace(ValueOps<T>::parse(entry[0]), entry[1]);   // keeps an earlier key
+        substitutions_.emplace(ValueOps<T>::parse(entry[0]), entry[1]); // keeps an earlier key
     }
     return true;
 }

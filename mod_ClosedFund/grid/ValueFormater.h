@@ -56,9 +56,9 @@ private:
     wchar_t operator_ = 0;
     double operand_ = 0;
     XStringW defaultUnit_;
-    std::vector<ScaleEntry> scales_;          // in the order written
-    std::map<T, XStringW> substitutions_;     // the first text written for a key wins
-    std::wstring text_;                       // reused by Format so a cell costs no growth
+    std::vector<ScaleEntry> scales_;      // in the order written
+    std::map<T, XStringW> substitutions_; // the first text written for a key wins
+    std::wstring text_;                   // reused by Format so a cell costs no growth
 };
 
 extern template class ValueFormater<double>;

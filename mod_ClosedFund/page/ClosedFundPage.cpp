@@ -32,12 +32,9 @@ struct FilterColumnSetup {
     bool showSlot, collect, locked, multi;
 };
 const FilterColumnSetup kFilterColumns[] = {
-    {L"aliascode", L"代码", false, false, false, false},
-    {L"name", L"名称", false, false, false, false},
-    {L"investtype", L"投资类型", false, false, false, false},
-    {L"fundtype", L"基金类型", false, false, false, false},
-    {L"investstyle", L"投资风格", false, true, false, true},
-    {L"company", L"基金公司", true, true, false, true},
+    {L"aliascode", L"代码", false, false, false, false},      {L"name", L"名称", false, false, false, false},
+    {L"investtype", L"投资类型", false, false, false, false}, {L"fundtype", L"基金类型", false, false, false, false},
+    {L"investstyle", L"投资风格", false, true, false, true},  {L"company", L"基金公司", true, true, false, true},
 };
 
 } // namespace
@@ -51,7 +48,8 @@ ClosedFundPage::~ClosedFundPage()
     // Events outlive any page: a page that goes (a test's, or at process exit) must not be
     // called afterwards.
     for (const char* name : {"event_udpate_affiche", "event_update_buyredeemstate"})
-        if (XComPtr<Host::IEvent> event = Host::getEvent(name)) event->unsubscribe(&ClosedFundPage::onNoticeChanged, this);
+        if (XComPtr<Host::IEvent> event = Host::getEvent(name))
+            event->unsubscribe(&ClosedFundPage::onNoticeChanged, this);
     if (XComPtr<Host::IEvent> event = Host::getEvent("event_update_closedfund"))
         event->unsubscribe(&ClosedFundPage::onClosedFundUpdated, this);
     if (IsWindow()) DestroyWindow();
@@ -67,9 +65,18 @@ HWND ClosedFundPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
 }
 
 bool ClosedFundPage::isCreated() { return IsWindow(); }
-void ClosedFundPage::show() { if (hwnd_) ::ShowWindow(hwnd_, SW_SHOW); }
-void ClosedFundPage::hide() { if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE); }
-void ClosedFundPage::redraw() { if (hwnd_) Invalidate(TRUE); }
+void ClosedFundPage::show()
+{
+    if (hwnd_) ::ShowWindow(hwnd_, SW_SHOW);
+}
+void ClosedFundPage::hide()
+{
+    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+}
+void ClosedFundPage::redraw()
+{
+    if (hwnd_) Invalidate(TRUE);
+}
 XStringW ClosedFundPage::getTitle() { return kTitle; }
 
 void ClosedFundPage::move(int x, int y, int width, int height)
@@ -98,10 +105,7 @@ void ClosedFundPage::rebuildDisplayView()
     if (grid_.DisplayView()) grid_.DisplayView()->rebuild(1);
 }
 
-void ClosedFundPage::loadHeader()
-{
-    grid_.SetHeaderText(grid_.LoadHeaderText());
-}
+void ClosedFundPage::loadHeader() { grid_.SetHeaderText(grid_.LoadHeaderText()); }
 
 void ClosedFundPage::reload(bool wait) { load(wait, true); }
 
@@ -214,7 +218,7 @@ void ClosedFundPage::adoptRows(Host::IDataTable* table, ReloadJob* job, const XS
 bool ClosedFundPage::runPumping(ReloadJob* job)
 {
     if (!reloadWorker_) reloadWorker_ = std::make_unique<thread>(4);
-    reloadWorker_->start();   // 1 when it runs already
+    reloadWorker_->start(); // 1 when it runs already
     if (reloadWorker_->getState() == thread::STOPPED || !job->post(*reloadWorker_)) {
         job->runHere();
         return true;
@@ -316,7 +320,7 @@ bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     switch (msg) {
     case WM_CREATE:
         if (OnCreate()) return false;
-        *result = -1;   // CreateWindowEx fails: the page has no window
+        *result = -1; // CreateWindowEx fails: the page has no window
         return true;
     case WM_DESTROY: OnDestroy(); return false;
     case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return false;

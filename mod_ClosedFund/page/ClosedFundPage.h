@@ -45,8 +45,8 @@ public:
     void redraw() override;
     void move(int x, int y, int width, int height) override;
     XStringW getTitle() override;
-    void applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn,
-                          Host::IDataFilter* sortedOut, Host::IDataFilter* sortedIn) override;
+    void applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn, Host::IDataFilter* sortedOut,
+                          Host::IDataFilter* sortedIn) override;
     void rebuildDisplayView() override;
 
     // Reads the data date and fills the table (with the wait dialog when wait is set), then
@@ -123,11 +123,11 @@ private:
     XStringW referenceDate_;
     XComPtr<Host::ITabCtrl> tabCtrl_;
     bool loaded_ = false;
-    bool failureShown_ = false;   // the status bar says the last load failed
-    bool loadPending_ = false;   // a WM_APP_DATABASE_READY is on its way
+    bool failureShown_ = false; // the status bar says the last load failed
+    bool loadPending_ = false;  // a WM_APP_DATABASE_READY is on its way
     int loadAttempts_ = 0;
     bool reloading_ = false;
-    bool reloadAgain_ = false;   // asked for while reloading: the flags of the next one
+    bool reloadAgain_ = false; // asked for while reloading: the flags of the next one
     bool againWait_ = false;
     bool againBox_ = false;
     // Started by the first reload that needs it. Declared last so it goes first: its

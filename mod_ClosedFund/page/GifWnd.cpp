@@ -63,12 +63,12 @@ void GifWnd::loadImage(const void* bytes, unsigned size)
     image_ = std::move(image);
 }
 
-HWND GifWnd::Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent,
-                    HMENU menu, HINSTANCE instance)
+HWND GifWnd::Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent, HMENU menu,
+                    HINSTANCE instance)
 {
     if (!WGUI::RegisterWindowClass(instance, kClassName)) return nullptr;
-    return WindowBase::Create(style, exStyle, kClassName, caption, rect, parent,
-                              UINT(reinterpret_cast<UINT_PTR>(menu)), instance, &thunk_);
+    return WindowBase::Create(style, exStyle, kClassName, caption, rect, parent, UINT(reinterpret_cast<UINT_PTR>(menu)),
+                              instance, &thunk_);
 }
 
 bool GifWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -86,15 +86,14 @@ bool GifWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         stopAnimation();
         AnimationRegistry::instance().remove(this);
         return false;
-    case WM_ERASEBKGND:
-        *result = 1;
-        return true;
+    case WM_ERASEBKGND: *result = 1; return true;
     case WM_SHOWWINDOW:
-        if (wParam) startAnimation();
-        else stopAnimation();
+        if (wParam)
+            startAnimation();
+        else
+            stopAnimation();
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -112,15 +111,12 @@ void GifWnd::stopAnimation()
     AnimationRegistry::instance().animationStopped();
 }
 
-int GifWnd::animationThreadState()
-{
-    return AnimationRegistry::instance().threadState();
-}
+int GifWnd::animationThreadState() { return AnimationRegistry::instance().threadState(); }
 
 void GifWnd::advanceFrame(DWORD now)
 {
     if (!animating_ || !::IsWindow(hwnd_) || !image_ || frameCount_ == 0) return;
-    if (now - lastChange_ < delayMs_) return;   // unsigned: survives the tick count wrapping
+    if (now - lastChange_ < delayMs_) return; // unsigned: survives the tick count wrapping
     if (++frame_ >= frameCount_) frame_ = 0;
     image_->SelectActiveFrame(&dimensions_[0], frame_);
     UINT hundredths = frame_ < delays_.size() ? delays_[frame_] : 0;

@@ -8,7 +8,9 @@
 #include <memory>
 #include <vector>
 
-namespace Gdiplus { class Image; }
+namespace Gdiplus {
+class Image;
+}
 
 namespace ClosedFund {
 
@@ -23,8 +25,8 @@ public:
     GifWnd& operator=(const GifWnd&) = delete;
 
     // Registers "Client2_GifWnd" on first use and creates the window; null on failure.
-    HWND Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent,
-                HMENU menu, HINSTANCE instance);
+    HWND Create(DWORD style, DWORD exStyle, const wchar_t* caption, const RECT& rect, HWND parent, HMENU menu,
+                HINSTANCE instance);
     void startAnimation();
     void stopAnimation();
 
@@ -48,7 +50,7 @@ private:
     std::unique_ptr<Gdiplus::Image> image_;
     std::vector<GUID> dimensions_;
     unsigned frameCount_ = 0;
-    std::vector<UINT> delays_;   // hundredths of a second, one per frame
+    std::vector<UINT> delays_; // hundredths of a second, one per frame
     unsigned frame_ = 0;
     DWORD lastChange_ = 0;
     DWORD delayMs_ = 0;

@@ -38,8 +38,7 @@ void ClosedFundPage::setDatabase(Host::IDatabase* database)
     // The tab control shows its first page while the page is added, before the host hands
     // over the database: that showing had nothing to load, and no other showing follows.
     // The load is posted, not run here, since the host is still initialising the module.
-    if (IsShownTab() && !loadPending_)
-        loadPending_ = ::PostMessageW(hwnd_, WM_APP_DATABASE_READY, 0, 0) != 0;
+    if (IsShownTab() && !loadPending_) loadPending_ = ::PostMessageW(hwnd_, WM_APP_DATABASE_READY, 0, 0) != 0;
     if (!app_) return;
     XComPtr<Host::IUpdateDataModule> updater = app_->getModule("mod_UpdateData").cast<Host::IUpdateDataModule>();
     if (!updater) return;
@@ -94,7 +93,7 @@ void ClosedFundPage::OnDatabaseReady()
 void ClosedFundPage::OnTimer(UINT_PTR id)
 {
     if (id != kUpdateTimer) return;
-    ::KillTimer(hwnd_, kUpdateTimer);   // one-shot: the next finished update sets it again
+    ::KillTimer(hwnd_, kUpdateTimer); // one-shot: the next finished update sets it again
     requestUpdate();
     showRefreshIndicator();
 }

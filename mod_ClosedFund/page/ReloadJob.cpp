@@ -19,12 +19,11 @@ ReloadJob* ReloadJob::create(Host::IDatabase* database, const XStringW& referenc
 ReloadJob::ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging,
                      HANDLE done)
     : database_(database), referenceDate_(referenceDate), staging_(staging), done_(done)
-{
-}
+{}
 
 bool ReloadJob::post(thread& worker)
 {
-    addRef();   // the queue's reference, dropped by onTaskDone
+    addRef(); // the queue's reference, dropped by onTaskDone
     if (worker.post(this, this)) return true;
     release();
     return false;

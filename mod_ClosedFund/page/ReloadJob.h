@@ -22,7 +22,10 @@ public:
 
     // The page holds one reference, a queued job another (dropped when it is done).
     void addRef() { InterlockedIncrement(&refs_); }
-    void release() { if (InterlockedDecrement(&refs_) == 0) delete this; }
+    void release()
+    {
+        if (InterlockedDecrement(&refs_) == 0) delete this;
+    }
 
     // Queues the job on worker; false when it could not be queued.
     bool post(thread& worker);
@@ -46,8 +49,7 @@ public:
     void onTaskDone(task* done) override;
 
 private:
-    ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging,
-              HANDLE done);
+    ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging, HANDLE done);
     ~ReloadJob() override = default;
 
     XComPtr<Host::IDatabase> database_;

@@ -10,7 +10,7 @@ const wchar_t kStripHeading[] = L"契约型封闭式净值";
 namespace {
 
 const int kHeadingX = 10, kHeadingY = 3;
-const int kGap = 8;              // heading to indicator, indicator to bar
+const int kGap = 8; // heading to indicator, indicator to bar
 const int kIndicatorY = 8;
 const int kBarTop = 2, kBarHeight = 26;
 

@@ -9,9 +9,9 @@ namespace ClosedFund {
 extern const wchar_t kStripHeading[];
 
 struct TitleStrip {
-    RECT heading;     // where the heading's text is drawn
-    POINT indicator;  // top left of the refresh indicator
-    RECT bar;         // the filter bar; empty (right == left) when the page is too narrow
+    RECT heading;    // where the heading's text is drawn
+    POINT indicator; // top left of the refresh indicator
+    RECT bar;        // the filter bar; empty (right == left) when the page is too narrow
 };
 
 enum { kStripHeight = 30, kIndicatorSize = 20 };

@@ -25,7 +25,10 @@ HGLOBAL buildTemplate()
     HGLOBAL block = ::GlobalAlloc(GMEM_ZEROINIT, kTemplateBytes);
     if (!block) return nullptr;
     auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
-    if (!dlg) { ::GlobalFree(block); return nullptr; }
+    if (!dlg) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
     dlg->style = kDialogStyle;
     dlg->dwExtendedStyle = 0;
     dlg->cdit = 0;
@@ -89,9 +92,7 @@ INT_PTR CALLBACK WaitDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lPar
 INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        reinterpret_cast<WaitDialog*>(lParam)->OnInitDialog(hwnd);
-        break;
+    case WM_INITDIALOG: reinterpret_cast<WaitDialog*>(lParam)->OnInitDialog(hwnd); break;
     case WM_PAINT:
         // A paint that arrives after the object is gone finds no current dialog.
         if (g_current && g_current->hwnd_ == hwnd) g_current->OnPaint(hwnd);
@@ -99,8 +100,7 @@ INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
     case WM_DESTROY:
         if (g_current && g_current->hwnd_ == hwnd) g_current = nullptr;
         break;
-    default:
-        break;
+    default: break;
     }
     return 0;
 }

@@ -10,10 +10,8 @@ static LONG usableCapacity(LONG capacity) { return capacity < 1 ? 1 : capacity; 
 
 thread::TaskQueue::TaskQueue(LONG capacity)
     : freeSlots_(CreateSemaphoreW(nullptr, usableCapacity(capacity), usableCapacity(capacity), nullptr)),
-      queued_(CreateSemaphoreW(nullptr, 0, usableCapacity(capacity), nullptr)),
-      capacity_(usableCapacity(capacity))
-{
-}
+      queued_(CreateSemaphoreW(nullptr, 0, usableCapacity(capacity), nullptr)), capacity_(usableCapacity(capacity))
+{}
 
 int thread::TaskQueue::push(const TaskItem& item)
 {
@@ -77,7 +75,7 @@ int thread::start()
         onExit();
         return -1;
     }
-    handle_.reset(reinterpret_cast<HANDLE>(created));   // the previous worker's handle goes
+    handle_.reset(reinterpret_cast<HANDLE>(created)); // the previous worker's handle goes
     onStarted();
     return 0;
 }

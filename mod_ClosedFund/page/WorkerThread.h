@@ -16,8 +16,8 @@ public:
     public:
         virtual ~task() = default;
         virtual void cancel() = 0;
-        virtual void reset() = 0;   // prepares the task before it is queued
-        virtual void run() = 0;     // on the worker thread
+        virtual void reset() = 0; // prepares the task before it is queued
+        virtual void run() = 0;   // on the worker thread
     };
 
     // Told, on the worker thread, that its task has run, or will not run because the
@@ -29,8 +29,8 @@ public:
     };
 
     struct TaskItem {
-        task* work = nullptr;        // null is the stop request's wake-up item
-        TaskOwner* owner = nullptr;  // may be null
+        task* work = nullptr;       // null is the stop request's wake-up item
+        TaskOwner* owner = nullptr; // may be null
     };
 
     // Bounded blocking FIFO: push waits while it is full, pop while it is empty. The two
@@ -70,7 +70,7 @@ public:
     virtual void onStarting() {}
     virtual void onStarted() {}
     virtual void onStopping() {}
-    virtual void onExit() {}   // on the worker thread, as its last act
+    virtual void onExit() {} // on the worker thread, as its last act
 
     // 0 when a worker was started; 1 when the thread is not stopped (nothing happens);
     // -1 when the system refused to create the worker (the state is stopped again).

@@ -39,11 +39,8 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         *result = binding_->CallDefault(msg, wParam, lParam);
         PaintCaptionAndArrow();
         return true;
-    case WM_LBUTTONUP:
-        Invalidate(TRUE);
-        return false;
-    default:
-        return false;
+    case WM_LBUTTONUP: Invalidate(TRUE); return false;
+    default: return false;
     }
 }
 
@@ -80,13 +77,9 @@ bool DropDownButton::OnKeyboard(UINT msg, WPARAM key)
         if (pressedHere) Click();
         return true;
     }
-    case WM_KILLFOCUS:
-        pressedKey_ = 0;
-        return false;
-    case WM_CHAR:
-        return key == L' ' || key == L'\r' || key == L'\t';
-    default:
-        return false;
+    case WM_KILLFOCUS: pressedKey_ = 0; return false;
+    case WM_CHAR: return key == L' ' || key == L'\r' || key == L'\t';
+    default: return false;
     }
 }
 
@@ -114,9 +107,7 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
         PaintThemed(reinterpret_cast<HDC>(wParam));
         *result = 0;
         return true;
-    case WM_ERASEBKGND:
-        *result = 1;
-        return true;
+    case WM_ERASEBKGND: *result = 1; return true;
     case BM_SETSTATE:
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -130,8 +121,7 @@ bool DropDownButton::OnThemedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
             ::UpdateWindow(hwnd_);
         }
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -216,8 +206,8 @@ void DropDownButton::UpdateToolTip()
     if (!toolTip_.GetHandle()) {
         // CW_USEDEFAULT for position and size: the tooltip places itself when it shows.
         RECT byDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
-        toolTip_.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         byDefault, hwnd_, 0, instance_, nullptr);
+        toolTip_.Create(WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, byDefault,
+                        hwnd_, 0, instance_, nullptr);
         if (!toolTip_.GetHandle()) return;
     }
     toolTip_.SetMaxTipWidth(kMaxTipWidth);

@@ -41,7 +41,10 @@ public:
         shownCaption_.clear();
     }
     const Common::XStringW& Caption() const { return caption_; }
-    void SetShownCaption(const Common::XStringW& shown) { shownCaption_ = shown == caption_ ? Common::XStringW() : shown; }
+    void SetShownCaption(const Common::XStringW& shown)
+    {
+        shownCaption_ = shown == caption_ ? Common::XStringW() : shown;
+    }
     const Common::XStringW& ShownCaption() const { return shownCaption_.empty() ? caption_ : shownCaption_; }
     bool IsShortened() const { return !shownCaption_.empty(); }
     void SetToolTipText(const Common::XStringW& text) { toolTipText_ = text; }
@@ -70,15 +73,15 @@ private:
     static void DrawArrow(HDC dc, const RECT& client);
 
     std::unique_ptr<WindowProc> binding_;
-    HINSTANCE instance_ = nullptr;   // the one given to Create: the tooltip is made with it too
+    HINSTANCE instance_ = nullptr; // the one given to Create: the tooltip is made with it too
     ToolTipCtrl toolTip_;
     Common::XStringW caption_;
-    Common::XStringW shownCaption_;   // empty: the caption itself is shown
+    Common::XStringW shownCaption_; // empty: the caption itself is shown
     Common::XStringW toolTipText_;
-    Common::XStringW toolTipShown_;   // the text the tooltip window points at
+    Common::XStringW toolTipShown_; // the text the tooltip window points at
     bool themed_ = false;
     DropDownColors colors_ = {};
-    UINT pressedKey_ = 0;   // Space or Enter, pressed on this button and not yet released
+    UINT pressedKey_ = 0; // Space or Enter, pressed on this button and not yet released
 };
 
 } // namespace WGUI

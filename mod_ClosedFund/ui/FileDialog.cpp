@@ -44,8 +44,7 @@ std::wstring FileDialog::DocumentsFolder()
 {
     PWSTR path = nullptr;
     std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path)
-        folder = path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path) folder = path;
     CoTaskMemFree(path);
     return folder;
 }

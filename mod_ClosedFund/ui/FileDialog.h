@@ -12,8 +12,8 @@ public:
 
     // filters: pairs of description and pattern, ending in an empty string. The initial file
     // name is cut to what the buffer holds (259 characters).
-    FileDialog(HINSTANCE instance, bool open, LPCWSTR defaultExtension, LPCWSTR initialFileName,
-               DWORD extraFlags, LPCWSTR filters, HWND owner);
+    FileDialog(HINSTANCE instance, bool open, LPCWSTR defaultExtension, LPCWSTR initialFileName, DWORD extraFlags,
+               LPCWSTR filters, HWND owner);
     FileDialog(const FileDialog&) = delete;
     FileDialog& operator=(const FileDialog&) = delete;
     ~FileDialog() override = default;

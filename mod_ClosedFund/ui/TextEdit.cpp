@@ -6,8 +6,8 @@ namespace WGUI {
 
 TextEdit::TextEdit() : cueText_(L"请输入关键字，多个关键字用空格分开") {}
 
-HWND TextEdit::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
-                      HWND parent, UINT id, HINSTANCE instance)
+HWND TextEdit::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect, HWND parent,
+                      UINT id, HINSTANCE instance)
 {
     // A second Create must first unbind the window made before, which is still subclassed.
     binding_.Detach();
@@ -38,8 +38,7 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
         if (wParam == L'\t') return true;
         Invalidate(TRUE);
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

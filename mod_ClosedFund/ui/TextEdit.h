@@ -15,8 +15,8 @@ public:
     TextEdit& operator=(const TextEdit&) = delete;
 
     // Creates the window and subclasses it.
-    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
-                HWND parent, UINT id, HINSTANCE instance);
+    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect, HWND parent, UINT id,
+                HINSTANCE instance);
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     const Common::XStringW& CueText() const { return cueText_; }
     void SetCueText(const Common::XStringW& text) { cueText_ = text; }

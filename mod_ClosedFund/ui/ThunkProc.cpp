@@ -25,10 +25,8 @@ HWND notifyingChild(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
         return hdr ? hdr->hwndFrom : nullptr;
     }
-    case WM_COMMAND:
-        return reinterpret_cast<HWND>(lParam);
-    default:
-        return nullptr;
+    case WM_COMMAND: return reinterpret_cast<HWND>(lParam);
+    default: return nullptr;
     }
 }
 
@@ -76,7 +74,8 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (reflectToChild(hwnd, msg, wParam, lParam, &result)) return result;
     WindowBase* window = boundObject(binding, hwnd);
-    if (!window) return binding ? binding->CallDefault(hwnd, msg, wParam, lParam) : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!window)
+        return binding ? binding->CallDefault(hwnd, msg, wParam, lParam) : ::DefWindowProcW(hwnd, msg, wParam, lParam);
     if (!window->OnMessage(msg, wParam, lParam, &result)) result = binding->CallDefault(hwnd, msg, wParam, lParam);
     // WM_DESTROY is the last message the object sees: it forgets the handle, so that a later
     // IsWindow or DestroyWindow on the object cannot reach a window that reused the value.

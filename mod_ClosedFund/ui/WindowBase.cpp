@@ -6,8 +6,8 @@ namespace WGUI {
 bool WindowBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 bool WindowBase::OnReflectedMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
-HWND WindowBase::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
-                        HWND parent, UINT id, HINSTANCE instance, WindowProc* binding)
+HWND WindowBase::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect, HWND parent,
+                        UINT id, HINSTANCE instance, WindowProc* binding)
 {
     if (binding) binding->SetWindow(this);
     // Wrapping arithmetic: {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0} asks for the default size too.
@@ -41,7 +41,10 @@ void WindowBase::SetFont(HFONT font, BOOL redraw)
 
 HFONT WindowBase::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)); }
 BOOL WindowBase::Invalidate(BOOL erase) { return ::InvalidateRect(hwnd_, nullptr, erase); }
-BOOL WindowBase::RedrawWindow(const RECT* rect, HRGN region, UINT flags) { return ::RedrawWindow(hwnd_, rect, region, flags); }
+BOOL WindowBase::RedrawWindow(const RECT* rect, HRGN region, UINT flags)
+{
+    return ::RedrawWindow(hwnd_, rect, region, flags);
+}
 HWND WindowBase::SetFocus() { return ::SetFocus(hwnd_); }
 RECT* WindowBase::GetClientRect(RECT* rect) const { return ::GetClientRect(hwnd_, rect) ? rect : nullptr; }
 RECT* WindowBase::GetWindowRect(RECT* rect) const { return ::GetWindowRect(hwnd_, rect) ? rect : nullptr; }
@@ -51,6 +54,9 @@ BOOL WindowBase::MoveWindow(const RECT& rect, BOOL repaint)
     return ::MoveWindow(hwnd_, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
 }
 
-LRESULT WindowBase::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::SendMessageW(hwnd_, msg, wParam, lParam); }
+LRESULT WindowBase::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return ::SendMessageW(hwnd_, msg, wParam, lParam);
+}
 
 } // namespace WGUI

@@ -27,8 +27,8 @@ public:
 
     // CreateWindowExW with the rectangle's size. The binding, if any, gets this object as its
     // window before the call and travels as the creation parameter. Returns the new handle.
-    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect,
-                HWND parent, UINT id, HINSTANCE instance, WindowProc* binding);
+    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR text, const RECT& rect, HWND parent, UINT id,
+                HINSTANCE instance, WindowProc* binding);
     // The handle is cleared only when the window really went.
     bool DestroyWindow();
     bool IsWindow() const;

@@ -19,8 +19,10 @@ bool WindowProc::Attach(WindowBase* window)
     if (AdoptRegistered(hwnd)) return true;
     Register();
     previous_ = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    if (previous_ == &ThunkProc) previous_ = nullptr;   // an own-class window: nothing to chain to
-    else ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThunkProc));
+    if (previous_ == &ThunkProc)
+        previous_ = nullptr; // an own-class window: nothing to chain to
+    else
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThunkProc));
     return true;
 }
 

@@ -45,7 +45,7 @@ private:
     void LeavePassThrough(HWND hwnd);
 
     WindowBase* window_ = nullptr;
-    HWND hwnd_ = nullptr;   // the handle this binding entered into the registry
+    HWND hwnd_ = nullptr; // the handle this binding entered into the registry
     WNDPROC previous_ = nullptr;
     bool passThrough_ = false;
 };

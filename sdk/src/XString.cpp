@@ -28,7 +28,10 @@ XStringW& XStringW::formatV(const wchar_t* fmt, va_list args)
     va_copy(copy, args);
     int n = _vscwprintf(fmt, copy);
     va_end(copy);
-    if (n < 0) { clear(); return *this; }
+    if (n < 0) {
+        clear();
+        return *this;
+    }
     std::vector<wchar_t> buf(size_t(n) + 1);
     _vsnwprintf(buf.data(), buf.size(), fmt, args);
     assign(buf.data(), size_t(n));
@@ -58,9 +61,12 @@ size_t XStringW::replaceAll(const std::wstring& what, const std::wstring& with)
 unsigned codePageFromName(const char* name)
 {
     if (!name) return CP_ACP;
-    struct { const char* name; unsigned cp; } const known[] = {
-        {"gb2312", 936}, {"gbk", 936}, {"cp936", 936}, {"gb18030", 54936},
-        {"utf-8", CP_UTF8}, {"utf8", CP_UTF8}, {"big5", 950}, {"windows-1252", 1252}, {"us-ascii", 20127},
+    struct {
+        const char* name;
+        unsigned cp;
+    } const known[] = {
+        {"gb2312", 936},   {"gbk", 936},  {"cp936", 936},         {"gb18030", 54936},  {"utf-8", CP_UTF8},
+        {"utf8", CP_UTF8}, {"big5", 950}, {"windows-1252", 1252}, {"us-ascii", 20127},
     };
     for (auto& k : known)
         if (_stricmp(k.name, name) == 0) return k.cp;

@@ -11,10 +11,9 @@ ComPtr<IXMLDOMDocument> createDocument()
 {
     ComPtr<IXMLDOMDocument> doc;
     CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid)))
-        return doc;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIIDDocument,
-                                reinterpret_cast<void**>(doc.put()))))
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid))) return doc;
+    if (FAILED(
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIIDDocument, reinterpret_cast<void**>(doc.put()))))
         doc.reset();
     if (doc) {
         doc->put_async(VARIANT_FALSE);
@@ -27,12 +26,10 @@ ComPtr<IXMLDOMDocument> createDocument()
 ComPtr<IXMLDOMDocument> loadDocument(const XStringW& xml, XStringW& declaredEncoding)
 {
     ComPtr<IXMLDOMDocument> doc = createDocument();
-    if (!doc)
-        return doc;
+    if (!doc) return doc;
     ScopedBstr text(withParsableEncoding(xml, declaredEncoding).c_str());
     VARIANT_BOOL ok = VARIANT_FALSE;
-    if (FAILED(doc->loadXML(text.get(), &ok)) || ok != VARIANT_TRUE || !rootElement(doc.get()))
-        doc.reset();
+    if (FAILED(doc->loadXML(text.get(), &ok)) || ok != VARIANT_TRUE || !rootElement(doc.get())) doc.reset();
     return doc;
 }
 
@@ -40,8 +37,7 @@ bool saveDocument(IXMLDOMDocument* doc, const XStringW& declaredEncoding, XStrin
 {
     out.clear();
     ScopedBstr text;
-    if (!doc || FAILED(doc->get_xml(text.put())) || !text.get())
-        return false;
+    if (!doc || FAILED(doc->get_xml(text.put())) || !text.get()) return false;
     out = withOriginalEncoding(XStringW(text.text()), declaredEncoding);
     return true;
 }
@@ -49,8 +45,7 @@ bool saveDocument(IXMLDOMDocument* doc, const XStringW& declaredEncoding, XStrin
 ComPtr<IXMLDOMElement> rootElement(IXMLDOMDocument* doc)
 {
     ComPtr<IXMLDOMElement> root;
-    if (doc && doc->get_documentElement(root.put()) != S_OK)
-        root.reset();
+    if (doc && doc->get_documentElement(root.put()) != S_OK) root.reset();
     return root;
 }
 
@@ -58,15 +53,12 @@ std::vector<ComPtr<IXMLDOMElement>> elements(IXMLDOMNodeList* list)
 {
     std::vector<ComPtr<IXMLDOMElement>> out;
     long count = 0;
-    if (!list || FAILED(list->get_length(&count)))
-        return out;
+    if (!list || FAILED(list->get_length(&count))) return out;
     for (long i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> child;
-        if (list->get_item(i, child.put()) != S_OK || !child)
-            continue;
+        if (list->get_item(i, child.put()) != S_OK || !child) continue;
         ComPtr<IXMLDOMElement> e = child.query<IXMLDOMElement>(kIIDElement);
-        if (e)
-            out.push_back(e);
+        if (e) out.push_back(e);
     }
     return out;
 }
@@ -74,8 +66,7 @@ std::vector<ComPtr<IXMLDOMElement>> elements(IXMLDOMNodeList* list)
 std::vector<ComPtr<IXMLDOMElement>> elementChildren(IXMLDOMNode* node)
 {
     ComPtr<IXMLDOMNodeList> list;
-    if (!node || FAILED(node->get_childNodes(list.put())))
-        return {};
+    if (!node || FAILED(node->get_childNodes(list.put()))) return {};
     return elements(list.get());
 }
 
@@ -84,8 +75,7 @@ std::vector<ComPtr<IXMLDOMElement>> itemChildren(IXMLDOMNode* node)
     std::vector<ComPtr<IXMLDOMElement>> items;
     for (ComPtr<IXMLDOMElement>& e : elementChildren(node)) {
         ScopedBstr tag;
-        if (SUCCEEDED(e->get_tagName(tag.put())) && wcscmp(tag.text(), L"item") == 0)
-            items.push_back(std::move(e));
+        if (SUCCEEDED(e->get_tagName(tag.put())) && wcscmp(tag.text(), L"item") == 0) items.push_back(std::move(e));
     }
     return items;
 }
@@ -93,8 +83,7 @@ std::vector<ComPtr<IXMLDOMElement>> itemChildren(IXMLDOMNode* node)
 bool attribute(IXMLDOMElement* e, const wchar_t* name, XStringW& out)
 {
     out.clear();
-    if (!e)
-        return false;
+    if (!e) return false;
     ScopedBstr attr(name);
     VARIANT v;
     VariantInit(&v);
@@ -115,8 +104,7 @@ XStringW attributeOr(IXMLDOMElement* e, const wchar_t* name, const wchar_t* fall
 
 bool setAttribute(IXMLDOMElement* e, const wchar_t* name, const XStringW& value)
 {
-    if (!e)
-        return false;
+    if (!e) return false;
     ScopedBstr attr(name);
     VARIANT v;
     v.vt = VT_BSTR;
@@ -138,18 +126,14 @@ namespace {
 bool findEncodingName(const XStringW& xml, size_t& begin, size_t& end)
 {
     size_t start = xml.find(L"<?xml");
-    if (start == XStringW::npos || xml.find_first_not_of(L" \t\r\n\xFEFF") != start)
-        return false;
+    if (start == XStringW::npos || xml.find_first_not_of(L" \t\r\n\xFEFF") != start) return false;
     size_t close = xml.find(L"?>", start);
     size_t enc = xml.find(L"encoding", start);
-    if (close == XStringW::npos || enc == XStringW::npos || enc > close)
-        return false;
+    if (close == XStringW::npos || enc == XStringW::npos || enc > close) return false;
     size_t quote = xml.find_first_of(L"\"'", enc);
-    if (quote == XStringW::npos || quote > close)
-        return false;
+    if (quote == XStringW::npos || quote > close) return false;
     size_t endQuote = xml.find(xml[quote], quote + 1);
-    if (endQuote == XStringW::npos || endQuote > close)
-        return false;
+    if (endQuote == XStringW::npos || endQuote > close) return false;
     begin = quote + 1;
     end = endQuote;
     return true;
@@ -167,11 +151,9 @@ XStringW withParsableEncoding(const XStringW& xml, XStringW& originalName)
 {
     originalName.clear();
     size_t begin = 0, end = 0;
-    if (!findEncodingName(xml, begin, end))
-        return xml;
+    if (!findEncodingName(xml, begin, end)) return xml;
     XStringW name = xml.substr(begin, end - begin);
-    if (!isRefusedChineseName(name))
-        return xml;
+    if (!isRefusedChineseName(name)) return xml;
     originalName = name;
     XStringW out = xml;
     out.replace(begin, end - begin, L"GBK");

@@ -44,7 +44,7 @@ TEST(ModuleResources, HeaderIsReadFromGb2312AndMissingResourcesAreEmpty)
     EXPECT_NE(header.find(L"encoding=\"gb2312\""), std::wstring::npos);
     EXPECT_NE(header.find(L"title=\"折价年化收益率\" name=\"pricevalueyearincome\""), std::wstring::npos);
     EXPECT_NE(header.find(L"title=\"end_date\""), std::wstring::npos);
-    EXPECT_EQ(countOf(header, L" name=\""), 21u);   // twenty-one columns, the group has no name
+    EXPECT_EQ(countOf(header, L" name=\""), 21u); // twenty-one columns, the group has no name
     EXPECT_EQ(countOf(header, L"<item "), 22u);
     // The screener's columns come last and start hidden.
     size_t term = header.find(L"title=\"剩余期限\" name=\"date_due\"");
@@ -56,7 +56,7 @@ TEST(ModuleResources, HeaderIsReadFromGb2312AndMissingResourcesAreEmpty)
     ASSERT_NE(info, nullptr);
     const char* bytes = static_cast<const char*>(LockResource(LoadResource(moduleInstance(), info)));
     std::string raw(bytes, SizeofResource(moduleInstance(), info));
-    EXPECT_NE(raw.find("\xD5\xDB\xBC\xDB"), std::string::npos);   // "折价" in GB2312
+    EXPECT_NE(raw.find("\xD5\xDB\xBC\xDB"), std::string::npos); // "折价" in GB2312
 
     EXPECT_TRUE(loadTextResource(moduleInstance(), L"SQL", L"NO_SUCH_TEXT").empty());
 }

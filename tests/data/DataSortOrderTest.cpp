@@ -22,7 +22,7 @@ using namespace Host;
 namespace {
 
 struct RefKey {
-    int group = 2;   // 0 number, 1 text, 2 empty
+    int group = 2; // 0 number, 1 text, 2 empty
     double number = 0;
     std::string bytes;
 };
@@ -75,7 +75,7 @@ std::vector<int> referenceOrder(IDataContainer* c, const std::wstring& field, bo
         const RefKey& y = keys[size_t(b)];
         if (x.group == 2 || y.group == 2) return x.group != 2 && y.group == 2;
         int cmp = x.group != y.group ? (x.group < y.group ? -1 : 1)
-                : x.group == 0       ? (x.number < y.number ? -1 : (y.number < x.number ? 1 : 0))
+                  : x.group == 0     ? (x.number < y.number ? -1 : (y.number < x.number ? 1 : 0))
                                      : (x.bytes < y.bytes ? -1 : (y.bytes < x.bytes ? 1 : 0));
         return descending ? cmp > 0 : cmp < 0;
     });
@@ -103,7 +103,8 @@ void expectSameOrderEveryColumn(IDataContainer* source, const std::set<std::wstr
     for (int c = 0; c < source->getColumnCount(); ++c) {
         std::wstring field = source->getColumn(c)->getName();
         for (bool descending : {false, true}) {
-            std::set<std::wstring> p = field.find(L"date") != std::wstring::npos ? placeholders : std::set<std::wstring>{};
+            std::set<std::wstring> p =
+                field.find(L"date") != std::wstring::npos ? placeholders : std::set<std::wstring>{};
             EXPECT_EQ(sorterOrder(source, field, descending, p), referenceOrder(source, field, descending, p))
                 << "field " << Common::toUtf8(field) << (descending ? " descending" : " ascending");
         }
@@ -117,8 +118,9 @@ void expectSameOrderEveryColumn(IDataContainer* source, const std::set<std::wstr
 TEST(DataSortOrder, MatchesTheReferenceOnMixedCellsThroughAViewChain)
 {
     XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
-    const wchar_t* const texts[] = {L"张三", L"阿", L"北京", L"12.50%", L"-3.4", L"--", L"  ", L"", L"0001-01-01",
-                                    L"2029-09-28", L"2027-01-02", L"abc", L"Abc", L"3 份", L"1e3", L"0", L"1.5"};
+    const wchar_t* const texts[] = {L"张三", L"阿",   L"北京",       L"12.50%",     L"-3.4",       L"--",
+                                    L"  ",   L"",     L"0001-01-01", L"2029-09-28", L"2027-01-02", L"abc",
+                                    L"Abc",  L"3 份", L"1e3",        L"0",          L"1.5"};
     table->addColumn(L"t", VALUE_TEXT);
     table->addColumn(L"r", VALUE_REAL);
     table->addColumn(L"i", VALUE_INT);
@@ -227,8 +229,7 @@ TEST(DataSortOrder, RepeatedAndUniqueTextsReadBackAfterRewrites)
     const int asked[] = {3, 0, rows + 5, -1, 97, 3};
     TextView views[6];
     ASSERT_TRUE(view->textViewsAt(0, asked, 6, views));
-    for (int i : {0, 4, 5})
-        EXPECT_EQ(std::wstring(views[i].chars, views[i].length), types[size_t(asked[i])]) << i;
+    for (int i : {0, 4, 5}) EXPECT_EQ(std::wstring(views[i].chars, views[i].length), types[size_t(asked[i])]) << i;
     for (int i : {1, 2, 3}) EXPECT_EQ(views[i].chars, nullptr) << i;
     EXPECT_FALSE(view->textViewsAt(7, asked, 6, views));
 }

@@ -42,10 +42,10 @@ void addFund(IDatabase* db, const std::wstring& code, const std::wstring& expiry
              const std::wstring& price)
 {
     exec(db, L"insert or ignore into tb_investadvisor values ('g1', 'jhsl', '甲号示例基金管理有限公司')");
-    exec(db, L"insert into tb_fund (code, aliascode, name, expiredate, companyguid) values ('" + code + L"', '" + code
-                 + L"', '示例" + code + L"', '" + expiry + L"', 'g1')");
-    exec(db, L"insert into tb_closedfund (code, date, value, price) values ('" + code + L"', '2026-06-26', " + value
-                 + L", " + price + L")");
+    exec(db, L"insert into tb_fund (code, aliascode, name, expiredate, companyguid) values ('" + code + L"', '" + code +
+                 L"', '示例" + code + L"', '" + expiry + L"', 'g1')");
+    exec(db, L"insert into tb_closedfund (code, date, value, price) values ('" + code + L"', '2026-06-26', " + value +
+                 L", " + price + L")");
 }
 
 XComPtr<IDataTable> newTable()
@@ -76,10 +76,31 @@ TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), kReference)) << Common::toUtf8(db->getLastError());
 
-    const wchar_t* names[] = {L"code", L"aliascode", L"name", L"investtype", L"investstyle", L"expiredate",
-        L"fundtype", L"createdate", L"quotient", L"peoples", L"date", L"value", L"totalvalue", L"previousvalue",
-        L"previoustotalvalue", L"previousdate", L"increase", L"increasepercent", L"price", L"pricevalue",
-        L"pricevaluerate", L"date_due", L"pricevalueyearincome", L"company", L"pycode"};
+    const wchar_t* names[] = {L"code",
+                              L"aliascode",
+                              L"name",
+                              L"investtype",
+                              L"investstyle",
+                              L"expiredate",
+                              L"fundtype",
+                              L"createdate",
+                              L"quotient",
+                              L"peoples",
+                              L"date",
+                              L"value",
+                              L"totalvalue",
+                              L"previousvalue",
+                              L"previoustotalvalue",
+                              L"previousdate",
+                              L"increase",
+                              L"increasepercent",
+                              L"price",
+                              L"pricevalue",
+                              L"pricevaluerate",
+                              L"date_due",
+                              L"pricevalueyearincome",
+                              L"company",
+                              L"pycode"};
     ASSERT_EQ(table->getColumnCount(), 25);
     for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(table->getColumn(i)->getName(), names[i]) << i;
@@ -95,9 +116,9 @@ TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
     EXPECT_EQ(cellOf(table.get(), L"184688", L"date"), L"2026-06-26");
     // The remaining term: a number of years, past expiry "已到期", without an expiry "--".
     EXPECT_EQ(cellOf(table.get(), L"184691", L"date_due"), ClosedFund::kExpiredTerm);
-    EXPECT_EQ(cellOf(table.get(), L"184693", L"date_due"), L"--");   // "0001-01-01"
-    EXPECT_EQ(cellOf(table.get(), L"184695", L"date_due"), L"--");   // empty expiry
-    EXPECT_EQ(cellOf(table.get(), L"184703", L"date_due"), L"73.55");   // 2099-12-31
+    EXPECT_EQ(cellOf(table.get(), L"184693", L"date_due"), L"--");    // "0001-01-01"
+    EXPECT_EQ(cellOf(table.get(), L"184695", L"date_due"), L"--");    // empty expiry
+    EXPECT_EQ(cellOf(table.get(), L"184703", L"date_due"), L"73.55"); // 2099-12-31
     EXPECT_EQ(cellOf(table.get(), L"184701", L"peoples"), L"<null>");
     EXPECT_DOUBLE_EQ(table->getRow(0)->getItem(L"value")->getDouble(), 1.2478);
     // Funds 051 and 052 have only a deleted and a delisted record; 053 also has an old deleted one.
@@ -115,25 +136,27 @@ TEST(FundTable, YieldTextsForKnownFunds)
 {
     TempDir dir;
     XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
-    addFund(db.get(), L"100001", L"2028-06-29", L"'1.2000'", L"'1.0000'");   // 730 days ahead
-    addFund(db.get(), L"100002", L"2025-06-30", L"'1.2000'", L"'1.0000'");   // expired a year ago
-    addFund(db.get(), L"100003", L"2027-06-30", L"'1.0000'", L"'0.9000'");   // 365 days: 11.11..%
+    addFund(db.get(), L"100001", L"2028-06-29", L"'1.2000'", L"'1.0000'"); // 730 days ahead
+    addFund(db.get(), L"100002", L"2025-06-30", L"'1.2000'", L"'1.0000'"); // expired a year ago
+    addFund(db.get(), L"100003", L"2027-06-30", L"'1.0000'", L"'0.9000'"); // 365 days: 11.11..%
     addFund(db.get(), L"100004", L"", L"'1.2000'", L"'1.0000'");
     addFund(db.get(), L"100005", L"abc", L"'1.2000'", L"'1.0000'");
-    addFund(db.get(), L"100006", L"2026-06-30", L"'1.2000'", L"'1.0000'");   // expires on the reference day
+    addFund(db.get(), L"100006", L"2026-06-30", L"'1.2000'", L"'1.0000'"); // expires on the reference day
     addFund(db.get(), L"100007", L"2028-06-29", L"'1.2000'", L"'0.0000'");
     addFund(db.get(), L"100008", L"0001-01-01", L"'1.2000'", L"'1.0000'");
     addFund(db.get(), L"100009", L"2028-06-29", L"'1.2000'", L"NULL");
-    addFund(db.get(), L"100010", L"2026/7/30", L"1.0", L"1.0");               // slashes parse; no discount
+    addFund(db.get(), L"100010", L"2026/7/30", L"1.0", L"1.0"); // slashes parse; no discount
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), kReference));
     ASSERT_EQ(table->getRowCount(), 10);
     const wchar_t* expected[][2] = {{L"100001", L"10.00%"}, {L"100002", L"-20.00%"}, {L"100003", L"11.11%"},
-        {L"100004", L"--"}, {L"100005", L"--"}, {L"100006", L"--"}, {L"100007", L"--"}, {L"100008", L"--"},
-        {L"100009", L"--"}, {L"100010", L"0.00%"}};
+                                    {L"100004", L"--"},     {L"100005", L"--"},      {L"100006", L"--"},
+                                    {L"100007", L"--"},     {L"100008", L"--"},      {L"100009", L"--"},
+                                    {L"100010", L"0.00%"}};
     for (auto& row : expected) EXPECT_EQ(cellOf(table.get(), row[0], L"pricevalueyearincome"), row[1]) << row[0];
     const wchar_t* terms[][2] = {{L"100001", L"2.00"}, {L"100002", L"已到期"}, {L"100003", L"1.00"},
-        {L"100004", L"--"}, {L"100005", L"--"}, {L"100006", L"0.00"}, {L"100008", L"--"}, {L"100010", L"0.08"}};
+                                 {L"100004", L"--"},   {L"100005", L"--"},     {L"100006", L"0.00"},
+                                 {L"100008", L"--"},   {L"100010", L"0.08"}};
     for (auto& row : terms) EXPECT_EQ(cellOf(table.get(), row[0], L"date_due"), row[1]) << row[0];
 
     // A refill computes against the date it is given; the columns stay as they are.
@@ -241,7 +264,8 @@ void expectPlatformYields(IDatabase* db, const XStringW& reference, int expected
         wchar_t years[64];
         std::swprintf(years, 64, L"%.2f", (expiryDay - referenceDay) / 365.0);
         XStringW expectedTerm = expiryDay == 0.0 || expiryDay == -1.0 ? XStringW(L"--")
-                                : expiryDay < referenceDay ? XStringW(L"已到期") : XStringW(years);
+                                : expiryDay < referenceDay            ? XStringW(L"已到期")
+                                                                      : XStringW(years);
         if (text == expected && term == expectedTerm) continue;
         ++mismatches;
         ADD_FAILURE() << "row " << i << ": " << Common::toUtf8(text) << " " << Common::toUtf8(term) << " instead of "
@@ -268,8 +292,8 @@ TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
     // Dates the direct reading must leave to the parser or read as it does: leap days,
     // impossible days, early years, other forms.
     for (const wchar_t* text : {L"2016-02-29", L"2015-02-29", L"2100-02-29", L"2000-02-29", L"2015-13-01",
-                                L"2015-00-10", L"1900-01-01", L"1899-12-30", L"0999-05-05", L"9999-12-31",
-                                L"2015-6-30", L"2015/06/30", L" 2015-06-30", L"2015-06-3x", L""}) {
+                                L"2015-00-10", L"1900-01-01", L"1899-12-30", L"0999-05-05", L"9999-12-31", L"2015-6-30",
+                                L"2015/06/30", L" 2015-06-30", L"2015-06-3x", L""}) {
         ClosedFund::DayNumbers days;
         EXPECT_EQ(days.of(text), ClosedFund::dayNumber(text)) << Common::toUtf8(text);
     }
@@ -282,8 +306,8 @@ TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
         ASSERT_EQ(days.of(text), day) << Common::toUtf8(text);
     }
     // Percents on and near half cents, negative zero, large and tiny values.
-    for (double percent : {0.125, 0.135, -0.125, 1.005, 2.675, -0.0, -0.001, 0.004999999, 12345678.905, 1e12,
-                           -7.5e-3, 99.995, 0.0}) {
+    for (double percent :
+         {0.125, 0.135, -0.125, 1.005, 2.675, -0.0, -0.001, 0.004999999, 12345678.905, 1e12, -7.5e-3, 99.995, 0.0}) {
         wchar_t expected[64], text[ClosedFund::kYieldTextSize];
         // value 1 + percent / 100 at price 1 over one year of 365 days gives the percent back.
         double value = 1.0 + percent / 100.0, reference = 40000.0;

@@ -67,7 +67,8 @@ protected:
     // The module's table once the page has shown its funds.
     XComPtr<Host::IDataTable> loadedTable()
     {
-        for (int wait = 0; wait < 50 && !module->locateFund(L"184690"); ++wait) TestSupport::pumpClient(session->app(), 100);
+        for (int wait = 0; wait < 50 && !module->locateFund(L"184690"); ++wait)
+            TestSupport::pumpClient(session->app(), 100);
         return module->getDataTable();
     }
     // A fund added by a writer of our own: the client only reads its fund database.
@@ -78,9 +79,10 @@ protected:
         XStringW error;
         XComPtr<Host::IDatabase> database =
             FundDb::openFundDatabase(dbModule->getFundDatabase()->getPath(), error, FundDb::Access::ReadWrite);
-        XComPtr<Host::IStatement> insert = database->prepare(
-            XStringW(L"insert into tb_closedfund (code, date, value, price) values ('") + code +
-                L"', '2026-06-26', '1.0000', '0.9000')", error);
+        XComPtr<Host::IStatement> insert =
+            database->prepare(XStringW(L"insert into tb_closedfund (code, date, value, price) values ('") + code +
+                                  L"', '2026-06-26', '1.0000', '0.9000')",
+                              error);
         ASSERT_TRUE(insert) << Common::toUtf8(error);
         insert->step();
     }

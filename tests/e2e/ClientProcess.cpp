@@ -113,10 +113,7 @@ void ClientProcess::terminate()
     }
 }
 
-bool ClientProcess::running() const
-{
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool ClientProcess::running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
 DWORD ClientProcess::exitCode() const
 {

@@ -124,7 +124,7 @@ bool ClientScreen::resizeFrame(int width, int height) const
 bool ClientScreen::saveScreenshot(const std::wstring& name) const
 {
     RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(100);   // the client paints in its own process; a screenshot has no text to wait for
+    Sleep(100); // the client paints in its own process; a screenshot has no text to wait for
     return TestSupport::saveArtifact(TestSupport::grabScreenArea(screenRect(frame_)), name);
 }
 
@@ -132,9 +132,10 @@ size_t FundFacts::countOfCompany(const std::wstring& company) const
 {
     return size_t(std::count_if(codeAndCompany.begin(), codeAndCompany.end(), [&](const auto& entry) {
         const std::wstring& name = entry.second;
-        return !name.empty() && (company == name || (company.size() > name.size() + 1 &&
-                                                     company.compare(company.size() - name.size(), name.size(), name) == 0 &&
-                                                     company[company.size() - name.size() - 1] == L'-'));
+        return !name.empty() &&
+               (company == name || (company.size() > name.size() + 1 &&
+                                    company.compare(company.size() - name.size(), name.size(), name) == 0 &&
+                                    company[company.size() - name.size() - 1] == L'-'));
     }));
 }
 
@@ -146,10 +147,11 @@ FundFacts readFunds(const std::wstring& databasePath)
     XStringW error;
     XComPtr<Host::IDatabase> database = FundDb::openFundDatabase(databasePath, error);
     if (!database || !database->isOpen()) return facts;
-    XComPtr<Host::IStatement> query = database->prepare(
-        L"select c.aliascode, e.name from tb_closedfund a "
-        L"left join tb_fund c on c.code = a.code and c.isdellisting = 0 and not c.isdeleted "
-        L"left join tb_investadvisor e on e.guid = c.companyguid", error);
+    XComPtr<Host::IStatement> query =
+        database->prepare(L"select c.aliascode, e.name from tb_closedfund a "
+                          L"left join tb_fund c on c.code = a.code and c.isdellisting = 0 and not c.isdeleted "
+                          L"left join tb_investadvisor e on e.guid = c.companyguid",
+                          error);
     while (query && query->step()) {
         facts.codes.insert(query->getText(0));
         facts.codeAndCompany.emplace_back(query->getText(0), query->getText(1));

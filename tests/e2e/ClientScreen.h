@@ -13,8 +13,8 @@ public:
 
     HWND frame() const { return frame_; }
     DWORD pid() const { return pid_; }
-    HWND page() const;        // the closed-fund page, or null before it exists
-    HWND grid() const;        // the page's grid
+    HWND page() const; // the closed-fund page, or null before it exists
+    HWND grid() const; // the page's grid
     HWND filterBar() const;
     HWND statusBar() const;
     HWND toolButton(const std::wstring& caption) const;

@@ -64,7 +64,8 @@ TEST_F(JourneyFirstStart, ShowsTheSampleFundsWithoutBeingAsked)
     ClientScreen s = screen();
     ASSERT_TRUE(waitUntil(kShowMs, [&] { return s.page() && IsWindowVisible(s.page()); }))
         << "no closed-fund page is shown after start";
-    EXPECT_TRUE(gridShowsRows(s, kShowMs)) << "the grid shows no funds after start: " << testing::PrintToString(textOf(s.grid()));
+    EXPECT_TRUE(gridShowsRows(s, kShowMs))
+        << "the grid shows no funds after start: " << testing::PrintToString(textOf(s.grid()));
     FundFacts facts = readFunds(database());
     ASSERT_GT(facts.count(), 20u) << "the first run wrote no sample database";
 
@@ -72,7 +73,8 @@ TEST_F(JourneyFirstStart, ShowsTheSampleFundsWithoutBeingAsked)
     EXPECT_NE(grid.column(L"代码"), -1) << testing::PrintToString(joined(grid.header));
     EXPECT_NE(grid.column(L"名称"), -1);
     for (const std::wstring& code : grid.columnCells(L"代码"))
-        EXPECT_TRUE(facts.codes.count(code)) << "a painted code that is not in the database: " << testing::PrintToString(code);
+        EXPECT_TRUE(facts.codes.count(code))
+            << "a painted code that is not in the database: " << testing::PrintToString(code);
     EXPECT_EQ(s.allCodes().size(), facts.count());
     EXPECT_NE(s.statusText().find(L"样本"), std::wstring::npos) << testing::PrintToString(s.statusText());
     EXPECT_EQ(shownCount(s.countText()), int(facts.count())) << testing::PrintToString(s.countText());
@@ -99,13 +101,18 @@ TEST_F(JourneyFirstStart, F5ShowsWhatTheDatabaseHoldsNow)
     std::wstring error;
     ASSERT_TRUE(execute(database(),
                         L"insert into tb_fund (code, aliascode, name, investtype, fundtype, isdellisting, isdeleted) "
-                        L"values ('799001', '799001', '旅程新增基金', '股票型', '契约型封闭式', 0, 0)", error)) << error.c_str();
+                        L"values ('799001', '799001', '旅程新增基金', '股票型', '契约型封闭式', 0, 0)",
+                        error))
+        << error.c_str();
     ASSERT_TRUE(execute(database(),
                         L"insert into tb_closedfund (code, date, value, price, increasepercent, isdeleted) "
-                        L"values ('799001', '2026-06-26', '1.0000', '0.9000', 0.01, 0)", error)) << error.c_str();
+                        L"values ('799001', '2026-06-26', '1.0000', '0.9000', 0.01, 0)",
+                        error))
+        << error.c_str();
     size_t before = s.allCodes().size();
     pressKey(s.grid(), VK_F5);
-    bool shown = waitUntil(kStepMs, [&] { return s.countText() != L"" && shownCount(s.countText()) == int(before) + 1; });
+    bool shown =
+        waitUntil(kStepMs, [&] { return s.countText() != L"" && shownCount(s.countText()) == int(before) + 1; });
     std::vector<std::wstring> codes = s.allCodes();
     EXPECT_NE(std::find(codes.begin(), codes.end(), L"799001"), codes.end()) << "F5 did not reload the funds";
     EXPECT_EQ(codes.size(), before + 1);
@@ -137,7 +144,8 @@ TEST_F(JourneyFirstStart, CaptionClickSortsThePaintedRows)
     click(s.grid(), at.x, at.y);
     ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().columnCells(L"代码") != first; }));
     std::vector<std::wstring> second = s.gridText().columnCells(L"代码");
-    EXPECT_TRUE(ascending ? std::is_sorted(second.rbegin(), second.rend()) : std::is_sorted(second.begin(), second.end()))
+    EXPECT_TRUE(ascending ? std::is_sorted(second.rbegin(), second.rend())
+                          : std::is_sorted(second.begin(), second.end()))
         << testing::PrintToString(joined(second));
 }
 
@@ -154,7 +162,8 @@ static void expectButtonsOnScreen(const ClientScreen& s, int width, size_t condi
         if (caption.empty() && !IsWindowVisible(button)) continue;
         ++shown;
         EXPECT_TRUE(IsWindowVisible(button)) << width << " px: hidden " << testing::PrintToString(caption);
-        EXPECT_TRUE(contains(bar, screenRect(button))) << width << " px: outside the bar " << testing::PrintToString(caption);
+        EXPECT_TRUE(contains(bar, screenRect(button)))
+            << width << " px: outside the bar " << testing::PrintToString(caption);
     }
     EXPECT_EQ(shown, conditions + 1) << width << " px: the conditions and \"更多筛选\"";
 }

@@ -57,25 +57,36 @@ std::wstring classOf(HWND hwnd)
 
 std::vector<HWND> topLevelWindows(DWORD pid)
 {
-    struct Ctx { DWORD pid; std::vector<HWND> found; } ctx{pid, {}};
-    EnumWindows([](HWND h, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        if (owner == c->pid) c->found.push_back(h);
-        return TRUE;
-    }, LPARAM(&ctx));
+    struct Ctx {
+        DWORD pid;
+        std::vector<HWND> found;
+    } ctx{pid, {}};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == c->pid) c->found.push_back(h);
+            return TRUE;
+        },
+        LPARAM(&ctx));
     return ctx.found;
 }
 
 std::vector<HWND> descendants(HWND root, const std::wstring& cls)
 {
-    struct Ctx { std::wstring cls; std::vector<HWND> found; } ctx{cls, {}};
-    EnumChildWindows(root, [](HWND h, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        if (c->cls.empty() || _wcsicmp(classOf(h).c_str(), c->cls.c_str()) == 0) c->found.push_back(h);
-        return TRUE;
-    }, LPARAM(&ctx));
+    struct Ctx {
+        std::wstring cls;
+        std::vector<HWND> found;
+    } ctx{cls, {}};
+    EnumChildWindows(
+        root,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            if (c->cls.empty() || _wcsicmp(classOf(h).c_str(), c->cls.c_str()) == 0) c->found.push_back(h);
+            return TRUE;
+        },
+        LPARAM(&ctx));
     return ctx.found;
 }
 
@@ -182,8 +193,13 @@ void dismissPopups(DWORD pid)
         for (HWND h : topLevelWindows(pid)) {
             if (!IsWindowVisible(h)) continue;
             std::wstring cls = classOf(h);
-            if (cls == L"#32768") { postKey(h, VK_ESCAPE); any = true; }
-            else if (cls == L"#32770") { PostMessageW(h, WM_COMMAND, IDCANCEL, 0); any = true; }
+            if (cls == L"#32768") {
+                postKey(h, VK_ESCAPE);
+                any = true;
+            } else if (cls == L"#32770") {
+                PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+                any = true;
+            }
         }
         if (!any) return;
         Sleep(200);
@@ -226,9 +242,12 @@ GridText parseGridText(const std::wstring& text)
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     for (size_t i = 0; i < lines.size(); ++i) {
         std::vector<std::wstring> cells = split(lines[i], L"\t");
-        if (i == 0) grid.header = cells;
-        else if (cells.size() == grid.header.size()) grid.rows.push_back(cells);
-        else grid.message += lines[i];
+        if (i == 0)
+            grid.header = cells;
+        else if (cells.size() == grid.header.size())
+            grid.rows.push_back(cells);
+        else
+            grid.message += lines[i];
     }
     return grid;
 }

@@ -57,8 +57,8 @@ void dismissPopups(DWORD pid);
 struct GridText {
     std::vector<std::wstring> header;
     std::vector<std::vector<std::wstring>> rows;   // the painted rows, top to bottom
-    std::wstring message;   // a message line drawn over the rows, if any
-    int column(const std::wstring& caption) const;   // -1 when no such caption
+    std::wstring message;                          // a message line drawn over the rows, if any
+    int column(const std::wstring& caption) const; // -1 when no such caption
     // The cells of one column in painted order.
     std::vector<std::wstring> columnCells(const std::wstring& caption) const;
 };

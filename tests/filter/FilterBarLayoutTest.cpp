@@ -19,13 +19,15 @@ RECT placeIn(HWND child, HWND parent)
 
 bool inside(const RECT& in, const RECT& out)
 {
-    return in.left >= out.left && in.right <= out.right && in.top >= out.top && in.bottom <= out.bottom && in.right > in.left;
+    return in.left >= out.left && in.right <= out.right && in.top >= out.top && in.bottom <= out.bottom &&
+           in.right > in.left;
 }
 
 // A shown caption is the full text, or a leading part of it followed by "…".
 bool isPrefixWithEllipsis(const std::wstring& shown, const std::wstring& full)
 {
-    return shown == full || (shown.size() > 1 && shown.back() == L'…' && full.find(shown.substr(0, shown.size() - 1)) == 0);
+    return shown == full ||
+           (shown.size() > 1 && shown.back() == L'…' && full.find(shown.substr(0, shown.size() - 1)) == 0);
 }
 
 } // namespace
@@ -38,7 +40,8 @@ protected:
         FilterBar::SetUp();
         for (const wchar_t* name : {L"易方达基金", L"博时基金", L"南方基金"})
             bar->SelectValue(L"company", L"基金公司", name, L"", true);
-        for (const wchar_t* style : {L"价值型", L"成长型"}) bar->SelectValue(L"investstyle", L"投资风格", style, L"", true);
+        for (const wchar_t* style : {L"价值型", L"成长型"})
+            bar->SelectValue(L"investstyle", L"投资风格", style, L"", true);
         bar->ApplyKeywords(L"基金 回报 进取 丰和 泰和");
         ASSERT_EQ(bar->Conditions().size(), 3u);
     }
@@ -114,7 +117,8 @@ TEST_F(ThreeConditions, TheOverflowMenuListsAndRemovesHiddenOnes)
         TestSupport::ModalDriver driver;
         driver.chooseMenuItem(newest);
         driver.chooseMenuItem(L"移除条件(&D)");
-        PostMessageW(bar->GetHandle(), WM_COMMAND, FilterWnd::kOverflowButtonId, LPARAM(bar->OverflowButton().GetHandle()));
+        PostMessageW(bar->GetHandle(), WM_COMMAND, FilterWnd::kOverflowButtonId,
+                     LPARAM(bar->OverflowButton().GetHandle()));
         EXPECT_TRUE(driver.waitDone(3000));
     }
     EXPECT_EQ(conditionCaptioned(newest), nullptr);
@@ -147,7 +151,8 @@ TEST_F(FilterBar, CountsTheFundsShownAndFollowsEveryRebuild)
     bar->RemoveCondition(0);
 
     // Rows hidden by a filter someone else installed on the view are not called all funds.
-    XComPtr<ClosedFund::MultiValueFilter> other = XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
+    XComPtr<ClosedFund::MultiValueFilter> other =
+        XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
     other->SetColumn(L"fundtype");
     other->AddValue(L"股票型");
     display->addFilter(other.get());
@@ -164,8 +169,8 @@ TEST_F(FilterBar, CountsTheFundsShownAndFollowsEveryRebuild)
 TEST_F(FilterBar, CompaniesReadAsTheGridShowsThemButMatchTheStoredText)
 {
     std::vector<Fund> funds = sampleFunds();
-    const wchar_t* stored[] = {L"h-华夏基金", L"j-嘉实基金", L"n-南方基金", L"b-博时基金",
-                               L"z-AAA基金", L"y-易方达基金", L"y-易方达基金", L"j-嘉实基金"};
+    const wchar_t* stored[] = {L"h-华夏基金", L"j-嘉实基金",   L"n-南方基金",   L"b-博时基金",
+                               L"z-AAA基金",  L"y-易方达基金", L"y-易方达基金", L"j-嘉实基金"};
     for (size_t i = 0; i < funds.size(); ++i) funds[i][5] = stored[i];
     fillFunds(table.get(), funds);
     bar->SetShownValue(L"company", &ClosedFund::shortCompanyName);
@@ -186,7 +191,8 @@ TEST_F(FilterBar, CompaniesReadAsTheGridShowsThemButMatchTheStoredText)
     EXPECT_EQ(slot.button.Caption(), L"嘉实基金");
     EXPECT_EQ(slot.value, L"j-嘉实基金");
     EXPECT_EQ(shownCodes(), (Texts{L"500002", L"505888"}));
-    for (const wchar_t* name : {L"博时基金", L"南方基金", L"AAA基金"}) chooseFromMenu(moreButton(), {L"基金公司", name});
+    for (const wchar_t* name : {L"博时基金", L"南方基金", L"AAA基金"})
+        chooseFromMenu(moreButton(), {L"基金公司", name});
     EXPECT_EQ(slot.button.Caption(), L"基金公司：多个筛选条件");
     EXPECT_EQ(slot.button.ToolTipText(), L"嘉实基金, 博时基金, 南方基金, AAA基金");
     EXPECT_EQ(shownCodes().size(), 5u);

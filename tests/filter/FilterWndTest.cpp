@@ -9,12 +9,15 @@ using ClosedFund::SplitKeywords;
 
 TEST(FilterText, SplitsTypedTextAtSpacesAndTabsOnly)
 {
-    struct Case { const wchar_t* typed; Texts keywords; } cases[] = {
+    struct Case {
+        const wchar_t* typed;
+        Texts keywords;
+    } cases[] = {
         {L"  abc\t600  ", {L"abc", L"600"}},
         {L"", {}},
         {L"   \t \t", {}},
-        {L"华夏\u3000基金", {L"华夏\u3000基金"}},   // an ideographic space is a character
-        {L"abc abc\tABC", {L"abc", L"abc", L"ABC"}},  // duplicates stay for the filter to drop
+        {L"华夏\u3000基金", {L"华夏\u3000基金"}},    // an ideographic space is a character
+        {L"abc abc\tABC", {L"abc", L"abc", L"ABC"}}, // duplicates stay for the filter to drop
         {L"x", {L"x"}},
         {L"\tlast", {L"last"}},
     };
@@ -129,8 +132,7 @@ TEST_F(FilterBar, PaintsItsBackgroundInTheThemeColour)
         EXPECT_TRUE(themes->getCurrentTheme()->getColor("list_border", border));
         EXPECT_EQ(shot.at(more.left + 3, 3), face) << themeName;
         EXPECT_EQ(shot.at(more.left, 13), border) << themeName;
-        if (std::string(themeName) == "dark")
-            TestSupport::saveArtifact(shot, L"filter-bar-dark");
+        if (std::string(themeName) == "dark") TestSupport::saveArtifact(shot, L"filter-bar-dark");
         auto brush = HBRUSH(SendMessageW(bar->GetHandle(), WM_CTLCOLORBTN, 0, LPARAM(moreButton())));
         LOGBRUSH lb = {};
         EXPECT_TRUE(GetObjectW(brush, sizeof(lb), &lb));
@@ -140,7 +142,7 @@ TEST_F(FilterBar, PaintsItsBackgroundInTheThemeColour)
     COLORREF dark = backgroundOf("dark");
     COLORREF light = backgroundOf("light");
     EXPECT_NE(dark, light);
-    bar->ApplyTheme(nullptr);   // no theme: the colour stays
+    bar->ApplyTheme(nullptr); // no theme: the colour stays
     EXPECT_EQ(bar->BackgroundColor(), light);
 }
 

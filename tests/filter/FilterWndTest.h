@@ -42,8 +42,8 @@ inline std::vector<Fund> sampleFunds()
 
 inline void fillFunds(Host::IDataTable* table, const std::vector<Fund>& funds)
 {
-    static const wchar_t* const columns[] = {L"aliascode", L"name", L"investtype", L"fundtype",
-                                             L"investstyle", L"company", L"code", L"pycode"};
+    static const wchar_t* const columns[] = {L"aliascode",   L"name",    L"investtype", L"fundtype",
+                                             L"investstyle", L"company", L"code",       L"pycode"};
     if (table->getColumnCount() == 0)
         for (const wchar_t* name : columns) table->addColumn(name, Host::VALUE_TEXT);
     table->clearRows();
@@ -70,7 +70,7 @@ public:
     bool done() const { return done_; }
     std::wstring caption;
     RECT place = {};
-    RECT client = {}, okButton = {}, editBox = {};   // in the dialog's client coordinates
+    RECT client = {}, okButton = {}, editBox = {}; // in the dialog's client coordinates
     std::wstring cueText;
     LRESULT textLimit = 0;
     // Set before the dialog opens: press Esc in the edit instead of a button, after saving a
@@ -147,13 +147,16 @@ inline void KeywordTyper::tick()
     if (escDialog_) return followEsc();
     if (done_) return;
     HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) -> BOOL {
-        wchar_t cls[16] = {};
-        GetClassNameW(h, cls, 16);
-        if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(h) || !GetDlgItem(h, 100)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = h;
-        return FALSE;
-    }, LPARAM(&dialog));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM found) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(h) || !GetDlgItem(h, 100)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = h;
+            return FALSE;
+        },
+        LPARAM(&dialog));
     if (!dialog) return;
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
@@ -171,8 +174,10 @@ inline void KeywordTyper::tick()
     textLimit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
     // A tab cannot be typed into a one-line edit; it arrives there by pasting.
     for (wchar_t c : text_) {
-        if (c == L'\t') SendMessageW(edit, EM_REPLACESEL, TRUE, LPARAM(L"\t"));
-        else SendMessageW(edit, WM_CHAR, c, 1);
+        if (c == L'\t')
+            SendMessageW(edit, EM_REPLACESEL, TRUE, LPARAM(L"\t"));
+        else
+            SendMessageW(edit, WM_CHAR, c, 1);
     }
     if (pressEsc) {
         escDialog_ = dialog;
@@ -188,7 +193,7 @@ inline void KeywordTyper::followEsc()
     if (!IsWindow(escDialog_)) {
         closedByEsc = done_ = true;
         escDialog_ = nullptr;
-    } else if (escTicks_ == 4) {   // by now the controls have painted
+    } else if (escTicks_ == 4) { // by now the controls have painted
         RECT frame;
         GetWindowRect(escDialog_, &frame);
         TestSupport::saveArtifact(TestSupport::grabScreenArea(frame), L"keyword-dialog");
@@ -255,8 +260,10 @@ inline Texts FilterBar::shownCodes()
 inline Texts FilterBar::chooseFromMenu(HWND button, const Texts& path)
 {
     TestSupport::ModalDriver driver;
-    if (path.empty()) driver.cancelMenu();
-    else driver.chooseMenuPath(path);
+    if (path.empty())
+        driver.cancelMenu();
+    else
+        driver.chooseMenuPath(path);
     SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(driver.waitDone(3000));

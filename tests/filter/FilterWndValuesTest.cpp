@@ -16,8 +16,8 @@ TEST_F(FilterBar, CompanyValuesToggleTheStandingSlot)
 
     // Its own menu: "显示所有" unchecked now, the accepted value checked, in GB2312 order.
     items = chooseFromMenu(slot.button.GetHandle(), {L"嘉实基金"});
-    EXPECT_EQ(items, (Texts{L"显示所有(&A)", L"", L"博时基金", L"国投瑞银基金", L"华夏基金", L"嘉实基金",
-                            L"南方基金", L"易方达基金"}));
+    EXPECT_EQ(items, (Texts{L"显示所有(&A)", L"", L"博时基金", L"国投瑞银基金", L"华夏基金", L"嘉实基金", L"南方基金",
+                            L"易方达基金"}));
     EXPECT_FALSE(checkedInLastMenu(L"显示所有(&A)"));
     EXPECT_TRUE(checkedInLastMenu(L"华夏基金"));
     EXPECT_FALSE(checkedInLastMenu(L"嘉实基金"));
@@ -114,8 +114,7 @@ TEST_F(FilterBar, ClearingAllRemovesEveryConditionAndRestsTheSlot)
     EXPECT_EQ(shownCodes(), (Texts{L"184721"}));
 
     // Ids outside the command table, or a value id the last menu does not hold, do nothing.
-    for (int id : {303, 1307, 306 + 3 + 6, 0xFFFF})
-        SendMessageW(bar->GetHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    for (int id : {303, 1307, 306 + 3 + 6, 0xFFFF}) SendMessageW(bar->GetHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
     EXPECT_EQ(bar->Conditions().size(), 3u);
     EXPECT_EQ(shownCodes(), (Texts{L"184721"}));
 

@@ -15,7 +15,7 @@ using Host::IDataView;
 
 namespace {
 
-const wchar_t* const NUL = nullptr;   // a NULL cell
+const wchar_t* const NUL = nullptr; // a NULL cell
 
 XComPtr<IDataTable> makeTable(const std::vector<const wchar_t*>& columns,
                               const std::vector<std::vector<const wchar_t*>>& rows)
@@ -49,7 +49,10 @@ std::vector<int> shownRows(IDataView* view)
 }
 
 template <class F>
-XComPtr<F> newFilter() { return XComPtr<F>::adopt(new F); }
+XComPtr<F> newFilter()
+{
+    return XComPtr<F>::adopt(new F);
+}
 
 typedef std::vector<int> Rows;
 
@@ -58,20 +61,20 @@ typedef std::vector<int> Rows;
 TEST(SearchFilter, KeepsRowsWithAnyKeywordInAnySearchedColumnIgnoringCase)
 {
     XComPtr<IDataTable> table = makeTable({L"code", L"name", L"company"}, {
-        {L"600001", L"Fund A", L"ABC Co"},
-        {L"150002", L"xAbCx", L""},
-        {L"150003", L"Other", L"abc"},
-        {L"", L"", L""},
-        {L"500600", L"基金ÄBC", NUL},
-        {L"184001", NUL, NUL},
-    });
+                                                                              {L"600001", L"Fund A", L"ABC Co"},
+                                                                              {L"150002", L"xAbCx", L""},
+                                                                              {L"150003", L"Other", L"abc"},
+                                                                              {L"", L"", L""},
+                                                                              {L"500600", L"基金ÄBC", NUL},
+                                                                              {L"184001", NUL, NUL},
+                                                                          });
     ASSERT_TRUE(table);
     XComPtr<IDataView> view = viewOver(table.get());
     auto filter = newFilter<SearchFilterImpl>();
     filter->AddColumn(L"code");
     filter->AddColumn(L"name");
     filter->AddColumn(L"code");
-    filter->AddColumn(L"no_such_column");   // skipped
+    filter->AddColumn(L"no_such_column"); // skipped
     filter->AddKeyword(L"ABC");
     filter->AddKeyword(L"abc");
     filter->AddKeyword(L"600");
@@ -97,17 +100,17 @@ TEST(SearchFilter, KeepsRowsWithAnyKeywordInAnySearchedColumnIgnoringCase)
 TEST(SearchFilter, PrefixColumnsMatchOnlyAtTheStartOfTheText)
 {
     XComPtr<IDataTable> table = makeTable({L"name", L"pycode"}, {
-        {L"示例基金001", L"SLJJ001"},
-        {L"新示例基金", L"xsljj"},
-        {L"sljj 在名称里", NUL},
-        {L"其他", L"sl"},
-    });
+                                                                    {L"示例基金001", L"SLJJ001"},
+                                                                    {L"新示例基金", L"xsljj"},
+                                                                    {L"sljj 在名称里", NUL},
+                                                                    {L"其他", L"sl"},
+                                                                });
     ASSERT_TRUE(table);
     XComPtr<IDataView> view = viewOver(table.get());
     auto filter = newFilter<SearchFilterImpl>();
     filter->AddColumn(L"name");
     filter->AddPrefixColumn(L"pycode");
-    filter->AddPrefixColumn(L"name");   // already searched anywhere: stays so
+    filter->AddPrefixColumn(L"name"); // already searched anywhere: stays so
     filter->AddKeyword(L"sljj");
     EXPECT_EQ(1u, filter->GetPrefixColumns().size());
     view->addFilter(filter.get());
@@ -123,9 +126,14 @@ TEST(SearchFilter, PrefixColumnsMatchOnlyAtTheStartOfTheText)
 TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
 {
     XComPtr<IDataTable> table = makeTable({L"code", L"type"}, {
-        {L"1", L"股票型"}, {L"2", L"股票型 "}, {L"3", L"混合股票型"},
-        {L"4", L"债券型"}, {L"5", L"股票型"}, {L"6", NUL}, {L"7", L"股票"},
-    });
+                                                                  {L"1", L"股票型"},
+                                                                  {L"2", L"股票型 "},
+                                                                  {L"3", L"混合股票型"},
+                                                                  {L"4", L"债券型"},
+                                                                  {L"5", L"股票型"},
+                                                                  {L"6", NUL},
+                                                                  {L"7", L"股票"},
+                                                              });
     ASSERT_TRUE(table);
     XComPtr<IDataView> view = viewOver(table.get());
     auto filter = newFilter<MultiValueFilter>();
@@ -143,12 +151,12 @@ TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
     filter->RemoveValue(L"not there");
     view->rebuild(1);
     EXPECT_EQ((Rows{0, 4}), shownRows(view.get()));
-    filter->ClearValues();    // a column but no accepted value keeps nothing
+    filter->ClearValues(); // a column but no accepted value keeps nothing
     view->rebuild(1);
     EXPECT_EQ(0, view->getRowCount());
 
     filter->AddValue(L"混合股票型");
-    filter->SetColumn(nullptr);   // no column: everything passes
+    filter->SetColumn(nullptr); // no column: everything passes
     view->rebuild(1);
     EXPECT_EQ(7, view->getRowCount());
     filter->SetColumn(L"no_such_column");
@@ -160,8 +168,9 @@ TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
 
     // The same filter over a table whose "type" column sits elsewhere finds it there.
     XComPtr<IDataTable> other = makeTable({L"type", L"code", L"extra"}, {
-        {L"债券型", L"1", L"混合股票型"}, {L"混合股票型", L"2", L""},
-    });
+                                                                            {L"债券型", L"1", L"混合股票型"},
+                                                                            {L"混合股票型", L"2", L""},
+                                                                        });
     XComPtr<IDataView> otherView = viewOver(other.get());
     otherView->addFilter(filter.get());
     EXPECT_EQ((Rows{1}), shownRows(otherView.get()));
@@ -183,7 +192,7 @@ TEST(ValueFilter, ManyRowsKeepWhatAPlainComparisonKeeps)
         types.push_back(L"类型" + std::to_wstring((r * 7) % 97));
         codes.push_back(r % 50 == 0 ? L"类型3" : L"c" + std::to_wstring(r));
         if (r % 13 == 0) {
-            table->setDouble(row, 0, 3);   // reads as "3.0"
+            table->setDouble(row, 0, 3); // reads as "3.0"
             types.back() = L"3.0";
         } else {
             table->setTextAt(row, 0, types.back().c_str(), types.back().size());
@@ -211,9 +220,13 @@ TEST(ValueFilter, ManyRowsKeepWhatAPlainComparisonKeeps)
 TEST(RowFilters, CompactInPlaceKeepOrderAndIgnoreUnusableArguments)
 {
     XComPtr<IDataTable> table = makeTable({L"code", L"name", L"type"}, {
-        {L"000", L"alpha", L"A"}, {L"111", L"beta", L"B"}, {L"222", L"alphabet", L"A"},
-        {L"333", L"gamma", L"A"}, {L"444", L"ALPHA", L"B"}, {L"555", L"delta", L"A"},
-    });
+                                                                           {L"000", L"alpha", L"A"},
+                                                                           {L"111", L"beta", L"B"},
+                                                                           {L"222", L"alphabet", L"A"},
+                                                                           {L"333", L"gamma", L"A"},
+                                                                           {L"444", L"ALPHA", L"B"},
+                                                                           {L"555", L"delta", L"A"},
+                                                                       });
     ASSERT_TRUE(table);
     auto search = newFilter<SearchFilterImpl>();
     search->AddColumn(L"name");
@@ -232,8 +245,8 @@ TEST(RowFilters, CompactInPlaceKeepOrderAndIgnoreUnusableArguments)
     EXPECT_EQ((Rows{2, 0, 0, 3, 0, 1, 77, 88}), Rows(rows, rows + 8));
 
     // Unusable arguments: nothing is read or written.
-    for (Host::IDataFilter* filter : {static_cast<Host::IDataFilter*>(search.get()),
-                                      static_cast<Host::IDataFilter*>(value.get())}) {
+    for (Host::IDataFilter* filter :
+         {static_cast<Host::IDataFilter*>(search.get()), static_cast<Host::IDataFilter*>(value.get())}) {
         int some[3] = {1, 2, 3};
         int n = 3;
         filter->filterRows(nullptr, some, &n);
@@ -276,7 +289,10 @@ struct CountingLoop {
     static DWORD WINAPI main(void* p)
     {
         Host::IDataFilter* f = static_cast<CountingLoop*>(p)->filter;
-        for (int i = 0; i < 20000; ++i) { f->addRef(); f->release(); }
+        for (int i = 0; i < 20000; ++i) {
+            f->addRef();
+            f->release();
+        }
         return 0;
     }
 };
@@ -300,7 +316,7 @@ void expectCountedAcrossThreads()
     EXPECT_EQ(1, view->getRowCount());
     EXPECT_EQ(2, filter->addRef());
     view->removeFilter(filter);
-    EXPECT_EQ(0, filter->release());   // deletes
+    EXPECT_EQ(0, filter->release()); // deletes
 }
 } // namespace
 

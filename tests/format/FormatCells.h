@@ -16,11 +16,27 @@ public:
         table_->addColumn(L"text", Host::VALUE_TEXT);
         table_->commitFill();
     }
-    XComPtr<Host::IColumnItem> real(double v) { table_->setDouble(row(), 0, v); return cell(L"real"); }
-    XComPtr<Host::IColumnItem> integer(int v) { table_->setInt64(row(), 1, v); return cell(L"int"); }
-    XComPtr<Host::IColumnItem> text(const std::wstring& v) { table_->setTextAt(row(), 2, v.c_str(), v.size()); return cell(L"text"); }
+    XComPtr<Host::IColumnItem> real(double v)
+    {
+        table_->setDouble(row(), 0, v);
+        return cell(L"real");
+    }
+    XComPtr<Host::IColumnItem> integer(int v)
+    {
+        table_->setInt64(row(), 1, v);
+        return cell(L"int");
+    }
+    XComPtr<Host::IColumnItem> text(const std::wstring& v)
+    {
+        table_->setTextAt(row(), 2, v.c_str(), v.size());
+        return cell(L"text");
+    }
     // A fresh row's cell is NULL.
-    XComPtr<Host::IColumnItem> null(const wchar_t* column) { row(); return cell(column); }
+    XComPtr<Host::IColumnItem> null(const wchar_t* column)
+    {
+        row();
+        return cell(column);
+    }
 
 private:
     int row() { return last_ = table_->appendRow(); }

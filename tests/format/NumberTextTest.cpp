@@ -28,8 +28,9 @@ std::wstring viaStream(const std::locale& locale, V v, int decimals = -1)
 // Fixed samples, then random magnitudes; every seventh is any bit pattern (subnormal, NaN...).
 std::vector<double> sampleReals(size_t count)
 {
-    std::vector<double> values = {0.0, -0.0, -1e-9, 1e-5, 1234567.0, 0.1234567, 999999.5, 9999995.0, 2.5, 0.125, 1.005, -1e20,
-                                  1.5e20, DBL_MAX, -DBL_MAX, 5e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
+    std::vector<double> values = {0.0,       -0.0,   -1e-9,    1e-5,      1234567.0,   0.1234567, 999999.5,
+                                  9999995.0, 2.5,    0.125,    1.005,     -1e20,       1.5e20,    DBL_MAX,
+                                  -DBL_MAX,  5e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
     std::mt19937_64 rng(20261201);
     while (values.size() < count) {
         double v = (double(rng() % 20001) / 1000 - 10) * std::pow(10.0, int(rng() % 37) - 12);
@@ -48,8 +49,8 @@ TEST(NumberText, MatchesTheImbuedStream)
     std::vector<long long> ints = {0, -1, 999, -1000, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
     std::mt19937_64 rng(7);
     while (ints.size() < 500) ints.push_back(static_cast<long long>(rng()) >> (rng() % 63));
-    std::vector<NumberPunct> puncts = {userNumberPunct(), {L'.', L',', "\3"}, {L',', L'.', "\3"},
-                                       {L'.', L',', "\3\2"}, {L'.', L'\x00a0', "\3\x7f"}, {L'.', L',', ""},
+    std::vector<NumberPunct> puncts = {userNumberPunct(),       {L'.', L',', "\3"},          {L',', L'.', "\3"},
+                                       {L'.', L',', "\3\2"},    {L'.', L'\x00a0', "\3\x7f"}, {L'.', L',', ""},
                                        {L'\x00b7', L'\'', "\1"}};
     for (const NumberPunct& punct : puncts) {
         std::locale locale = makeNumberLocale(punct);
@@ -78,8 +79,9 @@ TEST(NumberText, FormatterFollowsTheUserLocale)
     percent.SetFormat(L"%.02f%%:*100");
     integer.SetFormat(L"%d");
     for (double v : sampleReals(400)) {
-        XComPtr<Host::IColumnItem> cell = cells.real(v);   // the table keeps a NaN as NULL
-        EXPECT_EQ(percent.Format(cell.get()), cell->isNull() ? L"--" : viaStream(userNumberLocale(), v * 100, 2) + L"%");
+        XComPtr<Host::IColumnItem> cell = cells.real(v); // the table keeps a NaN as NULL
+        EXPECT_EQ(percent.Format(cell.get()),
+                  cell->isNull() ? L"--" : viaStream(userNumberLocale(), v * 100, 2) + L"%");
     }
     EXPECT_EQ(integer.Format(cells.integer(-1234567).get()), viaStream(userNumberLocale(), -1234567));
 
@@ -97,8 +99,9 @@ TEST(NumberText, FormatterFollowsTheUserLocale)
 // A random format text from the language's own characters, sometimes very long.
 static std::wstring randomFormat(std::mt19937& rng)
 {
-    static const wchar_t* const tokens[] = {L":", L";", L",", L"=", L"%", L"%%", L"f", L"d", L".", L"0", L"1", L"5",
-                                            L"9", L"-", L"+", L"*", L"/", L"e", L"x", L"K", L" ", L"\x4e07", L"1e400"};
+    static const wchar_t* const tokens[] = {L":", L";", L",", L"=", L"%", L"%%",     L"f",    L"d",
+                                            L".", L"0", L"1", L"5", L"9", L"-",      L"+",    L"*",
+                                            L"/", L"e", L"x", L"K", L" ", L"\x4e07", L"1e400"};
     size_t length = rng() % 50 == 0 ? 4000 : rng() % 30;
     std::wstring format;
     while (format.size() < length) format += tokens[rng() % (sizeof(tokens) / sizeof(tokens[0]))];
@@ -111,7 +114,8 @@ TEST(NumberText, GeneratedFormatsNeverBreakTheFormatter)
     std::vector<XComPtr<Host::IColumnItem>> reals, ints, texts;
     for (double v : sampleReals(40)) reals.push_back(cells.real(v));
     for (int v : {0, 1, -1, 7, 1000, -2500, INT_MAX, INT_MIN}) ints.push_back(cells.integer(v));
-    for (const wchar_t* v : {L"", L"0", L"-3.5", L"0001-01-01", L"\x57fa\x91d1", L"1e400"}) texts.push_back(cells.text(v));
+    for (const wchar_t* v : {L"", L"0", L"-3.5", L"0001-01-01", L"\x57fa\x91d1", L"1e400"})
+        texts.push_back(cells.text(v));
     texts.push_back(cells.text(std::wstring(5000, L'9')));
     for (auto* list : {&reals, &ints, &texts}) {
         for (const wchar_t* column : {L"real", L"int", L"text"}) list->push_back(cells.null(column));

@@ -42,7 +42,7 @@ TEST_F(FundGridTest, HeaderIsStoredWithEndDateAndWithoutFontsAndResetDeletesIt)
     fill(threeFunds());
     loadHeader();
     EXPECT_NE(grid_.GetHeader().find(L"title=\"2026-06-26\""), std::wstring::npos);
-    EXPECT_NE(grid_.GetHeader().find(L"font-family"), std::wstring::npos);   // on screen: concrete fonts
+    EXPECT_NE(grid_.GetHeader().find(L"font-family"), std::wstring::npos); // on screen: concrete fonts
     EXPECT_EQ(storedHeader(), L"<none>");
 
     // The user hides the rank column: the control reports it, the grid stores the header.
@@ -58,17 +58,17 @@ TEST_F(FundGridTest, HeaderIsStoredWithEndDateAndWithoutFontsAndResetDeletesIt)
     EXPECT_EQ(stored.find(L"2026-06-26"), std::wstring::npos);
     for (const wchar_t* attr : {L"font-family", L"font-size", L"font-style"})
         EXPECT_EQ(stored.find(attr), std::wstring::npos) << Common::toUtf8(attr);
-    EXPECT_NE(stored.find(L"font=\"_font_digital_bold\""), std::wstring::npos);   // roles stay
+    EXPECT_NE(stored.find(L"font=\"_font_digital_bold\""), std::wstring::npos); // roles stay
 
     // The next reload shows the new data date and the stored layout.
     grid_.DataDate() = L"2026-07-01";
     loadHeader();
     EXPECT_NE(grid_.GetHeader().find(L"title=\"2026-07-01\""), std::wstring::npos);
-    EXPECT_EQ(grid_.GetColumnCount(), 16);   // _index and index_rank hidden
+    EXPECT_EQ(grid_.GetColumnCount(), 16); // _index and index_rank hidden
 
     grid_.OnResetHeader();
     EXPECT_EQ(storedHeader(), L"<none>");
-    EXPECT_EQ(grid_.GetColumnCount(), 17);   // default: only _index hidden
+    EXPECT_EQ(grid_.GetColumnCount(), 17); // default: only _index hidden
     EXPECT_NE(grid_.GetHeader().find(L"title=\"2026-07-01\""), std::wstring::npos);
     XStringW expected = defaultHeaderText();
     expected.replaceAll(L"end_date", L"2026-07-01");
@@ -80,14 +80,14 @@ TEST_F(FundGridTest, CompanyNamesPinListsZoomAndEnteredRow)
     fill(threeFunds());
     loadHeader();
     EXPECT_EQ(text(0, L"company"), L"甲号基金");
-    EXPECT_EQ(text(1, L"company"), L"基金");     // the search starts after the first character
+    EXPECT_EQ(text(1, L"company"), L"基金"); // the search starts after the first character
     EXPECT_EQ(text(2, L"company"), L"-丙号");
     EXPECT_EQ(ClosedFund::shortCompanyName(L"无横线"), L"无横线");
 
     grid_.SetDefaultPinList(L"  code =  150003 ,150002 , 150009 ");
     EXPECT_EQ(pinnedOrder(grid_.DefaultPinSorter(), grid_.FundTable()),
               (std::vector<std::wstring>{L"150003", L"150002", L"150001"}));
-    grid_.SetDefaultPinList(L"code 150001");     // no "=": nothing changes
+    grid_.SetDefaultPinList(L"code 150001"); // no "=": nothing changes
     EXPECT_EQ(pinnedOrder(grid_.DefaultPinSorter(), grid_.FundTable()),
               (std::vector<std::wstring>{L"150003", L"150002", L"150001"}));
     grid_.SetAlwaysPinList(L"name=丙基金");
@@ -101,13 +101,13 @@ TEST_F(FundGridTest, CompanyNamesPinListsZoomAndEnteredRow)
     EXPECT_EQ(values, (std::vector<XStringW>{L"1", L""}));
 
     grid_.LoadZoom();
-    EXPECT_EQ(grid_.Zoom(), 1.0);                // no key
+    EXPECT_EQ(grid_.Zoom(), 1.0); // no key
     setConf(app_.userConf.get(), ClosedFund::kFontSizeKey, L"1.25");
     grid_.LoadZoom();
     EXPECT_EQ(grid_.Zoom(), 1.25);
     setConf(app_.userConf.get(), ClosedFund::kFontSizeKey, L"abc");
     grid_.LoadZoom();
-    EXPECT_EQ(grid_.Zoom(), 1.25);               // a value that is no zoom keeps the last one
+    EXPECT_EQ(grid_.Zoom(), 1.25); // a value that is no zoom keeps the last one
 
     // Enter on a row: the message, and nothing opens.
     TestSupport::ModalDriver driver;
@@ -139,7 +139,7 @@ TEST_F(FundGridTest, ScreenshotOfSampleFundsInTheThemedGrid)
     TestSupport::Capture cap = TestSupport::printClient(grid_.GetHwnd());
     EXPECT_TRUE(TestSupport::saveArtifact(cap, L"closed-fund-grid"));
     RECT body = grid_.BodyRect();
-    EXPECT_EQ(cap.at(body.left + 3, body.top + 2), RGB(0xFF, 0xFF, 0xFF));                        // first line
+    EXPECT_EQ(cap.at(body.left + 3, body.top + 2), RGB(0xFF, 0xFF, 0xFF));                         // first line
     EXPECT_EQ(cap.at(body.left + 3, body.top + grid_.RowHeight() + 2), RGB(0xCC, 0xE0, 0xF8));     // selected
     EXPECT_EQ(cap.at(body.left + 3, body.top + 2 * grid_.RowHeight() + 2), RGB(0xFF, 0xFF, 0xFF)); // third
     EXPECT_EQ(cap.at(body.left + 3, body.top + 3 * grid_.RowHeight() + 2), RGB(0xF4, 0xF7, 0xFB)); // fourth

@@ -33,14 +33,16 @@ TEST_F(FundGridTest, FundColumnsFreezeByNameAndOnlyWholeColumnsScrollBesideThem)
     fill(funds());
     loadHeader();
     grid_.FreezeFundColumns();
-    EXPECT_EQ(grid_.FrozenColumns(), 3);   // 排序 代码 名称
-    grid_.SetTopItemVisible(1, false);     // the user hides 排序
+    EXPECT_EQ(grid_.FrozenColumns(), 3); // 排序 代码 名称
+    grid_.SetTopItemVisible(1, false);   // the user hides 排序
     ASSERT_EQ(grid_.FrozenColumns(), 2);
     ASSERT_EQ(grid_.GetColumnInfo(1)->name, L"name");
     const int frozenRight = grid_.BodyRect().left + 95 + 100;
     for (int step = 0; step < 6; ++step) {
-        if (step % 2) SendMessageW(grid_.GetHwnd(), WM_KEYDOWN, VK_RIGHT, 0);
-        else SendMessageW(grid_.GetHwnd(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+        if (step % 2)
+            SendMessageW(grid_.GetHwnd(), WM_KEYDOWN, VK_RIGHT, 0);
+        else
+            SendMessageW(grid_.GetHwnd(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
         int first = -1;
         for (int c = 2; c < grid_.GetColumnCount(); ++c) {
             int l = 0, r = 0;
@@ -55,9 +57,9 @@ TEST_F(FundGridTest, FundColumnsFreezeByNameAndOnlyWholeColumnsScrollBesideThem)
     }
     EXPECT_GT(grid_.GetScrollX(), 0);
 
-    grid_.SetTopItemVisible(0, true);      // 序号 shown again joins the frozen block
+    grid_.SetTopItemVisible(0, true); // 序号 shown again joins the frozen block
     EXPECT_EQ(grid_.FrozenColumns(), 3);
-    grid_.MoveTopItem(3, 5);               // 名称 moved behind the net-value group scrolls
+    grid_.MoveTopItem(3, 5); // 名称 moved behind the net-value group scrolls
     EXPECT_EQ(grid_.FrozenColumns(), 2);
     EXPECT_EQ(grid_.GetColumnInfo(2)->name, L"value");
 }
@@ -99,7 +101,7 @@ TEST_F(FundGridTest, FittedWidthsAreStoredAndACutNameShowsItsTip)
     }
     EXPECT_LT(widthIn(stored, L"company"), 175) << "the short company names need less";
 
-    loadHeader();   // the next reload shows the stored widths
+    loadHeader(); // the next reload shows the stored widths
     grid_.ColumnScreenSpan(2, l, r);
     EXPECT_EQ(r - l, widthIn(stored, L"name"));
 }

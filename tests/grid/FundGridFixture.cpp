@@ -4,7 +4,8 @@
 
 namespace FundGridTests {
 
-const wchar_t* const kFundColumns[] = {L"code", L"aliascode", L"name", L"value", L"increase", L"increasepercent",
+const wchar_t* const kFundColumns[] = {L"code",           L"aliascode",  L"name",
+                                       L"value",          L"increase",   L"increasepercent",
                                        L"pricevaluerate", L"expiredate", L"company"};
 const int kFundColumnCount = int(sizeof(kFundColumns) / sizeof(kFundColumns[0]));
 
@@ -35,10 +36,7 @@ void FundGridTest::SetUp()
     grid_.DataDate() = L"2026-06-26";
 }
 
-void FundGridTest::TearDown()
-{
-    grid_.DestroyWindow();
-}
+void FundGridTest::TearDown() { grid_.DestroyWindow(); }
 
 void FundGridTest::fill(const std::vector<std::vector<std::wstring>>& rows)
 {
@@ -49,14 +47,15 @@ void FundGridTest::fill(const std::vector<std::wstring>& columns, const std::vec
 {
     Host::IDataTable* table = grid_.FundTable();
     if (table->getColumnCount() == 0)
-        for (const std::wstring& name : columns)
-            table->addColumn(name, Host::VALUE_TEXT);
+        for (const std::wstring& name : columns) table->addColumn(name, Host::VALUE_TEXT);
     table->clearRows();
     for (const auto& cells : rows) {
         int row = table->appendRow();
         for (int c = 0; c < int(columns.size()) && c < int(cells.size()); ++c) {
-            if (cells[c] == L"\x01") table->setNull(row, c);
-            else table->setTextAt(row, c, cells[c].c_str(), cells[c].size());
+            if (cells[c] == L"\x01")
+                table->setNull(row, c);
+            else
+                table->setTextAt(row, c, cells[c].c_str(), cells[c].size());
         }
     }
     table->commitFill();
@@ -87,8 +86,7 @@ COLORREF FundGridTest::color(int row, const wchar_t* column)
 std::vector<std::wstring> FundGridTest::codes()
 {
     std::vector<std::wstring> out;
-    for (int i = 0; i < grid_.GetRowsCount(); ++i)
-        out.push_back(grid_.CodeOfRow(i));
+    for (int i = 0; i < grid_.GetRowsCount(); ++i) out.push_back(grid_.CodeOfRow(i));
     return out;
 }
 

@@ -46,7 +46,7 @@ using TestSupport::TestApp;
 class FundGrid : public ClosedFund::closedFundGrid {
 public:
     std::vector<std::wstring> opened;
-    INT_PTR shellResult = 42;   // what the shell answers; 32 and below is a failure
+    INT_PTR shellResult = 42; // what the shell answers; 32 and below is a failure
     INT_PTR OpenUrl(const XStringW& url) override
     {
         opened.push_back(url);
@@ -54,8 +54,8 @@ public:
     }
     using closedFundGrid::BodyRect;
     using closedFundGrid::ColumnScreenSpan;
-    using closedFundGrid::RowHeight;
     using closedFundGrid::MoveTopItem;
+    using closedFundGrid::RowHeight;
     using closedFundGrid::SetTopItemVisible;
     int RowPixels() const { return UnscaledRowHeight(); }
     int HeaderRowPixels() const { return UnscaledHeaderRowHeight(); }

@@ -23,14 +23,27 @@ public:
     Ref(const Ref&) = delete;
     Ref& operator=(const Ref&) = delete;
     Ref(Ref&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
-    Ref& operator=(Ref&& o) noexcept { std::swap(p_, o.p_); return *this; }
+    Ref& operator=(Ref&& o) noexcept
+    {
+        std::swap(p_, o.p_);
+        return *this;
+    }
     ~Ref() { reset(); }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
-    T** put() { reset(); return &p_; }
-    void reset() { if (p_) p_->Release(); p_ = nullptr; }
-    template <class U> Ref<U> query(const IID& iid) const
+    T** put()
+    {
+        reset();
+        return &p_;
+    }
+    void reset()
+    {
+        if (p_) p_->Release();
+        p_ = nullptr;
+    }
+    template <class U>
+    Ref<U> query(const IID& iid) const
     {
         Ref<U> r;
         if (p_) p_->QueryInterface(iid, reinterpret_cast<void**>(r.put()));
@@ -46,7 +59,12 @@ public:
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     ~Bstr() { SysFreeString(s_); }
-    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    BSTR* put()
+    {
+        SysFreeString(s_);
+        s_ = nullptr;
+        return &s_;
+    }
     std::wstring text() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : std::wstring(); }
 private:
     BSTR s_ = nullptr;
@@ -81,16 +99,14 @@ Ref<IAccessible> objectIn(VARIANT& v)
 Ref<IAccessible> rowOf(IAccessible* table, long id)
 {
     Ref<IDispatch> dispatch;
-    if (FAILED(table->get_accChild(childId(id), dispatch.put())) || !dispatch)
-        return Ref<IAccessible>();
+    if (FAILED(table->get_accChild(childId(id), dispatch.put())) || !dispatch) return Ref<IAccessible>();
     return dispatch.query<IAccessible>(__uuidof(IAccessible));
 }
 
 std::wstring nameOf(IAccessible* acc, long id = CHILDID_SELF)
 {
     Bstr name;
-    if (!acc || FAILED(acc->get_accName(childId(id), name.put())))
-        return L"<failed>";
+    if (!acc || FAILED(acc->get_accName(childId(id), name.put()))) return L"<failed>";
     return name.text();
 }
 
@@ -123,15 +139,21 @@ std::vector<std::wstring> split(const std::wstring& text, wchar_t separator)
 {
     std::vector<std::wstring> parts(1);
     for (wchar_t c : text) {
-        if (c == separator) parts.emplace_back();
-        else parts.back() += c;
+        if (c == separator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     return parts;
 }
 
 // The WinEvents this process raises about focus and selection, gathered while pumping.
 struct WinEventLog {
-    struct Event { DWORD event; HWND hwnd; LONG object, child; };
+    struct Event {
+        DWORD event;
+        HWND hwnd;
+        LONG object, child;
+    };
     static std::vector<Event> events;
     HWINEVENTHOOK hook;
     WinEventLog()
@@ -142,7 +164,10 @@ struct WinEventLog {
     }
     WinEventLog(const WinEventLog&) = delete;
     WinEventLog& operator=(const WinEventLog&) = delete;
-    ~WinEventLog() { if (hook) UnhookWinEvent(hook); }
+    ~WinEventLog()
+    {
+        if (hook) UnhookWinEvent(hook);
+    }
     static void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
     {
         events.push_back({event, hwnd, object, child});
@@ -266,7 +291,7 @@ TEST_F(AccessibleTwoFunds, HitTestAndNavigationFindTheSameRowsAndStopAtTheEnds)
     EXPECT_EQ(nameOf(objectIn(to).get()), nameOf(second.get()));
     EXPECT_EQ(second->accNavigate(NAVDIR_NEXT, childId(CHILDID_SELF), &to), S_FALSE);
     IDispatch* beyond = nullptr;
-    EXPECT_EQ(table->get_accChild(childId(3), &beyond), E_INVALIDARG);   // two rows shown
+    EXPECT_EQ(table->get_accChild(childId(3), &beyond), E_INVALIDARG); // two rows shown
     EXPECT_EQ(beyond, nullptr);
 }
 
@@ -340,7 +365,7 @@ TEST(GridAccess, ObjectsHeldPastTheGridSayItIsGone)
     ASSERT_TRUE(row);
     EXPECT_EQ(nameOf(row.get(), 1), TestGrid::cellText(4, L"code"));
 
-    grid->rows = 3;   // the row went: its object says so rather than reading past the end
+    grid->rows = 3; // the row went: its object says so rather than reading past the end
     long count = 0;
     EXPECT_TRUE(FAILED(row->get_accChildCount(&count)));
     grid.reset();
@@ -367,8 +392,8 @@ TEST_F(FundGridTest, KeyboardOpensTheContextMenuBesideTheCurrentRowAndPlainF10St
     if (!TestSupport::pressKey(parent_.hwnd(), VK_F10, {VK_SHIFT}))
         GTEST_SKIP() << "this display does not report injected key states";
     TestSupport::pressKey(parent_.hwnd(), VK_APPS);
-    TestSupport::pressKey(parent_.hwnd(), VK_F10);   // F10 alone is not the menu's key
-    ASSERT_EQ(probe.menus().size(), 2u);      // once per key, not again on its release
+    TestSupport::pressKey(parent_.hwnd(), VK_F10); // F10 alone is not the menu's key
+    ASSERT_EQ(probe.menus().size(), 2u);           // once per key, not again on its release
     RECT row{};
     ASSERT_TRUE(grid_.GetRowRect(30, &row));
     MapWindowPoints(grid_.GetHwnd(), nullptr, reinterpret_cast<POINT*>(&row), 2);

@@ -55,31 +55,30 @@ TEST_F(FundGridTest, HotKeysMatchTheirKeyAndFirstModifier)
     menu_.profile.control = 1;
     menu_.profile.key = VK_F10;
     menu_.refresh.key = VK_F5;
-    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10));      // Ctrl is not down
+    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10)); // Ctrl is not down
     EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));
     EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F10));
     {
         HeldKeys ctrl(parent_.hwnd(), {VK_CONTROL});
-        if (!ctrl.down())
-            GTEST_SKIP() << "this display does not report injected key states";
+        if (!ctrl.down()) GTEST_SKIP() << "this display does not report injected key states";
         EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));
         EXPECT_FALSE(grid_.IsProfileHotKey(VK_F11));
     }
     {
         HeldKeys ctrlShift(parent_.hwnd(), {VK_CONTROL, VK_SHIFT});
         ASSERT_TRUE(ctrlShift.down());
-        EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10));   // other modifiers are not looked at
-        EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));    // no modifier asked: any may be held
+        EXPECT_TRUE(grid_.IsProfileHotKey(VK_F10)); // other modifiers are not looked at
+        EXPECT_TRUE(grid_.IsRefreshHotKey(VK_F5));  // no modifier asked: any may be held
     }
-    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10));      // released: an earlier press does not count
-    menu_.refresh.shift = 1;                          // the record is read again every time
+    EXPECT_FALSE(grid_.IsProfileHotKey(VK_F10)); // released: an earlier press does not count
+    menu_.refresh.shift = 1;                     // the record is read again every time
     EXPECT_FALSE(grid_.IsRefreshHotKey(VK_F5));
 
     ClosedFund::closedFundGrid bare;
-    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5));        // no application
+    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5)); // no application
     TestApp empty;
     bare.SetApp(&empty);
-    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5));        // no menu-tool module
+    EXPECT_FALSE(bare.IsRefreshHotKey(VK_F5)); // no menu-tool module
 }
 
 TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
@@ -92,19 +91,20 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
         SendMessageW(grid_.GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
         SendMessageW(grid_.GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
         EXPECT_TRUE(driver.waitDone(3000));
-        TestSupport::pumpMessages(50);   // the chosen command arrives as a posted WM_COMMAND
+        TestSupport::pumpMessages(50); // the chosen command arrives as a posted WM_COMMAND
     };
 
     StatusBarFrame frame;
     app_.modules["mod_MainFrame"] = &frame;
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(0);
-    EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
+    EXPECT_EQ(driver.lastMenuItems(),
+              (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
     EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
     EXPECT_EQ(frame.texts, std::vector<std::wstring>{L"已添加到基金池：150001 甲基金"});
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(1);
-    EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"}));   // passed on as read
+    EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"})); // passed on as read
     EXPECT_EQ(frame.texts.back(), L"已添加到基金池：-- 无代码");
 
     driver.chooseMenuItem(L"转到基金档案 F10");
@@ -113,7 +113,7 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     app_.texts["fund_profile_url"] = L"https://funds.example.org/html/%s/?from=%25client";
     SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_OPEN_PROFILE, 0);
     EXPECT_EQ(grid_.opened.back(), L"https://funds.example.org/html/150001/?from=%25client");
-    app_.texts["fund_profile_url"] = L"calc.exe %s";   // not a web address: the fallback is used
+    app_.texts["fund_profile_url"] = L"calc.exe %s"; // not a web address: the fallback is used
     EXPECT_EQ(grid_.ProfileUrl(), L"https://fund.client2.example/html/150001/");
 
     // The shell cannot open the address: a box names it and the reason.
@@ -123,13 +123,14 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     EXPECT_TRUE(driver.waitDone(2000));
     EXPECT_EQ(driver.lastCaption(), L"提示");
     EXPECT_NE(driver.lastText().find(L"https://fund.client2.example/html/150001/"), std::wstring::npos);
-    EXPECT_NE(driver.lastText().find(L"没有可以打开网页的程序"), std::wstring::npos) << Common::toUtf8(driver.lastText());
+    EXPECT_NE(driver.lastText().find(L"没有可以打开网页的程序"), std::wstring::npos)
+        << Common::toUtf8(driver.lastText());
     grid_.shellResult = 42;
     grid_.opened.pop_back();
 
     driver.chooseMenuItem(L"转到基金档案 F10");
-    rightClick(1);                                      // code "--": opens nothing
-    grid_.SetCurrSel(2);                                // a code that is not a plain fund code
+    rightClick(1);       // code "--": opens nothing
+    grid_.SetCurrSel(2); // a code that is not a plain fund code
     grid_.OpenProfilePage();
     EXPECT_EQ(grid_.opened.size(), 2u);
 

@@ -35,8 +35,15 @@ std::string jsonString(const std::wstring& s)
     std::string out = "\"";
     char buf[8];
     for (wchar_t c : s) {
-        if (c == L'"' || c == L'\\') { out += '\\'; out += char(c); continue; }
-        if (c >= 0x20 && c < 0x7F) { out += char(c); continue; }
+        if (c == L'"' || c == L'\\') {
+            out += '\\';
+            out += char(c);
+            continue;
+        }
+        if (c >= 0x20 && c < 0x7F) {
+            out += char(c);
+            continue;
+        }
         std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(c));
         out += buf;
     }
@@ -48,8 +55,7 @@ std::string json(const Records& records)
     std::string out = "[";
     for (size_t r = 0; r < records.size(); ++r) {
         out += r ? ",\n[" : "[";
-        for (size_t c = 0; c < records[r].size(); ++c)
-            out += (c ? "," : "") + jsonString(records[r][c]);
+        for (size_t c = 0; c < records[r].size(); ++c) out += (c ? "," : "") + jsonString(records[r][c]);
         out += "]";
     }
     return out + "]";
@@ -57,7 +63,7 @@ std::string json(const Records& records)
 
 std::string unixPath(const std::wstring& windowsPath)
 {
-    using ToUnix = char* (CDECL*)(LPCWSTR);
+    using ToUnix = char*(CDECL*)(LPCWSTR);
     auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
     char* p = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
     std::string out = p ? p : "";
@@ -85,8 +91,7 @@ std::string readBack(const TestSupport::TempDir& dir, const std::wstring& file, 
 {
     static int serial = 0;
     std::wstring base = dir.file(L"readback" + std::to_wstring(++serial));
-    if (!TestSupport::writeFileBytes(base + L".json", json(expected)))
-        return "cannot write the expected texts";
+    if (!TestSupport::writeFileBytes(base + L".json", json(expected))) return "cannot write the expected texts";
     std::string cmd = "Z:\\usr\\bin\\python3 \"" + readerScript() + "\" \"" + unixPath(file) + "\" " + encoding + " " +
                       delimiter + " \"" + unixPath(base + L".json") + "\" \"" + unixPath(base + L".txt") + "\"";
     STARTUPINFOA si = {};
@@ -148,7 +153,7 @@ TEST_F(GridExportTest, WritesQuotedRecordsInEachEncodingAndSeparator)
     EXPECT_EQ(readFileBytes(dir_.file(L"list.csv")), kUtf16Bom + utf16(csv));
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"list8.csv"), 2, error));
     EXPECT_EQ(readFileBytes(dir_.file(L"list8.csv")), "\xEF\xBB\xBF" + Common::toUtf8(csv));
-    ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"list.xLs"), 3, error));   // a UTF-16 text with tabs, not a workbook
+    ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"list.xLs"), 3, error)); // a UTF-16 text with tabs, not a workbook
     EXPECT_EQ(readFileBytes(dir_.file(L"list.xLs")), kUtf16Bom + utf16(tab));
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"list8.TXT"), 2, error));
     EXPECT_EQ(readFileBytes(dir_.file(L"list8.TXT")), "\xEF\xBB\xBF" + Common::toUtf8(tab));
@@ -184,11 +189,15 @@ TEST_F(GridExportTest, ColumnsFollowTheScreenGroupsOrderAndVisibility)
     loadHeader();
     XStringW error;
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"funds.csv"), 2, error));
-    const std::string expected = "\xEF\xBB\xBF" + Common::toUtf8(
-        L"\"排序\",\"代码\",\"名称\",\"2026-06-26 单位净值\",\"2026-06-26 累计净值\",\"增长值\",\"增长率\",\"市价\","
-        L"\"折价值\",\"折价率\",\"到期日\",\"折价年化收益率\",\"投资类型\",\"基金类型\",\"投资风格\",\"成立日期\",\"基金公司\"\r\n"
-        L"\"1\",\"150001\",\"甲基金\",\"1.0230\",\"--\",\"0.01\",\"12.34%\",\"--\",\"--\",\"-5.00%\",\"--\",\"--\","
-        L"\"--\",\"--\",\"--\",\"--\",\"甲号基金\"\r\n");
+    const std::string expected =
+        "\xEF\xBB\xBF" +
+        Common::toUtf8(
+            L"\"排序\",\"代码\",\"名称\",\"2026-06-26 单位净值\",\"2026-06-26 "
+            L"累计净值\",\"增长值\",\"增长率\",\"市价\","
+            L"\"折价值\",\"折价率\",\"到期日\",\"折价年化收益率\",\"投资类型\",\"基金类型\",\"投资风格\",\"成立日期\","
+            L"\"基金公司\"\r\n"
+            L"\"1\",\"150001\",\"甲基金\",\"1.0230\",\"--\",\"0.01\",\"12.34%\",\"--\",\"--\",\"-5.00%\",\"--\",\"--\","
+            L"\"--\",\"--\",\"--\",\"--\",\"甲号基金\"\r\n");
     EXPECT_EQ(readFileBytes(dir_.file(L"funds.csv")), expected);
 
     // A grid without a window, its header in the document only, as a tool uses it.
@@ -197,7 +206,8 @@ TEST_F(GridExportTest, ColumnsFollowTheScreenGroupsOrderAndVisibility)
         Host::IDataTable* table = headless.FundTable();
         for (int c = 0; c < kFundColumnCount; ++c) table->addColumn(kFundColumns[c], Host::VALUE_TEXT);
         int row = table->appendRow();
-        const wchar_t* cells[] = {L"150001", L"150001", L"甲基金", L"1.0230", L"0.01", L"0.1234", L"-0.05", L"0001-01-01", L"JH-甲号基金"};
+        const wchar_t* cells[] = {L"150001", L"150001", L"甲基金",     L"1.0230",     L"0.01",
+                                  L"0.1234", L"-0.05",  L"0001-01-01", L"JH-甲号基金"};
         for (int c = 0; c < kFundColumnCount; ++c) table->setTextAt(row, c, cells[c], wcslen(cells[c]));
         table->commitFill();
         XStringW header = defaultHeaderText();
@@ -209,21 +219,25 @@ TEST_F(GridExportTest, ColumnsFollowTheScreenGroupsOrderAndVisibility)
     }
 
     // The user drags "基金公司" to the front and hides the dated group.
-    grid_.MoveTopItem(16, 0);   // the default header's 17th and last item
+    grid_.MoveTopItem(16, 0); // the default header's 17th and last item
     grid_.SetTopItemVisible(5, false);
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"moved.csv"), 2, error));
     std::string moved = readFileBytes(dir_.file(L"moved.csv"));
     EXPECT_EQ(moved.substr(0, moved.find("\r\n")),
-              "\xEF\xBB\xBF" + Common::toUtf8(L"\"基金公司\",\"排序\",\"代码\",\"名称\",\"增长值\",\"增长率\",\"市价\",\"折价值\","
-                                             L"\"折价率\",\"到期日\",\"折价年化收益率\",\"投资类型\",\"基金类型\",\"投资风格\",\"成立日期\""));
+              "\xEF\xBB\xBF" +
+                  Common::toUtf8(
+                      L"\"基金公司\",\"排序\",\"代码\",\"名称\",\"增长值\",\"增长率\",\"市价\",\"折价值\","
+                      L"\"折价率\",\"到期日\",\"折价年化收益率\",\"投资类型\",\"基金类型\",\"投资风格\",\"成立日期\""));
 
     // visible="TRUE" is shown on screen but not exported (the comparison is exact), inside a
     // group as at the top.
     ASSERT_EQ(grid_.SetHeaderText(L"<header><item title=\"大写\" name=\"code\" visible=\"TRUE\"/>"
                                   L"<item title=\"组\"><item title=\"甲\" name=\"name\" visible=\"true\"/>"
-                                  L"<item title=\"乙\" name=\"company\" visible=\"True\"/></item></header>"), 1);
+                                  L"<item title=\"乙\" name=\"company\" visible=\"True\"/></item></header>"),
+              1);
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"visible.csv"), 2, error));
-    EXPECT_EQ(readFileBytes(dir_.file(L"visible.csv")), "\xEF\xBB\xBF" + Common::toUtf8(L"\"组 甲\"\r\n\"甲基金\"\r\n"));
+    EXPECT_EQ(readFileBytes(dir_.file(L"visible.csv")),
+              "\xEF\xBB\xBF" + Common::toUtf8(L"\"组 甲\"\r\n\"甲基金\"\r\n"));
 }
 
 // Names holding every character that breaks a naive writer, a formula, a long name and an
@@ -232,18 +246,21 @@ TEST_F(GridExportTest, ColumnsFollowTheScreenGroupsOrderAndVisibility)
 // keeps a spreadsheet from running them, the numbers and "--" without one.
 TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
 {
-    const std::vector<std::wstring> columns = {L"code", L"aliascode", L"name", L"value", L"increasepercent",
-                                               L"pricevaluerate", L"expiredate", L"investtype", L"company"};
+    const std::vector<std::wstring> columns = {L"code",       L"aliascode",       L"name",
+                                               L"value",      L"increasepercent", L"pricevaluerate",
+                                               L"expiredate", L"investtype",      L"company"};
     const std::wstring longName(500, L'长');
-    fill(columns, {{L"150001", L"150001", L"逗号,基金", L"1.0230", L"0.1234", L"-0.05", L"2027-01-01", L"股票型", L"JH-甲号"},
-                   {L"150002", L"150002", L"引号\"甲\"基金", L"-0.0280", L"-0.0205", L"0.01", L"0001-01-01", L"股票型", L"YH-乙号"},
-                   {L"150003", L"150003", L"制表\t符", L"1,234.5", L"0", L"-0.10", L"2028-01-01", L"股票型", L"-丙-号"},
-                   {L"150004", L"150004", L"回车\r换行\n基金", L"", L"0.2", L"0.02", L"", L"股票型", L"丁号"},
-                   {L"150005", L"150005", L"=1+2", L"+A1", L"0.3", L"0.03", L"2029-01-01", L"股票型", L"WH-戊号"},
-                   {L"150006", L"150006", L"@SUM(A1)", L"-x", L"0.4", L"0.04", L"2029-01-01", L"股票型", L"-号"},
-                   {L"150007", L"150007", L"\t=制表开头", L"\x01", L"0.5", L"0.05", L"2029-01-01", L"股票型", L"ZH-己号"},
-                   {L"150008", L"150008", longName, L"1.5", L"0.6", L"0.06", L"2029-01-01", L"股票型", L"-2"},
-                   {L"150009", L"150009", L"债券基金", L"1.0", L"0.7", L"0.07", L"2029-01-01", L"债券型", L"QH-庚号"}});
+    fill(columns,
+         {{L"150001", L"150001", L"逗号,基金", L"1.0230", L"0.1234", L"-0.05", L"2027-01-01", L"股票型", L"JH-甲号"},
+          {L"150002", L"150002", L"引号\"甲\"基金", L"-0.0280", L"-0.0205", L"0.01", L"0001-01-01", L"股票型",
+           L"YH-乙号"},
+          {L"150003", L"150003", L"制表\t符", L"1,234.5", L"0", L"-0.10", L"2028-01-01", L"股票型", L"-丙-号"},
+          {L"150004", L"150004", L"回车\r换行\n基金", L"", L"0.2", L"0.02", L"", L"股票型", L"丁号"},
+          {L"150005", L"150005", L"=1+2", L"+A1", L"0.3", L"0.03", L"2029-01-01", L"股票型", L"WH-戊号"},
+          {L"150006", L"150006", L"@SUM(A1)", L"-x", L"0.4", L"0.04", L"2029-01-01", L"股票型", L"-号"},
+          {L"150007", L"150007", L"\t=制表开头", L"\x01", L"0.5", L"0.05", L"2029-01-01", L"股票型", L"ZH-己号"},
+          {L"150008", L"150008", longName, L"1.5", L"0.6", L"0.06", L"2029-01-01", L"股票型", L"-2"},
+          {L"150009", L"150009", L"债券基金", L"1.0", L"0.7", L"0.07", L"2029-01-01", L"债券型", L"QH-庚号"}});
     loadHeader();
     grid_.sort(L"pricevaluerate", 1);
     ClosedFund::MultiValueFilter* stocks = new ClosedFund::MultiValueFilter;
@@ -252,7 +269,7 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
     grid_.DisplayView()->addFilter(stocks);
     grid_.DisplayView()->rebuild(1);
     ASSERT_EQ(grid_.GetRowsCount(), 8);
-    ASSERT_EQ(grid_.CodeOfRow(0), L"150008");   // the highest discount rate first
+    ASSERT_EQ(grid_.CodeOfRow(0), L"150008"); // the highest discount rate first
 
     Records expected = shown({L"排序", L"代码", L"名称", L"2026-06-26 单位净值", L"2026-06-26 累计净值", L"增长值",
                               L"增长率", L"市价", L"折价值", L"折价率", L"到期日", L"折价年化收益率", L"投资类型",
@@ -261,7 +278,10 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
     int guarded = 0;
     for (size_t r = 1; r < expected.size(); ++r)
         for (std::wstring& cell : expected[r])
-            if (formulas.count(cell)) { cell.insert(0, 1, L'\''); ++guarded; }
+            if (formulas.count(cell)) {
+                cell.insert(0, 1, L'\'');
+                ++guarded;
+            }
     EXPECT_EQ(guarded, 6);
 
     XStringW error;
@@ -272,7 +292,7 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"tab.txt"), 3, error));
     EXPECT_EQ(readBack(dir_, dir_.file(L"tab.txt"), "utf-16", "tab", expected), "OK");
 
-    stocks->ClearValues();   // nothing passes
+    stocks->ClearValues(); // nothing passes
     grid_.DisplayView()->rebuild(1);
     ASSERT_EQ(grid_.GetRowsCount(), 0);
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"none.csv"), 2, error));
@@ -296,8 +316,8 @@ TEST_F(GridExportTest, FailuresAreShownAndLeaveNothingHalfWritten)
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     TestSupport::ModalDriver driver;
     driver.answerSaveDialog(readOnly);
-    driver.answerMessageBox(IDYES);   // the dialog's own "replace it?"
-    driver.answerMessageBox(IDOK);    // our message
+    driver.answerMessageBox(IDYES); // the dialog's own "replace it?"
+    driver.answerMessageBox(IDOK);  // our message
     grid_.ExportList();
     EXPECT_TRUE(driver.waitDone(5000));
     EXPECT_EQ(driver.lastCaption(), L"数据导出");
@@ -360,7 +380,8 @@ TEST_F(GridExportTest, CtrlCCopiesTheCurrentRowWithItsCaptions)
     CloseClipboard();
     EXPECT_EQ(copied, L"\"A\"\t\"B\"\r\n\"第二\t行\"\t\"'=A1\"\r\n");
     ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"clip.txt"), kUtf16Bom + utf16(copied)));
-    EXPECT_EQ(readBack(dir_, dir_.file(L"clip.txt"), "utf-16", "tab", Records{{L"A", L"B"}, {L"第二\t行", L"'=A1"}}), "OK");
+    EXPECT_EQ(readBack(dir_, dir_.file(L"clip.txt"), "utf-16", "tab", Records{{L"A", L"B"}, {L"第二\t行", L"'=A1"}}),
+              "OK");
 }
 
 // A list far longer than one piece of the writer (a megabyte of text) comes back whole, in
@@ -382,6 +403,6 @@ TEST_F(GridExportTest, ALongListComesBackWhole)
     size_t written = 0;
     ASSERT_TRUE(grid_.ExportToFile(dir_.file(L"long.csv"), 1, error, &written));
     EXPECT_EQ(written, 6000u);
-    EXPECT_GT(readFileBytes(dir_.file(L"long.csv")).size(), size_t(2) << 20);   // more than one piece of UTF-16
+    EXPECT_GT(readFileBytes(dir_.file(L"long.csv")).size(), size_t(2) << 20); // more than one piece of UTF-16
     EXPECT_EQ(readBack(dir_, dir_.file(L"long.csv"), "utf-16", "comma", expected), "OK");
 }

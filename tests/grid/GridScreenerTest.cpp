@@ -11,8 +11,8 @@ using namespace FundGridTests;
 
 namespace {
 
-const std::vector<std::wstring> kColumns = {L"code", L"aliascode", L"name", L"value", L"company",
-                                            L"date_due", L"quotient", L"peoples"};
+const std::vector<std::wstring> kColumns = {L"code",    L"aliascode", L"name",     L"value",
+                                            L"company", L"date_due",  L"quotient", L"peoples"};
 
 // Five funds whose orders by value and by name all differ from the table's.
 std::vector<std::vector<std::wstring>> fiveFunds()
@@ -88,7 +88,7 @@ TEST_F(FundGridTest, PinnedFundsLeadEveryOrderAndDefaultPinsLeadTheUnsortedOne)
     EXPECT_EQ(shown(), (Codes{L"150005", L"150002", L"150003", L"150001", L"150004"}));
     grid_.sort(L"value", 1);
     EXPECT_EQ(shown(), (Codes{L"150005", L"150002", L"150004", L"150001", L"150003"}));
-    grid_.sort(L"name", 0);   // pinyin order: 丙 丁 甲 戊 乙
+    grid_.sort(L"name", 0); // pinyin order: 丙 丁 甲 戊 乙
     EXPECT_EQ(shown(), (Codes{L"150005", L"150002", L"150004", L"150003", L"150001"}));
     grid_.sort(L"name", 1);
     EXPECT_EQ(shown(), (Codes{L"150005", L"150002", L"150001", L"150003", L"150004"}));
@@ -96,7 +96,8 @@ TEST_F(FundGridTest, PinnedFundsLeadEveryOrderAndDefaultPinsLeadTheUnsortedOne)
     // A new pin list takes effect at once; a filter still hides a pinned fund.
     grid_.SetAlwaysPinList(L"code=150003");
     EXPECT_EQ(shown(), (Codes{L"150003", L"150002", L"150005", L"150001", L"150004"}));
-    XComPtr<ClosedFund::MultiValueFilter> some = XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
+    XComPtr<ClosedFund::MultiValueFilter> some =
+        XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
     some->SetColumn(L"name");
     for (const wchar_t* name : {L"甲", L"丙", L"戊"}) some->AddValue(name);
     grid_.DisplayView()->addFilter(some.get());
@@ -173,7 +174,8 @@ TEST_F(FundGridTest, OldStoredHeaderKeepsItsLayoutAndOffersTheNewColumnsHidden)
     ASSERT_GE(look.texts.size(), 6u);
     size_t n = look.texts.size();
     EXPECT_EQ(std::vector<std::wstring>(look.texts.end() - 6, look.texts.end()),
-              (std::vector<std::wstring>{L"剩余期限", L"基金份额(亿份)", L"持有人户数", L"", L"自动调整列宽", L"恢复默认列"}));
+              (std::vector<std::wstring>{L"剩余期限", L"基金份额(亿份)", L"持有人户数", L"", L"自动调整列宽",
+                                         L"恢复默认列"}));
     for (size_t i = n - 6; i < n - 3; ++i) EXPECT_FALSE(look.checked[i]) << Common::toUtf8(look.texts[i]);
 
     // Chosen there, a new column shows and the header is stored with it.

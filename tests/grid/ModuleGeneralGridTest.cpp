@@ -52,22 +52,23 @@ TEST_F(FundGridTest, ColumnAttributesAreReadAsWritten)
                   L"<item title=\"r\" name=\"pricevaluerate\" sortable=\"false\"/>"
                   L"<item title=\"e\" name=\"expiredate\" text_format=\":::0001-01-01=--\"/>"
                   L"<item title=\"c\" name=\"code\"/>"
-                  L"</header>"), 1);
+                  L"</header>"),
+              1);
     grid_.SortedView()->rebuild(1);
-    EXPECT_EQ(text(0, L"value"), L"3.0");        // real: operator and one decimal
-    EXPECT_EQ(text(0, L"increase"), L"0.01");    // 'D' is text: the format's number part has no effect
+    EXPECT_EQ(text(0, L"value"), L"3.0");     // real: operator and one decimal
+    EXPECT_EQ(text(0, L"increase"), L"0.01"); // 'D' is text: the format's number part has no effect
     EXPECT_EQ(text(1, L"increasepercent"), L"0");
-    EXPECT_EQ(text(3, L"increasepercent"), L"--");   // NULL
+    EXPECT_EQ(text(3, L"increasepercent"), L"--"); // NULL
     EXPECT_EQ(text(1, L"expiredate"), L"--");
     EXPECT_EQ(text(0, L"expiredate"), L"2028-01-01");
-    EXPECT_EQ(text(0, L"company"), L"甲号");     // no header item: the field's own text, shortened
+    EXPECT_EQ(text(0, L"company"), L"甲号"); // no header item: the field's own text, shortened
 
     std::vector<std::wstring> before = codes();
-    EXPECT_TRUE(grid_.sort(L"increase", 1));     // 'False' keeps the column sortable
+    EXPECT_TRUE(grid_.sort(L"increase", 1)); // 'False' keeps the column sortable
     EXPECT_TRUE(grid_.sort(L"increasepercent", 1));
     before = codes();
-    EXPECT_FALSE(grid_.sort(L"pricevaluerate", 0));   // only "false" turns sorting off
-    EXPECT_FALSE(grid_.sort(L"nosuchcolumn", 0));     // no header item
+    EXPECT_FALSE(grid_.sort(L"pricevaluerate", 0)); // only "false" turns sorting off
+    EXPECT_FALSE(grid_.sort(L"nosuchcolumn", 0));   // no header item
     EXPECT_EQ(codes(), before);
 }
 
@@ -82,22 +83,21 @@ TEST_F(FundGridTest, SignColoursColourKeysAndWatchedFunds)
         grid_.GetItemColor(0, info, shown, c);
         return c;
     };
-    for (const wchar_t* t : {L"--", L"", L"0.00%", L"-0.00%", L"abc"})
-        EXPECT_EQ(signOf(t), zero) << Common::toUtf8(t);
+    for (const wchar_t* t : {L"--", L"", L"0.00%", L"-0.00%", L"abc"}) EXPECT_EQ(signOf(t), zero) << Common::toUtf8(t);
     EXPECT_EQ(signOf(L"-1.20%"), negative);
     EXPECT_EQ(signOf(L"3.4"), positive);
     EXPECT_EQ(signOf(L"+3.4"), positive);
-    EXPECT_EQ(signOf(L" -1.2"), positive);       // the sign must be the first character
+    EXPECT_EQ(signOf(L" -1.2"), positive); // the sign must be the first character
     EXPECT_EQ(color(1, L"increasepercent"), negative);
-    EXPECT_EQ(color(0, L"value"), hex(0x333333));   // list_prev_data
-    EXPECT_EQ(color(0, L"name"), hex(0x1A3E8C));    // list_name
+    EXPECT_EQ(color(0, L"value"), hex(0x333333)); // list_prev_data
+    EXPECT_EQ(color(0, L"name"), hex(0x1A3E8C));  // list_name
 
     watch_.codes = {L"150002"};
     grid_.ThemeBlock().SetColor("list_highlight", RGB(1, 2, 3));
-    EXPECT_EQ(color(1, L"aliascode"), hex(0xC05A00));   // the general grid's highlight
-    EXPECT_EQ(color(1, L"name"), RGB(1, 2, 3));         // the closed-fund grid's block colour
+    EXPECT_EQ(color(1, L"aliascode"), hex(0xC05A00)); // the general grid's highlight
+    EXPECT_EQ(color(1, L"name"), RGB(1, 2, 3));       // the closed-fund grid's block colour
     EXPECT_EQ(color(1, L"code"), RGB(1, 2, 3));
-    EXPECT_EQ(color(1, L"increase"), negative);         // other cells as usual
+    EXPECT_EQ(color(1, L"increase"), negative); // other cells as usual
     EXPECT_EQ(color(0, L"name"), hex(0x1A3E8C));
 
     // A new theme recolours cached formats and the value colours of every grid.
@@ -115,7 +115,7 @@ TEST_F(FundGridTest, RunningNumberAndRankFollowTheViews)
 {
     fill(fourFunds());
     loadHeader();
-    ASSERT_TRUE(grid_.sort(L"pricevaluerate", 0));   // -0.20, -0.10, -0.05, -0.01
+    ASSERT_TRUE(grid_.sort(L"pricevaluerate", 0)); // -0.20, -0.10, -0.05, -0.01
     EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150002", L"150003", L"150001", L"150004"}));
     DropCodes dropThird({L"150003"});
     grid_.DisplayView()->addFilter(&dropThird);
@@ -123,7 +123,7 @@ TEST_F(FundGridTest, RunningNumberAndRankFollowTheViews)
     ASSERT_EQ(grid_.GetRowsCount(), 3);
     EXPECT_EQ(text(0, L"_index") + text(1, L"_index") + text(2, L"_index"), L"123");
     EXPECT_EQ(text(0, L"index_rank") + text(1, L"index_rank") + text(2, L"index_rank"), L"134");
-    EXPECT_FALSE(grid_.sort(L"index_rank", 1));       // not sortable: order unchanged
+    EXPECT_FALSE(grid_.sort(L"index_rank", 1)); // not sortable: order unchanged
     EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150002", L"150001", L"150004"}));
     grid_.DisplayView()->removeFilter(&dropThird);
     grid_.DisplayView()->rebuild(1);
@@ -133,8 +133,8 @@ TEST_F(FundGridTest, SortAndReloadKeepTheSelectedFund)
 {
     fill(fourFunds());
     loadHeader();
-    grid_.SetCurrSel(0);                                    // 150001
-    ASSERT_TRUE(grid_.sort(L"pricevaluerate", 1));          // descending: -0.01 first
+    grid_.SetCurrSel(0);                           // 150001
+    ASSERT_TRUE(grid_.sort(L"pricevaluerate", 1)); // descending: -0.01 first
     EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150004", L"150001", L"150003", L"150002"}));
     EXPECT_EQ(grid_.CodeOfRow(grid_.GetCurrSel()), L"150001");
 

@@ -15,9 +15,9 @@ class LookGrid : public ThemeDataGrid {
 public:
     int RowPixels() const { return UnscaledRowHeight(); }
     int HeaderRowPixels() const { return UnscaledHeaderRowHeight(); }
+    using ThemeDataGrid::BkColor;
     using ThemeDataGrid::HorizontalLines;
     using ThemeDataGrid::VerticalLines;
-    using ThemeDataGrid::BkColor;
     // The attribute of the header item named name; "<none>" when absent.
     std::wstring attribute(const wchar_t* name, const wchar_t* attr) const
     {
@@ -54,23 +54,24 @@ TEST(ModuleThemeGrid, FontRolesResolveFromTheThemeWithoutDoublingAnAttribute)
     EXPECT_EQ(grid.attribute(L"d", L"font-family"), L"<none>");
 
     grid.ApplyTheme(themes->getCurrentTheme().get());
-    ASSERT_EQ(grid.SetHeaderText(kRolesHeader), 1);   // a doubled attribute would not parse
+    ASSERT_EQ(grid.SetHeaderText(kRolesHeader), 1); // a doubled attribute would not parse
     EXPECT_EQ(grid.attribute(L"d", L"font-family"), L"Arial");
     EXPECT_EQ(grid.attribute(L"d", L"font-style"), L"normal");
     EXPECT_EQ(grid.attribute(L"db", L"font-family"), L"Arial");
     EXPECT_EQ(grid.attribute(L"db", L"font-style"), L"bold");
-    EXPECT_EQ(grid.attribute(L"n", L"font-family"), L"黑体");   // the item's own face wins
+    EXPECT_EQ(grid.attribute(L"n", L"font-family"), L"黑体"); // the item's own face wins
     EXPECT_EQ(grid.attribute(L"n", L"font-size"), L"9");
-    EXPECT_EQ(grid.attribute(L"q", L"font-family"), L"<none>");  // only the exact marker matches
+    EXPECT_EQ(grid.attribute(L"q", L"font-family"), L"<none>"); // only the exact marker matches
     EXPECT_EQ(grid.attribute(L"in", L"font-style"), L"bold");
 
     // The text rule on its own: the digital marker does not match inside digital bold, and a
     // run of attributes is added once per occurrence.
     const XStringW bold = L"<item font=\"_font_digital_bold\"/><item font=\"_font_digital_bold\"/>";
     EXPECT_EQ(ClosedFund::substituteFontRole(bold, L"font=\"_font_digital\"", L"font-size=\"9\""), bold);
-    EXPECT_EQ(ClosedFund::substituteFontRole(bold, L"font=\"_font_digital_bold\"", L"font-size=\"9\" font-style=\"bold\""),
-              L"<item font=\"_font_digital_bold\" font-size=\"9\" font-style=\"bold\"/>"
-              L"<item font=\"_font_digital_bold\" font-size=\"9\" font-style=\"bold\"/>");
+    EXPECT_EQ(
+        ClosedFund::substituteFontRole(bold, L"font=\"_font_digital_bold\"", L"font-size=\"9\" font-style=\"bold\""),
+        L"<item font=\"_font_digital_bold\" font-size=\"9\" font-style=\"bold\"/>"
+        L"<item font=\"_font_digital_bold\" font-size=\"9\" font-style=\"bold\"/>");
     EXPECT_EQ(ClosedFund::substituteFontRole(L"<item font=\"_font_name\" font-size = \"14\"/>", L"font=\"_font_name\"",
                                              L"font-family=\"宋体\" font-size=\"12\""),
               L"<item font=\"_font_name\" font-family=\"宋体\" font-size = \"14\"/>");
@@ -79,15 +80,14 @@ TEST(ModuleThemeGrid, FontRolesResolveFromTheThemeWithoutDoublingAnAttribute)
 TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
 {
     TestSupport::TempDir dir;
-    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"flat.theme"),
-                                            "color list_bg = #102030\n"
-                                            "color list_bg_oddLine = #010101\n"
-                                            "color list_bg_evenLine = #020202\n"
-                                            "color list_sel_bg = #030303\n"
-                                            "int list_horizontal_border = 0\n"
-                                            "int list_vertical_border = 1\n"
-                                            "int list_list_row_heihgt = 0\n"
-                                            "int list_header_row_heihgt = 0\n"));
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"flat.theme"), "color list_bg = #102030\n"
+                                                                     "color list_bg_oddLine = #010101\n"
+                                                                     "color list_bg_evenLine = #020202\n"
+                                                                     "color list_sel_bg = #030303\n"
+                                                                     "int list_horizontal_border = 0\n"
+                                                                     "int list_vertical_border = 1\n"
+                                                                     "int list_list_row_heihgt = 0\n"
+                                                                     "int list_header_row_heihgt = 0\n"));
     auto flat = Host::openThemeMgr(dir.path().c_str(), "flat");
     auto shipped = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     ASSERT_TRUE(flat && shipped);
@@ -100,14 +100,14 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
     EXPECT_EQ(grid.EvenLineColor(), RGB(0xF4, 0xF7, 0xFB));
 
     grid.ApplyTheme(flat->getCurrentTheme().get());
-    EXPECT_EQ(grid.RowPixels(), 23);          // a theme's 0 height means 23
+    EXPECT_EQ(grid.RowPixels(), 23); // a theme's 0 height means 23
     EXPECT_EQ(grid.HeaderRowPixels(), 23);
     EXPECT_FALSE(grid.HorizontalLines());
     EXPECT_TRUE(grid.VerticalLines());
     EXPECT_EQ(grid.BkColor(), RGB(0x10, 0x20, 0x30));
     COLORREF c = 0;
     grid.GetRowBkColor(0, FALSE, c);
-    EXPECT_EQ(c, RGB(1, 1, 1));               // first line: odd-line colour
+    EXPECT_EQ(c, RGB(1, 1, 1)); // first line: odd-line colour
     grid.GetRowBkColor(1, FALSE, c);
     EXPECT_EQ(c, RGB(2, 2, 2));
     grid.GetRowBkColor(1, TRUE, c);
@@ -115,7 +115,7 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
     grid.GetRowBkColor(4, TRUE, c);
     EXPECT_EQ(c, RGB(3, 3, 3));
 
-    grid.ApplyTheme(nullptr);                 // changes nothing
+    grid.ApplyTheme(nullptr); // changes nothing
     EXPECT_EQ(grid.GetTheme()->getName(), "flat");
     EXPECT_EQ(grid.RowPixels(), 23);
 }

@@ -30,8 +30,8 @@ TEST(SmokeWindow, PaintsAndReadsBackAPixel)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"SmokePaintRed";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"smoke", WS_POPUP | WS_VISIBLE, 10, 10, 64, 48,
-                                nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"smoke", WS_POPUP | WS_VISIBLE, 10, 10, 64, 48, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     ASSERT_NE(hwnd, nullptr) << "no display: CreateWindowEx failed";
     TestSupport::Capture printed = TestSupport::printClient(hwnd);
     EXPECT_EQ(printed.at(5, 5), RGB(220, 20, 30));

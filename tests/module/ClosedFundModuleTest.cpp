@@ -71,8 +71,16 @@ public:
 // Refresh on F5, profile on F10, as the client's menu tool has them by default.
 class HotKeys : public TestModule<Host::IMenuToolModule> {
 public:
-    void getProfileHotKey(Host::HotKey& key) override { key = Host::HotKey(); key.key = VK_F10; }
-    void getRefreshHotKey(Host::HotKey& key) override { key = Host::HotKey(); key.key = VK_F5; }
+    void getProfileHotKey(Host::HotKey& key) override
+    {
+        key = Host::HotKey();
+        key.key = VK_F10;
+    }
+    void getRefreshHotKey(Host::HotKey& key) override
+    {
+        key = Host::HotKey();
+        key.key = VK_F5;
+    }
 };
 
 XStringW codeAt(Host::IDataView* view, int row)

@@ -146,7 +146,8 @@ TEST_F(PageTest, UpdateEventsReloadAVisiblePageAndWaitForAHiddenOne)
     // A fund arrives in the database; nothing reloads until the updater says so.
     XStringW error;
     XComPtr<Host::IStatement> insert = database_->prepare(
-        L"insert into tb_closedfund (code, date, value, price) values ('999001', '2026-06-26', '1.0000', '0.9000')", error);
+        L"insert into tb_closedfund (code, date, value, price) values ('999001', '2026-06-26', '1.0000', '0.9000')",
+        error);
     ASSERT_TRUE(insert) << std::string(error.begin(), error.end());
     insert->step();
     fireFromThread("event_update_closedfund", 46, 1, false);
@@ -240,8 +241,8 @@ TEST_F(PageTest, ADatabaseGivenWhileShowingLoadsFromTheMessageLoopAndTheDateFoll
     // user-started reload still shows its "ERROR" box.
     XComPtr<Host::IDatabase> halfBroken = makeDatabase(dir_, L"half.db", FundDb::Content::SchemaOnly);
     XStringW error;
-    for (const wchar_t* sql : {L"insert into tb_closedfund (code, date) values ('999001', '2030-01-02')",
-                               L"drop table tb_fund"}) {
+    for (const wchar_t* sql :
+         {L"insert into tb_closedfund (code, date) values ('999001', '2030-01-02')", L"drop table tb_fund"}) {
         XComPtr<Host::IStatement> statement = halfBroken->prepare(sql, error);
         ASSERT_TRUE(statement) << Common::toUtf8(error);
         statement->step();
@@ -285,7 +286,7 @@ TEST_F(PageTest, MissingAndCorruptDatabasesLeaveAnEmptyGridThatSaysWhyWithoutABo
         XComPtr<Host::IDatabase> unreadable = FundDb::openFundDatabase(dir_.file(name), error);
         ASSERT_TRUE(unreadable && !unreadable->isOpen());
         TestSupport::ModalDriver driver;
-        driver.answerMessageBox(IDOK);   // answers a box, should one come, instead of hanging
+        driver.answerMessageBox(IDOK); // answers a box, should one come, instead of hanging
         frame.texts.clear();
         page_.setDatabase(unreadable.get());
         TestSupport::pumpMessages(300);
@@ -363,8 +364,8 @@ struct DuringReload {
     {
         auto* msg = reinterpret_cast<const MSG*>(lParam);
         wchar_t cls[16] = L"";
-        if (code == HC_ACTION && msg->message == WM_PAINT && page->isReloading() && GetClassNameW(msg->hwnd, cls, 16)
-            && wcscmp(cls, L"#32770") == 0)
+        if (code == HC_ACTION && msg->message == WM_PAINT && page->isReloading() && GetClassNameW(msg->hwnd, cls, 16) &&
+            wcscmp(cls, L"#32770") == 0)
             ++dialogPaints;
         return CallNextHookEx(postedHook, code, wParam, lParam);
     }
@@ -483,21 +484,23 @@ TEST_F(PageTest, AFailedFillKeepsTheRowsAndTheDate)
     ASSERT_EQ(rows(), 60);
     database_ = makeDatabase(dir_, L"keyless.db", FundDb::Content::StandardSample);
     XStringW error;
-    for (const wchar_t* sql : {L"create table keyless as select * from tb_closedfund", L"drop table tb_closedfund",
-                               L"alter table keyless rename to tb_closedfund",
-                               L"update tb_closedfund set date = '2026-07-01'"}) {
+    for (const wchar_t* sql :
+         {L"create table keyless as select * from tb_closedfund", L"drop table tb_closedfund",
+          L"alter table keyless rename to tb_closedfund", L"update tb_closedfund set date = '2026-07-01'"}) {
         XComPtr<Host::IStatement> statement = database_->prepare(sql, error);
         ASSERT_TRUE(statement) << Common::toUtf8(error);
         statement->step();
     }
-    for (int i = 0; i < 6; ++i) database_->prepare(L"insert into tb_closedfund select * from tb_closedfund", error)->step();
+    for (int i = 0; i < 6; ++i)
+        database_->prepare(L"insert into tb_closedfund select * from tb_closedfund", error)->step();
     page_.setDatabase(database_.get());
     TestSupport::ModalDriver driver;
     driver.answerMessageBox(IDOK);
     page_.reload(true);
     ASSERT_TRUE(driver.waitDone(5000));
     EXPECT_EQ(driver.lastCaption(), L"ERROR");
-    EXPECT_NE(driver.lastText().find(L"more rows than expected"), std::wstring::npos) << Common::toUtf8(driver.lastText());
+    EXPECT_NE(driver.lastText().find(L"more rows than expected"), std::wstring::npos)
+        << Common::toUtf8(driver.lastText());
     EXPECT_EQ(rows(), 60);
     EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
 }

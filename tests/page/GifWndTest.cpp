@@ -48,7 +48,7 @@ std::vector<std::pair<COLORREF, double>> watchFrames(HWND hwnd, DWORD ms)
     LARGE_INTEGER freq, start, now;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&start);
-    std::vector<std::pair<COLORREF, double>> changes;   // colour, time first seen
+    std::vector<std::pair<COLORREF, double>> changes; // colour, time first seen
     for (;;) {
         QueryPerformanceCounter(&now);
         double t = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
@@ -58,7 +58,7 @@ std::vector<std::pair<COLORREF, double>> watchFrames(HWND hwnd, DWORD ms)
         TestSupport::pumpMessages(1);
     }
     std::vector<std::pair<COLORREF, double>> shown;
-    for (size_t i = 1; i + 1 < changes.size(); ++i)   // first and last spans are cut short
+    for (size_t i = 1; i + 1 < changes.size(); ++i) // first and last spans are cut short
         shown.push_back({changes[i].first, changes[i + 1].second - changes[i].second});
     return shown;
 }
@@ -92,7 +92,7 @@ TEST(GifWnd, FramesFollowInOrderWithTheirDelays)
     EXPECT_EQ(gif->frameCount(), 3u);
     RECT rc;
     GetClientRect(*gif, &rc);
-    EXPECT_EQ(rc.right, 16);   // sized to the image at creation
+    EXPECT_EQ(rc.right, 16); // sized to the image at creation
     EXPECT_EQ(rc.bottom, 16);
 
     // A sampler starved by a busy machine may miss a frame: judge the order by the share of

@@ -58,9 +58,6 @@ void PageFixture::SetUp()
     page_.applyTheme(app_.themes->getCurrentTheme().get());
 }
 
-void PageFixture::TearDown()
-{
-    page_.DestroyWindow();
-}
+void PageFixture::TearDown() { page_.DestroyWindow(); }
 
 } // namespace PageTests

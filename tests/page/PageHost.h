@@ -43,9 +43,9 @@ public:
     }
 };
 
-using TestSupport::TestApp;
 using TestSupport::shippedThemeFolder;
 using TestSupport::StatusBarFrame;
+using TestSupport::TestApp;
 
 // A fund database in dir: the standard sample, or only the schema.
 XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wchar_t* name, FundDb::Content content);

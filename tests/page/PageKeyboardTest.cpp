@@ -50,10 +50,10 @@ protected:
 TEST_F(PageKeyboardTest, TabCyclesTheBarsButtonsAndTheGridBothWays)
 {
     std::vector<HWND> buttons = barButtons();
-    ASSERT_GE(buttons.size(), 2u);   // the standing "基金公司" and "更多筛选"
+    ASSERT_GE(buttons.size(), 2u); // the standing "基金公司" and "更多筛选"
     SetForegroundWindow(frame_.hwnd());
     SetFocus(grid());
-    if (!TestSupport::pressKey(frame_.hwnd(), VK_TAB, {VK_CONTROL}))   // Ctrl+Tab: a harmless probe
+    if (!TestSupport::pressKey(frame_.hwnd(), VK_TAB, {VK_CONTROL})) // Ctrl+Tab: a harmless probe
         GTEST_SKIP() << "this display does not report injected key states";
     SetFocus(grid());
 
@@ -73,7 +73,9 @@ TEST_F(PageKeyboardTest, TabCyclesTheBarsButtonsAndTheGridBothWays)
 
     // A screen reader announces the grid by the page's title.
     IAccessible* table = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(grid(), DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&table)), S_OK);
+    ASSERT_EQ(AccessibleObjectFromWindow(grid(), DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&table)),
+              S_OK);
     VARIANT self;
     VariantInit(&self);
     self.vt = VT_I4;

@@ -85,7 +85,7 @@ TEST(WaitDialog, CentresOnTheDesktopWithoutAnOwner)
     EXPECT_FALSE(IsWindow(second)) << "the object takes its window with it";
     EXPECT_EQ(WaitDialog::Current(), nullptr);
     InvalidateRect(hwnd, nullptr, TRUE);
-    UpdateWindow(hwnd);   // a paint with no current dialog draws nothing and does not crash
+    UpdateWindow(hwnd); // a paint with no current dialog draws nothing and does not crash
     HWND reopened = dlg.Open(GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(reopened, nullptr);
     EXPECT_FALSE(IsWindow(hwnd)) << "opening again replaces the window shown before";

@@ -25,7 +25,7 @@ const int kSampleRows = 60;
 struct Variant {
     std::string name;
     std::function<bool(const std::wstring& path)> make;
-    int rows = kSampleRows;   // what a fill that succeeds must give
+    int rows = kSampleRows; // what a fill that succeeds must give
 };
 
 // Runs sql on a writer connection to the file at path.
@@ -83,14 +83,17 @@ protected:
         out.push_back({"empty file", write(std::string())});
         out.push_back({"header only", write(sample.substr(0, 100))});
         out.push_back({"text file", write("code,name\n500001,not a database\n")});
-        out.push_back({"a folder", [](const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != 0; }});
-        out.push_back({"locked", write(sample)});   // held exclusively while read, below
+        out.push_back(
+            {"a folder", [](const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != 0; }});
+        out.push_back({"locked", write(sample)}); // held exclusively while read, below
         for (size_t i = 0; i < kWrongSchemas.size(); ++i) {
             const auto& statements = kWrongSchemas[i];
             bool emptied = std::wstring(statements[0]).find(L"delete") == 0;
-            out.push_back({"wrong schema " + std::to_string(i), [sample, statements](const std::wstring& path) {
+            out.push_back({"wrong schema " + std::to_string(i),
+                           [sample, statements](const std::wstring& path) {
                                return TestSupport::writeFileBytes(path, sample) && execOn(path, statements);
-                           }, emptied ? 0 : kSampleRows});
+                           },
+                           emptied ? 0 : kSampleRows});
         }
         for (size_t p = 1; p <= pages && int(out.size()) < count / 4; ++p)
             out.push_back({"cut at page " + std::to_string(p), write(sample.substr(0, p * pageSize_ - (p % 2)))});
@@ -142,7 +145,10 @@ struct ExclusiveHold {
     }
     ExclusiveHold(const ExclusiveHold&) = delete;
     ExclusiveHold& operator=(const ExclusiveHold&) = delete;
-    ~ExclusiveHold() { if (file != INVALID_HANDLE_VALUE) CloseHandle(file); }
+    ~ExclusiveHold()
+    {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
 };
 
 void removeDatabaseFiles(const std::wstring& path)
@@ -180,8 +186,10 @@ TEST_F(DamagedDatabases, TheFillGivesAnErrorOrTheRowsAndNeverChangesTheFile)
         hold.reset();
         bool existsAfter = false;
         if (fileHash(path, &existsAfter) != before || existsAfter != existed) problem += " the file changed";
-        if (problem.empty()) tally.pass();
-        else tally.fail(v.name + ":" + problem);
+        if (problem.empty())
+            tally.pass();
+        else
+            tally.fail(v.name + ":" + problem);
         EXPECT_TRUE(problem.empty()) << v.name << ": " << problem;
         removeDatabaseFiles(path);
     }
@@ -225,15 +233,19 @@ TEST_F(DamagedDatabases, ThePageShowsTheRowsOrSaysWhyAndKeepsItsColumns)
             SendMessageW(page.GetHandle(), ClosedFund::ClosedFundPage::WM_APP_DATABASE_READY, 0, 0);
             int rows = page.grid().DisplayView()->getRowCount();
             bool said = !frame.texts.empty() && frame.texts.back().find(L"无法读取基金数据") != std::wstring::npos;
-            if (page.loadAttempts() != attempts + 1) problem = "no load ran";
-            else if (!said && rows != v.rows) problem = "shows " + std::to_string(rows) + " rows without a word";
+            if (page.loadAttempts() != attempts + 1)
+                problem = "no load ran";
+            else if (!said && rows != v.rows)
+                problem = "shows " + std::to_string(rows) + " rows without a word";
             if (page.grid().GetColumnCount() == 0) problem += " no columns";
             page.setDatabase(nullptr);
         }
         hold.reset();
         if (fileHash(path) != before) problem += " the file changed";
-        if (problem.empty()) tally.pass();
-        else tally.fail(v.name + ":" + problem);
+        if (problem.empty())
+            tally.pass();
+        else
+            tally.fail(v.name + ":" + problem);
         EXPECT_TRUE(problem.empty()) << v.name << ": " << problem;
         removeDatabaseFiles(path);
     }
@@ -263,12 +275,16 @@ TEST_F(DamagedDatabases, RepeatedCodesStopTheFillAtItsBound)
     const int bound = 100000;
     bool filled = db->fillTable(query, table.get(), true, bound);
     std::string problem;
-    if (filled) problem = "filled " + std::to_string(table->getRowCount()) + " rows past the bound";
-    else if (db->getLastError().empty()) problem = "refused without an error text";
+    if (filled)
+        problem = "filled " + std::to_string(table->getRowCount()) + " rows past the bound";
+    else if (db->getLastError().empty())
+        problem = "refused without an error text";
     if (table->getRowCount() != 0) problem += " the table took rows";
     db.reset();
     if (fileHash(path) != before) problem += " the file changed";
-    if (problem.empty()) tally.pass();
-    else tally.fail("400 copies of each row:" + problem);
+    if (problem.empty())
+        tally.pass();
+    else
+        tally.fail("400 copies of each row:" + problem);
     EXPECT_TRUE(problem.empty()) << problem << " " << narrow(error);
 }

@@ -74,15 +74,22 @@ XStringW damage(const XStringW& good, std::mt19937& rng, std::string& name)
     case 3: {
         size_t enc = text.find(L"encoding=\"");
         XStringW label = L"x-unknown-" + std::to_wstring(rng() % 1000);
-        if (enc != XStringW::npos) text.replace(enc + 10, text.find(L'"', enc + 10) - enc - 10, label);
-        else text = L"<?xml version=\"1.0\" encoding=\"" + label + L"\"?>" + text;
+        if (enc != XStringW::npos)
+            text.replace(enc + 10, text.find(L'"', enc + 10) - enc - 10, label);
+        else
+            text = L"<?xml version=\"1.0\" encoding=\"" + label + L"\"?>" + text;
         name = "encoding " + narrow(label);
         break;
     }
     case 4: {
-        static const wchar_t* kShapes[] = {L"", L"   \r\n", L"<header/>", L"<header></header>", L"<columns><column/></columns>",
+        static const wchar_t* kShapes[] = {L"",
+                                           L"   \r\n",
+                                           L"<header/>",
+                                           L"<header></header>",
+                                           L"<columns><column/></columns>",
                                            L"<header><item title=\"a\" name=\"code\" visible=\"false\"/></header>",
-                                           L"not xml at all", L"\xFEFF"};
+                                           L"not xml at all",
+                                           L"\xFEFF"};
         size_t k = rng() % (sizeof kShapes / sizeof kShapes[0]);
         text = kShapes[k];
         name = "shape " + std::to_string(k);
@@ -147,8 +154,10 @@ TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
         if (shown <= 0 && !blank && aside != text) problem += " the damaged text was not kept aside";
         if ((shown > 0 || blank) && keepEarlier && aside != earlier) problem += " an earlier kept copy was replaced";
         if ((shown > 0 || blank) && !keepEarlier && present) problem += " a copy was kept of a usable header";
-        if (problem.empty()) tally.pass();
-        else tally.fail(name + ":" + problem);
+        if (problem.empty())
+            tally.pass();
+        else
+            tally.fail(name + ":" + problem);
         EXPECT_TRUE(problem.empty()) << name << ":" << problem;
     }
 }
@@ -204,7 +213,10 @@ TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
         TestSupport::TempDir dir;
         std::string bytes = shipped, name;
         switch (i % 5) {
-        case 0: bytes.resize(rng() % bytes.size()); name = "cut at " + std::to_string(bytes.size()); break;
+        case 0:
+            bytes.resize(rng() % bytes.size());
+            name = "cut at " + std::to_string(bytes.size());
+            break;
         case 1:
             for (int f = 0; f < 20; ++f) bytes[rng() % bytes.size()] = char(rng());
             name = "20 random bytes";
@@ -220,8 +232,14 @@ TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
             name = "fonts with markup";
             break;
         }
-        case 3: bytes = std::string(size_t(rng() % 4096), '\0'); name = "zeros"; break;
-        default: bytes.clear(); name = "no theme file"; break;
+        case 3:
+            bytes = std::string(size_t(rng() % 4096), '\0');
+            name = "zeros";
+            break;
+        default:
+            bytes.clear();
+            name = "no theme file";
+            break;
         }
         name = std::to_string(i) + " " + name;
         if (!bytes.empty() || i % 5 != 4) TestSupport::writeFileBytes(dir.file(L"light.theme"), bytes);
@@ -230,8 +248,10 @@ TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
         ClosedFund::closedFundGrid grid;
         grid.ApplyTheme(theme.get());
         grid.SetHeaderText(grid.LoadHeaderText());
-        if (grid.GetColumnCount() > 10) tally.pass();
-        else tally.fail(name);
+        if (grid.GetColumnCount() > 10)
+            tally.pass();
+        else
+            tally.fail(name);
         EXPECT_GT(grid.GetColumnCount(), 10) << name;
     }
 }

@@ -14,9 +14,41 @@ namespace {
 
 // Pieces a format is made of, with the separators that give it its parts.
 const wchar_t* const kPieces[] = {
-    L"#", L"0", L".", L",", L":", L";", L"%", L"*", L"/", L"+", L"-", L"=", L"|", L"E", L"e", L"万", L"亿",
-    L"元", L"--", L"0.00", L"#,##0.000", L"*100", L"/0", L"/1e-320", L"10000=万", L"1e308=", L"abc", L" ",
-    L"999999999999999999999", L"-0", L"nan", L"inf", L"\x0001", L"\xFEFF", L"0.0000000000000000000000000000001",
+    L"#",
+    L"0",
+    L".",
+    L",",
+    L":",
+    L";",
+    L"%",
+    L"*",
+    L"/",
+    L"+",
+    L"-",
+    L"=",
+    L"|",
+    L"E",
+    L"e",
+    L"万",
+    L"亿",
+    L"元",
+    L"--",
+    L"0.00",
+    L"#,##0.000",
+    L"*100",
+    L"/0",
+    L"/1e-320",
+    L"10000=万",
+    L"1e308=",
+    L"abc",
+    L" ",
+    L"999999999999999999999",
+    L"-0",
+    L"nan",
+    L"inf",
+    L"\x0001",
+    L"\xFEFF",
+    L"0.0000000000000000000000000000001",
 };
 
 XStringW randomFormat(std::mt19937& rng)
@@ -29,8 +61,17 @@ XStringW randomFormat(std::mt19937& rng)
 
 double randomReal(std::mt19937& rng)
 {
-    static const double kEdges[] = {0.0, -0.0, 1e308, -1e308, 5e-324, std::numeric_limits<double>::infinity(),
-                                    -std::numeric_limits<double>::infinity(), std::nan(""), 0.5, -1.25, 123456789.0};
+    static const double kEdges[] = {0.0,
+                                    -0.0,
+                                    1e308,
+                                    -1e308,
+                                    5e-324,
+                                    std::numeric_limits<double>::infinity(),
+                                    -std::numeric_limits<double>::infinity(),
+                                    std::nan(""),
+                                    0.5,
+                                    -1.25,
+                                    123456789.0};
     if (rng() % 3 == 0) return kEdges[rng() % (sizeof kEdges / sizeof kEdges[0])];
     return std::ldexp(double(int32_t(rng())), int(rng() % 120) - 60);
 }
@@ -50,7 +91,7 @@ TEST(CarelessFormats, AnyFormatGivesBoundedStableTexts)
     std::mt19937 rng(seed(31337));
     for (int r = 0; r < kRows; ++r) {
         int row = table->appendRow();
-        if (r == 0) continue;   // row 0 stays null in every column
+        if (r == 0) continue; // row 0 stays null in every column
         table->setDouble(row, 0, randomReal(rng));
         table->setInt64(row, 1, int32_t(rng()));
         std::wstring text = randomFormat(rng);
@@ -69,9 +110,24 @@ TEST(CarelessFormats, AnyFormatGivesBoundedStableTexts)
         XComPtr<Host::IColumnItem> none = table->getRow(0)->getItem(columns[kind]);
         XStringW first, again, null;
         switch (kind) {
-        case 0: real.SetFormat(format); first = real.Format(cell.get()); null = real.Format(none.get()); again = real.Format(cell.get()); break;
-        case 1: integer.SetFormat(format); first = integer.Format(cell.get()); null = integer.Format(none.get()); again = integer.Format(cell.get()); break;
-        default: text.SetFormat(format); first = text.Format(cell.get()); null = text.Format(none.get()); again = text.Format(cell.get()); break;
+        case 0:
+            real.SetFormat(format);
+            first = real.Format(cell.get());
+            null = real.Format(none.get());
+            again = real.Format(cell.get());
+            break;
+        case 1:
+            integer.SetFormat(format);
+            first = integer.Format(cell.get());
+            null = integer.Format(none.get());
+            again = integer.Format(cell.get());
+            break;
+        default:
+            text.SetFormat(format);
+            first = text.Format(cell.get());
+            null = text.Format(none.get());
+            again = text.Format(cell.get());
+            break;
         }
         std::string problem;
         if (null != L"--") problem = "null cell reads \"" + narrow(null) + "\"";

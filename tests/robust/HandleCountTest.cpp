@@ -77,8 +77,10 @@ TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
     if (growth > worst) worst = growth;
     // A handful of objects made on first use (a theme's second font, a cached brush) is no leak;
     // a leak per paint would show hundreds here.
-    if (worst <= 10) tally.pass();
-    else tally.fail("grew by " + std::to_string(worst) + " over " + std::to_string(repaints) + " repaints");
+    if (worst <= 10)
+        tally.pass();
+    else
+        tally.fail("grew by " + std::to_string(worst) + " over " + std::to_string(repaints) + " repaints");
     EXPECT_LE(worst, 10) << "GDI objects grew over repaints and reloads";
     page.DestroyWindow();
 }

@@ -52,7 +52,8 @@ PROCESS_INFORMATION startChild(const std::wstring& store)
                            L"\" --gtest_also_run_disabled_tests --gtest_filter=KillChild.DISABLED_SavesUntilKilled";
     SetEnvironmentVariableW(L"CLIENT2_KILL_STORE", store.c_str());
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
@@ -133,12 +134,16 @@ TEST(KillsDuringSaves, TheStoreHoldsTheOldOrTheNewValue)
         XStringW fontSize = valueOf(conf.get(), ClosedFund::kFontSizeKey, sizeThere);
         std::string problem;
         std::wstring width = firstWidth(header);
-        if (!headerThere || ClosedFund::shownHeaderColumns(header) <= 0) problem = "header missing or unusable";
-        else if (width != kWidths[0] && width != kWidths[1]) problem = "header width " + narrow(width);
+        if (!headerThere || ClosedFund::shownHeaderColumns(header) <= 0)
+            problem = "header missing or unusable";
+        else if (width != kWidths[0] && width != kWidths[1])
+            problem = "header width " + narrow(width);
         if (!sizeThere || (fontSize != kFontSizes[0] && fontSize != kFontSizes[1]))
             problem += " font size \"" + narrow(fontSize) + "\"";
-        if (problem.empty()) tally.pass();
-        else tally.fail(name + ":" + problem);
+        if (problem.empty())
+            tally.pass();
+        else
+            tally.fail(name + ":" + problem);
         EXPECT_TRUE(problem.empty()) << name << ": " << problem;
     }
 }

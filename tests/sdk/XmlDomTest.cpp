@@ -24,9 +24,9 @@ TEST(XmlDom, RefusedEncodingNamesRoundTripAndOthersAreLeftAlone)
     }
     const XStringW kept[] = {
         L"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>",
-        L"<r encoding=\"gb2312\"/>",                                  // no declaration
-        L"<?xml version=\"1.0\"?><r encoding=\"gb2312\"/>",           // only after it
-        L"<r/><?xml version=\"1.0\" encoding=\"gb2312\"?>",           // not leading
+        L"<r encoding=\"gb2312\"/>",                        // no declaration
+        L"<?xml version=\"1.0\"?><r encoding=\"gb2312\"/>", // only after it
+        L"<r/><?xml version=\"1.0\" encoding=\"gb2312\"?>", // not leading
     };
     for (const XStringW& xml : kept) {
         XStringW name = L"stale";
@@ -45,7 +45,8 @@ TEST(XmlDom, LoadsOnlyTextWithARootAndKeepsTheDeclaredName)
         EXPECT_FALSE(XmlDom::loadDocument(L"<r><item></r>", encoding));
 
         auto doc = XmlDom::loadDocument(
-            L"<?xml version=\"1.0\" encoding=\"gb2312\"?><r><item name=\"a\"/><x/>text<item name=\"b\"/></r>", encoding);
+            L"<?xml version=\"1.0\" encoding=\"gb2312\"?><r><item name=\"a\"/><x/>text<item name=\"b\"/></r>",
+            encoding);
         ASSERT_TRUE(doc);
         EXPECT_EQ(encoding, L"gb2312");
         auto root = XmlDom::rootElement(doc.get());

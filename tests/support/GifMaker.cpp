@@ -20,13 +20,20 @@ std::string lzwLiterals(const std::vector<unsigned char>& pixels)
     auto emit = [&](unsigned code) {
         buffer |= code << bits;
         bits += 9;
-        while (bits >= 8) { bytes += char(buffer & 0xFF); buffer >>= 8; bits -= 8; }
+        while (bits >= 8) {
+            bytes += char(buffer & 0xFF);
+            buffer >>= 8;
+            bits -= 8;
+        }
     };
     const unsigned clear = 256, end = 257;
     unsigned sinceClear = 0;
     emit(clear);
     for (unsigned char p : pixels) {
-        if (sinceClear == 250) { emit(clear); sinceClear = 0; }
+        if (sinceClear == 250) {
+            emit(clear);
+            sinceClear = 0;
+        }
         emit(p);
         ++sinceClear;
     }
@@ -42,7 +49,7 @@ std::string makeGif(int width, int height, const std::vector<GifFrame>& frames)
     std::string out = "GIF89a";
     put16(out, unsigned(width));
     put16(out, unsigned(height));
-    out += char(0xF7);   // global colour table of 256 entries
+    out += char(0xF7); // global colour table of 256 entries
     out += char(0);
     out += char(0);
     for (int i = 0; i < 256; ++i) {

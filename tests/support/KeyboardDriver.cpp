@@ -23,13 +23,16 @@ void sendKey(WORD vk, DWORD flags)
 HWND openMenu()
 {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-        wchar_t cls[16] = {};
-        GetClassNameW(h, cls, 16);
-        if (!IsWindowVisible(h) || wcscmp(cls, L"#32768") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-    }, LPARAM(&found));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            if (!IsWindowVisible(h) || wcscmp(cls, L"#32768") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+        },
+        LPARAM(&found));
     return found;
 }
 
@@ -39,16 +42,13 @@ bool pressKey(HWND window, WORD key, std::vector<WORD> modifiers)
 {
     SetForegroundWindow(window);
     pumpMessages(20);
-    for (WORD m : modifiers)
-        sendKey(m, 0);
+    for (WORD m : modifiers) sendKey(m, 0);
     pumpMessages(20);
     bool reported = true;
-    for (WORD m : modifiers)
-        reported = reported && (GetAsyncKeyState(m) & 0x8000) != 0;
+    for (WORD m : modifiers) reported = reported && (GetAsyncKeyState(m) & 0x8000) != 0;
     sendKey(key, 0);
     sendKey(key, KEYEVENTF_KEYUP);
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        sendKey(*it, KEYEVENTF_KEYUP);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) sendKey(*it, KEYEVENTF_KEYUP);
     pumpMessages(150);
     return reported;
 }

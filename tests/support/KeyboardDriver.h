@@ -16,8 +16,8 @@ bool pressKey(HWND window, WORD key, std::vector<WORD> modifiers = {});
 class MenuProbe {
 public:
     struct Menu {
-        RECT rect{};                       // the menu window, screen coordinates
-        std::vector<std::wstring> items;   // item texts, "" for separators
+        RECT rect{};                     // the menu window, screen coordinates
+        std::vector<std::wstring> items; // item texts, "" for separators
     };
     MenuProbe();
     ~MenuProbe();

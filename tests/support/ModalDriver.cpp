@@ -34,12 +34,18 @@ std::wstring windowText(HWND hwnd)
 // Visible top-level windows of this thread with the given class.
 std::vector<HWND> threadWindows(const wchar_t* cls)
 {
-    struct Ctx { const wchar_t* cls; std::vector<HWND> found; } ctx{cls, {}};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        if (IsWindowVisible(h) && className(h) == c->cls) c->found.push_back(h);
-        return TRUE;
-    }, LPARAM(&ctx));
+    struct Ctx {
+        const wchar_t* cls;
+        std::vector<HWND> found;
+    } ctx{cls, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            if (IsWindowVisible(h) && className(h) == c->cls) c->found.push_back(h);
+            return TRUE;
+        },
+        LPARAM(&ctx));
     return ctx.found;
 }
 
@@ -52,13 +58,16 @@ std::set<HWND> openDialogs()
 std::vector<std::wstring> staticTexts(HWND dlg)
 {
     std::vector<std::wstring> texts;
-    EnumChildWindows(dlg, [](HWND h, LPARAM lp) -> BOOL {
-        if (_wcsicmp(className(h).c_str(), L"Static") != 0) return TRUE;
-        if ((GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
-        std::wstring t = windowText(h);
-        if (!t.empty()) reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(t);
-        return TRUE;
-    }, LPARAM(&texts));
+    EnumChildWindows(
+        dlg,
+        [](HWND h, LPARAM lp) -> BOOL {
+            if (_wcsicmp(className(h).c_str(), L"Static") != 0) return TRUE;
+            if ((GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
+            std::wstring t = windowText(h);
+            if (!t.empty()) reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(t);
+            return TRUE;
+        },
+        LPARAM(&texts));
     return texts;
 }
 
@@ -131,7 +140,10 @@ void ModalDriver::answerMessageBox(int buttonId) { queue({Action::PressButton, b
 void ModalDriver::cancelDialog() { queue({Action::PressButton, IDCANCEL, 0, {}, {}, {}}); }
 void ModalDriver::answerSaveDialog(const std::wstring& path) { queue({Action::SaveAs, IDOK, 0, path, {}, {}}); }
 void ModalDriver::chooseMenuItem(const std::wstring& text) { chooseMenuPath({text}); }
-void ModalDriver::chooseMenuPath(const std::vector<std::wstring>& path) { queue({Action::MenuText, 0, 0, {}, path, {}}); }
+void ModalDriver::chooseMenuPath(const std::vector<std::wstring>& path)
+{
+    queue({Action::MenuText, 0, 0, {}, path, {}});
+}
 void ModalDriver::chooseMenuItemId(UINT id) { queue({Action::MenuId, 0, id, {}, {}, {}}); }
 void ModalDriver::cancelMenu() { queue({Action::MenuCancel, 0, 0, {}, {}, {}}); }
 
@@ -141,8 +153,8 @@ void ModalDriver::tick()
     finishPendingMenu();
     if (!plans_.empty()) {
         const Plan& plan = plans_.front();
-        bool isMenu = plan.action == Action::MenuText || plan.action == Action::MenuId ||
-                      plan.action == Action::MenuCancel;
+        bool isMenu =
+            plan.action == Action::MenuText || plan.action == Action::MenuId || plan.action == Action::MenuCancel;
         bool used = isMenu ? answerMenuWindow(plan) : answerDialogWindow(plan);
         if (used) plans_.pop_front();
     }
@@ -172,8 +184,7 @@ bool ModalDriver::answerDialogWindow(const Plan& plan)
         if (!name) name = GetDlgItem(target, kFileNameEdit);
         SetWindowTextW(name, plan.text.c_str());
     }
-    PostMessageW(target, WM_COMMAND, MAKEWPARAM(plan.buttonId, BN_CLICKED),
-                 LPARAM(GetDlgItem(target, plan.buttonId)));
+    PostMessageW(target, WM_COMMAND, MAKEWPARAM(plan.buttonId, BN_CLICKED), LPARAM(GetDlgItem(target, plan.buttonId)));
     s.answered = true;
     answeredDialogs_.insert(target);
     seen_.push_back(std::move(s));
@@ -185,7 +196,7 @@ bool ModalDriver::answerDialogWindow(const Plan& plan)
 // submenu with its first such item selected, Return chooses.
 bool ModalDriver::answerMenuWindow(const Plan& plan)
 {
-    if (menuInFlight_) return false;   // the last choice's menus are still closing
+    if (menuInFlight_) return false; // the last choice's menus are still closing
     std::vector<HWND> menus = threadWindows(L"#32768");
     if (menus.empty()) return false;
     HWND menuWnd = menus.front();
@@ -193,8 +204,8 @@ bool ModalDriver::answerMenuWindow(const Plan& plan)
     Seen s;
     s.menu = true;
     if (menu) s.menuItems = menuTexts(menu);
-    std::vector<int> places = plan.action == Action::MenuCancel ? std::vector<int>()
-                                                                  : keyPlaces(menu, plan, &s.chosenFrom);
+    std::vector<int> places =
+        plan.action == Action::MenuCancel ? std::vector<int>() : keyPlaces(menu, plan, &s.chosenFrom);
     if (places.empty()) {
         EndMenu();
         s.answered = plan.action == Action::MenuCancel;
@@ -226,9 +237,9 @@ std::vector<int> ModalDriver::keyPlaces(HMENU menu, const Plan& plan, std::vecto
         std::vector<std::wstring> texts = menu ? menuTexts(menu) : std::vector<std::wstring>();
         for (int i = 0; i < n && pos < 0; ++i) {
             if (isSeparator(menu, i)) continue;
-            bool match = plan.action == Action::MenuId
-                             ? GetMenuItemID(menu, i) == plan.menuId
-                             : texts[size_t(i)] == plan.path[level] || plainMenuText(texts[size_t(i)]) == plan.path[level];
+            bool match = plan.action == Action::MenuId ? GetMenuItemID(menu, i) == plan.menuId
+                                                       : texts[size_t(i)] == plan.path[level] ||
+                                                             plainMenuText(texts[size_t(i)]) == plan.path[level];
             if (match) pos = i;
         }
         if (pos < 0) return {};
@@ -249,12 +260,18 @@ std::vector<int> ModalDriver::keyPlaces(HMENU menu, const Plan& plan, std::vecto
 void ModalDriver::finishPendingMenu()
 {
     if (!menuInFlight_) return;
-    if (!IsWindow(menuInFlight_) || !IsWindowVisible(menuInFlight_)) { menuInFlight_ = nullptr; return; }
+    if (!IsWindow(menuInFlight_) || !IsWindowVisible(menuInFlight_)) {
+        menuInFlight_ = nullptr;
+        return;
+    }
     if (++menuTicks_ < kMenuGraceTicks) return;
     EndMenu();
     menuInFlight_ = nullptr;
     for (auto it = seen_.rbegin(); it != seen_.rend(); ++it)
-        if (it->menu) { it->answered = false; break; }
+        if (it->menu) {
+            it->answered = false;
+            break;
+        }
 }
 
 bool ModalDriver::waitDone(DWORD ms)

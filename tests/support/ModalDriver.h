@@ -69,9 +69,9 @@ private:
         Action action;
         int buttonId = 0;
         UINT menuId = 0;
-        std::wstring text;                  // the path a save dialog is given
-        std::vector<std::wstring> path;     // menu item texts, outermost first
-        std::set<HWND> before;  // dialogs already open when the answer was queued
+        std::wstring text;              // the path a save dialog is given
+        std::vector<std::wstring> path; // menu item texts, outermost first
+        std::set<HWND> before;          // dialogs already open when the answer was queued
     };
 
     static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -87,7 +87,7 @@ private:
     std::deque<Plan> plans_;
     std::vector<Seen> seen_;
     std::set<HWND> answeredDialogs_;
-    HWND menuInFlight_ = nullptr;   // a menu given keys, closed by force if it stays open
+    HWND menuInFlight_ = nullptr; // a menu given keys, closed by force if it stays open
     int menuTicks_ = 0;
 };
 

@@ -11,8 +11,7 @@ public:
     explicit ParentWindow(const RECT& rect, DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN)
         : hwnd_(CreateWindowExW(0, L"STATIC", L"", style, rect.left, rect.top, rect.right - rect.left,
                                 rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr))
-    {
-    }
+    {}
     ~ParentWindow()
     {
         if (hwnd_) DestroyWindow(hwnd_);

@@ -24,8 +24,10 @@ static Capture captureWith(HWND hwnd, bool fromScreen, const RECT* area = nullpt
 {
     Capture c;
     RECT rc;
-    if (area) rc = {0, 0, area->right - area->left, area->bottom - area->top};
-    else if (!GetClientRect(hwnd, &rc)) return c;
+    if (area)
+        rc = {0, 0, area->right - area->left, area->bottom - area->top};
+    else if (!GetClientRect(hwnd, &rc))
+        return c;
     if (rc.right <= 0 || rc.bottom <= 0) return c;
     c.width = rc.right;
     c.height = rc.bottom;
@@ -73,7 +75,10 @@ static bool pngEncoder(CLSID* clsid)
     auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
     Gdiplus::GetImageEncoders(count, size, codecs);
     for (UINT i = 0; i < count; ++i)
-        if (wcscmp(codecs[i].MimeType, L"image/png") == 0) { *clsid = codecs[i].Clsid; return true; }
+        if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            *clsid = codecs[i].Clsid;
+            return true;
+        }
     return false;
 }
 

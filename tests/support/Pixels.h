@@ -8,8 +8,8 @@ namespace TestSupport {
 
 struct Capture {
     int width = 0, height = 0;
-    std::vector<DWORD> pixels;   // top-down rows of 0x00RRGGBB
-    COLORREF at(int x, int y) const;   // as a COLORREF (0x00BBGGRR); CLR_INVALID outside
+    std::vector<DWORD> pixels;       // top-down rows of 0x00RRGGBB
+    COLORREF at(int x, int y) const; // as a COLORREF (0x00BBGGRR); CLR_INVALID outside
     // Number of pixels in the rectangle that differ from colour c.
     int countOther(const RECT& r, COLORREF c) const;
 };

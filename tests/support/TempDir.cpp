@@ -13,13 +13,16 @@ TempDir::TempDir()
     for (;;) {
         wchar_t name[MAX_PATH];
         swprintf(name, MAX_PATH, L"%lsc2test-%lu-%ld", base, GetCurrentProcessId(), InterlockedIncrement(&counter));
-        if (CreateDirectoryW(name, nullptr)) { path_ = name; return; }
+        if (CreateDirectoryW(name, nullptr)) {
+            path_ = name;
+            return;
+        }
     }
 }
 
 TempDir::~TempDir()
 {
-    std::wstring from = path_ + L'\0';   // SHFileOperation wants a double terminator
+    std::wstring from = path_ + L'\0'; // SHFileOperation wants a double terminator
     SHFILEOPSTRUCTW op = {};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
@@ -29,7 +32,8 @@ TempDir::~TempDir()
 
 std::string readFileBytes(const std::wstring& path)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return {};
     std::string out;
     char buf[65536];

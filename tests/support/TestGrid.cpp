@@ -21,8 +21,7 @@ std::vector<NMHDR> GridHost::notifications;
 namespace {
 LRESULT CALLBACK hostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NOTIFY)
-        GridHost::notifications.push_back(*reinterpret_cast<NMHDR*>(lParam));
+    if (msg == WM_NOTIFY) GridHost::notifications.push_back(*reinterpret_cast<NMHDR*>(lParam));
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 } // namespace
@@ -35,8 +34,8 @@ GridHost::GridHost(int width, int height)
     wc.lpszClassName = L"GridTestHost";
     RegisterClassW(&wc);
     notifications.clear();
-    hwnd_ = CreateWindowExW(0, L"GridTestHost", L"grid", WS_POPUP | WS_VISIBLE, 20, 20, width, height,
-                            nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd_ = CreateWindowExW(0, L"GridTestHost", L"grid", WS_POPUP | WS_VISIBLE, 20, 20, width, height, nullptr, nullptr,
+                            wc.hInstance, nullptr);
     RECT r = {0, 0, width, height};
     grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, hwnd_);
     grid.MoveWindow(r);
@@ -76,12 +75,15 @@ namespace {
 HWND shownTip()
 {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(h, name, 64);
-        if (_wcsicmp(name, L"tooltips_class32") == 0 && IsWindowVisible(h)) *reinterpret_cast<HWND*>(lp) = h;
-        return TRUE;
-    }, LPARAM(&found));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (_wcsicmp(name, L"tooltips_class32") == 0 && IsWindowVisible(h)) *reinterpret_cast<HWND*>(lp) = h;
+            return TRUE;
+        },
+        LPARAM(&found));
     return found;
 }
 } // namespace
@@ -92,8 +94,7 @@ HWND hoverForTip(HWND hwnd, POINT client, DWORD ms)
     ClientToScreen(hwnd, &screen);
     SetCursorPos(screen.x, screen.y);
     SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-    for (DWORD waited = 0; waited < ms && !shownTip(); waited += 50)
-        TestSupport::pumpMessages(50);
+    for (DWORD waited = 0; waited < ms && !shownTip(); waited += 50) TestSupport::pumpMessages(50);
     return shownTip();
 }
 

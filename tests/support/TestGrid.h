@@ -14,8 +14,8 @@ class TestGrid : public Control::DataGridEx {
 public:
     int rows = 0;
     bool sortResult = true;
-    std::map<std::wstring, COLORREF> columnColors;   // text colour by column name
-    COLORREF rowColor = CLR_INVALID;                  // background of unselected rows
+    std::map<std::wstring, COLORREF> columnColors; // text colour by column name
+    COLORREF rowColor = CLR_INVALID;               // background of unselected rows
     std::vector<bool> checks;
 
     int textCalls = 0, minRowAsked = INT_MAX, maxRowAsked = -1;
@@ -24,18 +24,19 @@ public:
     std::vector<int> selAtMenu, enters;
     int headerChanges = 0, resets = 0;
 
-    static std::wstring cellText(int row, const std::wstring& column)
+    static std::wstring cellText(int row, const std::wstring& column) { return column + L"#" + std::to_wstring(row); }
+    void resetCounters()
     {
-        return column + L"#" + std::to_wstring(row);
+        textCalls = 0;
+        minRowAsked = INT_MAX;
+        maxRowAsked = -1;
     }
-    void resetCounters() { textCalls = 0; minRowAsked = INT_MAX; maxRowAsked = -1; }
 
     int GetRowsCount() override { return rows; }
     BOOL GetCheckStatus(int row) override { return row < int(checks.size()) && checks[row]; }
     void SetCheckStatus(int row, BOOL on) override
     {
-        if (row >= int(checks.size()))
-            checks.resize(row + 1);
+        if (row >= int(checks.size())) checks.resize(row + 1);
         checks[row] = on != FALSE;
     }
     void GetRowBkColor(int row, BOOL selected, COLORREF& color) override
@@ -48,8 +49,7 @@ public:
     void GetItemColor(int, Control::HeaderInfo2& column, const Common::XStringW&, COLORREF& color) override
     {
         auto it = columnColors.find(column.name);
-        if (it != columnColors.end())
-            color = it->second;
+        if (it != columnColors.end()) color = it->second;
     }
     void GetItemText(int row, Control::HeaderInfo2& column, Common::XStringW& text) override
     {
@@ -63,15 +63,19 @@ public:
         sorts.emplace_back(column, descending);
         return sortResult;
     }
-    void OnContextMenu(int x, int y) override { menus.push_back({x, y}); selAtMenu.push_back(GetCurrSel()); }
+    void OnContextMenu(int x, int y) override
+    {
+        menus.push_back({x, y});
+        selAtMenu.push_back(GetCurrSel());
+    }
     void OnHeaderChange() override { ++headerChanges; }
     void OnResetHeader() override { ++resets; }
     void OnEnterItem(int row) override { enters.push_back(row); }
 
     using DataGridEx::BodyRect;
     using DataGridEx::ColumnScreenSpan;
-    using DataGridEx::RowHeight;
     using DataGridEx::PageRows;
+    using DataGridEx::RowHeight;
 };
 
 // A visible top-level window holding one grid, and what its parent heard from it.

@@ -67,7 +67,10 @@ struct HostWindow {
     }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
-    ~HostWindow() { if (object.IsWindow()) object.DestroyWindow(); }
+    ~HostWindow()
+    {
+        if (object.IsWindow()) object.DestroyWindow();
+    }
     HWND hwnd() const { return object.GetHandle(); }
 };
 

@@ -18,8 +18,12 @@ struct BlockingTask : thread::task {
     volatile LONG runs = 0, cancels = 0, finished = 0, stopFlag = 0;
     ScopedHandle started{newEvent()};
     ScopedHandle release{newEvent()};
-    DWORD minRunMs = 0;   // keeps running this long even when cancelled
-    void cancel() override { InterlockedIncrement(&cancels); stopFlag = 1; }
+    DWORD minRunMs = 0; // keeps running this long even when cancelled
+    void cancel() override
+    {
+        InterlockedIncrement(&cancels);
+        stopFlag = 1;
+    }
     void reset() override { stopFlag = 0; }
     void run() override
     {
@@ -38,14 +42,26 @@ struct CountingTask : thread::task {
     ScopedHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     void cancel() override {}
     void reset() override {}
-    void run() override { InterlockedIncrement(&runs); SetEvent(done.get()); }
+    void run() override
+    {
+        InterlockedIncrement(&runs);
+        SetEvent(done.get());
+    }
 };
 
 struct RecordingOwner : thread::TaskOwner {
     CriticalSection lock;
     std::vector<thread::task*> done;
-    void onTaskDone(thread::task* t) override { CriticalSection::Lock hold(lock); done.push_back(t); }
-    size_t count() { CriticalSection::Lock hold(lock); return done.size(); }
+    void onTaskDone(thread::task* t) override
+    {
+        CriticalSection::Lock hold(lock);
+        done.push_back(t);
+    }
+    size_t count()
+    {
+        CriticalSection::Lock hold(lock);
+        return done.size();
+    }
 };
 
 bool signalled(const ScopedHandle& h, DWORD ms = 5000) { return WaitForSingleObject(h.get(), ms) == WAIT_OBJECT_0; }
@@ -61,7 +77,7 @@ TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
 
     EXPECT_EQ(0, worker.post(nullptr, &runningOwner));
     EXPECT_EQ(0, worker.start());
-    EXPECT_EQ(1, worker.start());   // already started
+    EXPECT_EQ(1, worker.start()); // already started
     ASSERT_EQ(1, worker.post(&running, &runningOwner));
     ASSERT_TRUE(signalled(running.started));
     EXPECT_EQ(thread::RUNNING, worker.getState());
@@ -70,8 +86,8 @@ TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
     worker.stop();
     EXPECT_EQ(thread::STOPPING, worker.getState());
     EXPECT_EQ(1, running.cancels);
-    worker.stop();                  // a second request changes nothing
-    EXPECT_EQ(1, worker.start());   // still stopping: nothing starts
+    worker.stop();                // a second request changes nothing
+    EXPECT_EQ(1, worker.start()); // still stopping: nothing starts
     ASSERT_EQ(1, worker.post(&queuedAfterStop, &afterOwner));
     SetEvent(running.release.get());
 
@@ -93,7 +109,11 @@ TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
 namespace {
 struct StopCall {
     thread* worker;
-    static DWORD WINAPI main(void* p) { static_cast<StopCall*>(p)->worker->stop(); return 0; }
+    static DWORD WINAPI main(void* p)
+    {
+        static_cast<StopCall*>(p)->worker->stop();
+        return 0;
+    }
 };
 } // namespace
 
@@ -108,7 +128,7 @@ TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
         worker.start();
         ASSERT_EQ(1, worker.post(&running, nullptr));
         ASSERT_TRUE(signalled(running.started));
-        ASSERT_EQ(1, worker.post(&queued, nullptr));   // fills the queue
+        ASSERT_EQ(1, worker.post(&queued, nullptr)); // fills the queue
         StopCall call{&worker};
         ScopedHandle stopper(CreateThread(nullptr, 0, &StopCall::main, &call, 0, nullptr));
         ASSERT_TRUE(signalled(stopper, 5000)) << "stop blocked on the full queue";
@@ -127,19 +147,22 @@ TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
     ASSERT_EQ(thread::STOPPING, worker->getState());
     delete worker;
     EXPECT_EQ(1, slow.finished);
-
 }
 
 namespace {
 // While a stop request is between setting the state and queuing its wake-up item, lets the
 // running task finish and gives the worker time to end early if it would.
 struct SlowStopThread : thread {
-    HANDLE releaseOnStop = nullptr;   // borrowed from the running task
+    HANDLE releaseOnStop = nullptr; // borrowed from the running task
     ScopedHandle exited{newEvent()};
     SlowStopThread() : thread(8) {}
     SlowStopThread(const SlowStopThread&) = delete;
     SlowStopThread& operator=(const SlowStopThread&) = delete;
-    ~SlowStopThread() override { stop(); wait(30000); }
+    ~SlowStopThread() override
+    {
+        stop();
+        wait(30000);
+    }
     void onStopping() override
     {
         SetEvent(releaseOnStop);
@@ -157,7 +180,7 @@ TEST(WorkerThread, WakeUpItemOfAStopNeverEndsTheNextWorker)
     worker.releaseOnStop = running.release.get();
     worker.start();
     ASSERT_EQ(1, worker.post(&running, nullptr));
-    running.stopFlag = 1;   // past its cancel wait: it ends only when the stop hook releases it
+    running.stopFlag = 1; // past its cancel wait: it ends only when the stop hook releases it
     ASSERT_TRUE(signalled(running.started));
     ASSERT_EQ(1, worker.post(&dropped, nullptr));
     worker.stop();

@@ -21,14 +21,20 @@ Capture repaintAndGrab(HWND hwnd)
 
 int countThreadWindows(const wchar_t* cls)
 {
-    struct Ctx { const wchar_t* cls; int n; } ctx{cls, 0};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        wchar_t name[64] = {};
-        GetClassNameW(h, name, 64);
-        if (_wcsicmp(name, c->cls) == 0) ++c->n;
-        return TRUE;
-    }, LPARAM(&ctx));
+    struct Ctx {
+        const wchar_t* cls;
+        int n;
+    } ctx{cls, 0};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (_wcsicmp(name, c->cls) == 0) ++c->n;
+            return TRUE;
+        },
+        LPARAM(&ctx));
     return ctx.n;
 }
 
@@ -156,7 +162,8 @@ TEST(TextEdit, ShowsCueTextOnlyWhileEmpty)
     EXPECT_EQ(edit.CueText(), L"请输入关键字，多个关键字用空格分开");
     RECT r = {20, 18, 450, 42};
     ASSERT_NE(edit.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", r, host.hwnd(), 100,
-                          GetModuleHandleW(nullptr)), nullptr);
+                          GetModuleHandleW(nullptr)),
+              nullptr);
     HFONT font = CreateFontW(16, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, L"宋体");
     edit.SetFont(font);
     edit.LimitText(128);

@@ -28,8 +28,8 @@ TEST(ModalDriver, AnswersMessageBoxesAndReadsTheirTexts)
 
 TEST(ModalDriver, ChoosesAndCancelsPopupMenuItems)
 {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 11, L"加入基金池");
@@ -57,8 +57,8 @@ TEST(ModalDriver, ChoosesAndCancelsPopupMenuItems)
 
 TEST(ModalDriver, ChoosesItemsInsideSubmenus)
 {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     HMENU types = CreatePopupMenu();
     AppendMenuW(types, MF_STRING | MF_CHECKED, 306, L"股票型");
@@ -100,10 +100,10 @@ TEST(ModalDriver, ChoosesItemsInsideSubmenus)
     EXPECT_EQ(LOWORD(msg.wParam), 309);
 
     // Paths that lead nowhere cancel the menu and are reported unanswered.
-    for (std::vector<std::wstring> wrong : {std::vector<std::wstring>{L"基金类型"},
-                                           std::vector<std::wstring>{L"关键字筛选(C)", L"股票型"},
-                                           std::vector<std::wstring>{L"基金类型", L"货币型"},
-                                           std::vector<std::wstring>{L"管理公司", L"华", L"华安基金", L"x"}}) {
+    for (std::vector<std::wstring> wrong :
+         {std::vector<std::wstring>{L"基金类型"}, std::vector<std::wstring>{L"关键字筛选(C)", L"股票型"},
+          std::vector<std::wstring>{L"基金类型", L"货币型"},
+          std::vector<std::wstring>{L"管理公司", L"华", L"华安基金", L"x"}}) {
         d.chooseMenuPath(wrong);
         EXPECT_EQ(track(), 0) << wrong.front() << " " << wrong.size();
         EXPECT_FALSE(d.seen().back().answered);

@@ -30,7 +30,7 @@ LRESULT CALLBACK countingButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 const wchar_t* countingButtonClass()
 {
     WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
+    wc.cbSize = sizeof(wc);
     if (!GetClassInfoExW(nullptr, L"Button", &wc)) return nullptr;
     g_buttonProc = wc.lpfnWndProc;
     wc.lpfnWndProc = countingButtonProc;
@@ -63,8 +63,9 @@ TEST(WindowToolkit, DispatchesAndReflectsMessages)
     // No binding: the default processing still keeps the window's text.
     WGUI::WindowBase unbound;
     RECT r = {0, 0, 50, 20};
-    ASSERT_NE(unbound.Create(WS_POPUP, 0, UiTest::hostClass(), L"plain", r, nullptr, 0,
-                             GetModuleHandleW(nullptr), nullptr), nullptr);
+    ASSERT_NE(
+        unbound.Create(WS_POPUP, 0, UiTest::hostClass(), L"plain", r, nullptr, 0, GetModuleHandleW(nullptr), nullptr),
+        nullptr);
     EXPECT_EQ(WGUI::WindowRegistry::Find(unbound.GetHandle()), nullptr);
     wchar_t text[16] = {};
     EXPECT_EQ(unbound.GetWindowText(text, 16), 5);
@@ -107,7 +108,9 @@ TEST(WindowToolkit, ObjectsNeverOwnTheirWindows)
 {
     HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
-    { WGUI::WindowBase temporary(hwnd); }
+    {
+        WGUI::WindowBase temporary(hwnd);
+    }
     EXPECT_TRUE(IsWindow(hwnd));
 
     WGUI::WindowBase stale(reinterpret_cast<HWND>(UINT_PTR(0x7FFF1234)));
@@ -123,8 +126,8 @@ TEST(WindowToolkit, ObjectsNeverOwnTheirWindows)
     auto object = std::make_unique<Recorder>();
     auto binding = std::make_unique<WGUI::WindowProc>();
     RECT r = {0, 0, 40, 40};
-    HWND own = object->Create(WS_POPUP, 0, UiTest::hostClass(), L"own", r, nullptr, 0,
-                              GetModuleHandleW(nullptr), binding.get());
+    HWND own = object->Create(WS_POPUP, 0, UiTest::hostClass(), L"own", r, nullptr, 0, GetModuleHandleW(nullptr),
+                              binding.get());
     binding.reset();
     object.reset();
     EXPECT_EQ(WGUI::WindowRegistry::Find(own), nullptr);
@@ -246,10 +249,14 @@ TEST(WindowToolkit, TheBindingCarriesTheControlsProcedureToItsLastMessage)
     static WNDPROC s_staticProc;
     s_dropped = binding.release();
     s_staticProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(child, GWLP_WNDPROC));
-    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_DESTROY) { delete s_dropped; s_dropped = nullptr; }
-        return CallWindowProcW(s_staticProc, h, m, w, l);
-    }));
+    SetWindowLongPtrW(child, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                          if (m == WM_DESTROY) {
+                              delete s_dropped;
+                              s_dropped = nullptr;
+                          }
+                          return CallWindowProcW(s_staticProc, h, m, w, l);
+                      }));
     g_ncDestroyed = 0;
     EXPECT_TRUE(DestroyWindow(he));
     EXPECT_EQ(s_dropped, nullptr);

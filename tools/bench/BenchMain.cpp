@@ -13,19 +13,43 @@
 
 namespace Bench {
 
-static std::vector<Case>& cases() { static std::vector<Case> all; return all; }
+static std::vector<Case>& cases()
+{
+    static std::vector<Case> all;
+    return all;
+}
 
-bool registerCase(Case c) { cases().push_back(std::move(c)); return true; }
+bool registerCase(Case c)
+{
+    cases().push_back(std::move(c));
+    return true;
+}
 
-static std::map<std::string, std::function<int()>>& modes() { static std::map<std::string, std::function<int()>> all; return all; }
+static std::map<std::string, std::function<int()>>& modes()
+{
+    static std::map<std::string, std::function<int()>> all;
+    return all;
+}
 
-bool registerMode(const std::string& name, std::function<int()> run) { modes()[name] = std::move(run); return true; }
+bool registerMode(const std::string& name, std::function<int()> run)
+{
+    modes()[name] = std::move(run);
+    return true;
+}
 
-static std::vector<Series>& series() { static std::vector<Series> all; return all; }
+static std::vector<Series>& series()
+{
+    static std::vector<Series> all;
+    return all;
+}
 
-bool registerSeries(Series s) { series().push_back(std::move(s)); return true; }
+bool registerSeries(Series s)
+{
+    series().push_back(std::move(s));
+    return true;
+}
 
-static size_t g_sink = 0;   // keeps the work of timed runs observable
+static size_t g_sink = 0; // keeps the work of timed runs observable
 
 double secondsPerIteration(const std::function<size_t(size_t)>& run, size_t iterations)
 {
@@ -65,7 +89,7 @@ static void measure(const Case& c, size_t& sink, double& ours, double& base)
         base = median(b);
         return;
     }
-    sink += c.ours(c.iterations / 10 + 1);   // warm caches and lazily built state
+    sink += c.ours(c.iterations / 10 + 1); // warm caches and lazily built state
     sink += c.baseline(c.iterations / 10 + 1);
     std::vector<double> o, b;
     for (int round = 0; round < kRounds; ++round) {
@@ -82,7 +106,10 @@ static double exponentOf(const std::vector<double>& rows, const std::vector<doub
     double n = double(rows.size()), sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         double x = std::log(rows[i]), y = std::log(seconds[i]);
-        sx += x; sy += y; sxx += x * x; sxy += x * y;
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
     }
     return (n * sxy - sx * sy) / (n * sxx - sx * sx);
 }
@@ -93,7 +120,7 @@ static int growth()
     for (const Series& s : series()) {
         std::vector<double> rows, ours, base;
         for (int n = 1000; n <= 1000000; n *= 10) {
-            s.ours(n);   // builds what the size needs and warms caches
+            s.ours(n); // builds what the size needs and warms caches
             std::vector<double> o, b;
             for (int round = 0; round < 5; ++round) {
                 o.push_back(s.ours(n));
@@ -102,8 +129,8 @@ static int growth()
             rows.push_back(n);
             ours.push_back(median(o));
             base.push_back(median(b));
-            std::printf("%s\t%d\t%.1f\t%.1f\t%.2f\n", s.name.c_str(), n, ours.back() * 1e9 / n,
-                        base.back() * 1e9 / n, ours.back() / base.back());
+            std::printf("%s\t%d\t%.1f\t%.1f\t%.2f\n", s.name.c_str(), n, ours.back() * 1e9 / n, base.back() * 1e9 / n,
+                        ours.back() / base.back());
             std::fflush(stdout);
         }
         double mine = exponentOf(rows, ours), plain = exponentOf(rows, base);
@@ -138,8 +165,7 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 1; i < argc; ++i) {
         if (Bench::isCase(Bench::narrow(argv[i]))) continue;
         std::fprintf(stderr, "bench: no case named %s; the cases are:\n", Bench::narrow(argv[i]).c_str());
-        for (const Bench::Case& c : Bench::cases())
-            std::fprintf(stderr, "  %s\n", c.name.c_str());
+        for (const Bench::Case& c : Bench::cases()) std::fprintf(stderr, "  %s\n", c.name.c_str());
         return 2;
     }
     std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
@@ -156,5 +182,5 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%s\t%.1f\t%.1f\t%.2f\n", c.name.c_str(), ours, base, base > 0 ? ours / base : 0.0);
         std::fflush(stdout);
     }
-    return sink == 42 ? 1 : 0;   // keeps the work observable
+    return sink == 42 ? 1 : 0; // keeps the work observable
 }

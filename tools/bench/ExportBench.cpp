@@ -16,10 +16,23 @@
 namespace {
 
 const int kFunds = 100000;
-const wchar_t* const kColumns[] = {L"code", L"aliascode", L"name", L"value", L"totalvalue", L"increase",
-                                   L"increasepercent", L"price", L"pricevalue", L"pricevaluerate", L"expiredate",
-                                   L"pricevalueyearincome", L"investtype", L"fundtype", L"investstyle",
-                                   L"createdate", L"company"};
+const wchar_t* const kColumns[] = {L"code",
+                                   L"aliascode",
+                                   L"name",
+                                   L"value",
+                                   L"totalvalue",
+                                   L"increase",
+                                   L"increasepercent",
+                                   L"price",
+                                   L"pricevalue",
+                                   L"pricevaluerate",
+                                   L"expiredate",
+                                   L"pricevalueyearincome",
+                                   L"investtype",
+                                   L"fundtype",
+                                   L"investstyle",
+                                   L"createdate",
+                                   L"company"};
 const int kColumnCount = int(sizeof(kColumns) / sizeof(kColumns[0]));
 
 struct ExportSetup {
@@ -61,7 +74,8 @@ struct ExportSetup {
             std::wstring name = std::wstring(names[rng() % 6]) + names[rng() % 6] + L"封闭";
             table->setTextAt(row, 2, name.data(), name.size());
             for (int c = 3; c <= 9; ++c) table->setDouble(row, c, c == 6 || c == 9 ? change(rng) : value(rng));
-            std::swprintf(text, 64, r % 5 ? L"20%02d-%02d-%02d" : L"0001-01-01", 20 + int(rng() % 10), 1 + int(rng() % 12), 1 + int(rng() % 28));
+            std::swprintf(text, 64, r % 5 ? L"20%02d-%02d-%02d" : L"0001-01-01", 20 + int(rng() % 10),
+                          1 + int(rng() % 12), 1 + int(rng() % 28));
             table->setTextAt(row, 10, text, std::wcslen(text));
             table->setTextAt(row, 15, text, std::wcslen(text));
             table->setTextAt(row, 11, L" ", 1);
@@ -104,9 +118,22 @@ void appendQuoted(std::wstring& line, const std::wstring& text)
 size_t exportPlainly(size_t iterations)
 {
     Host::IDataView* view = setup().grid.DisplayView();
-    const wchar_t* shown[] = {L"aliascode", L"name", L"value", L"totalvalue", L"increase", L"increasepercent",
-                              L"price", L"pricevalue", L"pricevaluerate", L"expiredate", L"pricevalueyearincome",
-                              L"investtype", L"fundtype", L"investstyle", L"createdate", L"company"};
+    const wchar_t* shown[] = {L"aliascode",
+                              L"name",
+                              L"value",
+                              L"totalvalue",
+                              L"increase",
+                              L"increasepercent",
+                              L"price",
+                              L"pricevalue",
+                              L"pricevaluerate",
+                              L"expiredate",
+                              L"pricevalueyearincome",
+                              L"investtype",
+                              L"fundtype",
+                              L"investstyle",
+                              L"createdate",
+                              L"company"};
     std::vector<int> index;
     for (const wchar_t* name : shown) index.push_back(view->getColumnIndex(name));
     size_t total = 0;

@@ -26,7 +26,7 @@ struct FundTexts {
     FundTexts()
     {
         static const wchar_t* const words[] = {L"基金", L"Value", L"稳健", L"Index", L"收益", L"Growth",
-                                               L"长城", L"Alpha", L"债券", L"Bond", L"红利", L"Smart"};
+                                               L"长城", L"Alpha", L"债券", L"Bond",  L"红利", L"Smart"};
         std::mt19937 rng(5);
         wchar_t text[64];
         for (int r = 0; r < kRows; ++r) {
@@ -76,7 +76,8 @@ size_t rebuildWith(Host::IDataFilter* filter, size_t iterations)
 
 size_t keywordFilter(size_t iterations)
 {
-    XComPtr<ClosedFund::SearchFilterImpl> filter = XComPtr<ClosedFund::SearchFilterImpl>::adopt(new ClosedFund::SearchFilterImpl);
+    XComPtr<ClosedFund::SearchFilterImpl> filter =
+        XComPtr<ClosedFund::SearchFilterImpl>::adopt(new ClosedFund::SearchFilterImpl);
     for (const wchar_t* name : kColumnNames) filter->AddColumn(name);
     for (const wchar_t* keyword : kKeywords) filter->AddKeyword(keyword);
     return rebuildWith(filter.get(), iterations);
@@ -96,7 +97,10 @@ size_t keywordLoop(size_t iterations)
                 XStringW text(f.cells[c][r]);
                 text.makeLower();
                 for (const wchar_t* keyword : kKeywords) {
-                    if (std::wcsstr(text.c_str(), keyword)) { hit = true; break; }
+                    if (std::wcsstr(text.c_str(), keyword)) {
+                        hit = true;
+                        break;
+                    }
                 }
             }
             if (hit) rows[size_t(count++)] = r;
@@ -110,7 +114,8 @@ const wchar_t* const kAcceptedType = L"封闭式类型07";
 
 size_t valueFilter(size_t iterations)
 {
-    XComPtr<ClosedFund::MultiValueFilter> filter = XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
+    XComPtr<ClosedFund::MultiValueFilter> filter =
+        XComPtr<ClosedFund::MultiValueFilter>::adopt(new ClosedFund::MultiValueFilter);
     filter->SetColumn(L"type");
     filter->AddValue(kAcceptedType);
     return rebuildWith(filter.get(), iterations);

@@ -30,8 +30,11 @@ struct FundCells {
             int row = table->appendRow();
             table->setDouble(row, 0, rate(rng));
             wchar_t date[16];
-            if (i % 5 == 0) std::swprintf(date, 16, L"0001-01-01");
-            else std::swprintf(date, 16, L"20%02d-%02d-%02d", 10 + int(rng() % 20), 1 + int(rng() % 12), 1 + int(rng() % 28));
+            if (i % 5 == 0)
+                std::swprintf(date, 16, L"0001-01-01");
+            else
+                std::swprintf(date, 16, L"20%02d-%02d-%02d", 10 + int(rng() % 20), 1 + int(rng() % 12),
+                              1 + int(rng() % 28));
             table->setTextAt(row, 1, date, std::wcslen(date));
         }
         table->commitFill();

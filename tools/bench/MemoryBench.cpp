@@ -120,9 +120,8 @@ void sampleFill(int funds, bool peak, double& ours, double& baseline)
 
 } // namespace
 
-BENCH_CASE(memory5, {"memory-1e5", nullptr, nullptr, 1,
-                     [](double& o, double& b) { sampleFill(100000, false, o, b); }});
-BENCH_CASE(memory6, {"memory-1e6", nullptr, nullptr, 1,
-                     [](double& o, double& b) { sampleFill(1000000, false, o, b); }});
-BENCH_CASE(memoryPeak, {"memory-peak-1e6", nullptr, nullptr, 1,
-                        [](double& o, double& b) { sampleFill(1000000, true, o, b); }});
+BENCH_CASE(memory5, {"memory-1e5", nullptr, nullptr, 1, [](double& o, double& b) { sampleFill(100000, false, o, b); }});
+BENCH_CASE(memory6,
+           {"memory-1e6", nullptr, nullptr, 1, [](double& o, double& b) { sampleFill(1000000, false, o, b); }});
+BENCH_CASE(memoryPeak,
+           {"memory-peak-1e6", nullptr, nullptr, 1, [](double& o, double& b) { sampleFill(1000000, true, o, b); }});

@@ -181,7 +181,7 @@ size_t longestWaitDuring(Work work)
     g_probing = 0;
     WaitForSingleObject(poster, INFINITE);
     CloseHandle(poster);
-    pumpFor(50);   // the probes still queued are handled (and counted) too
+    pumpFor(50); // the probes still queued are handled (and counted) too
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
     return size_t(double(g_longestWait) * 1e9 / double(freq.QuadPart));
@@ -203,6 +203,12 @@ BENCH_CASE(reload, {"reload", [](size_t n) { return reloadThroughPage(100000, n)
 size_t reloadsAt(int funds) { return size_t(std::max(1, 100000 / funds)); }
 
 BENCH_SERIES(reloadGrowth, {"reload",
-    [](int funds) { return Bench::secondsPerIteration([funds](size_t n) { return reloadThroughPage(funds, n); }, reloadsAt(funds)); },
-    [](int funds) { return Bench::secondsPerIteration([funds](size_t n) { return readPlainly(funds, n); }, reloadsAt(funds)); }});
+                            [](int funds) {
+                                return Bench::secondsPerIteration(
+                                    [funds](size_t n) { return reloadThroughPage(funds, n); }, reloadsAt(funds));
+                            },
+                            [](int funds) {
+                                return Bench::secondsPerIteration([funds](size_t n) { return readPlainly(funds, n); },
+                                                                  reloadsAt(funds));
+                            }});
 BENCH_CASE(uiLatency, {"ui-latency", unused, unused, 1, latencies});

@@ -25,5 +25,5 @@ size_t repaint(int funds, size_t iterations)
 
 } // namespace
 
-BENCH_CASE(repaint, {"repaint", [](size_t n) { return repaint(100000, n); },
-                     [](size_t n) { return repaint(50, n); }, 20});
+BENCH_CASE(repaint,
+           {"repaint", [](size_t n) { return repaint(100000, n); }, [](size_t n) { return repaint(50, n); }, 20});

@@ -180,5 +180,13 @@ BENCH_CASE(sortReal, {"sort-real", sortReal, plainReal, 20});
 BENCH_CASE(sortTextNumber, {"sort-text-number", sortTextNumber, plainTextNumber, 20});
 BENCH_CASE(sortClick, {"sort-click", clickCaption, clickBaseline, 20});
 BENCH_SERIES(sortGrowth, {"sort",
-    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).sortBy(L"value", n); }, iterationsAt(rows)); },
-    [](int rows) { return Bench::secondsPerIteration([rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).baselineReal(n); }, iterationsAt(rows)); }});
+                          [](int rows) {
+                              return Bench::secondsPerIteration(
+                                  [rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).sortBy(L"value", n); },
+                                  iterationsAt(rows));
+                          },
+                          [](int rows) {
+                              return Bench::secondsPerIteration(
+                                  [rows](size_t n) { return Bench::keptForSize<SortSetup>(rows).baselineReal(n); },
+                                  iterationsAt(rows));
+                          }});

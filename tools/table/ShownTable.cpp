@@ -12,11 +12,9 @@ namespace {
 XStringW groupTitleOf(IXMLDOMElement* element)
 {
     Common::ComPtr<IXMLDOMNode> parent;
-    if (!element || element->get_parentNode(parent.put()) != S_OK || !parent)
-        return XStringW();
+    if (!element || element->get_parentNode(parent.put()) != S_OK || !parent) return XStringW();
     Common::ScopedBstr nodeName;
-    if (parent->get_nodeName(nodeName.put()) != S_OK || XStringW(nodeName.text()) != L"item")
-        return XStringW();
+    if (parent->get_nodeName(nodeName.put()) != S_OK || XStringW(nodeName.text()) != L"item") return XStringW();
     auto group = parent.query<IXMLDOMElement>(Common::XmlDom::kIIDElement);
     return Common::XmlDom::attributeOr(group.get(), L"title", L"");
 }
@@ -35,10 +33,8 @@ Align alignOf(const Control::HeaderInfo2& column)
 bool readDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
 {
     XComPtr<Host::IStatement> statement = db->prepare(ClosedFund::kDataDateSql, error);
-    if (!statement)
-        return false;
-    if (statement->step())
-        dataDate = statement->getText(0);
+    if (!statement) return false;
+    if (statement->step()) dataDate = statement->getText(0);
     return true;
 }
 
@@ -78,8 +74,7 @@ bool loadFundGrid(ClosedFund::closedFundGrid& grid, Host::IDatabase* db, Host::I
         error = L"the module's default header does not load";
         return false;
     }
-    if (grid.SortedView())
-        grid.SortedView()->rebuild(1);
+    if (grid.SortedView()) grid.SortedView()->rebuild(1);
     return true;
 }
 
@@ -95,8 +90,7 @@ ShownTable shownTable(ClosedFund::closedFundGrid& grid)
         column.name = info->name;
         info->GetAttribute(L"title", column.caption);
         XStringW group = groupTitleOf(info->GetElement());
-        if (!group.empty())
-            column.caption = group + L" " + column.caption;
+        if (!group.empty()) column.caption = group + L" " + column.caption;
         column.align = alignOf(*info);
         table.columns.push_back(column);
     }
@@ -104,8 +98,7 @@ ShownTable shownTable(ClosedFund::closedFundGrid& grid)
     table.rows.resize(rows);
     for (int r = 0; r < rows; ++r) {
         table.rows[r].resize(columns);
-        for (int c = 0; c < columns; ++c)
-            grid.GetItemText(r, infos[c], table.rows[r][c]);
+        for (int c = 0; c < columns; ++c) grid.GetItemText(r, infos[c], table.rows[r][c]);
     }
     return table;
 }

@@ -12,14 +12,14 @@ namespace FundTableText {
 enum class Align { Left, Center, Right };
 
 struct ShownColumn {
-    Common::XStringW name;      // the field the column shows
-    Common::XStringW caption;   // "group title" + " " + column title for a column in a group
-    Align align = Align::Left;  // as the header's `align` says; left when absent
+    Common::XStringW name;     // the field the column shows
+    Common::XStringW caption;  // "group title" + " " + column title for a column in a group
+    Align align = Align::Left; // as the header's `align` says; left when absent
 };
 
 struct ShownTable {
     std::vector<ShownColumn> columns;
-    std::vector<std::vector<Common::XStringW>> rows;   // one text per shown column
+    std::vector<std::vector<Common::XStringW>> rows; // one text per shown column
 };
 
 // The themes shipped beside the running program (the "themes" folder next to it).

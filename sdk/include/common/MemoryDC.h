@@ -9,8 +9,7 @@ class MemoryDC {
 public:
     // rect is in the target's coordinates; drawing uses the same coordinates.
     MemoryDC(HDC target, const RECT& rect)
-        : target_(target), rect_(rect), dc_(target), bitmap_(createBitmap(target, rect)),
-          selected_(dc_, bitmap_.get())
+        : target_(target), rect_(rect), dc_(target), bitmap_(createBitmap(target, rect)), selected_(dc_, bitmap_.get())
     {
         SetWindowOrgEx(dc_, rect.left, rect.top, nullptr);
     }
@@ -36,7 +35,7 @@ private:
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
         bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;   // top-down
+        bi.bmiHeader.biHeight = -height; // top-down
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 32;
         void* bits = nullptr;

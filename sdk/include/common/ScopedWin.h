@@ -12,14 +12,27 @@ public:
     ScopedHandle() = default;
     explicit ScopedHandle(HANDLE h) : h_(h) {}
     ScopedHandle(ScopedHandle&& o) noexcept : h_(o.release()) {}
-    ScopedHandle& operator=(ScopedHandle&& o) noexcept { reset(o.release()); return *this; }
+    ScopedHandle& operator=(ScopedHandle&& o) noexcept
+    {
+        reset(o.release());
+        return *this;
+    }
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
     ~ScopedHandle() { reset(); }
     HANDLE get() const { return h_; }
     bool valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() { HANDLE h = h_; h_ = nullptr; return h; }
-    void reset(HANDLE h = nullptr) { if (valid() && h_ != h) CloseHandle(h_); h_ = h; }
+    HANDLE release()
+    {
+        HANDLE h = h_;
+        h_ = nullptr;
+        return h;
+    }
+    void reset(HANDLE h = nullptr)
+    {
+        if (valid() && h_ != h) CloseHandle(h_);
+        h_ = h;
+    }
 private:
     HANDLE h_ = nullptr;
 };
@@ -50,7 +63,10 @@ private:
 class WindowDC {
 public:
     explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-    ~WindowDC() { if (dc_) ::ReleaseDC(hwnd_, dc_); }
+    ~WindowDC()
+    {
+        if (dc_) ::ReleaseDC(hwnd_, dc_);
+    }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     HDC get() const { return dc_; }
@@ -64,7 +80,10 @@ private:
 class MemoryDCHandle {
 public:
     explicit MemoryDCHandle(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-    ~MemoryDCHandle() { if (dc_) DeleteDC(dc_); }
+    ~MemoryDCHandle()
+    {
+        if (dc_) DeleteDC(dc_);
+    }
     MemoryDCHandle(const MemoryDCHandle&) = delete;
     MemoryDCHandle& operator=(const MemoryDCHandle&) = delete;
     HDC get() const { return dc_; }
@@ -77,7 +96,10 @@ private:
 class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
-    ~SelectedObject() { if (old_) SelectObject(dc_, old_); }
+    ~SelectedObject()
+    {
+        if (old_) SelectObject(dc_, old_);
+    }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
 private:
@@ -93,14 +115,27 @@ public:
     ScopedOwner() = default;
     explicit ScopedOwner(T h) : h_(h) {}
     ScopedOwner(ScopedOwner&& o) noexcept : h_(o.release()) {}
-    ScopedOwner& operator=(ScopedOwner&& o) noexcept { reset(o.release()); return *this; }
+    ScopedOwner& operator=(ScopedOwner&& o) noexcept
+    {
+        reset(o.release());
+        return *this;
+    }
     ScopedOwner(const ScopedOwner&) = delete;
     ScopedOwner& operator=(const ScopedOwner&) = delete;
     ~ScopedOwner() { reset(); }
     T get() const { return h_; }
     operator T() const { return h_; }
-    T release() { T h = h_; h_ = nullptr; return h; }
-    void reset(T h = nullptr) { if (h_ && h_ != h) Free(h_); h_ = h; }
+    T release()
+    {
+        T h = h_;
+        h_ = nullptr;
+        return h;
+    }
+    void reset(T h = nullptr)
+    {
+        if (h_ && h_ != h) Free(h_);
+        h_ = h;
+    }
 private:
     T h_ = nullptr;
 };
@@ -122,8 +157,7 @@ using ScopedMenu = ScopedOwner<HMENU, destroyMenu>;
 // or null on failure.
 inline HMENU appendSubmenu(HMENU menu, ScopedMenu& sub, const wchar_t* caption)
 {
-    if (!sub || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), caption))
-        return nullptr;
+    if (!sub || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), caption)) return nullptr;
     return sub.release();
 }
 
@@ -131,11 +165,19 @@ inline HMENU appendSubmenu(HMENU menu, ScopedMenu& sub, const wchar_t* caption)
 class ScopedHGlobal {
 public:
     explicit ScopedHGlobal(HGLOBAL h) : h_(h) {}
-    ~ScopedHGlobal() { if (h_) GlobalFree(h_); }
+    ~ScopedHGlobal()
+    {
+        if (h_) GlobalFree(h_);
+    }
     ScopedHGlobal(const ScopedHGlobal&) = delete;
     ScopedHGlobal& operator=(const ScopedHGlobal&) = delete;
     HGLOBAL get() const { return h_; }
-    HGLOBAL release() { HGLOBAL h = h_; h_ = nullptr; return h; }
+    HGLOBAL release()
+    {
+        HGLOBAL h = h_;
+        h_ = nullptr;
+        return h;
+    }
 private:
     HGLOBAL h_;
 };

@@ -26,16 +26,14 @@ inline HWND TabRoot(HWND hwnd)
 // Sent by a control on Tab (backwards with Shift). Nothing happens without a root.
 inline void RequestNextTabStop(HWND from, bool backwards)
 {
-    if (HWND root = TabRoot(from))
-        SendMessageW(root, WM_NEXTDLGCTL, backwards ? 1 : 0, 0);
+    if (HWND root = TabRoot(from)) SendMessageW(root, WM_NEXTDLGCTL, backwards ? 1 : 0, 0);
 }
 
 namespace TabOrderDetail {
 inline void collect(HWND parent, std::vector<HWND>& stops)
 {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child) || !IsWindowEnabled(child))
-            continue;
+        if (!IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
         if (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
             collect(child, stops);
         else if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP)
@@ -52,8 +50,7 @@ inline void collect(HWND parent, std::vector<HWND>& stops)
 inline std::vector<HWND> TabStops(HWND root)
 {
     std::vector<HWND> stops;
-    if (!root)
-        return stops;
+    if (!root) return stops;
     TabOrderDetail::collect(root, stops);
     std::vector<std::pair<RECT, HWND>> placed;
     for (HWND hwnd : stops) {
@@ -61,7 +58,8 @@ inline std::vector<HWND> TabStops(HWND root)
         GetWindowRect(hwnd, &r);
         placed.push_back({r, hwnd});
     }
-    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first.top < b.first.top; });
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first.top < b.first.top; });
     stops.clear();
     for (size_t begin = 0; begin < placed.size();) {
         size_t end = begin + 1;
@@ -70,8 +68,7 @@ inline std::vector<HWND> TabStops(HWND root)
             lineBottom = std::max(lineBottom, placed[end].first.bottom);
         std::stable_sort(placed.begin() + begin, placed.begin() + end,
                          [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
-        for (size_t i = begin; i < end; ++i)
-            stops.push_back(placed[i].second);
+        for (size_t i = begin; i < end; ++i) stops.push_back(placed[i].second);
         begin = end;
     }
     return stops;
@@ -82,12 +79,10 @@ inline std::vector<HWND> TabStops(HWND root)
 inline HWND NextTabStop(HWND root, HWND from, bool backwards)
 {
     std::vector<HWND> stops = TabStops(root);
-    if (stops.empty())
-        return nullptr;
+    if (stops.empty()) return nullptr;
     int n = int(stops.size());
     for (int i = 0; i < n; ++i) {
-        if (stops[i] == from || (from && IsChild(stops[i], from)))
-            return stops[(i + (backwards ? n - 1 : 1)) % n];
+        if (stops[i] == from || (from && IsChild(stops[i], from))) return stops[(i + (backwards ? n - 1 : 1)) % n];
     }
     return backwards ? stops.back() : stops.front();
 }

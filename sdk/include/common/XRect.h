@@ -12,9 +12,24 @@ struct XRect : RECT {
     LONG Height() const { return bottom - top; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(LONG x, LONG y) const { return x >= left && x < right && y >= top && y < bottom; }
-    void Offset(LONG dx, LONG dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    void Inflate(LONG dx, LONG dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
-    bool operator==(const XRect& o) const { return left == o.left && top == o.top && right == o.right && bottom == o.bottom; }
+    void Offset(LONG dx, LONG dy)
+    {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
+    void Inflate(LONG dx, LONG dy)
+    {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
+    bool operator==(const XRect& o) const
+    {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
 };
 
 } // namespace Common

@@ -25,7 +25,12 @@ public:
 
     // Lower-cases in place (Unicode-aware; CJK text is left as it is) and returns *this.
     XStringW& makeLower();
-    XStringW toLower() const { XStringW s(*this); s.makeLower(); return s; }
+    XStringW toLower() const
+    {
+        XStringW s(*this);
+        s.makeLower();
+        return s;
+    }
     // printf-style formatting (the C runtime's wide rules); replaces the content.
     XStringW& format(const wchar_t* fmt, ...);
     XStringW& formatV(const wchar_t* fmt, va_list args);

@@ -92,16 +92,16 @@ private:
 
     Drag drag_ = Drag::None;
     POINT dragStart_{};
-    int dragColumn_ = -1;      // column pressed (move/resize)
-    int dragItem_ = -1;        // top-level item being moved
-    int dragStartWidth_ = 0;   // scaled pixels at the press
-    int pressWidth_ = 0;       // unscaled width at the press
-    int dragOrigin_ = 0;       // scroll position when a thumb was grabbed
-    int dropX_ = -1;           // where the moved caption would land, -1 for no marker
-    int heldScrollButton_ = -1;    // 0..3 as DrawScrollBarButton's arrow while held
+    int dragColumn_ = -1;       // column pressed (move/resize)
+    int dragItem_ = -1;         // top-level item being moved
+    int dragStartWidth_ = 0;    // scaled pixels at the press
+    int pressWidth_ = 0;        // unscaled width at the press
+    int dragOrigin_ = 0;        // scroll position when a thumb was grabbed
+    int dropX_ = -1;            // where the moved caption would land, -1 for no marker
+    int heldScrollButton_ = -1; // 0..3 as DrawScrollBarButton's arrow while held
 
     std::unique_ptr<CutTextTip> tip_;
-    bool trackingLeave_ = false;   // a WM_MOUSELEAVE is asked for
+    bool trackingLeave_ = false; // a WM_MOUSELEAVE is asked for
     // The spot under the mouse: column -1 for none; row -1 for the caption. The rest says
     // what the grid showed there when the spot was taken, and whether that text was cut.
     int tipRow_ = -1, tipColumn_ = -1;

@@ -10,7 +10,9 @@
 #include <memory>
 #include <vector>
 
-namespace Gdiplus { class Graphics; }
+namespace Gdiplus {
+class Graphics;
+}
 struct IXMLDOMElement;
 struct IXMLDOMNodeList;
 
@@ -24,12 +26,12 @@ class PaintedText;
 class XDataGrid : public XWin {
 public:
     enum HitTestResult {
-        HitNowhere,       // outside the client area or on the border
-        HitCell,          // row and column set
-        HitCaption,       // column set, row -1
-        HitGroupCaption,  // column = first column of the group, row -1
-        HitCaptionEdge,   // column whose right edge is under the point, row -1
-        HitBelowRows,     // body area past the last row; column set when over one
+        HitNowhere,      // outside the client area or on the border
+        HitCell,         // row and column set
+        HitCaption,      // column set, row -1
+        HitGroupCaption, // column = first column of the group, row -1
+        HitCaptionEdge,  // column whose right edge is under the point, row -1
+        HitBelowRows,    // body area past the last row; column set when over one
         HitVScroll,
         HitHScroll,
     };
@@ -103,8 +105,8 @@ public:
     // The first item element named name in items or their groups; a new reference the
     // caller releases, or null.
     IXMLDOMElement* GetHeader(IXMLDOMNodeList* items, const Common::XStringW& name) const;
-    int GetColumnCount() const;                       // shown columns
-    const HeaderInfo2* GetColumnInfo(int column) const;  // null outside
+    int GetColumnCount() const;                         // shown columns
+    const HeaderInfo2* GetColumnInfo(int column) const; // null outside
     HitTestResult HitTest(int x, int y, int& row, int& column);
 
     // Looks (COLORREF 0x00BBGGRR).
@@ -177,8 +179,8 @@ protected:
     int RowHeight() const;
     int HeaderHeight() const;
     int CaptionRowHeight() const;
-    RECT BodyRect() const;                     // rows area, between header and scroll bars
-    int PageRows() const;                      // whole rows that fit in the body
+    RECT BodyRect() const; // rows area, between header and scroll bars
+    int PageRows() const;  // whole rows that fit in the body
     ScrollLayout GetScrollLayout() const;
     // The column's rectangle on screen in the body's row band; false when scrolled away.
     bool ColumnScreenSpan(int column, int& left, int& right) const;
@@ -198,8 +200,8 @@ protected:
     void SortByColumn(int column);
     HFONT HeaderFont();
     HFONT ColumnFont(int column);
-    int ColumnWidth(int column) const;           // at the current zoom
-    RECT InnerRect() const;                      // client area inside the border
+    int ColumnWidth(int column) const; // at the current zoom
+    RECT InnerRect() const;            // client area inside the border
     // Thumb position for a scroll position and back (track coordinates along the bar).
     void PlaceThumbs(ScrollLayout& s) const;
     int TopRowForThumb(const ScrollLayout& s, int thumbStart) const;
@@ -266,11 +268,11 @@ private:
     int rowHeight_ = 23, headerRowHeight_ = 23;
     double zoom_ = 1.0;
     int scrollLock_ = 0;
-    std::vector<Common::XStringW> frozenNames_;   // when not empty, freezes by name instead
+    std::vector<Common::XStringW> frozenNames_; // when not empty, freezes by name instead
     int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
     Common::XStringW headerFace_ = L"宋体";
-    int headerSize_ = 9;                  // points
-    Common::XStringW sortName_;   // column the rows were last sorted by; empty for none
+    int headerSize_ = 9;        // points
+    Common::XStringW sortName_; // column the rows were last sorted by; empty for none
     bool sortDesc_ = false;
 
     std::unique_ptr<GridHeader> header_;
@@ -278,7 +280,7 @@ private:
     std::unique_ptr<PaintedText> painted_;
     Common::XStringW emptyText_;
     Common::XStringW accessibleName_;
-    Common::ComPtr<GridAccessible> accessible_;   // made on the first WM_GETOBJECT, cut off with the grid
+    Common::ComPtr<GridAccessible> accessible_; // made on the first WM_GETOBJECT, cut off with the grid
 };
 
 } // namespace Control

@@ -60,7 +60,7 @@ private:
     void Unbind();
 
     HWND hwnd_ = nullptr;
-    WNDPROC attachedProc_ = nullptr;   // set while a foreign window is attached
+    WNDPROC attachedProc_ = nullptr; // set while a foreign window is attached
 };
 
 } // namespace Control

@@ -25,7 +25,7 @@ struct IModule : IXUnknown {
 
 // Sees every message of the host's loop before it is dispatched.
 struct IPreMessageHandler : IXUnknown {
-    virtual bool preTranslateMessage(MSG* msg) = 0;   // true: consumed
+    virtual bool preTranslateMessage(MSG* msg) = 0; // true: consumed
 };
 
 struct IApp : IXUnknown {

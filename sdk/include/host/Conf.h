@@ -9,7 +9,7 @@ namespace Host {
 struct IConfValue : IXUnknown {
     virtual XStringW getString() = 0;
     virtual void setString(const XStringW& text) = 0;
-    virtual double getDouble() = 0;   // the text read as a number; 0 when it is none
+    virtual double getDouble() = 0; // the text read as a number; 0 when it is none
     virtual void setDouble(double value) = 0;
 };
 
@@ -22,8 +22,9 @@ struct IConfKey : IXUnknown {
 };
 
 struct IConfManager : IXUnknown {
-    virtual XComPtr<IConfKey> getKey(const XStringA& path) = 0;     // empty if missing
-    virtual XComPtr<IConfKey> createKey(const XStringA& path) = 0;  // the existing key or a new empty one; empty if read-only
+    virtual XComPtr<IConfKey> getKey(const XStringA& path) = 0; // empty if missing
+    virtual XComPtr<IConfKey>
+    createKey(const XStringA& path) = 0; // the existing key or a new empty one; empty if read-only
     virtual bool deleteKey(const XStringA& path) = 0;
 };
 

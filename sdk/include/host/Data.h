@@ -43,7 +43,7 @@ struct IDataContainer : IXUnknown {
     virtual XComPtr<IDataRow> getRow(int index) = 0;
     virtual int getRowCount() = 0;
     virtual XComPtr<IColumnItem> getColumn(int index) = 0;
-    virtual int getColumnIndex(const XStringW& name) = 0;   // -1 if none
+    virtual int getColumnIndex(const XStringW& name) = 0; // -1 if none
     virtual int getColumnCount() = 0;
     // The text of one cell, as getRow(row)->getItemAt(column)->getText() gives it, written
     // into out (its buffer is reused): the way to read many cells without an object per
@@ -87,8 +87,8 @@ struct IDataTable : IDataContainer {
 
     // Filling, for the host's database: columns are added once, rows replaced on each fill.
     virtual int addColumn(const XStringW& name, int valueType) = 0;
-    virtual void clearRows() = 0;   // keeps the columns
-    virtual int appendRow() = 0;    // a row of NULL cells; returns its index
+    virtual void clearRows() = 0; // keeps the columns
+    virtual int appendRow() = 0;  // a row of NULL cells; returns its index
     virtual void setNull(int row, int column) = 0;
     virtual void setInt64(int row, int column, int64_t value) = 0;
     virtual void setDouble(int row, int column, double value) = 0;

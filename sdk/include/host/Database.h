@@ -5,7 +5,7 @@
 namespace Host {
 
 struct IStatement : IXUnknown {
-    virtual bool step() = 0;                 // true while there is a row
+    virtual bool step() = 0; // true while there is a row
     virtual XStringW getText(int column) = 0;
     virtual int getColumnCount() = 0;
 };

@@ -41,6 +41,9 @@ C2KERNEL_API void logWarning(const wchar_t* text);
 // A component of the given kind seen through interface T; empty when the kind is unknown
 // or is not a T (the component is then released).
 template <class T>
-XComPtr<T> createInstanceAs(const char* progId) { return createInstance(progId).template cast<T>(); }
+XComPtr<T> createInstanceAs(const char* progId)
+{
+    return createInstance(progId).template cast<T>();
+}
 
 } // namespace Host

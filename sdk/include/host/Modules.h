@@ -19,8 +19,8 @@ struct ITabPage : IXUnknown {
     virtual void redraw() = 0;
     virtual void move(int x, int y, int width, int height) = 0;
     virtual XStringW getTitle() = 0;
-    virtual void applyViewFilters(IDataFilter* displayOut, IDataFilter* displayIn,
-                                  IDataFilter* sortedOut, IDataFilter* sortedIn) = 0;
+    virtual void applyViewFilters(IDataFilter* displayOut, IDataFilter* displayIn, IDataFilter* sortedOut,
+                                  IDataFilter* sortedIn) = 0;
     virtual void rebuildDisplayView() = 0;
 };
 
@@ -36,7 +36,7 @@ struct ToolButtonDesc {
     XStringW caption;
     XStringW tip;
     int flags = 0;
-    XComPtr<IEvent> event;   // fired when the button is pressed
+    XComPtr<IEvent> event; // fired when the button is pressed
 };
 
 struct IMainFrameModule : IModule {
@@ -55,7 +55,7 @@ struct HotKey {
     uint8_t shift = 0;
     uint8_t alt = 0;
     uint8_t reserved = 0;
-    uint32_t key = 0;   // virtual-key code
+    uint32_t key = 0; // virtual-key code
 };
 #pragma pack(pop)
 static_assert(sizeof(HotKey) == 8, "HotKey is an 8-byte record");
@@ -71,9 +71,9 @@ struct IDbModule : IModule {
 
 // Payload of the update events.
 struct UpdateEventArgs {
-    int32_t kind = 0;      // 46: closed-fund data
-    int32_t status = 0;    // 1: finished
-    uint8_t changed = 0;   // nonzero: new data
+    int32_t kind = 0;    // 46: closed-fund data
+    int32_t status = 0;  // 1: finished
+    uint8_t changed = 0; // nonzero: new data
 };
 
 enum { UPDATE_KIND_CLOSEDFUND = 46, UPDATE_STATUS_FINISHED = 1 };

@@ -7,7 +7,7 @@ namespace Host {
 
 struct FontSpec {
     XStringW face;
-    int size = 0;          // points, as SetHeaderFont takes it
+    int size = 0; // points, as SetHeaderFont takes it
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -23,7 +23,7 @@ struct ITheme : IXUnknown {
     virtual bool getFont(const XStringA& key, FontSpec& out) = 0;
     // Bytes owned by the theme, valid while the theme lives.
     virtual bool getResource(const XStringA& key, const void*& bytes, unsigned& size, int reserved) = 0;
-    virtual int getInt(const XStringA& key) = 0;   // 0 for a missing key
+    virtual int getInt(const XStringA& key) = 0; // 0 for a missing key
 };
 
 struct IThemeMgr : IXUnknown {

@@ -30,9 +30,9 @@ TEST(GridColumns, CaptionClickSortsWithToggledDirection)
     grid.Refresh(false, true);
     EXPECT_EQ(arrowPixels(grid, host, 0, RGB(200, 0, 0)), 0);
 
-    host.click(host.cellPoint(-1, 0));   // code: ascending first
-    host.click(host.cellPoint(-1, 0));   // then descending
-    host.click(host.cellPoint(-1, 4));   // rate has sort="desc": descending first
+    host.click(host.cellPoint(-1, 0)); // code: ascending first
+    host.click(host.cellPoint(-1, 0)); // then descending
+    host.click(host.cellPoint(-1, 4)); // rate has sort="desc": descending first
     host.click(host.cellPoint(-1, 4));
     using S = std::pair<std::wstring, int>;
     EXPECT_EQ(grid.sorts, (std::vector<S>{{L"code", 0}, {L"code", 1}, {L"rate", 1}, {L"rate", 0}}));
@@ -107,15 +107,18 @@ TEST(GridColumns, HeaderMenuHidesShowsResetsAndAsksForReload)
         host.click(caption, WM_RBUTTONDOWN, WM_RBUTTONUP);
         ASSERT_TRUE(d.waitDone(3000));
         std::vector<std::wstring> items = d.lastMenuItems();
-        std::vector<std::wstring> expected = {L"刷新", L"", L"序号", L"代码", L"名称", L"2024-05-31", L"折价率", L"", L"自动调整列宽", L"恢复默认列"};
+        std::vector<std::wstring> expected = {L"刷新",       L"",       L"序号", L"代码",         L"名称",
+                                              L"2024-05-31", L"折价率", L"",     L"自动调整列宽", L"恢复默认列"};
         EXPECT_EQ(items, expected);
     }
     EXPECT_TRUE(grid.menus.empty());
     EXPECT_EQ(grid.headerChanges, 1);
     EXPECT_EQ(grid.GetColumnCount(), 4);
-    EXPECT_NE(grid.GetHeader().find(L"title=\"名称\" name=\"name\" width=\"100\" font-family=\"宋体\" font-size=\"12\" font-style=\"bold\" visible=\"false\""), std::wstring::npos);
+    EXPECT_NE(grid.GetHeader().find(L"title=\"名称\" name=\"name\" width=\"100\" font-family=\"宋体\" font-size=\"12\" "
+                                    L"font-style=\"bold\" visible=\"false\""),
+              std::wstring::npos);
 
-    {   // Showing "序号" again removes its attribute.
+    { // Showing "序号" again removes its attribute.
         TestSupport::ModalDriver d;
         d.chooseMenuItem(L"序号");
         host.click(caption, WM_RBUTTONDOWN, WM_RBUTTONUP);
@@ -150,7 +153,9 @@ TEST(GridColumns, LastShownColumnCannotBeHidden)
 {
     GridHost host;
     TestGrid& grid = host.grid;
-    ASSERT_EQ(grid.SetHeader(L"<header><item title=\"A\" name=\"a\"/><item title=\"B\" name=\"b\" visible=\"false\"/></header>"), 1);
+    ASSERT_EQ(grid.SetHeader(
+                  L"<header><item title=\"A\" name=\"a\"/><item title=\"B\" name=\"b\" visible=\"false\"/></header>"),
+              1);
     TestSupport::ModalDriver d;
     d.chooseMenuItem(L"A");
     host.click(host.cellPoint(-1, 0), WM_RBUTTONDOWN, WM_RBUTTONUP);

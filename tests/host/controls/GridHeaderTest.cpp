@@ -10,8 +10,7 @@ std::wstring squeeze(std::wstring s)
 {
     std::wstring out;
     for (wchar_t c : s)
-        if (c != L'\r' && c != L'\n' && c != L'\t')
-            out += c;
+        if (c != L'\r' && c != L'\n' && c != L'\t') out += c;
     return out;
 }
 } // namespace
@@ -65,7 +64,10 @@ TEST(GridHeader, RecordHoldsItsOwnReferenceToTheElement)
     IXMLDOMElement* e = host.grid.GetHeader(items, L"code");
     items->Release();
     ASSERT_NE(e, nullptr);
-    auto refs = [&] { e->AddRef(); return e->Release(); };
+    auto refs = [&] {
+        e->AddRef();
+        return e->Release();
+    };
     ULONG base = refs();
     {
         Control::HeaderInfo2 a(L"code", e);

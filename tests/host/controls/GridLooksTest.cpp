@@ -22,30 +22,34 @@ TEST(GridLooks, ColoursReachThePixels)
     grid.SetCurrSel(1);
 
     TestSupport::Capture cap = TestSupport::printClient(grid.GetHwnd());
-    EXPECT_EQ(cap.at(0, 0), RGB(250, 0, 250));                  // border
+    EXPECT_EQ(cap.at(0, 0), RGB(250, 0, 250)); // border
     EXPECT_EQ(cap.at(cap.width / 2, cap.height - 1), RGB(250, 0, 250));
     POINT caption = host.cellPoint(-1, 0);
     EXPECT_EQ(cap.at(caption.x - 30, caption.y - 6), RGB(10, 20, 30));
     POINT row0 = host.cellPoint(0, 0), row1 = host.cellPoint(1, 0);
     int l = 0, r = 0;
     grid.ColumnScreenSpan(0, l, r);
-    EXPECT_EQ(cap.at(l + 2, row0.y - 5), RGB(40, 50, 60));      // row background from the grid
-    EXPECT_EQ(cap.at(r - 1, row0.y), RGB(0, 250, 0));           // vertical line
-    EXPECT_EQ(cap.at(l + 2, grid.BodyRect().top + grid.RowHeight() - 1), RGB(0, 250, 0));  // horizontal line
-    EXPECT_NE(cap.at(l + 2, row1.y - 5), RGB(40, 50, 60));      // the selected row differs
+    EXPECT_EQ(cap.at(l + 2, row0.y - 5), RGB(40, 50, 60)); // row background from the grid
+    EXPECT_EQ(cap.at(r - 1, row0.y), RGB(0, 250, 0));      // vertical line
+    EXPECT_EQ(cap.at(l + 2, grid.BodyRect().top + grid.RowHeight() - 1), RGB(0, 250, 0)); // horizontal line
+    EXPECT_NE(cap.at(l + 2, row1.y - 5), RGB(40, 50, 60));                                // the selected row differs
     // The name column's text is yellow, the code column's is not.
     RECT nameCell = {0, row0.y - 8, 0, row0.y + 8};
     grid.ColumnScreenSpan(1, l, r);
-    nameCell.left = l; nameCell.right = r;
+    nameCell.left = l;
+    nameCell.right = r;
     int area = (r - l) * 16;
     EXPECT_GT(area - cap.countOther(nameCell, RGB(255, 255, 0)), 10);
     RECT codeCell = nameCell;
     grid.ColumnScreenSpan(0, l, r);
-    codeCell.left = l; codeCell.right = r;
+    codeCell.left = l;
+    codeCell.right = r;
     EXPECT_EQ((r - l) * 16 - cap.countOther(codeCell, RGB(255, 255, 0)), 0);
     // The vertical scroll bar is there in its face colour, right of the rows.
     RECT body = grid.BodyRect();
-    EXPECT_GT(16 * 50 - cap.countOther(RECT{body.right, body.bottom - 60, body.right + 16, body.bottom - 10}, RGB(0, 0, 240)), 100);
+    EXPECT_GT(16 * 50 -
+                  cap.countOther(RECT{body.right, body.bottom - 60, body.right + 16, body.bottom - 10}, RGB(0, 0, 240)),
+              100);
 
     // Without lines the cell edge takes the row colour; dropped resources come back.
     grid.SetDrawGridLine(FALSE, FALSE);

@@ -38,10 +38,11 @@ TEST(GridPaintedText, ScreenOrderOfThePaintedCellsOnly)
     grid.SetScrollLock(1);
     grid.rows = 100;
     grid.Refresh(false, true);
-    host.key(VK_RIGHT);   // one column: "名称" (100 wide) goes, "累计净值" is partly shown at the right
+    host.key(VK_RIGHT); // one column: "名称" (100 wide) goes, "累计净值" is partly shown at the right
     TestSupport::printClient(grid.GetHwnd());
 
-    std::wstring text = SendMessageW(grid.GetHwnd(), WM_GETTEXTLENGTH, 0, 0) > 0 ? windowText(grid.GetHwnd(), 4096) : L"";
+    std::wstring text =
+        SendMessageW(grid.GetHwnd(), WM_GETTEXTLENGTH, 0, 0) > 0 ? windowText(grid.GetHwnd(), 4096) : L"";
     RECT body = grid.BodyRect();
     int painted = (body.bottom - body.top + grid.RowHeight() - 1) / grid.RowHeight();
     std::wstring expected = line({L"代码", L"单位净值", L"累计净值"});

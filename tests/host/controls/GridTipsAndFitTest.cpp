@@ -7,14 +7,14 @@ using namespace GridTests;
 
 namespace {
 
-const wchar_t kNarrowHeader[] =
-    L"<header><item title=\"代码\" name=\"code\" width=\"200\"/>"
-    L"<item title=\"名称很长的一列标题\" name=\"name\" width=\"40\"/></header>";
+const wchar_t kNarrowHeader[] = L"<header><item title=\"代码\" name=\"code\" width=\"200\"/>"
+                                L"<item title=\"名称很长的一列标题\" name=\"name\" width=\"40\"/></header>";
 
 // Width a text needs in the grid's 12-point 宋体, measured here on our own.
 int needed(const std::wstring& text, int pixelHeight = 16)
 {
-    HFONT font = CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"宋体");
+    HFONT font =
+        CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"宋体");
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
@@ -69,8 +69,9 @@ TEST(GridFit, DividerDoubleClickFitsWiderAndNarrower)
     GridHost host;
     TestGrid& grid = host.grid;
     ASSERT_EQ(grid.SetHeader(L"<header><item title=\"代码\" name=\"code\" width=\"30\"/>"
-                             L"<item title=\"名称\" name=\"name\" width=\"400\"/></header>"), 1);
-    grid.rows = 120;   // most rows are off screen, and "name#119" is the widest text
+                             L"<item title=\"名称\" name=\"name\" width=\"400\"/></header>"),
+              1);
+    grid.rows = 120; // most rows are off screen, and "name#119" is the widest text
     grid.Refresh(false, true);
     auto dividerDoubleClick = [&](int column) {
         int l = 0, r = 0;

@@ -10,8 +10,7 @@ public:
     int setTexts = 0;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
-        if (msg == WM_SETTEXT)
-            ++setTexts;
+        if (msg == WM_SETTEXT) ++setTexts;
         return XWin::WndProc(msg, wParam, lParam);
     }
 };
@@ -31,14 +30,14 @@ TEST(GridWindow, AttachSubclassesAndDetachHandsBack)
         EXPECT_EQ(win.setTexts, 1);
         wchar_t text[8] = {};
         GetWindowTextW(edit, text, 8);
-        EXPECT_STREQ(text, L"abc");   // the edit's own procedure still ran
+        EXPECT_STREQ(text, L"abc"); // the edit's own procedure still ran
         EXPECT_EQ(Control::XWin::FromHandle(edit), &win);
         EXPECT_EQ(win.Detach(), edit);
         EXPECT_EQ(Control::XWin::FromHandle(edit), nullptr);
         SetWindowTextW(edit, L"def");
         EXPECT_EQ(win.setTexts, 1);
         EXPECT_TRUE(win.Attach(edit));
-    }   // the object goes; the attached window stays and gets its procedure back
+    } // the object goes; the attached window stays and gets its procedure back
     EXPECT_TRUE(IsWindow(edit));
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC)), original);
     DestroyWindow(edit);
@@ -52,7 +51,7 @@ TEST(GridWindow, GridOutlivesItsWindowAndOwnsWhatItCreated)
     HWND hwnd = grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 200}, parent);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(GetDlgCtrlID(hwnd), 1001);
-    EXPECT_EQ(grid.Create(L"", WS_CHILD, RECT{}, parent), nullptr);   // one window per object
+    EXPECT_EQ(grid.Create(L"", WS_CHILD, RECT{}, parent), nullptr); // one window per object
     grid.SetCurrSel(3);
     // The page's window goes first, taking the grid's window with it.
     DestroyWindow(parent);

@@ -68,7 +68,8 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     EXPECT_FALSE(missing->isOpen());
     EXPECT_NE(error.find(L"cannot open"), std::wstring::npos);
     EXPECT_EQ(missing->getLastError(), error);
-    EXPECT_EQ(GetFileAttributesW(dir.file(L"none.db").c_str()), INVALID_FILE_ATTRIBUTES) << "a missing file was created";
+    EXPECT_EQ(GetFileAttributesW(dir.file(L"none.db").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "a missing file was created";
     XStringW prepareError;
     EXPECT_FALSE(missing->prepare(L"select 1", prepareError));
     EXPECT_FALSE(prepareError.empty());
@@ -130,12 +131,14 @@ TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
     {
         XComPtr<IDatabase> db = open(path);
         EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
-        indexPage = std::stoi(scalar(db.get(), L"select rootpage from sqlite_schema where type = 'index' order by rootpage desc limit 1"));
+        indexPage = std::stoi(scalar(
+            db.get(), L"select rootpage from sqlite_schema where type = 'index' order by rootpage desc limit 1"));
         pageSize = std::stoi(scalar(db.get(), L"PRAGMA page_size"));
     }
     std::string bytes = TestSupport::readFileBytes(path);
     ASSERT_GE(bytes.size(), size_t(indexPage) * pageSize);
-    std::fill(bytes.begin() + std::ptrdiff_t(indexPage - 1) * pageSize, bytes.begin() + std::ptrdiff_t(indexPage) * pageSize, '\xAB');
+    std::fill(bytes.begin() + std::ptrdiff_t(indexPage - 1) * pageSize,
+              bytes.begin() + std::ptrdiff_t(indexPage) * pageSize, '\xAB');
     ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
 
     XComPtr<IDatabase> damaged = FundDb::openFundDatabase(path, error);
@@ -167,15 +170,17 @@ TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
         EXPECT_EQ(scalar(db.get(), L"select count(distinct guid) from tb_investadvisor"), L"20");
         EXPECT_NE(scalar(db.get(), L"select value from tb_sampleinfo where key = 'content'").find(L"示例数据"),
                   std::wstring::npos);
-        EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund where name not like '示例基金%'"
-                                   L" or companyguid not in (select guid from tb_investadvisor where name like '%示例%')"), L"0")
+        EXPECT_EQ(scalar(db.get(),
+                         L"select count(*) from tb_fund where name not like '示例基金%'"
+                         L" or companyguid not in (select guid from tb_investadvisor where name like '%示例%')"),
+                  L"0")
             << "every fund and company name says it is an example";
 
         // A second live record or bonus of a fund would list it twice in the closed-fund
         // table: the database refuses both, while a deleted record may sit beside the live one.
-        XStringW duplicates[] = {
-            L"insert into tb_bonus select code, currdate, bonus from tb_bonus limit 1",
-            L"insert into tb_fund (code, name) select code, name from tb_fund where isdeleted = 0 and isdellisting = 0 limit 1"};
+        XStringW duplicates[] = {L"insert into tb_bonus select code, currdate, bonus from tb_bonus limit 1",
+                                 L"insert into tb_fund (code, name) select code, name from tb_fund where isdeleted = 0 "
+                                 L"and isdellisting = 0 limit 1"};
         for (const XStringW& sql : duplicates) {
             XStringW prepareError;
             XComPtr<IStatement> insert = db->prepare(sql, prepareError);
@@ -272,8 +277,8 @@ TEST(FundDatabase, FillReadsEveryUtf8TextAndReplacesMalformedBytes)
     ASSERT_TRUE(db->fillTable(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
     ASSERT_EQ(table->getColumnCount(), 7);
     XStringW text;
-    const std::wstring expected[] = {L"", L"a", L"基金", L"x\U0001F4C8y", L"A\uFFFD\uFFFD",
-                                     L"\uFFFD\uFFFD\uFFFD\uFFFD", L"\uFFFD"};
+    const std::wstring expected[] = {
+        L"", L"a", L"基金", L"x\U0001F4C8y", L"A\uFFFD\uFFFD", L"\uFFFD\uFFFD\uFFFD\uFFFD", L"\uFFFD"};
     for (int c = 0; c < 7; ++c) {
         table->readTextAt(0, c, text);
         EXPECT_EQ(std::wstring(text), expected[c]) << c;
@@ -292,7 +297,8 @@ TEST(FundDatabase, FailedFillKeepsTheRows)
     EXPECT_NE(db->getLastError().find(L"no such table"), std::wstring::npos);
     // This one fails at its last row, after two good ones were read.
     EXPECT_FALSE(db->fillTable(L"select code, case when code = '500003' then abs(-9223372036854775802 - length(code))"
-                               L" else name end as name from tb_fund", table.get(), false, 0));
+                               L" else name end as name from tb_fund",
+                               table.get(), false, 0));
     EXPECT_NE(db->getLastError().find(L"overflow"), std::wstring::npos) << Common::toUtf8(db->getLastError());
     EXPECT_FALSE(db->fillTable(L"", table.get(), false, 0));
     EXPECT_FALSE(db->fillTable(L"select 1", nullptr, false, 0));

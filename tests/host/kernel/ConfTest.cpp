@@ -8,8 +8,8 @@
 #include <thread>
 
 using namespace Host;
-using TestSupport::TempDir;
 using TestSupport::readFileBytes;
+using TestSupport::TempDir;
 using TestSupport::writeFileBytes;
 
 namespace {

@@ -121,7 +121,7 @@ TEST(DataLibraryTable, EmptyUntilFilledAndAfterInvalidateAndRefillKeepsColumns)
 
     t->invalidate(0);
     EXPECT_TRUE(t->isEmpty());
-    EXPECT_EQ(t->getRowCount(), 3);   // invalidating does not drop the rows still shown
+    EXPECT_EQ(t->getRowCount(), 3); // invalidating does not drop the rows still shown
 
     // A first fill again names the same columns: no second "code" column appears.
     EXPECT_EQ(t->addColumn(L"code", VALUE_TEXT), code);
@@ -152,7 +152,7 @@ TEST(DataLibraryTable, RowsAppendedWholeKeepEveryCellAndText)
 {
     std::vector<std::string> texts;
     for (int i = 0; i < 6000; ++i) texts.push_back(std::to_string(1000000 + i * 7));
-    texts.push_back("\xe5\x9f");   // cut short: one U+FFFD per byte
+    texts.push_back("\xe5\x9f"); // cut short: one U+FFFD per byte
     for (int n : {0, 1, 85, 86, 100, 2000}) texts.push_back(Common::toUtf8(std::wstring(size_t(n), L'基') + L"x"));
     auto fill = [&](IDataTable* t) {
         t->addColumn(L"text", VALUE_TEXT);
@@ -161,7 +161,7 @@ TEST(DataLibraryTable, RowsAppendedWholeKeepEveryCellAndText)
         for (size_t i = 0; i < texts.size(); ++i) {
             CellValue cells[2] = {{CELL_TEXT, 0, 0.0, texts[i].data(), texts[i].size()},
                                   {i % 2 ? CELL_INT : CELL_REAL, int64_t(i), double(i) + 0.5, nullptr, 0}};
-            EXPECT_EQ(t->appendRowValues(cells, i % 3 ? 2 : 3), int(i));   // a third cell that is not there
+            EXPECT_EQ(t->appendRowValues(cells, i % 3 ? 2 : 3), int(i)); // a third cell that is not there
         }
         t->commitFill();
     };

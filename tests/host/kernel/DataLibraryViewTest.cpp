@@ -133,7 +133,7 @@ TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
     sorted->removeFilter(alsoThird.get());
     sorted->removeFilter(even.get());
     EXPECT_EQ(sorted->getRowCount(), 20);
-    EXPECT_EQ(display->getRowCount(), 7);   // 0, 3, ... 18 by its own filter
+    EXPECT_EQ(display->getRowCount(), 7); // 0, 3, ... 18 by its own filter
 
     // A view refuses a source built on itself; one with no source has no rows.
     sorted->setSource(display.get());
@@ -161,7 +161,7 @@ TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
         table->commitFill();
         for (int i = 0; i < 5; ++i) table->getRow(i)->getItem(L"t")->setText(L"b");
         inner->endUpdate();
-        inner->endUpdate();   // a second close of the same bracket is ignored
+        inner->endUpdate(); // a second close of the same bracket is ignored
         EXPECT_TRUE(log.empty());
         EXPECT_EQ(view->getRowCount(), 4);
         // The outer bracket is never closed explicitly: its last release closes it.
@@ -189,8 +189,8 @@ TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
 
 TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
 {
-    XComPtr<IDataTable> table = tableOf({L"12.50%", L"张三", L"--", L"-3.4", L"阿", L"<null>", L"9%", L"北京",
-                                         L"12.5", L"  ", L"中国", L"李", L"100"});
+    XComPtr<IDataTable> table = tableOf(
+        {L"12.50%", L"张三", L"--", L"-3.4", L"阿", L"<null>", L"9%", L"北京", L"12.5", L"  ", L"中国", L"李", L"100"});
     XComPtr<IDataView> view = viewOver(table.get());
     XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
     sorter->setSortField(L"t");
@@ -210,8 +210,8 @@ TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
 
     // Dates (expiry, creation) sort by the whole date, not by the year they start with; a
     // number with a unit after it is still a number.
-    XComPtr<IDataTable> dates = tableOf({L"2029-09-28", L"2029-01-15", L"0001-01-01", L"3 份", L"2027-12-31",
-                                         L"--", L"2029-01-02", L"12"});
+    XComPtr<IDataTable> dates =
+        tableOf({L"2029-09-28", L"2029-01-15", L"0001-01-01", L"3 份", L"2027-12-31", L"--", L"2029-01-02", L"12"});
     XComPtr<IDataView> byDate = viewOver(dates.get());
     sorter->setSortField(L"t");
     sorter->setSortOrder(0);

@@ -13,7 +13,7 @@ using TestSupport::TempDir;
 
 namespace {
 
-const DWORD kLongWait = 20000;   // only ever reached when the code under test hangs
+const DWORD kLongWait = 20000; // only ever reached when the code under test hangs
 
 Common::ScopedHandle newEvent() { return Common::ScopedHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 using namespace Host;
-using TestSupport::TempDir;
 using TestSupport::readFileBytes;
+using TestSupport::TempDir;
 using TestSupport::writeFileBytes;
 
 namespace {
@@ -33,17 +33,17 @@ TEST(FileComponent, WritesExactlyTheBytesAndReadsThemBack)
 {
     TempDir dir;
     const std::wstring path = dir.file(L"导出.csv");
-    ASSERT_TRUE(writeFileBytes(path, std::string(5000, 'x')));   // longer than the new content
+    ASSERT_TRUE(writeFileBytes(path, std::string(5000, 'x'))); // longer than the new content
 
     auto file = newFile();
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->open(path, FILE_CREATE_WRITE));
-    EXPECT_FALSE(file->open(path, FILE_CREATE_WRITE));   // already open
+    EXPECT_FALSE(file->open(path, FILE_CREATE_WRITE)); // already open
     const std::string bom("\xFF\xFE", 2), body("\"\0A\0\"\0,\0\r\0\n\0", 12);
     EXPECT_TRUE(file->write(bom.data(), int64_t(bom.size())));
     EXPECT_TRUE(file->write(body.data(), int64_t(body.size())));
     EXPECT_TRUE(file->write(nullptr, 0));
-    EXPECT_EQ(readFileBytes(path), std::string(5000, 'x'));   // nothing replaced before close
+    EXPECT_EQ(readFileBytes(path), std::string(5000, 'x')); // nothing replaced before close
     EXPECT_TRUE(file->close());
     EXPECT_EQ(readFileBytes(path), bom + body);
     EXPECT_EQ(filesIn(dir.path()), 1);
@@ -79,7 +79,7 @@ TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
     EXPECT_FALSE(failing->close());
     EXPECT_EQ(readFileBytes(path), "previous export");
 
-    {   // never closed: the export was not finished
+    { // never closed: the export was not finished
         auto abandoned = newFile();
         ASSERT_TRUE(abandoned->open(path, FILE_CREATE_WRITE));
         EXPECT_TRUE(abandoned->write("half", 4));

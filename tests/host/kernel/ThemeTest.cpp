@@ -16,22 +16,44 @@ using TestSupport::writeFileBytes;
 namespace {
 
 // Every key the page, the grids and the filter bar read.
-const char* const kColorKeys[] = {
-    "wnd_general_bg", "list_bg", "list_column_bg", "list_border", "list_border_inside", "list_title",
-    "list_scroll_arrow", "list_scroll_button", "list_scroll_face", "list_scroll_darkborder",
-    "list_scroll_lightborder", "list_bg_evenLine", "list_bg_oddLine", "list_sel_bg", "list_sel_text",
-    "list_name", "list_prev_data", "list_type", "list_style", "list_cur_data", "list_melon", "list_status",
-    "list_type2", "list_company", "list_value_zero", "list_value_positive", "list_value_negative",
-    "list_highlight"};
-const char* const kFontKeys[] = {"fntn_font_header", "fntn_font_name", "fntn_font_bold", "fntn_font_regular",
-                                 "fntn_font_digital", "fntn_font_digital_bold"};
+const char* const kColorKeys[] = {"wnd_general_bg",
+                                  "list_bg",
+                                  "list_column_bg",
+                                  "list_border",
+                                  "list_border_inside",
+                                  "list_title",
+                                  "list_scroll_arrow",
+                                  "list_scroll_button",
+                                  "list_scroll_face",
+                                  "list_scroll_darkborder",
+                                  "list_scroll_lightborder",
+                                  "list_bg_evenLine",
+                                  "list_bg_oddLine",
+                                  "list_sel_bg",
+                                  "list_sel_text",
+                                  "list_name",
+                                  "list_prev_data",
+                                  "list_type",
+                                  "list_style",
+                                  "list_cur_data",
+                                  "list_melon",
+                                  "list_status",
+                                  "list_type2",
+                                  "list_company",
+                                  "list_value_zero",
+                                  "list_value_positive",
+                                  "list_value_negative",
+                                  "list_highlight"};
+const char* const kFontKeys[] = {"fntn_font_header",  "fntn_font_name",    "fntn_font_bold",
+                                 "fntn_font_regular", "fntn_font_digital", "fntn_font_digital_bold"};
 const char* const kHeightKeys[] = {"list_list_row_heihgt", "list_header_row_heihgt"};
 const char* const kBorderKeys[] = {"list_horizontal_border", "list_vertical_border"};
 
 std::wstring expectedAttributes(const FontSpec& f)
 {
     std::wstring style = f.bold ? L"bold" : L"normal";
-    return L"font-family=\"" + f.face + L"\" font-size=\"" + std::to_wstring(f.size) + L"\" font-style=\"" + style + L"\"";
+    return L"font-family=\"" + f.face + L"\" font-size=\"" + std::to_wstring(f.size) + L"\" font-style=\"" + style +
+           L"\"";
 }
 
 void onThemeChanged(void* payload, void* context)
@@ -97,7 +119,7 @@ TEST(Themes, MissingKeysLeaveTheCallersValuesAlone)
     EXPECT_FALSE(theme->getResource("no_such", bytes, size, 0));
     EXPECT_EQ(bytes, &c);
     EXPECT_EQ(size, 3u);
-    EXPECT_FALSE(theme->getColor("fntn_font_name", c));   // a font is not a colour
+    EXPECT_FALSE(theme->getColor("fntn_font_name", c)); // a font is not a colour
 }
 
 TEST(Themes, SwitchingFiresTheEventWithTheNewTheme)
@@ -123,7 +145,8 @@ TEST(Themes, BadLinesAreSkippedAndMissingKeysTakeTheBuiltInDefaults)
     setLogFile(logDir.file(L"log.txt").c_str());
     writeFileBytes(dir.file(L"good.theme"), "\xEF\xBB\xBF# ok\ncolor list_bg = #102030\nint list_list_row_heihgt = 30\n"
                                             "font odd = A\"B&C, 10, bold italic\n");
-    writeFileBytes(dir.file(L"badline.theme"), "color list_bg = #102030\ncolour list_title = #000000\ncolor list_name = #12345\n");
+    writeFileBytes(dir.file(L"badline.theme"),
+                   "color list_bg = #102030\ncolour list_title = #000000\ncolor list_name = #12345\n");
     writeFileBytes(dir.file(L"twice.theme"), "color list_bg = #102030\nint list_bg = 3\n");
     writeFileBytes(dir.file(L"noimage.theme"), "image refresh = nothere.gif\n");
     writeFileBytes(dir.file(L"outside.theme"), "image refresh = ..\\good.theme\n");
@@ -155,7 +178,8 @@ TEST(Themes, BadLinesAreSkippedAndMissingKeysTakeTheBuiltInDefaults)
     EXPECT_EQ(c, RGB(0x10, 0x20, 0x30));
     EXPECT_FALSE(mgr->setCurrentTheme("latin1"));
     std::string log = TestSupport::readFileBytes(logDir.file(L"log.txt"));
-    for (const char* text : {"badline.theme, line 2", "badline.theme, line 3", "twice.theme, line 2", "noimage", "outside", "latin1"})
+    for (const char* text :
+         {"badline.theme, line 2", "badline.theme, line 3", "twice.theme, line 2", "noimage", "outside", "latin1"})
         EXPECT_NE(log.find(text), std::string::npos) << text << " not in " << log;
 
     TempDir empty;

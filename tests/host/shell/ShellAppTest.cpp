@@ -52,7 +52,7 @@ TEST(ShellApp, ModulesAreFoundByTheNameTheyWereRegisteredUnder)
     auto second = XComPtr<NamedModule>::adopt(new NamedModule("mod_B"));
     EXPECT_TRUE(app->registerModule("mod_A", first.get()));
     EXPECT_TRUE(app->registerModule("mod_B", second.get()));
-    EXPECT_FALSE(app->registerModule("mod_A", second.get()));   // a taken name keeps its module
+    EXPECT_FALSE(app->registerModule("mod_A", second.get())); // a taken name keeps its module
     EXPECT_FALSE(app->registerModule("", second.get()));
     EXPECT_FALSE(app->registerModule("mod_C", nullptr));
 
@@ -112,7 +112,7 @@ TEST(ShellApp, HandlersSeeMessagesByNumberAndAConsumedMessageIsNotDispatched)
     app->registerPreMessageHandler(100, &early);
     app->registerPreMessageHandler(200, &middle);
     app->registerPreMessageHandler(200, &sameNumber);
-    app->registerPreMessageHandler(50, &late);   // already registered: keeps its place
+    app->registerPreMessageHandler(50, &late); // already registered: keeps its place
     app->registerPreMessageHandler(10, nullptr);
 
     MSG msg{};
@@ -122,7 +122,7 @@ TEST(ShellApp, HandlersSeeMessagesByNumberAndAConsumedMessageIsNotDispatched)
     log.clear();
     msg.message = WM_APP + 2;
     EXPECT_TRUE(app->preTranslateMessage(&msg));
-    EXPECT_EQ(log, (std::vector<int>{100, 200}));   // consumed by 200: later ones never see it
+    EXPECT_EQ(log, (std::vector<int>{100, 200})); // consumed by 200: later ones never see it
 
     // Through the real loop: a consumed message never reaches its window.
     WNDCLASSW wc{};

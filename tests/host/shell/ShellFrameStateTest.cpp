@@ -228,7 +228,8 @@ TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand
     useModules(empty, L"");
     XStringW temp;
     temp.format(L"%ls.tmp%lu", empty.file(L"funds.db").c_str(), GetCurrentProcessId());
-    Common::ScopedHandle held(CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Common::ScopedHandle held(
+        CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     {
         Session run(empty);
@@ -274,7 +275,7 @@ TEST(ShellFrameState, FundsPoolPageListsCodesAsTheyAreAdded)
     ASSERT_EQ(SendMessageW(page->list(), LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(listCell(page->list(), 1, 0), L"x'9");
     EXPECT_EQ(listCell(page->list(), 1, 1), L"--");
-    pool->addFund(L"184690");   // already there: still two rows
+    pool->addFund(L"184690"); // already there: still two rows
     EXPECT_EQ(SendMessageW(page->list(), LVM_GETITEMCOUNT, 0, 0), 2);
 
     // The next run lists the stored pool.
@@ -288,12 +289,12 @@ TEST(ShellFrameState, FundsPoolPageListsCodesAsTheyAreAdded)
 TEST(ShellFrameState, FirstRunSampleIsDatedTheLastWeekdayWithItsCasesKept)
 {
     // The calendar rule on dates whose answer is known: weekends and a leap day.
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 26), "2026-06-26");   // Friday
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 27), "2026-06-26");   // Saturday
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 28), "2026-06-26");   // Sunday
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 29), "2026-06-29");   // Monday
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2024, 3, 2), "2024-03-01");    // Saturday
-    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2020, 3, 1), "2020-02-28");    // Sunday after 29 Feb (a Saturday)
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 26), "2026-06-26"); // Friday
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 27), "2026-06-26"); // Saturday
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 28), "2026-06-26"); // Sunday
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2026, 6, 29), "2026-06-29"); // Monday
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2024, 3, 2), "2024-03-01");  // Saturday
+    EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2020, 3, 1), "2020-02-28");  // Sunday after 29 Feb (a Saturday)
     EXPECT_EQ(FundDb::lastWeekdayOnOrBefore(2000, 1, 1), "1999-12-31");
 
     // Today's answer, worked out with the system's own calendar.
@@ -306,7 +307,7 @@ TEST(ShellFrameState, FirstRunSampleIsDatedTheLastWeekdayWithItsCasesKept)
         ULARGE_INTEGER t{};
         t.LowPart = ft.dwLowDateTime;
         t.HighPart = ft.dwHighDateTime;
-        t.QuadPart -= 864000000000ULL;   // one day
+        t.QuadPart -= 864000000000ULL; // one day
         ft.dwLowDateTime = t.LowPart;
         ft.dwHighDateTime = t.HighPart;
         FileTimeToSystemTime(&ft, &day);
@@ -328,14 +329,15 @@ TEST(ShellFrameState, FirstRunSampleIsDatedTheLastWeekdayWithItsCasesKept)
     auto fixed = FundDb::openFundDatabase(dir.file(L"fixed.db"), error);
     const wchar_t* const kCaseCounts =
         L"select sum(expiredate = '0001-01-01') || ',' || sum(expiredate = '') || ',' || sum(expiredate = '2099-12-31')"
-        L" || ',' || sum(expiredate > '0001-01-01' and expiredate < (select value from tb_sampleinfo where key = 'datadate'))"
+        L" || ',' || sum(expiredate > '0001-01-01' and expiredate < (select value from tb_sampleinfo where key = "
+        L"'datadate'))"
         L" || ',' || sum(createdate < (select value from tb_sampleinfo where key = 'datadate'))"
         L" || ',' || sum(investstyle is null) from tb_fund";
     XStringW cases = firstText(fixed.get(), kCaseCounts);
     EXPECT_EQ(firstText(db.get(), kCaseCounts), cases);
     EXPECT_EQ(firstText(fixed.get(), L"select value from tb_sampleinfo where key = 'datadate'"), L"2026-06-26");
-    const wchar_t* const kWeekBefore =
-        L"select count(*) from tb_closedfund where previousdate is not null and julianday(date) - julianday(previousdate) <> 7";
+    const wchar_t* const kWeekBefore = L"select count(*) from tb_closedfund where previousdate is not null and "
+                                       L"julianday(date) - julianday(previousdate) <> 7";
     EXPECT_EQ(firstText(db.get(), kWeekBefore), L"0");
     EXPECT_EQ(firstText(db.get(), L"select count(*) from tb_closedfund where previousdate is not null"),
               firstText(fixed.get(), L"select count(*) from tb_closedfund where previousdate is not null"));

@@ -25,7 +25,10 @@ public:
     explicit TestPage(const wchar_t* title) : title_(title) {}
     TestPage(const TestPage&) = delete;
     TestPage& operator=(const TestPage&) = delete;
-    ~TestPage() { if (hwnd) DestroyWindow(hwnd); }
+    ~TestPage()
+    {
+        if (hwnd) DestroyWindow(hwnd);
+    }
     int addRef() override { return 1; }
     int release() override { return 1; }
     HWND create(HWND parent, Host::ITabCtrl* tab) override
@@ -37,7 +40,11 @@ public:
     }
     bool isCreated() override { return hwnd != nullptr; }
     XComPtr<Host::ITabCtrl> getTabCtrl() override { return tabCtrl; }
-    void show() override { ShowWindow(hwnd, SW_SHOW); ++shows; }
+    void show() override
+    {
+        ShowWindow(hwnd, SW_SHOW);
+        ++shows;
+    }
     void hide() override { ShowWindow(hwnd, SW_HIDE); }
     void redraw() override {}
     void move(int x, int y, int w, int h) override
@@ -98,8 +105,8 @@ TEST(ShellFrame, TabControlCreatesShowsHidesAndMovesItsPages)
     broken.failCreate = true;
     ASSERT_TRUE(tab->addPage(&first));
     ASSERT_TRUE(tab->addPage(&second));
-    EXPECT_FALSE(tab->addPage(&first));    // once only
-    EXPECT_FALSE(tab->addPage(&broken));   // no window, no tab
+    EXPECT_FALSE(tab->addPage(&first));  // once only
+    EXPECT_FALSE(tab->addPage(&broken)); // no window, no tab
     EXPECT_FALSE(tab->addPage(nullptr));
     EXPECT_EQ(frame.tab()->pageCount(), 2);
     EXPECT_EQ(first.createdIn, frame.tab()->GetHwnd());
@@ -158,7 +165,7 @@ TEST(ShellFrame, ToolButtonsFireTheirEventWhenClickedAndKeepTheirGroups)
     ToolBar& bar = frame.module->window().toolBar();
     frame.module->addToolButton("other_group", "button_other", other);
     frame.module->addToolButton("button_fund_value", "button_fund_value_closed", closed);
-    frame.module->addToolButton("other_group", "button_fund_value_closed", other);   // id taken: ignored
+    frame.module->addToolButton("other_group", "button_fund_value_closed", other); // id taken: ignored
     HWND closedButton = bar.buttonWindow("button_fund_value_closed");
     ASSERT_TRUE(closedButton);
     wchar_t caption[64];
@@ -262,7 +269,8 @@ TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)
     std::string log = TestSupport::readFileBytes(dir.file(L"client2.log"));
     EXPECT_NE(log.find("user.conf"), std::string::npos) << log;
     EXPECT_NE(log.find("damaged"), std::string::npos) << log;
-    for (const char* name : {"mod_MainFrame", "mod_Database", "mod_UpdateData", "mod_MenuTool", "mod_ConcernFund", "mod_FundsPool"})
+    for (const char* name :
+         {"mod_MainFrame", "mod_Database", "mod_UpdateData", "mod_MenuTool", "mod_ConcernFund", "mod_FundsPool"})
         EXPECT_TRUE(session.app()->getModule(name)) << name;
 
     auto shot = TestSupport::grabScreen(frame);
@@ -279,6 +287,6 @@ TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)
     session.close();
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(readConfText(userConf.get(), "/Client2/UserConfig/TestModule/State", L""), L"uninitialized");
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}   // the one the destroyed window posted
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {} // the one the destroyed window posted
     EXPECT_FALSE(session.app()->getModule("mod_MainFrame"));
 }

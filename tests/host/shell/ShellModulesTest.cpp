@@ -15,10 +15,10 @@
 #include <algorithm>
 
 using namespace HostShell;
-using TestSupport::TempDir;
-using TestSupport::readFileBytes;
-using TestSupport::writeFileBytes;
 using Common::toUtf8;
+using TestSupport::readFileBytes;
+using TestSupport::TempDir;
+using TestSupport::writeFileBytes;
 
 namespace {
 
@@ -101,7 +101,7 @@ TEST(ShellUpdater, StoppingWhileASubscriberSendsToTheStoppingThreadFinishes)
     ASSERT_TRUE(thread);
     thread->requestUpdate(46);
     ASSERT_EQ(WaitForSingleObject(subscriber.entered.get(), 20000), WAIT_OBJECT_0);
-    updater->uninitialize();   // returns only after the subscriber's message was handled
+    updater->uninitialize(); // returns only after the subscriber's message was handled
     wchar_t text[32] = {};
     GetWindowTextW(subscriber.window, text, 32);
     EXPECT_STREQ(text, L"handled");
@@ -129,7 +129,10 @@ protected:
     {
         if (updater) updater->uninitialize();
     }
-    XStringW price() { return firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'"); }
+    XStringW price()
+    {
+        return firstText(paths.fundDatabase(), L"select price from tb_closedfund where code = '" + code + L"'");
+    }
 
     TempDir dir;
     ShellPaths paths;
@@ -149,9 +152,9 @@ TEST_F(UpdaterRun, AppliesPackagesInNameOrderOnItsOwnThreadOnce)
 
     // Two good packages, applied in name order; the second overwrites the first's price.
     writePackage(paths.updateDir() + L"\\0001-price.sql",
-                   "\xEF\xBB\xBFupdate tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
+                 "\xEF\xBB\xBFupdate tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
     writePackage(paths.updateDir() + L"\\0002-price.sql",
-                   "update tb_closedfund set price = '1.2345', date = '2030-01-02' where code = '" + codeUtf8 + "';");
+                 "update tb_closedfund set price = '1.2345', date = '2030-01-02' where code = '" + codeUtf8 + "';");
     thread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
     EXPECT_NE(seen.thread, GetCurrentThreadId());
@@ -164,7 +167,7 @@ TEST_F(UpdaterRun, AppliesPackagesInNameOrderOnItsOwnThreadOnce)
 
     // A package dropped again under a name already applied does not run twice.
     writePackage(paths.updateDir() + L"\\0001-price.sql",
-                   "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
+                 "update tb_closedfund set price = '9.8765' where code = '" + codeUtf8 + "';");
     thread->requestUpdate(46);
     ASSERT_TRUE(seen.wait());
     EXPECT_EQ(seen.args.changed, 0);
@@ -175,7 +178,7 @@ TEST_F(UpdaterRun, AppliesPackagesInNameOrderOnItsOwnThreadOnce)
     ASSERT_TRUE(seen.wait());
     EXPECT_EQ(seen.args.changed, 0);
     updater->uninitialize();
-    thread->requestUpdate(46);   // after the stop: ignored, no crash
+    thread->requestUpdate(46); // after the stop: ignored, no crash
 }
 
 // A bad package (SQL error after a good statement) and one that tries to end the updater's
@@ -186,7 +189,7 @@ TEST_F(UpdaterRun, RollsBackBadPackagesWholeAndSetsThemAside)
     TempDir logDir;
     Host::setLogFile(logDir.file(L"log.txt").c_str());
     writePackage(paths.updateDir() + L"\\0003-bad.sql",
-                   "update tb_closedfund set price = '7.0000';\nupdate no_such_table set x = 1;");
+                 "update tb_closedfund set price = '7.0000';\nupdate no_such_table set x = 1;");
     writePackage(paths.updateDir() + L"\\0004-commit.sql", "update tb_closedfund set price = '6.0000'; COMMIT;");
     writeFileBytes(paths.updateDir() + L"\\0005-binary.sql", std::string("\xFF\xFE\x00\x01", 4));
     age(paths.updateDir() + L"\\0005-binary.sql", 5);
@@ -196,7 +199,9 @@ TEST_F(UpdaterRun, RollsBackBadPackagesWholeAndSetsThemAside)
     EXPECT_EQ(seen.args.status, 1);
     EXPECT_EQ(seen.args.changed, 0);
     EXPECT_EQ(price(), before);
-    EXPECT_EQ(firstText(paths.fundDatabase(), L"select count(*) from tb_closedfund where price in ('7.0000', '6.0000')"), L"0");
+    EXPECT_EQ(
+        firstText(paths.fundDatabase(), L"select count(*) from tb_closedfund where price in ('7.0000', '6.0000')"),
+        L"0");
     for (const wchar_t* name : {L"0003-bad.sql", L"0004-commit.sql", L"0005-binary.sql"})
         EXPECT_TRUE(fileExists(paths.updateDir() + L"\\failed\\" + name)) << toUtf8(name);
     std::string log = readFileBytes(logDir.file(L"log.txt"));
@@ -215,9 +220,11 @@ TEST(ShellUpdater, PackagesMeetingADamagedDatabaseWaitForALaterRun)
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(toUtf8(damagedPath).c_str(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA page_size=4096; CREATE TABLE tb_data (v TEXT);"
-                         "CREATE TABLE tb_update_applied (name TEXT PRIMARY KEY, applied TEXT);"
-                         "INSERT INTO tb_data VALUES ('a'), ('b');", nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     "PRAGMA page_size=4096; CREATE TABLE tb_data (v TEXT);"
+                     "CREATE TABLE tb_update_applied (name TEXT PRIMARY KEY, applied TEXT);"
+                     "INSERT INTO tb_data VALUES ('a'), ('b');",
+                     nullptr, nullptr, nullptr);
         sqlite3_stmt* statement = nullptr;
         sqlite3_prepare_v2(db, "select rootpage from sqlite_schema where name = 'tb_data'", -1, &statement, nullptr);
         if (sqlite3_step(statement) == SQLITE_ROW) root = sqlite3_column_int(statement, 0);
@@ -259,14 +266,15 @@ TEST(ShellUpdater, WaitsForAPackageThatIsStillBeingWritten)
     const XStringW changed = L"select count(*) from tb_closedfund where price in ('1.1111', '2.2222')";
     writePackage(later, "update tb_closedfund set price = '2.2222' where 0;");
 
-    ASSERT_TRUE(writeFileBytes(package, firstHalf));   // the first half, just written
+    ASSERT_TRUE(writeFileBytes(package, firstHalf)); // the first half, just written
     EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
-    ASSERT_TRUE(age(package, 5));                      // the writer paused before the second half
+    ASSERT_TRUE(age(package, 5)); // the writer paused before the second half
     EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
     writePackage(package, firstHalf);
     {
         // Whole, but the writer still holds it open: refused until it lets go.
-        Common::ScopedHandle writer(CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        Common::ScopedHandle writer(
+            CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(writer.valid());
         EXPECT_EQ(applyPendingPackages(paths.fundDatabase(), paths.updateDir()).waiting, 1);
     }
@@ -327,18 +335,35 @@ TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
 TEST(ShellMenuTool, HotKeysComeFromTheUserConfigurationWithF10AndF5AsDefaults)
 {
     Host::HotKey key;
-    struct Case { const wchar_t* text; bool ok; uint8_t control = 0, shift = 0, alt = 0; uint32_t vk = 0; } cases[] = {
-        {L"F10", true, 0, 0, 0, VK_F10},        {L"f5", true, 0, 0, 0, VK_F5},
-        {L" Ctrl+Shift+F5 ", true, 1, 1, 0, VK_F5}, {L"alt+ctrl+p", true, 1, 0, 1, 'P'},
-        {L"F24", true, 0, 0, 0, VK_F24},        {L"7", true, 0, 0, 0, '7'},
-        {L"F25", false}, {L"F0", false}, {L"F01", false}, {L"Ctrl+", false}, {L"", false},
-        {L"Ctrl+PgUp", false}, {L"基", false}, {L"Win+F5", false},
+    struct Case {
+        const wchar_t* text;
+        bool ok;
+        uint8_t control = 0, shift = 0, alt = 0;
+        uint32_t vk = 0;
+    } cases[] = {
+        {L"F10", true, 0, 0, 0, VK_F10},
+        {L"f5", true, 0, 0, 0, VK_F5},
+        {L" Ctrl+Shift+F5 ", true, 1, 1, 0, VK_F5},
+        {L"alt+ctrl+p", true, 1, 0, 1, 'P'},
+        {L"F24", true, 0, 0, 0, VK_F24},
+        {L"7", true, 0, 0, 0, '7'},
+        {L"F25", false},
+        {L"F0", false},
+        {L"F01", false},
+        {L"Ctrl+", false},
+        {L"", false},
+        {L"Ctrl+PgUp", false},
+        {L"基", false},
+        {L"Win+F5", false},
     };
     for (const Case& c : cases) {
         key = Host::HotKey();
         key.key = 0xABCD;
         EXPECT_EQ(parseHotKey(c.text, key), c.ok) << toUtf8(c.text);
-        if (!c.ok) { EXPECT_EQ(key.key, 0xABCDu) << toUtf8(c.text); continue; }
+        if (!c.ok) {
+            EXPECT_EQ(key.key, 0xABCDu) << toUtf8(c.text);
+            continue;
+        }
         EXPECT_EQ(key.key, c.vk) << toUtf8(c.text);
         EXPECT_EQ(key.control, c.control);
         EXPECT_EQ(key.shift, c.shift);
@@ -352,7 +377,7 @@ TEST(ShellMenuTool, HotKeysComeFromTheUserConfigurationWithF10AndF5AsDefaults)
     EXPECT_EQ(key.key, UINT(VK_F10));
     menu->getRefreshHotKey(key);
     EXPECT_EQ(key.key, UINT(VK_F5));
-    EXPECT_EQ(readConfText(conf.get(), kProfileHotKeyKey, L""), L"F10");   // written for the user to find
+    EXPECT_EQ(readConfText(conf.get(), kProfileHotKeyKey, L""), L"F10"); // written for the user to find
 
     writeConfText(conf.get(), kRefreshHotKeyKey, L"Ctrl+R");
     writeConfText(conf.get(), kProfileHotKeyKey, L"nonsense");
@@ -374,7 +399,7 @@ TEST(ShellLoader, ReportsLibrariesThatCannotBeUsedAndKeepsGoing)
     EXPECT_FALSE(loader.load(app.get(), L"mod_DoesNotExist.dll", error));
     EXPECT_NE(error.find(L"mod_DoesNotExist.dll"), XStringW::npos);
     error.clear();
-    EXPECT_FALSE(loader.load(app.get(), L"c2kernel.dll", error));   // a library without the export
+    EXPECT_FALSE(loader.load(app.get(), L"c2kernel.dll", error)); // a library without the export
     EXPECT_NE(error.find(L"ModuleInstance"), XStringW::npos);
 
     // The test module failing its initialisation: the error text comes from the module.
@@ -391,7 +416,7 @@ TEST(ShellLoader, ReportsLibrariesThatCannotBeUsedAndKeepsGoing)
     EXPECT_TRUE(loader.load(app.get(), programFolder() + L"\\shell_test_module.dll", error));
     EXPECT_TRUE(app->getModule("mod_ShellTest"));
     EXPECT_EQ(readConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/State", L""), L"initialized");
-    EXPECT_FALSE(loader.load(app.get(), L"shell_test_module.dll", error));   // its name is taken now
+    EXPECT_FALSE(loader.load(app.get(), L"shell_test_module.dll", error)); // its name is taken now
     EXPECT_EQ(loader.loadedCount(), 1u);
     loader.uninitializeAll();
     EXPECT_EQ(readConfText(app->getUserConf().get(), "/Client2/UserConfig/TestModule/State", L""), L"uninitialized");

@@ -19,8 +19,7 @@ std::vector<std::wstring> linesOf(const std::string& utf8)
 {
     std::vector<std::wstring> lines;
     std::istringstream in(utf8);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(Common::fromUtf8(line));
+    for (std::string line; std::getline(in, line);) lines.push_back(Common::fromUtf8(line));
     return lines;
 }
 
@@ -58,8 +57,7 @@ TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
     // The page's shown columns in its order; the hidden running number is not among them, and
     // the net values carry the database's data date as their group caption.
     ASSERT_EQ(int(table.columns.size()), shown.GetColumnCount());
-    for (int c = 0; c < shown.GetColumnCount(); ++c)
-        EXPECT_EQ(table.columns[c].name, shown.GetColumnInfo(c)->name);
+    for (int c = 0; c < shown.GetColumnCount(); ++c) EXPECT_EQ(table.columns[c].name, shown.GetColumnInfo(c)->name);
     XStringW date;
     ASSERT_TRUE(ClosedFund::readDataDate(db.get(), date));
     ASSERT_FALSE(date.empty());
@@ -67,7 +65,7 @@ TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
     EXPECT_EQ(table.columns[3].caption, date + L" 单位净值");
     EXPECT_EQ(table.columns[4].caption, date + L" 累计净值");
     EXPECT_EQ(table.columns.back().caption, L"基金公司");
-    EXPECT_EQ(table.columns[2].align, Align::Left);   // the name
+    EXPECT_EQ(table.columns[2].align, Align::Left); // the name
     EXPECT_EQ(table.columns[1].align, Align::Center);
 
     // Every cell as the page's grid shows it; the company without its pinyin initial.
@@ -97,11 +95,11 @@ TEST(PrintedTable, CountsWideCharactersAsTwoCellsWhenAligning)
 {
     EXPECT_EQ(displayWidth(U'A'), 1);
     EXPECT_EQ(displayWidth(U'中'), 2);
-    EXPECT_EQ(displayWidth(U'\x3000'), 2);    // ideographic space
-    EXPECT_EQ(displayWidth(U'\xFF21'), 2);    // fullwidth A
-    EXPECT_EQ(displayWidth(U'\xFF71'), 1);    // halfwidth katakana
-    EXPECT_EQ(displayWidth(U'\x0301'), 0);    // combining acute
-    EXPECT_EQ(displayWidth(XStringW(L"\xD840\xDC00x")), 3);   // a supplementary ideograph, then x
+    EXPECT_EQ(displayWidth(U'\x3000'), 2);                  // ideographic space
+    EXPECT_EQ(displayWidth(U'\xFF21'), 2);                  // fullwidth A
+    EXPECT_EQ(displayWidth(U'\xFF71'), 1);                  // halfwidth katakana
+    EXPECT_EQ(displayWidth(U'\x0301'), 0);                  // combining acute
+    EXPECT_EQ(displayWidth(XStringW(L"\xD840\xDC00x")), 3); // a supplementary ideograph, then x
     EXPECT_EQ(displayWidth(XStringW(L"e\x0301%")), 2);
 
     FundTableText::ShownTable table;
@@ -113,5 +111,5 @@ TEST(PrintedTable, CountsWideCharactersAsTwoCellsWhenAligning)
     EXPECT_EQ(lines[1], L"------  ------  --");
     EXPECT_EQ(lines[2], L"甲基金       1  股");
     EXPECT_EQ(lines[3], L"AB      150001  x");
-    EXPECT_EQ(lines[4], L"a b         \xD840\xDC00");   // the tab shown as a blank; no trailing blanks
+    EXPECT_EQ(lines[4], L"a b         \xD840\xDC00"); // the tab shown as a blank; no trailing blanks
 }
