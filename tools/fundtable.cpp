@@ -9,8 +9,8 @@
 #include "Database.h"
 #include "data/FundTable.h"
 #include "grid/DelimitedText.h"
-#include "host/Kernel.h"
-#include "host/KernelHost.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
 #include "table/ShownTable.h"
@@ -36,14 +36,11 @@ std::string field(const XStringW& text)
     return utf8;
 }
 
-std::string formatTable(Host::IDataTable* table)
+std::string formatTable(Host::IDataTableHost* table)
 {
     std::string out;
     int columns = table->getColumnCount();
-    for (int c = 0; c < columns; ++c) {
-        XComPtr<Host::IColumnItem> column = table->getColumn(c);
-        out += (c ? "\t" : "") + field(column ? column->getName() : XStringW());
-    }
+    for (int c = 0; c < columns; ++c) out += (c ? "\t" : "") + field(Host::columnName(table, c));
     out += '\n';
     int rows = table->getRowCount();
     for (int r = 0; r < rows; ++r) {
@@ -74,12 +71,12 @@ double milliseconds()
 }
 
 // The stored query alone into a scratch table, then the module's whole fill, then printing.
-int printTiming(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate)
+int printTiming(Host::IDatabaseHost* db, Host::IDataTableHost* table, const XStringW& referenceDate)
 {
-    auto scratch = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    auto scratch = Host::createHostTable();
     XStringW query = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"SQL", L"QUERY");
     double t0 = milliseconds();
-    bool queried = db->fillTable(query, scratch.get(), true, 0);
+    bool queried = scratch && db->fill(query, scratch.get(), true, 0);
     double t1 = milliseconds();
     bool filled = ClosedFund::fillFundTable(db, table, referenceDate);
     double t2 = milliseconds();
@@ -193,6 +190,8 @@ int runGrid(Host::IDatabase* db, const Options& options)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // The tool runs the module's code as the client's user-interface thread would.
+    Host::registerHostThread();
     Options options;
     if (!parseOptions(argc, argv, options)) return usage();
     if (ClosedFund::dayNumber(options.referenceDate) <= 0) {
@@ -200,7 +199,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     XStringW error;
-    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(options.database, error);
+    XComPtr<Host::IDatabaseHost> db = FundDb::openFundDatabase(options.database, error);
     if (!db->isOpen()) {
         fail(error);
         return 1;
@@ -212,7 +211,7 @@ int wmain(int argc, wchar_t** argv)
         CoUninitialize();
         return result;
     }
-    auto table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    auto table = Host::createHostTable();
     if (!table) {
         fail(L"the kernel has no Data.DataTable");
         return 1;

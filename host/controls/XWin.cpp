@@ -1,5 +1,5 @@
 #include "controls/XWin.h"
-#include "host/CallbackGuard.h"
+#include "common/CallbackGuard.h"
 #include <cassert>
 #include <unordered_map>
 
@@ -120,8 +120,8 @@ XWin* XWin::FromHandle(HWND hwnd)
 // A message whose handler throws is answered 0, the usual "handled" result.
 LRESULT CALLBACK XWin::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return Host::guardCallback(L"a grid window procedure", LRESULT(0),
-                               [&] { return Dispatch(hwnd, msg, wParam, lParam); });
+    return Common::guardCallback(L"a grid window procedure", LRESULT(0),
+                                 [&] { return Dispatch(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT XWin::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -1,7 +1,7 @@
 // The fund database: the host's IDatabase over one SQLite file, and the writer of new
 // fund databases (schema, the labelled sample, synthetic funds for scale work).
 #pragma once
-#include "host/Database.h"
+#include "hostapi/DatabaseHost.h"
 
 namespace FundDb {
 
@@ -14,7 +14,7 @@ enum class Access { ReadOnly, ReadWrite };
 // not a SQLite database or cannot be read, isOpen is false and getLastError says why, so the
 // caller holds a closed database rather than nothing. A missing file is never created, and
 // a file opened read-only keeps every byte it had.
-XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error, Access access = Access::ReadOnly);
+XComPtr<Host::IDatabaseHost> openFundDatabase(const XStringW& path, XStringW& error, Access access = Access::ReadOnly);
 
 // What a new fund database holds besides its tables.
 enum class Content {

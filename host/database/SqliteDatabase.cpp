@@ -1,6 +1,7 @@
 #include "SqliteDatabase.h"
-#include "SqliteStatement.h"
 #include "Database.h"
+#include "SqliteStatement.h"
+#include "hostapi/KernelHost.h"
 #include <windows.h>
 
 namespace FundDb {
@@ -203,8 +204,15 @@ sqlite3_stmt* SqliteDatabase::prepareRaw(const XStringW& sql, XStringW& error)
     return stmt;
 }
 
+bool SqliteDatabase::isOpen()
+{
+    Host::checkContractThread("IDatabase::isOpen");
+    return open_;
+}
+
 XComPtr<Host::IStatement> SqliteDatabase::prepare(const XStringW& sql, XStringW& error)
 {
+    Host::checkContractThread("IDatabase::prepare");
     sqlite3_stmt* stmt = prepareRaw(sql, error);
     if (!stmt) return {};
     return XComPtr<Host::IStatement>::adopt(new SqliteStatement(this, stmt));
@@ -222,11 +230,11 @@ void SqliteDatabase::setLastError(const XStringW& error)
     lastError_ = error;
 }
 
-XComPtr<Host::IDatabase> openFundDatabase(const XStringW& path, XStringW& error, Access access)
+XComPtr<Host::IDatabaseHost> openFundDatabase(const XStringW& path, XStringW& error, Access access)
 {
     auto* db = new SqliteDatabase(path, access);
-    error = db->isOpen() ? XStringW() : db->getLastError();
-    return XComPtr<Host::IDatabase>::adopt(db);
+    error = db->opened() ? XStringW() : db->getLastError();
+    return XComPtr<Host::IDatabaseHost>::adopt(db);
 }
 
 } // namespace FundDb

@@ -8,17 +8,24 @@
 
 namespace FundDb {
 
-class SqliteDatabase : public Common::RefCounted<Host::IDatabase> {
+class SqliteDatabase : public Common::RefCounted<Host::IDatabaseHost> {
 public:
     SqliteDatabase(const XStringW& path, Access access);
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    bool isOpen() override { return open_; }
+    // IDatabase
+    bool isOpen() override;
     XComPtr<Host::IStatement> prepare(const XStringW& sql, XStringW& error) override;
-    bool fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows) override;
+    void fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int reserved) override;
+
+    // IDatabaseHost
+    bool fill(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows) override;
     XStringW getLastError() override;
     XStringW getPath() override { return path_; }
+
+    // isOpen for the host's own calls, without the client's entry check.
+    bool opened() const { return open_; }
 
     // The calling thread's connection, opened on its first use; null (with the reason in
     // error and in getLastError) when the database is not open or the connection fails.

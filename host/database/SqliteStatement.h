@@ -4,10 +4,11 @@
 // gives no row and an error instead of racing that thread on the connection.
 #pragma once
 #include "SqliteDatabase.h"
+#include "hostapi/KernelHost.h"
 
 namespace FundDb {
 
-class SqliteStatement : public Common::RefCounted<Host::IStatement> {
+class SqliteStatement : public Common::RefCounted<Host::IStatementHost> {
 public:
     SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt) : owner_(owner), stmt_(stmt) {}
     SqliteStatement(const SqliteStatement&) = delete;
@@ -17,6 +18,7 @@ public:
     // left in the database's getLastError.
     bool step() override
     {
+        Host::checkContractThread("IStatement::step");
         if (done_) return false;
         if (GetCurrentThreadId() != thread_) {
             owner_->setLastError(L"a statement runs only on the thread that prepared it");
@@ -32,6 +34,7 @@ public:
     // The column of the current row as UTF-16 text; NULL and a column out of range give "".
     XStringW getText(int column) override
     {
+        Host::checkContractThread("IStatement::getText");
         if (done_ || GetCurrentThreadId() != thread_ || column < 0 || column >= sqlite3_column_count(stmt_)) return {};
         auto text = static_cast<const wchar_t*>(sqlite3_column_text16(stmt_, column));
         if (!text) return {};

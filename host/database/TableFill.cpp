@@ -1,8 +1,10 @@
 // IDatabase::fillTable: a query's result into a host data table, through a staging table
 // that replaces the table's rows only when the query has run to its end.
 #include "SqliteDatabase.h"
-#include "host/Kernel.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/KernelHost.h"
 #include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,14 +32,15 @@ int valueTypeFromDeclared(const char* declared)
 
 // The result's columns in staging, which has none yet: named and typed by the query. A name
 // that came earlier in the same result keeps its first column (-1: not written).
-std::vector<int> addColumns(sqlite3_stmt* stmt, Host::IDataTable* staging)
+std::vector<int> addColumns(sqlite3_stmt* stmt, Host::IDataTableHost* staging)
 {
     std::vector<int> map;
+    std::set<std::wstring> named;
     int count = sqlite3_column_count(stmt);
     for (int i = 0; i < count; ++i) {
         auto name = static_cast<const wchar_t*>(sqlite3_column_name16(stmt, i));
         XStringW text = name ? XStringW(name) : XStringW();
-        if (staging->getColumnIndex(text) >= 0) {
+        if (!named.insert(text).second) {
             map.push_back(-1);
             continue;
         }
@@ -80,35 +83,43 @@ bool readRow(sqlite3_stmt* stmt, const std::vector<int>& map, std::vector<Host::
     return true;
 }
 
-// A table that has neither rows nor columns is a staging table of its own: the fill writes
-// straight into it and empties it again on failure.
-bool isFresh(Host::IDataTable* table) { return table->getRowCount() == 0 && table->getColumnCount() == 0; }
-
 } // namespace
+
+// The client's interface drops the outcome: a caller learns of a failure from the table,
+// whose rows stay as they were, or from a statement prepared first.
+void SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int)
+{
+    Host::checkContractThread("IDatabase::fillTable");
+    fill(sql, table, firstFill, 0);
+}
 
 // The rows go straight from the statement into a staging table, which takes the place of
 // the table's rows only once the query has run to its end: a query that fails part-way,
 // or passes the row bound or the memory budget, leaves the table as it was. Memory stays
 // near the old rows plus the new ones, with no copy of the result in between.
-bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows)
+bool SqliteDatabase::fill(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows)
 {
-    if (!table) {
-        setLastError(L"no table to fill");
+    auto* target = dynamic_cast<Host::IDataTableHost*>(table);
+    if (!target) {
+        setLastError(table ? L"the table cannot take the rows (it is not one of the kernel's tables)"
+                           : L"no table to fill");
         return false;
     }
     XStringW error;
     sqlite3_stmt* stmt = prepareRaw(sql, error);
     if (!stmt) return false;
-    bool direct = isFresh(table);
-    XComPtr<Host::IDataTable> staging =
-        direct ? XComPtr<Host::IDataTable>(table) : Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    // A table that has neither rows nor columns is a staging table of its own: the fill
+    // writes straight into it and empties it again on failure.
+    int oldRows = target->getRowCount();
+    bool direct = oldRows == 0 && target->getColumnCount() == 0;
+    XComPtr<Host::IDataTableHost> staging = direct ? XComPtr<Host::IDataTableHost>(target) : Host::createHostTable();
     if (!staging) {
         sqlite3_finalize(stmt);
         setLastError(L"no data table to fill (the kernel's data library is missing)");
         return false;
     }
     // A refill usually brings about as many rows as it replaces.
-    if (!direct) staging->reserveRows(table->getRowCount());
+    if (!direct) staging->reserveRows(oldRows);
     std::vector<int> map = addColumns(stmt, staging.get());
     std::vector<Host::CellValue> cells(size_t(staging->getColumnCount()), Host::CellValue{});
     auto fail = [&](const XStringW& reason) {
@@ -138,8 +149,8 @@ bool SqliteDatabase::fillTable(const XStringW& sql, Host::IDataTable* table, boo
         staging->commitFill();
         return true;
     }
-    bool takeTypes = firstFill || table->getColumnCount() == 0;
-    if (!table->adoptRows(staging.get(), takeTypes)) {
+    bool takeTypes = firstFill || target->getColumnCount() == 0;
+    if (!target->adoptRows(staging.get(), takeTypes)) {
         setLastError(L"the table cannot take the new rows (it is not one of the kernel's tables)");
         return false;
     }

@@ -3,13 +3,13 @@
 // earlier see later changes.
 #include "ConfStore.h"
 #include "ConfValue.h"
+#include "ContractMode.h"
 #include "common/RefCounted.h"
-#include "host/KernelHost.h"
 #include <memory>
 
 namespace {
 
-class ConfKey final : public Common::RefCounted<Host::IConfKey> {
+class ConfKey final : public Common::RefCounted<Host::IConfKeyHost> {
 public:
     ConfKey(std::shared_ptr<Kernel::ConfStore> store, std::string path)
         : store_(std::move(store)), path_(std::move(path))
@@ -18,15 +18,24 @@ public:
     // Empty once the key has been deleted.
     XComPtr<Host::IConfValue> getValue() override
     {
+        Kernel::contractCall("IConfKey::getValue");
         std::wstring text;
         if (!store_->get(path_, text)) return {};
         return Kernel::makeConfValue(text);
     }
 
-    bool setValue(Host::IConfValue* value) override
+    // The client's interface drops the outcome; a caller that needs it reads the value back.
+    void setValue(Host::IConfValue* value) override
+    {
+        Kernel::contractCall("IConfKey::setValue");
+        store(value);
+    }
+
+    // The value's text is read unchecked when it is the kernel's: one call, one report.
+    bool store(Host::IConfValue* value) override
     {
         if (!value) return false;
-        return store_->set(path_, value->getString());
+        return store_->set(path_, Kernel::confValueText(value));
     }
 
     XStringA getPath() override { return path_; }
@@ -42,6 +51,7 @@ public:
 
     XComPtr<Host::IConfKey> getKey(const XStringA& path) override
     {
+        Kernel::contractCall("IConfManager::getKey");
         if (!store_->contains(path)) return {};
         return XComPtr<Host::IConfKey>::adopt(new ConfKey(store_, path));
     }
@@ -49,12 +59,17 @@ public:
     // A new key holds an empty text and is saved at once, so that it exists after a restart.
     XComPtr<Host::IConfKey> createKey(const XStringA& path) override
     {
+        Kernel::contractCall("IConfManager::createKey");
         if (store_->readOnly() || path.empty()) return {};
         if (!store_->contains(path) && !store_->set(path, std::wstring())) return {};
         return XComPtr<Host::IConfKey>::adopt(new ConfKey(store_, path));
     }
 
-    bool deleteKey(const XStringA& path) override { return store_->remove(path); }
+    bool deleteKey(const XStringA& path) override
+    {
+        Kernel::contractCall("IConfManager::deleteKey");
+        return store_->remove(path);
+    }
 
 private:
     std::shared_ptr<Kernel::ConfStore> store_;

@@ -1,6 +1,6 @@
 #include "ConfStore.h"
 #include "FileIo.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 
 namespace Kernel {
 

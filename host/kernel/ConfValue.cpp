@@ -1,5 +1,6 @@
 #include "ConfValue.h"
 #include "ComponentRegistry.h"
+#include "ContractMode.h"
 #include "common/RefCounted.h"
 #include <cmath>
 #include <cstdio>
@@ -7,17 +8,26 @@
 
 namespace {
 
-class ConfValue final : public Common::RefCounted<Host::IConfValue> {
+class ConfValue final : public Common::RefCounted<Host::IConfValueHost> {
 public:
     explicit ConfValue(std::wstring text) : text_(std::move(text)) {}
 
-    XStringW getString() override { return text_; }
-    void setString(const XStringW& text) override { text_ = text; }
+    XStringW getString() override
+    {
+        Kernel::contractCall("IConfValue::getString");
+        return text_;
+    }
+    void setString(const XStringW& text) override
+    {
+        Kernel::contractCall("IConfValue::setString");
+        text_ = text;
+    }
 
     // The whole text, blanks around it aside, must be a finite number; anything else
     // (empty, "abc", "1.5x", "nan") is 0, so a damaged value cannot become a NaN zoom.
     double getDouble() override
     {
+        Kernel::contractCall("IConfValue::getDouble");
         const wchar_t* begin = text_.c_str();
         while (iswspace(*begin)) ++begin;
         if (!*begin) return 0;
@@ -28,6 +38,8 @@ public:
         if (*end || !std::isfinite(value)) return 0;
         return value;
     }
+
+    const std::wstring& text() const { return text_; }
 
     // The shortest text that reads back as the same number: 1.2 is stored as "1.2".
     void setDouble(double value) override
@@ -44,7 +56,7 @@ private:
     std::wstring text_;
 };
 
-IXUnknown* createConfValue() { return new ConfValue(std::wstring()); }
+IXUnknown* createConfValue() { return static_cast<Host::IConfValueHost*>(new ConfValue(std::wstring())); }
 
 } // namespace
 
@@ -52,9 +64,15 @@ KERNEL_COMPONENT("Conf.ConfValue", createConfValue);
 
 namespace Kernel {
 
-XComPtr<Host::IConfValue> makeConfValue(const std::wstring& text)
+XComPtr<Host::IConfValueHost> makeConfValue(const std::wstring& text)
 {
-    return XComPtr<Host::IConfValue>::adopt(new ConfValue(text));
+    return XComPtr<Host::IConfValueHost>::adopt(new ConfValue(text));
+}
+
+std::wstring confValueText(Host::IConfValue* value)
+{
+    if (auto* mine = dynamic_cast<ConfValue*>(value)) return mine->text();
+    return value ? std::wstring(value->getString()) : std::wstring();
 }
 
 } // namespace Kernel

@@ -1,5 +1,6 @@
 // Rows, cells and columns of a data table.
 #include "DataItems.h"
+#include "ContractMode.h"
 #include "DataTable.h"
 #include "DataValue.h"
 #include <windows.h>
@@ -24,14 +25,16 @@ int TableRow::release()
 
 XComPtr<Host::IColumnItem> TableRow::getItem(const XStringW& columnName)
 {
-    int column = table_->getColumnIndex(columnName);
+    Kernel::contractCall("IDataRow::getItem");
+    int column = table_->columnIndex(columnName);
     if (column < 0) return {};
     return table_->cell(index_, column);
 }
 
 XComPtr<Host::IColumnItem> TableRow::getItemAt(int column)
 {
-    if (column < 0 || column >= table_->getColumnCount()) return {};
+    Kernel::contractCall("IDataRow::getItemAt");
+    if (column < 0 || column >= table_->columnCount()) return {};
     return table_->cell(index_, column);
 }
 
@@ -54,40 +57,50 @@ int TableCell::release()
 
 int TableCell::getValueType()
 {
+    Kernel::contractCall("IColumnItem::getValueType");
     DataColumn* c = table_->column(column_);
     return c ? c->valueType() : Host::VALUE_TEXT;
 }
 
 void TableCell::setValueType(int type)
 {
+    Kernel::contractCall("IColumnItem::setValueType");
     if (DataColumn* c = table_->column(column_)) c->setValueType(type);
 }
 
 XStringW TableCell::getText()
 {
+    Kernel::contractCall("IColumnItem::getText");
     DataColumn* c = table_->cellColumn(row_, column_);
     return c ? c->readText(size_t(row_)) : XStringW();
 }
 
 double TableCell::getDouble()
 {
+    Kernel::contractCall("IColumnItem::getDouble");
     DataColumn* c = table_->cellColumn(row_, column_);
     return c ? c->readReal(size_t(row_)) : 0.0;
 }
 
 int TableCell::getInt()
 {
+    Kernel::contractCall("IColumnItem::getInt");
     DataColumn* c = table_->cellColumn(row_, column_);
     return c ? clampToInt(c->readInt(size_t(row_))) : 0;
 }
 
 bool TableCell::isNull()
 {
+    Kernel::contractCall("IColumnItem::isNull");
     DataColumn* c = table_->cellColumn(row_, column_);
     return !c || c->storage(size_t(row_)) == STORE_NULL;
 }
 
-void TableCell::setText(const XStringW& text) { table_->writeCellText(row_, column_, text); }
+void TableCell::setText(const XStringW& text)
+{
+    Kernel::contractCall("IColumnItem::setText");
+    table_->writeCellText(row_, column_, text);
+}
 
 XStringW TableCell::getName()
 {
@@ -110,14 +123,43 @@ int ColumnHandle::release()
 
 int ColumnHandle::getValueType()
 {
+    Kernel::contractCall("IColumnItem::getValueType");
     DataColumn* c = table_->column(column_);
     return c ? c->valueType() : Host::VALUE_TEXT;
 }
 
 void ColumnHandle::setValueType(int type)
 {
+    Kernel::contractCall("IColumnItem::setValueType");
     if (DataColumn* c = table_->column(column_)) c->setValueType(type);
 }
+
+// As a value a column reads as NULL and takes no text.
+XStringW ColumnHandle::getText()
+{
+    Kernel::contractCall("IColumnItem::getText");
+    return XStringW();
+}
+
+double ColumnHandle::getDouble()
+{
+    Kernel::contractCall("IColumnItem::getDouble");
+    return 0.0;
+}
+
+int ColumnHandle::getInt()
+{
+    Kernel::contractCall("IColumnItem::getInt");
+    return 0;
+}
+
+bool ColumnHandle::isNull()
+{
+    Kernel::contractCall("IColumnItem::isNull");
+    return true;
+}
+
+void ColumnHandle::setText(const XStringW&) { Kernel::contractCall("IColumnItem::setText"); }
 
 XStringW ColumnHandle::getName()
 {

@@ -2,14 +2,14 @@
 // reference to its table and only an index into it, so it stays safe to use (reading NULL)
 // after the table was refilled with fewer rows.
 #pragma once
-#include "host/Data.h"
+#include "hostapi/DataHost.h"
 
 namespace Kernel {
 
 class DataTable;
 
 // Rows and cells come from the table's pools; at their last release they go back there.
-class TableRow final : public Host::IDataRow {
+class TableRow final : public Host::IDataRowHost {
 public:
     void bind(DataTable* table, int index);
     int addRef() override;
@@ -28,7 +28,7 @@ private:
     long refs_ = 0;
 };
 
-class TableCell final : public Host::IColumnItem {
+class TableCell final : public Host::IColumnItemHost {
 public:
     void bind(DataTable* table, int row, int column);
     int addRef() override;
@@ -54,7 +54,7 @@ private:
 };
 
 // A column as getColumn gives it: its name and value type; as a value it reads as NULL.
-class ColumnHandle final : public Host::IColumnItem {
+class ColumnHandle final : public Host::IColumnItemHost {
 public:
     ColumnHandle(DataTable* table, int column);
     ColumnHandle(const ColumnHandle&) = delete;
@@ -63,11 +63,11 @@ public:
     int release() override;
     int getValueType() override;
     void setValueType(int type) override;
-    XStringW getText() override { return XStringW(); }
-    double getDouble() override { return 0.0; }
-    int getInt() override { return 0; }
-    bool isNull() override { return true; }
-    void setText(const XStringW&) override {}
+    XStringW getText() override;
+    double getDouble() override;
+    int getInt() override;
+    bool isNull() override;
+    void setText(const XStringW&) override;
     XStringW getName() override;
 
 private:

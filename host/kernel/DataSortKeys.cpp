@@ -28,8 +28,8 @@ DataTable* tableBehind(Host::IDataContainer* container, std::vector<int>& rows)
         if (auto* table = dynamic_cast<DataTable*>(at.get())) return table;
         auto* view = dynamic_cast<DataView*>(at.get());
         if (!view) return nullptr;
-        for (int& row : rows) row = row < 0 ? -1 : view->getSourceIndex(row);
-        at = view->getSource();
+        for (int& row : rows) row = row < 0 ? -1 : view->sourceIndexAt(row);
+        at = view->source();
     }
     return nullptr;
 }

@@ -1,9 +1,12 @@
 // "Data.FieldSorter" orders rows by one field; "Data.TopSorter" pins chosen rows to the top.
 // Both are stable: rows that compare equal keep the order they came in.
 #include "ComponentRegistry.h"
+#include "ContractMode.h"
 #include "DataSortKeys.h"
+#include "DataTable.h"
+#include "DataView.h"
 #include "common/RefCounted.h"
-#include "host/Data.h"
+#include "hostapi/DataHost.h"
 #include <algorithm>
 #include <string>
 #include <unordered_map>
@@ -13,10 +16,26 @@ namespace Kernel {
 
 namespace {
 
-class FieldSorter final : public Common::RefCounted<Host::IFieldSorter> {
+// The column of a container by name, without the client's entry check for the kernel's own.
+int columnIndexOf(Host::IDataContainer* container, const XStringW& name)
+{
+    if (auto* table = dynamic_cast<DataTable*>(container)) return table->columnIndex(name);
+    if (auto* view = dynamic_cast<DataView*>(container)) return view->columnIndex(name);
+    return container->getColumnIndex(name);
+}
+
+class FieldSorter final : public Common::RefCounted<Host::IFieldSorterHost> {
 public:
-    void setSortField(const XStringW& columnName) override { field_ = columnName; }
-    void setSortOrder(int descending) override { descending_ = descending != 0; }
+    void setSortField(const XStringW& columnName) override
+    {
+        Kernel::contractCall("IFieldSorter::setSortField");
+        field_ = columnName;
+    }
+    void setSortOrder(int descending) override
+    {
+        Kernel::contractCall("IFieldSorter::setSortOrder");
+        descending_ = descending != 0;
+    }
     // A text given twice for a field is kept once.
     void addPlaceholder(const XStringW& columnName, const XStringW& storedText) override
     {
@@ -29,7 +48,7 @@ public:
     void sortRows(Host::IDataContainer* container, int* rows, int count) override
     {
         if (!container || !rows || count < 2 || field_.empty()) return;
-        int column = container->getColumnIndex(field_);
+        int column = columnIndexOf(container, field_);
         if (column < 0) return;
         auto placeholders = placeholders_.find(field_);
         FieldOrder order(placeholders == placeholders_.end() ? nullptr : &placeholders->second, descending_);
@@ -42,17 +61,23 @@ private:
     std::unordered_map<std::wstring, std::vector<std::wstring>> placeholders_;
 };
 
-class TopSorter final : public Common::RefCounted<Host::ITopSorter> {
+class TopSorter final : public Common::RefCounted<Host::ITopSorterHost> {
 public:
-    void setField(const XStringW& columnName) override { field_ = columnName; }
+    void setField(const XStringW& columnName) override
+    {
+        Kernel::contractCall("ITopSorter::setField");
+        field_ = columnName;
+    }
     void clearValues() override
     {
+        Kernel::contractCall("ITopSorter::clearValues");
         values_.clear();
         rankOf_.clear();
     }
     // A value given twice keeps its first place.
     void addValue(const XStringW& value) override
     {
+        Kernel::contractCall("ITopSorter::addValue");
         if (rankOf_.emplace(value, int(values_.size())).second) values_.push_back(value);
     }
 
@@ -61,23 +86,34 @@ public:
     void sortRows(Host::IDataContainer* container, int* rows, int count) override
     {
         if (!container || !rows || count < 1 || field_.empty() || values_.empty()) return;
-        int column = container->getColumnIndex(field_);
+        int column = columnIndexOf(container, field_);
         if (column < 0) return;
+        Host::ICellReader* reader = Host::cellReader(container);
         int rest = int(values_.size());
         std::vector<std::vector<int>> buckets(size_t(rest) + 1);
-        for (int i = 0; i < count; ++i) buckets[size_t(rankOfRow(container, rows[i], column))].push_back(rows[i]);
+        XStringW text;
+        for (int i = 0; i < count; ++i) {
+            readText(container, reader, rows[i], column, text);
+            auto it = rankOf_.find(text);
+            buckets[size_t(it == rankOf_.end() ? rest : it->second)].push_back(rows[i]);
+        }
         int* out = rows;
         for (auto& bucket : buckets) out = std::copy(bucket.begin(), bucket.end(), out);
     }
 
 private:
-    int rankOfRow(Host::IDataContainer* container, int index, int column)
+    // The kernel's containers are read through their cell reader; one made elsewhere through
+    // its rows and cells, as any client reads it.
+    static void readText(Host::IDataContainer* container, Host::ICellReader* reader, int index, int column,
+                         XStringW& out)
     {
+        if (reader) {
+            reader->readTextAt(index, column, out);
+            return;
+        }
         XComPtr<Host::IDataRow> row = container->getRow(index);
         XComPtr<Host::IColumnItem> item = row ? row->getItemAt(column) : XComPtr<Host::IColumnItem>();
-        XStringW text = item ? item->getText() : XStringW();
-        auto it = rankOf_.find(text);
-        return it == rankOf_.end() ? int(values_.size()) : it->second;
+        out = item ? item->getText() : XStringW();
     }
 
     XStringW field_;
@@ -85,8 +121,8 @@ private:
     std::unordered_map<std::wstring, int> rankOf_;
 };
 
-IXUnknown* createFieldSorter() { return static_cast<Host::IFieldSorter*>(new FieldSorter); }
-IXUnknown* createTopSorter() { return static_cast<Host::ITopSorter*>(new TopSorter); }
+IXUnknown* createFieldSorter() { return static_cast<Host::IFieldSorterHost*>(new FieldSorter); }
+IXUnknown* createTopSorter() { return static_cast<Host::ITopSorterHost*>(new TopSorter); }
 
 } // namespace
 

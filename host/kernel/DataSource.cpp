@@ -1,5 +1,6 @@
 // Dependants and update brackets of tables and views.
 #include "DataSource.h"
+#include "ContractMode.h"
 #include <windows.h>
 #include <algorithm>
 
@@ -44,13 +45,19 @@ int UpdateContext::release()
 {
     long n = InterlockedDecrement(&refs_);
     if (n == 0) {
-        endUpdate();
+        close();
         delete this;
     }
     return n;
 }
 
 void UpdateContext::endUpdate()
+{
+    Kernel::contractCall("IUpdateContext::endUpdate");
+    close();
+}
+
+void UpdateContext::close()
 {
     if (InterlockedExchange(&closed_, 1) == 0) source_->closeBracket();
 }

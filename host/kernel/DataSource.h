@@ -53,6 +53,7 @@ public:
     void endUpdate() override;
 private:
     ~UpdateContext() = default;
+    void close();
     DataSource* source_;
     XComPtr<IXUnknown> owner_;
     long refs_ = 1;

@@ -1,6 +1,7 @@
 // The kernel's data table.
 #include "DataTable.h"
 #include "ComponentRegistry.h"
+#include "ContractMode.h"
 #include <algorithm>
 #include <climits>
 
@@ -8,13 +9,37 @@ namespace Kernel {
 
 namespace {
 
-IXUnknown* createDataTable() { return static_cast<Host::IDataTable*>(new DataTable); }
+IXUnknown* createDataTable() { return static_cast<Host::IDataTableHost*>(new DataTable); }
 
 } // namespace
 
 KERNEL_COMPONENT("Data.DataTable", createDataTable);
 
 XComPtr<Host::IDataRow> DataTable::getRow(int index)
+{
+    Kernel::contractCall("IDataContainer::getRow");
+    return rowAt(index);
+}
+
+int DataTable::getRowCount()
+{
+    Kernel::contractCall("IDataContainer::getRowCount");
+    return rowCount();
+}
+
+bool DataTable::isEmpty()
+{
+    Kernel::contractCall("IDataTable::isEmpty");
+    return empty_;
+}
+
+void DataTable::invalidate(int)
+{
+    Kernel::contractCall("IDataTable::invalidate");
+    empty_ = true;
+}
+
+XComPtr<Host::IDataRow> DataTable::rowAt(int index)
 {
     if (index < 0 || size_t(index) >= rowCount_) return {};
     TableRow* row = rowPool_.take();
@@ -49,11 +74,23 @@ void DataTable::recycle(TableCell* cell)
 
 XComPtr<Host::IColumnItem> DataTable::getColumn(int index)
 {
+    Kernel::contractCall("IDataContainer::getColumn");
+    return columnAt(index);
+}
+
+XComPtr<Host::IColumnItem> DataTable::columnAt(int index)
+{
     if (!column(index)) return {};
     return XComPtr<Host::IColumnItem>::adopt(new ColumnHandle(this, index));
 }
 
 int DataTable::getColumnIndex(const XStringW& name)
+{
+    Kernel::contractCall("IDataContainer::getColumnIndex");
+    return columnIndex(name);
+}
+
+int DataTable::columnIndex(const XStringW& name) const
 {
     auto it = columnByName_.find(name);
     return it == columnByName_.end() ? -1 : it->second;
@@ -117,6 +154,7 @@ void DataTable::writeCellText(int row, int column, const XStringW& text)
 
 XComPtr<Host::IUpdateContext> DataTable::beginUpdate()
 {
+    Kernel::contractCall("IDataTable::beginUpdate");
     return XComPtr<Host::IUpdateContext>::adopt(new UpdateContext(this, this));
 }
 
@@ -124,7 +162,7 @@ XComPtr<Host::IUpdateContext> DataTable::beginUpdate()
 // (taking the new type) instead of adding a second column of the same name.
 int DataTable::addColumn(const XStringW& name, int valueType)
 {
-    int existing = getColumnIndex(name);
+    int existing = columnIndex(name);
     if (existing >= 0) {
         columns_[size_t(existing)]->setValueType(valueType);
         return existing;
@@ -193,7 +231,7 @@ void DataTable::reserveLike(Host::IDataTable* model)
     for (const auto& column : from->columns_) {
         size_t units = column->textUnits();
         reservedText_[column->name()] = units;
-        int mine = getColumnIndex(column->name());
+        int mine = columnIndex(column->name());
         if (mine >= 0) columns_[size_t(mine)]->reserveText(units);
     }
 }
@@ -219,11 +257,11 @@ bool DataTable::adoptRows(Host::IDataTable* staging, bool takeValueTypes)
     if (!from || from == this) return false;
     for (auto& incoming : from->columns_) {
         const XStringW& name = incoming->name();
-        if (getColumnIndex(name) < 0) addColumn(name, incoming->valueType());
+        if (columnIndex(name) < 0) addColumn(name, incoming->valueType());
     }
     for (size_t i = 0; i < columns_.size(); ++i) {
         std::unique_ptr<DataColumn>& mine = columns_[i];
-        int index = from->getColumnIndex(mine->name());
+        int index = from->columnIndex(mine->name());
         if (index < 0) {
             mine->clear();
             mine->resize(from->rowCount_);

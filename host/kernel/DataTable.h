@@ -6,7 +6,7 @@
 #include "DataItems.h"
 #include "DataSource.h"
 #include "common/RefCounted.h"
-#include "host/Data.h"
+#include "hostapi/DataHost.h"
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -14,24 +14,28 @@
 
 namespace Kernel {
 
-class DataTable final : public Common::RefCounted<Host::IDataTable>, public DataSource {
+class DataTable final : public Common::RefCounted<Host::IDataTableHost>, public DataSource {
 public:
     DataTable() = default;
 
     // IDataContainer
     XComPtr<Host::IDataRow> getRow(int index) override;
-    int getRowCount() override { return int(rowCount_); }
+    int getRowCount() override;
     XComPtr<Host::IColumnItem> getColumn(int index) override;
     int getColumnIndex(const XStringW& name) override;
-    int getColumnCount() override { return int(columns_.size()); }
+
+    // IDataTable
+    bool isEmpty() override;
+    void invalidate(int reserved) override;
+    XComPtr<Host::IUpdateContext> beginUpdate() override;
+
+    // ICellReader
+    int getColumnCount() override { return columnCount(); }
     bool readTextAt(int row, int column, XStringW& out) override;
     bool textViewAt(int row, int column, const wchar_t*& chars, size_t& length) override;
     bool textViewsAt(int column, const int* rows, int count, Host::TextView* out) override;
 
-    // IDataTable
-    bool isEmpty() override { return empty_; }
-    void invalidate(int reserved) override { empty_ = true; }
-    XComPtr<Host::IUpdateContext> beginUpdate() override;
+    // IDataTableHost
     int addColumn(const XStringW& name, int valueType) override;
     void clearRows() override;
     int appendRow() override;
@@ -45,6 +49,14 @@ public:
     bool readRealAt(int row, int column, double& out) override;
     bool adoptRows(Host::IDataTable* staging, bool takeValueTypes) override;
     void reserveLike(Host::IDataTable* model) override;
+
+    // The same as the client's operations above, for the kernel's own calls: unchecked, so
+    // that the kernel's work for one call is not reported as more calls in contract-only mode.
+    XComPtr<Host::IDataRow> rowAt(int index);
+    XComPtr<Host::IColumnItem> columnAt(int index);
+    int rowCount() const { return int(rowCount_); }
+    int columnCount() const { return int(columns_.size()); }
+    int columnIndex(const XStringW& name) const;
 
     // DataSource
     DataSource* upstream() override { return nullptr; }

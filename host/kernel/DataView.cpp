@@ -1,6 +1,8 @@
 // The kernel's data view.
 #include "DataView.h"
 #include "ComponentRegistry.h"
+#include "ContractMode.h"
+#include "DataTable.h"
 #include <algorithm>
 #include <numeric>
 
@@ -8,7 +10,20 @@ namespace Kernel {
 
 namespace {
 
-IXUnknown* createDataView() { return static_cast<Host::IDataView*>(new DataView); }
+IXUnknown* createDataView() { return static_cast<Host::IDataViewHost*>(new DataView); }
+
+// The text of a cell of a container made elsewhere, read as any client reads it.
+bool readItemText(Host::IDataContainer* container, int row, int column, XStringW& out)
+{
+    XComPtr<Host::IDataRow> item = container->getRow(row);
+    XComPtr<Host::IColumnItem> cell = item ? item->getItemAt(column) : XComPtr<Host::IColumnItem>();
+    if (!cell) {
+        out.clear();
+        return false;
+    }
+    out = cell->getText();
+    return true;
+}
 
 } // namespace
 
@@ -18,18 +33,102 @@ DataView::~DataView() { detachSource(); }
 
 XComPtr<Host::IDataRow> DataView::getRow(int index)
 {
-    if (!source_ || index < 0 || size_t(index) >= rows_.size()) return {};
-    return source_->getRow(rows_[size_t(index)]);
+    Kernel::contractCall("IDataContainer::getRow");
+    return rowAt(index);
+}
+
+int DataView::getRowCount()
+{
+    Kernel::contractCall("IDataContainer::getRowCount");
+    return rowCount();
 }
 
 XComPtr<Host::IColumnItem> DataView::getColumn(int index)
 {
+    Kernel::contractCall("IDataContainer::getColumn");
+    return columnAt(index);
+}
+
+int DataView::getColumnIndex(const XStringW& name)
+{
+    Kernel::contractCall("IDataContainer::getColumnIndex");
+    return columnIndex(name);
+}
+
+XComPtr<Host::IDataContainer> DataView::getSource()
+{
+    Kernel::contractCall("IDataView::getSource");
+    return source_;
+}
+
+void DataView::setEventSink(Host::IDataViewEvent* sink)
+{
+    Kernel::contractCall("IDataView::setEventSink");
+    sink_ = sink;
+}
+
+int DataView::getSourceIndex(int row)
+{
+    Kernel::contractCall("IDataView::getSourceIndex");
+    return sourceIndexAt(row);
+}
+
+void DataView::rebuild(int notify)
+{
+    Kernel::contractCall("IDataView::rebuild");
+    requestRebuild(notify);
+}
+
+XComPtr<Host::IDataRow> DataView::rowAt(int index)
+{
+    if (!source_ || index < 0 || size_t(index) >= rows_.size()) return {};
+    return sourceRow(rows_[size_t(index)]);
+}
+
+XComPtr<Host::IColumnItem> DataView::columnAt(int index)
+{
+    if (sourceTable_) return sourceTable_->columnAt(index);
+    if (sourceView_) return sourceView_->columnAt(index);
     return source_ ? source_->getColumn(index) : XComPtr<Host::IColumnItem>();
 }
 
-int DataView::getColumnIndex(const XStringW& name) { return source_ ? source_->getColumnIndex(name) : -1; }
+int DataView::columnIndex(const XStringW& name)
+{
+    if (sourceTable_) return sourceTable_->columnIndex(name);
+    if (sourceView_) return sourceView_->columnIndex(name);
+    return source_ ? source_->getColumnIndex(name) : -1;
+}
 
-int DataView::getColumnCount() { return source_ ? source_->getColumnCount() : 0; }
+int DataView::sourceIndexAt(int row) const
+{
+    if (row < 0 || size_t(row) >= rows_.size()) return -1;
+    return rows_[size_t(row)];
+}
+
+int DataView::sourceRowCount()
+{
+    if (sourceTable_) return sourceTable_->rowCount();
+    if (sourceView_) return sourceView_->rowCount();
+    return source_ ? source_->getRowCount() : 0;
+}
+
+XComPtr<Host::IDataRow> DataView::sourceRow(int index)
+{
+    if (sourceTable_) return sourceTable_->rowAt(index);
+    if (sourceView_) return sourceView_->rowAt(index);
+    return source_ ? source_->getRow(index) : XComPtr<Host::IDataRow>();
+}
+
+// A source made elsewhere does not say how many columns it has: they are counted, up to a
+// bound no real table reaches.
+int DataView::getColumnCount()
+{
+    if (sourceReader_) return sourceReader_->getColumnCount();
+    const int kMostColumns = 1 << 16;
+    int count = 0;
+    while (source_ && count < kMostColumns && source_->getColumn(count)) ++count;
+    return count;
+}
 
 bool DataView::readTextAt(int row, int column, XStringW& out)
 {
@@ -37,20 +136,22 @@ bool DataView::readTextAt(int row, int column, XStringW& out)
         out.clear();
         return false;
     }
-    return source_->readTextAt(rows_[size_t(row)], column, out);
+    int at = rows_[size_t(row)];
+    return sourceReader_ ? sourceReader_->readTextAt(at, column, out) : readItemText(source_.get(), at, column, out);
 }
 
+// A source made elsewhere keeps its texts to itself: none can be seen where it lies.
 bool DataView::textViewAt(int row, int column, const wchar_t*& chars, size_t& length)
 {
-    if (!source_ || row < 0 || size_t(row) >= rows_.size()) return false;
-    return source_->textViewAt(rows_[size_t(row)], column, chars, length);
+    if (!sourceReader_ || row < 0 || size_t(row) >= rows_.size()) return false;
+    return sourceReader_->textViewAt(rows_[size_t(row)], column, chars, length);
 }
 
 // The view's rows are translated to the source's in chunks, so that the source reads a
 // whole chunk in one call.
 bool DataView::textViewsAt(int column, const int* rows, int count, Host::TextView* out)
 {
-    if (!source_ || !rows || !out || column < 0 || column >= source_->getColumnCount()) return false;
+    if (!sourceReader_ || !rows || !out || column < 0 || column >= sourceReader_->getColumnCount()) return false;
     const int kChunk = 512;
     int sourceRows[kChunk];
     for (int start = 0; start < count; start += kChunk) {
@@ -59,7 +160,7 @@ bool DataView::textViewsAt(int column, const int* rows, int count, Host::TextVie
             int row = rows[start + i];
             sourceRows[i] = row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)] : -1;
         }
-        if (!source_->textViewsAt(column, sourceRows, n, out + start)) return false;
+        if (!sourceReader_->textViewsAt(column, sourceRows, n, out + start)) return false;
     }
     return true;
 }
@@ -70,16 +171,13 @@ int DataView::findSourceRow(int sourceIndex)
     return it == rows_.end() ? -1 : int(it - rows_.begin());
 }
 
-int DataView::getSourceIndex(int row)
-{
-    if (row < 0 || size_t(row) >= rows_.size()) return -1;
-    return rows_[size_t(row)];
-}
-
 void DataView::detachSource()
 {
     if (sourceLink_) sourceLink_->removeDependant(this);
     sourceLink_ = nullptr;
+    sourceTable_ = nullptr;
+    sourceView_ = nullptr;
+    sourceReader_ = nullptr;
     source_ = nullptr;
 }
 
@@ -87,6 +185,7 @@ void DataView::detachSource()
 // source is refused and the view keeps the one it had.
 void DataView::setSource(Host::IDataContainer* source)
 {
+    Kernel::contractCall("IDataView::setSource");
     DataSource* link = dataSourceOf(source);
     for (DataSource* s = link; s; s = s->upstream())
         if (s == static_cast<DataSource*>(this)) return;
@@ -94,6 +193,9 @@ void DataView::setSource(Host::IDataContainer* source)
     detachSource();
     source_ = keep;
     sourceLink_ = link;
+    sourceTable_ = dynamic_cast<DataTable*>(source);
+    sourceView_ = dynamic_cast<DataView*>(source);
+    sourceReader_ = Host::cellReader(source);
     if (sourceLink_) sourceLink_->addDependant(this);
     // Binding is quiet: the sink hears of the rows at the next rebuild or refill.
     requestRebuild(0);
@@ -101,6 +203,7 @@ void DataView::setSource(Host::IDataContainer* source)
 
 void DataView::addFilter(Host::IDataFilter* filter)
 {
+    Kernel::contractCall("IDataView::addFilter");
     if (!filter) return;
     for (auto& f : filters_)
         if (f.get() == filter) return;
@@ -110,20 +213,24 @@ void DataView::addFilter(Host::IDataFilter* filter)
 
 void DataView::removeFilter(Host::IDataFilter* filter)
 {
+    Kernel::contractCall("IDataView::removeFilter");
     auto it = std::find_if(filters_.begin(), filters_.end(), [&](auto& f) { return f.get() == filter; });
     if (it == filters_.end()) return;
     filters_.erase(it);
     requestRebuild(1);
 }
 
-void DataView::setSorter(Host::IDataSorter* sorter)
+void DataView::setSorter(IXUnknown* sorter)
 {
+    Kernel::contractCall("IDataView::setSorter");
     sorter_ = sorter;
+    rowSorter_ = sorter ? dynamic_cast<Host::IRowSorter*>(sorter) : nullptr;
     requestRebuild(0);
 }
 
 XComPtr<Host::IUpdateContext> DataView::beginUpdate()
 {
+    Kernel::contractCall("IDataView::beginUpdate");
     return XComPtr<Host::IUpdateContext>::adopt(new UpdateContext(this, this));
 }
 
@@ -175,7 +282,7 @@ void DataView::rebuildNow(int notify)
 // the sorter then orders what is left.
 void DataView::collectRows()
 {
-    int total = source_ ? source_->getRowCount() : 0;
+    int total = sourceRowCount();
     rows_.resize(size_t(std::max(total, 0)));
     std::iota(rows_.begin(), rows_.end(), 0);
     if (rows_.empty()) return;
@@ -187,7 +294,10 @@ void DataView::collectRows()
         rows_.resize(size_t(std::clamp(count, 0, before)));
         if (rows_.empty()) return;
     }
-    if (sorter_ && rows_.size() > 1) sorter_->sortRows(source_.get(), rows_.data(), int(rows_.size()));
+    // The sorter is held while it sorts: a filter or sink may set another meanwhile.
+    XComPtr<IXUnknown> sorter = sorter_;
+    Host::IRowSorter* rowSorter = rowSorter_;
+    if (rowSorter && rows_.size() > 1) rowSorter->sortRows(source_.get(), rows_.data(), int(rows_.size()));
 }
 
 } // namespace Kernel

@@ -1,7 +1,7 @@
 // Named events: one registry per process, shared by the host and every module.
+#include "ContractMode.h"
+#include "common/CallbackGuard.h"
 #include "common/RefCounted.h"
-#include "host/CallbackGuard.h"
-#include "host/Kernel.h"
 #include <algorithm>
 #include <condition_variable>
 #include <map>
@@ -23,12 +23,13 @@ struct Subscription {
     std::vector<std::thread::id> callers; // the threads inside the callback now
 };
 
-class Event final : public Common::RefCounted<Host::IEvent> {
+class Event final : public Common::RefCounted<Host::IHostEvent> {
 public:
     explicit Event(std::string name) : name_(std::move(name)) {}
 
     void subscribe(Host::EventCallback callback, void* context) override
     {
+        Kernel::contractCall("IEvent::subscribe");
         if (!callback) return;
         auto subscription = std::make_shared<Subscription>();
         subscription->callback = callback;
@@ -67,7 +68,7 @@ public:
         }
         for (const SubscriptionPtr& s : snapshot) {
             if (!enter(*s)) continue;
-            Host::guardCallback(L"an event subscriber", [&] { s->callback(payload, s->context); });
+            Common::guardCallback(L"an event subscriber", [&] { s->callback(payload, s->context); });
             leave(*s);
         }
     }
@@ -119,6 +120,7 @@ namespace Host {
 
 XComPtr<IEvent> createEvent(const char* name)
 {
+    Kernel::contractCall("createEvent");
     if (!name || !*name) return {};
     std::lock_guard<std::mutex> lock(registryMutex());
     Event*& slot = registry()[name];
@@ -128,6 +130,7 @@ XComPtr<IEvent> createEvent(const char* name)
 
 XComPtr<IEvent> getEvent(const char* name)
 {
+    Kernel::contractCall("getEvent");
     if (!name) return {};
     std::lock_guard<std::mutex> lock(registryMutex());
     auto it = registry().find(name);

@@ -5,15 +5,16 @@
 // Every failure leaves the system's reason in GetLastError for the caller to show: the
 // clean-up after it (closing, deleting the temporary file) does not overwrite it.
 #include "ComponentRegistry.h"
+#include "ContractMode.h"
 #include "FileIo.h"
 #include "common/RefCounted.h"
 #include "common/ScopedWin.h"
-#include "host/File.h"
+#include "hostapi/FileHost.h"
 #include <algorithm>
 
 namespace {
 
-class File final : public Common::RefCounted<Host::IFile> {
+class File final : public Common::RefCounted<Host::IFileHost> {
 public:
     File() = default;
     File(const File&) = delete;
@@ -25,6 +26,7 @@ public:
 
     bool open(const XStringW& path, int flags) override
     {
+        Kernel::contractCall("IFile::open");
         if (handle_.valid() || path.empty()) return false;
         bool read = flags & Host::FILE_READ, write = flags & Host::FILE_WRITE;
         if (read == write) return false; // one direction at a time
@@ -40,7 +42,21 @@ public:
         return openForAppending(path, !exists);
     }
 
-    bool write(const void* bytes, int64_t length) override
+    // The client's interface drops the outcomes of write and close; the failure stays noted,
+    // so a file whose bytes did not all go in is still not put in place.
+    void write(const void* bytes, int64_t length) override
+    {
+        Kernel::contractCall("IFile::write");
+        put(bytes, length);
+    }
+
+    void close() override
+    {
+        Kernel::contractCall("IFile::close");
+        finish();
+    }
+
+    bool put(const void* bytes, int64_t length) override
     {
         if (!handle_.valid() || mode_ == Mode::Read) return false;
         if (length < 0 || (length > 0 && !bytes)) return fail(ERROR_INVALID_PARAMETER);
@@ -55,7 +71,7 @@ public:
         return true;
     }
 
-    bool close() override
+    bool finish() override
     {
         if (!handle_.valid()) return false;
         Mode mode = mode_;
@@ -156,7 +172,7 @@ private:
     std::wstring temp_, target_;
 };
 
-IXUnknown* createFile() { return new File; }
+IXUnknown* createFile() { return static_cast<Host::IFileHost*>(new File); }
 
 } // namespace
 

@@ -1,7 +1,8 @@
 // Warnings of the kernel and the host: to the debugger output always, and as one UTF-8
 // line with a local timestamp appended to the log file once one is set.
+#include "common/CallbackGuard.h"
 #include "common/ScopedWin.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <windows.h>
 #include <cstdio>
 #include <string>
@@ -67,3 +68,11 @@ void setLogFile(const wchar_t* path)
 }
 
 } // namespace Host
+
+namespace {
+
+// What escapes a callback inside the kernel (an event's subscriber) goes to the kernel's
+// log, from the moment the kernel is loaded.
+const bool escapesLogged = (Common::setEscapeLog(&Host::logWarning), true);
+
+} // namespace

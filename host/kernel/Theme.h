@@ -1,11 +1,12 @@
 // A loaded theme: immutable after loading, so any thread may read it.
 #pragma once
-#include "common/RefCounted.h"
 #include "ThemeFile.h"
+#include "common/RefCounted.h"
+#include "hostapi/ThemeHost.h"
 
 namespace Kernel {
 
-class Theme final : public Common::RefCounted<Host::ITheme> {
+class Theme final : public Common::RefCounted<Host::IThemeHost> {
 public:
     Theme(std::string name, ThemeData data) : name_(std::move(name)), data_(std::move(data)) {}
 

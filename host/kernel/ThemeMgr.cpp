@@ -1,14 +1,14 @@
 // The theme manager: every "*.theme" file of the theme folder, in file-name order, one of
 // them current. Switching fires "event_theme_changed" with the new theme on the calling thread.
+#include "ContractMode.h"
 #include "Theme.h"
 #include "common/ScopedWin.h"
-#include "host/KernelHost.h"
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-int indexOfTheme(const std::vector<XComPtr<Host::ITheme>>& themes, const std::string& name)
+int indexOfTheme(const std::vector<XComPtr<Host::IThemeHost>>& themes, const std::string& name)
 {
     for (size_t i = 0; i < themes.size(); ++i) {
         if (themes[i]->getName() == name) return int(i);
@@ -16,19 +16,22 @@ int indexOfTheme(const std::vector<XComPtr<Host::ITheme>>& themes, const std::st
     return -1;
 }
 
-class ThemeMgr final : public Common::RefCounted<Host::IThemeMgr> {
+class ThemeMgr final : public Common::RefCounted<Host::IThemeMgrHost> {
 public:
-    ThemeMgr(std::vector<XComPtr<Host::ITheme>> themes, int current) : themes_(std::move(themes)), current_(current) {}
+    ThemeMgr(std::vector<XComPtr<Host::IThemeHost>> themes, int current) : themes_(std::move(themes)), current_(current)
+    {}
 
     XComPtr<Host::ITheme> getCurrentTheme() override
     {
+        Kernel::contractCall("IThemeMgr::getCurrentTheme");
         Common::CriticalSection::Lock lock(lock_);
-        return current_ < 0 ? XComPtr<Host::ITheme>() : themes_[size_t(current_)];
+        if (current_ < 0) return {};
+        return XComPtr<Host::ITheme>(themes_[size_t(current_)].get());
     }
 
     int getThemeCount() override { return int(themes_.size()); }
 
-    XComPtr<Host::ITheme> getTheme(int index) override
+    XComPtr<Host::IThemeHost> getTheme(int index) override
     {
         if (index < 0 || size_t(index) >= themes_.size()) return {};
         return themes_[size_t(index)];
@@ -40,21 +43,21 @@ public:
     {
         int index = indexOf(name);
         if (index < 0) return false;
-        XComPtr<Host::ITheme> theme = themes_[size_t(index)];
+        XComPtr<Host::IThemeHost> theme = themes_[size_t(index)];
         {
             Common::CriticalSection::Lock lock(lock_);
             current_ = index;
         }
         // Fired outside the lock: listeners call getCurrentTheme.
-        XComPtr<Host::IEvent> event = Host::createEvent("event_theme_changed");
-        if (event) event->fire(theme.get());
+        XComPtr<Host::IHostEvent> event = Host::createHostEvent("event_theme_changed");
+        if (event) event->fire(static_cast<Host::ITheme*>(theme.get()));
         return true;
     }
 
 private:
     int indexOf(const std::string& name) const { return indexOfTheme(themes_, name); }
 
-    const std::vector<XComPtr<Host::ITheme>> themes_; // fixed at opening
+    const std::vector<XComPtr<Host::IThemeHost>> themes_; // fixed at opening
     int current_;
     Common::CriticalSection lock_;
 };
@@ -80,10 +83,10 @@ std::vector<std::wstring> themeFiles(const std::wstring& dir)
 
 namespace Host {
 
-XComPtr<IThemeMgr> openThemeMgr(const wchar_t* themeDir, const char* currentTheme)
+XComPtr<IThemeMgrHost> openThemeMgr(const wchar_t* themeDir, const char* currentTheme)
 {
     std::wstring dir = themeDir ? themeDir : L"";
-    std::vector<XComPtr<ITheme>> themes;
+    std::vector<XComPtr<IThemeHost>> themes;
     for (const std::wstring& file : themeFiles(dir)) {
         Kernel::ThemeData data;
         std::wstring error;
@@ -97,13 +100,13 @@ XComPtr<IThemeMgr> openThemeMgr(const wchar_t* themeDir, const char* currentThem
         }
         Kernel::addBuiltInDefaults(data);
         std::string name = Common::toUtf8(file.substr(0, file.size() - 6));
-        themes.push_back(XComPtr<ITheme>::adopt(new Kernel::Theme(name, std::move(data))));
+        themes.push_back(XComPtr<IThemeHost>::adopt(new Kernel::Theme(name, std::move(data))));
     }
     if (themes.empty()) logWarning((L"no usable theme in " + dir).c_str());
     // The named theme, else the first; -1 (no current theme) only when there is none.
     int current = indexOfTheme(themes, currentTheme ? currentTheme : "");
     if (current < 0 && !themes.empty()) current = 0;
-    return XComPtr<IThemeMgr>::adopt(new ThemeMgr(std::move(themes), current));
+    return XComPtr<IThemeMgrHost>::adopt(new ThemeMgr(std::move(themes), current));
 }
 
 } // namespace Host

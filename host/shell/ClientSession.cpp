@@ -1,5 +1,5 @@
 #include "ClientSession.h"
-#include "host/KernelHost.h"
+#include "common/CallbackGuard.h"
 
 namespace HostShell {
 
@@ -40,6 +40,9 @@ bool ClientSession::open(bool quitOnDestroy)
 {
     if (open_) return true;
     open_ = true;
+    // The thread that opens the session is the client's user-interface thread.
+    Host::registerHostThread();
+    Common::setEscapeLog(&Host::logWarning);
     // The log first: a damaged configuration is reported while the stores open.
     ensureFolder(paths_.dataDir);
     Host::setLogFile(paths_.logFile().c_str());
@@ -55,6 +58,9 @@ bool ClientSession::open(bool quitOnDestroy)
     app_->registerModule("mod_ConcernFund", XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(userConf)).get());
     fundsPool_ = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(userConf));
     app_->registerModule("mod_FundsPool", fundsPool_.get());
+    // The reference host's own sibling: a module that finds it shows its messages in the bar.
+    app_->registerModule(Host::kStatusBarModuleName,
+                         XComPtr<StatusBarModule>::adopt(new StatusBarModule(mainFrame_.get())).get());
     for (auto& entry : app_->modules()) {
         XStringW error;
         entry.second->initialize(app_.get(), error);
@@ -79,12 +85,12 @@ bool ClientSession::open(bool quitOnDestroy)
 
 // Adds the page with a tool-bar button that brings it forward; the button's event, or null
 // when the page could not be added.
-XComPtr<Host::IEvent> ClientSession::addListPage(FundListPage* page, const char* command, const char* buttonId,
-                                                 void (*handler)(void*, void*))
+XComPtr<Host::IHostEvent> ClientSession::addListPage(FundListPage* page, const char* command, const char* buttonId,
+                                                     void (*handler)(void*, void*))
 {
     FundTabCtrl* tab = mainFrame_->window().tabCtrl();
     if (!tab || !tab->addPage(page)) return {};
-    XComPtr<Host::IEvent> event = Host::createEvent(command);
+    XComPtr<Host::IHostEvent> event = Host::createHostEvent(command);
     if (!event) return {};
     event->subscribe(handler, this);
     Host::ToolButtonDesc desc;
@@ -110,7 +116,7 @@ void ClientSession::addFundsPoolPage()
         new FundListPage(L"基金池", L"基金池：在基金列表的右键菜单中“添加到基金池”", fundsPoolSql(fundsPool_->codes()),
                          kFundColumns, database_->getFundDatabase()));
     poolCmd_ = addListPage(poolPage_.get(), "Event_FundsPoolCmd", "button_fund_value_pool", &onFundsPoolCmd);
-    poolChanged_ = Host::createEvent(kFundsPoolChanged);
+    poolChanged_ = Host::createHostEvent(kFundsPoolChanged);
     if (poolChanged_) poolChanged_->subscribe(&onFundsPoolChanged, this);
 }
 

@@ -9,7 +9,9 @@
 #include "MenuToolModule.h"
 #include "ModuleLoader.h"
 #include "ShellApp.h"
+#include "StatusBarModule.h"
 #include "UpdateDataModule.h"
+#include "hostapi/KernelHost.h"
 
 namespace HostShell {
 
@@ -38,8 +40,8 @@ private:
     static void onAllFundsCmd(void* payload, void* self);
     static void onFundsPoolCmd(void* payload, void* self);
     static void onFundsPoolChanged(void* payload, void* self);
-    XComPtr<Host::IEvent> addListPage(FundListPage* page, const char* command, const char* buttonId,
-                                      void (*handler)(void*, void*));
+    XComPtr<Host::IHostEvent> addListPage(FundListPage* page, const char* command, const char* buttonId,
+                                          void (*handler)(void*, void*));
     void addAllFundsPage();
     void addFundsPoolPage();
     void showStartNotice();
@@ -51,11 +53,11 @@ private:
     XComPtr<UpdateDataModule> updater_;
     XComPtr<MainFrameModule> mainFrame_;
     XComPtr<FundListPage> allFunds_;
-    XComPtr<Host::IEvent> allFundsCmd_;
+    XComPtr<Host::IHostEvent> allFundsCmd_;
     XComPtr<FundsPoolModule> fundsPool_;
     XComPtr<FundListPage> poolPage_;
-    XComPtr<Host::IEvent> poolCmd_;
-    XComPtr<Host::IEvent> poolChanged_;
+    XComPtr<Host::IHostEvent> poolCmd_;
+    XComPtr<Host::IHostEvent> poolChanged_;
     ModuleLoader loader_;
     std::vector<XStringW> loadErrors_;
     bool open_ = false;

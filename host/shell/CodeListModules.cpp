@@ -1,6 +1,6 @@
 #include "CodeListModules.h"
 #include "ConfText.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <cwctype>
 
 namespace HostShell {
@@ -71,7 +71,7 @@ ConcernFundModule::ConcernFundModule(XComPtr<Host::IConfManager> userConf)
 
 FundsPoolModule::FundsPoolModule(XComPtr<Host::IConfManager> userConf)
     : BuiltInModule("mod_FundsPool", L"基金池"), list_(std::move(userConf), kFundsPoolKey),
-      changed_(Host::createEvent(kFundsPoolChanged))
+      changed_(Host::createHostEvent(kFundsPoolChanged))
 {}
 
 // The page hands over the current row's code whatever it is; a row without a fund adds nothing.

@@ -3,6 +3,7 @@
 // text without blanks or control characters, and "" or "--" (no fund) is never stored.
 #pragma once
 #include "BuiltInModule.h"
+#include "hostapi/KernelHost.h"
 #include <set>
 #include <vector>
 
@@ -50,7 +51,7 @@ public:
     const std::vector<XStringW>& codes() const { return list_.codes(); }
 private:
     CodeList list_;
-    XComPtr<Host::IEvent> changed_;
+    XComPtr<Host::IHostEvent> changed_;
 };
 
 } // namespace HostShell

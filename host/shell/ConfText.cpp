@@ -1,4 +1,5 @@
 #include "ConfText.h"
+#include "hostapi/ConfHost.h"
 #include "host/Kernel.h"
 
 namespace HostShell {
@@ -15,10 +16,10 @@ bool writeConfText(Host::IConfManager* conf, const char* key, const XStringW& te
 {
     if (!conf) return false;
     auto value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-    auto k = conf->createKey(key);
+    auto k = conf->createKey(key).cast<Host::IConfKeyHost>();
     if (!value || !k) return false;
     value->setString(text);
-    return k->setValue(value.get());
+    return k->store(value.get());
 }
 
 } // namespace HostShell

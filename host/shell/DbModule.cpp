@@ -1,13 +1,15 @@
 #include "DbModule.h"
 #include "Database.h"
 #include "ShellPaths.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 
 namespace HostShell {
 
 DbModule::DbModule(XStringW path) : BuiltInModule("mod_Database", L"基金数据库"), path_(std::move(path)) {}
 
-XComPtr<Host::IDatabase> DbModule::getFundDatabase()
+XComPtr<Host::IDatabase> DbModule::getFundDatabase() { return XComPtr<Host::IDatabase>(fundDatabase().get()); }
+
+XComPtr<Host::IDatabaseHost> DbModule::fundDatabase()
 {
     if (database_) return database_;
     XStringW error;
@@ -28,7 +30,7 @@ XComPtr<Host::IDatabase> DbModule::getFundDatabase()
 
 XStringW DbModule::openError()
 {
-    auto database = getFundDatabase();
+    auto database = fundDatabase();
     if (database && database->isOpen()) return {};
     XStringW reason = database ? database->getLastError() : XStringW(L"no database object");
     // The database says which file in English words of its own; the bar says it once.

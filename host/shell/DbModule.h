@@ -3,6 +3,7 @@
 // something current-looking to show.
 #pragma once
 #include "BuiltInModule.h"
+#include "hostapi/DatabaseHost.h"
 
 namespace HostShell {
 
@@ -13,6 +14,8 @@ public:
     // Opened (and, when missing, written as the sample) on first request. Always an object:
     // a database that cannot be opened is closed, with its error in getLastError.
     XComPtr<Host::IDatabase> getFundDatabase() override;
+    // The same database with the host's operations (its error text, its path).
+    XComPtr<Host::IDatabaseHost> fundDatabase();
     void uninitialize() override { database_.reset(); }
 
     // True when this run wrote the sample database.
@@ -26,7 +29,7 @@ public:
 
 private:
     const XStringW path_;
-    XComPtr<Host::IDatabase> database_;
+    XComPtr<Host::IDatabaseHost> database_;
     XStringW sampleError_; // why the sample could not be written in place of a missing file
     bool madeSample_ = false;
 };

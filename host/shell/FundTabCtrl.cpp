@@ -1,6 +1,6 @@
 #include "FundTabCtrl.h"
 #include "common/ScopedWin.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <commctrl.h>
 
 namespace HostShell {

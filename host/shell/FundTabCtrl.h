@@ -5,12 +5,12 @@
 #include "common/RefCounted.h"
 #include "TabStrip.h"
 #include "controls/XWin.h"
-#include "host/Modules.h"
+#include "hostapi/ShellHost.h"
 #include <vector>
 
 namespace HostShell {
 
-class FundTabCtrl final : public Common::RefCounted<Host::ITabCtrl>, public Control::XWin {
+class FundTabCtrl final : public Common::RefCounted<Host::ITabCtrlHost>, public Control::XWin {
 public:
     static constexpr int kStripHeight = 26;
 

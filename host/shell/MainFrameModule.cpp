@@ -1,5 +1,5 @@
 #include "MainFrameModule.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 
 namespace HostShell {
 

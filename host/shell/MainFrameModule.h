@@ -3,6 +3,7 @@
 #pragma once
 #include "BuiltInModule.h"
 #include "MainFrameWindow.h"
+#include "hostapi/ShellHost.h"
 #include <memory>
 
 namespace HostShell {
@@ -10,7 +11,7 @@ namespace HostShell {
 extern const char kFundValueTabName[];     // "qev_tab_fundvalue"
 extern const char kFundValueButtonGroup[]; // "button_fund_value"
 
-class MainFrameModule final : public BuiltInModule<Host::IMainFrameModule> {
+class MainFrameModule final : public BuiltInModule<Host::IMainFrameHost> {
 public:
     explicit MainFrameModule(ShellApp* app);
     MainFrameModule(const MainFrameModule&) = delete;
@@ -24,6 +25,7 @@ public:
     XComPtr<IXUnknown> getControl(const XStringA& name) override;
     void activatePage(Host::ITabPage* page) override;
     void addToolButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc) override;
+    // What "mod_StatusBar" shows: the status bar's latest message.
     void setStatusText(const XStringW& text) override;
 
 private:

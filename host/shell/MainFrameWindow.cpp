@@ -1,7 +1,7 @@
 #include "MainFrameWindow.h"
 #include "ConfText.h"
 #include "ShellApp.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <commctrl.h>
 #include <cmath>
 #include <cwchar>
@@ -39,7 +39,7 @@ XStringW themeCaption(const XStringA& name)
 MainFrameWindow::~MainFrameWindow()
 {
     if (subscribed_) {
-        if (auto event = Host::getEvent("event_theme_changed")) event->unsubscribe(&onThemeChanged, this);
+        if (auto event = Host::getHostEvent("event_theme_changed")) event->unsubscribe(&onThemeChanged, this);
     }
     ReleaseWindow();
 }
@@ -154,7 +154,7 @@ void MainFrameWindow::saveState()
 Common::ScopedMenu MainFrameWindow::buildMenu()
 {
     Common::ScopedMenu themes(CreatePopupMenu());
-    if (auto manager = app_->getThemeMgr()) {
+    if (auto manager = app_->themeMgr()) {
         for (int i = 0; i < manager->getThemeCount() && i < 50; ++i) {
             auto theme = manager->getTheme(i);
             if (theme) AppendMenuW(themes, MF_STRING, kThemeCommand + i, themeCaption(theme->getName()).c_str());
@@ -177,8 +177,8 @@ Common::ScopedMenu MainFrameWindow::buildMenu()
 // Marks the current theme and the stored font size wherever they appear in menu.
 void MainFrameWindow::updateMenuChecks(HMENU menu)
 {
-    auto manager = app_->getThemeMgr();
-    auto current = manager ? manager->getCurrentTheme() : XComPtr<Host::ITheme>();
+    auto manager = app_->themeMgr();
+    auto current = manager ? manager->getCurrentTheme().cast<Host::IThemeHost>() : XComPtr<Host::IThemeHost>();
     for (int i = 0; manager && i < manager->getThemeCount() && i < 50; ++i) {
         auto theme = manager->getTheme(i);
         bool on = theme && current && theme->getName() == current->getName();
@@ -193,8 +193,8 @@ void MainFrameWindow::updateMenuChecks(HMENU menu)
 
 bool MainFrameWindow::chooseTheme(int index)
 {
-    auto manager = app_->getThemeMgr();
-    auto theme = manager ? manager->getTheme(index) : XComPtr<Host::ITheme>();
+    auto manager = app_->themeMgr();
+    auto theme = manager ? manager->getTheme(index) : XComPtr<Host::IThemeHost>();
     if (!theme || !manager->setCurrentTheme(theme->getName())) return false;
     writeConfText(app_->getUserConf().get(), kThemeKey, fromUtf8(theme->getName()));
     return true;
@@ -202,15 +202,15 @@ bool MainFrameWindow::chooseTheme(int index)
 
 bool MainFrameWindow::chooseFontSize(double zoom)
 {
-    auto value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+    auto value = Host::createInstanceAs<Host::IConfValueHost>("Conf.ConfValue");
     auto conf = app_->getUserConf();
-    auto key = conf ? conf->createKey(kFontSizeKey) : XComPtr<Host::IConfKey>();
+    auto key = conf ? conf->createKey(kFontSizeKey).cast<Host::IConfKeyHost>() : XComPtr<Host::IConfKeyHost>();
     if (!value || !key) return false;
     value->setDouble(zoom);
-    if (!key->setValue(value.get())) return false;
+    if (!key->store(value.get())) return false;
     auto manager = app_->getThemeMgr();
     auto theme = manager ? manager->getCurrentTheme() : XComPtr<Host::ITheme>();
-    if (auto event = Host::getEvent("event_theme_changed")) event->fire(theme.get());
+    if (auto event = Host::getHostEvent("event_theme_changed")) event->fire(theme.get());
     return true;
 }
 

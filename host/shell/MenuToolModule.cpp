@@ -1,6 +1,6 @@
 #include "MenuToolModule.h"
 #include "ConfText.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <cwctype>
 
 namespace HostShell {

@@ -1,6 +1,6 @@
 #include "ModuleLoader.h"
 #include "ConfText.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 
 namespace HostShell {
 
@@ -84,7 +84,7 @@ bool ModuleLoader::load(ShellApp* app, const std::wstring& path, XStringW& error
         error = L"模块 " + name + L" 没有提供模块对象";
         return false;
     }
-    if (app->getModule(info.name)) {
+    if (app->findModule(info.name)) {
         error = L"模块 " + name + L" 的名称 " + fromUtf8(info.name) + L" 已被占用";
         return false;
     }

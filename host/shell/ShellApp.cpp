@@ -1,6 +1,7 @@
 #include "ShellApp.h"
 #include "ConfText.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
+#include "hostapi/ShellHost.h"
 #include <algorithm>
 
 namespace HostShell {
@@ -62,6 +63,12 @@ void ShellApp::openConfiguration()
 
 XComPtr<Host::IModule> ShellApp::getModule(const XStringA& name)
 {
+    if (Host::contractOnly() && !Host::isClientModuleName(name)) return {};
+    return findModule(name);
+}
+
+XComPtr<Host::IModule> ShellApp::findModule(const XStringA& name) const
+{
     for (const auto& entry : modules_) {
         if (entry.first == name) return entry.second;
     }
@@ -76,7 +83,7 @@ XStringW ShellApp::getAppText(const XStringA& key)
 
 bool ShellApp::registerModule(const XStringA& name, Host::IModule* module)
 {
-    if (name.empty() || !module || getModule(name)) return false;
+    if (name.empty() || !module || findModule(name)) return false;
     modules_.emplace_back(name, XComPtr<Host::IModule>(module));
     return true;
 }

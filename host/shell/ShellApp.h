@@ -4,6 +4,7 @@
 #pragma once
 #include "ShellPaths.h"
 #include "common/RefCounted.h"
+#include "hostapi/ThemeHost.h"
 #include "host/App.h"
 #include <map>
 #include <utility>
@@ -23,8 +24,9 @@ public:
     // and the themes of paths.themeDir(). Never fails: a missing piece stays empty.
     static XComPtr<ShellApp> open(const ShellPaths& paths);
 
+    // In contract-only mode, only a module the client has (see isClientModuleName).
     XComPtr<Host::IModule> getModule(const XStringA& name) override;
-    XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes_; }
+    XComPtr<Host::IThemeMgr> getThemeMgr() override { return XComPtr<Host::IThemeMgr>(themes_.get()); }
     XStringW getAppText(const XStringA& key) override;
     XComPtr<Host::IConfManager> getSystemConf() override { return systemConf_; }
     XComPtr<Host::IConfManager> getUserConf() override { return userConf_; }
@@ -34,6 +36,10 @@ public:
 
     // False (nothing changes) for an empty name, a null module or a name already taken.
     bool registerModule(const XStringA& name, Host::IModule* module);
+    // The registered module of that name, whatever the mode: for the host's own calls.
+    XComPtr<Host::IModule> findModule(const XStringA& name) const;
+    // The themes with the host's operations (choosing one, listing them).
+    XComPtr<Host::IThemeMgrHost> themeMgr() const { return themes_; }
     // Registered modules in registration order.
     std::vector<std::pair<XStringA, XComPtr<Host::IModule>>> modules() const { return modules_; }
     void setAppText(const XStringA& key, const XStringW& text) { texts_[key] = text; }
@@ -60,7 +66,7 @@ private:
     std::vector<std::pair<XStringA, XComPtr<Host::IModule>>> modules_;
     std::vector<Handler> handlers_; // sorted by order, stable
     std::map<std::string, XStringW> texts_;
-    XComPtr<Host::IThemeMgr> themes_;
+    XComPtr<Host::IThemeMgrHost> themes_;
     XComPtr<Host::IConfManager> systemConf_;
     XComPtr<Host::IConfManager> userConf_;
 };

@@ -31,7 +31,8 @@ bool ToolBar::addButton(const XStringA& group, const XStringA& id, const Host::T
     for (auto it = buttons_.begin(); it != buttons_.end(); ++it) {
         if (it->group == group) place = it + 1;
     }
-    buttons_.insert(place, Button{group, id, window, desc.event});
+    // Only the kernel's events can be fired; one made elsewhere leaves the button silent.
+    buttons_.insert(place, Button{group, id, window, desc.event.cast<Host::IHostEvent>()});
     layout();
     return true;
 }
@@ -94,7 +95,7 @@ void ToolBar::layout()
 // The event is held for the call: a subscriber may add buttons meanwhile.
 void ToolBar::pressed(HWND button)
 {
-    XComPtr<Host::IEvent> event;
+    XComPtr<Host::IHostEvent> event;
     for (const Button& b : buttons_) {
         if (b.window == button) event = b.event;
     }

@@ -5,6 +5,7 @@
 #include "FrameColors.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
+#include "hostapi/KernelHost.h"
 #include <vector>
 
 namespace HostShell {
@@ -32,7 +33,7 @@ private:
         XStringA group;
         XStringA id;
         HWND window;
-        XComPtr<Host::IEvent> event;
+        XComPtr<Host::IHostEvent> event; // null: the button fires nothing
     };
     void layout();
     void pressed(HWND button);

@@ -1,8 +1,9 @@
 #include "UpdateDataModule.h"
 #include "ShellPaths.h"
 #include "UpdatePackages.h"
-#include "host/CallbackGuard.h"
-#include "host/KernelHost.h"
+#include "common/CallbackGuard.h"
+#include "hostapi/DatabaseHost.h"
+#include "hostapi/KernelHost.h"
 #include <process.h>
 #include <algorithm>
 
@@ -60,7 +61,7 @@ void UpdateThread::requestUpdate(int kind)
 // Exit code 1: the update thread ended by an exception, which is logged.
 unsigned __stdcall UpdateThread::threadMain(void* self) noexcept
 {
-    return Host::guardCallback(L"an update thread", 1u, [&] {
+    return Common::guardCallback(L"an update thread", 1u, [&] {
         static_cast<UpdateThread*>(self)->run();
         return 0u;
     });
@@ -68,6 +69,7 @@ unsigned __stdcall UpdateThread::threadMain(void* self) noexcept
 
 void UpdateThread::run()
 {
+    Host::registerHostThread();
     for (;;) {
         WaitForSingleObject(wake_.get(), INFINITE);
         for (;;) {
@@ -93,7 +95,7 @@ void UpdateThread::handle(int kind)
     args.kind = kind;
     args.status = Host::UPDATE_STATUS_FINISHED;
     args.changed = run.changed ? 1 : 0;
-    if (auto event = Host::getEvent("event_update_closedfund")) event->fire(&args);
+    if (auto event = Host::getHostEvent("event_update_closedfund")) event->fire(&args);
 }
 
 UpdateDataModule::UpdateDataModule(XStringW databasePath, XStringW packageDir)
@@ -118,7 +120,7 @@ XComPtr<Host::IUpdateThread> UpdateDataModule::createThread(const XStringA& name
     if (auto existing = getThread(name)) return existing;
     XStringW databasePath = databasePath_;
     auto dbModule = app ? app->getModule("mod_Database").cast<Host::IDbModule>() : XComPtr<Host::IDbModule>();
-    auto database = dbModule ? dbModule->getFundDatabase() : XComPtr<Host::IDatabase>();
+    auto database = dbModule ? dbModule->getFundDatabase().cast<Host::IDatabaseHost>() : XComPtr<Host::IDatabaseHost>();
     if (database && !database->getPath().empty()) databasePath = database->getPath();
 
     auto thread = XComPtr<UpdateThread>::adopt(new UpdateThread(name, databasePath, packageDir_));

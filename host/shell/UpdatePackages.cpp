@@ -2,7 +2,7 @@
 #include "ShellPaths.h"
 #include "common/ScopedWin.h"
 #include "common/XString.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <sqlite3.h>
 #include <windows.h>
 #include <algorithm>

@@ -1,10 +1,13 @@
 #include "data/FundTable.h"
+#include "base/HostServices.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
+#include "data/CellReader.h"
 #include "host/Kernel.h"
 #include <windows.h>
 #include <oleauto.h>
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -162,8 +165,9 @@ XStringW remainingTermText(double expiryDay, double referenceDay)
 // give a yield against a date that never was, so it counts as no date. A fund without a
 // value or a price (NULL cells) has no yield either. The remaining term needs only the
 // expiry.
-void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
+void fillDerivedColumns(Host::IDataTable* table, CellReader& cells, const XStringW& referenceDate)
 {
+    if (!table) return;
     int yield = table->getColumnIndex(L"pricevalueyearincome");
     int term = table->getColumnIndex(L"date_due");
     int expiry = table->getColumnIndex(L"expiredate");
@@ -180,8 +184,8 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
         const wchar_t* chars = nullptr;
         size_t length = 0;
         // The stored text where it lies; a number or NULL reads as the text it converts to.
-        if (expiry >= 0 && !table->textViewAt(row, expiry, chars, length)) {
-            table->readTextAt(row, expiry, expiryText);
+        if (expiry >= 0 && !cells.textView(row, expiry, chars, length)) {
+            cells.readText(row, expiry, expiryText);
             chars = expiryText.c_str();
             length = expiryText.size();
         }
@@ -191,18 +195,33 @@ void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
         }
         if (term >= 0) {
             XStringW remaining = remainingTermText(expiryDay, referenceDay);
-            table->setTextAt(row, term, remaining.c_str(), remaining.size());
+            cells.setText(row, term, remaining.c_str(), remaining.size());
         }
         if (yield < 0) continue;
         double v = 0, p = 0;
-        if (expiry < 0 || value < 0 || price < 0 || !table->readRealAt(row, value, v) ||
-            !table->readRealAt(row, price, p)) {
-            table->setTextAt(row, yield, kNoYield, 2);
+        if (expiry < 0 || value < 0 || price < 0 || !cells.readReal(row, value, v) || !cells.readReal(row, price, p)) {
+            cells.setText(row, yield, kNoYield, 2);
             continue;
         }
         size_t written = writeYieldText(expiryDay, referenceDay, v, p, text);
-        table->setTextAt(row, yield, text, written);
+        cells.setText(row, yield, text, written);
     }
+}
+
+void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate)
+{
+    CellReader cells(table);
+    fillDerivedColumns(table, cells, referenceDate);
+}
+
+const wchar_t* const kNoFundsReturned = L"基金数据库没有返回任何基金";
+
+XStringW closedDatabaseText(Host::IDatabase* db)
+{
+    XStringW error;
+    Host::ITableFill* fill = HostServices::get().tableFill();
+    if (db && fill && fill->lastError(db, error) && !error.empty()) return error;
+    return L"无法打开基金数据库";
 }
 
 bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
@@ -210,7 +229,7 @@ bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
     error.clear();
     if (!db) return false;
     if (!db->isOpen()) {
-        error = db->getLastError();
+        error = closedDatabaseText(db);
         return false;
     }
     XComPtr<Host::IStatement> statement = db->prepare(kDataDateSql, error);
@@ -228,6 +247,8 @@ bool readDataDate(Host::IDatabase* db, XStringW& dataDate)
     return false;
 }
 
+XStringW fundQuery() { return loadTextResource(moduleInstance(), L"SQL", L"QUERY"); }
+
 int fundRowBound(Host::IDatabase* db)
 {
     const long long kLeast = 1000;
@@ -238,51 +259,103 @@ int fundRowBound(Host::IDatabase* db)
     return int(std::min<long long>(std::max(kLeast, funds * 10), INT_MAX));
 }
 
-bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate, XStringW& error)
+namespace {
+
+std::atomic<unsigned> g_rowsGeneration{0};
+
+// Both columns are blanks in the query; they hold texts, which sort by their leading number.
+void typeDerivedColumns(Host::IDataTable* table)
 {
-    error.clear();
-    if (!db || !staging) return false;
-    XStringW query = loadTextResource(moduleInstance(), L"SQL", L"QUERY");
-    int bound = fundRowBound(db);
-    // As many rows as funds is what the query gives when it goes right.
-    staging->reserveRows(bound / 10);
-    if (!db->fillTable(query, staging, true, bound)) {
-        error = db->getLastError();
-        return false;
-    }
-    // Both columns are blanks in the query; the yield column then holds text.
     for (const wchar_t* name : {L"date_due", L"pricevalueyearincome"}) {
-        XComPtr<Host::IColumnItem> column = staging->getColumn(staging->getColumnIndex(name));
+        XComPtr<Host::IColumnItem> column = table->getColumn(table->getColumnIndex(name));
         if (column) column->setValueType(Host::VALUE_TEXT);
     }
-    fillDerivedColumns(staging, referenceDate);
+}
+
+} // namespace
+
+unsigned fundRowsGeneration() { return g_rowsGeneration.load(); }
+void noteFundRowsReplaced() { ++g_rowsGeneration; }
+
+bool fillStagingTable(Host::ITableFill* fill, Host::IDatabase* db, const XStringW& query, int rowBound,
+                      Host::IDataTable* staging, CellReader& cells, const XStringW& referenceDate, XStringW& error)
+{
+    error.clear();
+    if (!fill || !db || !staging) return false;
+    if (!fill->fill(db, query, staging, rowBound, error)) return false;
+    typeDerivedColumns(staging);
+    fillDerivedColumns(staging, cells, referenceDate);
     return true;
 }
 
 // The table takes the query's value types on its first fill (or after invalidate), as a
 // fill straight into it would; later fills keep the types the grid gave its columns.
-bool adoptFundRows(Host::IDataTable* table, Host::IDataTable* staging)
+bool adoptFundRows(Host::ITableFill* fill, Host::IDataTable* table, Host::IDataTable* staging)
 {
-    if (!table || !staging) return false;
+    if (!fill || !table || !staging) return false;
     XComPtr<Host::IUpdateContext> bracket = table->beginUpdate();
-    bool adopted = table->adoptRows(staging, table->isEmpty());
-    for (const wchar_t* name : {L"date_due", L"pricevalueyearincome"}) {
-        XComPtr<Host::IColumnItem> column = table->getColumn(table->getColumnIndex(name));
-        if (adopted && column) column->setValueType(Host::VALUE_TEXT);
+    bool adopted = fill->adoptRows(table, staging, table->isEmpty());
+    if (adopted) {
+        // Before the bracket closes: the views' filters run then, over the new rows.
+        noteFundRowsReplaced();
+        typeDerivedColumns(table);
     }
     if (bracket) bracket->endUpdate();
     return adopted;
 }
 
-bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate)
+// A fill that went right leaves the table filled (no longer empty); with no rows where there
+// were some, it is taken for one that failed.
+bool refillFundTable(Host::IDatabase* db, const XStringW& query, Host::IDataTable* table, const XStringW& referenceDate,
+                     XStringW& error)
 {
+    error.clear();
     if (!db || !table) return false;
+    bool hadRows = table->getRowCount() > 0;
+    XComPtr<Host::IUpdateContext> bracket = table->beginUpdate();
+    db->fillTable(query, table, table->isEmpty(), 0);
+    // Before the bracket closes: the views' filters run then, over the new rows.
+    noteFundRowsReplaced();
+    bool filled = !table->isEmpty() && !(hadRows && table->getRowCount() == 0);
+    if (filled) {
+        typeDerivedColumns(table);
+        fillDerivedColumns(table, referenceDate);
+    }
+    if (bracket) bracket->endUpdate();
+    if (!filled) error = kNoFundsReturned;
+    return filled;
+}
+
+namespace {
+
+bool fillThroughService(Host::ITableFill* fill, Host::IDatabase* db, const XStringW& query, Host::IDataTable* table,
+                        const XStringW& referenceDate, XStringW& error)
+{
     XComPtr<Host::IDataTable> staging = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
-    XStringW error;
     if (!staging) return false;
-    staging->reserveLike(table);
-    if (!fillStagingTable(db, staging.get(), referenceDate, error)) return false;
-    return adoptFundRows(table, staging.get());
+    fill->reserveLike(staging.get(), table);
+    CellReader cells(staging.get());
+    if (!fillStagingTable(fill, db, query, fundRowBound(db), staging.get(), cells, referenceDate, error)) return false;
+    return adoptFundRows(fill, table, staging.get());
+}
+
+} // namespace
+
+bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate, XStringW* error)
+{
+    XStringW reason;
+    bool filled = false;
+    if (db && table && !db->isOpen()) {
+        reason = closedDatabaseText(db);
+    } else if (db && table) {
+        XStringW query = fundQuery();
+        if (Host::ITableFill* fill = HostServices::get().workerFill())
+            filled = fillThroughService(fill, db, query, table, referenceDate, reason);
+        else if (db->prepare(query, reason))
+            filled = refillFundTable(db, query, table, referenceDate, reason);
+    }
+    if (error) *error = reason;
+    return filled;
 }
 
 } // namespace ClosedFund

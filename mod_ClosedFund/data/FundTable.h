@@ -1,11 +1,14 @@
 // Filling the closed-fund table: the data date, the stored query, and of every fund the
 // remaining term ("date_due") and the annualised discount yield ("pricevalueyearincome").
 #pragma once
+#include "ext/TableFill.h"
 #include "host/Database.h"
 #include <string>
 #include <unordered_map>
 
 namespace ClosedFund {
+
+class CellReader;
 
 // The statement whose first row's first column is the data date.
 extern const wchar_t* const kDataDateSql;
@@ -49,9 +52,9 @@ extern const wchar_t* const kNoTerm;
 XStringW remainingTermText(double expiryDay, double referenceDay);
 
 // Reads the data date into dataDate without showing anything. False, with dataDate unchanged
-// and the reason in error (the database's own text; empty without a database), when there is
-// no open database or the date statement cannot be prepared. A statement without a row
-// keeps dataDate.
+// and the reason in error, when there is no open database (closedDatabaseText) or the date
+// statement cannot be prepared (the database's own text; empty without a database). A
+// statement without a row keeps dataDate.
 bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error);
 
 // Reads the data date into dataDate. False, with dataDate unchanged, when there is no open
@@ -59,27 +62,60 @@ bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error);
 // the database's error text under "ERROR"). A statement without a row keeps dataDate.
 bool readDataDate(Host::IDatabase* db, XStringW& dataDate);
 
+// Why a database is not open: the host's own text when its fill service gives one, else a
+// fixed one (the client's interface has no error text for it).
+XStringW closedDatabaseText(Host::IDatabase* db);
+// The failure of a refill that left no rows where there were some: the client's fillTable
+// says nothing, and an empty result is taken for one.
+extern const wchar_t* const kNoFundsReturned;
+
+// The stored query "QUERY" of the module's resources.
+XStringW fundQuery();
+
 // The most rows the stored query may give: ten per fund of tb_closedfund, at least 1000.
 // The query joins tb_closedfund with itself by code, so a database whose codes repeat (no
-// key keeps them apart) would otherwise give the square of its rows.
+// key keeps them apart) would otherwise give the square of its rows. It prepares a
+// statement: user-interface thread.
 int fundRowBound(Host::IDatabase* db);
 
-// Runs the stored query "QUERY" into staging, a table with no rows or columns yet, and
-// writes each row's yield against referenceDate. It touches nothing the user sees, so it
-// may run on any thread. False, with the reason in error, when the query failed.
-bool fillStagingTable(Host::IDatabase* db, Host::IDataTable* staging, const XStringW& referenceDate, XStringW& error);
+// The counter of fund-table refills in this process: whatever the module remembers of a
+// table's rows (the value filter's texts) is stale once it moved on. The fills here note a
+// refill before the views over the table rebuild; whoever refills a table another way and
+// filters it again notes it too.
+unsigned fundRowsGeneration();
+void noteFundRowsReplaced();
 
-// Puts the rows of a filled staging table in place of the fund table's, inside one update
-// bracket, so that its views rebuild once. False when staging is not a kernel table.
-bool adoptFundRows(Host::IDataTable* table, Host::IDataTable* staging);
+// Through the table fill service (HostServices::workerFill). Runs query into staging, a new
+// table of the host's without rows, at most rowBound rows, then writes each row's yield
+// against referenceDate through cells (the staging table's fast access). It touches nothing
+// the user sees and makes no other host call than on staging, so it may run on a worker
+// that alone uses staging. False, with the service's reason in error, when the query failed.
+bool fillStagingTable(Host::ITableFill* fill, Host::IDatabase* db, const XStringW& query, int rowBound,
+                      Host::IDataTable* staging, CellReader& cells, const XStringW& referenceDate, XStringW& error);
 
-// Runs the stored query into the table and writes each row's yield against referenceDate,
-// through a staging table swapped in on success. False when the query failed; the table
-// then keeps its rows (and their yields), and the reason is the database's getLastError.
-bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate);
+// Puts the rows of a filled staging table in place of the fund table's through the service,
+// inside one update bracket, so that its views rebuild once. False when the service refused.
+bool adoptFundRows(Host::ITableFill* fill, Host::IDataTable* table, Host::IDataTable* staging);
+
+// Through the host contract, on the user-interface thread: runs query (already prepared
+// once, so that its error text was seen before anything changed) straight into the table
+// with fillTable inside one update bracket, then writes each row's yield. False, with
+// kNoFundsReturned in error, when the table had rows and has none now (they are lost: the
+// contract offers no way to keep them), or when the table was never filled.
+bool refillFundTable(Host::IDatabase* db, const XStringW& query, Host::IDataTable* table, const XStringW& referenceDate,
+                     XStringW& error);
+
+// The whole refill on the calling thread (the user-interface thread): through the fill
+// service when there is one (the table keeps its rows when the query fails), else through
+// the contract (prepare, then refillFundTable). False when the database is closed or the
+// query failed, with the reason in error when given.
+bool fillFundTable(Host::IDatabase* db, Host::IDataTable* table, const XStringW& referenceDate,
+                   XStringW* error = nullptr);
 
 // Writes the remaining term ("date_due") and the yield text of every row of a filled table,
-// reading cells by column index.
+// reading cells by column index through cells (a reader over table).
+void fillDerivedColumns(Host::IDataTable* table, CellReader& cells, const XStringW& referenceDate);
+// The same through a reader made here: user-interface thread.
 void fillDerivedColumns(Host::IDataTable* table, const XStringW& referenceDate);
 
 } // namespace ClosedFund

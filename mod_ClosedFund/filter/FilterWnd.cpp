@@ -1,4 +1,5 @@
 #include "filter/FilterWnd.h"
+#include "data/CellReader.h"
 #include "ui/WindowText.h"
 #include "host/Kernel.h"
 #include "base/ModuleHandle.h"
@@ -138,10 +139,11 @@ void FilterWnd::CollectDistinctValues(const XStringW& column)
     int index = valueView_->getColumnIndex(column);
     if (index < 0) return;
     std::unordered_set<std::wstring> seen;
+    CellReader cells(valueView_.get());
     XStringW text;
     int rows = valueView_->getRowCount();
     for (int row = 0; row < rows; ++row) {
-        if (!valueView_->readTextAt(row, index, text) || text.empty()) continue;
+        if (!cells.readText(row, index, text) || text.empty()) continue;
         if (seen.insert(text).second) values.insert(text);
     }
 }

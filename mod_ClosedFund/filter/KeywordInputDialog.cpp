@@ -1,6 +1,6 @@
 #include "filter/KeywordInputDialog.h"
 #include "base/ModuleHandle.h"
-#include "host/CallbackGuard.h"
+#include "common/CallbackGuard.h"
 #include <algorithm>
 #include <cwchar>
 
@@ -79,8 +79,8 @@ INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY)
 // A message whose handler throws counts as not handled (FALSE): the dialog manager does the rest.
 INT_PTR CALLBACK KeywordInputDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return Host::guardCallback(L"the keyword dialog", INT_PTR(FALSE),
-                               [&] { return HandleMessage(hwnd, msg, wParam, lParam); });
+    return Common::guardCallback(L"the keyword dialog", INT_PTR(FALSE),
+                                 [&] { return HandleMessage(hwnd, msg, wParam, lParam); });
 }
 
 INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

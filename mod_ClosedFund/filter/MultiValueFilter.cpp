@@ -1,7 +1,9 @@
 #include "filter/MultiValueFilter.h"
+#include "data/CellReader.h"
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+#include <vector>
 
 namespace ClosedFund {
 
@@ -64,16 +66,14 @@ bool MultiValueFilter::accepts(const wchar_t* chars, size_t length) const
     return false;
 }
 
-// Stored texts are read a chunk at a time and compared where they lie (lengths first); only
-// a number or NULL cell is read into the buffer as its text. The table stores each distinct
-// text of a column of few values (types, styles, companies: the columns this filter is
-// for) once, so the answer for a text's address is remembered for the rest of the pass,
-// in a small table indexed by the address modulo a prime (texts lie at regular strides).
-void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
+// Through the host's fast access, stored texts are read a chunk at a time and compared where
+// they lie (lengths first); only a number or NULL cell is read into the buffer as its text.
+// The table stores each distinct text of a column of few values (types, styles, companies:
+// the columns this filter is for) once, so the answer for a text's address is remembered for
+// the rest of the pass, in a small table indexed by the address modulo a prime (texts lie at
+// regular strides).
+void MultiValueFilter::filterStoredTexts(CellReader& cells, int* rows, int* count)
 {
-    if (!container || !rows || !count || *count <= 0) return;
-    if (!resolveColumn(container)) return;
-
     const int kChunk = 512;
     Host::TextView views[kChunk];
     struct Decision {
@@ -87,7 +87,7 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
     const int total = *count;
     for (int start = 0; start < total; start += kChunk) {
         const int n = std::min(kChunk, total - start);
-        if (!container->textViewsAt(columnIndex_, rows + start, n, views)) {
+        if (!cells.textViews(columnIndex_, rows + start, n, views)) {
             // The column went away: the rows not yet read pass, as with an unknown column.
             for (int i = start; i < total; ++i) rows[kept++] = rows[i];
             break;
@@ -97,7 +97,7 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
             const wchar_t* chars = views[i].chars;
             size_t length = views[i].length;
             if (!chars) {
-                if (!container->readTextAt(row, columnIndex_, text)) continue;
+                if (!cells.readText(row, columnIndex_, text)) continue;
                 if (accepts(text.data(), text.size())) rows[kept++] = row;
                 continue;
             }
@@ -107,6 +107,55 @@ void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, in
         }
     }
     *count = kept;
+}
+
+// Through the contract, each row's text is read once per fill of the table and then known
+// by its number; each distinct text is compared with the values once per pass.
+void MultiValueFilter::filterRememberedTexts(int* rows, int* count)
+{
+    std::vector<signed char> decided; // per text number: -1 not yet, else whether accepted
+    int kept = 0;
+    const int total = *count;
+    for (int i = 0; i < total; ++i) {
+        int number = remembered_.textNumber(rows[i]);
+        if (number < 0) continue;
+        if (size_t(number) >= decided.size()) decided.resize(remembered_.texts().size(), -1);
+        signed char& known = decided[size_t(number)];
+        if (known < 0) {
+            const XStringW& text = remembered_.texts()[size_t(number)];
+            known = accepts(text.data(), text.size()) ? 1 : 0;
+        }
+        if (known) rows[kept++] = rows[i];
+    }
+    *count = kept;
+}
+
+// A container whose table cannot be reached: every cell is read as it is.
+void MultiValueFilter::filterCellByCell(CellReader& cells, int* rows, int* count)
+{
+    XStringW text;
+    int kept = 0;
+    const int total = *count;
+    for (int i = 0; i < total; ++i)
+        if (cells.readText(rows[i], columnIndex_, text) && accepts(text.data(), text.size())) rows[kept++] = rows[i];
+    *count = kept;
+}
+
+void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
+{
+    if (!container || !rows || !count || *count <= 0) return;
+    if (!resolveColumn(container)) return;
+    CellReader cells(container);
+    if (cells.fast()) {
+        filterStoredTexts(cells, rows, count);
+        return;
+    }
+    if (!remembered_.beginPass(container, column_)) {
+        filterCellByCell(cells, rows, count);
+        return;
+    }
+    filterRememberedTexts(rows, count);
+    remembered_.endPass();
 }
 
 } // namespace ClosedFund

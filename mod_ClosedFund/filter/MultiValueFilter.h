@@ -3,9 +3,12 @@
 #pragma once
 #include "host/Data.h"
 #include "common/RefCounted.h"
+#include "filter/ColumnTexts.h"
 #include <vector>
 
 namespace ClosedFund {
+
+class CellReader;
 
 class MultiValueFilter final : public Common::RefCounted<Host::IDataFilter> {
 public:
@@ -32,6 +35,9 @@ private:
     ~MultiValueFilter() override = default; // only release deletes
     bool resolveColumn(Host::IDataContainer* container);
     bool accepts(const wchar_t* chars, size_t length) const;
+    void filterStoredTexts(CellReader& cells, int* rows, int* count);
+    void filterRememberedTexts(int* rows, int* count);
+    void filterCellByCell(CellReader& cells, int* rows, int* count);
 
     XStringW column_;
     int columnIndex_ = -1;
@@ -39,6 +45,8 @@ private:
     // The container the cached index belongs to: a filter moved to a view with another
     // column layout looks its column up again instead of reading the wrong one.
     Host::IDataContainer* resolvedIn_ = nullptr;
+    // Without the host's fast access: the column's texts, read once per fund-table fill.
+    ColumnTexts remembered_;
 };
 
 } // namespace ClosedFund

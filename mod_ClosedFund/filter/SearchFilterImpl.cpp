@@ -1,4 +1,5 @@
 #include "filter/SearchFilterImpl.h"
+#include "data/CellReader.h"
 #include <algorithm>
 
 namespace ClosedFund {
@@ -33,18 +34,18 @@ void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
 
 // Each cell's text is read into one reused buffer, lower-cased once and then searched for
 // every keyword; an empty text never matches.
-bool SearchFilterImpl::rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
+bool SearchFilterImpl::rowMatches(CellReader& cells, int row, const std::vector<int>& columnIndexes,
                                   const std::vector<int>& prefixIndexes, XStringW& text)
 {
     for (int column : columnIndexes) {
-        if (!container->readTextAt(row, column, text) || text.empty()) continue;
+        if (!cells.readText(row, column, text) || text.empty()) continue;
         text.makeLower();
         for (const XStringW& keyword : keywords_) {
             if (text.find(keyword) != std::wstring::npos) return true;
         }
     }
     for (int column : prefixIndexes) {
-        if (!container->readTextAt(row, column, text) || text.empty()) continue;
+        if (!cells.readText(row, column, text) || text.empty()) continue;
         text.makeLower();
         for (const XStringW& keyword : keywords_) {
             if (text.compare(0, keyword.size(), keyword) == 0) return true;
@@ -53,7 +54,8 @@ bool SearchFilterImpl::rowMatches(Host::IDataContainer* container, int row, cons
     return false;
 }
 
-// Column names are resolved once per call; a column the container lacks is not searched.
+// Column names are resolved once per call, and the host's fast access (when it has one) is
+// asked for once; a column the container lacks is not searched.
 void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
@@ -70,11 +72,12 @@ void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, in
         if (index >= 0) prefixIndexes.push_back(index);
     }
 
+    CellReader cells(container);
     XStringW text;
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        if (rowMatches(container, rows[i], columnIndexes, prefixIndexes, text)) rows[kept++] = rows[i];
+        if (rowMatches(cells, rows[i], columnIndexes, prefixIndexes, text)) rows[kept++] = rows[i];
     }
     *count = kept;
 }

@@ -6,6 +6,8 @@
 
 namespace ClosedFund {
 
+class CellReader;
+
 class SearchFilterImpl final : public Common::RefCounted<ISearchFilter> {
 public:
     SearchFilterImpl() = default;
@@ -33,7 +35,7 @@ public:
 
 private:
     ~SearchFilterImpl() override = default; // only release deletes
-    bool rowMatches(Host::IDataContainer* container, int row, const std::vector<int>& columnIndexes,
+    bool rowMatches(CellReader& cells, int row, const std::vector<int>& columnIndexes,
                     const std::vector<int>& prefixIndexes, XStringW& text);
     bool isSearched(const XStringW& name) const;
 

@@ -2,6 +2,7 @@
 #include "grid/GridTexts.h"
 #include "grid/HeaderXml.h"
 #include "base/ModuleHandle.h"
+#include "base/ModuleLog.h"
 #include "base/Resources.h"
 #include "host/Kernel.h"
 #include <cmath>
@@ -118,16 +119,12 @@ void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW&
     bool stored = kept && kept->getString() == text;
     if (!stored) {
         if (!aside) aside = conf->createKey(kDamagedHeaderKey);
-        XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-        if (aside && value) {
-            value->setString(text);
-            stored = aside->setValue(value.get());
-        }
+        stored = aside && StoreText(aside.get(), text);
     }
-    Host::logWarning(stored ? L"closed-fund grid: the stored header cannot be shown; the default header is used and "
-                              L"the stored text is kept in Custom_Header_5_damaged"
-                            : L"closed-fund grid: the stored header cannot be shown; the default header is used (the "
-                              L"stored text could not be copied aside and stays where it was)");
+    logWarning(stored ? L"closed-fund grid: the stored header cannot be shown; the default header is used and "
+                        L"the stored text is kept in Custom_Header_5_damaged"
+                      : L"closed-fund grid: the stored header cannot be shown; the default header is used (the "
+                        L"stored text could not be copied aside and stays where it was)");
 }
 
 void closedFundGrid::OnHeaderChange()
@@ -149,10 +146,17 @@ void closedFundGrid::OnHeaderChange()
         text.replaceAll(dataDate_, L"end_date");
     else
         text.replaceAll(XStringW(L"title=\"") + kNoDataDate + L"\"", L"title=\"end_date\"");
+    StoreText(key.get(), text);
+}
+
+bool closedFundGrid::StoreText(Host::IConfKey* key, const XStringW& text)
+{
     XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-    if (!value) return;
+    if (!key || !value) return false;
     value->setString(text);
     key->setValue(value.get());
+    XComPtr<Host::IConfValue> stored = key->getValue();
+    return stored && stored->getString() == text;
 }
 
 void closedFundGrid::OnResetHeader()

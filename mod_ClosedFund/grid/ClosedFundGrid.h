@@ -5,6 +5,7 @@
 #pragma once
 #include "grid/GeneralDataGrid.h"
 #include "grid/GridThemeBlock.h"
+#include <functional>
 #include <vector>
 
 namespace ClosedFund {
@@ -62,7 +63,7 @@ public:
     Common::XStringW ProfileUrl();
     // The save dialog (in the last export's folder, else the user's documents), then
     // ExportToFile; a failure is shown in a message box naming the path and the reason, a
-    // success in the main frame's status bar.
+    // success through ShowStatus.
     void ExportList();
     // Writes the shown list to path, without any window: a header record of the captions, then
     // one record per shown row, each cell as GetItemText gives it (see DelimitedText.h for the
@@ -97,6 +98,14 @@ public:
     // Drops the fund table (the page lets go of its host references at uninitialise).
     void ReleaseFundTable() { fundTable_.reset(); }
 
+    // A short message (a confirmation, or why something could not be done): in the host's
+    // status bar when the host has one ("mod_StatusBar"), else kept here for the owner to
+    // show (the page draws it in its title strip) until the next one, and the owner is told.
+    void ShowStatus(const Common::XStringW& text);
+    // The message kept for the owner: the last one shown without a host status bar.
+    const Common::XStringW& StatusText() const { return statusText_; }
+    void SetStatusListener(std::function<void()> listener) { statusListener_ = std::move(listener); }
+
 protected:
     // Hands the address to the shell; the one place where the grid starts another program.
     // Returns the shell's result: above 32 when the address was handed on.
@@ -105,10 +114,11 @@ protected:
 private:
     bool MatchesHotKey(UINT key, bool profile);
     XComPtr<Host::IFundsPoolModule> FundsPool();
-    // A short message in the host's status bar; nothing without a main frame.
-    void ShowStatus(const Common::XStringW& text);
     void ApplyPinList(const Common::XStringW& text, Host::ITopSorter* sorter, Host::IDataView* view);
     XComPtr<Host::IConfManager> UserConf() const;
+    // Stores text under key. The client's interface gives setValue no result: the value is
+    // read back, and true means it was kept.
+    static bool StoreText(Host::IConfKey* key, const Common::XStringW& text);
     // The stored header when there is one the grid can show.
     bool StoredHeader(Common::XStringW& text);
     void KeepDamagedHeader(Host::IConfManager* conf, const Common::XStringW& text);
@@ -129,6 +139,8 @@ private:
     double userZoom_ = 1.0; // the user's font size; the page hands it to SetZoom
     XComPtr<Host::IConcernFundModule> watchList_;
     Common::XStringW reportedDamage_; // the damaged header last copied aside and reported
+    Common::XStringW statusText_;
+    std::function<void()> statusListener_;
 };
 
 } // namespace ClosedFund

@@ -2,6 +2,8 @@
 #include "grid/ClosedFundGrid.h"
 #include "grid/GridTexts.h"
 #include "common/ScopedWin.h"
+#include "data/CellReader.h"
+#include "ext/StatusBar.h"
 #include <shellapi.h>
 
 namespace ClosedFund {
@@ -51,7 +53,7 @@ XStringW shellFailureText(INT_PTR result)
 XStringW cellText(Host::IDataView* view, int row, const wchar_t* column)
 {
     XStringW text;
-    if (view) view->readTextAt(row, view->getColumnIndex(column), text);
+    if (view) CellReader(view).readText(row, view->getColumnIndex(column), text);
     return text;
 }
 
@@ -78,14 +80,21 @@ void closedFundGrid::OnContextMenu(int x, int y)
     TrackPopupMenu(menu.get(), 0, pt.x, pt.y, 0, GetHwnd(), nullptr);
 }
 
+// The status bar is asked for each time, as the other siblings are: the client has none.
 void closedFundGrid::ShowStatus(const XStringW& text)
 {
-    XComPtr<Host::IMainFrameModule> frame =
-        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
-    if (frame) frame->setStatusText(text);
+    XComPtr<Host::IStatusBarModule> statusBar =
+        app_ ? app_->getModule(Host::kStatusBarModuleName).cast<Host::IStatusBarModule>()
+             : XComPtr<Host::IStatusBarModule>();
+    if (statusBar) {
+        statusBar->setStatusText(text);
+        return;
+    }
+    statusText_ = text;
+    if (statusListener_) statusListener_();
 }
 
-// The pool shows nothing of its own: the status bar confirms which fund went in, by the
+// The pool shows nothing of its own: the status line confirms which fund went in, by the
 // code and name the grid shows.
 void closedFundGrid::AddToFundPool()
 {

@@ -9,6 +9,7 @@
 #include "base/ModuleHandle.h"
 #include "ui/FileDialog.h"
 #include <msxml2.h>
+#include <cstdint>
 #include <string>
 
 namespace ClosedFund {
@@ -55,12 +56,15 @@ bool isFolder(const XStringW& path)
 // An export file written in pieces, so that a list of a million funds never stands in memory
 // whole. The bytes go to a temporary file beside the target that replaces it only when
 // everything was written (the host's file component does that for an open with truncation),
-// so a failure leaves the old file as it was and no partial one.
+// so a failure leaves the old file as it was and no partial one. The client's interface
+// gives write and close no result: once closed, the target is checked to be the file just
+// written (there, as large as what was written, and written since the export began).
 class ExportFile {
 public:
     ExportFile(const XStringW& path, bool utf8)
         : path_(path), utf8_(utf8), file_(Host::createInstanceAs<Host::IFile>("File.File"))
     {
+        ::GetSystemTimeAsFileTime(&began_);
         SetLastError(0);
         if (!file_) return;
         if (!file_->open(path, Host::FILE_CREATE_WRITE)) {
@@ -75,7 +79,7 @@ public:
     ExportFile& operator=(const ExportFile&) = delete;
     ~ExportFile() = default;
 
-    bool ok() const { return open_ && !failed_; }
+    bool ok() const { return open_; }
 
     // Writes the text and empties it.
     void write(XStringW& text)
@@ -90,29 +94,61 @@ public:
     // True when the file is in place; otherwise error names the path and the system's reason.
     bool close(XStringW& error)
     {
-        if (ok() && file_->close()) return true;
-        if (open_ && !failed_)
-            code_ = GetLastError();
-        else if (open_)
-            file_->close(); // discards the temporary file
-        open_ = false;
+        if (open_) {
+            open_ = false;
+            SetLastError(0);
+            file_->close();
+            noteError();
+            if (inPlace()) return true;
+        }
         error = L"无法导出到 " + path_ + L"\r\n" + (file_ ? systemReason(code_) : XStringW(L"文件组件不可用。"));
         return false;
     }
 
 private:
+    // The system's error after a write or the close, the likeliest reason if the file is not
+    // in place afterwards.
+    void noteError()
+    {
+        if (DWORD code = GetLastError()) lastError_ = code;
+    }
+
     void put(const std::string& bytes)
     {
-        if (failed_ || bytes.empty() || file_->write(bytes.data(), int64_t(bytes.size()))) return;
-        failed_ = true;
-        code_ = GetLastError();
+        if (bytes.empty()) return;
+        SetLastError(0);
+        file_->write(bytes.data(), int64_t(bytes.size()));
+        noteError();
+        written_ += bytes.size();
+    }
+
+    // A file modified up to this long before the export began still counts as written by it
+    // (file times are coarser than the clock on some file systems).
+    static const uint64_t kTimeSlack = 2ull * 10000000ull; // 2 s in 100 ns units
+
+    bool inPlace()
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (!::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) {
+            code_ = lastError_ ? lastError_ : GetLastError();
+            return false;
+        }
+        uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        uint64_t written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        uint64_t began = (uint64_t(began_.dwHighDateTime) << 32) | began_.dwLowDateTime;
+        bool isFile = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (isFile && size == written_ && written + kTimeSlack >= began) return true;
+        code_ = lastError_ ? lastError_ : ERROR_WRITE_FAULT;
+        return false;
     }
 
     XStringW path_;
     bool utf8_;
     XComPtr<Host::IFile> file_;
-    bool open_ = false, failed_ = false;
-    DWORD code_ = 0;
+    bool open_ = false;
+    FILETIME began_ = {};
+    uint64_t written_ = 0;
+    DWORD code_ = 0, lastError_ = 0;
     std::string bytes_;
 };
 
@@ -195,11 +231,7 @@ void closedFundGrid::RememberExportFolder(const XStringW& folder)
     XComPtr<Host::IConfManager> conf = UserConf();
     XComPtr<Host::IConfKey> key =
         conf && !folder.empty() ? conf->createKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
-    XComPtr<Host::IConfValue> value =
-        key ? Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue") : XComPtr<Host::IConfValue>();
-    if (!value) return;
-    value->setString(folder);
-    key->setValue(value.get());
+    if (key) StoreText(key.get(), folder);
 }
 
 void closedFundGrid::ExportList()

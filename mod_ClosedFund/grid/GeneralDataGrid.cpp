@@ -1,4 +1,6 @@
 #include "grid/GeneralDataGrid.h"
+#include "base/HostServices.h"
+#include "data/CellReader.h"
 #include "common/ComPtr.h"
 #include <msxml2.h>
 #include <cstdlib>
@@ -51,9 +53,9 @@ void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
 
 // A view has one sorter: the unsorted order holds it only while no column was sorted, so a
 // sort by a column is never undone by it.
-void GeneralDataGrid::SetUnsortedOrder(Host::IDataSorter* sorter)
+void GeneralDataGrid::SetUnsortedOrder(IXUnknown* sorter)
 {
-    if (sorted_ && !sortedByField_) sorted_->setSorter(sorter ? sorter : sorter_.get());
+    if (sorted_ && !sortedByField_) sorted_->setSorter(sorter ? sorter : static_cast<IXUnknown*>(sorter_.get()));
 }
 
 int GeneralDataGrid::SetHeaderText(const XStringW& header)
@@ -112,7 +114,7 @@ XStringW GeneralDataGrid::CodeOfRow(int row)
 {
     if (!display_) return XStringW();
     int column = display_->getColumnIndex(L"code");
-    if (column < 0 || !display_->readTextAt(row, column, codeBuffer_)) return XStringW();
+    if (column < 0 || !CellReader(display_.get()).readText(row, column, codeBuffer_)) return XStringW();
     return codeBuffer_;
 }
 
@@ -170,8 +172,12 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
     if (!format || !format->Sortable() || !display_ || !sorter_) return false;
     sorter_->setSortField(column);
     sorter_->setSortOrder(descending);
-    sorter_->clearPlaceholders();
-    for (const XStringW& text : format->PlaceholderTexts()) sorter_->addPlaceholder(column, text);
+    // Without the host's placeholder service its own order stands: "--" cells sort as stored.
+    if (Host::ISortPlaceholders* placeholders = HostServices::get().sortPlaceholders()) {
+        placeholders->clearPlaceholders(sorter_.get());
+        for (const XStringW& text : format->PlaceholderTexts())
+            placeholders->addPlaceholder(sorter_.get(), column, text);
+    }
     if (!sortedByField_) {
         sorted_->setSorter(sorter_.get());
         sortedByField_ = true;
@@ -194,8 +200,8 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
 bool GeneralDataGrid::SelectTableRow(int tableRow)
 {
     if (tableRow < 0 || savedCode_.empty() || !display_ || !sorted_) return false;
-    int sortedRow = sorted_->findSourceRow(tableRow);
-    int row = sortedRow < 0 ? -1 : display_->findSourceRow(sortedRow);
+    int sortedRow = CellReader(sorted_.get()).findSourceRow(tableRow);
+    int row = sortedRow < 0 ? -1 : CellReader(display_.get()).findSourceRow(sortedRow);
     if (row < 0 || CodeOfRow(row) != savedCode_) return false;
     SetCurrSel(row);
     Refresh(false, false);
@@ -212,18 +218,18 @@ void GeneralDataGrid::SaveSelection()
         return;
     }
     int column = display_->getColumnIndex(L"code");
-    if (column >= 0 && display_->readTextAt(row, column, codeBuffer_)) savedCode_ = codeBuffer_;
+    if (column >= 0 && CellReader(display_.get()).readText(row, column, codeBuffer_)) savedCode_ = codeBuffer_;
 }
 
 // Compares the stored text where it lies: after a reload the whole list may be searched.
 // A code stored as a number is compared as the text it reads as.
-bool GeneralDataGrid::HoldsSavedCode(int row, int column)
+bool GeneralDataGrid::HoldsSavedCode(CellReader& cells, int row, int column)
 {
     const wchar_t* chars = nullptr;
     size_t length = 0;
-    if (display_->textViewAt(row, column, chars, length))
+    if (cells.textView(row, column, chars, length))
         return length == savedCode_.size() && std::wmemcmp(chars, savedCode_.c_str(), length) == 0;
-    return display_->readTextAt(row, column, codeBuffer_) && codeBuffer_ == savedCode_;
+    return cells.readText(row, column, codeBuffer_) && codeBuffer_ == savedCode_;
 }
 
 void GeneralDataGrid::RestoreSelection(bool fallback)
@@ -231,8 +237,9 @@ void GeneralDataGrid::RestoreSelection(bool fallback)
     if (display_ && GetCurrSel() >= 0 && !savedCode_.empty()) {
         int column = display_->getColumnIndex(L"code");
         int count = column >= 0 ? display_->getRowCount() : 0;
+        CellReader cells(display_.get());
         for (int row = 0; row < count; ++row) {
-            if (HoldsSavedCode(row, column)) {
+            if (HoldsSavedCode(cells, row, column)) {
                 SetCurrSel(row);
                 Refresh(false, false);
                 NoteSelection(true);

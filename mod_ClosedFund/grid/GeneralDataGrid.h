@@ -11,6 +11,8 @@
 
 namespace ClosedFund {
 
+class CellReader;
+
 class GeneralDataGrid : public ThemeDataGrid, public Host::IDataViewEvent {
 public:
     GeneralDataGrid() = default;
@@ -63,7 +65,7 @@ protected:
     ColumnFormat* FindColumnFormat(const Control::HeaderInfo2& column);
     // The order of the sorted view until the user first sorts by a column; the field sorter
     // takes its place then. Null keeps the table's order.
-    void SetUnsortedOrder(Host::IDataSorter* sorter);
+    void SetUnsortedOrder(IXUnknown* sorter);
     // The colour of a cell text by the sign of its value.
     static COLORREF SignColor(const Common::XStringW& text);
     void SaveSelection();
@@ -71,8 +73,8 @@ protected:
     void NoteSelection(bool force);
     // Selects the row of the saved code; without one, fallback refreshes as rows changed.
     void RestoreSelection(bool fallback);
-    // True when the display view's row holds the saved code.
-    bool HoldsSavedCode(int row, int column);
+    // True when the display view's row holds the saved code; cells reads the display view.
+    bool HoldsSavedCode(CellReader& cells, int row, int column);
     // Selects the display row showing the table's row when it still holds the saved fund.
     bool SelectTableRow(int tableRow);
 

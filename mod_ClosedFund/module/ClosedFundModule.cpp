@@ -1,4 +1,7 @@
 #include "module/ClosedFundModule.h"
+#include "base/HostServices.h"
+#include "base/ModuleLog.h"
+#include "data/CellReader.h"
 #include <cstdlib>
 
 namespace ClosedFund {
@@ -21,25 +24,14 @@ bool readKeyText(Host::IConfManager* conf, const char* path, XStringW& text)
 const char kThemeEvent[] = "event_theme_changed";
 const char kCommandEvent[] = "Event_ClosedFundCmd";
 
-// One subscription however often the host initialises the module: the kernel keeps every
-// one, so a second would apply each theme and activate the page twice.
-void subscribeOnce(Host::IEvent* event, Host::EventCallback callback, void* context)
-{
-    if (!event) return;
-    event->unsubscribe(callback, context);
-    event->subscribe(callback, context);
-}
-
 } // namespace
 
-// The process's module lives until exit; any other (a test's) must not be called by the
-// kernel's events once it is gone.
+// The process's module lives until exit; any other (a test's) leaves its subscriptions
+// behind, cleared, since the kernel keeps calling them.
 ClosedFundModuleImpl::~ClosedFundModuleImpl()
 {
-    if (XComPtr<Host::IEvent> event = Host::getEvent(kThemeEvent))
-        event->unsubscribe(&ClosedFundModuleImpl::onThemeChanged, this);
-    if (XComPtr<Host::IEvent> event = Host::getEvent(kCommandEvent))
-        event->unsubscribe(&ClosedFundModuleImpl::onClosedFundCmd, this);
+    for (EventCell<ClosedFundModuleImpl*>* cell : {themeCell_, commandCell_})
+        if (cell) cell->setTarget(nullptr);
 }
 
 bool ClosedFundModuleImpl::getInfo(Host::ModuleInfo& info)
@@ -53,13 +45,18 @@ bool ClosedFundModuleImpl::getInfo(Host::ModuleInfo& info)
 
 int ClosedFundModuleImpl::initialize(Host::IApp* app, XStringW& error)
 {
+    // The host calls this on its user-interface thread: the services are looked for here.
+    routeEscapedExceptionsToLog();
+    HostServices::get();
     app_ = app;
     page_.grid().SetApp(app);
     if (!app) return 1;
     menuTool_ = app->getModule("mod_MenuTool").cast<Host::IMenuToolModule>();
     XComPtr<Host::IThemeMgr> themes = app->getThemeMgr();
     XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
-    subscribeOnce(Host::getEvent(kThemeEvent).get(), &ClosedFundModuleImpl::onThemeChanged, this);
+    // One subscription however often the host initialises the module: a second would apply
+    // each theme and activate the page twice.
+    if (!themeCell_) themeCell_ = ModuleCell::subscribe(Host::getEvent(kThemeEvent).get(), &onThemeChanged, this);
 
     mainFrame_ = app->getModule("mod_MainFrame").cast<Host::IMainFrameModule>();
     if (!mainFrame_) return 1;
@@ -76,7 +73,7 @@ int ClosedFundModuleImpl::initialize(Host::IApp* app, XStringW& error)
         page_.setDatabase(db->getFundDatabase().get());
 
     XComPtr<Host::IEvent> command = Host::createEvent(kCommandEvent);
-    subscribeOnce(command.get(), &ClosedFundModuleImpl::onClosedFundCmd, this);
+    if (!commandCell_) commandCell_ = ModuleCell::subscribe(command.get(), &onClosedFundCmd, this);
     Host::ToolButtonDesc desc;
     desc.caption = L"封闭式基金";
     desc.event = command;
@@ -115,10 +112,11 @@ namespace {
 int findFundRow(Host::IDataView* view, const XStringW& code)
 {
     XStringW text;
+    CellReader cells(view);
     int codeColumn = view->getColumnIndex(L"code");
     int rows = view->getRowCount();
     for (int row = 0; row < rows; ++row)
-        if (view->readTextAt(row, codeColumn, text) && text == code) return row;
+        if (cells.readText(row, codeColumn, text) && text == code) return row;
     return -1;
 }
 
@@ -133,7 +131,7 @@ bool ClosedFundModuleImpl::locateFund(const XStringW& code)
     // Showing a page whose data went stale while it was hidden reloads it, which may move
     // the fund to another row or take it away: select it where it is now.
     XStringW now;
-    if (!display->readTextAt(row, display->getColumnIndex(L"code"), now) || now != code)
+    if (!CellReader(display).readText(row, display->getColumnIndex(L"code"), now) || now != code)
         row = findFundRow(display, code);
     if (row < 0) return false;
     page_.grid().SetCurrSel(row);
@@ -164,10 +162,8 @@ bool ClosedFundModuleImpl::preTranslateMessage(MSG* msg)
     return false;
 }
 
-void ClosedFundModuleImpl::onThemeChanged(void* theme, void* module)
+void ClosedFundModuleImpl::onThemeChanged(void* theme, ClosedFundModuleImpl* self)
 {
-    auto* self = static_cast<ClosedFundModuleImpl*>(module);
-    if (!self) return;
     self->page_.applyTheme(static_cast<Host::ITheme*>(theme));
     self->page_.markRefreshIndicatorStale();
 }
@@ -175,10 +171,9 @@ void ClosedFundModuleImpl::onThemeChanged(void* theme, void* module)
 // The button brings the page forward. A page that was already the shown tab gets no
 // showing, so one that never loaded (its database came late, or could not be read then)
 // loads now, unless the showing just tried.
-void ClosedFundModuleImpl::onClosedFundCmd(void*, void* module)
+void ClosedFundModuleImpl::onClosedFundCmd(void*, ClosedFundModuleImpl* self)
 {
-    auto* self = static_cast<ClosedFundModuleImpl*>(module);
-    if (!self || !self->mainFrame_) return;
+    if (!self->mainFrame_) return;
     int attempts = self->page_.loadAttempts();
     self->mainFrame_->activatePage(&self->page_);
     if (!self->page_.hasLoaded() && self->page_.loadAttempts() == attempts && self->page_.IsShownTab())

@@ -1,6 +1,7 @@
 // The module object: what the host talks to. One per process, never counted or destroyed
 // before the process ends; it holds the page, which holds the grid.
 #pragma once
+#include "base/EventCell.h"
 #include "host/ClosedFundModule.h"
 #include "page/ClosedFundPage.h"
 
@@ -26,11 +27,16 @@ public:
     bool preTranslateMessage(MSG* msg) override;
 
     ClosedFundPage& page() { return page_; }
-    static void onThemeChanged(void* theme, void* module);
-    static void onClosedFundCmd(void* argument, void* module);
 
 private:
+    typedef EventCell<ClosedFundModuleImpl*> ModuleCell;
+    // Both on the user-interface thread, where the host fires these events.
+    static void onThemeChanged(void* theme, ClosedFundModuleImpl* self);
+    static void onClosedFundCmd(void* argument, ClosedFundModuleImpl* self);
+
     ClosedFundPage page_;
+    ModuleCell* themeCell_ = nullptr;
+    ModuleCell* commandCell_ = nullptr;
     XComPtr<Host::IMainFrameModule> mainFrame_;
     XComPtr<Host::IMenuToolModule> menuTool_;
     XComPtr<Host::IApp> app_;

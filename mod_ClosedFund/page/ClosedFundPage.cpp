@@ -1,15 +1,15 @@
 #include "page/ClosedFundPage.h"
 #include "common/MemoryDC.h"
 #include "common/TabOrder.h"
+#include "base/HostServices.h"
 #include "data/FundTable.h"
 #include "filter/FilterWnd.h"
 #include "host/Kernel.h"
 #include "base/ModuleHandle.h"
+#include "base/ModuleLog.h"
 #include "page/GifWnd.h"
-#include "page/ReloadJob.h"
 #include "page/TitleStrip.h"
 #include "grid/GridTexts.h"
-#include "page/WaitDialog.h"
 #include "page/WorkerThread.h"
 #include "ui/WindowClass.h"
 #include <algorithm>
@@ -22,8 +22,6 @@ const wchar_t kClassName[] = L"Client2_ClosedFundPage";
 const wchar_t kTitle[] = L"封闭式基金";
 const UINT kGridControlId = 1001;
 const int kGridReloadCode = -753;
-const wchar_t kNoData[] = L"没有数据";
-const wchar_t kUnreadable[] = L"无法读取基金数据";
 
 // The filter bar's columns: name, caption, show slot, collect, locked, prefix, multi.
 struct FilterColumnSetup {
@@ -41,17 +39,16 @@ const FilterColumnSetup kFilterColumns[] = {
 
 // The data date stays empty (shown as "--") until a fill reads one: today's date over rows
 // that are not today's, or over no rows at all, would say something untrue.
-ClosedFundPage::ClosedFundPage() : referenceDate_(localReferenceDate()) {}
+ClosedFundPage::ClosedFundPage() : referenceDate_(localReferenceDate())
+{
+    grid_.SetStatusListener([this] { OnStatusChanged(); });
+}
 
 ClosedFundPage::~ClosedFundPage()
 {
-    // Events outlive any page: a page that goes (a test's, or at process exit) must not be
-    // called afterwards.
-    for (const char* name : {"event_udpate_affiche", "event_update_buyredeemstate"})
-        if (XComPtr<Host::IEvent> event = Host::getEvent(name))
-            event->unsubscribe(&ClosedFundPage::onNoticeChanged, this);
-    if (XComPtr<Host::IEvent> event = Host::getEvent("event_update_closedfund"))
-        event->unsubscribe(&ClosedFundPage::onClosedFundUpdated, this);
+    // Events outlive any page: the cells of a page that goes (a test's, or at process exit)
+    // must not lead to it afterwards.
+    setEventWindow(nullptr);
     if (IsWindow()) DestroyWindow();
 }
 
@@ -106,160 +103,6 @@ void ClosedFundPage::rebuildDisplayView()
 }
 
 void ClosedFundPage::loadHeader() { grid_.SetHeaderText(grid_.LoadHeaderText()); }
-
-void ClosedFundPage::reload(bool wait) { load(wait, true); }
-
-// A reload asked for while one runs (the page answers messages meanwhile) is not started
-// inside it: it runs once after it, with the wait and box flags of all who asked.
-bool ClosedFundPage::load(bool wait, bool boxOnFailure)
-{
-    if (reloading_) {
-        reloadAgain_ = true;
-        againWait_ = againWait_ || wait;
-        againBox_ = againBox_ || boxOnFailure;
-        return false;
-    }
-    reloading_ = true;
-    bool filled = loadOnce(wait, boxOnFailure);
-    while (reloadAgain_ && IsWindow()) {
-        reloadAgain_ = false;
-        bool nextWait = againWait_, nextBox = againBox_;
-        againWait_ = againBox_ = false;
-        filled = loadOnce(nextWait, nextBox);
-    }
-    reloadAgain_ = againWait_ = againBox_ = false;
-    reloading_ = false;
-    return filled;
-}
-
-// The data date is written only when the rows that go with it are in: a failed fill keeps
-// the rows and the date they were read with.
-bool ClosedFundPage::loadOnce(bool wait, bool boxOnFailure)
-{
-    ++loadAttempts_;
-    loadPending_ = false;
-    if (!database_) {
-        grid_.SetEmptyText(kNoData);
-        return false;
-    }
-    XStringW date = grid_.DataDate(), error;
-    if (!queryDataDate(database_.get(), date, error)) {
-        // A closed database was always quiet here (the host reports it); a statement that
-        // cannot be prepared is shown when someone asked for the reload.
-        if (boxOnFailure && database_->isOpen()) ::MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
-        reportLoadFailure(error);
-        return false;
-    }
-    XComPtr<Host::IDataTable> table(grid_.FundTable());
-    XComPtr<Host::IDatabase> database(database_);
-    ReloadJob* job = ReloadJob::create(database.get(), referenceDate_, table.get());
-    if (!table || !job) {
-        if (job) job->release();
-        reportLoadFailure(L"no data component.");
-        return false;
-    }
-    bool kept = true;
-    {
-        WaitDialog waitDialog(L"正在查询数据，请稍等...");
-        if (wait && waitDialog.Open(moduleInstance(), hwnd_)) {
-            ::ShowWindow(waitDialog.GetHandle(), SW_SHOW);
-            ::UpdateWindow(waitDialog.GetHandle());
-        }
-        // Only a reload someone waits for with the dialog runs beside the message loop; the
-        // module's getDataTable, which hands the table over at once, fills it here.
-        if (wait && IsWindow())
-            kept = runPumping(job);
-        else
-            job->runHere();
-        if (waitDialog.IsWindow()) waitDialog.DestroyWindow();
-    }
-    // The page lost its window or its table while the fill ran: nobody is left to show the
-    // rows, which go with the job.
-    if (!kept || grid_.FundTable() != table.get()) {
-        job->cancel();
-        job->release();
-        return false;
-    }
-    bool filled = job->filled();
-    if (filled) {
-        adoptRows(table.get(), job, date);
-    } else {
-        // The rows stay as they were; say why instead of showing old data silently.
-        error = job->error();
-        if (boxOnFailure) ::MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
-        reportLoadFailure(error);
-        loadHeader();
-        if (grid_.SortedView()) grid_.SortedView()->rebuild(1);
-    }
-    job->release();
-    return filled;
-}
-
-// The new rows, the header with their date and the views, all inside one bracket on the
-// sorted view: the views rebuild once, after the header, however many changes asked.
-void ClosedFundPage::adoptRows(Host::IDataTable* table, ReloadJob* job, const XStringW& date)
-{
-    Host::IDataView* sorted = grid_.SortedView();
-    XComPtr<Host::IUpdateContext> bracket = sorted ? sorted->beginUpdate() : XComPtr<Host::IUpdateContext>();
-    grid_.DataDate() = date;
-    grid_.SetEmptyText(kNoData);
-    loaded_ = true;
-    loadHeader();
-    adoptFundRows(table, job->staging());
-    if (sorted) sorted->rebuild(1);
-    if (bracket) bracket->endUpdate();
-    // An earlier failure left its message in the status bar; the rows are good again.
-    if (failureShown_) {
-        failureShown_ = false;
-        showStatus(L"封闭式基金：已载入 " + std::to_wstring(table->getRowCount()) + L" 只基金");
-    }
-}
-
-bool ClosedFundPage::runPumping(ReloadJob* job)
-{
-    if (!reloadWorker_) reloadWorker_ = std::make_unique<thread>(4);
-    reloadWorker_->start(); // 1 when it runs already
-    if (reloadWorker_->getState() == thread::STOPPED || !job->post(*reloadWorker_)) {
-        job->runHere();
-        return true;
-    }
-    HWND page = hwnd_;
-    HANDLE done = job->doneEvent();
-    for (;;) {
-        DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0) return true;
-        if (woke != WAIT_OBJECT_0 + 1) return ::WaitForSingleObject(done, INFINITE) == WAIT_OBJECT_0;
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // The host's own loop must still see it, after this reload gives up.
-                ::PostQuitMessage(int(msg.wParam));
-                return false;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (!::IsWindow(page)) return false;
-        if (job->isDone()) return true;
-    }
-}
-
-// Shown in the empty grid and in the host's status bar: an empty page must say why. Rows
-// kept from an earlier load stay, and a filter that hides them all still means no data.
-void ClosedFundPage::reportLoadFailure(const XStringW& error)
-{
-    if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0)
-        grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
-    failureShown_ = true;
-    showStatus(L"封闭式基金：" + XStringW(kUnreadable) + (error.empty() ? XStringW() : L"（" + error + L"）"));
-}
-
-void ClosedFundPage::showStatus(const XStringW& text)
-{
-    XComPtr<Host::IMainFrameModule> frame =
-        app_ ? app_->getModule("mod_MainFrame").cast<Host::IMainFrameModule>() : XComPtr<Host::IMainFrameModule>();
-    if (frame) frame->setStatusText(text);
-}
 
 void ClosedFundPage::applyTheme(Host::ITheme* theme)
 {
@@ -345,10 +188,13 @@ bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
 // then not built at all ("no data component."), and the caller sees the creation fail.
 bool ClosedFundPage::OnCreate()
 {
+    // The host creates the page on its user-interface thread: its services are looked for here.
+    HostServices::get();
     if (!grid_.DisplayView()) {
-        Host::logWarning(L"closed-fund page: no data component.");
+        logWarning(L"closed-fund page: no data component.");
         return false;
     }
+    setEventWindow(hwnd_);
     RECT none = {0, 0, 0, 0};
     // The grid and the filter bar's controls are one Tab cycle: the bar only groups its
     // buttons (a control parent), the page moves the focus (OnNextControl).
@@ -380,6 +226,7 @@ void ClosedFundPage::OnNextControl(WPARAM wParam, bool direct)
 
 void ClosedFundPage::OnDestroy()
 {
+    setEventWindow(nullptr);
     if (filterBar_) {
         if (filterBar_->IsWindow()) filterBar_->DestroyWindow();
         filterBar_.reset();
@@ -398,19 +245,36 @@ TitleStrip ClosedFundPage::titleStrip()
 {
     RECT client = {};
     if (hwnd_) GetClientRect(&client);
-    return layoutTitleStrip(titleFont(), client.right - client.left);
+    return layoutTitleStrip(titleFont(), client.right - client.left, StatusText());
 }
 
 // The bar takes the strip from just right of the heading and the indicator to the right
-// edge; the indicator keeps its place between them.
+// edge, or to the status line; the indicator keeps its place between them.
 void ClosedFundPage::OnSize(int width, int height)
 {
     grid_.MoveWindow(0, kStripHeight, width, height - kStripHeight, TRUE);
-    TitleStrip strip = layoutTitleStrip(titleFont(), width);
+    placeStripWindows(width);
+}
+
+void ClosedFundPage::placeStripWindows(int width)
+{
+    TitleStrip strip = layoutTitleStrip(titleFont(), width, StatusText());
     if (filterBar_) filterBar_->MoveWindow(strip.bar, TRUE);
     if (indicator_ && indicator_->IsWindow())
         ::SetWindowPos(indicator_->GetHandle(), nullptr, strip.indicator.x, strip.indicator.y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A new status line takes its room from the filter bar, and is drawn. It is the page
+// window's text too, where accessibility tools (and the journey tests) read it.
+void ClosedFundPage::OnStatusChanged()
+{
+    RECT client;
+    if (!hwnd_ || !GetClientRect(&client)) return;
+    ::SetWindowTextW(hwnd_, StatusText().c_str());
+    placeStripWindows(client.right - client.left);
+    RECT strip = {client.left, client.top, client.right, client.top + kStripHeight};
+    ::InvalidateRect(hwnd_, &strip, TRUE);
 }
 
 void ClosedFundPage::OnPaint()
@@ -423,11 +287,12 @@ void ClosedFundPage::OnPaint()
         if (canvas.ok()) {
             Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(background_));
             ::FillRect(canvas, &client, brush);
-            TitleStrip strip = layoutTitleStrip(titleFont(), client.right - client.left);
+            TitleStrip strip = layoutTitleStrip(titleFont(), client.right - client.left, StatusText());
             Common::SelectedObject font(canvas, titleFont());
             ::SetTextColor(canvas, grid_.ThemeBlock().Color("list_name"));
             ::SetBkMode(canvas, TRANSPARENT);
             ::TextOutW(canvas, strip.heading.left, strip.heading.top, kStripHeading, int(wcslen(kStripHeading)));
+            paintStatusLine(canvas, strip.status, StatusText());
         }
     }
     ::EndPaint(hwnd_, &ps);

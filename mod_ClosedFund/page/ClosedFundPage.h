@@ -2,9 +2,11 @@
 // and the closed-fund grid below it. It owns the grid, keeps the host references the data
 // needs, follows the theme, and turns window messages into layout, painting and reloads.
 #pragma once
+#include "base/EventCell.h"
 #include "common/ScopedWin.h"
 #include "grid/ClosedFundGrid.h"
 #include "page/TitleStrip.h"
+#include "ext/TableFill.h"
 #include "host/Modules.h"
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
@@ -69,13 +71,15 @@ public:
     void hideRefreshIndicator();
     // The next showing of the indicator rebuilds it from the then current theme.
     void markRefreshIndicatorStale() { indicatorStale_ = true; }
-    static void onClosedFundUpdated(void* args, void* page);
-    static void onNoticeChanged(void* args, void* page);
 
     closedFundGrid& grid() { return grid_; }
     FilterWnd* filterBar() const { return filterBar_.get(); }
     GifWnd* refreshIndicator() const { return indicator_.get(); }
     const XStringW& referenceDate() const { return referenceDate_; }
+    // The status line the page shows at the right of its title strip, kept until the next
+    // one: what the page and its grid have to say when the host has no status bar (with one,
+    // it goes there and this stays as it was).
+    const XStringW& StatusText() const { return grid_.StatusText(); }
     // Where the heading, the indicator and the filter bar stand at the page's width.
     TitleStrip titleStrip();
     bool IsVisible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
@@ -88,6 +92,8 @@ private:
     bool OnCreate();
     void OnDestroy();
     void OnSize(int width, int height);
+    // The filter bar and the indicator where the title strip has them at this width.
+    void placeStripWindows(int width);
     void OnPaint();
     HFONT titleFont();
     void OnTimer(UINT_PTR id);
@@ -100,15 +106,37 @@ private:
     // True when the table was filled.
     bool load(bool wait, bool boxOnFailure);
     bool loadOnce(bool wait, bool boxOnFailure);
+    // With the host's table fill service: the query on the reload worker, the rows swapped in
+    // here; a failed query keeps the rows.
+    bool loadThroughService(Host::ITableFill* fill, Host::IDataTable* table, const XStringW& date, bool wait,
+                            bool boxOnFailure);
+    // Through the host contract alone, on this thread: the query straight into the table.
+    bool loadThroughContract(Host::IDataTable* table, const XStringW& date, bool wait, bool boxOnFailure);
     // Runs the job on the reload worker and waits for it while dispatching this thread's
     // messages; false when the wait was given up (the page window went away, or the
     // application is quitting) and the job's rows are to be dropped.
     bool runPumping(ReloadJob* job);
-    void adoptRows(Host::IDataTable* table, ReloadJob* job, const XStringW& date);
+    // Inside the sorted view's bracket, with the new rows in: their date and the header.
+    void acceptRows(const XStringW& date);
+    // After the rows were accepted: an earlier failure's message gives way.
+    void noteLoaded(Host::IDataTable* table);
+    // A failed fill: the message box when asked for, the report, the header and the views.
+    void failLoad(const XStringW& error, bool boxOnFailure);
     void reportLoadFailure(const XStringW& error);
     void showStatus(const XStringW& text);
+    void OnStatusChanged();
     void loadHeader();
     void requestUpdate();
+
+    // The update events reach the page through cells that hold its window (the events fire
+    // on the updater's thread; the page is reached by a message sent to the window).
+    typedef EventCell<HWND> WindowCell;
+    static void onClosedFundUpdated(void* args, HWND page);
+    static void onNoticeChanged(void* args, HWND page);
+    // One cell per event: a cell that exists is not subscribed again; an event that does not
+    // exist yet is tried again at the next call.
+    void subscribeOnce(WindowCell*& cell, const char* eventName, WindowCell::Handler handler);
+    void setEventWindow(HWND window);
 
     WGUI::WindowProc thunk_;
     std::unique_ptr<FilterWnd> filterBar_;
@@ -123,9 +151,12 @@ private:
     XStringW referenceDate_;
     XComPtr<Host::ITabCtrl> tabCtrl_;
     bool loaded_ = false;
-    bool failureShown_ = false; // the status bar says the last load failed
+    bool failureShown_ = false; // the status line says the last load failed
     bool loadPending_ = false;  // a WM_APP_DATABASE_READY is on its way
     int loadAttempts_ = 0;
+    WindowCell* afficheCell_ = nullptr;
+    WindowCell* buyRedeemCell_ = nullptr;
+    WindowCell* updateCell_ = nullptr;
     bool reloading_ = false;
     bool reloadAgain_ = false; // asked for while reloading: the flags of the next one
     bool againWait_ = false;

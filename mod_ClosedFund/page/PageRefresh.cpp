@@ -3,6 +3,7 @@
 // reload when new data arrives (at once when the page is visible, else at its next showing).
 #include "page/ClosedFundPage.h"
 #include "base/ModuleHandle.h"
+#include "data/FundTable.h"
 #include "page/GifWnd.h"
 
 namespace ClosedFund {
@@ -11,25 +12,29 @@ namespace {
 
 const char kUpdateThreadName[] = "thread_fund_update";
 
-// Subscribes once however often the page is attached or given a database: the kernel keeps
-// every subscription, and the destructor takes only one away, so a second one would call a
-// page that is gone (and reload it twice per event while it lives).
-void subscribe(const char* eventName, Host::EventCallback callback, void* context)
+} // namespace
+
+// The kernel keeps every subscription for the life of the process, so each event gets one
+// cell per page however often the page is attached or given a database: a second would
+// reload the page twice per event.
+void ClosedFundPage::subscribeOnce(WindowCell*& cell, const char* eventName, WindowCell::Handler handler)
 {
-    XComPtr<Host::IEvent> event = Host::getEvent(eventName);
-    if (!event) return;
-    event->unsubscribe(callback, context);
-    event->subscribe(callback, context);
+    if (cell) return;
+    cell = WindowCell::subscribe(Host::getEvent(eventName).get(), handler, IsWindow() ? hwnd_ : nullptr);
 }
 
-} // namespace
+void ClosedFundPage::setEventWindow(HWND window)
+{
+    for (WindowCell* cell : {afficheCell_, buyRedeemCell_, updateCell_})
+        if (cell) cell->setTarget(window);
+}
 
 void ClosedFundPage::attachApp(Host::IApp* app)
 {
     app_ = app;
     grid_.SetApp(app);
-    subscribe("event_udpate_affiche", &ClosedFundPage::onNoticeChanged, this);
-    subscribe("event_update_buyredeemstate", &ClosedFundPage::onNoticeChanged, this);
+    subscribeOnce(afficheCell_, "event_udpate_affiche", &ClosedFundPage::onNoticeChanged);
+    subscribeOnce(buyRedeemCell_, "event_update_buyredeemstate", &ClosedFundPage::onNoticeChanged);
 }
 
 void ClosedFundPage::setDatabase(Host::IDatabase* database)
@@ -45,7 +50,7 @@ void ClosedFundPage::setDatabase(Host::IDatabase* database)
     updateThread_ = updater->getThread(kUpdateThreadName);
     if (!updateThread_) updateThread_ = updater->createThread(kUpdateThreadName, app_.get());
     if (!updateThread_) return;
-    subscribe("event_update_closedfund", &ClosedFundPage::onClosedFundUpdated, this);
+    subscribeOnce(updateCell_, "event_update_closedfund", &ClosedFundPage::onClosedFundUpdated);
     updateThread_->requestUpdate(Host::UPDATE_KIND_CLOSEDFUND);
     showRefreshIndicator();
 }
@@ -55,23 +60,20 @@ void ClosedFundPage::requestUpdate()
     if (updateThread_) updateThread_->requestUpdate(Host::UPDATE_KIND_CLOSEDFUND);
 }
 
-// Called on the updater's thread: the page is reached only through messages to its window.
-void ClosedFundPage::onClosedFundUpdated(void* payload, void* context)
+// Called on the updater's thread with the page's window: the page is reached only through
+// messages to it, and a window that went meanwhile takes none.
+void ClosedFundPage::onClosedFundUpdated(void* payload, HWND hwnd)
 {
     auto* args = static_cast<const Host::UpdateEventArgs*>(payload);
-    auto* page = static_cast<ClosedFundPage*>(context);
-    HWND hwnd = page ? page->GetHandle() : nullptr;
-    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !hwnd || !::IsWindow(hwnd)) return;
+    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !::IsWindow(hwnd)) return;
     if (args->changed && args->kind == Host::UPDATE_KIND_CLOSEDFUND) ::SendMessageW(hwnd, WM_APP_RELOAD, 0, 0);
     ::SendMessageW(hwnd, WM_APP_UPDATE_FINISHED, 0, 0);
 }
 
-void ClosedFundPage::onNoticeChanged(void* payload, void* context)
+void ClosedFundPage::onNoticeChanged(void* payload, HWND hwnd)
 {
     auto* args = static_cast<const Host::UpdateEventArgs*>(payload);
-    auto* page = static_cast<ClosedFundPage*>(context);
-    HWND hwnd = page ? page->GetHandle() : nullptr;
-    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !args->changed || !hwnd || !::IsWindow(hwnd)) return;
+    if (!args || args->status != Host::UPDATE_STATUS_FINISHED || !args->changed || !::IsWindow(hwnd)) return;
     ::SendMessageW(hwnd, WM_APP_RELOAD, 0, 0);
 }
 
@@ -82,7 +84,7 @@ void ClosedFundPage::OnUpdateFinished()
 }
 
 // A load that ran meanwhile (the page shown again, a refresh) already used the database. At
-// start nothing pops up: the empty grid and the status bar say what went wrong.
+// start nothing pops up: the empty grid and the status line say what went wrong.
 void ClosedFundPage::OnDatabaseReady()
 {
     if (!loadPending_) return;
@@ -104,7 +106,9 @@ void ClosedFundPage::OnReloadMessage()
         reload(true);
         return;
     }
-    if (grid_.FundTable()) grid_.FundTable()->invalidate(0);
+    if (!grid_.FundTable()) return;
+    noteFundRowsReplaced();
+    grid_.FundTable()->invalidate(0);
 }
 
 void ClosedFundPage::OnShowWindow(bool shown)

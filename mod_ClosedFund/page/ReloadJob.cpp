@@ -1,25 +1,34 @@
 #include "page/ReloadJob.h"
+#include "base/HostServices.h"
+#include "data/CellReader.h"
 #include "data/FundTable.h"
 #include "host/Kernel.h"
 
 namespace ClosedFund {
 
 // The staging table is made here, on the page's thread, so that the kernel's component
-// registry is only ever asked from there.
-ReloadJob* ReloadJob::create(Host::IDatabase* database, const XStringW& referenceDate, Host::IDataTable* sizeModel)
+// registry is only ever asked from there; so are the row bound and the stored query.
+ReloadJob* ReloadJob::create(Host::ITableFill* fill, Host::IDatabase* database, const XStringW& referenceDate,
+                             Host::IDataTable* sizeModel)
 {
+    if (!fill || !database) return nullptr;
     XComPtr<Host::IDataTable> staging = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
-    if (!staging) return nullptr;
-    if (sizeModel) staging->reserveLike(sizeModel);
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!done) return nullptr;
-    return new ReloadJob(database, referenceDate, staging, done);
+    XComPtr<Host::ICellAccess> cells = staging ? HostServices::get().cellAccess(staging.get()) : nullptr;
+    if (!cells) return nullptr;
+    if (sizeModel) fill->reserveLike(staging.get(), sizeModel);
+    Common::ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) return nullptr;
+    auto* job = new ReloadJob;
+    job->fill_ = fill;
+    job->database_ = database;
+    job->query_ = fundQuery();
+    job->rowBound_ = fundRowBound(database);
+    job->referenceDate_ = referenceDate;
+    job->staging_ = staging;
+    job->stagingCells_ = cells;
+    job->done_ = std::move(done);
+    return job;
 }
-
-ReloadJob::ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging,
-                     HANDLE done)
-    : database_(database), referenceDate_(referenceDate), staging_(staging), done_(done)
-{}
 
 bool ReloadJob::post(thread& worker)
 {
@@ -31,7 +40,11 @@ bool ReloadJob::post(thread& worker)
 
 void ReloadJob::run()
 {
-    if (!cancelled_) filled_ = fillStagingTable(database_.get(), staging_.get(), referenceDate_, error_);
+    if (!cancelled_) {
+        CellReader cells(staging_.get(), stagingCells_);
+        filled_ = fillStagingTable(fill_.get(), database_.get(), query_, rowBound_, staging_.get(), cells,
+                                   referenceDate_, error_);
+    }
     SetEvent(done_.get());
 }
 

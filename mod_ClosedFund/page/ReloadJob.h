@@ -1,21 +1,26 @@
-// One reload's fill, run on the page's reload worker: the stored query into a staging table
-// and every fund's yield, away from the user-interface thread, which meanwhile goes on
-// painting (the wait dialog among it) and answering. The page swaps the staging rows in
+// One reload's fill through the host's table fill service, run on the page's reload worker:
+// the stored query into a staging table and every fund's yield, away from the
+// user-interface thread, which meanwhile goes on painting (the wait dialog among it) and
+// answering. Everything the worker needs from the host (the staging table, its fast cell
+// access, the row bound) is got here on the page's thread; the worker calls only the
+// service and the staging table, which it alone uses. The page swaps the staging rows in
 // when the job is done, on its own thread.
 #pragma once
 #include "common/ScopedWin.h"
-#include "host/Database.h"
+#include "ext/DataAccess.h"
+#include "ext/TableFill.h"
 #include "page/WorkerThread.h"
 
 namespace ClosedFund {
 
 class ReloadJob final : public thread::task, public thread::TaskOwner {
 public:
-    // A job holding its own references to the database and a new staging table, so that it
-    // can finish after the page has gone; null when the kernel gives no table or no event.
-    // sizeModel, when given, is the table the rows will replace: the staging table makes
-    // room as it is (here, on the page's thread, which owns that table).
-    static ReloadJob* create(Host::IDatabase* database, const XStringW& referenceDate,
+    // A job holding its own references to the service, the database and a new staging table,
+    // so that it can finish after the page has gone; null when the kernel gives no table, the
+    // host no fast access to it, or the system no event. sizeModel, when given, is the table
+    // the rows will replace: the staging table makes room as it is (here, on the page's
+    // thread, which owns that table). User-interface thread.
+    static ReloadJob* create(Host::ITableFill* fill, Host::IDatabase* database, const XStringW& referenceDate,
                              Host::IDataTable* sizeModel = nullptr);
     ReloadJob(const ReloadJob&) = delete;
     ReloadJob& operator=(const ReloadJob&) = delete;
@@ -38,6 +43,7 @@ public:
     // Read after doneEvent: whether the fill succeeded, its rows, and the reason it failed.
     bool filled() const { return filled_; }
     Host::IDataTable* staging() const { return staging_.get(); }
+    Host::ITableFill* fill() const { return fill_.get(); }
     const XStringW& error() const { return error_; }
 
     // thread::task. A fill cannot stop part-way; a job cancelled before it starts does
@@ -49,12 +55,16 @@ public:
     void onTaskDone(task* done) override;
 
 private:
-    ReloadJob(Host::IDatabase* database, const XStringW& referenceDate, XComPtr<Host::IDataTable> staging, HANDLE done);
+    ReloadJob() = default;
     ~ReloadJob() override = default;
 
+    XComPtr<Host::ITableFill> fill_;
     XComPtr<Host::IDatabase> database_;
+    XStringW query_;
+    int rowBound_ = 0;
     XStringW referenceDate_;
     XComPtr<Host::IDataTable> staging_;
+    XComPtr<Host::ICellAccess> stagingCells_;
     Common::ScopedHandle done_;
     bool filled_ = false;
     XStringW error_;

@@ -1,5 +1,5 @@
 #include "page/WaitDialog.h"
-#include "host/CallbackGuard.h"
+#include "common/CallbackGuard.h"
 #include <common/ScopedWin.h>
 #include <algorithm>
 #include <cwchar>
@@ -85,7 +85,7 @@ HWND WaitDialog::Open(HINSTANCE instance, HWND owner)
 
 INT_PTR CALLBACK WaitDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) noexcept
 {
-    return Host::guardCallback(L"the wait dialog", INT_PTR(0), [&] { return HandleMessage(hwnd, msg, lParam); });
+    return Common::guardCallback(L"the wait dialog", INT_PTR(0), [&] { return HandleMessage(hwnd, msg, lParam); });
 }
 
 // Every message returns 0, so the dialog manager does the rest.

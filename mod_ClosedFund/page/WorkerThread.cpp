@@ -1,5 +1,5 @@
 #include "page/WorkerThread.h"
-#include "host/CallbackGuard.h"
+#include "common/CallbackGuard.h"
 #include <process.h>
 
 namespace ClosedFund {
@@ -116,7 +116,7 @@ bool thread::wait(DWORD timeoutMs)
 // Exit code 1: the worker ended by an exception, which is logged.
 unsigned __stdcall thread::threadMain(void* self) noexcept
 {
-    return Host::guardCallback(L"the page's worker thread", 1u, [&] {
+    return Common::guardCallback(L"the page's worker thread", 1u, [&] {
         static_cast<thread*>(self)->runWorker();
         return 0u;
     });

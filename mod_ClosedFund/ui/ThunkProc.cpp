@@ -2,7 +2,7 @@
 #include "ui/WindowBase.h"
 #include "ui/WindowProc.h"
 #include "ui/WindowRegistry.h"
-#include "host/CallbackGuard.h"
+#include "common/CallbackGuard.h"
 
 namespace WGUI {
 
@@ -88,7 +88,8 @@ LRESULT dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // A message whose handler throws is answered 0, the usual "handled" result.
 LRESULT CALLBACK ThunkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return Host::guardCallback(L"a window procedure", LRESULT(0), [&] { return dispatch(hwnd, msg, wParam, lParam); });
+    return Common::guardCallback(L"a window procedure", LRESULT(0),
+                                 [&] { return dispatch(hwnd, msg, wParam, lParam); });
 }
 
 } // namespace WGUI

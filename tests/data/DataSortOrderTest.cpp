@@ -5,8 +5,7 @@
 #include "Database.h"
 #include "TempDir.h"
 #include "data/FundTable.h"
-#include "host/Data.h"
-#include "host/Kernel.h"
+#include "hostapi/DataHost.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <windows.h>
@@ -86,7 +85,9 @@ std::vector<int> referenceOrder(IDataContainer* c, const std::wstring& field, bo
 std::vector<int> sorterOrder(IDataContainer* source, const std::wstring& field, bool descending,
                              const std::set<std::wstring>& placeholders = {})
 {
-    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    XComPtr<IFieldSorterHost> sorter = createInstance("Data.FieldSorter").cast<IFieldSorterHost>();
+    EXPECT_TRUE(sorter);
+    if (!sorter) return {};
     sorter->setSortField(field);
     sorter->setSortOrder(descending ? 1 : 0);
     for (const std::wstring& p : placeholders) sorter->addPlaceholder(field, p);
@@ -100,8 +101,11 @@ std::vector<int> sorterOrder(IDataContainer* source, const std::wstring& field, 
 
 void expectSameOrderEveryColumn(IDataContainer* source, const std::set<std::wstring>& placeholders)
 {
-    for (int c = 0; c < source->getColumnCount(); ++c) {
-        std::wstring field = source->getColumn(c)->getName();
+    ICellReader* reader = cellReader(source);
+    ASSERT_TRUE(reader);
+    for (int c = 0; c < reader->getColumnCount(); ++c) {
+        std::wstring field = columnName(source, c);
+        ASSERT_FALSE(field.empty()) << "column " << c;
         for (bool descending : {false, true}) {
             std::set<std::wstring> p =
                 field.find(L"date") != std::wstring::npos ? placeholders : std::set<std::wstring>{};
@@ -117,7 +121,8 @@ void expectSameOrderEveryColumn(IDataContainer* source, const std::set<std::wstr
 // already sorted by another field, so the sorter works on rows that are not in table order.
 TEST(DataSortOrder, MatchesTheReferenceOnMixedCellsThroughAViewChain)
 {
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> table = createHostTable();
+    ASSERT_TRUE(table);
     const wchar_t* const texts[] = {L"张三", L"阿",   L"北京",       L"12.50%",     L"-3.4",       L"--",
                                     L"  ",   L"",     L"0001-01-01", L"2029-09-28", L"2027-01-02", L"abc",
                                     L"Abc",  L"3 份", L"1e3",        L"0",          L"1.5"};
@@ -147,9 +152,11 @@ TEST(DataSortOrder, MatchesTheReferenceOnMixedCellsThroughAViewChain)
     }
     table->commitFill();
     XComPtr<IFieldSorter> first = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    ASSERT_TRUE(first);
     first->setSortField(L"i");
     first->setSortOrder(1);
-    XComPtr<IDataView> shuffled = createInstanceAs<IDataView>("Data.DataView");
+    XComPtr<IDataViewHost> shuffled = createHostView();
+    ASSERT_TRUE(shuffled);
     shuffled->setSource(table.get());
     shuffled->setSorter(first.get());
     expectSameOrderEveryColumn(shuffled.get(), {L"0001-01-01"});
@@ -170,7 +177,8 @@ TEST(DataSortOrder, MatchesTheReferenceOnTheSampleAndOnTenThousandsOfSyntheticFu
         FundDb::Content content = funds ? FundDb::Content::Synthetic : FundDb::Content::StandardSample;
         ASSERT_TRUE(FundDb::writeFundDatabase(path, content, funds, false, error)) << Common::toUtf8(error);
         XComPtr<IDatabase> db = FundDb::openFundDatabase(path, error);
-        XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+        XComPtr<IDataTableHost> table = createHostTable();
+        ASSERT_TRUE(table);
         ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26"));
         ASSERT_EQ(table->getRowCount() >= 50, true);
         // As the grid sorts them: the percentages and values by number, the rest as stored.
@@ -185,7 +193,8 @@ TEST(DataSortOrder, MatchesTheReferenceOnTheSampleAndOnTenThousandsOfSyntheticFu
 // rewrites, in a column of few distinct texts and in one of unique texts.
 TEST(DataSortOrder, RepeatedAndUniqueTextsReadBackAfterRewrites)
 {
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> table = createHostTable();
+    ASSERT_TRUE(table);
     table->addColumn(L"type", VALUE_TEXT);
     table->addColumn(L"code", VALUE_TEXT);
     const int rows = 20000;
@@ -224,7 +233,8 @@ TEST(DataSortOrder, RepeatedAndUniqueTextsReadBackAfterRewrites)
 
     // The same reads many rows at a time, through a view: a number, a missing row and a
     // missing column give no text, and nothing else is disturbed.
-    XComPtr<IDataView> view = createInstanceAs<IDataView>("Data.DataView");
+    XComPtr<IDataViewHost> view = createHostView();
+    ASSERT_TRUE(view);
     view->setSource(table.get());
     const int asked[] = {3, 0, rows + 5, -1, 97, 3};
     TextView views[6];

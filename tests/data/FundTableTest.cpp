@@ -3,8 +3,11 @@
 #include "Database.h"
 #include "ModalDriver.h"
 #include "TempDir.h"
+#include "base/ModuleHandle.h"
+#include "base/Resources.h"
 #include "data/FundTable.h"
-#include "host/Kernel.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/DatabaseHost.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <oleauto.h>
@@ -18,12 +21,12 @@ namespace {
 
 const wchar_t* const kReference = L"2026-06-30";
 
-XComPtr<IDatabase> makeDatabase(const TempDir& dir, FundDb::Content content)
+XComPtr<IDatabaseHost> makeDatabase(const TempDir& dir, FundDb::Content content)
 {
     XStringW error;
     EXPECT_TRUE(FundDb::writeFundDatabase(dir.file(L"funds.db"), content, 0, false, error)) << Common::toUtf8(error);
     // The tests add and drop rows of their own.
-    XComPtr<IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error, FundDb::Access::ReadWrite);
+    XComPtr<IDatabaseHost> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error, FundDb::Access::ReadWrite);
     EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
     return db;
 }
@@ -72,7 +75,7 @@ XStringW cellOf(IDataTable* table, const wchar_t* code, const wchar_t* column)
 TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::StandardSample);
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), kReference)) << Common::toUtf8(db->getLastError());
 
@@ -101,9 +104,9 @@ TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
                               L"pricevalueyearincome",
                               L"company",
                               L"pycode"};
-    ASSERT_EQ(table->getColumnCount(), 25);
+    ASSERT_EQ(cellReader(table.get())->getColumnCount(), 25);
     for (int i = 0; i < 25; ++i) {
-        EXPECT_EQ(table->getColumn(i)->getName(), names[i]) << i;
+        EXPECT_EQ(columnName(table.get(), i), names[i]) << i;
         EXPECT_EQ(table->getColumnIndex(names[i]), i);
     }
     EXPECT_EQ(table->getColumn(21)->getValueType(), VALUE_TEXT);
@@ -135,7 +138,7 @@ TEST(FundTable, SampleFillsTheQueryColumnsInOrderAndDropsDeletedFundRecords)
 TEST(FundTable, YieldTextsForKnownFunds)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
     addFund(db.get(), L"100001", L"2028-06-29", L"'1.2000'", L"'1.0000'"); // 730 days ahead
     addFund(db.get(), L"100002", L"2025-06-30", L"'1.2000'", L"'1.0000'"); // expired a year ago
     addFund(db.get(), L"100003", L"2027-06-30", L"'1.0000'", L"'0.9000'"); // 365 days: 11.11..%
@@ -161,7 +164,7 @@ TEST(FundTable, YieldTextsForKnownFunds)
 
     // A refill computes against the date it is given; the columns stay as they are.
     ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), L"2027-06-30"));
-    EXPECT_EQ(table->getColumnCount(), 25);
+    EXPECT_EQ(cellReader(table.get())->getColumnCount(), 25);
     EXPECT_EQ(cellOf(table.get(), L"100001", L"pricevalueyearincome"), L"20.00%");
     EXPECT_EQ(cellOf(table.get(), L"100003", L"pricevalueyearincome"), L"--");
     EXPECT_EQ(cellOf(table.get(), L"100001", L"date_due"), L"1.00");
@@ -176,12 +179,12 @@ TEST(FundTable, YieldTextsForKnownFunds)
 TEST(FundTable, DataDateIsReadKeptOrLeftAlone)
 {
     TempDir sampleDir, emptyDir;
-    XComPtr<IDatabase> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
     XStringW date = L"2010-03-05";
     EXPECT_TRUE(ClosedFund::readDataDate(sample.get(), date));
     EXPECT_EQ(date, L"2026-06-26");
 
-    XComPtr<IDatabase> empty = makeDatabase(emptyDir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> empty = makeDatabase(emptyDir, FundDb::Content::SchemaOnly);
     date = L"2010-03-05";
     EXPECT_TRUE(ClosedFund::readDataDate(empty.get(), date)) << "no row is no failure";
     EXPECT_EQ(date, L"2010-03-05");
@@ -196,13 +199,49 @@ TEST(FundTable, DataDateIsReadKeptOrLeftAlone)
     EXPECT_TRUE(table->isEmpty());
 }
 
+// The client's interface alone (fillTable straight into the table, the yields written cell
+// by cell) gives the table the host's fill service gives; a refill that brings no funds
+// where there were some is a failure there, since the rows cannot be kept.
+TEST(FundTable, TheContractFillGivesTheServiceFillsCellsAndCallsAnEmptyRefillAFailure)
+{
+    TempDir dir;
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::StandardSample);
+    XComPtr<IDataTable> byService = newTable(), byContract = newTable();
+    ASSERT_TRUE(ClosedFund::fillFundTable(db.get(), byService.get(), kReference));
+    const XStringW query = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"SQL", L"QUERY");
+    XStringW error;
+    ASSERT_TRUE(ClosedFund::refillFundTable(db.get(), query, byContract.get(), kReference, error))
+        << Common::toUtf8(error);
+    ASSERT_EQ(byContract->getRowCount(), 60);
+    ASSERT_EQ(byContract->getRowCount(), byService->getRowCount());
+    for (int c = 0; c < 25; ++c) {
+        ASSERT_EQ(columnName(byContract.get(), c), columnName(byService.get(), c));
+        EXPECT_EQ(byContract->getColumn(c)->getValueType(), byService->getColumn(c)->getValueType()) << c;
+    }
+    int differences = 0;
+    for (int r = 0; r < byService->getRowCount() && differences < 5; ++r) {
+        XComPtr<IDataRow> a = byService->getRow(r), b = byContract->getRow(r);
+        for (int c = 0; c < 25; ++c) {
+            XComPtr<IColumnItem> x = a->getItemAt(c), y = b->getItemAt(c);
+            if (x->isNull() == y->isNull() && x->getText() == y->getText()) continue;
+            ++differences;
+            ADD_FAILURE() << "row " << r << " " << Common::toUtf8(columnName(byService.get(), c)) << ": "
+                          << Common::toUtf8(x->getText()) << " / " << Common::toUtf8(y->getText());
+        }
+    }
+
+    exec(db.get(), L"delete from tb_closedfund");
+    EXPECT_FALSE(ClosedFund::refillFundTable(db.get(), query, byContract.get(), kReference, error));
+    EXPECT_EQ(error, ClosedFund::kNoFundsReturned);
+}
+
 TEST(FundTable, UnpreparableStatementsShowTheErrorBoxAndKeepTheRows)
 {
     TempDir goodDir, badDir;
-    XComPtr<IDatabase> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(good.get(), table.get(), kReference));
-    XComPtr<IDatabase> bad = makeDatabase(badDir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> bad = makeDatabase(badDir, FundDb::Content::SchemaOnly);
     exec(bad.get(), L"drop table tb_closedfund");
 
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -220,7 +259,7 @@ TEST(FundTable, UnpreparableStatementsShowTheErrorBoxAndKeepTheRows)
     EXPECT_FALSE(ClosedFund::fillFundTable(bad.get(), table.get(), kReference));
     EXPECT_EQ(table->getRowCount(), 60);
     EXPECT_EQ(cellOf(table.get(), L"184688", L"name"), L"示例基金001");
-    EXPECT_EQ(table->getColumnCount(), 25);
+    EXPECT_EQ(cellReader(table.get())->getColumnCount(), 25);
 }
 
 namespace {
@@ -244,7 +283,7 @@ XStringW platformYield(IDataRow* row, double referenceDay)
     return out;
 }
 
-void expectPlatformYields(IDatabase* db, const XStringW& reference, int expectedRows)
+void expectPlatformYields(IDatabaseHost* db, const XStringW& reference, int expectedRows)
 {
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(db, table.get(), reference)) << Common::toUtf8(db->getLastError());
@@ -254,8 +293,8 @@ void expectPlatformYields(IDatabase* db, const XStringW& reference, int expected
     int mismatches = 0;
     XStringW text, term;
     for (int i = 0; i < table->getRowCount() && mismatches < 5; ++i) {
-        table->readTextAt(i, column, text);
-        table->readTextAt(i, termColumn, term);
+        cellReader(table.get())->readTextAt(i, column, text);
+        cellReader(table.get())->readTextAt(i, termColumn, term);
         XComPtr<IDataRow> row = table->getRow(i);
         XStringW expected = platformYield(row.get(), referenceDay);
         // The remaining term by the parser and the runtime's "%.2f".
@@ -280,13 +319,13 @@ void expectPlatformYields(IDatabase* db, const XStringW& reference, int expected
 TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
 {
     TempDir sampleDir, bigDir;
-    XComPtr<IDatabase> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> sample = makeDatabase(sampleDir, FundDb::Content::StandardSample);
     expectPlatformYields(sample.get(), kReference, 60);
     expectPlatformYields(sample.get(), L"2030-01-31", 60);
 
     XStringW error;
     ASSERT_TRUE(FundDb::writeFundDatabase(bigDir.file(L"big.db"), FundDb::Content::Synthetic, 100000, false, error));
-    XComPtr<IDatabase> big = FundDb::openFundDatabase(bigDir.file(L"big.db"), error);
+    XComPtr<IDatabaseHost> big = FundDb::openFundDatabase(bigDir.file(L"big.db"), error);
     expectPlatformYields(big.get(), kReference, 100000);
 
     // Dates the direct reading must leave to the parser or read as it does: leap days,
@@ -328,12 +367,12 @@ TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
 TEST(FundTable, RepeatedCodesStopAtTheRowBoundAndKeepTheRows)
 {
     TempDir goodDir, badDir;
-    XComPtr<IDatabase> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> good = makeDatabase(goodDir, FundDb::Content::StandardSample);
     XComPtr<IDataTable> table = newTable();
     ASSERT_TRUE(ClosedFund::fillFundTable(good.get(), table.get(), kReference));
     EXPECT_EQ(ClosedFund::fundRowBound(good.get()), 1000);
 
-    XComPtr<IDatabase> bad = makeDatabase(badDir, FundDb::Content::StandardSample);
+    XComPtr<IDatabaseHost> bad = makeDatabase(badDir, FundDb::Content::StandardSample);
     exec(bad.get(), L"create table keyless as select * from tb_closedfund");
     exec(bad.get(), L"drop table tb_closedfund");
     exec(bad.get(), L"alter table keyless rename to tb_closedfund");

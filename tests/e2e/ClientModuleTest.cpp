@@ -8,6 +8,8 @@
 #include "TempDir.h"
 #include "filter/MultiValueFilter.h"
 #include "host/ClosedFundModule.h"
+#include "hostapi/DatabaseHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 
 using namespace HostShell;
@@ -77,8 +79,8 @@ protected:
         XComPtr<Host::IDbModule> dbModule = session->app()->getModule("mod_Database").cast<Host::IDbModule>();
         ASSERT_TRUE(dbModule);
         XStringW error;
-        XComPtr<Host::IDatabase> database =
-            FundDb::openFundDatabase(dbModule->getFundDatabase()->getPath(), error, FundDb::Access::ReadWrite);
+        XComPtr<Host::IDatabase> database = FundDb::openFundDatabase(
+            dbModule->getFundDatabase().cast<Host::IDatabaseHost>()->getPath(), error, FundDb::Access::ReadWrite);
         XComPtr<Host::IStatement> insert =
             database->prepare(XStringW(L"insert into tb_closedfund (code, date, value, price) values ('") + code +
                                   L"', '2026-06-26', '1.0000', '0.9000')",
@@ -133,7 +135,7 @@ TEST_F(Client, ShowsTheSampleFundsAtStartAndOnTheToolBarButton)
     EXPECT_TRUE(shown) << "the sample funds are not shown after start";
 
     // The tool-bar button's event brings the page forward.
-    XComPtr<Host::IEvent> command = Host::getEvent("Event_ClosedFundCmd");
+    XComPtr<Host::IHostEvent> command = Host::getHostEvent("Event_ClosedFundCmd");
     ASSERT_TRUE(command);
     command->fire(nullptr);
     TestSupport::pumpClient(session->app(), 300);

@@ -1,5 +1,8 @@
 #include "ClientProcess.h"
 #include "RemoteUi.h"
+#include "hostapi/KernelHost.h"
+#include "TempDir.h"
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace Journey {
@@ -35,6 +38,15 @@ std::vector<wchar_t> environmentWith(const std::wstring& dataDir)
     return block;
 }
 
+// In contract-only mode the client logs every call into the client's interface made off
+// the user-interface thread; a client that made one fails the test that ran it.
+void expectNoContractCallsOffThread(const std::wstring& dataDir)
+{
+    if (!Host::contractOnly()) return;
+    std::string text = TestSupport::readFileBytes(dataDir + L"\\client2.log");
+    EXPECT_EQ(text.find("contract call off the user-interface thread"), std::string::npos) << text;
+}
+
 } // namespace
 
 ClientProcess::ClientProcess(std::wstring dataDir) : dataDir_(std::move(dataDir)) {}
@@ -44,6 +56,7 @@ ClientProcess::~ClientProcess()
     terminate();
     releaseHandles();
     if (job_) CloseHandle(job_);
+    expectNoContractCallsOffThread(dataDir_);
 }
 
 void ClientProcess::releaseHandles()

@@ -1,6 +1,7 @@
 #include "ClientScreen.h"
 #include "Database.h"
 #include "Pixels.h"
+#include "hostapi/KernelHost.h"
 #include <algorithm>
 #include <cwctype>
 
@@ -65,6 +66,13 @@ HWND ClientScreen::filterButton(const std::wstring& caption) const
 }
 
 // The filter bar paints the count and answers with it for its text.
+std::wstring ClientScreen::moduleStatusText() const
+{
+    if (!Host::contractOnly()) return statusText();
+    HWND shown = page();
+    return shown ? textOf(shown) : std::wstring();
+}
+
 std::wstring ClientScreen::countText() const
 {
     HWND bar = filterBar();

@@ -23,6 +23,10 @@ public:
     HWND filterButton(const std::wstring& caption) const;
 
     std::wstring statusText() const { return textOf(statusBar()); }
+    // What the module says where a person reads it: the host's status bar, or, on the
+    // client's interface alone (no status bar for modules), the status line of the page's
+    // title strip, which is also the page window's text.
+    std::wstring moduleStatusText() const;
     // The fund count the filter bar shows ("共 N 只", "筛选出 N / M 只", or a compact "N/M");
     // empty when it shows none.
     std::wstring countText() const;

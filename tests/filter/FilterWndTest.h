@@ -6,9 +6,11 @@
 #include "Pixels.h"
 #include "ShippedThemes.h"
 #include "UiTestWindows.h"
+#include "data/FundTable.h"
 #include "filter/FilterWnd.h"
 #include "host/Kernel.h"
-#include "host/KernelHost.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/KernelHost.h"
 #include "ui/TextEdit.h"
 #include "ui/WindowRegistry.h"
 #include <gtest/gtest.h>
@@ -40,10 +42,15 @@ inline std::vector<Fund> sampleFunds()
     };
 }
 
-inline void fillFunds(Host::IDataTable* table, const std::vector<Fund>& funds)
+// Fills one of the kernel's tables, as the database does, and says so to the module (its
+// value filters remember a table's texts between refills).
+inline void fillFunds(Host::IDataTable* fundTable, const std::vector<Fund>& funds)
 {
     static const wchar_t* const columns[] = {L"aliascode",   L"name",    L"investtype", L"fundtype",
                                              L"investstyle", L"company", L"code",       L"pycode"};
+    auto* table = dynamic_cast<Host::IDataTableHost*>(fundTable);
+    ASSERT_TRUE(table);
+    ClosedFund::noteFundRowsReplaced();
     if (table->getColumnCount() == 0)
         for (const wchar_t* name : columns) table->addColumn(name, Host::VALUE_TEXT);
     table->clearRows();
@@ -111,7 +118,7 @@ protected:
 
     XComPtr<Host::IDataTable> table;
     XComPtr<Host::IDataView> sorted, display;
-    XComPtr<Host::IThemeMgr> themes;
+    XComPtr<Host::IThemeMgrHost> themes;
     std::unique_ptr<UiTest::HostWindow> host;
     std::unique_ptr<FilterWnd> bar;
     std::unique_ptr<KeywordTyper> typer;
@@ -251,7 +258,7 @@ inline Texts FilterBar::shownCodes()
     int column = display->getColumnIndex(L"code");
     XStringW text;
     for (int row = 0; row < display->getRowCount(); ++row) {
-        display->readTextAt(row, column, text);
+        Host::cellReader(display.get())->readTextAt(row, column, text);
         codes.push_back(text);
     }
     return codes;

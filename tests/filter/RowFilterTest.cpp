@@ -2,6 +2,7 @@
 #include "filter/MultiValueFilter.h"
 #include "filter/SearchFilterImpl.h"
 #include "host/Kernel.h"
+#include "hostapi/DataHost.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
@@ -17,10 +18,10 @@ namespace {
 
 const wchar_t* const NUL = nullptr; // a NULL cell
 
-XComPtr<IDataTable> makeTable(const std::vector<const wchar_t*>& columns,
-                              const std::vector<std::vector<const wchar_t*>>& rows)
+XComPtr<Host::IDataTableHost> makeTable(const std::vector<const wchar_t*>& columns,
+                                        const std::vector<std::vector<const wchar_t*>>& rows)
 {
-    XComPtr<IDataTable> table = Host::createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<Host::IDataTableHost> table = Host::createHostTable();
     if (!table) return table;
     for (const wchar_t* name : columns) table->addColumn(name, Host::VALUE_TEXT);
     for (const auto& cells : rows) {
@@ -182,7 +183,7 @@ TEST(ValueFilter, KeepsExactMatchesOnlyAndPassesAllWithoutAColumn)
 // and with numbers among the texts.
 TEST(ValueFilter, ManyRowsKeepWhatAPlainComparisonKeeps)
 {
-    XComPtr<IDataTable> table = Host::createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<Host::IDataTableHost> table = Host::createHostTable();
     table->addColumn(L"type", Host::VALUE_TEXT);
     table->addColumn(L"code", Host::VALUE_TEXT);
     const int rows = 6000;

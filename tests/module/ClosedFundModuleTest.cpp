@@ -3,6 +3,7 @@
 // alone and locates funds by exact code in the rows the page shows.
 #include "PageHost.h"
 #include "Pixels.h"
+#include "hostapi/DataHost.h"
 #include "module/ClosedFundModule.h"
 #include <gtest/gtest.h>
 
@@ -21,7 +22,6 @@ public:
     }
     void activatePage(Host::ITabPage*) override {}
     void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
-    void setStatusText(const XStringW&) override {}
 };
 
 // A tab control of one page: the page's window fills the frame; activating shows it. With
@@ -39,11 +39,7 @@ public:
         if (showFirst) page->show();
         return true;
     }
-    bool activatePage(Host::ITabPage* page) override
-    {
-        page->show();
-        return true;
-    }
+    void activatePage(Host::ITabPage* page) { page->show(); }
 
 private:
     HWND frame_;
@@ -59,7 +55,6 @@ public:
     }
     void activatePage(Host::ITabPage* page) override { tabs.activatePage(page); }
     void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
-    void setStatusText(const XStringW&) override {}
 };
 
 class FundDatabase : public TestModule<Host::IDbModule> {
@@ -86,7 +81,7 @@ public:
 XStringW codeAt(Host::IDataView* view, int row)
 {
     XStringW code;
-    view->readTextAt(row, view->getColumnIndex(L"code"), code);
+    Host::cellReader(view)->readTextAt(row, view->getColumnIndex(L"code"), code);
     return code;
 }
 
@@ -203,7 +198,7 @@ TEST(ModuleTest, ThePageShownBeforeItsDatabaseLoadsFromTheLoopAndTheButtonLoadsA
         EXPECT_EQ(display->getRowCount(), 0);
         if (pressButton) {
             // Pressed before the loop ran: the shown page never loaded, so the button loads it.
-            Host::getEvent("Event_ClosedFundCmd")->fire(nullptr);
+            Host::getHostEvent("Event_ClosedFundCmd")->fire(nullptr);
             EXPECT_EQ(display->getRowCount(), 60);
         }
         int attempts = page.loadAttempts();
@@ -214,7 +209,7 @@ TEST(ModuleTest, ThePageShownBeforeItsDatabaseLoadsFromTheLoopAndTheButtonLoadsA
 
         // Once loaded, the button only brings the page forward.
         attempts = page.loadAttempts();
-        Host::getEvent("Event_ClosedFundCmd")->fire(nullptr);
+        Host::getHostEvent("Event_ClosedFundCmd")->fire(nullptr);
         EXPECT_EQ(page.loadAttempts(), attempts);
         module.uninitialize();
     }

@@ -5,7 +5,7 @@
 #include "ParentWindow.h"
 #include "Pixels.h"
 #include "ShippedThemes.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "page/GifWnd.h"
 #include <gtest/gtest.h>

@@ -14,12 +14,14 @@ XComPtr<Host::IDatabase> makeDatabase(const TestSupport::TempDir& dir, const wch
 namespace {
 
 struct Firing {
-    XComPtr<Host::IEvent> event;
+    XComPtr<Host::IHostEvent> event;
     Host::UpdateEventArgs args;
 };
 
 DWORD WINAPI fireOnce(void* param)
 {
+    // The host's updater thread, as the host starts it.
+    Host::registerHostThread();
     auto* firing = static_cast<Firing*>(param);
     firing->event->fire(&firing->args);
     return 0;
@@ -30,7 +32,7 @@ DWORD WINAPI fireOnce(void* param)
 void fireFromThread(const char* eventName, int kind, int status, bool changed)
 {
     Firing firing;
-    firing.event = Host::createEvent(eventName);
+    firing.event = Host::createHostEvent(eventName);
     firing.args.kind = kind;
     firing.args.status = status;
     firing.args.changed = changed ? 1 : 0;
@@ -52,6 +54,7 @@ void PageFixture::SetUp()
     app_.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
     app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
     app_.modules["mod_UpdateData"] = &updater_;
+    app_.modules[Host::kStatusBarModuleName] = &statusBar_;
     page_.attachApp(&app_);
     ASSERT_TRUE(page_.create(frame_.hwnd(), nullptr));
     page_.move(0, 0, 1000, 600);
@@ -59,5 +62,11 @@ void PageFixture::SetUp()
 }
 
 void PageFixture::TearDown() { page_.DestroyWindow(); }
+
+std::wstring PageFixture::shownStatus() const
+{
+    if (Host::contractOnly()) return page_.StatusText();
+    return statusBar_.texts.empty() ? std::wstring() : statusBar_.texts.back();
+}
 
 } // namespace PageTests

@@ -8,7 +8,7 @@
 #include "TestModules.h"
 #include "Database.h"
 #include "ShippedThemes.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include "host/Modules.h"
 #include "page/ClosedFundPage.h"
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ public:
 };
 
 using TestSupport::shippedThemeFolder;
-using TestSupport::StatusBarFrame;
+using TestSupport::StatusBar;
 using TestSupport::TestApp;
 
 // A fund database in dir: the standard sample, or only the schema.
@@ -64,6 +64,12 @@ protected:
     Updater updater_;
     TestSupport::ParentWindow frame_{RECT{0, 0, 1000, 600}};
     ClosedFund::ClosedFundPage page_;
+    // The host's status bar; the client has none, and on its interface alone the page shows
+    // its status line in its own title strip instead.
+    StatusBar statusBar_;
+    // What the person reads last in the status bar, or in the page's title strip when the
+    // host has no status bar.
+    std::wstring shownStatus() const;
 };
 
 } // namespace PageTests

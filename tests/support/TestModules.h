@@ -1,8 +1,10 @@
 // A sibling module as a test host hands one out: it lives as long as the test, counts no
 // references and does nothing of its own beyond the interface the test gives it.
 #pragma once
+#include "ext/StatusBar.h"
 #include "host/App.h"
 #include "host/Modules.h"
+#include "hostapi/KernelHost.h"
 #include <map>
 #include <string>
 #include <utility>
@@ -23,11 +25,12 @@ public:
 
 // The host application a test hands to the code under test: it gives out the real stores
 // and themes and the sibling modules the test registers, and records the message handlers.
+// In contract-only mode it answers, as the client would, only for the client's modules.
 class TestApp : public Host::IApp {
 public:
     std::map<std::string, Host::IModule*> modules;
     std::map<std::string, std::wstring> texts;
-    XComPtr<Host::IThemeMgr> themes;
+    XComPtr<Host::IThemeMgrHost> themes;
     XComPtr<Host::IConfManager> userConf, systemConf;
     std::vector<std::pair<int, Host::IPreMessageHandler*>> handlers;
 
@@ -36,7 +39,8 @@ public:
     XComPtr<Host::IModule> getModule(const XStringA& name) override
     {
         auto it = modules.find(name);
-        return it == modules.end() ? XComPtr<Host::IModule>() : XComPtr<Host::IModule>(it->second);
+        if (it == modules.end() || (Host::contractOnly() && !Host::isClientModuleName(name))) return {};
+        return XComPtr<Host::IModule>(it->second);
     }
     XComPtr<Host::IThemeMgr> getThemeMgr() override { return themes; }
     XStringW getAppText(const XStringA& key) override
@@ -49,13 +53,11 @@ public:
     void registerPreMessageHandler(int order, Host::IPreMessageHandler* h) override { handlers.push_back({order, h}); }
 };
 
-// A main frame that only keeps what is written into its status bar.
-class StatusBarFrame : public TestModule<Host::IMainFrameModule> {
+// The host's status bar ("mod_StatusBar"), keeping what is written into it. The client has
+// none: in contract-only mode the app does not hand it out.
+class StatusBar : public TestModule<Host::IStatusBarModule> {
 public:
     std::vector<std::wstring> texts;
-    XComPtr<IXUnknown> getControl(const XStringA&) override { return {}; }
-    void activatePage(Host::ITabPage*) override {}
-    void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
     void setStatusText(const XStringW& text) override { texts.push_back(text); }
 };
 

@@ -17,6 +17,9 @@ struct Case {
     // For a case that measures something other than time (memory): one round's figures,
     // ours and the baseline, reported as they are instead of as ns/op.
     std::function<void(double& ours, double& baseline)> sample = nullptr;
+    // Runs only with the host in contract-only mode (CLIENT2_CONTRACT_ONLY=1, a process of
+    // its own): the module on the client's interface alone. Its name ends in "-contract".
+    bool contractOnly = false;
 };
 
 bool registerCase(Case c);

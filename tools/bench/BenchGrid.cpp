@@ -1,7 +1,7 @@
 #include "BenchGrid.h"
+#include "HostData.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
-#include "host/Data.h"
 #include <cstdio>
 #include <random>
 
@@ -14,7 +14,8 @@ FundGrid::FundGrid(int funds, int width, int height)
                              nullptr);
     if (!parent || !grid.Create(L"", WS_CHILD | WS_VISIBLE, RECT{}, parent)) return;
     grid.MoveWindow(0, 0, width, height);
-    Host::IDataTable* table = grid.FundTable();
+    Host::IDataTableHost* table = hostTable(grid.FundTable());
+    if (!table) return;
     const wchar_t* const columns[] = {L"code", L"name", L"pricevaluerate"};
     for (const wchar_t* name : columns) table->addColumn(name, name[0] == L'p' ? Host::VALUE_REAL : Host::VALUE_TEXT);
     table->reserveRows(funds);

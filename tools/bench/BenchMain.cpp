@@ -3,6 +3,7 @@
 // each the median of five alternating rounds. An unknown case name fails before anything
 // runs, with the known names on stderr.
 #include "Bench.h"
+#include "hostapi/KernelHost.h"
 #include <windows.h>
 #include <algorithm>
 #include <cmath>
@@ -155,28 +156,44 @@ static std::string narrow(const wchar_t* arg)
 
 } // namespace Bench
 
+// Without --no-header the table starts with its header line; scripts/bench runs the
+// contract-only cases in a second process and leaves the header to the first.
 int wmain(int argc, wchar_t** argv)
 {
+    // The cases drive the module's code as the client's user-interface thread does.
+    Host::registerHostThread();
     if (argc > 1 && Bench::narrow(argv[1]) == "growth") return Bench::growth();
     if (argc > 1) {
         auto mode = Bench::modes().find(Bench::narrow(argv[1]));
         if (mode != Bench::modes().end()) return mode->second();
     }
+    bool header = true;
+    std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) {
-        if (Bench::isCase(Bench::narrow(argv[i]))) continue;
-        std::fprintf(stderr, "bench: no case named %s; the cases are:\n", Bench::narrow(argv[i]).c_str());
+        std::string name = Bench::narrow(argv[i]);
+        if (name == "--no-header") {
+            header = false;
+            continue;
+        }
+        names.push_back(name);
+        if (Bench::isCase(name)) continue;
+        std::fprintf(stderr, "bench: no case named %s; the cases are:\n", name.c_str());
         for (const Bench::Case& c : Bench::cases()) std::fprintf(stderr, "  %s\n", c.name.c_str());
         return 2;
     }
-    std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
+    // A case measures one mode of the host; the mode is the process's, read once.
+    for (const Bench::Case& c : Bench::cases()) {
+        if (c.contractOnly == Host::contractOnly() || std::find(names.begin(), names.end(), c.name) == names.end())
+            continue;
+        std::fprintf(stderr, "bench: %s runs %s CLIENT2_CONTRACT_ONLY=1 (scripts/bench sees to it)\n", c.name.c_str(),
+                     c.contractOnly ? "only with" : "only without");
+        return 2;
+    }
+    if (header) std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
     size_t sink = 0;
     for (const Bench::Case& c : Bench::cases()) {
-        if (argc > 1) {
-            bool wanted = false;
-            for (int i = 1; i < argc; ++i)
-                if (Bench::narrow(argv[i]) == c.name) wanted = true;
-            if (!wanted) continue;
-        }
+        if (c.contractOnly != Host::contractOnly()) continue;
+        if (!names.empty() && std::find(names.begin(), names.end(), c.name) == names.end()) continue;
         double ours = 0, base = 0;
         Bench::measure(c, sink, ours, base);
         std::printf("%s\t%.1f\t%.1f\t%.2f\n", c.name.c_str(), ours, base, base > 0 ? ours / base : 0.0);

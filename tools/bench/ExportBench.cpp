@@ -4,6 +4,7 @@
 // percentage columns and the dates formatted by hand, quoted, converted and written through
 // a buffered stdio file. No window: the header lives in the grid's document only.
 #include "Bench.h"
+#include "HostData.h"
 #include "grid/ClosedFundGrid.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
@@ -56,7 +57,8 @@ struct ExportSetup {
 
     void fill()
     {
-        Host::IDataTable* table = grid.FundTable();
+        Host::IDataTableHost* table = Bench::hostTable(grid.FundTable());
+        if (!table) return;
         for (int c = 0; c < kColumnCount; ++c) {
             bool real = c >= 3 && c <= 9;
             table->addColumn(kColumns[c], real ? Host::VALUE_REAL : Host::VALUE_TEXT);
@@ -117,7 +119,8 @@ void appendQuoted(std::wstring& line, const std::wstring& text)
 // The shown columns of the default header, in order, written as plainly as can be.
 size_t exportPlainly(size_t iterations)
 {
-    Host::IDataView* view = setup().grid.DisplayView();
+    Host::IDataViewHost* view = Bench::hostView(setup().grid.DisplayView());
+    if (!view) return 0;
     const wchar_t* shown[] = {L"aliascode",
                               L"name",
                               L"value",

@@ -1,9 +1,8 @@
 // Cell formatting, the work of every visible cell on every repaint: the two formats of the
 // default header against the plainest code that gives the same text.
 #include "Bench.h"
+#include "HostData.h"
 #include "grid/ValueFormater.h"
-#include "host/Data.h"
-#include "host/Kernel.h"
 #include <cwchar>
 #include <random>
 #include <vector>
@@ -15,11 +14,11 @@ const int kRows = 1000;
 // Cells of a kernel table holding discount rates (reals) and expiry dates (texts, a fifth of
 // them the "0001-01-01" placeholder), fetched once: the cases measure formatting only.
 struct FundCells {
-    XComPtr<Host::IDataTable> table;
+    XComPtr<Host::IDataTableHost> table;
     std::vector<XComPtr<Host::IColumnItem>> rates;
     std::vector<XComPtr<Host::IColumnItem>> dates;
 
-    FundCells() : table(Host::createInstanceAs<Host::IDataTable>("Data.DataTable"))
+    FundCells() : table(Host::createHostTable())
     {
         if (!table) return;
         table->addColumn(L"pricevaluerate", Host::VALUE_REAL);

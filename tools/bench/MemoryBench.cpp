@@ -4,10 +4,9 @@
 // and the peak during a second fill of the loaded table, as a reload does, against the loaded
 // table's own bytes (the ratio is peak over steady).
 #include "Bench.h"
-#include "data/FundTable.h"
 #include "Database.h"
-#include "host/Data.h"
-#include "host/Kernel.h"
+#include "HostData.h"
+#include "data/FundTable.h"
 #include <windows.h>
 #include <psapi.h>
 #include <algorithm>
@@ -50,7 +49,7 @@ XComPtr<Host::IDatabase> openFunds(int funds)
     return db;
 }
 
-double utf8Bytes(Host::IDataTable* table)
+double utf8Bytes(Host::IDataTableHost* table)
 {
     double bytes = 0;
     XStringW text;
@@ -103,7 +102,7 @@ void sampleFill(int funds, bool peak, double& ours, double& baseline)
     XComPtr<Host::IDatabase> db = openFunds(funds);
     if (!db) return;
     const double before = usage().privateBytes;
-    XComPtr<Host::IDataTable> table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    XComPtr<Host::IDataTableHost> table = Host::createHostTable();
     if (!table || !ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26")) return;
     const double steady = usage().privateBytes - before;
     const int rows = table->getRowCount();

@@ -8,12 +8,15 @@
 // - ui-latency (1 000 000 funds): another thread posts a message to the page's window every
 //   20 ms during a reload with the wait dialog; the figure is the longest time a message
 //   waited to be handled. The baseline does the same while the thread idles in its loop.
+// - reload-contract (100 000 funds, host in contract-only mode): the page's reload on the
+//   client's interface alone against the host's own fillTable of the same query into a table
+//   without views.
 // - the reload series of the growth mode: the same pair at 10^3 to 10^6 funds.
 // The databases are made once in the temporary folder and kept for later runs.
 #include "Bench.h"
 #include "Database.h"
 #include "data/FundTable.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
 #include "page/ClosedFundPage.h"
@@ -95,6 +98,34 @@ size_t readPlainly(int funds, size_t iterations)
     }
     sqlite3_close_v2(db);
     return bytes;
+}
+
+// The host's own fillTable of the stored query, refilling one table that no view follows:
+// the floor of a reload on the client's interface alone, which fills through the same call.
+struct PlainFill {
+    XComPtr<Host::IDatabase> database;
+    XComPtr<Host::IDataTable> table;
+    std::wstring query;
+
+    explicit PlainFill(int funds)
+    {
+        XStringW error;
+        database = FundDb::openFundDatabase(databasePath(funds), error);
+        table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+        query = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"SQL", L"QUERY");
+    }
+};
+
+size_t fillPlainly(int funds, size_t iterations)
+{
+    PlainFill& p = Bench::keptForSize<PlainFill>(funds);
+    if (!p.database || !p.table) return 0;
+    size_t rows = 0;
+    for (size_t i = 0; i < iterations; ++i) {
+        p.database->fillTable(p.query, p.table.get(), p.table->isEmpty(), 0);
+        rows += size_t(p.table->getRowCount());
+    }
+    return rows;
 }
 
 // The latency probe: a message carrying the time it was posted, and the longest wait seen.
@@ -198,6 +229,10 @@ size_t unused(size_t) { return 0; }
 
 } // namespace
 
+// The page's reload on the client's interface alone (the fill on the page's thread, the
+// yields written cell by cell) against the host's fillTable of the same query.
+BENCH_CASE(reloadContract, {"reload-contract", [](size_t n) { return reloadThroughPage(100000, n); },
+                            [](size_t n) { return fillPlainly(100000, n); }, 1, nullptr, true});
 BENCH_CASE(reload, {"reload", [](size_t n) { return reloadThroughPage(100000, n); },
                     [](size_t n) { return readPlainly(100000, n); }, 1});
 size_t reloadsAt(int funds) { return size_t(std::max(1, 100000 / funds)); }

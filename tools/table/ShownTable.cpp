@@ -1,6 +1,7 @@
 #include "table/ShownTable.h"
-#include "data/FundTable.h"
 #include "common/XmlDom.h"
+#include "data/FundTable.h"
+#include "hostapi/DatabaseHost.h"
 
 namespace FundTableText {
 
@@ -56,8 +57,9 @@ bool loadFundGrid(ClosedFund::closedFundGrid& grid, Host::IDatabase* db, Host::I
         error = L"no theme in " + shippedThemeFolder();
         return false;
     }
+    auto* host = dynamic_cast<Host::IDatabaseHost*>(db);
     if (!db || !db->isOpen()) {
-        error = db ? db->getLastError() : XStringW(L"no database");
+        error = host ? host->getLastError() : XStringW(db ? L"the fund database is not open" : L"no database");
         return false;
     }
     grid.DataDate() = referenceDate;
@@ -66,7 +68,7 @@ bool loadFundGrid(ClosedFund::closedFundGrid& grid, Host::IDatabase* db, Host::I
         return false;
     }
     if (!ClosedFund::fillFundTable(db, grid.FundTable(), referenceDate)) {
-        error = L"cannot read the closed funds: " + db->getLastError();
+        error = L"cannot read the closed funds: " + (host ? host->getLastError() : XStringW(L"the query failed"));
         return false;
     }
     grid.ApplyTheme(theme);

@@ -3,6 +3,8 @@
 // GDI+ stay up until the process ends: module libraries are never unloaded, and their
 // objects (header documents, indicator images) are destroyed only when it ends.
 #include "ClientSession.h"
+#include "common/CallbackGuard.h"
+#include "hostapi/KernelHost.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,6 +12,10 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int cmdShow)
 {
+    // This is the user-interface thread, and what escapes a callback of the shell's goes to
+    // the kernel's log, from the first call on.
+    Host::registerHostThread();
+    Common::setEscapeLog(&Host::logWarning);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc = {sizeof(icc),
                                 ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};

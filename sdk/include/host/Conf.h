@@ -10,21 +10,19 @@ struct IConfValue : IXUnknown {
     virtual XStringW getString() = 0;
     virtual void setString(const XStringW& text) = 0;
     virtual double getDouble() = 0; // the text read as a number; 0 when it is none
-    virtual void setDouble(double value) = 0;
 };
 
 struct IConfKey : IXUnknown {
     virtual XComPtr<IConfValue> getValue() = 0;
-    // Stores a copy of the value; false when the store is read-only or cannot be written
-    // (the previous value is then kept, in memory and on disk).
-    virtual bool setValue(IConfValue* value) = 0;
-    virtual XStringA getPath() = 0;
+    // Stores a copy of the value. The client's interface gives no result: a caller that
+    // must know whether it was kept reads the value back.
+    virtual void setValue(IConfValue* value) = 0;
 };
 
 struct IConfManager : IXUnknown {
     virtual XComPtr<IConfKey> getKey(const XStringA& path) = 0; // empty if missing
-    virtual XComPtr<IConfKey>
-    createKey(const XStringA& path) = 0; // the existing key or a new empty one; empty if read-only
+    // The existing key or a new empty one; empty if the store is read-only.
+    virtual XComPtr<IConfKey> createKey(const XStringA& path) = 0;
     virtual bool deleteKey(const XStringA& path) = 0;
 };
 

@@ -20,12 +20,12 @@ enum FileOpenFlags {
     FILE_CREATE_WRITE = FILE_WRITE | FILE_CREATE | FILE_TRUNCATE, // 26
 };
 
+// The client's interface gives write and close no result: a caller that must know whether
+// the file is in place checks it with the system's file functions afterwards.
 struct IFile : IXUnknown {
     virtual bool open(const XStringW& path, int flags) = 0;
-    virtual bool write(const void* bytes, int64_t length) = 0;
-    // For a file opened for writing: true when everything written is in place.
-    virtual bool close() = 0;
-    virtual int64_t read(void* buffer, int64_t length) = 0;
+    virtual void write(const void* bytes, int64_t length) = 0;
+    virtual void close() = 0;
 };
 
 } // namespace Host

@@ -1,4 +1,5 @@
-// The sibling modules a page module talks to, found by name through IApp::getModule.
+// The sibling modules a page module talks to, found by name through IApp::getModule: those
+// the client has, with the operations of the client's interface in its slot order.
 #pragma once
 #include "host/App.h"
 #include "host/Database.h"
@@ -27,7 +28,6 @@ struct ITabPage : IXUnknown {
 struct ITabCtrl : IXUnknown {
     // Creates the page's window inside the tab control and adds its tab.
     virtual bool addPage(ITabPage* page) = 0;
-    virtual bool activatePage(ITabPage* page) = 0;
 };
 
 struct ToolButtonDesc {
@@ -44,9 +44,6 @@ struct IMainFrameModule : IModule {
     virtual XComPtr<IXUnknown> getControl(const XStringA& name) = 0;
     virtual void activatePage(ITabPage* page) = 0;
     virtual void addToolButton(const XStringA& group, const XStringA& id, const ToolButtonDesc& desc) = 0;
-    // Shows a short message in the main window's status bar (a confirmation, or why
-    // something could not be done). Added at the end so that older modules keep their slots.
-    virtual void setStatusText(const XStringW& text) = 0;
 };
 
 #pragma pack(push, 1)

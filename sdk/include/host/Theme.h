@@ -5,6 +5,8 @@
 
 namespace Host {
 
+// The client's interface names what a font record carries but not its layout; this is
+// ours, and a client that lays it out otherwise would hand the module a different record.
 struct FontSpec {
     XStringW face;
     int size = 0; // points, as SetHeaderFont takes it
@@ -17,7 +19,6 @@ struct FontSpec {
 };
 
 struct ITheme : IXUnknown {
-    virtual XStringA getName() = 0;
     // False, with out untouched, for a key the theme lacks.
     virtual bool getColor(const XStringA& key, COLORREF& out) = 0;
     virtual bool getFont(const XStringA& key, FontSpec& out) = 0;
@@ -28,10 +29,6 @@ struct ITheme : IXUnknown {
 
 struct IThemeMgr : IXUnknown {
     virtual XComPtr<ITheme> getCurrentTheme() = 0;
-    virtual int getThemeCount() = 0;
-    virtual XComPtr<ITheme> getTheme(int index) = 0;
-    // Makes the named theme current and fires "event_theme_changed" with it.
-    virtual bool setCurrentTheme(const XStringA& name) = 0;
 };
 
 } // namespace Host

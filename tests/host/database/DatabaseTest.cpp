@@ -1,27 +1,38 @@
 // The fund database over real SQLite files: opening, statements, filling a kernel table,
-// the database writer, and connections of several threads.
+// the database writer, connections of several threads, and the table-fill service.
 #include "Database.h"
 #include "TempDir.h"
-#include "host/Kernel.h"
+#include "ext/TableFill.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/DatabaseHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <process.h>
+#include <thread>
 
 using namespace Host;
 using TestSupport::TempDir;
 
 namespace {
 
-XComPtr<IDatabase> open(const std::wstring& path, FundDb::Access access = FundDb::Access::ReadWrite)
+// The fund database as the host's own callers see it: fills with a result, the error text.
+XComPtr<IDatabaseHost> hostSide(const XComPtr<IDatabase>& db)
+{
+    XComPtr<IDatabaseHost> host = db.cast<IDatabaseHost>();
+    EXPECT_TRUE(host) << "not the host's database";
+    return host;
+}
+
+XComPtr<IDatabaseHost> open(const std::wstring& path, FundDb::Access access = FundDb::Access::ReadWrite)
 {
     XStringW error;
-    XComPtr<IDatabase> db = FundDb::openFundDatabase(path, error, access);
-    EXPECT_TRUE(db);
-    EXPECT_TRUE(db->isOpen()) << Common::toUtf8(error);
+    XComPtr<IDatabaseHost> db = hostSide(FundDb::openFundDatabase(path, error, access));
+    EXPECT_TRUE(db && db->isOpen()) << Common::toUtf8(error);
     return db;
 }
 
-XComPtr<IDatabase> makeDatabase(const TempDir& dir, FundDb::Content content, const wchar_t* name = L"funds.db")
+XComPtr<IDatabaseHost> makeDatabase(const TempDir& dir, FundDb::Content content, const wchar_t* name = L"funds.db")
 {
     XStringW error;
     EXPECT_TRUE(FundDb::writeFundDatabase(dir.file(name), content, 0, false, error)) << Common::toUtf8(error);
@@ -44,7 +55,7 @@ XStringW scalar(IDatabase* db, const std::wstring& sql)
     return statement && statement->step() ? statement->getText(0) : XStringW(L"<no row>");
 }
 
-XStringW cellText(IDataTable* table, int row, const wchar_t* column)
+XStringW cellText(IDataContainer* table, int row, const wchar_t* column)
 {
     XComPtr<IDataRow> r = table->getRow(row);
     XComPtr<IColumnItem> cell = r ? r->getItem(column) : nullptr;
@@ -63,7 +74,7 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
 {
     TempDir dir;
     XStringW error;
-    XComPtr<IDatabase> missing = FundDb::openFundDatabase(dir.file(L"none.db"), error);
+    XComPtr<IDatabaseHost> missing = hostSide(FundDb::openFundDatabase(dir.file(L"none.db"), error));
     ASSERT_TRUE(missing);
     EXPECT_FALSE(missing->isOpen());
     EXPECT_NE(error.find(L"cannot open"), std::wstring::npos);
@@ -74,16 +85,20 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     EXPECT_FALSE(missing->prepare(L"select 1", prepareError));
     EXPECT_FALSE(prepareError.empty());
     XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
-    EXPECT_FALSE(missing->fillTable(L"select 1", table.get(), true, 0));
+    EXPECT_FALSE(missing->fill(L"select 1", table.get(), true, 0));
+    missing->fillTable(L"select 1", table.get(), true, 0); // the client's form: the table tells
+    EXPECT_TRUE(table->isEmpty());
+    EXPECT_EQ(table->getRowCount(), 0);
 
     std::string garbage(4096, '\0');
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 131 + 7);
     ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"corrupt.db"), garbage));
-    XComPtr<IDatabase> corrupt = FundDb::openFundDatabase(dir.file(L"corrupt.db"), error);
+    XComPtr<IDatabaseHost> corrupt = hostSide(FundDb::openFundDatabase(dir.file(L"corrupt.db"), error));
+    ASSERT_TRUE(corrupt);
     EXPECT_FALSE(corrupt->isOpen());
     EXPECT_NE(error.find(L"not a database"), std::wstring::npos) << Common::toUtf8(error);
     EXPECT_FALSE(corrupt->prepare(L"select 1", prepareError));
-    EXPECT_FALSE(corrupt->fillTable(L"select 1", table.get(), true, 0));
+    EXPECT_FALSE(corrupt->fill(L"select 1", table.get(), true, 0));
     EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"corrupt.db")), garbage);
 
     XComPtr<IDatabase> folder = FundDb::openFundDatabase(dir.path(), error);
@@ -106,11 +121,11 @@ TEST(FundDatabase, ReaderNeverChangesTheFile)
 
     ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"rollback.db"), FundDb::Content::StandardSample, 0, false, error));
     {
-        XComPtr<IDatabase> owner = open(dir.file(L"rollback.db"));
+        XComPtr<IDatabaseHost> owner = open(dir.file(L"rollback.db"));
         EXPECT_EQ(scalar(owner.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
     }
     std::string before = TestSupport::readFileBytes(dir.file(L"rollback.db"));
-    XComPtr<IDatabase> reader = open(dir.file(L"rollback.db"), FundDb::Access::ReadOnly);
+    XComPtr<IDatabaseHost> reader = open(dir.file(L"rollback.db"), FundDb::Access::ReadOnly);
     EXPECT_EQ(scalar(reader.get(), L"select count(*) from tb_closedfund"), L"60");
     XComPtr<IStatement> write = reader->prepare(L"delete from tb_closedfund", error);
     EXPECT_TRUE(!write || !write->step());
@@ -129,7 +144,7 @@ TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
     ASSERT_TRUE(FundDb::writeFundDatabase(path, FundDb::Content::StandardSample, 0, false, error));
     int indexPage = 0, pageSize = 0;
     {
-        XComPtr<IDatabase> db = open(path);
+        XComPtr<IDatabaseHost> db = open(path);
         EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
         indexPage = std::stoi(scalar(
             db.get(), L"select rootpage from sqlite_schema where type = 'index' order by rootpage desc limit 1"));
@@ -164,7 +179,7 @@ TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
     EXPECT_EQ(GetFileAttributesW(dir.file(L"c.db").c_str()), INVALID_FILE_ATTRIBUTES);
 
     {
-        XComPtr<IDatabase> db = open(dir.file(L"a.db"));
+        XComPtr<IDatabaseHost> db = open(dir.file(L"a.db"));
         EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode"), L"wal");
         EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund"), L"60");
         EXPECT_EQ(scalar(db.get(), L"select count(distinct guid) from tb_investadvisor"), L"20");
@@ -193,7 +208,7 @@ TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
         EXPECT_EQ(scalar(db.get(), L"select changes()"), L"1");
     }
     ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"a.db"), FundDb::Content::Synthetic, 500, true, error));
-    XComPtr<IDatabase> db = open(dir.file(L"a.db"));
+    XComPtr<IDatabaseHost> db = open(dir.file(L"a.db"));
     EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund"), L"500");
     EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_closedfund where length(code) <> 6"), L"0");
     EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund where expiredate = '0001-01-01'"), L"9");
@@ -202,9 +217,9 @@ TEST(FundDatabase, WriterMakesWalDatabasesAndRefusesToOverwrite)
 TEST(FundDatabase, StatementsReadTextsNullsNumbersAndReportErrors)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
     XStringW error;
-    XComPtr<IStatement> s = db->prepare(L"select 'abc', NULL, 12, 1.5, '示例基金'", error);
+    XComPtr<IStatementHost> s = db->prepare(L"select 'abc', NULL, 12, 1.5, '示例基金'", error).cast<IStatementHost>();
     ASSERT_TRUE(s) << Common::toUtf8(error);
     EXPECT_EQ(s->getColumnCount(), 5);
     ASSERT_TRUE(s->step());
@@ -229,18 +244,18 @@ TEST(FundDatabase, StatementsReadTextsNullsNumbersAndReportErrors)
 TEST(FundDatabase, FillTableNamesAndTypesColumnsKeepsStorageAndReplacesRows)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
     addFunds(db.get());
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> table = createHostTable();
     ASSERT_TRUE(table);
     const wchar_t* sql = L"select code, quotient, latestholderaccountnumber as peoples, name, ' ' as blank"
                          L" from tb_fund order by code";
-    ASSERT_TRUE(db->fillTable(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
+    ASSERT_TRUE(db->fill(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
     ASSERT_EQ(table->getColumnCount(), 5);
     const wchar_t* names[] = {L"code", L"quotient", L"peoples", L"name", L"blank"};
     const int types[] = {VALUE_TEXT, VALUE_REAL, VALUE_INT, VALUE_TEXT, VALUE_TEXT};
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(table->getColumn(i)->getName(), names[i]);
+        EXPECT_EQ(columnName(table.get(), i), names[i]);
         EXPECT_EQ(table->getColumn(i)->getValueType(), types[i]) << i;
     }
     EXPECT_FALSE(table->isEmpty());
@@ -255,13 +270,19 @@ TEST(FundDatabase, FillTableNamesAndTypesColumnsKeepsStorageAndReplacesRows)
 
     // A refill replaces the rows and keeps the columns, also when told it is a first fill.
     exec(db.get(), L"delete from tb_fund where code = '500002'");
-    ASSERT_TRUE(db->fillTable(sql, table.get(), false, 0));
+    ASSERT_TRUE(db->fill(sql, table.get(), false, 0));
     EXPECT_EQ(table->getRowCount(), 2);
     table->invalidate(0);
-    ASSERT_TRUE(db->fillTable(sql, table.get(), table->isEmpty(), 0));
+    ASSERT_TRUE(db->fill(sql, table.get(), table->isEmpty(), 0));
     EXPECT_EQ(table->getColumnCount(), 5);
     EXPECT_EQ(cellText(table.get(), 1, L"code"), L"500003");
     EXPECT_FALSE(table->isEmpty());
+
+    // The client's form fills the same way; only its result is not told.
+    exec(db.get(), L"insert into tb_fund (code, name) values ('500004', '示例基金四')");
+    db->fillTable(sql, table.get(), false, 0);
+    ASSERT_EQ(table->getRowCount(), 3);
+    EXPECT_EQ(cellText(table.get(), 2, L"name"), L"示例基金四");
 }
 
 // Texts come from SQLite's UTF-8: every length and plane comes back as it was stored, and
@@ -270,11 +291,12 @@ TEST(FundDatabase, FillTableNamesAndTypesColumnsKeepsStorageAndReplacesRows)
 TEST(FundDatabase, FillReadsEveryUtf8TextAndReplacesMalformedBytes)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDataTableHost> table = createHostTable();
+    ASSERT_TRUE(table);
     const wchar_t* sql = L"select '', 'a', '基金', 'x\U0001F4C8y', cast(x'41e59f' as text), cast(x'eda080ff' as text),"
                          L" x'c3'";
-    ASSERT_TRUE(db->fillTable(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
+    ASSERT_TRUE(db->fill(sql, table.get(), true, 0)) << Common::toUtf8(db->getLastError());
     ASSERT_EQ(table->getColumnCount(), 7);
     XStringW text;
     const std::wstring expected[] = {
@@ -288,24 +310,28 @@ TEST(FundDatabase, FillReadsEveryUtf8TextAndReplacesMalformedBytes)
 TEST(FundDatabase, FailedFillKeepsTheRows)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
     addFunds(db.get());
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
-    ASSERT_TRUE(db->fillTable(L"select code, name from tb_fund order by code", table.get(), true, 0));
+    XComPtr<IDataTableHost> table = createHostTable();
+    ASSERT_TRUE(table);
+    ASSERT_TRUE(db->fill(L"select code, name from tb_fund order by code", table.get(), true, 0));
 
-    EXPECT_FALSE(db->fillTable(L"select code from tb_missing", table.get(), false, 0));
+    EXPECT_FALSE(db->fill(L"select code from tb_missing", table.get(), false, 0));
     EXPECT_NE(db->getLastError().find(L"no such table"), std::wstring::npos);
     // This one fails at its last row, after two good ones were read.
-    EXPECT_FALSE(db->fillTable(L"select code, case when code = '500003' then abs(-9223372036854775802 - length(code))"
-                               L" else name end as name from tb_fund",
-                               table.get(), false, 0));
+    EXPECT_FALSE(db->fill(L"select code, case when code = '500003' then abs(-9223372036854775802 - length(code))"
+                          L" else name end as name from tb_fund",
+                          table.get(), false, 0));
     EXPECT_NE(db->getLastError().find(L"overflow"), std::wstring::npos) << Common::toUtf8(db->getLastError());
-    EXPECT_FALSE(db->fillTable(L"", table.get(), false, 0));
-    EXPECT_FALSE(db->fillTable(L"select 1", nullptr, false, 0));
+    EXPECT_FALSE(db->fill(L"", table.get(), false, 0));
+    EXPECT_FALSE(db->fill(L"select 1", nullptr, false, 0));
     // A result that multiplies rows stops at its bound instead of filling memory.
-    EXPECT_FALSE(db->fillTable(L"with recursive n(i) as (select 1 union all select i + 1 from n) select i from n",
-                               table.get(), false, 1000));
+    EXPECT_FALSE(db->fill(L"with recursive n(i) as (select 1 union all select i + 1 from n) select i from n",
+                          table.get(), false, 1000));
     EXPECT_NE(db->getLastError().find(L"more rows than expected"), std::wstring::npos);
+    // The client's form fails the same way, keeping the rows, with the text to read after it.
+    db->fillTable(L"select code from tb_missing", table.get(), false, 0);
+    EXPECT_NE(db->getLastError().find(L"no such table"), std::wstring::npos);
 
     ASSERT_EQ(table->getRowCount(), 3);
     EXPECT_EQ(table->getColumnCount(), 2);
@@ -316,7 +342,7 @@ TEST(FundDatabase, FailedFillKeepsTheRows)
 namespace {
 
 struct WriterJob {
-    IDatabase* db;
+    IDatabaseHost* db;
     IStatement* othersStatement;
     bool prepared = false;
     bool steppedOthers = true;
@@ -341,7 +367,7 @@ unsigned __stdcall insertOnOwnThread(void* arg)
 TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
 {
     TempDir dir;
-    XComPtr<IDatabase> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
     addFunds(db.get());
     XStringW error;
     XComPtr<IStatement> reading = db->prepare(L"select code from tb_fund order by code", error);
@@ -360,4 +386,120 @@ TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
     while (reading->step()) ++rows;
     EXPECT_EQ(rows, 3) << "the open statement reads its own snapshot";
     EXPECT_EQ(scalar(db.get(), L"select name from tb_fund where code = '600001'"), L"线程");
+}
+
+namespace {
+
+// A table and a database of the caller's own making, with the client's interface and
+// nothing more: the fill service must tell them from the host's.
+class ForeignTable final : public IDataTable {
+public:
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    XComPtr<IDataRow> getRow(int) override { return nullptr; }
+    int getRowCount() override { return 0; }
+    XComPtr<IColumnItem> getColumn(int) override { return nullptr; }
+    int getColumnIndex(const XStringW&) override { return -1; }
+    bool isEmpty() override { return true; }
+    void invalidate(int) override {}
+    XComPtr<IUpdateContext> beginUpdate() override { return nullptr; }
+};
+
+class ForeignDatabase final : public IDatabase {
+public:
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    bool isOpen() override { return true; }
+    XComPtr<IStatement> prepare(const XStringW&, XStringW& error) override
+    {
+        error = L"not prepared";
+        return nullptr;
+    }
+    void fillTable(const XStringW&, IDataTable*, bool, int) override { ++fills; }
+    int fills = 0;
+};
+
+} // namespace
+
+// "Client2.TableFill": a query run into a staging table on a worker thread, whose rows then
+// take the place of a shown table's; refused, with a reason and nothing lost, for a failed or
+// oversized query, a staging table that holds rows, and a table or database made elsewhere.
+TEST(FundDatabase, TableFillServiceFillsOnAWorkerAndAdoptsOnlyTheHostsOwnTables)
+{
+    auto service = createInstanceAs<ITableFill>(kTableFillProgId);
+    if (contractOnly()) {
+        EXPECT_FALSE(service) << "the client has no such service";
+        return;
+    }
+    ASSERT_TRUE(service);
+    EXPECT_TRUE(service->isWorkerSafe());
+    TempDir dir;
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    const wchar_t* sql = L"select code, name, quotient from tb_fund order by code";
+    XComPtr<IDataTable> shown = createInstanceAs<IDataTable>("Data.DataTable");
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(db->fill(L"select code, '旧' as name from tb_fund where code = '500001'", shown.get(), true, 0));
+    XComPtr<IDataView> view = createInstanceAs<IDataView>("Data.DataView");
+    ASSERT_TRUE(view);
+    view->setSource(shown.get());
+
+    XComPtr<IDataTable> staging = createInstanceAs<IDataTable>("Data.DataTable");
+    bool filled = false;
+    XStringW error;
+    std::thread worker([&] { filled = service->fill(db.get(), sql, staging.get(), 0, error); });
+    worker.join();
+    ASSERT_TRUE(filled) << Common::toUtf8(error);
+    EXPECT_EQ(staging->getRowCount(), 3);
+    EXPECT_EQ(cellText(view.get(), 0, L"name"), L"旧") << "a fill leaves the shown rows alone";
+
+    ASSERT_TRUE(service->adoptRows(shown.get(), staging.get(), true));
+    ASSERT_EQ(view->getRowCount(), 3);
+    EXPECT_EQ(cellText(view.get(), 0, L"name"), L"示例基金一");
+    EXPECT_EQ(cellText(view.get(), 1, L"name"), L"<null>");
+    EXPECT_EQ(cellText(view.get(), 2, L"quotient"), L"7.0") << "a column only the staging table had";
+    EXPECT_EQ(staging->getRowCount(), 0);
+
+    // A failed query and one past its bound: the reason, and no rows taken.
+    XStringW last;
+    for (int bound : {0, 2}) {
+        XComPtr<IDataTable> fresh = createInstanceAs<IDataTable>("Data.DataTable");
+        EXPECT_FALSE(service->fill(db.get(), bound ? sql : L"select code from tb_missing", fresh.get(), bound, error));
+        EXPECT_NE(error.find(bound ? L"more rows than expected" : L"no such table"), std::wstring::npos)
+            << Common::toUtf8(error);
+        EXPECT_EQ(fresh->getRowCount(), 0);
+        EXPECT_TRUE(service->lastError(db.get(), last));
+        EXPECT_EQ(last, error);
+    }
+    // A staging table that holds rows keeps them.
+    XComPtr<IDataTable> holding = createInstanceAs<IDataTable>("Data.DataTable");
+    ASSERT_TRUE(db->fill(sql, holding.get(), true, 0));
+    error.clear();
+    EXPECT_FALSE(service->fill(db.get(), sql, holding.get(), 0, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(holding->getRowCount(), 3);
+
+    ForeignTable foreignTable;
+    ForeignDatabase foreignDb;
+    XComPtr<IDataTable> fresh = createInstanceAs<IDataTable>("Data.DataTable");
+    for (bool foreignIsTheDatabase : {true, false}) {
+        error.clear();
+        EXPECT_FALSE(service->fill(foreignIsTheDatabase ? static_cast<IDatabase*>(&foreignDb) : db.get(), sql,
+                                   foreignIsTheDatabase ? fresh.get() : &foreignTable, 0, error));
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_FALSE(service->fill(nullptr, sql, fresh.get(), 0, error));
+    EXPECT_FALSE(service->fill(db.get(), sql, nullptr, 0, error));
+    EXPECT_EQ(foreignDb.fills, 0);
+    EXPECT_EQ(fresh->getRowCount(), 0);
+    EXPECT_FALSE(service->lastError(&foreignDb, last));
+    EXPECT_FALSE(service->adoptRows(&foreignTable, holding.get(), true));
+    EXPECT_FALSE(service->adoptRows(shown.get(), &foreignTable, true));
+    EXPECT_FALSE(service->adoptRows(shown.get(), shown.get(), true));
+    EXPECT_FALSE(service->adoptRows(nullptr, holding.get(), true));
+    service->reserveLike(shown.get(), &foreignTable);
+    service->reserveLike(&foreignTable, shown.get());
+    EXPECT_EQ(holding->getRowCount(), 3);
+    ASSERT_EQ(view->getRowCount(), 3);
+    EXPECT_EQ(cellText(view.get(), 2, L"code"), L"500003");
 }

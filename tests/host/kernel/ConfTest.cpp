@@ -1,7 +1,7 @@
 // User and system configuration on real files in a temporary folder: persistence across
 // reopening, recovery from damaged files, failed writes, read-only system configuration.
 #include "TempDir.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <atomic>
@@ -24,10 +24,18 @@ XComPtr<IConfValue> textValue(const std::wstring& text)
     return value;
 }
 
+// setValue with its outcome, as the host's own callers see it.
+bool storeIn(IConfKey* key, IConfValue* value)
+{
+    auto checked = XComPtr<IConfKey>(key).cast<IConfKeyHost>();
+    EXPECT_TRUE(!key || checked) << "a kernel key without its checked store";
+    return checked && checked->store(value);
+}
+
 bool store(IConfManager* conf, const char* key, const std::wstring& text)
 {
     auto k = conf->createKey(key);
-    return k && k->setValue(textValue(text).get());
+    return k && storeIn(k.get(), textValue(text).get());
 }
 
 // The key's text, or "<missing>".
@@ -65,11 +73,17 @@ TEST(UserConf, ValuesSurviveReopeningExactly)
         EXPECT_TRUE(store(conf.get(), kHeaderKey, header));
         EXPECT_TRUE(store(conf.get(), "odd=key\\with\nbreaks\x80", odd));
         auto zoom = conf->createKey(kFontSizeKey);
-        auto number = createInstanceAs<IConfValue>("Conf.ConfValue");
+        auto number = createInstanceAs<IConfValueHost>("Conf.ConfValue");
+        ASSERT_TRUE(number);
         number->setDouble(1.2);
         EXPECT_EQ(number->getString(), L"1.2");
-        EXPECT_TRUE(zoom->setValue(number.get()));
+        EXPECT_TRUE(storeIn(zoom.get(), number.get()));
+        EXPECT_EQ(zoom.cast<IConfKeyHost>()->getPath(), kFontSizeKey);
         EXPECT_TRUE(conf->createKey("/Client2/UserConfig/Empty"));
+        // The client's form of the store: no result, kept all the same.
+        auto plain = conf->createKey("/Client2/UserConfig/Plain");
+        ASSERT_TRUE(plain);
+        plain->setValue(textValue(L"平").get());
         EXPECT_TRUE(store(conf.get(), "/Client2/UserConfig/Gone", L"x"));
         EXPECT_TRUE(conf->deleteKey("/Client2/UserConfig/Gone"));
     }
@@ -78,12 +92,14 @@ TEST(UserConf, ValuesSurviveReopeningExactly)
     EXPECT_EQ(read(conf.get(), "odd=key\\with\nbreaks\x80"), odd);
     EXPECT_EQ(conf->getKey(kFontSizeKey)->getValue()->getDouble(), 1.2);
     EXPECT_EQ(read(conf.get(), "/Client2/UserConfig/Empty"), L"");
+    EXPECT_EQ(read(conf.get(), "/Client2/UserConfig/Plain"), L"平");
     EXPECT_EQ(read(conf.get(), "/Client2/UserConfig/Gone"), L"<missing>");
 }
 
 TEST(UserConf, ValueTextReadsAsNumberOnlyWhenItIsOne)
 {
-    auto value = textValue(L" 1.25 ");
+    auto value = textValue(L" 1.25 ").cast<IConfValueHost>();
+    ASSERT_TRUE(value);
     EXPECT_EQ(value->getDouble(), 1.25);
     for (const wchar_t* text : {L"", L"abc", L"1.5x", L"nan", L"inf", L"1e999"}) {
         value->setString(text);
@@ -158,7 +174,8 @@ TEST(UserConf, FailedWriteKeepsPreviousValueInMemoryAndOnDisk)
     // The temporary file's name is taken by a folder, so the new store cannot be written.
     ASSERT_TRUE(CreateDirectoryW((path + L".tmp").c_str(), nullptr));
     auto key = conf->getKey(kHeaderKey);
-    EXPECT_FALSE(key->setValue(textValue(L"new").get()));
+    EXPECT_FALSE(storeIn(key.get(), textValue(L"new").get()));
+    key->setValue(textValue(L"newer").get()); // the client's form: no result, the same refusal
     EXPECT_FALSE(conf->deleteKey(kHeaderKey));
     EXPECT_FALSE(conf->createKey("/Client2/UserConfig/Other"));
     EXPECT_EQ(read(conf.get(), kHeaderKey), L"old");
@@ -207,7 +224,7 @@ TEST(SystemConf, ReadsTheStoreButRefusesEveryChange)
     EXPECT_EQ(read(conf.get(), "Client2/System/Top_Always"), L"code=500001");
     EXPECT_FALSE(conf->createKey("Client2/System/New"));
     EXPECT_FALSE(conf->createKey("Client2/System/Top_Default"));
-    EXPECT_FALSE(conf->getKey("Client2/System/Top_Default")->setValue(textValue(L"code=1").get()));
+    EXPECT_FALSE(storeIn(conf->getKey("Client2/System/Top_Default").get(), textValue(L"code=1").get()));
     EXPECT_FALSE(conf->deleteKey("Client2/System/Top_Always"));
     EXPECT_EQ(read(conf.get(), "Client2/System/Top_Default"), L"code=150001,150002");
     EXPECT_EQ(readFileBytes(path), before);

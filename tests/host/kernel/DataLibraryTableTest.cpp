@@ -1,7 +1,6 @@
 // The kernel's data table: cells keep SQLite's value and read it the way SQLite converts.
 #include "common/XString.h"
-#include "host/Data.h"
-#include "host/Kernel.h"
+#include "hostapi/DataHost.h"
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <cmath>
@@ -13,9 +12,9 @@ using namespace Host;
 
 namespace {
 
-XComPtr<IDataTable> newTable()
+XComPtr<IDataTableHost> newTable()
 {
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> table = createHostTable();
     EXPECT_TRUE(table);
     return table;
 }
@@ -26,7 +25,7 @@ XComPtr<IColumnItem> cellOf(IDataContainer* c, int row, const wchar_t* column)
     return r ? r->getItem(column) : XComPtr<IColumnItem>();
 }
 
-void setText(IDataTable* t, int row, int column, const std::wstring& text)
+void setText(IDataTableHost* t, int row, int column, const std::wstring& text)
 {
     t->setTextAt(row, column, text.c_str(), text.size());
 }
@@ -35,7 +34,7 @@ void setText(IDataTable* t, int row, int column, const std::wstring& text)
 
 TEST(DataLibraryTable, CellsConvertOnReadLikeSqlite)
 {
-    XComPtr<IDataTable> t = newTable();
+    XComPtr<IDataTableHost> t = newTable();
     int v = t->addColumn(L"v", VALUE_TEXT);
     for (int i = 0; i < 12; ++i) t->appendRow();
     t->setDouble(0, v, 1.5);
@@ -77,7 +76,9 @@ TEST(DataLibraryTable, CellsConvertOnReadLikeSqlite)
     never->setText(L"写入");
     EXPECT_FALSE(never->isNull());
     EXPECT_EQ(cellOf(t.get(), 11, L"v")->getText(), L"写入");
-    EXPECT_EQ(never->getName(), L"v");
+    XComPtr<IColumnItemHost> named = never.cast<IColumnItemHost>();
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->getName(), L"v");
     EXPECT_FALSE(cellOf(t.get(), 0, L"missing"));
     EXPECT_FALSE(t->getRow(12));
     EXPECT_FALSE(t->getRow(-1));
@@ -91,7 +92,7 @@ TEST(DataLibraryTable, RealTextMatchesSqlite)
     ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
     sqlite3_stmt* st = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "select ?1", -1, &st, nullptr), SQLITE_OK);
-    XComPtr<IDataTable> t = newTable();
+    XComPtr<IDataTableHost> t = newTable();
     t->addColumn(L"r", VALUE_REAL);
     for (double value : values) {
         int row = t->appendRow();
@@ -108,7 +109,7 @@ TEST(DataLibraryTable, RealTextMatchesSqlite)
 
 TEST(DataLibraryTable, EmptyUntilFilledAndAfterInvalidateAndRefillKeepsColumns)
 {
-    XComPtr<IDataTable> t = newTable();
+    XComPtr<IDataTableHost> t = newTable();
     EXPECT_TRUE(t->isEmpty());
     int code = t->addColumn(L"code", VALUE_TEXT);
     int price = t->addColumn(L"price", VALUE_REAL);
@@ -135,7 +136,7 @@ TEST(DataLibraryTable, EmptyUntilFilledAndAfterInvalidateAndRefillKeepsColumns)
     EXPECT_EQ(t->getRowCount(), 1);
     EXPECT_EQ(t->getColumnIndex(L"price"), price);
     EXPECT_EQ(t->getColumnIndex(L"nope"), -1);
-    EXPECT_EQ(t->getColumn(code)->getName(), L"code");
+    EXPECT_EQ(columnName(t.get(), code), L"code");
 
     // A row and cell held across a shortening refill read NULL and ignore writes.
     EXPECT_TRUE(heldCell->isNull());
@@ -154,7 +155,7 @@ TEST(DataLibraryTable, RowsAppendedWholeKeepEveryCellAndText)
     for (int i = 0; i < 6000; ++i) texts.push_back(std::to_string(1000000 + i * 7));
     texts.push_back("\xe5\x9f"); // cut short: one U+FFFD per byte
     for (int n : {0, 1, 85, 86, 100, 2000}) texts.push_back(Common::toUtf8(std::wstring(size_t(n), L'基') + L"x"));
-    auto fill = [&](IDataTable* t) {
+    auto fill = [&](IDataTableHost* t) {
         t->addColumn(L"text", VALUE_TEXT);
         t->addColumn(L"number", VALUE_REAL);
         t->addColumn(L"none", VALUE_INT);
@@ -165,11 +166,11 @@ TEST(DataLibraryTable, RowsAppendedWholeKeepEveryCellAndText)
         }
         t->commitFill();
     };
-    XComPtr<IDataTable> first = newTable(), second = newTable();
+    XComPtr<IDataTableHost> first = newTable(), second = newTable();
     fill(first.get());
     second->reserveLike(first.get());
     fill(second.get());
-    for (IDataTable* t : {first.get(), second.get()}) {
+    for (IDataTableHost* t : {first.get(), second.get()}) {
         ASSERT_EQ(t->getRowCount(), int(texts.size()));
         XStringW text;
         int wrong = 0;

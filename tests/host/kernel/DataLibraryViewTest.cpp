@@ -1,8 +1,11 @@
 // The kernel's views and sorters: filters applied in turn, views following their sources with
-// their sinks told, update brackets, and the sort order the grid relies on.
-#include "host/Data.h"
-#include "host/Kernel.h"
+// their sinks told, update brackets, and the sort order the grid relies on; the services that
+// read cells fast and place stored placeholders, on the kernel's objects and on others.
+#include "ext/DataAccess.h"
+#include "hostapi/DataHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,8 @@ private:
 };
 
 // Keeps rows whose "n" cell is divisible by `divisor`; records the counts it was given.
-class DivisibleFilter : public Counted<IDataFilter> {
+// (Host:: spelled out: the Windows headers have an IDataFilter of their own.)
+class DivisibleFilter : public Counted<Host::IDataFilter> {
 public:
     explicit DivisibleFilter(int divisor) : divisor_(divisor) {}
     void filterRows(IDataContainer* c, int* rows, int* count) override
@@ -55,9 +59,9 @@ private:
 };
 
 // A table with a text column "t" holding the given texts and an integer column "n" = 0, 1, ...
-XComPtr<IDataTable> tableOf(const std::vector<std::wstring>& texts, bool commit = true)
+XComPtr<IDataTableHost> tableOf(const std::vector<std::wstring>& texts, bool commit = true)
 {
-    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> table = createHostTable();
     int t = table->addColumn(L"t", VALUE_TEXT);
     int n = table->addColumn(L"n", VALUE_INT);
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -69,9 +73,9 @@ XComPtr<IDataTable> tableOf(const std::vector<std::wstring>& texts, bool commit 
     return table;
 }
 
-XComPtr<IDataView> viewOver(IDataContainer* source)
+XComPtr<IDataViewHost> viewOver(IDataContainer* source)
 {
-    XComPtr<IDataView> view = createInstanceAs<IDataView>("Data.DataView");
+    XComPtr<IDataViewHost> view = createHostView();
     view->setSource(source);
     return view;
 }
@@ -85,13 +89,88 @@ std::vector<std::wstring> column(IDataContainer* c, const wchar_t* name)
 
 using Texts = std::vector<std::wstring>;
 
+// Containers and sorters of the caller's own making, with the client's interface and
+// nothing more: the host's services must tell them from its own.
+class ForeignCell : public Counted<IColumnItem> {
+public:
+    explicit ForeignCell(std::wstring text) : text_(std::move(text)) {}
+    int getValueType() override { return VALUE_TEXT; }
+    void setValueType(int) override {}
+    XStringW getText() override { return text_; }
+    double getDouble() override { return wcstod(text_.c_str(), nullptr); }
+    int getInt() override { return int(getDouble()); }
+    bool isNull() override { return false; }
+    void setText(const XStringW& text) override { text_ = text; }
+private:
+    std::wstring text_;
+};
+
+class ForeignRow : public Counted<IDataRow> {
+public:
+    explicit ForeignRow(std::wstring text) : text_(std::move(text)) {}
+    XComPtr<IColumnItem> getItem(const XStringW& name) override { return name == L"t" ? getItemAt(0) : nullptr; }
+    XComPtr<IColumnItem> getItemAt(int column) override
+    {
+        return column == 0 ? XComPtr<IColumnItem>::adopt(new ForeignCell(text_)) : nullptr;
+    }
+private:
+    std::wstring text_;
+};
+
+// One text column "t".
+class ForeignContainer : public Counted<IDataContainer> {
+public:
+    explicit ForeignContainer(Texts texts) : texts_(std::move(texts)) {}
+    XComPtr<IDataRow> getRow(int index) override
+    {
+        if (index < 0 || index >= getRowCount()) return nullptr;
+        return XComPtr<IDataRow>::adopt(new ForeignRow(texts_[size_t(index)]));
+    }
+    int getRowCount() override { return int(texts_.size()); }
+    XComPtr<IColumnItem> getColumn(int index) override
+    {
+        return index == 0 ? XComPtr<IColumnItem>::adopt(new ForeignCell(L"t")) : nullptr;
+    }
+    int getColumnIndex(const XStringW& name) override { return name == L"t" ? 0 : -1; }
+private:
+    Texts texts_;
+};
+
+class ForeignSorter : public Counted<IFieldSorter> {
+public:
+    void setSortField(const XStringW&) override {}
+    void setSortOrder(int) override {}
+};
+
+// How many cells, of every row and column and one past each end, the fast reads give
+// otherwise than the container's own rows and cells do.
+int readsThatDiffer(IDataContainer* c, ICellAccess* cells, int columns)
+{
+    int differ = 0;
+    XStringW text;
+    for (int row = -1; row <= c->getRowCount(); ++row) {
+        for (int column = -1; column <= columns; ++column) {
+            XComPtr<IDataRow> r = c->getRow(row);
+            XComPtr<IColumnItem> cell = r ? r->getItemAt(column) : nullptr;
+            text = L"stale";
+            bool read = cells->readTextAt(row, column, text);
+            if (read != bool(cell) || text != (cell ? cell->getText() : XStringW())) ++differ;
+            double real = -1;
+            bool hasReal = cells->readRealAt(row, column, real);
+            bool expected = cell && !cell->isNull();
+            if (hasReal != expected || real != (expected ? cell->getDouble() : 0.0)) ++differ;
+        }
+    }
+    return differ;
+}
+
 } // namespace
 
 TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
 {
-    XComPtr<IDataTable> table = tableOf(Texts(12, L"x"));
-    XComPtr<IDataView> sorted = viewOver(table.get());
-    XComPtr<IDataView> display = viewOver(sorted.get());
+    XComPtr<IDataTableHost> table = tableOf(Texts(12, L"x"));
+    XComPtr<IDataViewHost> sorted = viewOver(table.get());
+    XComPtr<IDataViewHost> display = viewOver(sorted.get());
     std::vector<std::string> log;
     XComPtr<IDataViewEvent> sortedSink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "sorted"));
     XComPtr<IDataViewEvent> displaySink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "display"));
@@ -107,7 +186,7 @@ TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
     EXPECT_EQ(column(display.get(), L"n"), (Texts{L"0", L"6"}));
     EXPECT_EQ(display->getSourceIndex(1), 3);
     EXPECT_EQ(display->getSourceIndex(2), -1);
-    EXPECT_EQ(display->getRow(1)->getIndex(), 6);
+    EXPECT_EQ(display->getRow(1).cast<IDataRowHost>()->getIndex(), 6);
     // Reading a cell's text in place maps through both views like getRow does.
     XStringW text = L"stale";
     EXPECT_TRUE(display->readTextAt(1, 1, text));
@@ -147,8 +226,8 @@ TEST(DataLibraryView, FiltersRunInTurnAndFollowRefillsThroughTwoViews)
 
 TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
 {
-    XComPtr<IDataTable> table = tableOf(Texts(4, L"a"));
-    XComPtr<IDataView> view = viewOver(table.get());
+    XComPtr<IDataTableHost> table = tableOf(Texts(4, L"a"));
+    XComPtr<IDataViewHost> view = viewOver(table.get());
     std::vector<std::string> log;
     XComPtr<IDataViewEvent> sink = XComPtr<IDataViewEvent>::adopt(new RecordingSink(log, "v"));
     view->setEventSink(sink.get());
@@ -170,7 +249,7 @@ TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
 
     // Filter changes and explicit rebuilds inside a view bracket: one rebuild when it closes.
     log.clear();
-    XComPtr<IDataFilter> f = XComPtr<IDataFilter>::adopt(new DivisibleFilter(2));
+    XComPtr<Host::IDataFilter> f = XComPtr<Host::IDataFilter>::adopt(new DivisibleFilter(2));
     XComPtr<IUpdateContext> bracket = view->beginUpdate();
     view->addFilter(f.get());
     view->rebuild(1);
@@ -189,10 +268,11 @@ TEST(DataLibraryView, UpdateBracketsDeferOneRebuild)
 
 TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
 {
-    XComPtr<IDataTable> table = tableOf(
+    XComPtr<IDataTableHost> table = tableOf(
         {L"12.50%", L"张三", L"--", L"-3.4", L"阿", L"<null>", L"9%", L"北京", L"12.5", L"  ", L"中国", L"李", L"100"});
-    XComPtr<IDataView> view = viewOver(table.get());
-    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    XComPtr<IDataViewHost> view = viewOver(table.get());
+    XComPtr<IFieldSorterHost> sorter = createInstance("Data.FieldSorter").cast<IFieldSorterHost>();
+    ASSERT_TRUE(sorter);
     sorter->setSortField(L"t");
     view->setSorter(sorter.get());
     // Numbers by value (equal values keep their order), then Chinese in pinyin order, then empties.
@@ -210,9 +290,9 @@ TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
 
     // Dates (expiry, creation) sort by the whole date, not by the year they start with; a
     // number with a unit after it is still a number.
-    XComPtr<IDataTable> dates =
+    XComPtr<IDataTableHost> dates =
         tableOf({L"2029-09-28", L"2029-01-15", L"0001-01-01", L"3 份", L"2027-12-31", L"--", L"2029-01-02", L"12"});
-    XComPtr<IDataView> byDate = viewOver(dates.get());
+    XComPtr<IDataViewHost> byDate = viewOver(dates.get());
     sorter->setSortField(L"t");
     sorter->setSortOrder(0);
     byDate->setSorter(sorter.get());
@@ -226,9 +306,10 @@ TEST(DataLibrarySort, StableNumericAwareGb2312OrderWithEmptiesLast)
 
 TEST(DataLibrarySort, TopSorterPinsValuesInTheirOrderAndKeepsTheRest)
 {
-    XComPtr<IDataTable> table = tableOf({L"a", L"b", L"c", L"b", L"d", L"e"});
-    XComPtr<IDataView> view = viewOver(table.get());
-    XComPtr<ITopSorter> top = createInstanceAs<ITopSorter>("Data.TopSorter");
+    XComPtr<IDataTableHost> table = tableOf({L"a", L"b", L"c", L"b", L"d", L"e"});
+    XComPtr<IDataViewHost> view = viewOver(table.get());
+    XComPtr<ITopSorterHost> top = createInstance("Data.TopSorter").cast<ITopSorterHost>();
+    ASSERT_TRUE(top);
     top->setField(L"t");
     top->addValue(L"d");
     top->addValue(L"b");
@@ -246,16 +327,16 @@ TEST(DataLibrarySort, TopSorterPinsValuesInTheirOrderAndKeepsTheRest)
 // is added, and the value types follow the caller's choice.
 TEST(DataLibraryView, AdoptedRowsReplaceTheTablesByNameInOneRebuild)
 {
-    XComPtr<IDataTable> table = tableOf({L"a", L"b", L"c"});
+    XComPtr<IDataTableHost> table = tableOf({L"a", L"b", L"c"});
     table->addColumn(L"old", VALUE_REAL);
     table->setDouble(0, 2, 1.5);
-    XComPtr<IDataView> view = viewOver(table.get());
+    XComPtr<IDataViewHost> view = viewOver(table.get());
     std::vector<std::string> log;
     XComPtr<RecordingSink> sink = XComPtr<RecordingSink>::adopt(new RecordingSink(log, "v"));
     view->setEventSink(sink.get());
 
     // Columns in another order, "t" typed as a number, no "old", a new "extra".
-    XComPtr<IDataTable> staging = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTableHost> staging = createHostTable();
     staging->reserveRows(4);
     int n = staging->addColumn(L"n", VALUE_INT);
     int t = staging->addColumn(L"t", VALUE_REAL);
@@ -292,4 +373,109 @@ TEST(DataLibraryView, AdoptedRowsReplaceTheTablesByNameInOneRebuild)
     EXPECT_FALSE(table->adoptRows(table.get(), true));
     EXPECT_EQ(view->getRowCount(), 1);
     view->setEventSink(nullptr);
+}
+
+// "Client2.DataAccess": the kernel's tables and views read as their rows and cells read, a
+// view's rows found from its source's, writes only into a table; nothing for a container
+// made elsewhere, while a kernel view over one is read through that container.
+TEST(HostServices, DataAccessReadsKernelContainersAsTheirCellsDoAndRefusesOthers)
+{
+    auto service = createInstanceAs<IDataAccess>(kDataAccessProgId);
+    if (contractOnly()) {
+        EXPECT_FALSE(service) << "the client has no such service";
+        return;
+    }
+    ASSERT_TRUE(service);
+    XComPtr<IDataTableHost> table = tableOf({L"b", L"<null>", L"a", L"c", L"x", L"a"});
+    table->setDouble(4, 0, 2.5);
+    XComPtr<IDataViewHost> view = viewOver(table.get());
+    XComPtr<DivisibleFilter> even = XComPtr<DivisibleFilter>::adopt(new DivisibleFilter(2));
+    view->addFilter(even.get());
+    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    ASSERT_TRUE(sorter);
+    sorter->setSortField(L"t");
+    view->setSorter(sorter.get());
+    XComPtr<ICellAccess> tableCells = service->access(table.get());
+    XComPtr<ICellAccess> viewCells = service->access(view.get());
+    ASSERT_TRUE(tableCells && viewCells);
+    EXPECT_EQ(readsThatDiffer(table.get(), tableCells.get(), 2), 0);
+    EXPECT_EQ(readsThatDiffer(view.get(), viewCells.get(), 2), 0);
+
+    ASSERT_EQ(view->getRowCount(), 3);
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(viewCells->findSourceRow(view->getSourceIndex(row)), row);
+    EXPECT_EQ(viewCells->findSourceRow(1), -1) << "filtered out";
+    EXPECT_EQ(viewCells->findSourceRow(99), -1);
+    EXPECT_EQ(tableCells->findSourceRow(0), -2);
+
+    // Stored texts in place; a number or NULL has none.
+    const wchar_t* chars = nullptr;
+    size_t length = 0;
+    ASSERT_TRUE(tableCells->textViewAt(2, 0, chars, length));
+    EXPECT_EQ(std::wstring(chars, length), L"a");
+    EXPECT_FALSE(tableCells->textViewAt(4, 0, chars, length));
+    EXPECT_FALSE(tableCells->textViewAt(1, 0, chars, length));
+    const int rows[] = {0, 1, 2};
+    TextView texts[3];
+    ASSERT_TRUE(viewCells->textViewsAt(0, rows, 3, texts));
+    EXPECT_EQ(texts[0].chars, nullptr) << "the view's first row is the number";
+    EXPECT_EQ(std::wstring(texts[1].chars, texts[1].length), L"a");
+    EXPECT_FALSE(viewCells->textViewsAt(5, rows, 3, texts));
+
+    EXPECT_FALSE(viewCells->setTextAt(0, 0, L"v", 1));
+    EXPECT_FALSE(tableCells->setTextAt(99, 0, L"v", 1));
+    EXPECT_FALSE(tableCells->setTextAt(3, 0, nullptr, 2));
+    EXPECT_TRUE(tableCells->setTextAt(3, 0, L"新的", 2));
+    EXPECT_EQ(table->getRow(3)->getItem(L"t")->getText(), L"新的");
+
+    // The access holds its view: still readable once the caller let go of it.
+    XStringW text;
+    view.reset();
+    EXPECT_TRUE(viewCells->readTextAt(2, 0, text));
+    EXPECT_EQ(text, L"b");
+
+    XComPtr<ForeignContainer> foreign = XComPtr<ForeignContainer>::adopt(new ForeignContainer({L"q", L"2", L"p"}));
+    EXPECT_FALSE(service->access(foreign.get()));
+    EXPECT_FALSE(service->access(nullptr));
+    XComPtr<IDataViewHost> overForeign = viewOver(foreign.get());
+    XComPtr<ICellAccess> foreignCells = service->access(overForeign.get());
+    ASSERT_TRUE(foreignCells);
+    EXPECT_EQ(readsThatDiffer(overForeign.get(), foreignCells.get(), 1), 0);
+}
+
+// "Client2.SortPlaceholders": a stored "no date" sorts with the empty values, last either
+// way, until cleared; a sorter made elsewhere is refused, and a view given one keeps its
+// source's order.
+TEST(HostServices, SortPlaceholdersPutAStoredNoDateLastOnlyOnTheKernelsSorters)
+{
+    auto placeholders = createInstanceAs<ISortPlaceholders>(kSortPlaceholdersProgId);
+    if (contractOnly()) {
+        EXPECT_FALSE(placeholders) << "the client has no such service";
+        return;
+    }
+    ASSERT_TRUE(placeholders);
+    XComPtr<IDataTableHost> table = tableOf({L"2029-01-02", L"0001-01-01", L"2027-12-31", L"--"});
+    XComPtr<IDataViewHost> view = viewOver(table.get());
+    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+    ASSERT_TRUE(sorter);
+    sorter->setSortField(L"t");
+    view->setSorter(sorter.get());
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"1", L"2", L"0", L"3"}));
+
+    ASSERT_TRUE(placeholders->addPlaceholder(sorter.get(), L"t", L"0001-01-01"));
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"2", L"0", L"1", L"3"}));
+    sorter->setSortOrder(1);
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"0", L"2", L"1", L"3"}));
+    ASSERT_TRUE(placeholders->clearPlaceholders(sorter.get()));
+    sorter->setSortOrder(0);
+    view->rebuild(0);
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"1", L"2", L"0", L"3"}));
+
+    XComPtr<ForeignSorter> foreign = XComPtr<ForeignSorter>::adopt(new ForeignSorter);
+    EXPECT_FALSE(placeholders->addPlaceholder(foreign.get(), L"t", L"0001-01-01"));
+    EXPECT_FALSE(placeholders->clearPlaceholders(foreign.get()));
+    EXPECT_FALSE(placeholders->addPlaceholder(nullptr, L"t", L"0001-01-01"));
+    view->setSorter(foreign.get());
+    EXPECT_EQ(column(view.get(), L"n"), (Texts{L"0", L"1", L"2", L"3"}));
 }

@@ -1,10 +1,14 @@
 // Events across threads: unsubscribe waits for a call still running elsewhere, never for
-// the caller itself, and a subscriber that throws costs only its own call.
+// the caller itself, and a subscriber that throws costs only its own call. The host's log as
+// a service, and calls from threads the host never registered outside contract-only mode.
 #include "TempDir.h"
 #include "common/ScopedWin.h"
-#include "host/KernelHost.h"
+#include "ext/HostLog.h"
+#include "host/Data.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <process.h>
+#include <stdlib.h>
 #include <stdexcept>
 #include <windows.h>
 
@@ -50,7 +54,8 @@ void countCall(void*, void* count) { InterlockedIncrement(static_cast<volatile L
 
 TEST(Events, UnsubscribeWaitsForACallRunningOnAnotherThreadAndStopsCallsNotYetMade)
 {
-    auto event = createEvent("test_event_blocking");
+    auto event = createHostEvent("test_event_blocking");
+    ASSERT_TRUE(event);
     BlockingSubscriber blocking;
     volatile LONG later = 0;
     event->subscribe(&BlockingSubscriber::onFire, &blocking);
@@ -81,7 +86,7 @@ TEST(Events, UnsubscribeWaitsForACallRunningOnAnotherThreadAndStopsCallsNotYetMa
 namespace {
 
 struct SelfRemover {
-    IEvent* event;
+    IHostEvent* event;
     volatile LONG calls = 0;
     static void onFire(void*, void* self)
     {
@@ -99,7 +104,8 @@ void throwFromCallback(void*, void*) { throw std::runtime_error("subscriber fail
 // that deadlocks then shows as a failed wait, not a hung suite).
 TEST(Events, UnsubscribeFromInsideItsOwnCallbackReturnsAtOnce)
 {
-    auto event = createEvent("test_event_self_remove");
+    auto event = createHostEvent("test_event_self_remove");
+    ASSERT_TRUE(event);
     SelfRemover remover{event.get()};
     event->subscribe(&SelfRemover::onFire, &remover);
     auto fireTwice = [&] {
@@ -115,7 +121,8 @@ TEST(Events, ASubscriberThatThrowsIsLoggedAndTheOthersStillRun)
 {
     TempDir dir;
     setLogFile(dir.file(L"log.txt").c_str());
-    auto event = createEvent("test_event_throwing");
+    auto event = createHostEvent("test_event_throwing");
+    ASSERT_TRUE(event);
     volatile LONG after = 0;
     event->subscribe(&throwFromCallback, nullptr);
     event->subscribe(&countCall, const_cast<LONG*>(&after));
@@ -125,4 +132,58 @@ TEST(Events, ASubscriberThatThrowsIsLoggedAndTheOthersStillRun)
     setLogFile(nullptr);
     EXPECT_EQ(after, 1);
     EXPECT_NE(TestSupport::readFileBytes(dir.file(L"log.txt")).find("subscriber failed"), std::string::npos);
+}
+
+// "Client2.Log" writes into the log the host chose, as the host's own warnings go.
+TEST(Events, TheLogServiceWritesIntoTheHostsLog)
+{
+    TempDir dir;
+    setLogFile(dir.file(L"log.txt").c_str());
+    auto log = createInstanceAs<ILog>(kLogProgId);
+    if (log) log->logWarning(L"示例警告\r\n第二行");
+    setLogFile(nullptr);
+    if (contractOnly()) {
+        EXPECT_FALSE(log) << "the client has no such service";
+        return;
+    }
+    ASSERT_TRUE(log);
+    EXPECT_NE(TestSupport::readFileBytes(dir.file(L"log.txt")).find(Common::toUtf8(L"示例警告  第二行")),
+              std::string::npos);
+}
+
+// The mode is read once, from the environment the process started with: outside it, calls
+// into the client's interface from a thread the host never registered are not reported, and
+// setting the variable later changes nothing. (The contract area runs the mode itself.)
+TEST(Events, OutsideContractOnlyModeNoThreadIsReported)
+{
+    wchar_t value[8] = {};
+    if (GetEnvironmentVariableW(L"CLIENT2_CONTRACT_ONLY", value, 8) == 1 && value[0] == L'1')
+        GTEST_SKIP() << "started in contract-only mode";
+    ASSERT_FALSE(contractOnly());
+    SetEnvironmentVariableW(L"CLIENT2_CONTRACT_ONLY", L"1");
+    _wputenv(L"CLIENT2_CONTRACT_ONLY=1");
+    bool switched = contractOnly();
+    SetEnvironmentVariableW(L"CLIENT2_CONTRACT_ONLY", nullptr);
+    _wputenv(L"CLIENT2_CONTRACT_ONLY=");
+    EXPECT_FALSE(switched);
+
+    const long before = contractViolations();
+    volatile LONG calls = 0;
+    auto unregistered = [&] {
+        checkContractThread("IDataTable::getRowCount");
+        auto event = createEvent("test_event_unregistered_thread");
+        if (event) event->subscribe(&countCall, const_cast<LONG*>(&calls));
+        auto table = createInstanceAs<IDataTable>("Data.DataTable");
+        if (table && table->isEmpty()) InterlockedIncrement(&calls);
+        registerHostThread();
+        checkContractThread("IDataTable::getRowCount");
+    };
+    Common::ScopedHandle thread = runOnThread(&unregistered);
+    ASSERT_EQ(WaitForSingleObject(thread.get(), kLongWait), WAIT_OBJECT_0);
+    if (auto event = getHostEvent("test_event_unregistered_thread")) {
+        event->fire(nullptr);
+        event->unsubscribe(&countCall, const_cast<LONG*>(&calls));
+    }
+    EXPECT_EQ(calls, 2) << "the calls ran";
+    EXPECT_EQ(contractViolations(), before);
 }

@@ -1,6 +1,6 @@
 // "File.File" on real files: exact bytes, replacement only when every write succeeded.
 #include "TempDir.h"
-#include "host/File.h"
+#include "hostapi/FileHost.h"
 #include "host/Kernel.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,7 +12,8 @@ using TestSupport::writeFileBytes;
 
 namespace {
 
-XComPtr<IFile> newFile() { return createInstanceAs<IFile>("File.File"); }
+// The kernel's file with the checked forms of write and close.
+XComPtr<IFileHost> newFile() { return createInstanceAs<IFileHost>("File.File"); }
 
 int filesIn(const std::wstring& dir)
 {
@@ -40,11 +41,11 @@ TEST(FileComponent, WritesExactlyTheBytesAndReadsThemBack)
     ASSERT_TRUE(file->open(path, FILE_CREATE_WRITE));
     EXPECT_FALSE(file->open(path, FILE_CREATE_WRITE)); // already open
     const std::string bom("\xFF\xFE", 2), body("\"\0A\0\"\0,\0\r\0\n\0", 12);
-    EXPECT_TRUE(file->write(bom.data(), int64_t(bom.size())));
-    EXPECT_TRUE(file->write(body.data(), int64_t(body.size())));
-    EXPECT_TRUE(file->write(nullptr, 0));
+    EXPECT_TRUE(file->put(bom.data(), int64_t(bom.size())));
+    EXPECT_TRUE(file->put(body.data(), int64_t(body.size())));
+    EXPECT_TRUE(file->put(nullptr, 0));
     EXPECT_EQ(readFileBytes(path), std::string(5000, 'x')); // nothing replaced before close
-    EXPECT_TRUE(file->close());
+    EXPECT_TRUE(file->finish());
     EXPECT_EQ(readFileBytes(path), bom + body);
     EXPECT_EQ(filesIn(dir.path()), 1);
 
@@ -54,16 +55,23 @@ TEST(FileComponent, WritesExactlyTheBytesAndReadsThemBack)
     char buffer[5];
     for (int64_t got; (got = reader->read(buffer, sizeof buffer)) > 0;) back.append(buffer, size_t(got));
     EXPECT_EQ(back, bom + body);
-    EXPECT_FALSE(reader->write("x", 1));
-    EXPECT_TRUE(reader->close());
-    EXPECT_FALSE(reader->close());
+    EXPECT_FALSE(reader->put("x", 1));
+    EXPECT_TRUE(reader->finish());
+    EXPECT_FALSE(reader->finish());
 
     // Without FILE_TRUNCATE writes go to the end of the file in place.
     auto appender = newFile();
     ASSERT_TRUE(appender->open(path, FILE_WRITE));
-    EXPECT_TRUE(appender->write("tail", 4));
-    EXPECT_TRUE(appender->close());
+    EXPECT_TRUE(appender->put("tail", 4));
+    EXPECT_TRUE(appender->finish());
     EXPECT_EQ(readFileBytes(path), bom + body + "tail");
+
+    // The client's form gives no result; the bytes are in place all the same.
+    auto plain = createInstanceAs<IFile>("File.File");
+    ASSERT_TRUE(plain && plain->open(path, FILE_CREATE_WRITE));
+    plain->write(body.data(), int64_t(body.size()));
+    plain->close();
+    EXPECT_EQ(readFileBytes(path), body);
 }
 
 TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
@@ -74,15 +82,22 @@ TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
 
     auto failing = newFile();
     ASSERT_TRUE(failing->open(path, FILE_CREATE_WRITE));
-    EXPECT_TRUE(failing->write("new", 3));
-    EXPECT_FALSE(failing->write(nullptr, 7));
-    EXPECT_FALSE(failing->close());
+    EXPECT_TRUE(failing->put("new", 3));
+    EXPECT_FALSE(failing->put(nullptr, 7));
+    EXPECT_FALSE(failing->finish());
+    EXPECT_EQ(readFileBytes(path), "previous export");
+    // Through the client's form, whose caller cannot see the failure, just as safe.
+    auto plain = createInstanceAs<IFile>("File.File");
+    ASSERT_TRUE(plain && plain->open(path, FILE_CREATE_WRITE));
+    plain->write("new", 3);
+    plain->write(nullptr, 7);
+    plain->close();
     EXPECT_EQ(readFileBytes(path), "previous export");
 
     { // never closed: the export was not finished
         auto abandoned = newFile();
         ASSERT_TRUE(abandoned->open(path, FILE_CREATE_WRITE));
-        EXPECT_TRUE(abandoned->write("half", 4));
+        EXPECT_TRUE(abandoned->put("half", 4));
     }
     EXPECT_EQ(readFileBytes(path), "previous export");
 
@@ -91,8 +106,8 @@ TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     auto blocked = newFile();
     ASSERT_TRUE(blocked->open(path, FILE_CREATE_WRITE));
-    EXPECT_TRUE(blocked->write("blocked", 7));
-    EXPECT_FALSE(blocked->close());
+    EXPECT_TRUE(blocked->put("blocked", 7));
+    EXPECT_FALSE(blocked->finish());
     CloseHandle(holder);
     EXPECT_EQ(readFileBytes(path), "previous export");
     EXPECT_EQ(filesIn(dir.path()), 1);
@@ -102,6 +117,6 @@ TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
     EXPECT_FALSE(missingFolder->open(dir.path(), FILE_CREATE_WRITE));
     EXPECT_FALSE(missingFolder->open(dir.file(L"absent.csv"), FILE_WRITE | FILE_TRUNCATE));
     EXPECT_FALSE(missingFolder->open(dir.file(L"absent.csv"), FILE_READ));
-    EXPECT_FALSE(missingFolder->write("x", 1));
-    EXPECT_FALSE(missingFolder->close());
+    EXPECT_FALSE(missingFolder->put("x", 1));
+    EXPECT_FALSE(missingFolder->finish());
 }

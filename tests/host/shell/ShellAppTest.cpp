@@ -3,6 +3,9 @@
 #include "ShellApp.h"
 #include "BuiltInModule.h"
 #include "TempDir.h"
+#include "ext/StatusBar.h"
+#include "hostapi/KernelHost.h"
+#include "hostapi/ShellHost.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -65,6 +68,13 @@ TEST(ShellApp, ModulesAreFoundByTheNameTheyWereRegisteredUnder)
 
     app->clear();
     EXPECT_FALSE(app->getModule("mod_A"));
+
+    // What contract-only mode keeps answering: the client's own modules, not the host's
+    // services nor a name that differs only in case.
+    for (const char* name : {"mod_MainFrame", "mod_Database", "mod_UpdateData", "mod_ClosedFund"})
+        EXPECT_TRUE(Host::isClientModuleName(name)) << name;
+    for (const char* name : {Host::kStatusBarModuleName, "mod_ShellTest", "mod_mainframe", ""})
+        EXPECT_FALSE(Host::isClientModuleName(name)) << name;
 }
 
 TEST(ShellApp, ConfigurationStartsWithDefaultsThatModulesCannotChange)
@@ -88,12 +98,14 @@ TEST(ShellApp, ConfigurationStartsWithDefaultsThatModulesCannotChange)
 
         auto user = app->getUserConf();
         ASSERT_TRUE(user);
-        auto key = user->createKey("/Client2/UserConfig/FontSize");
+        auto key = user->createKey("/Client2/UserConfig/FontSize").cast<Host::IConfKeyHost>();
+        ASSERT_TRUE(key);
         auto value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
         value->setString(L"1.2");
-        EXPECT_TRUE(key->setValue(value.get()));
-        ASSERT_TRUE(app->getThemeMgr());
-        EXPECT_GE(app->getThemeMgr()->getThemeCount(), 2);
+        EXPECT_TRUE(key->store(value.get()));
+        auto themes = app->getThemeMgr().cast<Host::IThemeMgrHost>();
+        ASSERT_TRUE(themes);
+        EXPECT_GE(themes->getThemeCount(), 2);
         EXPECT_TRUE(Host::getEvent("event_theme_changed"));
     }
     // A second start keeps what the user wrote and does not duplicate the defaults.

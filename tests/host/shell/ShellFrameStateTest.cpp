@@ -8,8 +8,10 @@
 #include "Pixels.h"
 #include "TempDir.h"
 #include "common/ScopedWin.h"
-#include "host/KernelHost.h"
 #include "host/ClosedFundModule.h"
+#include "ext/StatusBar.h"
+#include "hostapi/KernelHost.h"
+#include "hostapi/ThemeHost.h"
 #include "ClientLoop.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -165,7 +167,7 @@ TEST(ShellFrameState, DarkThemeDarkensTabStripStatusAndToolBarAndFollowsASwitch)
     MainFrameWindow& frame = run.frame();
     HWND hwnd = frame.GetHwnd();
     MoveWindow(hwnd, 0, 0, 1240, 760, TRUE);
-    if (auto command = Host::getEvent("Event_ClosedFundCmd")) command->fire(nullptr);
+    if (auto command = Host::getHostEvent("Event_ClosedFundCmd")) command->fire(nullptr);
     pumpClient(run.session.app(), 500);
     // A refresh as the user asks for one, so that the screenshots show the funds' texts.
     if (auto module = run.session.app()->getModule("mod_ClosedFund").cast<Host::IClosedFundModule>()) module->refresh();
@@ -180,7 +182,8 @@ TEST(ShellFrameState, DarkThemeDarkensTabStripStatusAndToolBarAndFollowsASwitch)
     EXPECT_LT(darkShare(light, strip), 0.2);
     EXPECT_LT(darkShare(light, status), 0.2);
 
-    auto themes = run.session.app()->getThemeMgr();
+    auto themes = run.session.app()->getThemeMgr().cast<Host::IThemeMgrHost>();
+    ASSERT_TRUE(themes);
     int dark = -1;
     for (int i = 0; i < themes->getThemeCount(); ++i)
         if (themes->getTheme(i)->getName() == "dark") dark = i;
@@ -219,6 +222,12 @@ TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand
         run.session.mainFrame()->setStatusText(L"已添加到基金池");
         SendMessageW(run.frame().GetHwnd(), WM_TIMER, 1, 0);
         EXPECT_EQ(run.part(0), L"已添加到基金池");
+        EXPECT_EQ(run.part(1), error);
+        // The same through "mod_StatusBar", the way a page module finds the status bar.
+        auto statusBar = run.session.app()->getModule(Host::kStatusBarModuleName).cast<Host::IStatusBarModule>();
+        ASSERT_TRUE(statusBar);
+        statusBar->setStatusText(L"已导出到文件");
+        EXPECT_EQ(run.part(0), L"已导出到文件");
         EXPECT_EQ(run.part(1), error);
     }
 

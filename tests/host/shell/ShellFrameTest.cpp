@@ -3,8 +3,9 @@
 // and the whole client started on a temporary data folder (saved as a screenshot).
 #include "ClientSession.h"
 #include "ConfText.h"
-#include "host/KernelHost.h"
 #include "MainFrameModule.h"
+#include "hostapi/KernelHost.h"
+#include "hostapi/ShellHost.h"
 #include "Pixels.h"
 #include "TempDir.h"
 #include <gtest/gtest.h>
@@ -85,10 +86,18 @@ struct Frame {
 
 void countFirings(void*, void* counter) { ++*static_cast<int*>(counter); }
 
+// A theme's name, which only the host's side of a theme tells.
+std::string nameOf(Host::ITheme* theme)
+{
+    auto* named = dynamic_cast<Host::IThemeHost*>(theme);
+    return !theme ? "<none>" : named ? std::string(named->getName()) : "<not the kernel's>";
+}
+
+std::string nameOf(const XComPtr<Host::ITheme>& theme) { return nameOf(theme.get()); }
+
 void recordTheme(void* theme, void* out)
 {
-    auto* t = static_cast<Host::ITheme*>(theme);
-    *static_cast<std::string*>(out) = t ? std::string(t->getName()) : std::string("<none>");
+    *static_cast<std::string*>(out) = nameOf(static_cast<Host::ITheme*>(theme));
 }
 
 } // namespace
@@ -97,7 +106,7 @@ TEST(ShellFrame, TabControlCreatesShowsHidesAndMovesItsPages)
 {
     Frame frame;
     auto control = frame.module->getControl("qev_tab_fundvalue");
-    auto tab = control.cast<Host::ITabCtrl>();
+    auto tab = control.cast<Host::ITabCtrlHost>();
     ASSERT_TRUE(tab);
     EXPECT_FALSE(frame.module->getControl("qev_tab_other"));
 
@@ -110,7 +119,7 @@ TEST(ShellFrame, TabControlCreatesShowsHidesAndMovesItsPages)
     EXPECT_FALSE(tab->addPage(nullptr));
     EXPECT_EQ(frame.tab()->pageCount(), 2);
     EXPECT_EQ(first.createdIn, frame.tab()->GetHwnd());
-    EXPECT_EQ(first.tabCtrl, tab.get());
+    EXPECT_EQ(first.tabCtrl, static_cast<Host::ITabCtrl*>(tab.get()));
     EXPECT_EQ(GetParent(first.hwnd), frame.tab()->GetHwnd());
 
     // The first page is active; the second was made hidden.
@@ -150,8 +159,9 @@ TEST(ShellFrame, TabControlCreatesShowsHidesAndMovesItsPages)
 TEST(ShellFrame, ToolButtonsFireTheirEventWhenClickedAndKeepTheirGroups)
 {
     Frame frame;
-    auto closedCmd = Host::createEvent("ShellFrameTest_ClosedCmd");
-    auto otherCmd = Host::createEvent("ShellFrameTest_OtherCmd");
+    auto closedCmd = Host::createHostEvent("ShellFrameTest_ClosedCmd");
+    auto otherCmd = Host::createHostEvent("ShellFrameTest_OtherCmd");
+    ASSERT_TRUE(closedCmd && otherCmd);
     int closedFired = 0, otherFired = 0;
     closedCmd->subscribe(&countFirings, &closedFired);
     otherCmd->subscribe(&countFirings, &otherFired);
@@ -201,7 +211,7 @@ TEST(ShellFrame, FontSizeAndThemeCommandsStoreTheChoiceAndTellThePages)
 {
     Frame frame;
     std::string told;
-    auto event = Host::getEvent("event_theme_changed");
+    auto event = Host::getHostEvent("event_theme_changed");
     ASSERT_TRUE(event);
     event->subscribe(&recordTheme, &told);
     MainFrameWindow& window = frame.module->window();
@@ -209,10 +219,11 @@ TEST(ShellFrame, FontSizeAndThemeCommandsStoreTheChoiceAndTellThePages)
     // Through the menu command, as the user chooses "大".
     SendMessageW(window.GetHwnd(), WM_COMMAND, MAKEWPARAM(202, 0), 0);
     EXPECT_EQ(frame.app->getUserConf()->getKey("/Client2/UserConfig/FontSize")->getValue()->getDouble(), 1.2);
-    EXPECT_EQ(told, std::string(frame.app->getThemeMgr()->getCurrentTheme()->getName()));
+    EXPECT_EQ(told, nameOf(frame.app->getThemeMgr()->getCurrentTheme()));
 
     told.clear();
-    auto themes = frame.app->getThemeMgr();
+    auto themes = frame.app->getThemeMgr().cast<Host::IThemeMgrHost>();
+    ASSERT_TRUE(themes);
     int dark = -1;
     for (int i = 0; i < themes->getThemeCount(); ++i) {
         if (themes->getTheme(i)->getName() == "dark") dark = i;
@@ -220,13 +231,13 @@ TEST(ShellFrame, FontSizeAndThemeCommandsStoreTheChoiceAndTellThePages)
     ASSERT_GE(dark, 0);
     EXPECT_TRUE(window.chooseTheme(dark));
     EXPECT_EQ(told, "dark");
-    EXPECT_EQ(themes->getCurrentTheme()->getName(), "dark");
+    EXPECT_EQ(nameOf(themes->getCurrentTheme()), "dark");
     EXPECT_FALSE(window.chooseTheme(99));
     event->unsubscribe(&recordTheme, &told);
 
     // The next start opens with the chosen theme.
     auto again = ShellApp::open(frame.app->paths());
-    EXPECT_EQ(again->getThemeMgr()->getCurrentTheme()->getName(), "dark");
+    EXPECT_EQ(nameOf(again->getThemeMgr()->getCurrentTheme()), "dark");
 }
 
 TEST(ShellFrame, ClientStartsWithoutItsModuleAndShowsItsOwnParts)

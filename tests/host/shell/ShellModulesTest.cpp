@@ -9,7 +9,7 @@
 #include "TempDir.h"
 #include "UpdateDataModule.h"
 #include "UpdatePackages.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <algorithm>
@@ -29,11 +29,18 @@ struct UpdateSeen {
     Common::ScopedHandle fired{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     Host::UpdateEventArgs args;
     DWORD thread = 0;
-    XComPtr<Host::IEvent> event = Host::createEvent("event_update_closedfund");
-    UpdateSeen() { event->subscribe(&onUpdate, this); }
+    XComPtr<Host::IHostEvent> event = Host::createHostEvent("event_update_closedfund");
+    // Without the host's side of the event nothing is seen, and wait fails.
+    UpdateSeen()
+    {
+        if (event) event->subscribe(&onUpdate, this);
+    }
     UpdateSeen(const UpdateSeen&) = delete;
     UpdateSeen& operator=(const UpdateSeen&) = delete;
-    ~UpdateSeen() { event->unsubscribe(&onUpdate, this); }
+    ~UpdateSeen()
+    {
+        if (event) event->unsubscribe(&onUpdate, this);
+    }
     static void onUpdate(void* payload, void* self)
     {
         auto* seen = static_cast<UpdateSeen*>(self);
@@ -95,7 +102,8 @@ TEST(ShellUpdater, StoppingWhileASubscriberSendsToTheStoppingThreadFinishes)
     SendingSubscriber subscriber;
     subscriber.window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(subscriber.window);
-    auto event = Host::createEvent("event_update_closedfund");
+    auto event = Host::createHostEvent("event_update_closedfund");
+    ASSERT_TRUE(event);
     event->subscribe(&SendingSubscriber::onUpdate, &subscriber);
     auto thread = updater->createThread("thread_fund_update", nullptr);
     ASSERT_TRUE(thread);

@@ -4,31 +4,22 @@
 // process or leaves a message half handled. Every such entry point runs its body through
 // guardCallback, which logs what escaped and gives the caller the entry point's default
 // result instead.
+//
+// The common library is linked into each binary, so each has its own log sink: the debugger
+// output until the binary sets another (the host its kernel log, the module its own log).
 #pragma once
-#include "host/Kernel.h"
 #include <exception>
-#include <string>
 #include <utility>
 
-namespace Host {
+namespace Common {
+
+typedef void (*EscapeLog)(const wchar_t* text);
+// Where this binary's guards report; null puts back the debugger output.
+void setEscapeLog(EscapeLog log);
 
 // Logs that an exception reached the named entry point; what is the exception's own text
 // when it has one. Never throws: it runs inside the guard's handler.
-inline void logEscapedException(const wchar_t* where, const char* what) noexcept
-{
-    try {
-        std::wstring text = L"an exception stopped at ";
-        text += where ? where : L"a callback";
-        if (what && *what) {
-            text += L": ";
-            // The text of a standard exception is ASCII in practice; a byte beyond it shows as '?'.
-            for (const char* c = what; *c; ++c) text += (*c & 0x80) ? L'?' : wchar_t(*c);
-        }
-        logWarning(text.c_str());
-    } catch (...) {
-        logWarning(L"an exception stopped at a callback");
-    }
-}
+void logEscapedException(const wchar_t* where, const char* what) noexcept;
 
 // The body's result, or fallback when the body throws.
 template <class Result, class Body>
@@ -54,4 +45,4 @@ void guardCallback(const wchar_t* where, Body&& body) noexcept
     });
 }
 
-} // namespace Host
+} // namespace Common
