@@ -1,14 +1,15 @@
 // Cells for the formatter tests: one kernel "Data.DataTable" with a real, an integer and a
-// text column; each call appends a row holding the value and returns that row's cell.
+// text column; each call appends a row holding the value and returns that row's cell. The
+// cells are written through the host's own table interface (the client's has no way to
+// build a table cell by cell) and read through the client's, as the formatter reads them.
 #pragma once
-#include "host/Data.h"
-#include "host/Kernel.h"
+#include "hostapi/DataHost.h"
 #include <gtest/gtest.h>
 #include <string>
 
 class FormatCells {
 public:
-    FormatCells() : table_(Host::createInstanceAs<Host::IDataTable>("Data.DataTable"))
+    FormatCells() : table_(Host::createHostTable())
     {
         EXPECT_TRUE(table_);
         table_->addColumn(L"real", Host::VALUE_REAL);
@@ -41,6 +42,6 @@ public:
 private:
     int row() { return last_ = table_->appendRow(); }
     XComPtr<Host::IColumnItem> cell(const wchar_t* column) { return table_->getRow(last_)->getItem(column); }
-    XComPtr<Host::IDataTable> table_;
+    XComPtr<Host::IDataTableHost> table_;
     int last_ = -1;
 };

@@ -6,6 +6,8 @@
 #include "Pixels.h"
 #include "data/FundTable.h"
 #include "grid/GridTexts.h"
+#include "hostapi/ConfHost.h"
+#include "hostapi/DataHost.h"
 
 using namespace FundGridTests;
 
@@ -22,14 +24,20 @@ void setConf(Host::IConfManager* conf, const char* path, const wchar_t* text)
 {
     XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
     value->setString(text);
-    ASSERT_TRUE(conf->createKey(path)->setValue(value.get()));
+    // The host's store gives the outcome the client's setValue does not.
+    XComPtr<Host::IConfKeyHost> key = conf->createKey(path).cast<Host::IConfKeyHost>();
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(key->store(value.get()));
 }
 
 std::vector<std::wstring> pinnedOrder(Host::ITopSorter* sorter, Host::IDataTable* table)
 {
+    // The client's interface has no sort entry point: the host's own sorter orders the rows.
+    XComPtr<Host::ITopSorterHost> host = XComPtr<Host::ITopSorter>(sorter).cast<Host::ITopSorterHost>();
+    if (!host) return {L"<not the host's sorter>"};
     std::vector<int> rows(table->getRowCount());
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = int(i);
-    sorter->sortRows(table, rows.data(), int(rows.size()));
+    host->sortRows(table, rows.data(), int(rows.size()));
     std::vector<std::wstring> out;
     for (int r : rows) out.push_back(table->getRow(r)->getItem(L"code")->getText());
     return out;

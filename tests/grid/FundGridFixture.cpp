@@ -1,6 +1,8 @@
 #include "FundGridFixture.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
+#include "data/FundTable.h"
+#include "hostapi/DataHost.h"
 
 namespace FundGridTests {
 
@@ -45,7 +47,9 @@ void FundGridTest::fill(const std::vector<std::vector<std::wstring>>& rows)
 
 void FundGridTest::fill(const std::vector<std::wstring>& columns, const std::vector<std::vector<std::wstring>>& rows)
 {
-    Host::IDataTable* table = grid_.FundTable();
+    // Cell by cell through the host's own table interface: the client's has no way to do it.
+    XComPtr<Host::IDataTableHost> table = XComPtr<Host::IDataTable>(grid_.FundTable()).cast<Host::IDataTableHost>();
+    ASSERT_TRUE(table);
     if (table->getColumnCount() == 0)
         for (const std::wstring& name : columns) table->addColumn(name, Host::VALUE_TEXT);
     table->clearRows();
@@ -58,6 +62,8 @@ void FundGridTest::fill(const std::vector<std::wstring>& columns, const std::vec
                 table->setTextAt(row, c, cells[c].c_str(), cells[c].size());
         }
     }
+    // The value filter's remembered texts are stale before the views rebuild over new rows.
+    ClosedFund::noteFundRowsReplaced();
     table->commitFill();
 }
 
@@ -100,6 +106,12 @@ POINT FundGridTest::rowPoint(int row) const
 {
     RECT body = grid_.BodyRect();
     return {300, int(body.top + row * grid_.RowHeight() + grid_.RowHeight() / 2)};
+}
+
+std::wstring FundGridTest::shownStatus() const
+{
+    if (!Host::contractOnly()) return statusBar_.texts.empty() ? L"<none>" : statusBar_.texts.back();
+    return grid_.StatusText().empty() ? L"<none>" : std::wstring(grid_.StatusText());
 }
 
 } // namespace FundGridTests

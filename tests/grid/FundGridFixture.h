@@ -8,7 +8,7 @@
 #include "TempDir.h"
 #include "TestModules.h"
 #include "grid/ClosedFundGrid.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include "host/Modules.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -91,12 +91,19 @@ protected:
     std::vector<std::wstring> codes();
     std::wstring storedHeader();
     POINT rowPoint(int row) const;
+    // The grid's last short message as the user sees it: in the host's status bar when the
+    // test registered statusBar_ (the client has none: in contract-only mode it is not handed
+    // out), else the line the grid keeps for the page's title strip. "<none>" before any.
+    std::wstring shownStatus() const;
+    // Puts statusBar_ in the application as "mod_StatusBar".
+    void useStatusBar() { app_.modules[Host::kStatusBarModuleName] = &statusBar_; }
 
     TestSupport::TempDir dir_;
     TestApp app_;
     WatchList watch_;
     FundPool pool_;
     MenuTool menu_;
+    TestSupport::StatusBar statusBar_;
     TestSupport::ParentWindow parent_{RECT{10, 10, 910, 410}, WS_POPUP | WS_VISIBLE};
     FundGrid grid_;
     XComPtr<Host::ITheme> theme_;

@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 using namespace FundGridTests;
-using TestSupport::StatusBarFrame;
 
 namespace {
 
@@ -94,18 +93,17 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
         TestSupport::pumpMessages(50); // the chosen command arrives as a posted WM_COMMAND
     };
 
-    StatusBarFrame frame;
-    app_.modules["mod_MainFrame"] = &frame;
+    useStatusBar();
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(0);
     EXPECT_EQ(driver.lastMenuItems(),
               (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
     EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
-    EXPECT_EQ(frame.texts, std::vector<std::wstring>{L"已添加到基金池：150001 甲基金"});
+    EXPECT_EQ(shownStatus(), L"已添加到基金池：150001 甲基金");
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(1);
     EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"})); // passed on as read
-    EXPECT_EQ(frame.texts.back(), L"已添加到基金池：-- 无代码");
+    EXPECT_EQ(shownStatus(), L"已添加到基金池：-- 无代码");
 
     driver.chooseMenuItem(L"转到基金档案 F10");
     rightClick(0);
@@ -140,4 +138,42 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"数据导出", L"", L"转到基金档案 F10"}));
     SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_ADD_TO_FUND_POOL, 0);
     EXPECT_EQ(pool_.added.size(), 2u);
+}
+
+// With the host's status bar a message goes there alone: the grid keeps no line of its own
+// for the page to draw a second time.
+TEST_F(FundGridTest, WithTheHostsStatusBarTheGridKeepsNoStatusLine)
+{
+    if (Host::contractOnly()) GTEST_SKIP() << "the client has no status bar";
+    fill(funds());
+    loadHeader();
+    useStatusBar();
+    int told = 0;
+    grid_.SetStatusListener([&told] { ++told; });
+    grid_.SetCurrSel(0);
+    grid_.AddToFundPool();
+    EXPECT_EQ(statusBar_.texts, std::vector<std::wstring>{L"已添加到基金池：150001 甲基金"});
+    EXPECT_EQ(grid_.StatusText(), L"");
+    EXPECT_EQ(told, 0);
+}
+
+// The client hands out no status bar, even when the test host has one: the grid keeps the
+// message for the page's title strip, tells the page, and the next message takes its place.
+TEST_F(FundGridTest, OnTheContractPathTheGridKeepsTheStatusLineForThePage)
+{
+    if (!Host::contractOnly()) GTEST_SKIP() << "the host's status bar is handed out outside contract-only mode";
+    fill(funds());
+    loadHeader();
+    useStatusBar();
+    int told = 0;
+    grid_.SetStatusListener([&told] { ++told; });
+    grid_.SetCurrSel(0);
+    grid_.AddToFundPool();
+    EXPECT_TRUE(statusBar_.texts.empty());
+    EXPECT_EQ(grid_.StatusText(), L"已添加到基金池：150001 甲基金");
+    EXPECT_EQ(told, 1);
+    grid_.SetCurrSel(1);
+    grid_.AddToFundPool();
+    EXPECT_EQ(grid_.StatusText(), L"已添加到基金池：-- 无代码");
+    EXPECT_EQ(told, 2);
 }

@@ -6,6 +6,7 @@
 #include "ModalDriver.h"
 #include "Pixels.h"
 #include "filter/MultiValueFilter.h"
+#include "hostapi/DataHost.h"
 
 using namespace FundGridTests;
 using TestSupport::readFileBytes;
@@ -20,15 +21,6 @@ std::string utf16(const std::wstring& s)
 const std::string kUtf16Bom("\xFF\xFE", 2);
 
 using Records = std::vector<std::vector<std::wstring>>;
-
-class MainFrame : public TestSupport::TestModule<Host::IMainFrameModule> {
-public:
-    std::vector<std::wstring> status;
-    XComPtr<IXUnknown> getControl(const XStringA&) override { return XComPtr<IXUnknown>(); }
-    void activatePage(Host::ITabPage*) override {}
-    void addToolButton(const XStringA&, const XStringA&, const Host::ToolButtonDesc&) override {}
-    void setStatusText(const XStringW& text) override { status.push_back(text); }
-};
 
 std::string jsonString(const std::wstring& s)
 {
@@ -134,8 +126,6 @@ protected:
         EXPECT_NE(error.find(path), std::wstring::npos) << Common::toUtf8(error);
         EXPECT_GT(error.size(), path.size() + 8) << "no reason given for " << Common::toUtf8(path);
     }
-
-    MainFrame frame_;
 };
 
 TEST_F(GridExportTest, WritesQuotedRecordsInEachEncodingAndSeparator)
@@ -203,7 +193,9 @@ TEST_F(GridExportTest, ColumnsFollowTheScreenGroupsOrderAndVisibility)
     // A grid without a window, its header in the document only, as a tool uses it.
     {
         FundGrid headless;
-        Host::IDataTable* table = headless.FundTable();
+        XComPtr<Host::IDataTableHost> table =
+            XComPtr<Host::IDataTable>(headless.FundTable()).cast<Host::IDataTableHost>();
+        ASSERT_TRUE(table);
         for (int c = 0; c < kFundColumnCount; ++c) table->addColumn(kFundColumns[c], Host::VALUE_TEXT);
         int row = table->appendRow();
         const wchar_t* cells[] = {L"150001", L"150001", L"甲基金",     L"1.0230",     L"0.01",
@@ -306,7 +298,7 @@ TEST_F(GridExportTest, FilesReadBackByACsvReaderHoldTheShownTexts)
 // folder is where the next dialog opens.
 TEST_F(GridExportTest, FailuresAreShownAndLeaveNothingHalfWritten)
 {
-    app_.modules["mod_MainFrame"] = &frame_;
+    useStatusBar();
     fill({L"code", L"a", L"b"}, {{L"1", L"x", L"y"}, {L"2", L"z", L"w"}});
     ASSERT_EQ(grid_.SetHeaderText(kTwoColumnHeader), 1);
     grid_.SortedView()->rebuild(1);
@@ -323,7 +315,7 @@ TEST_F(GridExportTest, FailuresAreShownAndLeaveNothingHalfWritten)
     EXPECT_EQ(driver.lastCaption(), L"数据导出");
     EXPECT_NE(driver.lastText().find(readOnly), std::wstring::npos) << Common::toUtf8(driver.lastText());
     EXPECT_EQ(readFileBytes(readOnly), "old bytes");
-    EXPECT_TRUE(frame_.status.empty());
+    EXPECT_EQ(shownStatus(), L"<none>");
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     exportFails(dir_.file(L"no such folder\\list.csv"));
@@ -345,8 +337,7 @@ TEST_F(GridExportTest, FailuresAreShownAndLeaveNothingHalfWritten)
     driver.answerSaveDialog(good);
     grid_.ExportList();
     EXPECT_TRUE(driver.waitDone(5000));
-    ASSERT_EQ(frame_.status.size(), 1u);
-    EXPECT_EQ(frame_.status[0], L"已导出 2 只基金到 " + good);
+    EXPECT_EQ(shownStatus(), L"已导出 2 只基金到 " + good);
     XComPtr<Host::IConfKey> key = app_.userConf->getKey(ClosedFund::kExportFolderKey);
     ASSERT_TRUE(key);
     EXPECT_EQ(std::wstring(key->getValue()->getString()), dir_.path());

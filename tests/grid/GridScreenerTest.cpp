@@ -6,6 +6,7 @@
 #include "Pixels.h"
 #include "filter/MultiValueFilter.h"
 #include "grid/UserNumpunct.h"
+#include "hostapi/ConfHost.h"
 
 using namespace FundGridTests;
 
@@ -28,7 +29,10 @@ void storeHeader(Host::IConfManager* conf, const std::wstring& text)
 {
     XComPtr<Host::IConfValue> value = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
     value->setString(text);
-    ASSERT_TRUE(conf->createKey(ClosedFund::kCustomHeaderKey)->setValue(value.get()));
+    // The host's store gives the outcome the client's setValue does not.
+    XComPtr<Host::IConfKeyHost> key = conf->createKey(ClosedFund::kCustomHeaderKey).cast<Host::IConfKeyHost>();
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(key->store(value.get()));
 }
 
 // The <item .../> tag of the column named name in a header text ("" when there is none).

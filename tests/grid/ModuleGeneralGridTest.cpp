@@ -2,12 +2,14 @@
 // the running number and rank, sorting and reloading with the selected fund kept.
 #include "FundGridFixture.h"
 #include "grid/ColumnFormat.h"
+#include "hostapi/ThemeHost.h"
 
 using namespace FundGridTests;
 
 namespace {
 
-// Drops the rows whose code is one of codes (a real filter of the display view).
+// Drops the rows whose code is one of codes (a real filter of the display view), reading
+// cells as a module's filter must: through the client's interface.
 class DropCodes : public Host::IDataFilter {
 public:
     explicit DropCodes(std::set<std::wstring> codes) : codes_(std::move(codes)) {}
@@ -16,9 +18,11 @@ public:
     void filterRows(Host::IDataContainer* c, int* rows, int* count) override
     {
         int column = c->getColumnIndex(L"code"), kept = 0;
-        XStringW code;
-        for (int i = 0; i < *count; ++i)
-            if (!c->readTextAt(rows[i], column, code) || !codes_.count(code)) rows[kept++] = rows[i];
+        for (int i = 0; i < *count; ++i) {
+            XComPtr<Host::IDataRow> row = c->getRow(rows[i]);
+            XComPtr<Host::IColumnItem> cell = row ? row->getItemAt(column) : nullptr;
+            if (!cell || !codes_.count(cell->getText())) rows[kept++] = rows[i];
+        }
         *count = kept;
     }
 private:
@@ -101,7 +105,8 @@ TEST_F(FundGridTest, SignColoursColourKeysAndWatchedFunds)
     EXPECT_EQ(color(0, L"name"), hex(0x1A3E8C));
 
     // A new theme recolours cached formats and the value colours of every grid.
-    ASSERT_TRUE(app_.themes->setCurrentTheme("dark"));
+    XComPtr<Host::IThemeMgrHost> themes = app_.themes.cast<Host::IThemeMgrHost>();
+    ASSERT_TRUE(themes && themes->setCurrentTheme("dark"));
     auto dark = app_.themes->getCurrentTheme();
     COLORREF darkPrev = 0, darkNegative = 0;
     ASSERT_TRUE(dark->getColor("list_prev_data", darkPrev) && dark->getColor("list_value_negative", darkNegative));
@@ -150,4 +155,32 @@ TEST_F(FundGridTest, SortAndReloadKeepTheSelectedFund)
     fill(moved);
     EXPECT_EQ(grid_.GetRowsCount(), 3);
     EXPECT_EQ(grid_.GetCurrSel(), -1);
+}
+
+// A fund without an expiry is stored as "0001-01-01" and shown as "--": with the host's
+// placeholder service it sorts with the empty values, last in either direction.
+TEST_F(FundGridTest, AnExpiryShownAsAPlaceholderSortsLastEitherWay)
+{
+    if (Host::contractOnly()) GTEST_SKIP() << "without the host's placeholder service its own order stands";
+    fill(fourFunds());
+    loadHeader();
+    ASSERT_TRUE(grid_.sort(L"expiredate", 0));
+    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150004", L"150003", L"150001", L"150002"}));
+    ASSERT_TRUE(grid_.sort(L"expiredate", 1));
+    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150001", L"150003", L"150004", L"150002"}));
+    EXPECT_EQ(text(3, L"expiredate"), L"--");
+}
+
+// On the contract path the host's own order stands: the stored "0001-01-01" sorts as the
+// earliest date (first ascending, last descending), and is still shown as "--".
+TEST_F(FundGridTest, OnTheContractPathAPlaceholderExpirySortsAsStored)
+{
+    if (!Host::contractOnly()) GTEST_SKIP() << "the host's placeholder service is found outside contract-only mode";
+    fill(fourFunds());
+    loadHeader();
+    ASSERT_TRUE(grid_.sort(L"expiredate", 0));
+    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150002", L"150004", L"150003", L"150001"}));
+    EXPECT_EQ(text(0, L"expiredate"), L"--");
+    ASSERT_TRUE(grid_.sort(L"expiredate", 1));
+    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150001", L"150003", L"150004", L"150002"}));
 }

@@ -4,6 +4,7 @@
 #include "Pixels.h"
 #include "grid/FontRoles.h"
 #include "grid/ThemeDataGrid.h"
+#include "hostapi/ThemeHost.h"
 #include <msxml2.h>
 
 using namespace FundGridTests;
@@ -116,6 +117,8 @@ TEST(ModuleThemeGrid, ThemeSetsLooksHeightsAndAlternatingRows)
     EXPECT_EQ(c, RGB(3, 3, 3));
 
     grid.ApplyTheme(nullptr); // changes nothing
-    EXPECT_EQ(grid.GetTheme()->getName(), "flat");
+    XComPtr<Host::IThemeHost> kept = XComPtr<Host::ITheme>(grid.GetTheme()).cast<Host::IThemeHost>();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->getName(), "flat");
     EXPECT_EQ(grid.RowPixels(), 23);
 }

@@ -8,7 +8,8 @@
 #include "TempDir.h"
 #include "TestModules.h"
 #include "data/FundTable.h"
-#include "host/KernelHost.h"
+#include "hostapi/DatabaseHost.h"
+#include "hostapi/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
 #include "page/ClosedFundPage.h"
@@ -130,6 +131,17 @@ protected:
         return out;
     }
 
+    // The sample with every row of tb_closedfund copies times over and no key to stop it.
+    bool writeRepeatedCodes(const std::wstring& path, int copies)
+    {
+        std::wstring repeat = L"with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+                              std::to_wstring(copies) + L") insert into tb_closedfund select tb_copy.* from tb_copy, n";
+        return TestSupport::writeFileBytes(path, bytes_) &&
+               execOn(path, {L"create table tb_copy as select * from tb_closedfund", L"drop table tb_closedfund",
+                             L"create table tb_closedfund as select * from tb_copy where 0", repeat.c_str(),
+                             L"drop table tb_copy"});
+    }
+
     TestSupport::TempDir dir_;
     std::wstring sample_;
     std::string bytes_;
@@ -157,6 +169,23 @@ void removeDatabaseFiles(const std::wstring& path)
     RemoveDirectoryW(path.c_str());
 }
 
+// How many rows the stored query gives on db, counted by the database; -1 when it cannot.
+int queryRowCount(Host::IDatabase* db)
+{
+    XStringW error;
+    XComPtr<Host::IStatement> count = db->prepare(L"select count(*) from (" + ClosedFund::fundQuery() + L")", error);
+    return count && count->step() ? _wtoi(count->getText(0).c_str()) : -1;
+}
+
+// The page's last status line as the user sees it: in the host's status bar, or without one
+// (the client has none, and in contract-only mode the app does not hand it out) in the
+// page's own title strip.
+std::wstring shownStatus(const TestSupport::StatusBar& bar, const ClosedFund::ClosedFundPage& page)
+{
+    if (!Host::contractOnly()) return bar.texts.empty() ? std::wstring() : bar.texts.back();
+    return page.StatusText();
+}
+
 } // namespace
 
 TEST_F(DamagedDatabases, TheFillGivesAnErrorOrTheRowsAndNeverChangesTheFile)
@@ -173,12 +202,12 @@ TEST_F(DamagedDatabases, TheFillGivesAnErrorOrTheRowsAndNeverChangesTheFile)
         if (v.name == "locked") hold = std::make_unique<ExclusiveHold>(path);
         std::string problem;
         {
-            XStringW error, date;
+            XStringW error, date, fillError;
             XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(path, error);
             XComPtr<Host::IDataTable> table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
             bool filled = db && ClosedFund::queryDataDate(db.get(), date, error) &&
-                          ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26");
-            if (!filled && db) error = error.empty() ? db->getLastError() : error;
+                          ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26", &fillError);
+            if (!filled && error.empty()) error = fillError;
             if (filled && table->getRowCount() != v.rows)
                 problem = "filled with " + std::to_string(table->getRowCount()) + " rows";
             if (!filled && error.empty()) problem = "failed without an error text";
@@ -202,10 +231,10 @@ TEST_F(DamagedDatabases, ThePageShowsTheRowsOrSaysWhyAndKeepsItsColumns)
     Tally tally("damaged databases through the page");
     TestSupport::TempDir confDir;
     TestSupport::TestApp app;
-    TestSupport::StatusBarFrame frame;
+    TestSupport::StatusBar statusBar;
     app.userConf = Host::openUserConf(confDir.file(L"user.conf").c_str());
     app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
-    app.modules["mod_MainFrame"] = &frame;
+    app.modules[Host::kStatusBarModuleName] = &statusBar;
     TestSupport::ParentWindow parent(RECT{0, 0, 900, 500});
     ClosedFund::ClosedFundPage page;
     page.attachApp(&app);
@@ -226,13 +255,13 @@ TEST_F(DamagedDatabases, ThePageShowsTheRowsOrSaysWhyAndKeepsItsColumns)
         {
             XStringW error;
             XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(path, error);
-            frame.texts.clear();
+            statusBar.texts.clear();
             int attempts = page.loadAttempts();
             page.setDatabase(db.get());
             // The load the host's start would run from the message loop; it shows no box.
             SendMessageW(page.GetHandle(), ClosedFund::ClosedFundPage::WM_APP_DATABASE_READY, 0, 0);
             int rows = page.grid().DisplayView()->getRowCount();
-            bool said = !frame.texts.empty() && frame.texts.back().find(L"无法读取基金数据") != std::wstring::npos;
+            bool said = shownStatus(statusBar, page).find(L"无法读取基金数据") != std::wstring::npos;
             if (page.loadAttempts() != attempts + 1)
                 problem = "no load ran";
             else if (!said && rows != v.rows)
@@ -259,25 +288,22 @@ TEST_F(DamagedDatabases, RepeatedCodesStopTheFillAtItsBound)
 {
     Tally tally("repeated codes");
     std::wstring path = dir_.file(L"repeated.db");
-    ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes_));
-    ASSERT_TRUE(execOn(path, {L"create table tb_copy as select * from tb_closedfund", L"drop table tb_closedfund",
-                              L"create table tb_closedfund as select * from tb_copy where 0",
-                              // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in two pieces
-                              L"with recursive n(i) as (select 1 union all select i + 1 from n where i < 400) "
-                              L"insert into tb_closedfund select tb_copy.* from tb_copy, n",
-                              L"drop table tb_copy"}));
+    ASSERT_TRUE(writeRepeatedCodes(path, 400));
     uint64_t before = fileHash(path);
     XStringW error;
     XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(path, error);
     ASSERT_TRUE(db && db->isOpen()) << narrow(error);
+    // The host's own fill, which takes a bound (the client's fillTable takes none).
+    XComPtr<Host::IDatabaseHost> host = db.cast<Host::IDatabaseHost>();
+    ASSERT_TRUE(host);
     XComPtr<Host::IDataTable> table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
-    XStringW query = ClosedFund::loadTextResource(ClosedFund::moduleInstance(), L"SQL", L"QUERY");
+    XStringW query = ClosedFund::fundQuery();
     const int bound = 100000;
-    bool filled = db->fillTable(query, table.get(), true, bound);
+    bool filled = host->fill(query, table.get(), true, bound);
     std::string problem;
     if (filled)
         problem = "filled " + std::to_string(table->getRowCount()) + " rows past the bound";
-    else if (db->getLastError().empty())
+    else if (host->getLastError().empty())
         problem = "refused without an error text";
     if (table->getRowCount() != 0) problem += " the table took rows";
     db.reset();
@@ -287,4 +313,45 @@ TEST_F(DamagedDatabases, RepeatedCodesStopTheFillAtItsBound)
     else
         tally.fail("400 copies of each row:" + problem);
     EXPECT_TRUE(problem.empty()) << problem << " " << narrow(error);
+}
+
+// The module's own fill over repeated codes: with the host's fill service it stops at the
+// module's row bound (ten rows per fund) with the service's reason, and the list keeps the
+// rows it had.
+TEST_F(DamagedDatabases, RepeatedCodesStopTheModulesFillAndTheListKeepsItsRows)
+{
+    if (Host::contractOnly()) GTEST_SKIP() << "the client's fillTable takes no row bound";
+    XStringW error;
+    XComPtr<Host::IDataTable> table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    {
+        XComPtr<Host::IDatabase> sample = FundDb::openFundDatabase(sample_, error);
+        ASSERT_TRUE(ClosedFund::fillFundTable(sample.get(), table.get(), L"2026-06-26", &error)) << narrow(error);
+        ASSERT_EQ(table->getRowCount(), kSampleRows);
+    }
+    std::wstring path = dir_.file(L"repeated.db");
+    ASSERT_TRUE(writeRepeatedCodes(path, 20));
+    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(path, error);
+    ASSERT_TRUE(db && db->isOpen()) << narrow(error);
+    ASSERT_GT(queryRowCount(db.get()), ClosedFund::fundRowBound(db.get()));
+    error.clear();
+    EXPECT_FALSE(ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26", &error));
+    EXPECT_NE(error.find(L"more rows than expected"), std::wstring::npos) << narrow(error);
+    EXPECT_EQ(table->getRowCount(), kSampleRows);
+}
+
+// The contract path has no bound to give: the fill reads every row the query gives (the
+// host still refuses a result past its memory budget), and the list shows them all.
+TEST_F(DamagedDatabases, OnTheContractPathRepeatedCodesFillWithoutABound)
+{
+    if (!Host::contractOnly()) GTEST_SKIP() << "the host's fill service bounds the rows outside contract-only mode";
+    std::wstring path = dir_.file(L"repeated.db");
+    ASSERT_TRUE(writeRepeatedCodes(path, 20));
+    XStringW error;
+    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(path, error);
+    ASSERT_TRUE(db && db->isOpen()) << narrow(error);
+    int rows = queryRowCount(db.get());
+    ASSERT_GT(rows, ClosedFund::fundRowBound(db.get()));
+    XComPtr<Host::IDataTable> table = Host::createInstanceAs<Host::IDataTable>("Data.DataTable");
+    EXPECT_TRUE(ClosedFund::fillFundTable(db.get(), table.get(), L"2026-06-26", &error)) << narrow(error);
+    EXPECT_EQ(table->getRowCount(), rows);
 }

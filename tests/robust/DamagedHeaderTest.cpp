@@ -1,12 +1,15 @@
 // Damaged stored headers and damaged theme folders: the grid always gets columns. A stored
 // header the grid cannot show is left where it is, copied aside once, and the default
 // header is used; one that still shows columns is used as it is.
+#include "DebugOutput.h"
 #include "RobustSupport.h"
+#include "base/HostServices.h"
 #include "TempDir.h"
 #include "TestModules.h"
 #include "grid/ClosedFundGrid.h"
 #include "grid/HeaderXml.h"
-#include "host/KernelHost.h"
+#include "hostapi/ConfHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 
@@ -26,11 +29,12 @@ XStringW storedText(Host::IConfManager* conf, const char* key, bool* present = n
 
 void store(Host::IConfManager* conf, const char* key, const XStringW& text)
 {
-    XComPtr<Host::IConfKey> k = conf->createKey(key);
+    // The host's store gives the outcome the client's setValue does not.
+    XComPtr<Host::IConfKeyHost> k = conf->createKey(key).cast<Host::IConfKeyHost>();
     XComPtr<Host::IConfValue> v = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
     ASSERT_TRUE(k && v);
     v->setString(text);
-    ASSERT_TRUE(k->setValue(v.get()));
+    ASSERT_TRUE(k->store(v.get()));
 }
 
 // The header as the grid stores it: the default one after one change of the user's.
@@ -185,18 +189,77 @@ TEST(DamagedHeaders, AnEmptyStoredHeaderIsTheDefaultAndTheNextChangeReplacesIt)
     EXPECT_EQ(bytesHash(TestSupport::readFileBytes(dir.file(L"user.conf.bak"))), before)
         << "the copy before the change is the store with the empty key: one write";
     EXPECT_EQ(ClosedFund::shownHeaderColumns(storedText(app.userConf.get(), kCustomHeaderKey)), columns);
+}
 
-    // A damaged header is reported once, however often the page loads it.
-    const std::wstring log = dir.file(L"client2.log");
-    Host::setLogFile(log.c_str());
-    store(app.userConf.get(), kCustomHeaderKey, L"<header><item title=\"代码\" name=\"code\"");
-    grid.SetHeaderText(grid.LoadHeaderText());
-    grid.SetHeaderText(grid.LoadHeaderText());
-    Host::setLogFile(nullptr);
-    std::string lines = TestSupport::readFileBytes(log);
+namespace {
+
+// The start of the module's own warning about a damaged stored header (the kernel's copy of
+// a line starts with "client2: ").
+const wchar_t kDamageWarning[] = L"closed-fund grid: the stored header cannot be shown";
+
+// A damaged stored header that a grid loads twice, as the page would over two reloads, with
+// the host's log file set and the debugger output read meanwhile. The services are found
+// first, as the module's initialize finds them: the grid alone never asks for them.
+class DamagedHeaderReport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClosedFund::HostServices::get();
+        app_.userConf = Host::openUserConf(dir_.file(L"user.conf").c_str());
+        ASSERT_TRUE(app_.userConf);
+        grid_.SetApp(&app_);
+        ASSERT_EQ(grid_.SetHeaderText(grid_.LoadHeaderText()), 1);
+        defaultColumns_ = grid_.GetColumnCount();
+        store(app_.userConf.get(), kCustomHeaderKey, kDamaged);
+
+        Host::setLogFile(log_.c_str());
+        grid_.SetHeaderText(grid_.LoadHeaderText());
+        afterFirst_ = fileHash(dir_.file(L"user.conf"));
+        grid_.SetHeaderText(grid_.LoadHeaderText());
+        Host::setLogFile(nullptr);
+    }
+    void TearDown() override { Host::setLogFile(nullptr); }
+
+    const XStringW kDamaged = L"<header><item title=\"代码\" name=\"code\"";
+    TestSupport::TempDir dir_;
+    const std::wstring log_ = dir_.file(L"client2.log");
+    TestSupport::TestApp app_;
+    ClosedFund::closedFundGrid grid_;
+    DebugOutput debugOutput_;
+    int defaultColumns_ = 0;
+    uint64_t afterFirst_ = 0;
+};
+
+} // namespace
+
+// In either mode: the default header is shown, the damaged text is copied aside by the first
+// load only, and the module says so once in the debugger output.
+TEST_F(DamagedHeaderReport, IsKeptAsideOnceAndSaidOnceHoweverOftenItLoads)
+{
+    EXPECT_EQ(grid_.GetColumnCount(), defaultColumns_);
+    EXPECT_EQ(storedText(app_.userConf.get(), kDamagedHeaderKey), kDamaged);
+    EXPECT_EQ(storedText(app_.userConf.get(), kCustomHeaderKey), kDamaged) << "the user's text stays where it was";
+    EXPECT_EQ(fileHash(dir_.file(L"user.conf")), afterFirst_) << "the second load wrote the store again";
+    EXPECT_EQ(debugOutput_.startingWith(kDamageWarning), 1);
+}
+
+// With the host's log service the report is one line of the host's log, naming the copy.
+TEST_F(DamagedHeaderReport, IsOneLineOfTheHostLog)
+{
+    if (Host::contractOnly()) GTEST_SKIP() << "the client has no log: the debugger output is the report there";
+    std::string lines = TestSupport::readFileBytes(log_);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
     EXPECT_NE(lines.find("Custom_Header_5_damaged"), std::string::npos) << lines;
-    EXPECT_EQ(grid.GetColumnCount(), columns);
+}
+
+// On the contract path there is no log to find: the debugger output is the only report, and
+// nothing of the module's reaches the host's log file.
+TEST_F(DamagedHeaderReport, OnTheContractPathGoesToTheDebuggerOutputOnly)
+{
+    if (!Host::contractOnly()) GTEST_SKIP() << "the host's log service is found outside contract-only mode";
+    EXPECT_EQ(TestSupport::readFileBytes(log_), "");
+    EXPECT_EQ(debugOutput_.startingWith(kDamageWarning), 1);
+    EXPECT_EQ(debugOutput_.startingWith(std::wstring(L"client2: ") + kDamageWarning), 0);
 }
 
 // Damaged theme folders: files cut short, bytes flipped, keys missing, fonts that do not

@@ -6,7 +6,7 @@
 #include "Database.h"
 #include "TempDir.h"
 #include "TestModules.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include "page/ClosedFundPage.h"
 #include <gtest/gtest.h>
 #include <vector>

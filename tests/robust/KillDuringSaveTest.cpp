@@ -7,7 +7,7 @@
 #include "TestModules.h"
 #include "grid/ClosedFundGrid.h"
 #include "grid/HeaderXml.h"
-#include "host/KernelHost.h"
+#include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 
