@@ -2,8 +2,9 @@
 #include "ContractMode.h"
 #include "common/CallbackGuard.h"
 #include "common/RefCounted.h"
+#include "common/ScopedWin.h"
+#include <windows.h>
 #include <algorithm>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,7 +22,22 @@ struct Subscription {
     void* context;
     bool active = true;                   // false once unsubscribed: no new call starts
     std::vector<std::thread::id> callers; // the threads inside the callback now
+    // Signalled while no thread is inside the callback (manual reset).
+    Common::ScopedHandle idle{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
 };
+
+// Waits until idle is signalled or a message is sent to this thread, and handles such
+// messages: a subscriber may hold the firing thread in SendMessage to a window of the thread
+// that waits here, which would otherwise wait for it for ever. Posted messages stay queued.
+// Without an event (it could not be made) the wait is a short one, and the caller looks again.
+void waitLettingSentMessagesIn(HANDLE idle)
+{
+    DWORD count = idle ? 1 : 0;
+    DWORD woke = MsgWaitForMultipleObjectsEx(count, &idle, idle ? INFINITE : 10, QS_SENDMESSAGE, 0);
+    if (woke != WAIT_OBJECT_0 + count) return;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
 
 class Event final : public Common::RefCounted<Host::IHostEvent> {
 public:
@@ -38,9 +54,10 @@ public:
         subscribers_.push_back(std::move(subscription));
     }
 
-    // Returns once no call to the subscription runs on another thread. A subscriber that
-    // unsubscribes from inside its own callback returns at once: waiting there for itself,
-    // or for another thread doing the same, would never end.
+    // Returns once no call to the subscription runs on another thread, handling messages sent
+    // to this thread meanwhile. A subscriber that unsubscribes from inside its own callback
+    // returns at once: waiting there for itself, or for another thread doing the same, would
+    // never end.
     void unsubscribe(Host::EventCallback callback, void* context) override
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -53,7 +70,12 @@ public:
         gone->active = false;
         const std::vector<std::thread::id>& callers = gone->callers;
         if (std::find(callers.begin(), callers.end(), std::this_thread::get_id()) != callers.end()) return;
-        callEnded_.wait(lock, [&] { return gone->callers.empty(); });
+        // No call starts any more, so once idle it stays idle.
+        while (!gone->callers.empty()) {
+            lock.unlock();
+            waitLettingSentMessagesIn(gone->idle.get());
+            lock.lock();
+        }
     }
 
     // Calls a snapshot of the subscribers outside the lock, so a subscriber may fire,
@@ -83,21 +105,19 @@ private:
         std::lock_guard<std::mutex> lock(mutex_);
         if (!s.active) return false;
         s.callers.push_back(std::this_thread::get_id());
+        ResetEvent(s.idle.get());
         return true;
     }
 
     void leave(Subscription& s)
     {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            s.callers.erase(std::find(s.callers.begin(), s.callers.end(), std::this_thread::get_id()));
-        }
-        callEnded_.notify_all();
+        std::lock_guard<std::mutex> lock(mutex_);
+        s.callers.erase(std::find(s.callers.begin(), s.callers.end(), std::this_thread::get_id()));
+        if (s.callers.empty()) SetEvent(s.idle.get());
     }
 
     std::string name_;
     std::mutex mutex_;
-    std::condition_variable callEnded_;
     std::vector<SubscriptionPtr> subscribers_;
 };
 

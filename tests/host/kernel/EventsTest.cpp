@@ -187,3 +187,96 @@ TEST(Events, OutsideContractOnlyModeNoThreadIsReported)
     EXPECT_EQ(calls, 2) << "the calls ran";
     EXPECT_EQ(contractViolations(), before);
 }
+
+namespace {
+
+const UINT kAskUiThread = WM_APP + 1; // what the subscriber sends to the test's window
+const UINT kPostedLater = WM_APP + 2; // posted: must wait for the test's own loop
+
+volatile LONG g_sentHandled = 0, g_postedHandled = 0;
+
+LRESULT CALLBACK uiWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == kAskUiThread) {
+        InterlockedIncrement(&g_sentHandled);
+        return 42;
+    }
+    if (msg == kPostedLater) {
+        InterlockedIncrement(&g_postedHandled);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A message-only window of the calling thread, destroyed with the scope.
+struct UiWindow {
+    HWND hwnd = nullptr;
+    UiWindow()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = uiWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"EventsTestUiWindow";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~UiWindow() { DestroyWindow(hwnd); }
+    UiWindow(const UiWindow&) = delete;
+    UiWindow& operator=(const UiWindow&) = delete;
+};
+
+// A page handler's pattern: told of the event on the firing thread, it hands the work to the
+// user-interface thread and waits for the answer. The send has a long timeout where a page
+// would send without one, so that a deadlock fails the test instead of hanging it.
+struct SendingSubscriber {
+    HWND ui = nullptr;
+    Common::ScopedHandle entered = newEvent();
+    Common::ScopedHandle unsubscribing = newEvent();
+    DWORD_PTR answer = 0;
+    LRESULT sent = 0;
+    volatile LONG returned = 0;
+    static void onFire(void*, void* self)
+    {
+        auto* s = static_cast<SendingSubscriber*>(self);
+        SetEvent(s->entered.get());
+        WaitForSingleObject(s->unsubscribing.get(), kLongWait);
+        Sleep(100); // the user-interface thread is inside unsubscribe by now
+        s->sent = SendMessageTimeoutW(s->ui, kAskUiThread, 0, 0, SMTO_NORMAL, kLongWait / 2, &s->answer);
+        InterlockedExchange(&s->returned, 1);
+    }
+};
+
+} // namespace
+
+// The user-interface thread unsubscribes while the subscriber, on the firing thread, is
+// sending to it: the wait lets the sent message in, and still returns only after the call
+// has ended. Posted messages are left for the thread's own loop.
+TEST(Events, UnsubscribeOnTheUiThreadLetsInWhatTheRunningSubscriberSendsIt)
+{
+    UiWindow window;
+    ASSERT_TRUE(window.hwnd);
+    auto event = createHostEvent("test_event_send_to_ui");
+    ASSERT_TRUE(event);
+    SendingSubscriber subscriber;
+    subscriber.ui = window.hwnd;
+    event->subscribe(&SendingSubscriber::onFire, &subscriber);
+    g_sentHandled = g_postedHandled = 0;
+
+    auto fire = [&] { event->fire(nullptr); };
+    Common::ScopedHandle firing = runOnThread(&fire);
+    ASSERT_EQ(WaitForSingleObject(subscriber.entered.get(), kLongWait), WAIT_OBJECT_0);
+    ASSERT_TRUE(PostMessageW(window.hwnd, kPostedLater, 0, 0));
+    SetEvent(subscriber.unsubscribing.get());
+    event->unsubscribe(&SendingSubscriber::onFire, &subscriber);
+    LONG returnedWhenUnsubscribed = subscriber.returned;
+
+    ASSERT_EQ(WaitForSingleObject(firing.get(), kLongWait), WAIT_OBJECT_0);
+    EXPECT_NE(subscriber.sent, 0) << "the send to the unsubscribing thread timed out: the two threads deadlocked";
+    EXPECT_EQ(subscriber.answer, DWORD_PTR(42));
+    EXPECT_EQ(g_sentHandled, 1);
+    EXPECT_EQ(returnedWhenUnsubscribed, 1) << "unsubscribe returned while the call was still running";
+    EXPECT_EQ(g_postedHandled, 0) << "a posted message ran inside unsubscribe";
+    MSG msg;
+    while (PeekMessageW(&msg, window.hwnd, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(g_postedHandled, 1);
+}
