@@ -3,6 +3,7 @@
 #include "controls/DataGridEx.h"
 #include "GridHeader.h"
 #include "common/ScopedWin.h"
+#include <algorithm>
 #include <cmath>
 
 namespace Control {
@@ -22,13 +23,16 @@ int DataGridEx::TopItemOfColumn(int column) const
     return Header().columns()[column].topItem;
 }
 
-// The on-screen span of a shown top-level item: the union of its shown columns.
+// The on-screen span of a shown top-level item: the union of its shown columns, which stand
+// together in the columns' order (found by binary search, as a drag asks for every item).
 bool DataGridEx::TopItemSpan(int item, int& left, int& right) const
 {
+    const std::vector<GridHeader::Column>& columns = Header().columns();
+    auto byItem = [](const GridHeader::Column& c, int i) { return c.topItem < i; };
+    auto firstOfItem = std::lower_bound(columns.begin(), columns.end(), item, byItem);
     bool found = false;
-    for (int c = 0; c < GetColumnCount(); ++c) {
+    for (int c = int(firstOfItem - columns.begin()); c < int(columns.size()) && columns[c].topItem == item; ++c) {
         int l = 0, r = 0;
-        if (Header().columns()[c].topItem != item) continue;
         ColumnScreenSpan(c, l, r);
         left = found ? std::min(left, l) : l;
         right = found ? std::max(right, r) : r;

@@ -78,6 +78,7 @@ std::vector<ComPtr<IXMLDOMElement>> GridHeader::topElements() const
 // Reads the shown columns, the groups and the top-level items from the document.
 void GridHeader::layout()
 {
+    ++version_;
     columns_.clear();
     groups_.clear();
     topItems_.clear();

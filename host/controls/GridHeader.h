@@ -50,6 +50,9 @@ public:
     const std::vector<Group>& groups() const { return groups_; }
     const std::vector<TopItem>& topItems() const { return topItems_; }
     bool twoLevels() const { return !groups_.empty(); }
+    // Changes whenever the columns are read again (a load, a width, a move, a show or hide),
+    // so that positions kept from the columns can tell they are stale.
+    unsigned version() const { return version_; }
 
     // Moves top-level item from in front of the item now at index to (topItems().size()
     // for the end). False when nothing moved.
@@ -67,6 +70,7 @@ private:
     std::vector<Column> columns_;
     std::vector<Group> groups_;
     std::vector<TopItem> topItems_;
+    unsigned version_ = 0;
 };
 
 } // namespace Control

@@ -144,6 +144,7 @@ void XDataGrid::SetScrollLock(int columns)
 {
     scrollLock_ = std::max(0, columns);
     frozenNames_.clear();
+    InvalidatePlaces();
     ScrollTo(topRow_, scrollX_); // the scrolling columns, and so the stops, changed
     Invalidate(FALSE);
 }
@@ -152,13 +153,16 @@ void XDataGrid::SetScrollLock(const std::vector<Common::XStringW>& names)
 {
     frozenNames_ = names;
     scrollLock_ = 0;
+    InvalidatePlaces();
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
 }
 
 // Counted from the left: a listed column after an unlisted one would have to leave its
 // place to stay frozen, so it scrolls with the rest instead.
-int XDataGrid::FrozenColumns() const
+int XDataGrid::FrozenColumns() const { return Places().frozen; }
+
+int XDataGrid::CountFrozenColumns() const
 {
     int count = GetColumnCount();
     if (frozenNames_.empty()) return std::min(scrollLock_, count);
@@ -189,6 +193,7 @@ void XDataGrid::SetZoom(double zoom)
 {
     if (!(zoom >= 0.25 && zoom <= 8.0)) return;
     zoom_ = zoom;
+    InvalidatePlaces();
     ScrollTo(topRow_, scrollX_);
     Invalidate(FALSE);
 }
@@ -285,19 +290,25 @@ int XDataGrid::HeaderHeight() const
 
 int XDataGrid::ColumnWidth(int column) const { return scaled(header_->columns()[column].width, zoom_); }
 
-int XDataGrid::TotalWidth() const
+// Computed in one pass over the columns and kept until the header document changes (its
+// version tells) or the zoom or the frozen columns do (their setters drop it): placing each
+// column by walking the ones before it made a paint cost the square of the columns.
+const XDataGrid::ColumnPlaces& XDataGrid::Places() const
 {
-    int total = 0;
-    for (int c = 0; c < GetColumnCount(); ++c) total += ColumnWidth(c);
-    return total;
+    if (places_.valid && places_.headerVersion == header_->version()) return places_;
+    int count = GetColumnCount();
+    places_.left.assign(size_t(count) + 1, 0);
+    for (int c = 0; c < count; ++c) places_.left[c + 1] = places_.left[c] + ColumnWidth(c);
+    placements_ += size_t(count);
+    places_.frozen = CountFrozenColumns();
+    places_.frozenWidth = places_.left[places_.frozen];
+    places_.headerVersion = header_->version();
+    places_.valid = true;
+    return places_;
 }
 
-int XDataGrid::FrozenWidth() const
-{
-    int total = 0;
-    for (int c = 0; c < FrozenColumns(); ++c) total += ColumnWidth(c);
-    return total;
-}
+int XDataGrid::TotalWidth() const { return Places().left.back(); }
+int XDataGrid::FrozenWidth() const { return Places().frozenWidth; }
 
 RECT XDataGrid::InnerRect() const
 {
@@ -356,16 +367,52 @@ int XDataGrid::PageRows() const
 bool XDataGrid::ColumnScreenSpan(int column, int& left, int& right) const
 {
     if (column < 0 || column >= GetColumnCount()) return false;
-    RECT body = BodyRect();
-    int x = body.left;
-    for (int c = 0; c < column; ++c) x += ColumnWidth(c);
-    bool frozen = column < FrozenColumns();
-    if (!frozen) x -= scrollX_;
-    left = x;
-    right = x + ColumnWidth(column);
-    int regionLeft = frozen ? body.left : body.left + FrozenWidth();
-    int regionRight = frozen ? body.left + FrozenWidth() : body.right;
+    return SpanIn(BodyRect(), column, left, right);
+}
+
+bool XDataGrid::SpanIn(const RECT& body, int column, int& left, int& right) const
+{
+    const ColumnPlaces& p = Places();
+    if (column < 0 || column + 1 >= int(p.left.size())) return false;
+    bool frozen = column < p.frozen;
+    left = body.left + p.left[column] - (frozen ? 0 : scrollX_);
+    right = left + (p.left[column + 1] - p.left[column]);
+    int regionLeft = frozen ? body.left : body.left + p.frozenWidth;
+    int regionRight = frozen ? body.left + p.frozenWidth : body.right;
     return right > regionLeft && left < regionRight;
+}
+
+// Found by binary search in the kept edges, so a paint visits only the columns on screen.
+void XDataGrid::ColumnsInView(const RECT& body, bool frozenRegion, int& first, int& end) const
+{
+    const ColumnPlaces& p = Places();
+    int count = int(p.left.size()) - 1;
+    auto edgeIndex = [&](int from, int to, int offset) {
+        return int(std::upper_bound(p.left.begin() + from, p.left.begin() + to, offset) - p.left.begin());
+    };
+    int width = int(body.right - body.left);
+    if (frozenRegion) {
+        first = 0;
+        end = std::min(p.frozen, edgeIndex(0, p.frozen + 1, std::min(width, p.frozenWidth) - 1));
+        return;
+    }
+    // Scrolling columns whose right edge passes the frozen block's, up to the body's right.
+    int from = scrollX_ + p.frozenWidth;
+    first = std::max(p.frozen, edgeIndex(p.frozen, count + 1, from) - 1);
+    end = std::min(count, edgeIndex(p.frozen, count + 1, scrollX_ + width - 1));
+}
+
+int XDataGrid::ColumnAt(const RECT& body, int x) const
+{
+    const ColumnPlaces& p = Places();
+    int count = int(p.left.size()) - 1;
+    int offset = x - int(body.left);
+    bool frozen = offset < p.frozenWidth;
+    int from = frozen ? 0 : p.frozen, to = frozen ? p.frozen : count;
+    if (!frozen) offset += scrollX_;
+    if (offset < 0) return -1;
+    int c = int(std::upper_bound(p.left.begin() + from, p.left.begin() + to + 1, offset) - p.left.begin()) - 1;
+    return c >= from && c < to ? c : -1;
 }
 
 XDataGrid::HitTestResult XDataGrid::HitTest(int x, int y, int& row, int& column)
@@ -379,15 +426,7 @@ XDataGrid::HitTestResult XDataGrid::HitTest(int x, int y, int& row, int& column)
     if (PtInRect(&s.hBar, pt)) return HitHScroll;
     if (PtInRect(&s.corner, pt)) return HitNowhere;
     RECT body = BodyRect();
-    int frozenRight = body.left + FrozenWidth();
-    int frozen = FrozenColumns();
-    for (int c = 0; c < GetColumnCount(); ++c) {
-        int l = 0, r = 0;
-        if (!ColumnScreenSpan(c, l, r) || x < l || x >= r) continue;
-        if ((c < frozen) != (x < frozenRight)) continue;
-        column = c;
-        break;
-    }
+    column = ColumnAt(body, x);
     if (y < body.top) return HitHeader(x, y, column);
     long long r = topRow_ + (y - body.top) / RowHeight();
     if (r >= GetRowsCount()) return HitBelowRows;

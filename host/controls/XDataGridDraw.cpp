@@ -115,7 +115,7 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
     GetRowBkColor(row, row == curSel_, bk);
     fill(dc, rect, bk);
     int frozenRight = rect.left + FrozenWidth();
-    int frozen = FrozenColumns();
+    RECT body = BodyRect();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
         RECT region = {frozenPass ? rect.left : frozenRight, rect.top, frozenPass ? frozenRight : rect.right,
@@ -123,9 +123,11 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
         if (region.right <= region.left) continue;
         ClipScope clip(dc, region);
         if (frozenPass) fill(dc, region, bk);
-        for (int c = 0; c < GetColumnCount(); ++c) {
+        int first = 0, end = 0;
+        ColumnsInView(body, frozenPass, first, end);
+        for (int c = first; c < end; ++c) {
             int l = 0, r = 0;
-            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r)) continue;
+            if (!SpanIn(body, c, l, r)) continue;
             RECT cell = {l, rect.top, r, rect.bottom};
             DrawItem(dc, graphics, row, c, cell);
             if (vLines_) vLine(dc, r - 1, rect.top, rect.bottom, gridColor_);
@@ -177,7 +179,7 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
     fill(dc, header, headerBkColor_);
     int frozenRight = header.left + FrozenWidth();
     int captionHeight = CaptionRowHeight();
-    int frozen = FrozenColumns();
+    RECT body = BodyRect();
     for (int pass = 0; pass < 2; ++pass) {
         bool frozenPass = pass == 1;
         RECT region = {frozenPass ? header.left : frozenRight, header.top, frozenPass ? frozenRight : header.right,
@@ -186,9 +188,11 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
         ClipScope clip(dc, region);
         std::vector<RECT> groupRects(header_->groups().size(),
                                      RECT{INT_MAX, header.top, INT_MIN, header.top + captionHeight});
-        for (int c = 0; c < GetColumnCount(); ++c) {
+        int first = 0, end = 0;
+        ColumnsInView(body, frozenPass, first, end);
+        for (int c = first; c < end; ++c) {
             int l = 0, r = 0;
-            if ((c < frozen) != frozenPass || !ColumnScreenSpan(c, l, r)) continue;
+            if (!SpanIn(body, c, l, r)) continue;
             int group = header_->columns()[c].group;
             RECT cell = {l, group >= 0 ? header.top + captionHeight : header.top, r, header.bottom};
             DrawHeaderItem(dc, graphics, c, cell);

@@ -5,6 +5,7 @@
 #include "base/ModuleLog.h"
 #include "base/Resources.h"
 #include "host/Kernel.h"
+#include <algorithm>
 #include <cmath>
 
 namespace ClosedFund {
@@ -101,16 +102,34 @@ bool closedFundGrid::StoredHeader(XStringW& text)
     if (!key) return false;
     XComPtr<Host::IConfValue> value = key->getValue();
     text = value ? value->getString() : XStringW();
-    if (shownHeaderColumns(text) > 0) return true;
+    if (shownHeaderColumns(text) > 0) {
+        // A damaged store may ask for thousands of columns: only as many as the module could
+        // ever have stored are shown.
+        XStringW bounded;
+        if (!boundHeaderColumns(text, HeaderColumnLimit(), bounded)) return true;
+        bool shown = shownHeaderColumns(bounded) > 0;
+        KeepDamagedHeader(conf.get(), text, shown);
+        text = bounded;
+        return shown;
+    }
     if (text.find_first_not_of(L" \t\r\n") == XStringW::npos) return false;
-    KeepDamagedHeader(conf.get(), text);
+    KeepDamagedHeader(conf.get(), text, false);
     return false;
+}
+
+int closedFundGrid::HeaderColumnLimit() const
+{
+    int limit = std::max(0, headerColumns(defaultHeader()));
+    // The table's columns are counted up to the most a query could ever give it.
+    const int kMostTableColumns = 2000;
+    for (int c = 0; fundTable_ && c < kMostTableColumns && fundTable_->getColumn(c); ++c) ++limit;
+    return limit;
 }
 
 // One write when the kept copy already exists (two for its first creation, whose empty value
 // a kill may leave: the damaged text is still under its own key and is copied next time).
 // The same text is neither copied nor reported again.
-void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW& text)
+void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW& text, bool shownCut)
 {
     if (text == reportedDamage_) return;
     reportedDamage_ = text;
@@ -120,6 +139,13 @@ void closedFundGrid::KeepDamagedHeader(Host::IConfManager* conf, const XStringW&
     if (!stored) {
         if (!aside) aside = conf->createKey(kDamagedHeaderKey);
         stored = aside && StoreText(aside.get(), text);
+    }
+    if (shownCut) {
+        logWarning(stored ? L"closed-fund grid: the stored header has more columns than the module has; its first "
+                            L"columns are shown and the stored text is kept in Custom_Header_5_damaged"
+                          : L"closed-fund grid: the stored header has more columns than the module has; its first "
+                            L"columns are shown (the stored text could not be copied aside and stays where it was)");
+        return;
     }
     logWarning(stored ? L"closed-fund grid: the stored header cannot be shown; the default header is used and "
                         L"the stored text is kept in Custom_Header_5_damaged"

@@ -81,8 +81,11 @@ public:
     // The header the page loads: the stored one (with the default's newer columns appended,
     // hidden), else the module's default, with "end_date" replaced by the data date. A stored
     // header that is empty, does not parse or shows no column counts as none; a damaged one
-    // is copied to kDamagedHeaderKey and reported.
+    // is copied to kDamagedHeaderKey and reported. One with more columns than the fund
+    // table and the default header hold together (HeaderColumnLimit) is shown cut to that
+    // many, and copied aside and reported the same way.
     Common::XStringW LoadHeaderText();
+    int HeaderColumnLimit() const;
 
     Host::IDataTable* FundTable() const { return fundTable_.get(); }
     Host::ITopSorter* DefaultPinSorter() const { return defaultPins_.get(); }
@@ -121,7 +124,8 @@ private:
     static bool StoreText(Host::IConfKey* key, const Common::XStringW& text);
     // The stored header when there is one the grid can show.
     bool StoredHeader(Common::XStringW& text);
-    void KeepDamagedHeader(Host::IConfManager* conf, const Common::XStringW& text);
+    // shownCut: the first columns of the text are shown, rather than the default header.
+    void KeepDamagedHeader(Host::IConfManager* conf, const Common::XStringW& text, bool shownCut);
     std::vector<ExportColumn> ExportColumns() const;
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
     Common::XStringW ExportFolder() const;

@@ -139,6 +139,60 @@ int shownHeaderColumns(const XStringW& xml)
     return count;
 }
 
+int headerColumns(const XStringW& xml)
+{
+    ComPtr<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComPtr<IXMLDOMElement> root;
+    if (!openHeader(xml, doc, encoding, root)) return -1;
+    int count = 0;
+    for (const ComPtr<IXMLDOMElement>& top : XmlDom::itemChildren(root.get())) {
+        size_t inner = XmlDom::itemChildren(top.get()).size();
+        count += inner ? int(inner) : 1;
+    }
+    return count;
+}
+
+namespace {
+
+bool removeChild(IXMLDOMNode* parent, IXMLDOMNode* child)
+{
+    ComPtr<IXMLDOMNode> removed;
+    return SUCCEEDED(parent->removeChild(child, removed.put()));
+}
+
+} // namespace
+
+bool boundHeaderColumns(const XStringW& xml, int limit, XStringW& out)
+{
+    ComPtr<IXMLDOMDocument> doc;
+    XStringW encoding;
+    ComPtr<IXMLDOMElement> root;
+    if (!openHeader(xml, doc, encoding, root)) return false;
+    int count = 0;
+    bool cut = false;
+    for (const ComPtr<IXMLDOMElement>& top : XmlDom::itemChildren(root.get())) {
+        Elements inner = XmlDom::itemChildren(top.get());
+        bool keepTop = inner.empty() ? count++ < limit : false;
+        for (const ComPtr<IXMLDOMElement>& e : inner) {
+            if (count < limit) {
+                ++count;
+                keepTop = true;
+                continue;
+            }
+            if (!removeChild(top.get(), e.get())) return false;
+            cut = true;
+        }
+        if (keepTop) continue;
+        if (!removeChild(root.get(), top.get())) return false;
+        cut = true;
+    }
+    XStringW text;
+    if (!cut || !XmlDom::saveDocument(doc.get(), encoding, text)) return false;
+    out = text;
+    return true;
+}
+
 bool appendMissingColumns(const XStringW& stored, const XStringW& defaults, XStringW& out)
 {
     ComPtr<IXMLDOMDocument> doc, defaultDoc;

@@ -24,6 +24,16 @@ bool stripFontAttributes(const Common::XStringW& xml, Common::XStringW& out);
 // root element, so that a caller can tell a damaged header from an empty one.
 int shownHeaderColumns(const Common::XStringW& xml);
 
+// All the columns of a header text, shown or hidden (items without item children and
+// groups' items); -1 when the text does not parse or has no root element.
+int headerColumns(const Common::XStringW& xml);
+
+// The header with at most limit columns, counted as headerColumns counts them in document
+// order: every column past the limit is removed, and a group left without columns with it.
+// False, with out untouched, when no column is past the limit or the text cannot be read or
+// written again.
+bool boundHeaderColumns(const Common::XStringW& xml, int limit, Common::XStringW& out);
+
 // A stored header from before columns were added to the default one: every column of
 // defaults (by name, top level or inside a group) that stored lacks is appended to it at the
 // end, hidden, so the header menu offers it and nothing the user arranged moves. False, with

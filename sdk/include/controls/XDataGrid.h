@@ -136,6 +136,10 @@ public:
     void SetScrollLock(const std::vector<Common::XStringW>& names);
     // How many leading shown columns stay in place now.
     int FrozenColumns() const;
+    // How many column positions the grid has computed since it was made. Positions are
+    // computed for all columns at once when the columns, their widths, the frozen columns or
+    // the zoom change, and kept: a paint or a hit test computes none.
+    size_t ColumnPlacements() const { return placements_; }
     // A short message drawn centred in the body while the grid has no rows: that there is
     // no data, or why the rows could not be read. Empty draws nothing.
     void SetEmptyText(const Common::XStringW& text);
@@ -247,6 +251,23 @@ protected:
     const GridHeader& Header() const { return *header_; }
 
 private:
+    // Where the columns stand at the current zoom: left[c] is column c's left edge counted
+    // from the first column's, left[count] the total width.
+    struct ColumnPlaces {
+        std::vector<int> left{0};
+        int frozen = 0, frozenWidth = 0;
+        unsigned headerVersion = 0;
+        bool valid = false;
+    };
+    const ColumnPlaces& Places() const;
+    void InvalidatePlaces() { places_.valid = false; }
+    int CountFrozenColumns() const;
+    // ColumnScreenSpan for a body rectangle the caller already has.
+    bool SpanIn(const RECT& body, int column, int& left, int& right) const;
+    // The columns of one region (frozen or scrolling) that may show in the body: [first, end).
+    void ColumnsInView(const RECT& body, bool frozenRegion, int& first, int& end) const;
+    // The column under x in the body's columns, or -1.
+    int ColumnAt(const RECT& body, int x) const;
     HitTestResult HitHeader(int x, int y, int& column);
     void DrawEmptyText(HDC dc, const RECT& body);
     // Clients may hold the accessible object longer than the grid lives: from now on it
@@ -281,6 +302,8 @@ private:
     Common::XStringW emptyText_;
     Common::XStringW accessibleName_;
     Common::ComPtr<GridAccessible> accessible_; // made on the first WM_GETOBJECT, cut off with the grid
+    mutable ColumnPlaces places_;
+    mutable size_t placements_ = 0;
 };
 
 } // namespace Control
