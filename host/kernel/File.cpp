@@ -10,7 +10,9 @@
 #include "common/RefCounted.h"
 #include "common/ScopedWin.h"
 #include "hostapi/FileHost.h"
+#include "hostapi/KernelHost.h"
 #include <algorithm>
+#include <cwctype>
 
 namespace {
 
@@ -117,22 +119,67 @@ private:
         return start(Mode::Append);
     }
 
-    // The temporary file lives in the target's folder so that the final rename stays on one volume.
+    // The temporary file lives in the target's folder so that the final rename stays on one
+    // volume. Its name is built in a buffer sized from the folder: the system, not a fixed
+    // buffer, says which paths are too long, and a refusal leaves no file behind.
     bool openReplacement(const std::wstring& path)
     {
-        wchar_t temp[MAX_PATH + 16];
+        std::wstring folder = Kernel::folderOf(path);
         // Said plainly: the temporary file's call would only call the folder "invalid".
-        if (!Kernel::isDirectory(Kernel::folderOf(path))) return failWith(ERROR_PATH_NOT_FOUND);
-        if (!GetTempFileNameW(Kernel::folderOf(path).c_str(), L"c2f", 0, temp)) return false;
-        handle_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!Kernel::isDirectory(folder)) return failWith(ERROR_PATH_NOT_FOUND);
+        // GetTempFileNameW adds "\c2fXXXX.tmp" to the folder; the rest is slack.
+        std::wstring temp(folder.size() + 32, L'\0');
+        if (!GetTempFileNameW(folder.c_str(), L"c2f", 0, &temp[0]))
+            return refuse(path, L"no temporary file can be made beside it", GetLastError());
+        temp.resize(wcslen(temp.c_str()));
+        handle_.reset(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle_.valid()) {
             DWORD error = GetLastError();
-            DeleteFileW(temp);
-            return failWith(error);
+            DeleteFileW(temp.c_str());
+            return refuse(path, L"its temporary file cannot be opened", error);
+        }
+        DWORD longest = longestName();
+        if (longest && nameLength(path) > longest) {
+            handle_.reset();
+            DeleteFileW(temp.c_str());
+            return refuse(
+                path,
+                (L"its name is longer than the " + std::to_wstring(longest) + L" characters the volume takes").c_str(),
+                ERROR_FILENAME_EXCED_RANGE);
         }
         temp_ = temp;
         target_ = path;
         return start(Mode::Replace);
+    }
+
+    // The longest file name the open file's volume takes, 0 when it does not say (the
+    // rename at close then tells).
+    DWORD longestName() const
+    {
+        DWORD longest = 0;
+        if (!GetVolumeInformationByHandleW(handle_.get(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0)) return 0;
+        return longest;
+    }
+
+    static size_t nameLength(const std::wstring& path)
+    {
+        size_t slash = path.find_last_of(L"\\/");
+        return slash == std::wstring::npos ? path.size() : path.size() - slash - 1;
+    }
+
+    // A file the system cannot take: the caller sees the system's error, the host's log says
+    // which file and why.
+    static bool refuse(const std::wstring& path, const wchar_t* why, DWORD error)
+    {
+        wchar_t text[256] = L"";
+        DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                 DWORD(sizeof text / sizeof text[0]), nullptr);
+        while (n > 0 && iswspace(text[n - 1])) text[--n] = L'\0';
+        Host::logWarning((L"cannot write " + path + L" (a path of " + std::to_wstring(path.size()) + L" characters): " +
+                          why + L"; system error " + std::to_wstring(error) + L" " + text)
+                             .c_str());
+        return failWith(error);
     }
 
     bool start(Mode mode)

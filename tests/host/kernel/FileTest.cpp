@@ -1,11 +1,14 @@
 // "File.File" on real files: exact bytes, replacement only when every write succeeded.
 #include "TempDir.h"
 #include "hostapi/FileHost.h"
+#include "hostapi/KernelHost.h"
 #include "host/Kernel.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <vector>
 
 using namespace Host;
+using Common::toUtf8;
 using TestSupport::readFileBytes;
 using TestSupport::TempDir;
 using TestSupport::writeFileBytes;
@@ -15,10 +18,14 @@ namespace {
 // The kernel's file with the checked forms of write and close.
 XComPtr<IFileHost> newFile() { return createInstanceAs<IFileHost>("File.File"); }
 
+// The long-path form of an absolute path: the test's own set-up and checks reach folders
+// longer than the system's limit for ordinary paths.
+std::wstring longForm(const std::wstring& path) { return L"\\\\?\\" + path; }
+
 int filesIn(const std::wstring& dir)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW(longForm(dir + L"\\*").c_str(), &found);
     int count = 0;
     if (search == INVALID_HANDLE_VALUE) return 0;
     do {
@@ -27,6 +34,64 @@ int filesIn(const std::wstring& dir)
     FindClose(search);
     return count;
 }
+
+// A chain of folders under base, made one by one; removed with the files in them when the
+// object goes.
+class DeepFolder {
+public:
+    explicit DeepFolder(std::wstring base) : path_(std::move(base)) {}
+    DeepFolder(const DeepFolder&) = delete;
+    DeepFolder& operator=(const DeepFolder&) = delete;
+    ~DeepFolder()
+    {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+            WIN32_FIND_DATAW found;
+            HANDLE search = FindFirstFileW(longForm(*it + L"\\*").c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                do {
+                    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        DeleteFileW(longForm(*it + L"\\" + found.cFileName).c_str());
+                } while (FindNextFileW(search, &found));
+                FindClose(search);
+            }
+            RemoveDirectoryW(longForm(*it).c_str());
+        }
+    }
+
+    // Grows the chain until its path is length characters long; false when a folder is refused.
+    bool growTo(size_t length)
+    {
+        while (path_.size() < length) {
+            size_t left = length - path_.size(); // a separator and at least one character each
+            size_t part = left <= 101 ? left - 1 : left - 101 < 2 ? 50 : 100;
+            if (left < 2 || !add(part)) return false;
+        }
+        return true;
+    }
+
+    // Grows the chain as deep as the system goes: one more character would be refused.
+    void growToTheEnd()
+    {
+        for (size_t part : {100, 10, 1}) {
+            while (add(part)) {}
+        }
+    }
+
+    const std::wstring& path() const { return path_; }
+
+private:
+    bool add(size_t part)
+    {
+        std::wstring next = path_ + L"\\" + std::wstring(part, L'd');
+        if (!CreateDirectoryW(longForm(next).c_str(), nullptr)) return false;
+        made_.push_back(next);
+        path_ = next;
+        return true;
+    }
+
+    std::wstring path_;
+    std::vector<std::wstring> made_;
+};
 
 } // namespace
 
@@ -119,4 +184,54 @@ TEST(FileComponent, FailedExportLeavesThePreviousFileIntact)
     EXPECT_FALSE(missingFolder->open(dir.file(L"absent.csv"), FILE_READ));
     EXPECT_FALSE(missingFolder->put("x", 1));
     EXPECT_FALSE(missingFolder->finish());
+}
+
+// An export into a folder of any length: written whole where the system takes the path, else
+// refused at open with the system's error and the reason in the host's log. Either way no
+// temporary file stays behind.
+TEST(FileComponent, LongFoldersGetTheWholeFileOrAClearRefusalAndNothingElse)
+{
+    TempDir dir, logDir;
+    setLogFile(logDir.file(L"log.txt").c_str());
+    const std::string bytes = "\xEF\xBB\xBF代码,名称\r\n500001,示例基金一\r\n";
+    for (size_t length : {200, 246, 259, 260, 290, 300, 400, 600, 1000}) {
+        SCOPED_TRACE(length);
+        DeepFolder folder(dir.path());
+        ASSERT_TRUE(folder.growTo(length));
+        ASSERT_EQ(folder.path().size(), length);
+        const std::wstring target = folder.path() + L"\\封闭式基金.csv";
+        auto file = newFile();
+        if (file->open(target, FILE_CREATE_WRITE)) {
+            EXPECT_TRUE(file->put(bytes.data(), int64_t(bytes.size())));
+            EXPECT_TRUE(file->finish());
+            EXPECT_EQ(readFileBytes(longForm(target)), bytes);
+            EXPECT_EQ(filesIn(folder.path()), 1);
+        } else { // a system without long paths
+            EXPECT_NE(GetLastError(), DWORD(0));
+            EXPECT_NE(readFileBytes(logDir.file(L"log.txt")).find(toUtf8(target)), std::string::npos);
+            EXPECT_EQ(filesIn(folder.path()), 0);
+        }
+    }
+
+    // A name longer than the volume takes: refused before anything is written.
+    const std::wstring longName = dir.file(std::wstring(300, L'n') + L".csv");
+    auto file = newFile();
+    EXPECT_FALSE(file->open(longName, FILE_CREATE_WRITE));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(file->put("x", 1));
+    EXPECT_EQ(filesIn(dir.path()), 0);
+
+    // The deepest folder the system makes has no room for a file's name.
+    DeepFolder deepest(dir.path());
+    deepest.growToTheEnd();
+    ASSERT_GT(deepest.path().size(), dir.path().size());
+    const std::wstring cramped = deepest.path() + L"\\list.csv";
+    EXPECT_FALSE(file->open(cramped, FILE_CREATE_WRITE));
+    EXPECT_NE(GetLastError(), DWORD(0));
+    EXPECT_EQ(filesIn(deepest.path()), 0);
+
+    setLogFile(nullptr);
+    std::string log = readFileBytes(logDir.file(L"log.txt"));
+    EXPECT_NE(log.find(toUtf8(longName)), std::string::npos);
+    EXPECT_NE(log.find(toUtf8(cramped)), std::string::npos);
 }
