@@ -2,8 +2,23 @@
 #include "Database.h"
 #include "ShellPaths.h"
 #include "hostapi/KernelHost.h"
+#include <windows.h>
 
 namespace HostShell {
+
+namespace {
+
+// A file of 0 bytes is no database yet (a copy or a first run cut short, a touched name):
+// there is nothing in it to lose, so it counts as missing. SQLite agrees: it drops a log it
+// finds beside an empty file.
+bool isEmptyFile(const XStringW& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+} // namespace
 
 DbModule::DbModule(XStringW path) : BuiltInModule("mod_Database", L"基金数据库"), path_(std::move(path)) {}
 
@@ -13,13 +28,15 @@ XComPtr<Host::IDatabaseHost> DbModule::fundDatabase()
 {
     if (database_) return database_;
     XStringW error;
-    if (!fileExists(path_)) {
-        if (FundDb::writeFundDatabase(path_, FundDb::Content::CurrentSample, 0, false, error)) {
+    bool missing = !fileExists(path_), empty = isEmptyFile(path_);
+    if (missing || empty) {
+        const wchar_t* what = missing ? L"no fund database" : L"an empty fund database file (0 bytes)";
+        if (FundDb::writeFundDatabase(path_, FundDb::Content::CurrentSample, 0, empty, error)) {
             madeSample_ = true;
-            Host::logWarning((L"no fund database: wrote the sample database (made-up funds) to " + path_).c_str());
+            Host::logWarning((what + XStringW(L": wrote the sample database (made-up funds) to ") + path_).c_str());
         } else {
             sampleError_ = error;
-            Host::logWarning((L"no fund database, and the sample could not be written: " + error).c_str());
+            Host::logWarning((what + XStringW(L", and the sample could not be written: ") + error).c_str());
         }
     }
     database_ = FundDb::openFundDatabase(path_, error);

@@ -1,6 +1,6 @@
-// "mod_Database": the fund database of the data folder. A first run finds no database and
-// puts the labelled sample in its place, dated the last weekday, so that the client has
-// something current-looking to show.
+// "mod_Database": the fund database of the data folder. A first run finds no database (or an
+// empty file of that name) and puts the labelled sample in its place, dated the last weekday,
+// so that the client has something current-looking to show.
 #pragma once
 #include "BuiltInModule.h"
 #include "hostapi/DatabaseHost.h"
@@ -11,8 +11,8 @@ class DbModule final : public BuiltInModule<Host::IDbModule> {
 public:
     explicit DbModule(XStringW path);
 
-    // Opened (and, when missing, written as the sample) on first request. Always an object:
-    // a database that cannot be opened is closed, with its error in getLastError.
+    // Opened (and, when missing or empty, written as the sample) on first request. Always an
+    // object: a database that cannot be opened is closed, with its error in getLastError.
     XComPtr<Host::IDatabase> getFundDatabase() override;
     // The same database with the host's operations (its error text, its path).
     XComPtr<Host::IDatabaseHost> fundDatabase();

@@ -259,6 +259,49 @@ TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand
     EXPECT_EQ(run.part(1), L"<no part>");
 }
 
+// A fund database file of 0 bytes holds nothing: the client writes the labelled sample in its
+// place and says so as it does for a missing one. A file with any bytes in it that is not a
+// sound database is left exactly as it was, with its error standing.
+TEST(ShellFrameState, EmptyDatabaseFileGetsTheSampleButADamagedOneIsKept)
+{
+    TempDir dir;
+    useModules(dir, L"");
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"funds.db"), std::string()));
+    {
+        Session run(dir);
+        ASSERT_TRUE(run.ok);
+        EXPECT_NE(run.part(0).find(L"样本数据库"), std::wstring::npos) << Common::toUtf8(run.part(0));
+        EXPECT_NE(run.part(0).find(dir.file(L"funds.db")), std::wstring::npos) << Common::toUtf8(run.part(0));
+        EXPECT_EQ(run.part(1), L"<no part>");
+        wchar_t title[256] = {};
+        GetWindowTextW(run.frame().GetHwnd(), title, 256);
+        EXPECT_NE(std::wstring(title).find(L"样本数据"), std::wstring::npos);
+        run.session.mainFrame()->activatePage(run.session.allFundsPage());
+        EXPECT_GT(SendMessageW(run.session.allFundsPage()->list(), LVM_GETITEMCOUNT, 0, 0), 0);
+    }
+    EXPECT_NE(TestSupport::readFileBytes(dir.file(L"client2.log")).find("empty fund database"), std::string::npos);
+
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"sample.db"), FundDb::Content::StandardSample, 0, false, error));
+    const std::string sample = TestSupport::readFileBytes(dir.file(L"sample.db"));
+    ASSERT_GT(sample.size(), 8192u);
+    for (const std::string& bytes : {std::string(1, '\0'), std::string("x"), sample.substr(0, 4096),
+                                     sample.substr(0, 100) + std::string(sample.size() - 100, '\0')}) {
+        SCOPED_TRACE(bytes.size());
+        TempDir damaged;
+        const std::wstring path = damaged.file(L"funds.db");
+        ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
+        {
+            DbModule module(path);
+            auto db = module.getFundDatabase();
+            EXPECT_FALSE(db->isOpen());
+            EXPECT_FALSE(module.madeSample());
+            EXPECT_FALSE(module.openError().empty());
+        }
+        EXPECT_EQ(TestSupport::readFileBytes(path), bytes);
+    }
+}
+
 TEST(ShellFrameState, FundsPoolPageListsCodesAsTheyAreAdded)
 {
     TempDir dir;
