@@ -21,7 +21,31 @@ const long long kSettleTicks = 10000000; // one second, in FILETIME units
 // A package without its marker that nobody has touched for this long was abandoned: it is
 // set aside so that the packages after it are not held up for ever.
 const long long kAbandonedTicks = 300 * kSettleTicks;
+// Long enough to outwait another program's transaction.
+const int kBusyTimeoutMs = 10000;
+// How long a checkpoint waits for readers to finish what they are reading.
+const int kCheckpointWaitMs = 2000;
 
+// Moves the committed pages from the write-ahead log into the database file and empties the
+// log, so that funds.db alone holds every applied update: the readers never checkpoint, and
+// one of them is usually the last to close. A reader in the middle of a read holds it up
+// for a while at most; pages the readers no longer need are in the file all the same, and
+// the next package or the close tries again.
+bool checkpoint(sqlite3* db)
+{
+    int logFrames = -1, moved = -1;
+    sqlite3_busy_timeout(db, kCheckpointWaitMs);
+    int rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &moved);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Busy with every frame moved: the file is whole, only the log could not be emptied.
+    if (rc == SQLITE_OK || (rc == SQLITE_BUSY && logFrames >= 0 && moved == logFrames)) return true;
+    Host::logWarning((L"updater: the fund database's log could not be written into the file yet: " +
+                      Common::fromUtf8(sqlite3_errmsg(db)))
+                         .c_str());
+    return false;
+}
+
+// The updater's connection: it checkpoints when it closes.
 struct Connection {
     sqlite3* db = nullptr;
     Connection() = default;
@@ -29,7 +53,9 @@ struct Connection {
     Connection& operator=(const Connection&) = delete;
     ~Connection()
     {
-        if (db) sqlite3_close_v2(db);
+        if (!db) return;
+        checkpoint(db);
+        sqlite3_close_v2(db);
     }
 };
 
@@ -227,16 +253,19 @@ PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wst
     Connection c;
     if (sqlite3_open_v2(Common::toUtf8(databasePath).c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         Host::logWarning((L"updater: cannot open the fund database " + databasePath).c_str());
+        sqlite3_close_v2(c.db);
+        c.db = nullptr;
         return run;
     }
     run.databaseOpen = true;
-    sqlite3_busy_timeout(c.db, 10000);
+    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     exec(c.db, "CREATE TABLE IF NOT EXISTS tb_update_applied (name TEXT PRIMARY KEY, applied TEXT)");
     for (const std::wstring& name : names) {
         std::string error;
         switch (applyOne(c.db, packageDir + L"\\" + name, Common::toUtf8(name), run.changed, error)) {
         case Outcome::Applied:
             ++run.applied;
+            checkpoint(c.db);
             moveTo(packageDir, L"done", name);
             break;
         case Outcome::Skipped: moveTo(packageDir, L"done", name); break;

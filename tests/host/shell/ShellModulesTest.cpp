@@ -189,6 +189,39 @@ TEST_F(UpdaterRun, AppliesPackagesInNameOrderOnItsOwnThreadOnce)
     thread->requestUpdate(46); // after the stop: ignored, no crash
 }
 
+// Every applied update is in funds.db itself once the updater is done, though a reader of
+// the page still has the database open (and, reading only, never moves the log into the
+// file): a person who copies funds.db alone has the update.
+TEST_F(UpdaterRun, AppliedUpdatesAreInTheDatabaseFileAloneAfterTheUpdaterCloses)
+{
+    XStringW error;
+    auto reader = FundDb::openFundDatabase(paths.fundDatabase(), error);
+    ASSERT_TRUE(reader->isOpen()) << toUtf8(error);
+    auto before = reader->prepare(L"select count(*) from tb_closedfund", error);
+    ASSERT_TRUE(before && before->step());
+    before.reset();
+
+    writePackage(paths.updateDir() + L"\\0001-price.sql",
+                 "update tb_closedfund set price = '3.1416' where code = '" + codeUtf8 + "';");
+    writePackage(paths.updateDir() + L"\\0002-date.sql",
+                 "update tb_closedfund set date = '2031-02-03' where code = '" + codeUtf8 + "';");
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    ASSERT_EQ(seen.args.changed, 1);
+    updater->uninitialize();
+    EXPECT_EQ(readFileBytes(paths.fundDatabase() + L"-wal").size(), 0u) << "updates left in the log only";
+
+    TempDir elsewhere;
+    const std::wstring copy = elsewhere.file(L"funds.db");
+    ASSERT_TRUE(CopyFileW(paths.fundDatabase().c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(firstText(copy, L"select price || ' ' || date from tb_closedfund where code = '" + code + L"'"),
+              L"3.1416 2031-02-03");
+    // The reader still sees the rows and still cannot write.
+    auto write = reader->prepare(L"delete from tb_closedfund", error);
+    EXPECT_TRUE(!write || !write->step());
+    EXPECT_EQ(firstText(paths.fundDatabase(), L"select count(*) from tb_closedfund where price = '3.1416'"), L"1");
+}
+
 // A bad package (SQL error after a good statement) and one that tries to end the updater's
 // transaction: both rolled back whole, moved aside, reported as no change.
 TEST_F(UpdaterRun, RollsBackBadPackagesWholeAndSetsThemAside)
