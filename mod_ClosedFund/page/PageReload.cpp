@@ -196,7 +196,10 @@ bool ClosedFundPage::runPumping(ReloadJob* job)
 {
     if (!reloadWorker_) reloadWorker_ = std::make_unique<thread>(4);
     reloadWorker_->start(); // 1 when it runs already
-    if (reloadWorker_->getState() == thread::STOPPED || !job->post(*reloadWorker_)) {
+    // Posted only to a worker that will take it: one stopping may have drained its queue
+    // already, and the job would wait for the next start.
+    int state = reloadWorker_->getState();
+    if ((state != thread::RUNNING && state != thread::STARTING) || !job->post(*reloadWorker_)) {
         job->runHere();
         return true;
     }

@@ -40,6 +40,7 @@ bool ReloadJob::post(thread& worker)
 
 void ReloadJob::run()
 {
+    ran_ = true;
     if (!cancelled_) {
         CellReader cells(staging_.get(), stagingCells_);
         filled_ = fillStagingTable(fill_.get(), database_.get(), query_, rowBound_, staging_.get(), cells,
@@ -48,8 +49,10 @@ void ReloadJob::run()
     SetEvent(done_.get());
 }
 
+// A job its worker never ran says so: the page waiting on it shows why nothing came.
 void ReloadJob::onTaskDone(task*)
 {
+    if (!ran_) error_ = L"the reload was stopped before it ran.";
     SetEvent(done_.get());
     release();
 }

@@ -51,7 +51,8 @@ public:
     void cancel() override { InterlockedExchange(&cancelled_, 1); }
     void reset() override {}
     void run() override;
-    // thread::TaskOwner: on the worker thread, after run or instead of it.
+    // thread::TaskOwner: after run or instead of it (a stopping worker, or one destroyed
+    // with the job still queued). Signals the done event and drops the queue's reference.
     void onTaskDone(task* done) override;
 
 private:
@@ -69,6 +70,7 @@ private:
     bool filled_ = false;
     XStringW error_;
     volatile LONG cancelled_ = 0;
+    bool ran_ = false; // written before the done event is signalled, read after it
     volatile LONG refs_ = 1;
 };
 

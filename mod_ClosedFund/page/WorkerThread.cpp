@@ -62,7 +62,10 @@ thread::~thread()
     LONG state = state_;
     if (state == RUNNING || state == STARTING) stop();
     // Also waits for a worker that was already stopping: it still uses this object.
-    wait(30000);
+    if (!wait(30000)) return;
+    // Items no worker will take (never started, or posted after the last one drained): their
+    // owners are told here, or a job waiting on them would wait for ever.
+    drainQueue();
 }
 
 int thread::start()
@@ -136,20 +139,25 @@ void thread::runWorker()
 }
 
 // Runs items until the stop request's wake-up item. Items taken after the state left
-// running are dropped; the loop still goes on to the wake-up item so that it is never
-// left in the queue to end the next worker at once.
+// running are not run but handed back to their owners; the loop still goes on to the
+// wake-up item so that it is never left in the queue to end the next worker at once.
 void thread::runItems()
 {
     for (;;) {
         TaskItem item;
         if (!queue_.pop(item)) return;
         if (!item.work) return;
+        bool runIt = false;
         {
             // Checked under the lock stop takes: either stop sees this item and cancels it,
-            // or this sees the stopping state and drops it.
+            // or this sees the stopping state and hands it back (outside the lock).
             CriticalSection::Lock hold(runningLock_);
-            if (state_ != RUNNING) continue;
-            running_ = &item;
+            runIt = state_ == RUNNING;
+            if (runIt) running_ = &item;
+        }
+        if (!runIt) {
+            if (item.owner) item.owner->onTaskDone(item.work);
+            continue;
         }
         item.work->run();
         {

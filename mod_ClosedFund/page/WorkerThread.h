@@ -21,7 +21,8 @@ public:
     };
 
     // Told, on the worker thread, that its task has run, or will not run because the
-    // thread stopped first. The destructor takes the first slot, onTaskDone the second.
+    // thread stopped first; for an item still queued when the thread object goes, on the
+    // thread destroying it. The destructor takes the first slot, onTaskDone the second.
     class TaskOwner {
     public:
         virtual ~TaskOwner() = default;
@@ -63,8 +64,9 @@ public:
     explicit thread(LONG capacity);
     thread(const thread&) = delete;
     thread& operator=(const thread&) = delete;
-    // Stops a started worker and waits up to 30 s for it to end. A derived class whose hooks
-    // the worker may still call must stop and wait in its own destructor.
+    // Stops a started worker and waits up to 30 s for it to end, then tells the owners of
+    // items still queued. A derived class whose hooks the worker may still call must stop
+    // and wait in its own destructor.
     virtual ~thread();
 
     virtual void onStarting() {}
@@ -75,8 +77,8 @@ public:
     // 0 when a worker was started; 1 when the thread is not stopped (nothing happens);
     // -1 when the system refused to create the worker (the state is stopped again).
     int start();
-    // Asks a starting or running worker to end: the running task is cancelled, items
-    // already queued are dropped and later ones are handed back to their owners.
+    // Asks a starting or running worker to end: the running task is cancelled, and items
+    // still queued, or queued while it stops, are not run but handed back to their owners.
     void stop();
     // Queues a task (reset first); 0 for a null task or a broken queue, else 1. Blocks
     // while the queue is full. Any thread may post.

@@ -18,7 +18,7 @@ struct BlockingTask : thread::task {
     volatile LONG runs = 0, cancels = 0, finished = 0, stopFlag = 0;
     ScopedHandle started{newEvent()};
     ScopedHandle release{newEvent()};
-    DWORD minRunMs = 0; // keeps running this long even when cancelled
+    DWORD lingerMs = 0; // keeps running this long after it is released
     void cancel() override
     {
         InterlockedIncrement(&cancels);
@@ -28,11 +28,11 @@ struct BlockingTask : thread::task {
     void run() override
     {
         InterlockedIncrement(&runs);
-        DWORD begin = GetTickCount();
         SetEvent(started.get());
         while (!stopFlag) Sleep(1);
         WaitForSingleObject(release.get(), 10000);
-        while (GetTickCount() - begin < minRunMs) Sleep(1);
+        DWORD released = GetTickCount();
+        while (GetTickCount() - released < lingerMs) Sleep(1);
         finished = 1;
     }
 };
@@ -97,13 +97,96 @@ TEST(WorkerThread, StopWhileRunningCancelsOnceDropsQueuedAndHandsBackLaterItems)
     EXPECT_EQ(1, running.cancels);
     ASSERT_EQ(1u, runningOwner.count());
     EXPECT_EQ(&running, runningOwner.done[0]);
-    // Taken after the state left running: dropped, its owner not told.
+    // Taken after the state left running: not run, its owner told.
     EXPECT_EQ(0, queuedBeforeStop.runs);
-    EXPECT_EQ(0u, beforeOwner.count());
+    ASSERT_EQ(1u, beforeOwner.count());
+    EXPECT_EQ(&queuedBeforeStop, beforeOwner.done[0]);
     // Queued behind the stop request: not run, its owner told.
     EXPECT_EQ(0, queuedAfterStop.runs);
     ASSERT_EQ(1u, afterOwner.count());
     EXPECT_EQ(&queuedAfterStop, afterOwner.done[0]);
+}
+
+namespace {
+// Holds itself the way the page's reload job does: one reference for its maker, one for the
+// queue, dropped when the owner is told; the maker waits on the done event.
+struct CountedJob : thread::task, thread::TaskOwner {
+    volatile LONG refs = 1, runs = 0, told = 0;
+    ScopedHandle done{newEvent()};
+    void cancel() override {}
+    void reset() override {}
+    void run() override
+    {
+        InterlockedIncrement(&runs);
+        SetEvent(done.get());
+    }
+    void onTaskDone(thread::task*) override
+    {
+        InterlockedIncrement(&told);
+        SetEvent(done.get());
+        InterlockedDecrement(&refs);
+    }
+    bool post(thread& worker)
+    {
+        InterlockedIncrement(&refs);
+        if (worker.post(this, this)) return true;
+        InterlockedDecrement(&refs);
+        return false;
+    }
+    // Told once, not run, the queue's reference gone and the done event set.
+    void expectHandedBack(const char* where)
+    {
+        EXPECT_EQ(0, runs) << where;
+        EXPECT_EQ(1, told) << where;
+        EXPECT_EQ(1, refs) << where;
+        EXPECT_TRUE(signalled(done, 0)) << where;
+    }
+};
+
+// Stops itself while starting, before its worker exists.
+struct StoppedWhileStarting : thread {
+    StoppedWhileStarting() : thread(4) {}
+    StoppedWhileStarting(const StoppedWhileStarting&) = delete;
+    StoppedWhileStarting& operator=(const StoppedWhileStarting&) = delete;
+    void onStarting() override { stop(); }
+};
+} // namespace
+
+TEST(WorkerThread, AJobItsWorkerNeverRunsIsHandedBackDroppingTheQueuesReference)
+{
+    // Queued behind a running task when the stop comes.
+    {
+        thread worker(4);
+        BlockingTask running;
+        CountedJob job;
+        worker.start();
+        ASSERT_EQ(1, worker.post(&running, nullptr));
+        ASSERT_TRUE(signalled(running.started));
+        ASSERT_TRUE(job.post(worker));
+        EXPECT_EQ(2, job.refs);
+        worker.stop();
+        SetEvent(running.release.get());
+        ASSERT_TRUE(worker.wait(5000));
+        job.expectHandedBack("queued behind a running task");
+    }
+    // Queued before a start that is stopped before the worker takes anything.
+    {
+        StoppedWhileStarting worker;
+        CountedJob job;
+        ASSERT_TRUE(job.post(worker));
+        EXPECT_EQ(0, worker.start());
+        ASSERT_TRUE(worker.wait(5000));
+        EXPECT_EQ(thread::STOPPED, worker.getState());
+        job.expectHandedBack("stopped while starting");
+    }
+    // Queued on a thread that never starts: its destruction tells the owner.
+    CountedJob job;
+    {
+        thread worker(4);
+        ASSERT_TRUE(job.post(worker));
+        EXPECT_FALSE(signalled(job.done, 0));
+    }
+    job.expectHandedBack("never started");
 }
 
 namespace {
@@ -114,6 +197,15 @@ struct StopCall {
         static_cast<StopCall*>(p)->worker->stop();
         return 0;
     }
+};
+
+// Releases a task as its destruction begins; the base destructor runs after.
+struct ReleasingThread : thread {
+    HANDLE release; // borrowed from the task
+    explicit ReleasingThread(HANDLE releaseOnDestroy) : thread(4), release(releaseOnDestroy) {}
+    ReleasingThread(const ReleasingThread&) = delete;
+    ReleasingThread& operator=(const ReleasingThread&) = delete;
+    ~ReleasingThread() override { SetEvent(release); }
 };
 } // namespace
 
@@ -135,16 +227,17 @@ TEST(WorkerThread, StopOnFullQueueAndDestructionWhileStoppingDoNotHang)
         ASSERT_TRUE(worker.wait(5000));
         EXPECT_EQ(0, queued.runs);
     }
-    // Destroyed while its worker is still stopping: the destructor waits for the worker.
+    // Destroyed while its worker is still stopping: the destructor waits for the worker. The
+    // task ends only once destruction has begun, and then takes a while more.
     BlockingTask slow;
-    slow.minRunMs = 300;
-    SetEvent(slow.release.get());
-    thread* worker = new thread(4);
+    slow.lingerMs = 100;
+    auto* worker = new ReleasingThread(slow.release.get());
     worker->start();
     worker->post(&slow, nullptr);
     ASSERT_TRUE(signalled(slow.started));
     worker->stop();
     ASSERT_EQ(thread::STOPPING, worker->getState());
+    EXPECT_EQ(0, slow.finished);
     delete worker;
     EXPECT_EQ(1, slow.finished);
 }
