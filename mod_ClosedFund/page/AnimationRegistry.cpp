@@ -50,7 +50,7 @@ void AnimationRegistry::animationStopped()
 void AnimationRegistry::advanceAll()
 {
     Common::CriticalSection::Lock hold(lock_);
-    DWORD now = GetTickCount();
+    DWORD now = clock_.load()();
     for (GifWnd* window : windows_) window->advanceFrame(now);
 }
 

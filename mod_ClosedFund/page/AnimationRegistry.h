@@ -3,6 +3,7 @@
 #pragma once
 #include "common/ScopedWin.h"
 #include "page/WorkerThread.h"
+#include <atomic>
 #include <set>
 
 namespace ClosedFund {
@@ -33,12 +34,15 @@ public:
     int threadState() const { return worker_.getState(); }
     // Waits (bounded) for a stopping worker to end.
     void waitWhileStopping(DWORD timeoutMs);
+    // What advanceAll reads the time from; null is the tick count.
+    void setClock(DWORD(WINAPI* clock)()) { clock_.store(clock ? clock : &GetTickCount); }
 
 private:
     AnimationRegistry() : worker_(0x7FFFFFFF) {}
     std::set<GifWnd*> windows_;
     Common::CriticalSection lock_;
     int animating_ = 0;
+    std::atomic<DWORD(WINAPI*)()> clock_{&GetTickCount};
     thread worker_;
     GifTask task_;
 };

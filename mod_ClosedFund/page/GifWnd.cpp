@@ -112,6 +112,7 @@ void GifWnd::stopAnimation()
 }
 
 int GifWnd::animationThreadState() { return AnimationRegistry::instance().threadState(); }
+void GifWnd::setClock(Clock clock) { AnimationRegistry::instance().setClock(clock); }
 
 void GifWnd::advanceFrame(DWORD now)
 {

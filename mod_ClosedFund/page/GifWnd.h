@@ -37,6 +37,10 @@ public:
     unsigned frameCount() const { return frameCount_; }
     // State of the shared animation thread (0 stopped, 1 running, 2 starting, 3 stopping).
     static int animationThreadState();
+    // The clock frame delays are measured on, read once per round of the shared thread;
+    // null puts back the tick count. Lets a test move time itself.
+    typedef DWORD(WINAPI* Clock)();
+    static void setClock(Clock clock);
 
 private:
     friend class AnimationRegistry;

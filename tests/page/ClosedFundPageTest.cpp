@@ -403,18 +403,46 @@ bool DuringReload::askedAgain = false;
 HHOOK DuringReload::sentHook = nullptr;
 HHOOK DuringReload::postedHook = nullptr;
 
-// Ends the page (its window, or its hold on the host) from inside a running reload.
+// Ends the page (its window, or its hold on the host) from inside a running reload: a 1 ms
+// thread timer that acts at its first firing during the reload.
 ClosedFundPage* g_ending = nullptr;
 bool g_release = false;
+bool g_ended = false;
 void CALLBACK endPageMidReload(HWND, UINT, UINT_PTR id, DWORD)
 {
-    if (!g_ending->isReloading()) return;
+    if (!g_ending || !g_ending->isReloading()) return;
     KillTimer(nullptr, id);
+    g_ended = true;
     if (g_release)
         g_ending->releaseHostReferences();
     else
         g_ending->DestroyWindow();
 }
+
+// Owns that timer and the page pointer: both go at the end of the test whether or not it
+// fired, so no later test meets them.
+class MidReloadEnding {
+public:
+    MidReloadEnding(ClosedFundPage& page, bool release) : timer_(SetTimer(nullptr, 0, 1, &endPageMidReload))
+    {
+        g_ending = &page;
+        g_release = release;
+        g_ended = false;
+    }
+    MidReloadEnding(const MidReloadEnding&) = delete;
+    MidReloadEnding& operator=(const MidReloadEnding&) = delete;
+    ~MidReloadEnding()
+    {
+        if (timer_) KillTimer(nullptr, timer_);
+        g_ending = nullptr;
+    }
+    bool armed() const { return timer_ != 0; }
+    // Whether the page was ended inside the reload.
+    bool ended() const { return g_ended; }
+
+private:
+    UINT_PTR timer_;
+};
 
 } // namespace
 
@@ -487,10 +515,10 @@ TEST_F(PageTest, APageReleasedDuringAReloadDropsTheNewRows)
     XComPtr<Host::IDataTable> table(page_.grid().FundTable());
     database_ = bigDatabase();
     page_.setDatabase(database_.get());
-    g_ending = &page_;
-    g_release = true;
-    SetTimer(nullptr, 0, 1, &endPageMidReload);
+    MidReloadEnding ending(page_, true);
+    ASSERT_TRUE(ending.armed());
     page_.reload(true);
+    ASSERT_TRUE(ending.ended()) << "the reload ended before the page was released";
     EXPECT_FALSE(page_.isReloading());
     EXPECT_EQ(page_.grid().FundTable(), nullptr);
     EXPECT_EQ(table->getRowCount(), 60);
@@ -507,10 +535,10 @@ TEST_F(PageTest, APageDestroyedDuringAReloadDropsTheNewRows)
     ASSERT_EQ(rows(), 60);
     database_ = bigDatabase();
     page_.setDatabase(database_.get());
-    g_ending = &page_;
-    g_release = false;
-    SetTimer(nullptr, 0, 1, &endPageMidReload);
+    MidReloadEnding ending(page_, false);
+    ASSERT_TRUE(ending.armed());
     page_.reload(true);
+    ASSERT_TRUE(ending.ended()) << "the reload ended before the page window was destroyed";
     EXPECT_FALSE(page_.IsWindow());
     EXPECT_FALSE(page_.isReloading());
     EXPECT_EQ(page_.grid().FundTable()->getRowCount(), 60);

@@ -1,6 +1,7 @@
-// The animated indicator on generated GIFs: frame order and spacing, the shared worker
+// The animated indicator on generated GIFs: frame order and delays, the shared worker
 // thread's life, and images that do not decode. Frames are told apart by their colour,
-// read back from the window as the screen shows it.
+// read back from the window as the screen shows it. Time is a clock the test moves: a frame
+// must change exactly when its delay has passed, however busy the machine.
 #include "GifMaker.h"
 #include "ParentWindow.h"
 #include "Pixels.h"
@@ -9,8 +10,6 @@
 #include "base/ModuleHandle.h"
 #include "page/GifWnd.h"
 #include <gtest/gtest.h>
-#include <algorithm>
-#include <map>
 #include <memory>
 
 using ClosedFund::GifWnd;
@@ -42,25 +41,53 @@ COLORREF pixelOf(HWND hwnd, int x = 4, int y = 4)
     return c;
 }
 
-// Colour changes seen while sampling for ms milliseconds: (colour, milliseconds shown).
-std::vector<std::pair<COLORREF, double>> watchFrames(HWND hwnd, DWORD ms)
-{
-    LARGE_INTEGER freq, start, now;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&start);
-    std::vector<std::pair<COLORREF, double>> changes; // colour, time first seen
-    for (;;) {
-        QueryPerformanceCounter(&now);
-        double t = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
-        if (t > ms) break;
-        COLORREF c = pixelOf(hwnd);
-        if (changes.empty() || changes.back().first != c) changes.push_back({c, t});
-        TestSupport::pumpMessages(1);
+// The animation's clock while it lives, moved only by the test. The shared thread reads it
+// once per round, so two more readings mean a whole round has seen the latest time.
+class TestClock {
+public:
+    explicit TestClock(DWORD start)
+    {
+        now_ = LONG(start);
+        GifWnd::setClock(&TestClock::read);
     }
-    std::vector<std::pair<COLORREF, double>> shown;
-    for (size_t i = 1; i + 1 < changes.size(); ++i) // first and last spans are cut short
-        shown.push_back({changes[i].first, changes[i + 1].second - changes[i].second});
-    return shown;
+    TestClock(const TestClock&) = delete;
+    TestClock& operator=(const TestClock&) = delete;
+    ~TestClock() { GifWnd::setClock(nullptr); }
+
+    // Moves time on by ms and waits for a round that saw it; false when none came.
+    bool advance(DWORD ms)
+    {
+        InterlockedExchangeAdd(&now_, LONG(ms));
+        return waitRound();
+    }
+    bool waitRound()
+    {
+        LONG seen = readings_;
+        DWORD start = GetTickCount();
+        while (readings_ - seen < 2) {
+            if (GetTickCount() - start > 5000) return false;
+            Sleep(1); // no paint of this thread's windows between a round's drawing and the test's look
+        }
+        return true;
+    }
+
+private:
+    static DWORD WINAPI read()
+    {
+        InterlockedIncrement(&readings_);
+        return DWORD(now_);
+    }
+    static volatile LONG now_, readings_;
+};
+volatile LONG TestClock::now_ = 0;
+volatile LONG TestClock::readings_ = 0;
+
+// Lets the new windows' first paints (the holder's background over the indicator) happen
+// now, not over a frame the test is about to read.
+void settle(HWND parent)
+{
+    TestSupport::pumpMessages(50);
+    RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 bool waitForState(int state, DWORD ms)
@@ -73,17 +100,11 @@ bool waitForState(int state, DWORD ms)
     return true;
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 TEST(GifWnd, FramesFollowInOrderWithTheirDelays)
 {
+    TestClock clock(100000);
     // Delay 7 is 70 ms; delay 0 means 100 ms.
     std::string bytes = TestSupport::makeGif(16, 16, {{kRed, 7}, {kGreen, 0}, {kBlue, 7}});
     Parent parent;
@@ -95,25 +116,25 @@ TEST(GifWnd, FramesFollowInOrderWithTheirDelays)
     EXPECT_EQ(rc.right, 16); // sized to the image at creation
     EXPECT_EQ(rc.bottom, 16);
 
-    // A sampler starved by a busy machine may miss a frame: judge the order by the share of
-    // changes that move exactly one frame on, and time only frames seen between such changes.
-    auto shown = watchFrames(*gif, 1500);
-    ASSERT_GE(shown.size(), 9u);
-    auto next = [](COLORREF c) { return c == kRed ? kGreen : c == kGreen ? kBlue : kRed; };
-    std::map<COLORREF, std::vector<double>> spans;
-    size_t inOrder = 0;
-    for (size_t i = 1; i < shown.size(); ++i) {
-        if (shown[i].first != next(shown[i - 1].first)) continue;
-        ++inOrder;
-        if (i + 1 < shown.size() && shown[i + 1].first == next(shown[i].first))
-            spans[shown[i].first].push_back(shown[i].second);
+    // The first round moves on to green at once; from then on each frame stays exactly its
+    // delay.
+    ASSERT_TRUE(clock.waitRound());
+    settle(parent.hwnd());
+    ASSERT_TRUE(clock.advance(100));
+    struct Step {
+        COLORREF shown;
+        DWORD delayMs;
+        COLORREF next;
+    };
+    const Step cycle[] = {{kBlue, 70, kRed}, {kRed, 70, kGreen}, {kGreen, 100, kBlue}};
+    for (int round = 0; round < 2; ++round) {
+        for (const Step& step : cycle) {
+            ASSERT_TRUE(clock.advance(step.delayMs - 1));
+            EXPECT_EQ(pixelOf(*gif), step.shown) << "moved on before its delay of " << step.delayMs << " ms";
+            ASSERT_TRUE(clock.advance(1));
+            EXPECT_EQ(pixelOf(*gif), step.next) << "not moved on after its delay of " << step.delayMs << " ms";
+        }
     }
-    EXPECT_GE(inOrder * 4, (shown.size() - 1) * 3) << "frames out of order";
-    double green = median(spans[kGreen]), blue = median(spans[kBlue]), red = median(spans[kRed]);
-    EXPECT_NEAR(green, 100, 40);
-    EXPECT_NEAR(blue, 70, 35);
-    EXPECT_NEAR(red, 70, 35);
-    EXPECT_GT(green, std::max(blue, red));
 }
 
 TEST(GifWnd, OneFrameImageIsRedrawn)
@@ -121,12 +142,16 @@ TEST(GifWnd, OneFrameImageIsRedrawn)
     std::string bytes = TestSupport::makeGif(12, 12, {{kGreen, 0}});
     const COLORREF background = RGB(250, 180, 0);
     Parent parent;
+    TestClock clock(5000);
     auto gif = makeIndicator(bytes, parent.hwnd(), 0, background);
-    TestSupport::pumpMessages(150);
+    ASSERT_TRUE(clock.waitRound());
+    settle(parent.hwnd());
+    ASSERT_TRUE(clock.advance(100));
     EXPECT_EQ(pixelOf(*gif), kGreen);
     // Made larger than the image, the window shows the background colour around it.
     SetWindowPos(*gif, nullptr, 0, 0, 24, 24, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    TestSupport::pumpMessages(250);
+    settle(parent.hwnd());
+    ASSERT_TRUE(clock.advance(100));
     EXPECT_EQ(pixelOf(*gif, 18, 18), background);
     EXPECT_EQ(pixelOf(*gif, 4, 18), background);
     EXPECT_EQ(pixelOf(*gif, 4, 4), kGreen);
@@ -138,12 +163,13 @@ TEST(GifWnd, OneFrameImageIsRedrawn)
     DeleteObject(black);
     ReleaseDC(*gif, dc);
     EXPECT_EQ(pixelOf(*gif), RGB(0, 0, 0));
-    TestSupport::pumpMessages(250);
+    ASSERT_TRUE(clock.advance(100));
     EXPECT_EQ(pixelOf(*gif), kGreen);
 }
 
 TEST(GifWnd, SharedThreadLivesWhileAnyWindowAnimates)
 {
+    TestClock clock(7000);
     std::string bytes = TestSupport::makeGif(16, 16, {{kRed, 2}, {kBlue, 2}});
     Parent parent;
     auto first = makeIndicator(bytes, parent.hwnd(), 0);
@@ -167,8 +193,14 @@ TEST(GifWnd, SharedThreadLivesWhileAnyWindowAnimates)
     ShowWindow(*first, SW_HIDE);
     TestSupport::pumpMessages(50);
     EXPECT_EQ(GifWnd::animationThreadState(), 1);
-    auto shown = watchFrames(*second, 300);
-    EXPECT_GE(shown.size(), 3u) << "the remaining window stopped animating";
+    settle(parent.hwnd());
+    ASSERT_TRUE(clock.advance(20));
+    COLORREF before = pixelOf(*second);
+    ASSERT_TRUE(before == kRed || before == kBlue);
+    for (COLORREF expected : {before == kRed ? kBlue : kRed, before}) {
+        ASSERT_TRUE(clock.advance(20));
+        EXPECT_EQ(pixelOf(*second), expected) << "the remaining window stopped animating";
+    }
 
     // Destroying the last animated window ends the thread.
     second.reset();
@@ -204,12 +236,15 @@ TEST(GifWnd, ThemeRefreshIndicatorMidAnimation)
     unsigned size = 0;
     ASSERT_TRUE(theme->getResource("refresh", bytes, size, 0));
 
+    TestClock clock(9000);
     Parent parent;
     GifWnd gif(bytes, size, RGB(255, 255, 255));
     RECT rc = {8, 8, 8, 8};
     ASSERT_TRUE(gif.Create(WS_CHILD | WS_VISIBLE, 0, L"", rc, parent.hwnd(), nullptr, ClosedFund::moduleInstance()));
     EXPECT_GT(gif.frameCount(), 1u);
-    TestSupport::pumpMessages(250);
+    ASSERT_TRUE(clock.waitRound());
+    settle(parent.hwnd());
+    ASSERT_TRUE(clock.advance(1000)); // past any frame's delay: the next frame is drawn
     auto capture = TestSupport::grabScreen(gif);
     RECT all = {0, 0, capture.width, capture.height};
     EXPECT_GT(capture.countOther(all, RGB(255, 255, 255)), 0) << "indicator drew nothing";
