@@ -80,52 +80,55 @@ XStringW sqliteError(sqlite3* db)
     return text ? XStringW(static_cast<const wchar_t*>(text)) : XStringW(L"out of memory");
 }
 
-SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access) { open_ = probe(); }
+SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access)
+{
+    open_ = probe(openError_);
+}
 
 SqliteDatabase::~SqliteDatabase()
 {
-    // Statements hold a reference to this object, so none is left on these connections.
-    for (auto& entry : connections_) sqlite3_close_v2(entry.second);
+    // Live statements hold a reference to this object: what is left on the connections is
+    // only what was released on other threads, and no thread uses a connection any more.
+    for (auto& entry : threads_) {
+        for (sqlite3_stmt* stmt : entry.second.released) sqlite3_finalize(stmt);
+        if (entry.second.connection) sqlite3_close_v2(entry.second.connection);
+    }
 }
 
 // Opens the file on this thread and reads its schema: only a file that SQLite reads as a
 // database counts as open. The journal mode is the file's own: the updater, which writes,
 // owns it, and a reader must not rewrite the header to change it.
-bool SqliteDatabase::probe()
+bool SqliteDatabase::probe(XStringW& error)
 {
     if (path_.empty()) {
-        setLastError(L"cannot open the fund database: no file name given");
+        error = L"cannot open the fund database: no file name given";
         return false;
     }
     DWORD attributes = GetFileAttributesW(path_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        setLastError(L"cannot open the fund database " + path_ + L": the file does not exist");
+        error = L"cannot open the fund database " + path_ + L": the file does not exist";
         return false;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        setLastError(L"cannot open the fund database " + path_ + L": it is a folder");
+        error = L"cannot open the fund database " + path_ + L": it is a folder";
         return false;
     }
-    XStringW error;
     sqlite3* db = openConnection(error);
-    if (!db) {
-        setLastError(error);
-        return false;
-    }
+    if (!db) return false;
     int rc = sqlite3_exec(db, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
-        setLastError(L"cannot open the fund database " + path_ + L": " + sqliteError(db));
+        error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
         sqlite3_close_v2(db);
         return false;
     }
     // A damaged file may still answer queries, with wrong rows: it is not shown as good.
     XStringW complaint;
     if (!passesIntegrityCheck(db, complaint)) {
-        setLastError(L"the fund database " + path_ + L" is damaged: " + complaint);
+        error = L"the fund database " + path_ + L" is damaged: " + complaint;
         sqlite3_close_v2(db);
         return false;
     }
-    connections_[GetCurrentThreadId()] = db;
+    threads_[GetCurrentThreadId()].connection = db;
     return true;
 }
 
@@ -168,20 +171,40 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
 sqlite3* SqliteDatabase::connection(XStringW& error)
 {
     if (!open_) {
-        error = getLastError();
+        error = openError_;
+        setLastError(error);
         return nullptr;
+    }
+    DWORD thread = GetCurrentThreadId();
+    sqlite3* db = nullptr;
+    std::vector<sqlite3_stmt*> released;
+    {
+        Common::CriticalSection::Lock hold(lock_);
+        ThreadState& state = threads_[thread];
+        db = state.connection;
+        released.swap(state.released);
+    }
+    // Only this thread touches its connection, so the finalizing needs no lock.
+    for (sqlite3_stmt* stmt : released) sqlite3_finalize(stmt);
+    if (db) return db;
+    db = openConnection(error);
+    Common::CriticalSection::Lock hold(lock_);
+    if (!db) {
+        threads_[thread].lastError = error;
+        return nullptr;
+    }
+    threads_[thread].connection = db;
+    return db;
+}
+
+void SqliteDatabase::releaseStatement(sqlite3_stmt* stmt, DWORD thread)
+{
+    if (thread == GetCurrentThreadId()) {
+        sqlite3_finalize(stmt);
+        return;
     }
     Common::CriticalSection::Lock hold(lock_);
-    DWORD thread = GetCurrentThreadId();
-    auto it = connections_.find(thread);
-    if (it != connections_.end()) return it->second;
-    sqlite3* db = openConnection(error);
-    if (!db) {
-        lastError_ = error;
-        return nullptr;
-    }
-    connections_[thread] = db;
-    return db;
+    threads_[thread].released.push_back(stmt);
 }
 
 sqlite3_stmt* SqliteDatabase::prepareRaw(const XStringW& sql, XStringW& error)
@@ -218,16 +241,19 @@ XComPtr<Host::IStatement> SqliteDatabase::prepare(const XStringW& sql, XStringW&
     return XComPtr<Host::IStatement>::adopt(new SqliteStatement(this, stmt));
 }
 
+// A thread that has not failed yet is told why a closed database is not open.
 XStringW SqliteDatabase::getLastError()
 {
     Common::CriticalSection::Lock hold(lock_);
-    return lastError_;
+    auto it = threads_.find(GetCurrentThreadId());
+    if (it != threads_.end() && !it->second.lastError.empty()) return it->second.lastError;
+    return open_ ? XStringW() : openError_;
 }
 
 void SqliteDatabase::setLastError(const XStringW& error)
 {
     Common::CriticalSection::Lock hold(lock_);
-    lastError_ = error;
+    threads_[GetCurrentThreadId()].lastError = error;
 }
 
 XComPtr<Host::IDatabaseHost> openFundDatabase(const XStringW& path, XStringW& error, Access access)

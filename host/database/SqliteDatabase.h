@@ -5,6 +5,7 @@
 #include "common/ScopedWin.h"
 #include <sqlite3.h>
 #include <map>
+#include <vector>
 
 namespace FundDb {
 
@@ -29,22 +30,39 @@ public:
 
     // The calling thread's connection, opened on its first use; null (with the reason in
     // error and in getLastError) when the database is not open or the connection fails.
+    // Statements of this thread released on others are finalized here first.
     sqlite3* connection(XStringW& error);
     // A prepared statement on the calling thread's connection, or null with error.
     sqlite3_stmt* prepareRaw(const XStringW& sql, XStringW& error);
+    // The calling thread's last error: one thread's failure never replaces what another shows.
     void setLastError(const XStringW& error);
 
+    // Ends a statement prepared on thread's connection. The connections have no mutex, so
+    // only their own thread may finalize: released on another thread, the statement waits
+    // in its thread's queue until that thread next takes its connection, or until the
+    // database closes (then no thread holds the database, so none is using a connection).
+    // Until then a statement that was stepped keeps its read snapshot open.
+    void releaseStatement(sqlite3_stmt* stmt, DWORD thread);
+
 private:
+    // What the database keeps for a thread that used it, by thread id, until it closes (a
+    // later thread given a finished thread's id takes its state over).
+    struct ThreadState {
+        sqlite3* connection = nullptr;
+        XStringW lastError;
+        std::vector<sqlite3_stmt*> released; // released on other threads, not yet finalized
+    };
+
     ~SqliteDatabase() override;
-    bool probe();
+    bool probe(XStringW& error);
     sqlite3* openConnection(XStringW& error);
 
     XStringW path_;
     Access access_;
     bool open_ = false;
+    XStringW openError_; // why the database is not open; set once, before any other thread sees it
     Common::CriticalSection lock_;
-    std::map<DWORD, sqlite3*> connections_; // by thread id; closed with the object
-    XStringW lastError_;
+    std::map<DWORD, ThreadState> threads_;
 };
 
 // SQLite's message for the connection's last failure, as wide text.

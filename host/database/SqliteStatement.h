@@ -1,7 +1,8 @@
 // Inside the database library: one prepared statement on a thread's connection. It keeps
 // its database alive, so the connection outlives it. The connection has no mutex of its
 // own, so the statement runs only on the thread that prepared it: stepped on another, it
-// gives no row and an error instead of racing that thread on the connection.
+// gives no row and an error instead of racing that thread on the connection. Released on
+// another thread, it is finalized later on its own (see SqliteDatabase::releaseStatement).
 #pragma once
 #include "SqliteDatabase.h"
 #include "hostapi/KernelHost.h"
@@ -44,7 +45,7 @@ public:
     int getColumnCount() override { return sqlite3_column_count(stmt_); }
 
 private:
-    ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+    ~SqliteStatement() override { owner_->releaseStatement(stmt_, thread_); }
 
     XComPtr<SqliteDatabase> owner_;
     sqlite3_stmt* stmt_;

@@ -1,6 +1,7 @@
 // The fund database over real SQLite files: opening, statements, filling a kernel table,
 // the database writer, connections of several threads, and the table-fill service.
 #include "Database.h"
+#include "SqliteDatabase.h"
 #include "TempDir.h"
 #include "ext/TableFill.h"
 #include "hostapi/DataHost.h"
@@ -10,6 +11,7 @@
 #include <windows.h>
 #include <process.h>
 #include <thread>
+#include <vector>
 
 using namespace Host;
 using TestSupport::TempDir;
@@ -346,12 +348,14 @@ struct WriterJob {
     IStatement* othersStatement;
     bool prepared = false;
     bool steppedOthers = true;
+    XStringW refusal = {};
 };
 
 unsigned __stdcall insertOnOwnThread(void* arg)
 {
     auto* job = static_cast<WriterJob*>(arg);
     job->steppedOthers = job->othersStatement->step();
+    job->refusal = job->db->getLastError();
     XStringW error;
     XComPtr<IStatement> insert = job->db->prepare(L"insert into tb_fund (code, name) values ('600001', '线程')", error);
     job->prepared = bool(insert);
@@ -380,12 +384,147 @@ TEST(FundDatabase, ThreadsWriteWhileAnotherReads)
     CloseHandle(thread);
     EXPECT_TRUE(job.prepared);
     EXPECT_FALSE(job.steppedOthers);
-    EXPECT_NE(db->getLastError().find(L"only on the thread that prepared it"), std::wstring::npos);
+    EXPECT_NE(job.refusal.find(L"only on the thread that prepared it"), std::wstring::npos);
+    EXPECT_EQ(std::wstring(db->getLastError()), L"") << "the refusal is the other thread's error";
 
     int rows = 1;
     while (reading->step()) ++rows;
     EXPECT_EQ(rows, 3) << "the open statement reads its own snapshot";
     EXPECT_EQ(scalar(db.get(), L"select name from tb_fund where code = '600001'"), L"线程");
+}
+
+// Each thread reads its own last error: another thread's failure, before or after, never
+// takes its place, also through the fill service; a closed database tells every thread why.
+TEST(FundDatabase, EachThreadReadsItsOwnLastError)
+{
+    TempDir dir;
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    XComPtr<IDataTable> mineTable = createInstanceAs<IDataTable>("Data.DataTable");
+    XComPtr<IDataTable> othersTable = createInstanceAs<IDataTable>("Data.DataTable");
+    ASSERT_TRUE(mineTable && othersTable);
+    EXPECT_FALSE(db->fill(L"select code from tb_missing", mineTable.get(), true, 0));
+    const XStringW mine = db->getLastError();
+    ASSERT_NE(mine.find(L"no such table"), std::wstring::npos) << Common::toUtf8(mine);
+
+    XStringW othersAtStart, othersFailure, othersAfterSuccess;
+    std::thread other([&] {
+        othersAtStart = db->getLastError();
+        EXPECT_FALSE(db->fill(L"selec code from tb_fund", othersTable.get(), true, 0));
+        othersFailure = db->getLastError();
+        EXPECT_TRUE(db->fill(L"select code from tb_fund", othersTable.get(), true, 0));
+        othersAfterSuccess = db->getLastError();
+    });
+    other.join();
+    EXPECT_EQ(std::wstring(othersAtStart), L"") << "a new thread starts with another's error";
+    EXPECT_NE(othersFailure.find(L"syntax error"), std::wstring::npos) << Common::toUtf8(othersFailure);
+    EXPECT_EQ(std::wstring(othersAfterSuccess), std::wstring(othersFailure));
+    EXPECT_EQ(std::wstring(db->getLastError()), std::wstring(mine));
+
+    if (auto service = createInstanceAs<ITableFill>(kTableFillProgId)) {
+        XStringW workerError, workerLast, last;
+        std::thread worker([&] {
+            XComPtr<IDataTable> staging = createInstanceAs<IDataTable>("Data.DataTable");
+            EXPECT_FALSE(service->fill(db.get(), L"select absent from tb_fund", staging.get(), 0, workerError));
+            EXPECT_TRUE(service->lastError(db.get(), workerLast));
+        });
+        worker.join();
+        EXPECT_NE(workerError.find(L"no such column"), std::wstring::npos) << Common::toUtf8(workerError);
+        EXPECT_EQ(std::wstring(workerLast), std::wstring(workerError));
+        EXPECT_TRUE(service->lastError(db.get(), last));
+        EXPECT_EQ(std::wstring(last), std::wstring(mine));
+    }
+
+    XStringW why;
+    XComPtr<IDatabaseHost> closed = hostSide(FundDb::openFundDatabase(dir.file(L"none.db"), why));
+    ASSERT_TRUE(closed && !closed->isOpen());
+    ASSERT_FALSE(why.empty());
+    XStringW closedAtStart, closedOwn;
+    std::thread reader([&] {
+        closedAtStart = closed->getLastError();
+        EXPECT_FALSE(closed->fill(L"select 1", nullptr, true, 0));
+        closedOwn = closed->getLastError();
+    });
+    reader.join();
+    EXPECT_EQ(std::wstring(closedAtStart), std::wstring(why));
+    EXPECT_NE(closedOwn.find(L"no table to fill"), std::wstring::npos) << Common::toUtf8(closedOwn);
+    EXPECT_EQ(std::wstring(closed->getLastError()), std::wstring(why));
+}
+
+namespace {
+
+// The statements still open on a connection, by SQLite's own list.
+int openStatements(sqlite3* connection)
+{
+    int count = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(connection, nullptr); s; s = sqlite3_next_stmt(connection, s)) ++count;
+    return count;
+}
+
+std::vector<XComPtr<IStatement>> prepareMany(IDatabase* db, int count)
+{
+    std::vector<XComPtr<IStatement>> statements;
+    XStringW error;
+    for (int i = 0; i < count; ++i) {
+        statements.push_back(db->prepare(L"select code from tb_fund order by code", error));
+        EXPECT_TRUE(statements.back()) << Common::toUtf8(error);
+        if (statements.back() && i % 2) statements.back()->step(); // half of them hold a read open
+    }
+    return statements;
+}
+
+} // namespace
+
+// A statement released on another thread is finalized on its own thread, when that thread
+// next uses the database or when the database closes; its thread's work goes on meanwhile.
+TEST(FundDatabase, StatementReleasedOnAnotherThreadIsFinalizedOnItsOwn)
+{
+    TempDir dir;
+    XComPtr<IDatabaseHost> db = makeDatabase(dir, FundDb::Content::SchemaOnly);
+    addFunds(db.get());
+    auto* sqlite = dynamic_cast<FundDb::SqliteDatabase*>(db.get());
+    ASSERT_TRUE(sqlite);
+    XStringW error;
+    sqlite3* mine = sqlite->connection(error);
+    ASSERT_TRUE(mine) << Common::toUtf8(error);
+    ASSERT_EQ(openStatements(mine), 0);
+
+    std::vector<XComPtr<IStatement>> handed = prepareMany(db.get(), 20);
+    std::thread([&] { handed.clear(); }).join();
+    EXPECT_EQ(openStatements(mine), 20) << "finalized on the releasing thread";
+    EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund"), L"3");
+    EXPECT_EQ(openStatements(mine), 0);
+
+    // Released one by one while this thread keeps reading and writing on its connection.
+    handed = prepareMany(db.get(), 200);
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(started);
+    std::thread releaser([&] {
+        SetEvent(started);
+        for (size_t left = handed.size(); left > 0; --left) {
+            handed.pop_back();
+            if (left % 4 == 0) Sleep(1); // spread over the other thread's work
+        }
+    });
+    WaitForSingleObject(started, INFINITE);
+    XComPtr<IDataTableHost> table = createHostTable();
+    ASSERT_TRUE(table);
+    for (int i = 0; i < 50; ++i) {
+        exec(db.get(), L"insert into tb_fund (code, name) values ('" + std::to_wstring(700000 + i) + L"', '示例')");
+        ASSERT_TRUE(db->fill(L"select code from tb_fund", table.get(), true, 0)) << Common::toUtf8(db->getLastError());
+        EXPECT_EQ(table->getRowCount(), 4 + i);
+    }
+    releaser.join();
+    CloseHandle(started);
+    EXPECT_EQ(scalar(db.get(), L"select count(*) from tb_fund"), L"53");
+    EXPECT_EQ(openStatements(mine), 0);
+
+    // Left queued at close: the database still closes every connection, so the file is free.
+    handed = prepareMany(db.get(), 10);
+    std::thread([&] { handed.clear(); }).join();
+    sqlite = nullptr;
+    db.reset();
+    EXPECT_TRUE(DeleteFileW(dir.file(L"funds.db").c_str())) << "the file is still open: " << GetLastError();
 }
 
 namespace {
