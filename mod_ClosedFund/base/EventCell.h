@@ -29,6 +29,8 @@ public:
 
 private:
     EventCell(Handler handler, Target target) : handler_(handler), target_(target) {}
+    EventCell(const EventCell&) = delete;
+    EventCell& operator=(const EventCell&) = delete;
     ~EventCell() = delete;
 
     // On the firing thread: the target read once, so a clear meanwhile cannot split the call.

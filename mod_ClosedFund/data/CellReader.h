@@ -18,6 +18,7 @@ public:
     CellReader(Host::IDataContainer* container, XComPtr<Host::ICellAccess> access);
     CellReader(const CellReader&) = delete;
     CellReader& operator=(const CellReader&) = delete;
+    ~CellReader() = default;
 
     // True when reads go through the host's fast access.
     bool fast() const { return access_ != nullptr; }

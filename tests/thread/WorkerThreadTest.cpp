@@ -148,6 +148,7 @@ struct StoppedWhileStarting : thread {
     StoppedWhileStarting() : thread(4) {}
     StoppedWhileStarting(const StoppedWhileStarting&) = delete;
     StoppedWhileStarting& operator=(const StoppedWhileStarting&) = delete;
+    ~StoppedWhileStarting() override = default;
     void onStarting() override { stop(); }
 };
 } // namespace

@@ -30,11 +30,12 @@ public:
     ~XComPtr() { reset(); }
 
     // Copy and swap: assigning to itself adds a reference, then drops one.
+    // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
     XComPtr& operator=(const XComPtr& o)
     {
         XComPtr(o).swap(*this);
         return *this;
-    } // NOLINT(bugprone-unhandled-self-assignment)
+    }
     XComPtr& operator=(XComPtr&& o) noexcept
     {
         XComPtr(std::move(o)).swap(*this);
