@@ -238,6 +238,14 @@ bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error)
     return true;
 }
 
+XStringW rowsDataDate(Host::IDataTable* table, const XStringW& fallback)
+{
+    if (!table || table->getRowCount() == 0) return fallback;
+    XComPtr<Host::IDataRow> first = table->getRow(0);
+    XComPtr<Host::IColumnItem> date = first ? first->getItem(L"date") : XComPtr<Host::IColumnItem>();
+    return date ? date->getText() : fallback;
+}
+
 bool readDataDate(Host::IDatabase* db, XStringW& dataDate)
 {
     XStringW error;

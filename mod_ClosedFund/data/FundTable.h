@@ -57,6 +57,12 @@ XStringW remainingTermText(double expiryDay, double referenceDay);
 // statement without a row keeps dataDate.
 bool queryDataDate(Host::IDatabase* db, XStringW& dataDate, XStringW& error);
 
+// The data date of a filled table's rows: the "date" cell of its first row, read by the
+// stored query in the same statement as the rows (all of them share it), so that a date
+// read apart from them cannot belong to another update. fallback when the table has no
+// rows or no such column. Through the host contract: the thread that owns the table.
+XStringW rowsDataDate(Host::IDataTable* table, const XStringW& fallback);
+
 // Reads the data date into dataDate. False, with dataDate unchanged, when there is no open
 // database (silently) or the date statement cannot be prepared (after a message box with
 // the database's error text under "ERROR"). A statement without a row keeps dataDate.

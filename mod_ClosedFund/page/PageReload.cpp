@@ -1,7 +1,9 @@
 // The page's reload: the data date, then the stored query into the fund table, the header
-// with the date and the views, with the wait dialog when someone waits. With the host's
-// table fill service the query runs on the page's reload worker into a staging table that
-// is swapped in; through the host contract alone it runs here, straight into the table.
+// with the date and the views, with the wait dialog when someone waits. The date shown is
+// the one the rows carry: the separate date read only finds a broken or closed database
+// early and stands in when no rows came. With the host's table fill service the query runs
+// on the page's reload worker into a staging table that is swapped in; through the host
+// contract alone it runs here, straight into the table.
 #include "page/ClosedFundPage.h"
 #include "base/HostServices.h"
 #include "base/ModuleHandle.h"
@@ -65,8 +67,9 @@ bool ClosedFundPage::load(bool wait, bool boxOnFailure)
     return filled;
 }
 
-// The data date is written only when the rows that go with it are in: a failed fill keeps
-// the date the rows were read with.
+// The data date is written only when the rows that go with it are in, and is taken from
+// those rows: an update committed between the date read and the fill, or a fill that kept
+// the old rows, cannot pair rows with another update's date.
 bool ClosedFundPage::loadOnce(bool wait, bool boxOnFailure)
 {
     ++loadAttempts_;
@@ -126,7 +129,7 @@ bool ClosedFundPage::loadThroughService(Host::ITableFill* fill, Host::IDataTable
         // the sorted view: the views rebuild once, after the header.
         Host::IDataView* sorted = grid_.SortedView();
         XComPtr<Host::IUpdateContext> bracket = sorted ? sorted->beginUpdate() : XComPtr<Host::IUpdateContext>();
-        acceptRows(date);
+        acceptRows(rowsDataDate(job->staging(), date));
         adoptFundRows(job->fill(), table, job->staging());
         if (sorted) sorted->rebuild(1);
         if (bracket) bracket->endUpdate();
@@ -156,7 +159,7 @@ bool ClosedFundPage::loadThroughContract(Host::IDataTable* table, const XStringW
         Host::IDataView* sorted = grid_.SortedView();
         XComPtr<Host::IUpdateContext> bracket = sorted ? sorted->beginUpdate() : XComPtr<Host::IUpdateContext>();
         filled = refillFundTable(database_.get(), query, table, referenceDate_, error);
-        if (filled) acceptRows(date);
+        if (filled) acceptRows(rowsDataDate(table, date));
         if (sorted) sorted->rebuild(1);
         if (bracket) bracket->endUpdate();
     }

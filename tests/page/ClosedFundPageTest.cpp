@@ -575,3 +575,80 @@ TEST_F(PageTest, AFailedFillKeepsTheRowsAndTheDate)
     EXPECT_EQ(rows(), 60);
     EXPECT_EQ(page_.grid().DataDate(), L"2026-06-26");
 }
+
+namespace {
+
+// Runs one statement through a connection of its own when the wait dialog of a reload is
+// created: after the page read the date, before it read the rows.
+struct CommitWhenWaiting {
+    static Host::IDatabase* writer;
+    static const wchar_t* sql;
+    static bool committed;
+
+    static LRESULT CALLBACK onCreate(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (code == HCBT_CREATEWND && create->lpcs->lpszClass == WC_DIALOG && writer && !committed) {
+            XStringW error;
+            XComPtr<Host::IStatement> statement = writer->prepare(sql, error);
+            if (statement) statement->step();
+            committed = true;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static void reloadCommitting(ClosedFundPage& page, Host::IDatabase* database, const wchar_t* statement)
+    {
+        writer = database;
+        sql = statement;
+        committed = false;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, &onCreate, nullptr, GetCurrentThreadId());
+        page.reload(true);
+        UnhookWindowsHookEx(hook);
+        writer = nullptr;
+    }
+};
+Host::IDatabase* CommitWhenWaiting::writer = nullptr;
+const wchar_t* CommitWhenWaiting::sql = nullptr;
+bool CommitWhenWaiting::committed = false;
+
+} // namespace
+
+// The updater commits between the page's date read and its fill: the page shows the date
+// its rows were read with, whether the fill brings the new rows or fails and keeps the old
+// ones, on the worker and on the page's own thread alike.
+TEST_F(PageTest, AnUpdateBetweenTheDateAndTheRowsShowsTheDateOfTheRows)
+{
+    database_ = makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
+    page_.setDatabase(database_.get());
+    page_.show();
+    page_.reload(true);
+    ASSERT_EQ(page_.grid().DataDate(), L"2026-06-26");
+    XStringW error;
+    XComPtr<Host::IDatabaseHost> writer =
+        FundDb::openFundDatabase(dir_.file(L"funds.db"), error, FundDb::Access::ReadWrite);
+    ASSERT_TRUE(writer && writer->isOpen()) << Common::toUtf8(error);
+    auto rowsDate = [this] { return page_.grid().FundTable()->getRow(0)->getItem(L"date")->getText(); };
+
+    // A new date and new rows: the rows' date is shown.
+    CommitWhenWaiting::reloadCommitting(page_, writer.get(), L"update tb_closedfund set date = '2026-07-01'");
+    ASSERT_TRUE(CommitWhenWaiting::committed) << "no wait dialog: nothing was committed";
+    ASSERT_EQ(rows(), 60);
+    EXPECT_EQ(rowsDate(), L"2026-07-01") << "the update came before the rows";
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-07-01");
+    EXPECT_NE(page_.grid().GetHeader().find(L"2026-07-01"), std::wstring::npos);
+
+    // The next date is read, then the fill fails and the old rows stay (the client's fill
+    // says nothing of it): their date stays with them.
+    writer->prepare(L"update tb_closedfund set date = '2026-07-02'", error)->step();
+    TestSupport::ModalDriver driver;
+    driver.answerMessageBox(IDOK); // the service's fill tells of its failure
+    CommitWhenWaiting::reloadCommitting(page_, writer.get(), L"drop table tb_fund");
+    ASSERT_TRUE(CommitWhenWaiting::committed);
+    if (!Host::contractOnly()) {
+        EXPECT_TRUE(driver.waitDone(2000));
+    }
+    ASSERT_EQ(rows(), 60);
+    EXPECT_EQ(rowsDate(), L"2026-07-01");
+    EXPECT_EQ(page_.grid().DataDate(), L"2026-07-01");
+    EXPECT_EQ(page_.grid().GetHeader().find(L"2026-07-02"), std::wstring::npos);
+}
