@@ -118,11 +118,9 @@ bool appendHiddenCopy(IXMLDOMDocument* doc, IXMLDOMElement* root, IXMLDOMElement
     return SUCCEEDED(root->appendChild(item.get(), added.put()));
 }
 
-} // namespace
-
-// Counted the way the control lays its header out, so that "no columns" here means an empty
-// grid there.
-int shownHeaderColumns(const XStringW& xml)
+// Columns are items without item children and groups' items, counted the way the control
+// lays its header out; with shownOnly a hidden item, or a hidden group's items, do not count.
+int countColumns(const XStringW& xml, bool shownOnly)
 {
     ComPtr<IXMLDOMDocument> doc;
     XStringW encoding;
@@ -130,28 +128,21 @@ int shownHeaderColumns(const XStringW& xml)
     if (!openHeader(xml, doc, encoding, root)) return -1;
     int count = 0;
     for (const ComPtr<IXMLDOMElement>& top : XmlDom::itemChildren(root.get())) {
-        if (hiddenItem(top.get())) continue;
+        if (shownOnly && hiddenItem(top.get())) continue;
         Elements inner = XmlDom::itemChildren(top.get());
         if (inner.empty()) ++count;
         for (const ComPtr<IXMLDOMElement>& e : inner)
-            if (!hiddenItem(e.get())) ++count;
+            if (!shownOnly || !hiddenItem(e.get())) ++count;
     }
     return count;
 }
 
-int headerColumns(const XStringW& xml)
-{
-    ComPtr<IXMLDOMDocument> doc;
-    XStringW encoding;
-    ComPtr<IXMLDOMElement> root;
-    if (!openHeader(xml, doc, encoding, root)) return -1;
-    int count = 0;
-    for (const ComPtr<IXMLDOMElement>& top : XmlDom::itemChildren(root.get())) {
-        size_t inner = XmlDom::itemChildren(top.get()).size();
-        count += inner ? int(inner) : 1;
-    }
-    return count;
-}
+} // namespace
+
+// "No columns" here means an empty grid there.
+int shownHeaderColumns(const XStringW& xml) { return countColumns(xml, true); }
+
+int headerColumns(const XStringW& xml) { return countColumns(xml, false); }
 
 namespace {
 

@@ -19,24 +19,6 @@ using ClosedFund::kDamagedHeaderKey;
 
 namespace {
 
-XStringW storedText(Host::IConfManager* conf, const char* key, bool* present = nullptr)
-{
-    XComPtr<Host::IConfKey> k = conf->getKey(key);
-    if (present) *present = bool(k);
-    XComPtr<Host::IConfValue> v = k ? k->getValue() : XComPtr<Host::IConfValue>();
-    return v ? v->getString() : XStringW();
-}
-
-void store(Host::IConfManager* conf, const char* key, const XStringW& text)
-{
-    // The host's store gives the outcome the client's setValue does not.
-    XComPtr<Host::IConfKeyHost> k = conf->createKey(key).cast<Host::IConfKeyHost>();
-    XComPtr<Host::IConfValue> v = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-    ASSERT_TRUE(k && v);
-    v->setString(text);
-    ASSERT_TRUE(k->store(v.get()));
-}
-
 // The header as the grid stores it: the default one after one change of the user's.
 XStringW userHeader(Host::IApp* app, Host::ITheme* theme)
 {

@@ -1,5 +1,8 @@
 #include "RobustSupport.h"
 #include "common/XString.h"
+#include "host/Kernel.h"
+#include "hostapi/ConfHost.h"
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -78,5 +81,22 @@ int gdiObjectCount()
 }
 
 std::string narrow(const std::wstring& text) { return Common::toUtf8(text); }
+
+XStringW storedText(Host::IConfManager* conf, const char* key, bool* present)
+{
+    XComPtr<Host::IConfKey> k = conf->getKey(key);
+    if (present) *present = bool(k);
+    XComPtr<Host::IConfValue> v = k ? k->getValue() : XComPtr<Host::IConfValue>();
+    return v ? v->getString() : XStringW();
+}
+
+void store(Host::IConfManager* conf, const char* key, const XStringW& text)
+{
+    XComPtr<Host::IConfKeyHost> k = conf->createKey(key).cast<Host::IConfKeyHost>();
+    XComPtr<Host::IConfValue> v = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
+    ASSERT_TRUE(k && v);
+    v->setString(text);
+    ASSERT_TRUE(k->store(v.get()));
+}
 
 } // namespace Robust

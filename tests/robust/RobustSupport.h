@@ -3,6 +3,7 @@
 // names a failing variant, file hashes, and a count of the process's GDI objects.
 #pragma once
 #include "ShippedThemes.h"
+#include "host/Conf.h"
 #include <windows.h>
 #include <cstdint>
 #include <random>
@@ -48,6 +49,12 @@ uint64_t bytesHash(const std::string& bytes);
 // Live GDI objects of this process. GetGuiResources answers 0 under Wine: the count then
 // probes every handle value of the table's index range with GetObjectType.
 int gdiObjectCount();
+
+// The text stored under key, "" when there is none; present tells whether the key exists.
+XStringW storedText(Host::IConfManager* conf, const char* key, bool* present = nullptr);
+// Stores text under key through the host's store, which gives the outcome the client's
+// setValue does not; a store that is not kept fails the test.
+void store(Host::IConfManager* conf, const char* key, const XStringW& text);
 
 using TestSupport::shippedThemeFolder;
 

@@ -15,22 +15,6 @@ using namespace Robust;
 
 namespace {
 
-XStringW storedText(Host::IConfManager* conf, const char* key)
-{
-    XComPtr<Host::IConfKey> k = conf->getKey(key);
-    XComPtr<Host::IConfValue> v = k ? k->getValue() : XComPtr<Host::IConfValue>();
-    return v ? v->getString() : XStringW();
-}
-
-void store(Host::IConfManager* conf, const char* key, const XStringW& text)
-{
-    XComPtr<Host::IConfKeyHost> k = conf->createKey(key).cast<Host::IConfKeyHost>();
-    XComPtr<Host::IConfValue> v = Host::createInstanceAs<Host::IConfValue>("Conf.ConfValue");
-    ASSERT_TRUE(k && v);
-    v->setString(text);
-    ASSERT_TRUE(k->store(v.get()));
-}
-
 // Columns named c0, c1, ... of 4,000 pixels each; every tenth inside a two-column group.
 XStringW wideHeader(int columns)
 {
