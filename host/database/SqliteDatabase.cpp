@@ -47,6 +47,35 @@ static int onlyReading(void*, int action, const char* name, const char* value, c
     }
 }
 
+// True when the first read fails because SQLite cannot open the files it keeps beside a
+// WAL database (the folder may not be written).
+static bool cannotMakeSharedMemory(sqlite3* db)
+{
+    int rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    return (rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT;
+}
+
+// The file as a read-only, unchanging SQLite URI: "file:///C:/data/funds.db?immutable=1",
+// UNC paths as "file:////server/share/...".
+static XStringA immutableUri(const XStringW& path)
+{
+    XStringA utf8 = Common::toUtf8(path), uri = "file://";
+    if (utf8.size() >= 2 && utf8[1] == ':') uri += '/';
+    static const char hex[] = "0123456789ABCDEF";
+    for (unsigned char c : utf8) {
+        if (c == '\\') {
+            uri += '/';
+        } else if (c == '%' || c == '?' || c == '#' || c == ' ') {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        } else {
+            uri += char(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 // SQLite's integrity_check over the whole file, within the time budget. False with SQLite's
 // first complaint when the file is damaged; a check cut short by the budget passes. Not the
 // quicker quick_check: it leaves indexes unread against their tables, and a flipped byte in
@@ -150,6 +179,20 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
         sqlite3_close_v2(db);
         db = nullptr;
         rc = sqlite3_open_v2(utf8.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    }
+    // A WAL database in a folder nobody may write cannot be read at all: SQLite cannot make
+    // the shared-memory file beside it. Nothing can change it there either, so a reader
+    // takes it as it stands.
+    if (rc == SQLITE_OK && access_ == Access::ReadOnly && cannotMakeSharedMemory(db)) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+        rc = sqlite3_open_v2(immutableUri(path_).c_str(), &db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+        if (rc == SQLITE_OK)
+            Host::logWarning((L"the fund database " + path_ +
+                              L" is in a folder that cannot be written; it is read as it stands (updates cannot be "
+                              L"applied there)")
+                                 .c_str());
     }
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);

@@ -45,7 +45,7 @@ private:
     const std::string path_;
 };
 
-class ConfManager final : public Common::RefCounted<Host::IConfManager> {
+class ConfManager final : public Common::RefCounted<Host::IConfManagerHost> {
 public:
     explicit ConfManager(std::shared_ptr<Kernel::ConfStore> store) : store_(std::move(store)) {}
 
@@ -60,8 +60,10 @@ public:
     XComPtr<Host::IConfKey> createKey(const XStringA& path) override
     {
         Kernel::contractCall("IConfManager::createKey");
-        if (store_->readOnly() || path.empty()) return {};
-        if (!store_->contains(path) && !store_->set(path, std::wstring())) return {};
+        if (path.empty()) return {};
+        // A read-only store refuses every key here, and keeps why for whoever asks.
+        bool creating = store_->readOnly() || !store_->contains(path);
+        if (creating && !store_->set(path, std::wstring())) return {};
         return XComPtr<Host::IConfKey>::adopt(new ConfKey(store_, path));
     }
 
@@ -70,6 +72,8 @@ public:
         Kernel::contractCall("IConfManager::deleteKey");
         return store_->remove(path);
     }
+
+    XStringW lastWriteFailure() override { return store_->lastFailure(); }
 
 private:
     std::shared_ptr<Kernel::ConfStore> store_;

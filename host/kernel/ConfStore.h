@@ -25,9 +25,14 @@ public:
     bool set(const std::string& key, const std::wstring& value);
     bool remove(const std::string& key);
     bool readOnly() const { return readOnly_; }
+    // Why the last change was not saved, in the words the person is shown ("数据目录只读");
+    // empty when the last change was saved.
+    std::wstring lastFailure();
 
 private:
     bool save(const ConfEntries& next);
+    bool refuse(const std::wstring& reason);
+    bool failed(const std::wstring& what);
     bool loadFile(const std::wstring& file, const wchar_t* role);
     void warn(const std::wstring& text);
 
@@ -37,6 +42,7 @@ private:
     // destroy bytes nobody has looked at, so changes are refused.
     bool writeBlocked_ = false;
     ConfEntries entries_;
+    std::wstring lastFailure_;
     Common::CriticalSection lock_; // the updater's thread reads while the UI thread writes
 };
 

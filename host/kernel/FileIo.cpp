@@ -38,8 +38,13 @@ bool writeDurably(const std::wstring& path, const std::string& bytes)
         done += put;
     }
     ok = ok && FlushFileBuffers(file.get());
+    // The caller tells the person why from the write's error, not the clean-up's.
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     file.reset();
-    if (!ok) DeleteFileW(path.c_str());
+    if (!ok) {
+        DeleteFileW(path.c_str());
+        SetLastError(error);
+    }
     return ok;
 }
 

@@ -11,7 +11,8 @@ enum class ReadResult { Ok, Missing, Failed };
 // The whole file as bytes. Missing when neither the file nor its folder exists.
 ReadResult readWholeFile(const std::wstring& path, std::string& out);
 // Writes bytes to a new file at path (replacing one there) and flushes them to the disk
-// before returning true. On failure the partial file is removed.
+// before returning true. On failure the partial file is removed, and GetLastError gives the
+// write's error.
 bool writeDurably(const std::wstring& path, const std::string& bytes);
 bool pathExists(const std::wstring& path);
 bool isDirectory(const std::wstring& path);

@@ -58,6 +58,8 @@ bool ClientSession::open(bool quitOnDestroy)
     app_->registerModule("mod_ConcernFund", XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(userConf)).get());
     fundsPool_ = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(userConf));
     app_->registerModule("mod_FundsPool", fundsPool_.get());
+    app_->registerModule(Host::kFundsPoolEditModuleName,
+                         XComPtr<FundsPoolEditModule>::adopt(new FundsPoolEditModule(fundsPool_)).get());
     // The reference host's own sibling: a module that finds it shows its messages in the bar.
     app_->registerModule(Host::kStatusBarModuleName,
                          XComPtr<StatusBarModule>::adopt(new StatusBarModule(mainFrame_.get())).get());

@@ -1,5 +1,6 @@
 #include "CodeListModules.h"
 #include "ConfText.h"
+#include "hostapi/ConfHost.h"
 #include "hostapi/KernelHost.h"
 #include <cwctype>
 
@@ -41,15 +42,26 @@ bool CodeList::save(const std::vector<XStringW>& codes)
     return writeConfText(userConf_.get(), key_, text);
 }
 
-bool CodeList::add(const XStringW& code)
+XStringW CodeList::writeFailure() const
 {
-    if (!validCode(code) || contains(code)) return false;
+    auto* conf = dynamic_cast<Host::IConfManagerHost*>(userConf_.get());
+    XStringW failure = conf ? conf->lastWriteFailure() : XStringW();
+    return failure.empty() ? XStringW(L"用户配置未能写入") : failure;
+}
+
+int CodeList::add(const XStringW& code, XStringW& failure)
+{
+    if (!validCode(code)) return Host::FUNDSPOOL_NOT_A_FUND;
+    if (contains(code)) return Host::FUNDSPOOL_ALREADY_IN;
     std::vector<XStringW> next = codes_;
     next.push_back(code);
-    if (!save(next)) return false;
+    if (!save(next)) {
+        failure = writeFailure();
+        return Host::FUNDSPOOL_NOT_SAVED;
+    }
     codes_.swap(next);
     set_.insert(code);
-    return true;
+    return Host::FUNDSPOOL_ADDED;
 }
 
 bool CodeList::remove(const XStringW& code)
@@ -77,11 +89,17 @@ FundsPoolModule::FundsPoolModule(XComPtr<Host::IConfManager> userConf)
 // The page hands over the current row's code whatever it is; a row without a fund adds nothing.
 void FundsPoolModule::addFund(XStringW code)
 {
-    if (!CodeList::validCode(code)) {
+    XStringW failure;
+    addFund(code, failure);
+}
+
+int FundsPoolModule::addFund(const XStringW& code, XStringW& failure)
+{
+    int result = list_.add(code, failure);
+    if (result == Host::FUNDSPOOL_NOT_A_FUND)
         Host::logWarning((L"fund pool: \"" + code + L"\" is no fund code").c_str());
-        return;
-    }
-    if (list_.add(code) && changed_) changed_->fire(nullptr);
+    if (result == Host::FUNDSPOOL_ADDED && changed_) changed_->fire(nullptr);
+    return result;
 }
 
 bool FundsPoolModule::removeFund(const XStringW& code)

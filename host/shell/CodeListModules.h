@@ -3,6 +3,7 @@
 // text without blanks or control characters, and "" or "--" (no fund) is never stored.
 #pragma once
 #include "BuiltInModule.h"
+#include "ext/FundsPoolEdit.h"
 #include "hostapi/KernelHost.h"
 #include <set>
 #include <vector>
@@ -18,15 +19,16 @@ class CodeList {
 public:
     CodeList(XComPtr<Host::IConfManager> userConf, const char* key);
     bool contains(const XStringW& code) const { return set_.count(code) != 0; }
-    // False for a code that cannot be stored, one already there, or a failed write (the
-    // list is then as before).
-    bool add(const XStringW& code);
+    // A FundsPoolAddResult: anything but FUNDSPOOL_ADDED leaves the list as before, and
+    // FUNDSPOOL_NOT_SAVED comes with why in failure.
+    int add(const XStringW& code, XStringW& failure);
     bool remove(const XStringW& code);
     const std::vector<XStringW>& codes() const { return codes_; }
     static bool validCode(const XStringW& code);
 
 private:
     bool save(const std::vector<XStringW>& codes);
+    XStringW writeFailure() const;
 
     XComPtr<Host::IConfManager> userConf_;
     const char* key_;
@@ -47,11 +49,23 @@ class FundsPoolModule final : public BuiltInModule<Host::IFundsPoolModule> {
 public:
     explicit FundsPoolModule(XComPtr<Host::IConfManager> userConf);
     void addFund(XStringW code) override;
+    int addFund(const XStringW& code, XStringW& failure);
     bool removeFund(const XStringW& code);
     const std::vector<XStringW>& codes() const { return list_.codes(); }
 private:
     CodeList list_;
     XComPtr<Host::IHostEvent> changed_;
+};
+
+// The pool's additions with their outcome, for a module that asks for "mod_FundsPoolEdit".
+class FundsPoolEditModule final : public BuiltInModule<Host::IFundsPoolEditModule> {
+public:
+    explicit FundsPoolEditModule(XComPtr<FundsPoolModule> pool)
+        : BuiltInModule(Host::kFundsPoolEditModuleName, L"基金池"), pool_(std::move(pool))
+    {}
+    int addFund(const XStringW& code, XStringW& failure) override { return pool_->addFund(code, failure); }
+private:
+    XComPtr<FundsPoolModule> pool_;
 };
 
 } // namespace HostShell

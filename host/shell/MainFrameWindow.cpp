@@ -196,8 +196,21 @@ bool MainFrameWindow::chooseTheme(int index)
     auto manager = app_->themeMgr();
     auto theme = manager ? manager->getTheme(index) : XComPtr<Host::IThemeHost>();
     if (!theme || !manager->setCurrentTheme(theme->getName())) return false;
-    writeConfText(app_->getUserConf().get(), kThemeKey, fromUtf8(theme->getName()));
+    if (writeConfText(app_->getUserConf().get(), kThemeKey, fromUtf8(theme->getName())))
+        saveNotice_.saved(L"主题");
+    else
+        reportSaveFailure(L"主题");
     return true;
+}
+
+void MainFrameWindow::reportSaveFailure(const XStringW& place)
+{
+    auto conf = app_->getUserConf().cast<Host::IConfManagerHost>();
+    XStringW reason = conf ? conf->lastWriteFailure() : XStringW();
+    if (reason.empty()) reason = L"用户配置未能写入";
+    Host::logWarning((L"a change of " + place + L" was not saved: " + reason).c_str());
+    XStringW line = saveNotice_.failed(place, reason);
+    if (!line.empty()) setStatusText(line);
 }
 
 bool MainFrameWindow::chooseFontSize(double zoom)
@@ -205,9 +218,13 @@ bool MainFrameWindow::chooseFontSize(double zoom)
     auto value = Host::createInstanceAs<Host::IConfValueHost>("Conf.ConfValue");
     auto conf = app_->getUserConf();
     auto key = conf ? conf->createKey(kFontSizeKey).cast<Host::IConfKeyHost>() : XComPtr<Host::IConfKeyHost>();
-    if (!value || !key) return false;
+    if (!value) return false;
     value->setDouble(zoom);
-    if (!key->store(value.get())) return false;
+    if (!key || !key->store(value.get())) {
+        reportSaveFailure(L"字体大小");
+        return false;
+    }
+    saveNotice_.saved(L"字体大小");
     auto manager = app_->getThemeMgr();
     auto theme = manager ? manager->getCurrentTheme() : XComPtr<Host::ITheme>();
     if (auto event = Host::getHostEvent("event_theme_changed")) event->fire(theme.get());
@@ -219,7 +236,7 @@ void MainFrameWindow::onCommand(UINT id)
     if (id == kExitCommand) {
         PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
     } else if (id >= kFontCommand && id < kFontCommand + sizeof kFontSizes / sizeof kFontSizes[0]) {
-        if (!chooseFontSize(kFontSizes[id - kFontCommand].zoom)) setStatusText(L"字体大小无法保存。");
+        chooseFontSize(kFontSizes[id - kFontCommand].zoom);
     } else if (id >= kThemeCommand && id < kThemeCommand + 50) {
         chooseTheme(int(id - kThemeCommand));
     }

@@ -5,6 +5,7 @@
 #include "FundTabCtrl.h"
 #include "StatusBar.h"
 #include "ToolBar.h"
+#include "common/SaveNotice.h"
 #include "common/ScopedWin.h"
 #include "controls/XWin.h"
 #include "host/App.h"
@@ -45,7 +46,9 @@ public:
 
     // The menu's commands, also reached directly. A theme is chosen by its index in the
     // theme manager and kept in the user configuration; a font size writes the zoom to the
-    // user configuration and tells every page through "event_theme_changed".
+    // user configuration and tells every page through "event_theme_changed". A choice the
+    // configuration does not keep is told in the status bar (a theme still shows until the
+    // client closes; a font size cannot, since the pages read it from the configuration).
     bool chooseTheme(int index);
     bool chooseFontSize(double zoom);
 
@@ -60,11 +63,14 @@ private:
     void applyTheme(Host::ITheme* theme);
     void restorePlacement();
     void onTimer(UINT_PTR id);
+    // Tells once per reason that place ("主题") was not saved, and logs it.
+    void reportSaveFailure(const XStringW& place);
 
     ShellApp* app_; // outlives the window
     ToolBar toolBar_;
     XComPtr<FundTabCtrl> tabCtrl_;
     StatusBar statusBar_;
+    Common::SaveNotice saveNotice_;
     XStringW notice_;               // the start-up notice while it is shown
     bool restoreMaximised_ = false; // the window was maximised at the last close
     bool quitOnDestroy_ = false;

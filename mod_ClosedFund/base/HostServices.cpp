@@ -19,7 +19,8 @@ T* discover(const char* progId)
 HostServices::HostServices()
     : dataAccess_(discover<Host::IDataAccess>(Host::kDataAccessProgId)),
       sortPlaceholders_(discover<Host::ISortPlaceholders>(Host::kSortPlaceholdersProgId)),
-      tableFill_(discover<Host::ITableFill>(Host::kTableFillProgId)), log_(discover<Host::ILog>(Host::kLogProgId))
+      tableFill_(discover<Host::ITableFill>(Host::kTableFillProgId)), log_(discover<Host::ILog>(Host::kLogProgId)),
+      confStatus_(discover<Host::IConfStatus>(Host::kConfStatusProgId))
 {
     if (tableFill_ && dataAccess_ && tableFill_->isWorkerSafe()) workerFill_ = tableFill_;
     g_log.store(log_);
@@ -38,6 +39,13 @@ XComPtr<Host::ICellAccess> HostServices::cellAccess(Host::IDataContainer* contai
 {
     if (!dataAccess_ || !container) return {};
     return dataAccess_->access(container);
+}
+
+XStringW HostServices::writeFailure(Host::IConfManager* conf) const
+{
+    XStringW failure;
+    if (confStatus_ && confStatus_->lastWriteFailure(conf, failure) && !failure.empty()) return failure;
+    return L"用户配置未能写入";
 }
 
 } // namespace ClosedFund

@@ -2,6 +2,7 @@
 // discovery (a ProgID through createInstance). The client answers each with null, and every
 // user of a service keeps a way through the host contract that gives the same result.
 #pragma once
+#include "ext/ConfStatus.h"
 #include "ext/DataAccess.h"
 #include "ext/HostLog.h"
 #include "ext/TableFill.h"
@@ -22,6 +23,9 @@ public:
     Host::IDataAccess* dataAccess() const { return dataAccess_; }
     Host::ISortPlaceholders* sortPlaceholders() const { return sortPlaceholders_; }
     Host::ILog* log() const { return log_; }
+    // Why a change to conf was not kept, in words for the person: the host's own reason
+    // when it gives one ("数据目录只读"), else what the read-back showed.
+    Common::XStringW writeFailure(Host::IConfManager* conf) const;
     // The table fill service when it may run on a worker of ours and the host can also give
     // fast cell access (the worker writes the derived columns through it); null otherwise,
     // and the caller fills through the contract on the user-interface thread.
@@ -43,6 +47,7 @@ private:
     Host::ITableFill* tableFill_ = nullptr;
     Host::ITableFill* workerFill_ = nullptr;
     Host::ILog* log_ = nullptr;
+    Host::IConfStatus* confStatus_ = nullptr;
 };
 
 } // namespace ClosedFund

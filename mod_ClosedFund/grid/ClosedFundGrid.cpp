@@ -1,6 +1,7 @@
 #include "grid/ClosedFundGrid.h"
 #include "grid/GridTexts.h"
 #include "grid/HeaderXml.h"
+#include "base/HostServices.h"
 #include "base/ModuleHandle.h"
 #include "base/ModuleLog.h"
 #include "base/Resources.h"
@@ -19,6 +20,8 @@ const char* const kFontSizeKey = "/Client2/UserConfig/FontSize";
 namespace {
 XStringW defaultHeader() { return loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER"); }
 const wchar_t kNoDataDate[] = L"--";
+// Where the person is told a change was not saved: the header's columns, widths and order.
+const wchar_t kColumnSettings[] = L"列设置";
 } // namespace
 
 XStringW closedFundGrid::ShownDataDate() const { return dataDate_.empty() ? XStringW(kNoDataDate) : dataDate_; }
@@ -163,7 +166,10 @@ void closedFundGrid::OnHeaderChange()
     // that was in effect before.
     XComPtr<Host::IConfKey> key = conf->getKey(kCustomHeaderKey);
     if (!key) key = conf->createKey(kCustomHeaderKey);
-    if (!key) return;
+    if (!key) {
+        ReportSaveFailure(kColumnSettings, conf.get());
+        return;
+    }
     XStringW stripped;
     if (stripFontAttributes(text, stripped)) text = stripped;
     // The placeholder goes back where the date is shown. Before a date was read the caption
@@ -172,7 +178,18 @@ void closedFundGrid::OnHeaderChange()
         text.replaceAll(dataDate_, L"end_date");
     else
         text.replaceAll(XStringW(L"title=\"") + kNoDataDate + L"\"", L"title=\"end_date\"");
-    StoreText(key.get(), text);
+    if (StoreText(key.get(), text))
+        saveNotice_.saved(kColumnSettings);
+    else
+        ReportSaveFailure(kColumnSettings, conf.get());
+}
+
+void closedFundGrid::ReportSaveFailure(const XStringW& place, Host::IConfManager* conf)
+{
+    XStringW reason = HostServices::get().writeFailure(conf);
+    logWarning((L"closed-fund grid: a change of " + place + L" was not saved: " + reason).c_str());
+    XStringW line = saveNotice_.failed(place, reason);
+    if (!line.empty()) ShowStatus(line);
 }
 
 bool closedFundGrid::StoreText(Host::IConfKey* key, const XStringW& text)
@@ -188,7 +205,12 @@ bool closedFundGrid::StoreText(Host::IConfKey* key, const XStringW& text)
 void closedFundGrid::OnResetHeader()
 {
     XStringW text = defaultHeader();
-    if (XComPtr<Host::IConfManager> conf = UserConf()) conf->deleteKey(kCustomHeaderKey);
+    if (XComPtr<Host::IConfManager> conf = UserConf()) {
+        if (!conf->getKey(kCustomHeaderKey) || conf->deleteKey(kCustomHeaderKey))
+            saveNotice_.saved(kColumnSettings);
+        else
+            ReportSaveFailure(kColumnSettings, conf.get());
+    }
     text.replaceAll(L"end_date", ShownDataDate());
     SetHeaderText(text);
     if (SortedView()) SortedView()->rebuild(1);

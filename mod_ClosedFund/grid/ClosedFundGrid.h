@@ -3,6 +3,7 @@
 // from the user's font size, shows the company without its pinyin initial, marks watched
 // funds, and carries its context menu, hot keys, profile page and export.
 #pragma once
+#include "common/SaveNotice.h"
 #include "grid/GeneralDataGrid.h"
 #include "grid/GridThemeBlock.h"
 #include <functional>
@@ -122,6 +123,8 @@ private:
     // Stores text under key. The client's interface gives setValue no result: the value is
     // read back, and true means it was kept.
     static bool StoreText(Host::IConfKey* key, const Common::XStringW& text);
+    // Tells the person once that place ("列设置") was not saved, with the host's reason.
+    void ReportSaveFailure(const Common::XStringW& place, Host::IConfManager* conf);
     // The stored header when there is one the grid can show.
     bool StoredHeader(Common::XStringW& text);
     // shownCut: the first columns of the text are shown, rather than the default header.
@@ -132,6 +135,7 @@ private:
     void RememberExportFolder(const Common::XStringW& folder);
 
     GridThemeBlock themeBlock_;
+    Common::SaveNotice saveNotice_;
     XComPtr<Host::IDataTable> fundTable_;
     XComPtr<Host::ITopSorter> defaultPins_;
     XComPtr<Host::ITopSorter> alwaysPins_;

@@ -3,6 +3,7 @@
 #include "grid/GridTexts.h"
 #include "common/ScopedWin.h"
 #include "data/CellReader.h"
+#include "ext/FundsPoolEdit.h"
 #include "ext/StatusBar.h"
 #include <shellapi.h>
 
@@ -94,18 +95,32 @@ void closedFundGrid::ShowStatus(const XStringW& text)
     if (statusListener_) statusListener_();
 }
 
-// The pool shows nothing of its own: the status line confirms which fund went in, by the
-// code and name the grid shows.
+// The pool shows nothing of its own: the status line says what became of the fund, by the
+// code and name the grid shows. The client's pool gives no outcome; the host's edit module
+// does, and without it the line says only what was asked.
 void closedFundGrid::AddToFundPool()
 {
     XComPtr<Host::IFundsPoolModule> pool = FundsPool();
     int row = GetCurrSel();
     if (!pool || row < 0) return;
     XStringW code = CodeOfRow(row);
-    pool->addFund(code);
     XStringW shownCode = cellText(DisplayView(), row, L"aliascode");
     if (shownCode.empty()) shownCode = code;
-    ShowStatus(L"已添加到基金池：" + shownCode + L" " + cellText(DisplayView(), row, L"name"));
+    const XStringW fund = shownCode + L" " + cellText(DisplayView(), row, L"name");
+    XComPtr<Host::IFundsPoolEditModule> edit =
+        app_->getModule(Host::kFundsPoolEditModuleName).cast<Host::IFundsPoolEditModule>();
+    if (!edit) {
+        pool->addFund(code);
+        ShowStatus(L"已请求添加到基金池：" + fund);
+        return;
+    }
+    XStringW failure;
+    switch (edit->addFund(code, failure)) {
+    case Host::FUNDSPOOL_ADDED: ShowStatus(L"已添加到基金池：" + fund); return;
+    case Host::FUNDSPOOL_ALREADY_IN: ShowStatus(L"已在基金池中：" + fund); return;
+    case Host::FUNDSPOOL_NOT_A_FUND: ShowStatus(L"无法添加到基金池：这一行没有基金代码"); return;
+    default: ShowStatus(L"无法添加到基金池：" + (failure.empty() ? XStringW(L"基金池未能保存") : failure)); return;
+    }
 }
 
 XStringW closedFundGrid::ProfileUrl()

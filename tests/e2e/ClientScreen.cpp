@@ -197,4 +197,16 @@ int totalCount(const std::wstring& text)
     return shownCount(text);
 }
 
+bool ClientScreen::dragCaptionBefore(const std::wstring& caption, const std::wstring& before) const
+{
+    GridText shown = gridText();
+    int to = captionX(shown.column(before)), from = captionX(shown.column(caption));
+    if (to <= 0 || from <= 0) return false;
+    POINT start = {from, clientScreenRect(grid()).top + 12}, end = {to - 20, start.y};
+    ScreenToClient(grid(), &start);
+    ScreenToClient(grid(), &end);
+    drag(grid(), start.x, start.y, end.x);
+    return true;
+}
+
 } // namespace Journey

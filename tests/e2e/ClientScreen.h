@@ -41,6 +41,9 @@ public:
     int captionX(int n) const;
     // Sets the main window's size and waits for the page to take the new width.
     bool resizeFrame(int width, int height) const;
+    // Drags the caption onto the left half of before's, as a person moves a column there.
+    // False when either caption is not shown.
+    bool dragCaptionBefore(const std::wstring& caption, const std::wstring& before) const;
     bool saveScreenshot(const std::wstring& name) const;
 
 private:

@@ -335,14 +335,8 @@ TEST_F(JourneyFirstStart, RestartKeepsWindowSizeAndColumns)
     ClientScreen s = screen();
     ASSERT_TRUE(gridShowsRows(s, kShowMs));
     ASSERT_TRUE(s.resizeFrame(1100, 760));
-    // "名称" dragged onto the left half of "代码" goes before it.
-    GridText before = s.gridText();
-    int codeX = s.captionX(before.column(L"代码")), nameX = s.captionX(before.column(L"名称"));
-    ASSERT_TRUE(codeX > 0 && nameX > codeX);
-    POINT from = {nameX, clientScreenRect(s.grid()).top + 12}, to = {codeX - 20, from.y};
-    ScreenToClient(s.grid(), &from);
-    ScreenToClient(s.grid(), &to);
-    drag(s.grid(), from.x, from.y, to.x);
+    ASSERT_LT(s.gridText().column(L"代码"), s.gridText().column(L"名称"));
+    ASSERT_TRUE(s.dragCaptionBefore(L"名称", L"代码"));
     ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.gridText().column(L"名称") < s.gridText().column(L"代码"); }))
         << "the caption did not move: " << testing::PrintToString(joined(s.gridText().header));
     std::vector<std::wstring> header = s.gridText().header;

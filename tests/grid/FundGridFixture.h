@@ -7,6 +7,7 @@
 #include "ShippedThemes.h"
 #include "TempDir.h"
 #include "TestModules.h"
+#include "ext/FundsPoolEdit.h"
 #include "grid/ClosedFundGrid.h"
 #include "hostapi/KernelHost.h"
 #include "host/Modules.h"
@@ -30,6 +31,20 @@ class FundPool : public TestModule<Host::IFundsPoolModule> {
 public:
     std::vector<std::wstring> added;
     void addFund(XStringW code) override { added.push_back(code); }
+};
+
+// The host's pool with outcomes: answers each addition with the next scripted result.
+class FundPoolEdit : public TestModule<Host::IFundsPoolEditModule> {
+public:
+    std::vector<std::wstring> added;
+    int result = Host::FUNDSPOOL_ADDED;
+    std::wstring failure;
+    int addFund(const XStringW& code, XStringW& why) override
+    {
+        added.push_back(code);
+        why = failure;
+        return result;
+    }
 };
 
 class MenuTool : public TestModule<Host::IMenuToolModule> {
@@ -102,6 +117,7 @@ protected:
     TestApp app_;
     WatchList watch_;
     FundPool pool_;
+    FundPoolEdit poolEdit_;
     MenuTool menu_;
     TestSupport::StatusBar statusBar_;
     TestSupport::ParentWindow parent_{RECT{10, 10, 910, 410}, WS_POPUP | WS_VISIBLE};

@@ -99,11 +99,11 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     EXPECT_EQ(driver.lastMenuItems(),
               (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
     EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
-    EXPECT_EQ(shownStatus(), L"已添加到基金池：150001 甲基金");
+    EXPECT_EQ(shownStatus(), L"已请求添加到基金池：150001 甲基金");
     driver.chooseMenuItem(L"添加到基金池");
     rightClick(1);
     EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"})); // passed on as read
-    EXPECT_EQ(shownStatus(), L"已添加到基金池：-- 无代码");
+    EXPECT_EQ(shownStatus(), L"已请求添加到基金池：-- 无代码");
 
     driver.chooseMenuItem(L"转到基金档案 F10");
     rightClick(0);
@@ -152,7 +152,7 @@ TEST_F(FundGridTest, WithTheHostsStatusBarTheGridKeepsNoStatusLine)
     grid_.SetStatusListener([&told] { ++told; });
     grid_.SetCurrSel(0);
     grid_.AddToFundPool();
-    EXPECT_EQ(statusBar_.texts, std::vector<std::wstring>{L"已添加到基金池：150001 甲基金"});
+    EXPECT_EQ(statusBar_.texts, std::vector<std::wstring>{L"已请求添加到基金池：150001 甲基金"});
     EXPECT_EQ(grid_.StatusText(), L"");
     EXPECT_EQ(told, 0);
 }
@@ -170,10 +170,68 @@ TEST_F(FundGridTest, OnTheContractPathTheGridKeepsTheStatusLineForThePage)
     grid_.SetCurrSel(0);
     grid_.AddToFundPool();
     EXPECT_TRUE(statusBar_.texts.empty());
-    EXPECT_EQ(grid_.StatusText(), L"已添加到基金池：150001 甲基金");
+    EXPECT_EQ(grid_.StatusText(), L"已请求添加到基金池：150001 甲基金");
     EXPECT_EQ(told, 1);
     grid_.SetCurrSel(1);
     grid_.AddToFundPool();
-    EXPECT_EQ(grid_.StatusText(), L"已添加到基金池：-- 无代码");
+    EXPECT_EQ(grid_.StatusText(), L"已请求添加到基金池：-- 无代码");
     EXPECT_EQ(told, 2);
+}
+
+// The host's pool says what became of each addition; the status line never claims a fund
+// went in that did not.
+TEST_F(FundGridTest, TheFundPoolsOutcomeIsWhatTheStatusLineSays)
+{
+    if (Host::contractOnly()) GTEST_SKIP() << "the client's pool gives no outcome (the other tests show that line)";
+    fill(funds());
+    loadHeader();
+    useStatusBar();
+    app_.modules[Host::kFundsPoolEditModuleName] = &poolEdit_;
+    grid_.SetCurrSel(0);
+    struct Case {
+        int result;
+        const wchar_t* failure;
+        const wchar_t* shown;
+    } cases[] = {
+        {Host::FUNDSPOOL_ADDED, L"", L"已添加到基金池：150001 甲基金"},
+        {Host::FUNDSPOOL_ALREADY_IN, L"", L"已在基金池中：150001 甲基金"},
+        {Host::FUNDSPOOL_NOT_A_FUND, L"", L"无法添加到基金池：这一行没有基金代码"},
+        {Host::FUNDSPOOL_NOT_SAVED, L"数据目录只读", L"无法添加到基金池：数据目录只读"},
+        {Host::FUNDSPOOL_NOT_SAVED, L"", L"无法添加到基金池：基金池未能保存"},
+    };
+    for (const Case& c : cases) {
+        poolEdit_.result = c.result;
+        poolEdit_.failure = c.failure;
+        grid_.AddToFundPool();
+        EXPECT_EQ(shownStatus(), c.shown);
+    }
+    EXPECT_EQ(poolEdit_.added.size(), 5u);
+    EXPECT_TRUE(pool_.added.empty()); // one addition each, through the pool that answers
+}
+
+// A column change the store does not keep is told once per reason, not at every drag, and
+// told again after a change that was kept. The host says why; the client's interface cannot,
+// and the line then says only that the configuration was not written.
+TEST_F(FundGridTest, AColumnChangeThatIsNotSavedIsToldOncePerReason)
+{
+    fill(funds());
+    loadHeader();
+    useStatusBar();
+    const std::wstring kept = dir_.file(L"user.conf");
+    app_.userConf = Host::openSystemConf(kept.c_str()); // a store that refuses every change
+    const std::wstring told = Host::contractOnly() ? L"无法保存列设置：用户配置未能写入" : L"无法保存列设置：配置只读";
+    grid_.OnHeaderChange();
+    EXPECT_EQ(shownStatus(), told);
+    grid_.SetCurrSel(0);
+    grid_.AddToFundPool(); // another line takes the status bar
+    grid_.OnHeaderChange();
+    grid_.OnResetHeader();
+    EXPECT_NE(shownStatus(), told);
+
+    app_.userConf = Host::openUserConf(kept.c_str());
+    grid_.OnHeaderChange();
+    EXPECT_NE(storedHeader(), L"<none>");
+    app_.userConf = Host::openSystemConf(kept.c_str());
+    grid_.OnResetHeader(); // the stored header cannot be removed
+    EXPECT_EQ(shownStatus(), told);
 }

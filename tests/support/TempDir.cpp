@@ -53,4 +53,22 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes)
     return ok;
 }
 
+bool readOnlyFolder(std::wstring& folder, std::wstring& why)
+{
+    wchar_t dir[1024];
+    DWORD n = GetEnvironmentVariableW(L"CLIENT2_READONLY_DIR", dir, 1024);
+    if (n == 0 || n >= 1024) {
+        why = L"no read-only data folder (CLIENT2_READONLY_DIR; ctest sets it up)";
+        return false;
+    }
+    folder = dir;
+    const std::wstring probe = folder + L"\\probe.tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    CloseHandle(file);
+    DeleteFileW(probe.c_str());
+    why = L"the data folder " + folder + L" can be written (mounting it read-only needs root)";
+    return false;
+}
+
 } // namespace TestSupport

@@ -21,4 +21,9 @@ private:
 std::string readFileBytes(const std::wstring& path);
 bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 
+// The data folder the suite's runner made read-only (CLIENT2_READONLY_DIR, holding the sample
+// fund database), once a probe shows that a file cannot be created in it. False with why
+// when there is none or it can be written (mounting it read-only needs root).
+bool readOnlyFolder(std::wstring& folder, std::wstring& why);
+
 } // namespace TestSupport

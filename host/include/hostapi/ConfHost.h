@@ -18,4 +18,10 @@ struct IConfKeyHost : IConfKey {
     virtual XStringA getPath() = 0;
 };
 
+struct IConfManagerHost : IConfManager {
+    // Why the last change to this manager's store was not saved, in the words the person is
+    // shown ("数据目录只读"); empty when it was saved.
+    virtual XStringW lastWriteFailure() = 0;
+};
+
 } // namespace Host

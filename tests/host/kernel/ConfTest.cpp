@@ -1,6 +1,7 @@
 // User and system configuration on real files in a temporary folder: persistence across
 // reopening, recovery from damaged files, failed writes, read-only system configuration.
 #include "TempDir.h"
+#include "hostapi/ConfHost.h"
 #include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -182,11 +183,29 @@ TEST(UserConf, FailedWriteKeepsPreviousValueInMemoryAndOnDisk)
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_EQ(read(openUserConf(path.c_str()).get(), kHeaderKey), L"old");
     EXPECT_NE(log.text().find("not saved"), std::string::npos) << log.text();
+    EXPECT_EQ(std::wstring(conf.cast<IConfManagerHost>()->lastWriteFailure()), L"配置文件的临时文件名被一个文件夹占用");
 
     // A store whose name is a folder cannot be written either, and nothing is moved.
     auto folderConf = openUserConf(dir.path().c_str());
     EXPECT_FALSE(folderConf->createKey("k"));
+    EXPECT_EQ(std::wstring(folderConf.cast<IConfManagerHost>()->lastWriteFailure()), L"配置文件的名字被一个文件夹占用");
     EXPECT_EQ(GetFileAttributesW(dir.path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    // A change that is saved clears the reason.
+    RemoveDirectoryW((path + L".tmp").c_str());
+    EXPECT_TRUE(store(conf.get(), kHeaderKey, L"new"));
+    EXPECT_EQ(std::wstring(conf.cast<IConfManagerHost>()->lastWriteFailure()), L"");
+}
+
+// A data folder the process may not write (root included): every change is refused, with
+// the reason the person is shown.
+TEST(UserConf, AReadOnlyDataFolderRefusesChangesAndSaysSo)
+{
+    std::wstring folder, why;
+    if (!TestSupport::readOnlyFolder(folder, why)) GTEST_SKIP() << Common::toUtf8(why);
+    auto conf = openUserConf((folder + L"\\user.conf").c_str());
+    EXPECT_FALSE(conf->createKey(kHeaderKey));
+    EXPECT_EQ(std::wstring(conf.cast<IConfManagerHost>()->lastWriteFailure()), L"数据目录只读");
+    EXPECT_FALSE(conf->getKey(kHeaderKey));
 }
 
 TEST(UserConf, ReadersOnAnotherThreadSeeWholeValues)
@@ -228,6 +247,7 @@ TEST(SystemConf, ReadsTheStoreButRefusesEveryChange)
     EXPECT_FALSE(conf->deleteKey("Client2/System/Top_Always"));
     EXPECT_EQ(read(conf.get(), "Client2/System/Top_Default"), L"code=150001,150002");
     EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(std::wstring(conf.cast<Host::IConfManagerHost>()->lastWriteFailure()), L"配置只读");
 
     // A damaged system file is left where it is; its last good copy is read instead: the
     // writer's store before its last change, when Top_Always had been created but was empty.

@@ -33,7 +33,8 @@ using TestSupport::pumpClient;
 
 struct Session {
     ClientSession session;
-    explicit Session(const TempDir& dir) : session(ShellPaths{programFolder(), dir.path()})
+    explicit Session(const TempDir& dir) : Session(dir.path()) {}
+    explicit Session(const std::wstring& folder) : session(ShellPaths{programFolder(), folder})
     {
         ok = session.open(false);
         if (ok) session.show(SW_SHOWNORMAL);
@@ -197,6 +198,25 @@ TEST(ShellFrameState, DarkThemeDarkensTabStripStatusAndToolBarAndFollowsASwitch)
     EXPECT_GT(darkShare(shot, tools), 0.6);
 
     TestSupport::saveArtifact(TestSupport::grabScreenArea(window), L"client-dark-theme");
+}
+
+// A theme or font size the data folder cannot keep is told in the status bar, once per
+// reason: the theme still shows for this run, the font size stays as it was.
+TEST(ShellFrameState, AChoiceTheDataFolderCannotKeepIsToldOncePerReason)
+{
+    std::wstring folder, why;
+    if (!TestSupport::readOnlyFolder(folder, why)) GTEST_SKIP() << Common::toUtf8(why);
+    Session run(folder);
+    ASSERT_TRUE(run.ok);
+    auto themes = run.session.app()->themeMgr();
+    ASSERT_TRUE(themes && themes->getTheme(1));
+    EXPECT_TRUE(run.frame().chooseTheme(1));
+    EXPECT_EQ(themes->getCurrentTheme().cast<Host::IThemeHost>()->getName(), themes->getTheme(1)->getName());
+    EXPECT_EQ(run.part(0), L"无法保存主题：数据目录只读");
+    EXPECT_FALSE(run.frame().chooseFontSize(1.25));
+    EXPECT_EQ(run.part(0), L"无法保存字体大小：数据目录只读");
+    EXPECT_TRUE(run.frame().chooseTheme(0)); // the same reason again: the bar keeps its line
+    EXPECT_EQ(run.part(0), L"无法保存字体大小：数据目录只读");
 }
 
 TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand)

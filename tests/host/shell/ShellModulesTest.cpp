@@ -345,12 +345,14 @@ TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
         auto conf = Host::openUserConf(path.c_str());
         auto watch = XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(conf));
         auto pool = XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(conf));
-        EXPECT_TRUE(watch->list().add(L"184688"));
-        EXPECT_TRUE(watch->list().add(L"500001"));
-        EXPECT_FALSE(watch->list().add(L"500001"));
-        EXPECT_FALSE(watch->list().add(L"--"));
-        EXPECT_FALSE(watch->list().add(L"50 01"));
-        EXPECT_FALSE(watch->list().add(L"500\n002"));
+        XStringW failure;
+        EXPECT_EQ(watch->list().add(L"184688", failure), Host::FUNDSPOOL_ADDED);
+        EXPECT_EQ(watch->list().add(L"500001", failure), Host::FUNDSPOOL_ADDED);
+        EXPECT_EQ(watch->list().add(L"500001", failure), Host::FUNDSPOOL_ALREADY_IN);
+        EXPECT_EQ(watch->list().add(L"--", failure), Host::FUNDSPOOL_NOT_A_FUND);
+        EXPECT_EQ(watch->list().add(L"50 01", failure), Host::FUNDSPOOL_NOT_A_FUND);
+        EXPECT_EQ(watch->list().add(L"500\n002", failure), Host::FUNDSPOOL_NOT_A_FUND);
+        EXPECT_TRUE(failure.empty());
         EXPECT_TRUE(watch->list().remove(L"184688"));
         EXPECT_TRUE(watch->isConcerned(L"500001"));
         pool->addFund(L"150001");
@@ -371,6 +373,29 @@ TEST(ShellCodeLists, WatchListAndFundPoolSurviveARestartOfTheirStores)
     writeConfText(conf.get(), kConcernFundKey, L"000001\n\n000001\n--\r\nabc def\n000002");
     auto edited = XComPtr<ConcernFundModule>::adopt(new ConcernFundModule(conf));
     EXPECT_EQ(edited->list().codes(), (std::vector<XStringW>{L"000001", L"000002"}));
+}
+
+// On a data folder the process may not write the pool says why it added nothing, and
+// tells no one that it changed.
+TEST(ShellCodeLists, TheFundPoolOnAReadOnlyFolderAddsNothingAndSaysWhy)
+{
+    std::wstring folder, why;
+    if (!TestSupport::readOnlyFolder(folder, why)) GTEST_SKIP() << toUtf8(why);
+    auto pool =
+        XComPtr<FundsPoolModule>::adopt(new FundsPoolModule(Host::openUserConf((folder + L"\\user.conf").c_str())));
+    auto edit = XComPtr<FundsPoolEditModule>::adopt(new FundsPoolEditModule(pool));
+    int fired = 0;
+    auto changed = Host::getHostEvent(kFundsPoolChanged);
+    ASSERT_TRUE(changed);
+    Host::EventCallback count = [](void*, void* context) { ++*static_cast<int*>(context); };
+    changed->subscribe(count, &fired);
+    XStringW failure;
+    EXPECT_EQ(edit->addFund(L"150001", failure), Host::FUNDSPOOL_NOT_SAVED);
+    EXPECT_EQ(std::wstring(failure), L"数据目录只读");
+    pool->addFund(L"150002"); // the client's form: no outcome, the same refusal
+    EXPECT_TRUE(pool->codes().empty());
+    changed->unsubscribe(count, &fired);
+    EXPECT_EQ(fired, 0);
 }
 
 TEST(ShellMenuTool, HotKeysComeFromTheUserConfigurationWithF10AndF5AsDefaults)
