@@ -16,6 +16,9 @@ enum class Access { ReadOnly, ReadWrite };
 // a file opened read-only keeps every byte it had.
 XComPtr<Host::IDatabaseHost> openFundDatabase(const XStringW& path, XStringW& error, Access access = Access::ReadOnly);
 
+// A closed database's reason as a person is told it ("基金数据库已损坏").
+XStringW openFailureText(Host::OpenFailure failure);
+
 // What a new fund database holds besides its tables.
 enum class Content {
     SchemaOnly,     // the tables, no rows

@@ -111,7 +111,7 @@ XStringW sqliteError(sqlite3* db)
 
 SqliteDatabase::SqliteDatabase(const XStringW& path, Access access) : path_(path), access_(access)
 {
-    open_ = probe(openError_);
+    open_ = probe(openError_, openFailure_);
 }
 
 SqliteDatabase::~SqliteDatabase()
@@ -124,11 +124,45 @@ SqliteDatabase::~SqliteDatabase()
     }
 }
 
-// Opens the file on this thread and reads its schema: only a file that SQLite reads as a
-// database counts as open. The journal mode is the file's own: the updater, which writes,
-// owns it, and a reader must not rewrite the header to change it.
-bool SqliteDatabase::probe(XStringW& error)
+namespace {
+
+// What a failed open or first read means to the person.
+Host::OpenFailure failureOf(int rc, sqlite3* db)
 {
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT: return Host::OpenFailure::Damaged;
+    case SQLITE_NOTADB: return Host::OpenFailure::NotFundDatabase;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return Host::OpenFailure::Busy;
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR: {
+        int system = db ? sqlite3_system_errno(db) : 0;
+        if (system == ERROR_SHARING_VIOLATION || system == ERROR_LOCK_VIOLATION) return Host::OpenFailure::Busy;
+        return Host::OpenFailure::CannotOpen;
+    }
+    default: return Host::OpenFailure::CannotOpen;
+    }
+}
+
+} // namespace
+
+XStringW openFailureText(Host::OpenFailure failure)
+{
+    switch (failure) {
+    case Host::OpenFailure::None: return {};
+    case Host::OpenFailure::Damaged: return L"基金数据库已损坏";
+    case Host::OpenFailure::NotFundDatabase: return L"这个文件不是基金数据库";
+    case Host::OpenFailure::Busy: return L"基金数据库被其他程序占用";
+    default: return L"无法打开基金数据库";
+    }
+}
+
+// Opens the file on this thread and reads its schema: only a file that SQLite reads as a
+// database counts as open. The journal mode is the file's own: the updater, which
+// writes, owns it, and a reader must not rewrite the header to change it.
+bool SqliteDatabase::probe(XStringW& error, Host::OpenFailure& failure)
+{
+    failure = Host::OpenFailure::CannotOpen;
     if (path_.empty()) {
         error = L"cannot open the fund database: no file name given";
         return false;
@@ -136,17 +170,19 @@ bool SqliteDatabase::probe(XStringW& error)
     DWORD attributes = GetFileAttributesW(path_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         error = L"cannot open the fund database " + path_ + L": the file does not exist";
+        failure = Host::OpenFailure::Missing;
         return false;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         error = L"cannot open the fund database " + path_ + L": it is a folder";
         return false;
     }
-    sqlite3* db = openConnection(error);
+    sqlite3* db = openConnection(error, &failure);
     if (!db) return false;
     int rc = sqlite3_exec(db, "select count(*) from sqlite_schema", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
+        failure = failureOf(rc, db);
         sqlite3_close_v2(db);
         return false;
     }
@@ -154,15 +190,40 @@ bool SqliteDatabase::probe(XStringW& error)
     XStringW complaint;
     if (!passesIntegrityCheck(db, complaint)) {
         error = L"the fund database " + path_ + L" is damaged: " + complaint;
+        failure = Host::OpenFailure::Damaged;
         sqlite3_close_v2(db);
         return false;
     }
+    failure = Host::OpenFailure::None;
+    Common::CriticalSection::Lock hold(lock_);
     threads_[GetCurrentThreadId()].connection = db;
     return true;
 }
 
+Host::OpenFailure SqliteDatabase::getOpenFailure(XStringW& detail)
+{
+    Common::CriticalSection::Lock hold(lock_);
+    detail = open_ ? XStringW() : openError_;
+    return open_ ? Host::OpenFailure::None : openFailure_;
+}
+
+bool SqliteDatabase::reopen()
+{
+    if (open_) return true;
+    XStringW error;
+    Host::OpenFailure failure = Host::OpenFailure::None;
+    bool opened = probe(error, failure);
+    Common::CriticalSection::Lock hold(lock_);
+    openError_ = error;
+    openFailure_ = failure;
+    // What the threads were told about the closed file no longer holds.
+    for (auto& entry : threads_) entry.second.lastError.clear();
+    open_ = opened;
+    return opened;
+}
+
 // A new connection to the existing file; SQLITE_OPEN_CREATE is left out on purpose.
-sqlite3* SqliteDatabase::openConnection(XStringW& error)
+sqlite3* SqliteDatabase::openConnection(XStringW& error, Host::OpenFailure* failure)
 {
     sqlite3* db = nullptr;
     XStringA utf8 = Common::toUtf8(path_);
@@ -196,6 +257,7 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
     }
     if (rc != SQLITE_OK) {
         error = L"cannot open the fund database " + path_ + L": " + sqliteError(db);
+        if (failure) *failure = failureOf(rc, db);
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -214,7 +276,7 @@ sqlite3* SqliteDatabase::openConnection(XStringW& error)
 sqlite3* SqliteDatabase::connection(XStringW& error)
 {
     if (!open_) {
-        error = openError_;
+        error = getLastError();
         setLastError(error);
         return nullptr;
     }
@@ -290,7 +352,7 @@ XStringW SqliteDatabase::getLastError()
     Common::CriticalSection::Lock hold(lock_);
     auto it = threads_.find(GetCurrentThreadId());
     if (it != threads_.end() && !it->second.lastError.empty()) return it->second.lastError;
-    return open_ ? XStringW() : openError_;
+    return open_ ? XStringW() : openFailureText(openFailure_);
 }
 
 void SqliteDatabase::setLastError(const XStringW& error)
@@ -302,7 +364,8 @@ void SqliteDatabase::setLastError(const XStringW& error)
 XComPtr<Host::IDatabaseHost> openFundDatabase(const XStringW& path, XStringW& error, Access access)
 {
     auto* db = new SqliteDatabase(path, access);
-    error = db->opened() ? XStringW() : db->getLastError();
+    error.clear();
+    db->getOpenFailure(error);
     return XComPtr<Host::IDatabaseHost>::adopt(db);
 }
 

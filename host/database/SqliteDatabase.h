@@ -4,6 +4,7 @@
 #include "common/RefCounted.h"
 #include "common/ScopedWin.h"
 #include <sqlite3.h>
+#include <atomic>
 #include <map>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     bool fill(const XStringW& sql, Host::IDataTable* table, bool firstFill, int maxRows) override;
     XStringW getLastError() override;
     XStringW getPath() override { return path_; }
+    Host::OpenFailure getOpenFailure(XStringW& detail) override;
+    bool reopen() override;
 
     // isOpen for the host's own calls, without the client's entry check.
     bool opened() const { return open_; }
@@ -54,13 +57,17 @@ private:
     };
 
     ~SqliteDatabase() override;
-    bool probe(XStringW& error);
-    sqlite3* openConnection(XStringW& error);
+    bool probe(XStringW& error, Host::OpenFailure& failure);
+    // failure, when given, is set to what a failed open means to the person.
+    sqlite3* openConnection(XStringW& error, Host::OpenFailure* failure = nullptr);
 
     XStringW path_;
     Access access_;
-    bool open_ = false;
-    XStringW openError_; // why the database is not open; set once, before any other thread sees it
+    // Set before any other thread sees the database, and again only by reopen on the
+    // user-interface thread while the database is closed (and no thread holds a connection).
+    std::atomic<bool> open_{false};
+    XStringW openError_; // why the database is not open, SQLite's words; under lock_
+    Host::OpenFailure openFailure_ = Host::OpenFailure::None;
     Common::CriticalSection lock_;
     std::map<DWORD, ThreadState> threads_;
 };

@@ -1,5 +1,6 @@
 #include "ClientSession.h"
 #include "common/CallbackGuard.h"
+#include <shellapi.h>
 
 namespace HostShell {
 
@@ -77,6 +78,8 @@ bool ClientSession::open(bool quitOnDestroy)
     // The notice goes first: a module may put its own message there while it loads, and
     // that one is newer.
     showStartNotice();
+    mainFrame_->window().setDataFolderActions(
+        {[this] { return database_->canSetAside(); }, [this] { setDatabaseAside(); }, [this] { openDataFolder(); }});
     loadErrors_ = loader_.loadConfigured(app_.get());
     addAllFundsPage();
     addFundsPoolPage();
@@ -154,6 +157,41 @@ void ClientSession::reportErrors()
     XStringW errors = database_->openError();
     for (const XStringW& error : loadErrors_) errors += (errors.empty() ? L"" : L"；") + error;
     mainFrame_->window().setStandingError(errors);
+}
+
+// The damaged file is renamed, never deleted; the pages read the sample that takes its
+// place as they read an update.
+void ClientSession::setDatabaseAside()
+{
+    XStringW movedTo, error;
+    bool replaced = database_->setAside(movedTo, error);
+    reportErrors();
+    if (!movedTo.empty()) {
+        Host::UpdateEventArgs args;
+        args.kind = Host::UPDATE_KIND_CLOSEDFUND;
+        args.status = Host::UPDATE_STATUS_FINISHED;
+        args.changed = 1;
+        if (auto event = Host::getHostEvent("event_update_closedfund")) event->fire(&args);
+        if (allFunds_ && allFunds_->IsWindow()) allFunds_->reload();
+        if (poolPage_ && poolPage_->IsWindow()) poolPage_->reload();
+    }
+    // Said after the pages' own lines of the reload, so that it is the one left standing.
+    if (replaced)
+        mainFrame_->window().showNotice(L"已将损坏的数据库改名为 " + movedTo +
+                                        L" 保留，并改用样本数据（虚构基金，仅供演示）");
+    else
+        mainFrame_->setStatusText(L"无法移开损坏的数据库：" + error);
+}
+
+void ClientSession::openDataFolder()
+{
+    HINSTANCE result = ShellExecuteW(mainFrame_->window().GetHwnd(), L"explore", paths_.dataDir.c_str(), nullptr,
+                                     nullptr, SW_SHOWNORMAL);
+    if (INT_PTR(result) > 32) return;
+    Host::logWarning((L"cannot open the data folder " + paths_.dataDir + L" (shell result " +
+                      std::to_wstring(INT_PTR(result)) + L")")
+                         .c_str());
+    mainFrame_->setStatusText(L"无法打开数据文件夹：" + paths_.dataDir);
 }
 
 void ClientSession::show(int cmdShow)

@@ -46,6 +46,9 @@ private:
     void addFundsPoolPage();
     void showStartNotice();
     void reportErrors();
+    // The 文件 menu's data-folder commands.
+    void setDatabaseAside();
+    void openDataFolder();
 
     ShellPaths paths_;
     XComPtr<ShellApp> app_;

@@ -23,9 +23,16 @@ public:
     // True when the open database is the labelled sample.
     bool holdsSample();
     const XStringW& path() const { return path_; }
-    // Why the fund database is not open, in the status bar's words: the file and the
-    // database's own reason. Empty when it is open.
+    // Why the fund database is not open and what the person can do, in one sentence for
+    // the status bar; the technical reason is in the log. Empty when it is open.
     XStringW openError();
+    // True when the file is there but damaged or no fund database: it may be set aside.
+    bool canSetAside();
+    // Renames the damaged file (and the files SQLite keeps beside it) to
+    // "funds.db.damaged-YYYYMMDD-HHMMSS", never replacing another, writes the labelled
+    // sample in its place and opens it in the same database object the pages hold. False
+    // with why (for the person) when nothing was set aside or the sample did not open.
+    bool setAside(XStringW& movedTo, XStringW& error);
 
 private:
     const XStringW path_;

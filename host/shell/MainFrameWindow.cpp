@@ -10,7 +10,13 @@ namespace HostShell {
 
 namespace {
 
-enum : UINT { kThemeCommand = 100, kFontCommand = 200, kExitCommand = 300 };
+enum : UINT {
+    kThemeCommand = 100,
+    kFontCommand = 200,
+    kExitCommand = 300,
+    kSetAsideCommand = 301,
+    kOpenFolderCommand = 302
+};
 enum : UINT_PTR { kNoticeTimer = 1 };
 const UINT kNoticeMs = 10000;
 
@@ -167,6 +173,9 @@ Common::ScopedMenu MainFrameWindow::buildMenu()
     Common::appendSubmenu(view, themes, L"主题(&T)");
     Common::appendSubmenu(view, sizes, L"字体大小(&F)");
     Common::ScopedMenu file(CreatePopupMenu());
+    AppendMenuW(file, MF_STRING, kSetAsideCommand, L"移开损坏的数据库(&M)");
+    AppendMenuW(file, MF_STRING, kOpenFolderCommand, L"打开数据文件夹(&O)");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, kExitCommand, L"退出(&X)");
     Common::ScopedMenu bar(CreateMenu());
     Common::appendSubmenu(bar, file, L"文件(&F)");
@@ -174,9 +183,12 @@ Common::ScopedMenu MainFrameWindow::buildMenu()
     return bar;
 }
 
-// Marks the current theme and the stored font size wherever they appear in menu.
+// Marks the current theme and the stored font size wherever they appear in menu, and
+// offers to set the fund database aside only while it is damaged.
 void MainFrameWindow::updateMenuChecks(HMENU menu)
 {
+    bool damaged = dataFolder_.canSetAside && dataFolder_.canSetAside();
+    EnableMenuItem(menu, kSetAsideCommand, MF_BYCOMMAND | (damaged ? MF_ENABLED : MF_GRAYED));
     auto manager = app_->themeMgr();
     auto current = manager ? manager->getCurrentTheme().cast<Host::IThemeHost>() : XComPtr<Host::IThemeHost>();
     for (int i = 0; manager && i < manager->getThemeCount() && i < 50; ++i) {
@@ -235,6 +247,10 @@ void MainFrameWindow::onCommand(UINT id)
 {
     if (id == kExitCommand) {
         PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
+    } else if (id == kSetAsideCommand) {
+        if (dataFolder_.setAside) dataFolder_.setAside();
+    } else if (id == kOpenFolderCommand) {
+        if (dataFolder_.openFolder) dataFolder_.openFolder();
     } else if (id >= kFontCommand && id < kFontCommand + sizeof kFontSizes / sizeof kFontSizes[0]) {
         chooseFontSize(kFontSizes[id - kFontCommand].zoom);
     } else if (id >= kThemeCommand && id < kThemeCommand + 50) {

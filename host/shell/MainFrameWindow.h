@@ -9,6 +9,7 @@
 #include "common/ScopedWin.h"
 #include "controls/XWin.h"
 #include "host/App.h"
+#include <functional>
 
 namespace HostShell {
 
@@ -52,6 +53,16 @@ public:
     bool chooseTheme(int index);
     bool chooseFontSize(double zoom);
 
+    // The 文件 menu's commands on the data folder, given by the session that owns the fund
+    // database: setting a damaged database aside (offered only while canSetAside says so)
+    // and opening the data folder.
+    struct DataFolderActions {
+        std::function<bool()> canSetAside;
+        std::function<void()> setAside;
+        std::function<void()> openFolder;
+    };
+    void setDataFolderActions(DataFolderActions actions) { dataFolder_ = std::move(actions); }
+
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -71,6 +82,7 @@ private:
     XComPtr<FundTabCtrl> tabCtrl_;
     StatusBar statusBar_;
     Common::SaveNotice saveNotice_;
+    DataFolderActions dataFolder_;
     XStringW notice_;               // the start-up notice while it is shown
     bool restoreMaximised_ = false; // the window was maximised at the last close
     bool quitOnDestroy_ = false;

@@ -229,11 +229,15 @@ bool ClosedFundPage::runPumping(ReloadJob* job)
 
 // Shown in the empty grid and in the status line: an empty page must say why. Rows
 // kept from an earlier load stay, and a filter that hides them all still means no data.
+// Said once: where the rows would be when there are none, else (the old rows stay) in the
+// status line. The host's status bar says what the person can do about a closed database.
 void ClosedFundPage::reportLoadFailure(const XStringW& error)
 {
-    if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0)
-        grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
     failureShown_ = true;
+    if (!grid_.FundTable() || grid_.FundTable()->getRowCount() == 0) {
+        grid_.SetEmptyText(error.empty() ? XStringW(kUnreadable) : XStringW(kUnreadable) + L"\n" + error);
+        return;
+    }
     showStatus(L"封闭式基金：" + XStringW(kUnreadable) + (error.empty() ? XStringW() : L"（" + error + L"）"));
 }
 

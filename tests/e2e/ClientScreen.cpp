@@ -1,4 +1,5 @@
 #include "ClientScreen.h"
+#include <commctrl.h>
 #include "Database.h"
 #include "Pixels.h"
 #include "hostapi/KernelHost.h"
@@ -207,6 +208,36 @@ bool ClientScreen::dragCaptionBefore(const std::wstring& caption, const std::wst
     ScreenToClient(grid(), &end);
     drag(grid(), start.x, start.y, end.x);
     return true;
+}
+
+std::wstring ClientScreen::statusPart(int part) const
+{
+    HWND bar = statusBar();
+    DWORD_PTR parts = 0;
+    if (!bar || !SendMessageTimeoutW(bar, SB_GETPARTS, 0, 0, SMTO_ABORTIFHUNG, 5000, &parts) || int(parts) <= part)
+        return {};
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid_);
+    if (!process) return {};
+    const SIZE_T size = 4096 * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    std::wstring text;
+    DWORD_PTR length = 0;
+    if (remote && SendMessageTimeoutW(bar, SB_GETTEXTLENGTHW, WPARAM(part), 0, SMTO_ABORTIFHUNG, 5000, &length) &&
+        LOWORD(length) < 4096 &&
+        SendMessageTimeoutW(bar, SB_GETTEXTW, WPARAM(part), LPARAM(remote), SMTO_ABORTIFHUNG, 5000, &length)) {
+        std::wstring buffer(LOWORD(length) + 1, L'\0');
+        SIZE_T read = 0;
+        if (ReadProcessMemory(process, remote, &buffer[0], buffer.size() * sizeof(wchar_t), &read))
+            text = buffer.c_str();
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
+}
+
+void ClientScreen::openFrameMenu(wchar_t accessKey) const
+{
+    PostMessageW(frame_, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(accessKey));
 }
 
 } // namespace Journey

@@ -23,6 +23,12 @@ public:
     HWND filterButton(const std::wstring& caption) const;
 
     std::wstring statusText() const { return textOf(statusBar()); }
+    // The text of the status bar's part (1: the standing error), read from the client's
+    // memory since the bar answers only for its first part across processes. "" when there
+    // is no such part.
+    std::wstring statusPart(int part) const;
+    // Opens the main menu's drop-down with its access key (Alt+key), as a person does.
+    void openFrameMenu(wchar_t accessKey) const;
     // What the module says where a person reads it: the host's status bar, or, on the
     // client's interface alone (no status bar for modules), the status line of the page's
     // title strip, which is also the page window's text.

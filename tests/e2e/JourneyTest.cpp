@@ -380,16 +380,19 @@ protected:
         return message;
     }
 
-    // The status bar says which file failed, so a person knows where to look. On the client's
-    // interface alone the module cannot ask a database why it is closed: its status line says
-    // that the funds could not be read.
-    void expectStatusNamesTheDatabase()
+    // The status bar's standing part says in one sentence what is wrong and what to do; the
+    // grid says what is wrong where the rows would be (the client's interface alone cannot
+    // ask a closed database why: the module then says it could not open it).
+    void expectToldOnce(const std::wstring& what, const std::wstring& reason)
     {
-        std::wstring status;
-        const std::wstring said = Host::contractOnly() ? std::wstring(L"无法读取基金数据") : dir_.file(L"funds.db");
-        EXPECT_TRUE(waitUntil(kStepMs, [&] {
-            return (status = screen().moduleStatusText()).find(said) != std::wstring::npos;
-        })) << testing::PrintToString(status);
+        std::wstring standing;
+        EXPECT_TRUE(waitUntil(kStepMs, [&] { return (standing = screen().statusPart(1)).find(what + L"：") == 0; }))
+            << testing::PrintToString(standing);
+        std::wstring message = gridMessage();
+        EXPECT_NE(message.find(Host::contractOnly() ? std::wstring(L"无法打开基金数据库") : reason), std::wstring::npos)
+            << testing::PrintToString(message);
+        EXPECT_EQ(screen().moduleStatusText().find(L"无法读取"), std::wstring::npos)
+            << testing::PrintToString(screen().moduleStatusText());
     }
 
     TestSupport::TempDir dir_;
@@ -411,12 +414,25 @@ TEST_F(JourneyDatabaseState, CorruptDatabaseIsReportedAndKept)
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) % 251);
     ASSERT_TRUE(TestSupport::writeFileBytes(dir_.file(L"funds.db"), garbage));
     ASSERT_TRUE(startClient());
-    std::wstring message = gridMessage();
-    EXPECT_FALSE(message.empty()) << "the grid says nothing";
-    EXPECT_NE(message, L"没有数据") << "a damaged database is not an empty one";
-    expectStatusNamesTheDatabase();
-    client_->close(kStepMs);
+    expectToldOnce(L"这个文件不是基金数据库", L"这个文件不是基金数据库");
     EXPECT_EQ(TestSupport::readFileBytes(dir_.file(L"funds.db")), garbage) << "the damaged file was changed";
+    screen().saveScreenshot(L"damaged-database-told");
+
+    // 文件 → 移开损坏的数据库: the file is kept under another name and the sample shows.
+    // A drop-down opened by its access key starts on its first item.
+    screen().openFrameMenu(L'f');
+    ASSERT_TRUE(chooseFromMenu(client_->pid(), 0, 0, kStepMs)) << "no 文件 menu";
+    ClientScreen s = screen();
+    EXPECT_TRUE(waitUntil(kShowMs, [&] { return s.grid() && !s.gridText().rows.empty(); })) << "no sample rows";
+    EXPECT_EQ(s.statusPart(1), L"");
+    EXPECT_EQ(s.statusText().find(L"已将损坏的数据库改名为 "), 0u) << testing::PrintToString(s.statusText());
+    s.saveScreenshot(L"damaged-database-set-aside");
+    client_->close(kStepMs);
+    WIN32_FIND_DATAW found{};
+    HANDLE aside = FindFirstFileW(dir_.file(L"funds.db.damaged-*").c_str(), &found);
+    ASSERT_NE(aside, INVALID_HANDLE_VALUE) << "the damaged file is gone";
+    FindClose(aside);
+    EXPECT_EQ(TestSupport::readFileBytes(dir_.file(found.cFileName)), garbage) << "the damaged file was changed";
 }
 
 // A database the client can neither find nor write (its place is taken by a folder).
@@ -424,7 +440,5 @@ TEST_F(JourneyDatabaseState, MissingDatabaseIsReported)
 {
     ASSERT_TRUE(CreateDirectoryW(dir_.file(L"funds.db").c_str(), nullptr));
     ASSERT_TRUE(startClient());
-    std::wstring message = gridMessage();
-    EXPECT_FALSE(message.empty()) << "the grid says nothing";
-    expectStatusNamesTheDatabase();
+    expectToldOnce(L"没有基金数据库，也无法建立样本数据库", L"无法打开基金数据库");
 }

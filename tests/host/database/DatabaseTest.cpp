@@ -79,8 +79,12 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     XComPtr<IDatabaseHost> missing = hostSide(FundDb::openFundDatabase(dir.file(L"none.db"), error));
     ASSERT_TRUE(missing);
     EXPECT_FALSE(missing->isOpen());
+    // The technical reason for the log; the person's words from the object.
     EXPECT_NE(error.find(L"cannot open"), std::wstring::npos);
-    EXPECT_EQ(missing->getLastError(), error);
+    EXPECT_EQ(std::wstring(missing->getLastError()), L"无法打开基金数据库");
+    XStringW detail;
+    EXPECT_EQ(missing->getOpenFailure(detail), OpenFailure::Missing);
+    EXPECT_EQ(detail, error);
     EXPECT_EQ(GetFileAttributesW(dir.file(L"none.db").c_str()), INVALID_FILE_ATTRIBUTES)
         << "a missing file was created";
     XStringW prepareError;
@@ -99,13 +103,16 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     ASSERT_TRUE(corrupt);
     EXPECT_FALSE(corrupt->isOpen());
     EXPECT_NE(error.find(L"not a database"), std::wstring::npos) << Common::toUtf8(error);
+    EXPECT_EQ(corrupt->getOpenFailure(detail), OpenFailure::NotFundDatabase);
+    EXPECT_EQ(std::wstring(corrupt->getLastError()), L"这个文件不是基金数据库");
     EXPECT_FALSE(corrupt->prepare(L"select 1", prepareError));
     EXPECT_FALSE(corrupt->fill(L"select 1", table.get(), true, 0));
     EXPECT_EQ(TestSupport::readFileBytes(dir.file(L"corrupt.db")), garbage);
 
-    XComPtr<IDatabase> folder = FundDb::openFundDatabase(dir.path(), error);
+    XComPtr<IDatabaseHost> folder = FundDb::openFundDatabase(dir.path(), error);
     EXPECT_FALSE(folder->isOpen());
     EXPECT_FALSE(error.empty());
+    EXPECT_EQ(folder->getOpenFailure(detail), OpenFailure::CannotOpen);
     XComPtr<IDatabase> unnamed = FundDb::openFundDatabase(L"", error);
     EXPECT_FALSE(unnamed->isOpen());
 }
@@ -158,9 +165,12 @@ TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
               bytes.begin() + std::ptrdiff_t(indexPage) * pageSize, '\xAB');
     ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
 
-    XComPtr<IDatabase> damaged = FundDb::openFundDatabase(path, error);
+    XComPtr<IDatabaseHost> damaged = FundDb::openFundDatabase(path, error);
     EXPECT_FALSE(damaged->isOpen());
     EXPECT_NE(error.find(L"is damaged"), std::wstring::npos) << Common::toUtf8(error);
+    XStringW detail;
+    EXPECT_EQ(damaged->getOpenFailure(detail), OpenFailure::Damaged);
+    EXPECT_EQ(std::wstring(damaged->getLastError()), L"基金数据库已损坏");
     EXPECT_EQ(TestSupport::readFileBytes(path), bytes);
 }
 
@@ -446,9 +456,9 @@ TEST(FundDatabase, EachThreadReadsItsOwnLastError)
         closedOwn = closed->getLastError();
     });
     reader.join();
-    EXPECT_EQ(std::wstring(closedAtStart), std::wstring(why));
+    EXPECT_EQ(std::wstring(closedAtStart), L"无法打开基金数据库");
     EXPECT_NE(closedOwn.find(L"no table to fill"), std::wstring::npos) << Common::toUtf8(closedOwn);
-    EXPECT_EQ(std::wstring(closed->getLastError()), std::wstring(why));
+    EXPECT_EQ(std::wstring(closed->getLastError()), L"无法打开基金数据库");
 }
 
 namespace {

@@ -15,6 +15,7 @@
 #include "ClientLoop.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <set>
 
 using namespace HostShell;
@@ -219,6 +220,52 @@ TEST(ShellFrameState, AChoiceTheDataFolderCannotKeepIsToldOncePerReason)
     EXPECT_EQ(run.part(0), L"无法保存字体大小：数据目录只读");
 }
 
+// 文件 → 移开损坏的数据库: the damaged file is renamed with what SQLite kept beside it, never
+// deleted; the sample takes its place in the database object the pages hold, and the
+// standing error goes.
+TEST(ShellFrameState, ADamagedDatabaseIsSetAsideAndTheSampleTakesItsPlace)
+{
+    TempDir dir;
+    useModules(dir, L"");
+    const std::string damaged = "this is no database\n" + std::string(8192, 'x');
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"funds.db"), damaged));
+    ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"funds.db-wal"), "stale log"));
+    Session run(dir);
+    ASSERT_TRUE(run.ok);
+    auto database = run.session.app()->getModule("mod_Database").cast<Host::IDbModule>()->getFundDatabase();
+    ASSERT_FALSE(database->isOpen());
+    ASSERT_NE(run.part(1), L"<no part>");
+    int updates = 0;
+    auto updated = Host::createHostEvent("event_update_closedfund");
+    Host::EventCallback count = [](void*, void* context) { ++*static_cast<int*>(context); };
+    updated->subscribe(count, &updates);
+
+    SendMessageW(run.frame().GetHwnd(), WM_COMMAND, 301, 0);
+    updated->unsubscribe(count, &updates);
+    EXPECT_TRUE(database->isOpen()); // the same object, now over the sample
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(run.part(1), L"<no part>");
+    EXPECT_EQ(run.part(0).find(L"已将损坏的数据库改名为 " + dir.file(L"funds.db.damaged-")), 0u)
+        << Common::toUtf8(run.part(0));
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(dir.file(L"funds.db.damaged-*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> aside;
+    do aside.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    // The file, its log and the shared memory SQLite made beside them.
+    std::sort(aside.begin(), aside.end());
+    ASSERT_EQ(aside.size(), 3u);
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(aside[0])), damaged);
+    EXPECT_EQ(aside[2], aside[0] + L"-wal");
+    EXPECT_EQ(TestSupport::readFileBytes(dir.file(aside[2])), "stale log");
+
+    // A sound database is not set aside again.
+    SendMessageW(run.frame().GetHwnd(), WM_COMMAND, 301, 0);
+    EXPECT_EQ(run.part(0), L"无法移开损坏的数据库：基金数据库没有损坏");
+}
+
 TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand)
 {
     // A fund database that is not one.
@@ -230,9 +277,11 @@ TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand
         Session run(dir);
         ASSERT_TRUE(run.ok);
         EXPECT_EQ(run.part(0), L"就绪");
+        // One plain sentence: what is wrong and what to do; the technical reason is logged.
         std::wstring error = run.part(1);
-        EXPECT_NE(error.find(dir.file(L"funds.db")), std::wstring::npos) << Common::toUtf8(error);
-        EXPECT_NE(error.find(L"not a database"), std::wstring::npos) << Common::toUtf8(error);
+        EXPECT_EQ(error.find(L"这个文件不是基金数据库："), 0u) << Common::toUtf8(error);
+        EXPECT_NE(error.find(L"移开损坏的数据库"), std::wstring::npos) << Common::toUtf8(error);
+        EXPECT_EQ(error.find(L"not a database"), std::wstring::npos) << Common::toUtf8(error);
 
         // The notice's time is up (its timer, sent at once): the notice goes, the error stays.
         SendMessageW(run.frame().GetHwnd(), WM_TIMER, 1, 0);
@@ -264,9 +313,8 @@ TEST(ShellFrameState, StartNoticeGivesWayToMessagesAndTimeButDatabaseErrorsStand
         Session run(empty);
         ASSERT_TRUE(run.ok);
         std::wstring error = run.part(1);
-        EXPECT_NE(error.find(empty.file(L"funds.db")), std::wstring::npos) << Common::toUtf8(error);
-        EXPECT_NE(error.find(L"does not exist"), std::wstring::npos) << Common::toUtf8(error);
-        EXPECT_NE(error.find(L"样本数据库"), std::wstring::npos) << Common::toUtf8(error);
+        EXPECT_EQ(error.find(L"没有基金数据库，也无法建立样本数据库："), 0u) << Common::toUtf8(error);
+        EXPECT_NE(error.find(L"打开数据文件夹"), std::wstring::npos) << Common::toUtf8(error);
     }
     held.reset();
 
