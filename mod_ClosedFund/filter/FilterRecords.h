@@ -3,6 +3,7 @@
 // GB2312 order of offered values).
 #pragma once
 #include "filter/MultiValueFilter.h"
+#include "filter/NumericFilter.h"
 #include "host/Data.h"
 #include "ui/DropDownButton.h"
 #include <vector>
@@ -39,6 +40,8 @@ struct FilterCondition {
 
     // The filter as a value filter, or null (none, or a keyword filter).
     MultiValueFilter* valueFilter() const { return dynamic_cast<MultiValueFilter*>(filter.get()); }
+    // The filter as a numeric filter, or null.
+    NumericFilter* numericFilter() const { return dynamic_cast<NumericFilter*>(filter.get()); }
 };
 
 // One value offered in a menu, kept until the next menu is built.

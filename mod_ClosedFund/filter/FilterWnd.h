@@ -9,6 +9,7 @@
 // the same rows, so the bar's own conditions never narrow what it offers.
 #pragma once
 #include "filter/FilterRecords.h"
+#include "filter/NumericRange.h"
 #include "filter/SearchBox.h"
 #include "filter/SearchFilterImpl.h"
 #include "host/Data.h"
@@ -39,6 +40,9 @@ public:
         kKeywordCommand = 305,
         kFirstValueId = 306,
         kLastValueId = 1306,
+        kFirstNumericId = 1310, // "数值条件" ▸ a numeric column
+        kLastNumericId = 1349,
+        kEditKeywordsCommand = 1350, // a keyword condition's "修改关键字…"; the item's data names it
         kSearchBoxId = 90,
     };
     // The pause after the last keystroke before the search box's words are applied.
@@ -62,6 +66,9 @@ public:
     // A column searched by keywords only (neither offered nor given a slot). With prefix, a
     // keyword must start its text (pinyin initials) instead of occurring anywhere.
     void AddSearchColumn(const wchar_t* name, bool prefix);
+    // A column offered under "数值条件": a condition on the number its cells show.
+    void AddNumericColumn(const NumericColumn& column);
+    const std::vector<NumericColumn>& NumericColumns() const { return numericColumns_; }
     // How the column's values read in menus, captions and tooltips; the filter still
     // compares the stored text. Set it before the column's values are shown.
     void SetShownValue(const wchar_t* column, ShownValueFn shown);
@@ -74,6 +81,11 @@ public:
     void SelectValue(const XStringW& column, const XStringW& caption, const XStringW& value, const XStringW& prefix,
                      bool multi);
     void ReplaceValue(int id, const XStringW& value, const XStringW& prefix);
+    // The column's numeric condition takes the range (a new one is added; an empty range
+    // removes it). False for a column that is not numeric or when no condition is left.
+    bool ApplyNumeric(const XStringW& column, const NumericRange& range);
+    // Opens the dialog of the column's numeric condition (a new one when it has none).
+    void AskForNumeric(const XStringW& column);
     // The search box's condition: the words of text replace the box's previous ones; no
     // words lifts it. The box itself is not touched.
     void ApplySearchText(const XStringW& text);
@@ -120,6 +132,11 @@ private:
     void OnRemoveCommand();
     void OnValueCommand(int id);
     void AskForKeywords();
+    // Reopens the keyword dialog with the condition's words; emptied, the condition goes.
+    void EditKeywords(FilterCondition& condition);
+    const NumericColumn* FindNumericColumn(const XStringW& name) const;
+    // Where a condition's dialog opens: below its button, or "+N" while it has no room.
+    bool DialogAnchor(const FilterCondition* condition, POINT& anchor) const;
     void AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix, bool multi,
                        const FilterCondition* condition, int& nextId);
     void TrackMenuBelow(const WGUI::WindowBase& button);
@@ -182,6 +199,7 @@ private:
         bool prefix;
     };
     std::vector<SearchColumn> searchColumns_;
+    std::vector<NumericColumn> numericColumns_;
     SearchBox searchBox_;
     XComPtr<SearchFilterImpl> searchFilter_;
     std::vector<XStringW> searchWords_;

@@ -241,4 +241,42 @@ void FilterWnd::ReplaceValue(int id, const XStringW& value, const XStringW& pref
     LayoutBar();
 }
 
+const NumericColumn* FilterWnd::FindNumericColumn(const XStringW& name) const
+{
+    for (const NumericColumn& column : numericColumns_)
+        if (column.name == name) return &column;
+    return nullptr;
+}
+
+void FilterWnd::AddNumericColumn(const NumericColumn& column)
+{
+    if (!FindNumericColumn(column.name)) numericColumns_.push_back(column);
+}
+
+bool FilterWnd::ApplyNumeric(const XStringW& column, const NumericRange& range)
+{
+    const NumericColumn* numeric = FindNumericColumn(column);
+    if (!numeric || !gridView_) return false;
+    FilterCondition* condition = FirstConditionFor(column);
+    NumericFilter* filter = condition ? condition->numericFilter() : nullptr;
+    if (range.empty()) {
+        if (filter) RemoveCondition(condition->id);
+        return false;
+    }
+    const XStringW caption = rangeCaption(*numeric, range);
+    if (filter) {
+        filter->SetRange(range);
+        condition->value = caption;
+        condition->button.SetCaption(caption);
+        gridView_->rebuild(1);
+        LayoutBar();
+        return true;
+    }
+    if (RefuseWithoutId(true)) return false;
+    XComPtr<NumericFilter> added = XComPtr<NumericFilter>::adopt(new NumericFilter(*numeric));
+    added->SetRange(range);
+    gridView_->addFilter(added.get());
+    return AddCondition(column, numeric->caption, caption, added.get(), XStringW(), false, false) != nullptr;
+}
+
 } // namespace ClosedFund

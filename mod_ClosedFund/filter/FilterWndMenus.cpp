@@ -1,6 +1,7 @@
 // The filter bar's menus and the commands its buttons and menu items send.
 #include "filter/FilterWnd.h"
 #include "filter/KeywordInputDialog.h"
+#include "filter/NumericConditionDialog.h"
 
 namespace ClosedFund {
 
@@ -10,6 +11,26 @@ const wchar_t kKeywordItem[] = L"关键字筛选(&C)";
 const wchar_t kClearAllItem[] = L"清除所有条件(&D)";
 const wchar_t kShowAllItem[] = L"显示所有(&A)";
 const wchar_t kRemoveItem[] = L"移除条件(&D)";
+const wchar_t kNumericItem[] = L"数值条件(&N)";
+const wchar_t kEditKeywordsItem[] = L"修改关键字…(&E)";
+
+// The condition id an item of the popup carries as its data (0: none).
+int conditionOfItem(HMENU menu, UINT command)
+{
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA;
+    return menu && ::GetMenuItemInfoW(menu, command, FALSE, &info) ? int(info.dwItemData) : 0;
+}
+
+void setConditionOfItem(HMENU menu, UINT command, int id)
+{
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA;
+    info.dwItemData = ULONG_PTR(id);
+    ::SetMenuItemInfoW(menu, command, FALSE, &info);
+}
 
 // A value as a menu shows it: a '&' would otherwise underline the next character.
 XStringW menuText(const XStringW& value)
@@ -36,10 +57,15 @@ void FilterWnd::OnCommand(int id)
         ShowConditionMenu(id);
     else if (id == kRemoveCommand)
         OnRemoveCommand();
-    else if (id == kKeywordCommand)
+    else if (id == kEditKeywordsCommand) {
+        if (FilterCondition* condition = FindCondition(conditionOfItem(popupMenu_, kEditKeywordsCommand)))
+            EditKeywords(*condition);
+    } else if (id == kKeywordCommand)
         AskForKeywords();
     else if (id >= kFirstValueId && id <= kLastValueId)
         OnValueCommand(id);
+    else if (id >= kFirstNumericId && id <= kLastNumericId && size_t(id - kFirstNumericId) < numericColumns_.size())
+        AskForNumeric(numericColumns_[size_t(id - kFirstNumericId)].name);
 }
 
 void FilterWnd::DestroyMenus()
@@ -81,6 +107,13 @@ void FilterWnd::ShowMoreMenu()
     popupMenu_.reset(::CreatePopupMenu());
     if (!popupMenu_) return;
     ::AppendMenuW(popupMenu_, MF_STRING, kKeywordCommand, kKeywordItem);
+    if (!numericColumns_.empty()) {
+        Common::ScopedMenu numeric(::CreatePopupMenu());
+        for (size_t i = 0; numeric && i < numericColumns_.size() && kFirstNumericId + int(i) <= kLastNumericId; ++i)
+            ::AppendMenuW(numeric, MF_STRING, UINT_PTR(kFirstNumericId + int(i)),
+                          menuText(numericColumns_[i].caption).c_str());
+        if (numeric) Common::appendSubmenu(popupMenu_, numeric, kNumericItem);
+    }
     if (!conditions_.empty()) ::AppendMenuW(popupMenu_, MF_STRING, kRemoveCommand, kClearAllItem);
     int nextId = kFirstValueId;
     bool separated = false;
@@ -104,6 +137,11 @@ void FilterWnd::ShowConditionMenu(int id)
 {
     FilterCondition* condition = FindCondition(id);
     if (!condition) return;
+    // A numeric or keyword condition is edited in its dialog, as it was made.
+    if (condition->numericFilter()) {
+        AskForNumeric(condition->column);
+        return;
+    }
     DestroyMenus();
     popupMenu_.reset(::CreatePopupMenu());
     if (!popupMenu_) return;
@@ -111,11 +149,12 @@ void FilterWnd::ShowConditionMenu(int id)
         UINT flags = MF_STRING;
         if (condition->standing && !condition->filter) flags |= MF_CHECKED;
         ::AppendMenuW(popupMenu_, flags, kRemoveCommand, condition->standing ? kShowAllItem : kRemoveItem);
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_DATA;
-        info.dwItemData = ULONG_PTR(condition->id);
-        ::SetMenuItemInfoW(popupMenu_, kRemoveCommand, FALSE, &info);
+        setConditionOfItem(popupMenu_, kRemoveCommand, condition->id);
+    }
+    // A keyword condition is changed in its dialog, which opens with its words.
+    if (condition->column.empty() && condition->filter) {
+        ::AppendMenuW(popupMenu_, MF_STRING, kEditKeywordsCommand, kEditKeywordsItem);
+        setConditionOfItem(popupMenu_, kEditKeywordsCommand, condition->id);
     }
     if (!condition->column.empty()) {
         const ValueSet& values = DistinctValues(condition->column);
@@ -147,17 +186,7 @@ void FilterWnd::ShowOverflowMenu()
 }
 
 // The item's data names the condition; "清除所有条件" carries none, which means all.
-void FilterWnd::OnRemoveCommand()
-{
-    int id = 0;
-    if (popupMenu_) {
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_DATA;
-        if (::GetMenuItemInfoW(popupMenu_, kRemoveCommand, FALSE, &info)) id = int(info.dwItemData);
-    }
-    RemoveCondition(id);
-}
+void FilterWnd::OnRemoveCommand() { RemoveCondition(conditionOfItem(popupMenu_, kRemoveCommand)); }
 
 void FilterWnd::OnValueCommand(int id)
 {
@@ -170,6 +199,46 @@ void FilterWnd::OnValueCommand(int id)
         SelectValue(item.column, item.caption, item.value, item.prefix, item.multi);
     else
         ReplaceValue(condition->id, item.value, item.prefix);
+}
+
+bool FilterWnd::DialogAnchor(const FilterCondition* condition, POINT& anchor) const
+{
+    const WGUI::WindowBase* below = &moreButton_;
+    if (condition) below = condition->hidden ? &overflowButton_ : &condition->button;
+    RECT place = {};
+    if (!below->GetWindowRect(&place)) return false;
+    anchor = {place.right, place.bottom};
+    return true;
+}
+
+void FilterWnd::AskForNumeric(const XStringW& column)
+{
+    const NumericColumn* numeric = FindNumericColumn(column);
+    if (!numeric) return;
+    FilterCondition* condition = FirstConditionFor(column);
+    NumericFilter* filter = condition ? condition->numericFilter() : nullptr;
+    POINT anchor = {};
+    if (!DialogAnchor(filter ? condition : nullptr, anchor)) return;
+    NumericConditionDialog dialog(*numeric, filter ? filter->Range() : NumericRange());
+    if (dialog.DoModal(hwnd_, anchor.x, anchor.y) != IDOK) return;
+    ApplyNumeric(column, dialog.Range());
+}
+
+void FilterWnd::EditKeywords(FilterCondition& condition)
+{
+    const int id = condition.id;
+    POINT anchor = {};
+    if (!DialogAnchor(&condition, anchor)) return;
+    XStringW words = condition.value;
+    words.replaceAll(L"，", L" ");
+    KeywordInputDialog dialog;
+    if (dialog.DoModal(hwnd_, anchor.x, anchor.y, words) != IDOK) return;
+    XComPtr<Host::IUpdateContext> bracket;
+    if (gridView_) bracket = gridView_->beginUpdate();
+    // The new words take the old condition's place (the newest, as it was just edited).
+    RemoveCondition(id);
+    ApplyKeywords(dialog.Text());
+    if (bracket) bracket->endUpdate();
 }
 
 void FilterWnd::AskForKeywords()

@@ -1,6 +1,7 @@
 #include "filter/KeywordInputDialog.h"
 #include "base/ModuleHandle.h"
 #include "common/CallbackGuard.h"
+#include "ui/DialogTemplate.h"
 #include <algorithm>
 #include <cwchar>
 
@@ -8,10 +9,6 @@ namespace ClosedFund {
 
 namespace {
 
-const size_t kTemplateBytes = 1024;
-const size_t kHeaderBytes = 18; // DLGTEMPLATE as the dialog manager reads it (WORD-packed)
-const size_t kMaxTitleChars = 50;
-const DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 const wchar_t kTitle[] = L"输入筛选条件";
 const int kAnchorGap = 20;
 
@@ -27,53 +24,15 @@ const RECT kEditRect = {kSide, kEditTop, kSide + kEditWidth, kEditTop + kEditHei
 const RECT kOkRect = {kSide + kEditWidth + kButtonGap, kTopBottom, kSide + kEditWidth + kButtonGap + kButtonWidth,
                       kTopBottom + kButtonHeight};
 
-// The template counts in dialog units of the system font (it names no font of its own):
-// a horizontal unit is a quarter of the base width, a vertical one an eighth of the height.
-// Rounded up, so the frame never starts smaller than the controls; WM_INITDIALOG then sets
-// the exact pixel size.
-short dluWidth(int pixels) { return short(::MulDiv(pixels, 4, LOWORD(::GetDialogBaseUnits())) + 1); }
-short dluHeight(int pixels) { return short(::MulDiv(pixels, 8, HIWORD(::GetDialogBaseUnits())) + 1); }
-
-// The template: header, no menu, the default class, the title; no controls (they are made
-// at WM_INITDIALOG, in pixels). The zero fill ends every list.
-HGLOBAL buildTemplate()
-{
-    HGLOBAL block = ::GlobalAlloc(GMEM_ZEROINIT, kTemplateBytes);
-    if (!block) return nullptr;
-    auto* bytes = static_cast<BYTE*>(::GlobalLock(block));
-    if (!bytes) {
-        ::GlobalFree(block);
-        return nullptr;
-    }
-    auto* dlg = reinterpret_cast<DLGTEMPLATE*>(bytes);
-    dlg->style = kDialogStyle;
-    dlg->cx = dluWidth(kClientWidth);
-    dlg->cy = dluHeight(kClientHeight);
-    auto* words = reinterpret_cast<WORD*>(bytes + kHeaderBytes);
-    words[0] = 0; // menu
-    words[1] = 0; // class
-    size_t title = std::min(wcslen(kTitle), kMaxTitleChars);
-    wmemcpy(reinterpret_cast<wchar_t*>(words + 2), kTitle, title);
-    ::GlobalUnlock(block);
-    return block;
-}
-
 } // namespace
 
-INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY)
+INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY, const Common::XStringW& words)
 {
     anchorX_ = anchorX;
     anchorY_ = anchorY;
-    text_.clear();
-    HGLOBAL block = buildTemplate();
-    if (!block) return -1;
-    auto* dlg = static_cast<DLGTEMPLATE*>(::GlobalLock(block));
-    INT_PTR result = dlg ? ::DialogBoxIndirectParamW(moduleInstance(), dlg, parent, &KeywordInputDialog::DialogProc,
-                                                     reinterpret_cast<LPARAM>(this))
-                         : -1;
-    ::GlobalUnlock(block);
-    ::GlobalFree(block);
-    return result;
+    text_ = words;
+    return WGUI::DialogBoxInPixels(moduleInstance(), parent, kTitle, kClientWidth, kClientHeight,
+                                   &KeywordInputDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 // A message whose handler throws counts as not handled (FALSE): the dialog manager does the rest.
@@ -94,7 +53,11 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
         if (self) self->OnInitDialog(hwnd);
         return FALSE; // the edit takes the focus itself
     case WM_SHOWWINDOW:
-        if (wParam && self) self->edit_.SetFocus();
+        if (wParam && self) {
+            self->edit_.SetFocus();
+            // Words being edited are selected, so that typing replaces them.
+            ::SendMessageW(self->edit_.GetHandle(), EM_SETSEL, 0, -1);
+        }
         return FALSE;
     case WM_ACTIVATE:
         // Only on activation: taking the focus while being deactivated would pull the
@@ -124,19 +87,21 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
 // its anchor, and builds the edit and the button in pixels.
 void KeywordInputDialog::OnInitDialog(HWND hwnd)
 {
-    WGUI::WindowBase dialog(hwnd);
     RECT frame = {0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, DWORD(dialog.GetWindowLong(GWL_STYLE)), FALSE,
-                         DWORD(dialog.GetWindowLong(GWL_EXSTYLE)));
-    int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    int x = anchorX_ - width - kAnchorGap;
-    int y = anchorY_ + kAnchorGap;
-    ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::AdjustWindowRectEx(&frame, DWORD(::GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                         DWORD(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
+    WGUI::PlaceDialog(hwnd, anchorX_ - (frame.right - frame.left) - kAnchorGap, anchorY_ + kAnchorGap, kClientWidth,
+                      kClientHeight);
 
     font_.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
     edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId, moduleInstance());
     edit_.SetFont(font_);
     edit_.LimitText(kMaxChars);
+    // Editing a keyword condition starts from its words.
+    if (!text_.empty()) {
+        ::SetWindowTextW(edit_.GetHandle(), text_.c_str());
+        edit_.SetCueText(L"清空后按“确定”即移除这个条件");
+    }
     ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
     ok_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
 }

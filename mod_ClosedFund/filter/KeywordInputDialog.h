@@ -19,10 +19,10 @@ public:
     KeywordInputDialog& operator=(const KeywordInputDialog&) = delete;
     ~KeywordInputDialog() = default;
 
-    // Runs the dialog over parent. The dialog's right edge stands 20 pixels left of anchorX
-    // and its top 20 pixels below anchorY. Returns 1 for OK (Text() holds what was typed),
-    // 2 when cancelled or closed, -1 when the dialog could not be built.
-    INT_PTR DoModal(HWND parent, int anchorX, int anchorY);
+    // Runs the dialog over parent, its edit holding words. The dialog's right edge stands 20
+    // pixels left of anchorX and its top 20 pixels below anchorY. Returns 1 for OK (Text()
+    // holds what was typed), 2 when cancelled or closed, -1 when the dialog could not be built.
+    INT_PTR DoModal(HWND parent, int anchorX, int anchorY, const Common::XStringW& words = Common::XStringW());
     const Common::XStringW& Text() const { return text_; }
 
 private:

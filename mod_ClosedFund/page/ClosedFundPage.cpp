@@ -7,7 +7,9 @@
 #include "host/Kernel.h"
 #include "base/ModuleHandle.h"
 #include "base/ModuleLog.h"
+#include "base/Resources.h"
 #include "page/GifWnd.h"
+#include "page/NumericColumns.h"
 #include "page/TitleStrip.h"
 #include "grid/GridTexts.h"
 #include "page/WorkerThread.h"
@@ -30,9 +32,9 @@ struct FilterColumnSetup {
     bool showSlot, collect, locked, multi;
 };
 const FilterColumnSetup kFilterColumns[] = {
-    {L"aliascode", L"代码", false, false, false, false},      {L"name", L"名称", false, false, false, false},
-    {L"investtype", L"投资类型", false, false, false, false}, {L"fundtype", L"基金类型", false, false, false, false},
-    {L"investstyle", L"投资风格", false, true, false, true},  {L"company", L"基金公司", true, true, false, true},
+    {L"aliascode", L"代码", false, false, false, false},     {L"name", L"名称", false, false, false, false},
+    {L"investtype", L"投资类型", false, true, false, true},  {L"fundtype", L"基金类型", false, true, false, true},
+    {L"investstyle", L"投资风格", false, true, false, true}, {L"company", L"基金公司", true, true, false, true},
 };
 
 } // namespace
@@ -213,6 +215,8 @@ bool ClosedFundPage::OnCreate()
     // People also look a fund up by its exchange code and by the start of its pinyin initials.
     filterBar_->AddSearchColumn(L"code", false);
     filterBar_->AddSearchColumn(L"pycode", true);
+    for (const NumericColumn& column : numericColumns(loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER")))
+        filterBar_->AddNumericColumn(column);
     return true;
 }
 

@@ -245,6 +245,49 @@ TEST_F(JourneyFirstStart, CompanyAndKeywordNarrowTheListAtEveryWidth)
         << testing::PrintToString(s.countText());
 }
 
+// 更多筛选 ▸ 数值条件 ▸ 折价率: a condition typed as the screen shows it ("-15" meaning −15%),
+// a button captioned as a person says it, rows and count that follow; the button reopens
+// the dialog, and emptied the condition goes.
+TEST_F(JourneyFirstStart, ANumericConditionNarrowsByTheShownNumber)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    const int all = totalCount(s.countText());
+    HWND more = s.filterButton(L"更多筛选");
+    ASSERT_TRUE(more);
+    clickCentre(more);
+    // 关键字筛选, 数值条件 ▸ 单位净值, 累计净值, 增长值, 增长率, 市价, 折价值, 折价率, ...
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 2, 7, kStepMs)) << "no 数值条件 menu";
+    HWND dialog = nullptr;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) != nullptr; }));
+    EXPECT_EQ(windowTitle(dialog), L"数值条件：折价率");
+    HWND high = GetDlgItem(dialog, 101);
+    ASSERT_TRUE(high);
+    typeText(high, L"-15%");
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return textOf(high) == L"-15%"; }));
+    s.saveScreenshot(L"numeric-condition-dialog");
+    clickCentre(findDescendant(dialog, L"Button", L"确定"));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    HWND button = nullptr;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (button = s.filterButton(L"折价率 ≤ -15%")) != nullptr; }));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return shownCount(s.countText()) < all; }))
+        << testing::PrintToString(s.countText());
+    GridText narrowed = s.gridText();
+    EXPECT_FALSE(narrowed.rows.empty());
+    for (const std::wstring& cell : narrowed.columnCells(L"折价率"))
+        EXPECT_LE(_wtof(cell.c_str()), -15.0) << testing::PrintToString(cell);
+    s.saveScreenshot(L"filter-bar-numeric-condition");
+
+    clickCentre(button);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) != nullptr; }));
+    high = GetDlgItem(dialog, 101);
+    EXPECT_EQ(textOf(high), L"-15");
+    setText(high, L"");
+    clickCentre(findDescendant(dialog, L"Button", L"确定"));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(L"折价率 ≤ -15%") == nullptr; }));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return shownCount(s.countText()) == all; }));
+}
+
 // The dialog's "确定" must be where a person can press it: inside the dialog's frame.
 TEST_F(JourneyFirstStart, KeywordDialogShowsItsOkButton)
 {

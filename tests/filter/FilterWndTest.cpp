@@ -186,7 +186,7 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
 
     // The first search removed through its own menu: the others still hold.
     Texts items = chooseFromMenu(first->button.GetHandle(), {L"移除条件(&D)"});
-    EXPECT_EQ(items, (Texts{L"移除条件(&D)"})) << "a keyword condition offers no values";
+    EXPECT_EQ(items, (Texts{L"移除条件(&D)", L"修改关键字…(&E)"})) << "a keyword condition offers no values";
     EXPECT_EQ(conditionCaptioned(L"abc，600"), nullptr);
     EXPECT_EQ(bar->Conditions().size(), 3u);
     const FilterCondition* last = conditionCaptioned(L"基金\u3000裕阳");
@@ -194,6 +194,24 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
     chooseFromMenu(last->button.GetHandle(), {L"移除条件(&D)"});
     EXPECT_EQ(shownCodes(), (Texts{L"500006"}));
     EXPECT_EQ(bar->Conditions().back().id, 203) << "the newest id was given back";
+
+    // A keyword condition is changed in its dialog, which opens holding its words selected:
+    // what is typed replaces them, and emptied the condition goes.
+    const FilterCondition* yuyang = conditionCaptioned(L"裕阳");
+    ASSERT_NE(yuyang, nullptr);
+    typer.reset(new KeywordTyper(L"金泰 开元"));
+    chooseFromMenu(yuyang->button.GetHandle(), {L"修改关键字…(&E)"});
+    pumpUntil([&] { return typer->done(); }, 3000);
+    EXPECT_EQ(typer->initialText, L"裕阳");
+    EXPECT_EQ(conditionCaptioned(L"裕阳"), nullptr);
+    const FilterCondition* edited = conditionCaptioned(L"金泰，开元");
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(typer->cueText, L"清空后按“确定”即移除这个条件");
+    typer.reset(new KeywordTyper(L"\b"));
+    chooseFromMenu(edited->button.GetHandle(), {L"修改关键字…(&E)"});
+    pumpUntil([&] { return typer->done(); }, 3000);
+    EXPECT_EQ(conditionCaptioned(L"金泰，开元"), nullptr);
+    EXPECT_EQ(bar->Conditions().size(), 1u); // the standing company slot
 }
 
 TEST_F(FilterBar, ConditionIdsNeverRunIntoMenuCommands)

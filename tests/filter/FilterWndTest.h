@@ -76,6 +76,7 @@ public:
     ~KeywordTyper();
     bool done() const { return done_; }
     std::wstring caption;
+    std::wstring initialText; // what the edit held when the dialog opened
     RECT place = {};
     RECT client = {}, okButton = {}, editBox = {}; // in the dialog's client coordinates
     std::wstring cueText;
@@ -175,6 +176,9 @@ inline void KeywordTyper::tick()
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(rect), 2);
     }
     HWND edit = GetDlgItem(dialog, 100);
+    wchar_t opened[256] = {};
+    GetWindowTextW(edit, opened, 256);
+    initialText = opened;
     if (auto* object = dynamic_cast<WGUI::TextEdit*>(
             WGUI::WindowRegistry::Find(edit) ? WGUI::WindowRegistry::Find(edit)->GetWindow() : nullptr))
         cueText = object->CueText();
