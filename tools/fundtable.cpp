@@ -101,7 +101,7 @@ int usage()
     fprintf(stderr, "usage: fundtable DB [DATE] [--shown | --export FILE | --timing]\n"
                     "  prints the closed-fund table of DB as of DATE (default today) as tab-separated text;\n"
                     "  --shown as the page shows it, --export FILE as the grid's export writes it\n"
-                    "  (.csv: UTF-8 comma-separated; .txt, .xls: UTF-16 tab-separated text)\n");
+                    "  (.xlsx: a workbook; .csv: UTF-8 comma-separated; .txt, .xls: UTF-16 tab-separated text)\n");
     return 2;
 }
 
@@ -146,22 +146,22 @@ bool parseOptions(int argc, wchar_t** argv, Options& options)
     return true;
 }
 
-// The extensions the grid's save dialog offers; the export picks separator and encoding by
-// the name (UTF-8 comma-separated .csv, UTF-16 tab-separated .txt and .xls).
+// The extensions the grid's save dialog offers; the export picks the kind of file by the name
+// (a workbook .xlsx, UTF-8 comma-separated .csv, UTF-16 tab-separated .txt and .xls).
 bool exportableName(const XStringW& path)
 {
     size_t dot = path.rfind(L'.');
     size_t slash = path.find_last_of(L"\\/");
     if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash)) return false;
     XStringW extension = XStringW(path.substr(dot)).toLower();
-    return extension == L".csv" || extension == L".txt" || extension == L".xls";
+    return extension == L".xlsx" || extension == L".csv" || extension == L".txt" || extension == L".xls";
 }
 
 // The grid loaded as the page loads it, then printed or exported.
 int runGrid(Host::IDatabase* db, const Options& options)
 {
     if (options.mode == Mode::Export && !exportableName(options.exportPath)) {
-        fail(L"cannot export to " + options.exportPath + L": the export writes .csv, .txt or .xls files");
+        fail(L"cannot export to " + options.exportPath + L": the export writes .xlsx, .csv, .txt or .xls files");
         return 2;
     }
     XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(FundTableText::shippedThemeFolder().c_str(), "light");

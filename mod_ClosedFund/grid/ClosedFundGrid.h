@@ -68,7 +68,7 @@ public:
     void ExportList();
     // Writes the shown list to path, without any window: a header record of the captions, then
     // one record per shown row, each cell as GetItemText gives it (see DelimitedText.h for the
-    // quoting and exportFormatFor for the separator and encoding by filter and extension).
+    // quoting and export/ExportTarget.h for the format by filter and extension).
     // The file is replaced only when everything was written. False with error set (the path
     // and the system's reason) when it could not be; rowsWritten gets the number of funds.
     // Needs the header in the grid's header document (SetHeaderText, or the control's
@@ -132,7 +132,9 @@ private:
     std::vector<ExportColumn> ExportColumns() const;
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
     Common::XStringW ExportFolder() const;
-    void RememberExportFolder(const Common::XStringW& folder);
+    // Keeps the export's folder and type; the line to add to the confirmation when they were
+    // not kept (once per reason), else empty.
+    Common::XStringW RememberExportChoice(const Common::XStringW& folder, int type);
 
     GridThemeBlock themeBlock_;
     Common::SaveNotice saveNotice_;

@@ -1,14 +1,21 @@
 // The export of the closed-fund grid and its Ctrl+C: the shown rows, in the shown order and
-// filter, as the grid formats them, under the captions a person reads on screen, as
-// delimited text that a standard reader gets back cell for cell.
+// filter, as the grid formats them, under the captions a person reads on screen, as a
+// workbook whose cells are typed as a person reads them, or as delimited text that a
+// standard reader gets back cell for cell.
 #include "grid/ClosedFundGrid.h"
+#include "base/HostServices.h"
+#include "base/ModuleLog.h"
+#include "export/ExportFile.h"
+#include "export/ExportTarget.h"
+#include "export/WorkbookWriter.h"
+#include "grid/ColumnFormat.h"
 #include "grid/DelimitedText.h"
 #include "grid/HeaderXml.h"
 #include "common/ComPtr.h"
-#include "host/File.h"
 #include "base/ModuleHandle.h"
 #include "ui/FileDialog.h"
 #include <msxml2.h>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -17,29 +24,13 @@ namespace ClosedFund {
 using Common::XStringW;
 
 const char* const kExportFolderKey = "/Client2/UserConfig/mod_ClosedFund/ExportFolder";
+// Where the person is told the export's folder and type were not kept.
+const wchar_t kExportPlace[] = L"导出位置";
 
 namespace {
 
-// The third choice is the same UTF-16 text with tabs that spreadsheets open; it is named for
-// what it is, not as a workbook.
-const wchar_t kExportFilters[] = L"使用逗号分隔的unicode编码CSV文件 (*.csv)\0*.csv\0"
-                                 L"使用逗号分隔的utf8编码CSV文件 (*.csv)\0*.csv\0"
-                                 L"制表符分隔文本 (*.txt;*.xls)\0*.txt;*.xls\0";
-
-XStringW systemReason(DWORD code)
-{
-    if (code == 0) return L"原因不明。";
-    wchar_t* buffer = nullptr;
-    DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    XStringW reason = n && buffer ? XStringW(buffer, n) : XStringW();
-    LocalFree(buffer);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
-        reason.pop_back();
-    if (reason.empty()) reason = L"系统错误 " + std::to_wstring(code) + L"。";
-    return reason;
-}
+// The page's title, which names the sheet when the grid was given none.
+const wchar_t kDefaultSheetTitle[] = L"封闭式基金";
 
 XStringW folderOf(const XStringW& path)
 {
@@ -53,156 +44,173 @@ bool isFolder(const XStringW& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// An export file written in pieces, so that a list of a million funds never stands in memory
-// whole. The bytes go to a temporary file beside the target that replaces it only when
-// everything was written (the host's file component does that for an open with truncation),
-// so a failure leaves the old file as it was and no partial one. The client's interface
-// gives write and close no result: once closed, the target is checked to be the file just
-// written (there, as large as what was written, and written since the export began).
-class ExportFile {
-public:
-    ExportFile(const XStringW& path, bool utf8)
-        : path_(path), utf8_(utf8), file_(Host::createInstanceAs<Host::IFile>("File.File"))
-    {
-        ::GetSystemTimeAsFileTime(&began_);
-        SetLastError(0);
-        if (!file_) return;
-        if (!file_->open(path, Host::FILE_CREATE_WRITE)) {
-            code_ = GetLastError();
-            return;
-        }
-        open_ = true;
-        std::string bom = exportByteOrderMark(utf8);
-        put(bom);
-    }
-    ExportFile(const ExportFile&) = delete;
-    ExportFile& operator=(const ExportFile&) = delete;
-    ~ExportFile() = default;
-
-    bool ok() const { return open_; }
-
-    // Writes the text and empties it.
-    void write(XStringW& text)
-    {
-        if (ok() && !text.empty()) {
-            encodeExportText(text, utf8_, bytes_);
-            put(bytes_);
-        }
-        text.clear();
-    }
-
-    // True when the file is in place; otherwise error names the path and the system's reason.
-    bool close(XStringW& error)
-    {
-        if (open_) {
-            open_ = false;
-            SetLastError(0);
-            file_->close();
-            noteError();
-            if (inPlace()) return true;
-        }
-        error = L"无法导出到 " + path_ + L"\r\n" + (file_ ? systemReason(code_) : XStringW(L"文件组件不可用。"));
-        return false;
-    }
-
-private:
-    // The system's error after a write or the close, the likeliest reason if the file is not
-    // in place afterwards.
-    void noteError()
-    {
-        if (DWORD code = GetLastError()) lastError_ = code;
-    }
-
-    void put(const std::string& bytes)
-    {
-        if (bytes.empty()) return;
-        SetLastError(0);
-        file_->write(bytes.data(), int64_t(bytes.size()));
-        noteError();
-        written_ += bytes.size();
-    }
-
-    // A file modified up to this long before the export began still counts as written by it
-    // (file times are coarser than the clock on some file systems).
-    static const uint64_t kTimeSlack = 2ull * 10000000ull; // 2 s in 100 ns units
-
-    bool inPlace()
-    {
-        WIN32_FILE_ATTRIBUTE_DATA data = {};
-        if (!::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) {
-            code_ = lastError_ ? lastError_ : GetLastError();
-            return false;
-        }
-        uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        uint64_t written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-        uint64_t began = (uint64_t(began_.dwHighDateTime) << 32) | began_.dwLowDateTime;
-        bool isFile = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-        if (isFile && size == written_ && written + kTimeSlack >= began) return true;
-        code_ = lastError_ ? lastError_ : ERROR_WRITE_FAULT;
-        return false;
-    }
-
-    XStringW path_;
-    bool utf8_;
-    XComPtr<Host::IFile> file_;
-    bool open_ = false;
-    FILETIME began_ = {};
-    uint64_t written_ = 0;
-    DWORD code_ = 0, lastError_ = 0;
-    std::string bytes_;
-};
-
 // Rows are handed to the file in pieces of about this many characters.
 const size_t kPieceChars = 1 << 20;
 
-std::vector<XStringW> captionsOf(const std::vector<ExportColumn>& columns)
+// Drops the NULs of a text (no reader keeps them: they end a text early); returns how many.
+size_t dropNuls(XStringW& text)
+{
+    size_t before = text.size();
+    if (text.find(L'\0') == XStringW::npos) return 0;
+    text.erase(std::remove(text.begin(), text.end(), L'\0'), text.end());
+    return before - text.size();
+}
+
+std::vector<XStringW> captionsOf(const std::vector<ExportColumn>& columns, size_t& dropped)
 {
     std::vector<XStringW> captions;
-    for (const ExportColumn& column : columns) captions.push_back(column.caption);
+    for (const ExportColumn& column : columns) {
+        captions.push_back(column.caption);
+        dropped += dropNuls(captions.back());
+    }
     return captions;
 }
 
-} // namespace
-
-std::vector<ExportColumn> closedFundGrid::ExportColumns() const
+std::vector<ExportColumn> shownExportColumns(const closedFundGrid& grid)
 {
     std::vector<ExportColumn> columns;
-    auto items = Common::ComPtr<IXMLDOMNodeList>::adopt(GetHeaderItems());
+    auto items = Common::ComPtr<IXMLDOMNodeList>::adopt(grid.GetHeaderItems());
     exportColumns(items.get(), columns);
     return columns;
 }
 
-void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator)
+// One record of the shown row: each cell as the grid shows it, quoted, NULs left out.
+void appendShownRow(closedFundGrid& grid, XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator,
+                    size_t& dropped)
 {
     const NumberPunct& punct = userNumberPunct();
     XStringW cell;
     for (size_t c = 0; c < columns.size(); ++c) {
         if (c) out += separator;
         cell.clear();
-        GetItemText(row, columns[c].info, cell);
+        grid.GetItemText(row, columns[c].info, cell);
+        dropped += dropNuls(cell);
         appendField(out, cell, punct);
     }
     out += L"\r\n";
 }
 
-bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XStringW& error, size_t* rowsWritten)
+// What an export wrote: the funds, and the characters it had to leave out.
+struct ExportTally {
+    size_t rows = 0;
+    size_t dropped = 0;
+};
+
+void writeText(closedFundGrid& grid, ExportFile& file, std::vector<ExportColumn>& columns, ExportFormat format,
+               size_t rows, ExportTally& tally)
+{
+    std::string bom = exportByteOrderMark(format.utf8);
+    file.put(bom.data(), bom.size());
+    XStringW text;
+    appendRecord(text, captionsOf(columns, tally.dropped), format.separator, userNumberPunct());
+    for (size_t row = 0; row < rows && file.ok(); ++row) {
+        appendShownRow(grid, text, int(row), columns, format.separator, tally.dropped);
+        if (text.size() >= kPieceChars) file.write(text, format.utf8);
+    }
+    file.write(text, format.utf8);
+}
+
+// A column as the sheet writes it: its caption, the grid's width, the kind of its field and
+// the punctuation its shown numbers have (the user's where the grid formats the column).
+SheetColumn sheetColumnOf(const ExportColumn& column)
+{
+    SheetColumn sheet;
+    sheet.caption = column.caption;
+    sheet.kind = sheetKindOf(column.info.name);
+    XStringW value;
+    if (column.info.GetAttribute(L"width", value)) sheet.widthPixels = _wtoi(value.c_str());
+    column.info.GetAttribute(L"data_type", value);
+    if (dataTypeOf(value) != Host::VALUE_TEXT) {
+        const NumberPunct& punct = userNumberPunct();
+        sheet.decimalPoint = punct.decimalPoint;
+        sheet.groupSeparator = punct.grouping.empty() ? L'\0' : punct.thousandsSep;
+    }
+    return sheet;
+}
+
+bool writeWorkbook(closedFundGrid& grid, ExportFile& file, std::vector<ExportColumn>& columns, size_t rows,
+                   XStringW& error, ExportTally& tally)
+{
+    std::vector<SheetColumn> sheet;
+    for (const ExportColumn& column : columns) sheet.push_back(sheetColumnOf(column));
+    XStringW title = grid.GetAccessibleName().empty() ? XStringW(kDefaultSheetTitle) : grid.GetAccessibleName();
+    WorkbookWriter book(file);
+    bool written = book.begin(title, sheet, rows);
+    XStringW cell;
+    for (size_t row = 0; row < rows && written; ++row) {
+        for (ExportColumn& column : columns) {
+            cell.clear();
+            grid.GetItemText(int(row), column.info, cell);
+            book.cell(cell);
+        }
+        written = book.endRow();
+    }
+    written = written && book.finish();
+    tally.dropped += book.dropped();
+    if (!written) file.abandon(book.error(), error);
+    return written;
+}
+
+// The export behind ExportToFile and ExportList: the target by the rules of exportTargetFor,
+// a list too long for a sheet refused before anything is written.
+bool exportShownList(closedFundGrid& grid, const XStringW& path, int type, XStringW& error, ExportTally& tally)
 {
     error.clear();
-    if (rowsWritten) *rowsWritten = 0;
-    ExportFormat format = exportFormatFor(path, filterIndex);
-    ExportFile file(path, format.utf8);
-    std::vector<ExportColumn> columns = ExportColumns();
-    XStringW text;
-    appendRecord(text, captionsOf(columns), format.separator, userNumberPunct());
-    const size_t rows = size_t(GetRowsCount());
-    for (size_t row = 0; row < rows && file.ok(); ++row) {
-        AppendRowRecord(text, int(row), columns, format.separator);
-        if (text.size() >= kPieceChars) file.write(text);
+    tally = ExportTally();
+    ExportTarget target = exportTargetFor(path, type);
+    std::vector<ExportColumn> columns = shownExportColumns(grid);
+    const size_t rows = size_t(grid.GetRowsCount());
+    std::wstring why;
+    if (target.workbook && !WorkbookWriter::fits(rows, columns.size(), why)) {
+        error = L"无法导出到 " + target.path + L"\r\n" + why;
+        return false;
     }
-    file.write(text);
-    if (!file.close(error)) return false;
-    if (rowsWritten) *rowsWritten = rows;
+    ExportFile file(target.path);
+    if (file.ok() && target.workbook) {
+        if (!writeWorkbook(grid, file, columns, rows, error, tally)) return false;
+    } else if (file.ok()) {
+        writeText(grid, file, columns, target.text, rows, tally);
+    }
+    if (!file.close(error)) return false; // a file that did not open says why here
+    tally.rows = rows;
     return true;
+}
+
+int rememberedExportType(Host::IConfManager* conf)
+{
+    XComPtr<Host::IConfKey> key = conf ? conf->getKey(kExportTypeKey) : XComPtr<Host::IConfKey>();
+    XComPtr<Host::IConfValue> value = key ? key->getValue() : XComPtr<Host::IConfValue>();
+    int type = value ? _wtoi(value->getString().c_str()) : 0;
+    return type >= EXPORT_CSV_UTF16 && type <= EXPORT_WORKBOOK ? type : kDefaultExportType;
+}
+
+// The dialog opens on the remembered type. FileDialog takes the first entry unless told
+// otherwise and has no setter for it; the record is its own member, so it may be changed.
+void preselectType(WGUI::FileDialog& dialog, int type) { dialog.SetFilterIndex(DWORD(dialogIndexOfExportType(type))); }
+
+XStringW exportedMessage(const ExportTally& tally, const XStringW& path)
+{
+    XStringW text = L"已导出 " + std::to_wstring(tally.rows) + L" 只基金到 " + path;
+    if (tally.dropped) text += L"（略去 " + std::to_wstring(tally.dropped) + L" 个无法写入的控制字符）";
+    return text;
+}
+
+} // namespace
+
+std::vector<ExportColumn> closedFundGrid::ExportColumns() const { return shownExportColumns(*this); }
+
+void closedFundGrid::AppendRowRecord(XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator)
+{
+    size_t dropped = 0;
+    appendShownRow(*this, out, row, columns, separator, dropped);
+}
+
+bool closedFundGrid::ExportToFile(const XStringW& path, int filterIndex, XStringW& error, size_t* rowsWritten)
+{
+    ExportTally tally;
+    bool written = exportShownList(*this, path, filterIndex, error, tally);
+    if (rowsWritten) *rowsWritten = tally.rows;
+    return written;
 }
 
 // Ctrl+C of the control copies "the row as text": here the captions and the row, as two
@@ -212,7 +220,8 @@ void closedFundGrid::DragItemToString(int row, XStringW& text)
     text.clear();
     if (row < 0 || row >= GetRowsCount()) return;
     std::vector<ExportColumn> columns = ExportColumns();
-    appendRecord(text, captionsOf(columns), L'\t', userNumberPunct());
+    size_t dropped = 0;
+    appendRecord(text, captionsOf(columns, dropped), L'\t', userNumberPunct());
     AppendRowRecord(text, row, columns, L'\t');
 }
 
@@ -226,29 +235,48 @@ XStringW closedFundGrid::ExportFolder() const
     return isFolder(folder) ? folder : XStringW(WGUI::FileDialog::DocumentsFolder());
 }
 
-void closedFundGrid::RememberExportFolder(const XStringW& folder)
+// The folder and the type are kept for the next export; a person is told once (with the
+// export's confirmation) when the user configuration keeps neither.
+XStringW closedFundGrid::RememberExportChoice(const XStringW& folder, int type)
 {
     XComPtr<Host::IConfManager> conf = UserConf();
-    XComPtr<Host::IConfKey> key =
-        conf && !folder.empty() ? conf->createKey(kExportFolderKey) : XComPtr<Host::IConfKey>();
-    if (key) StoreText(key.get(), folder);
+    if (!conf || folder.empty()) return {};
+    XComPtr<Host::IConfKey> folderKey = conf->createKey(kExportFolderKey);
+    XComPtr<Host::IConfKey> typeKey = folderKey ? conf->createKey(kExportTypeKey) : XComPtr<Host::IConfKey>();
+    if (folderKey && typeKey && StoreText(folderKey.get(), folder) && StoreText(typeKey.get(), std::to_wstring(type))) {
+        saveNotice_.saved(kExportPlace);
+        return {};
+    }
+    XStringW reason = HostServices::get().writeFailure(conf.get());
+    logWarning((L"closed-fund grid: the export folder was not remembered: " + reason).c_str());
+    return saveNotice_.failed(kExportPlace, reason);
 }
 
 void closedFundGrid::ExportList()
 {
+    int type = rememberedExportType(UserConf().get());
     XStringW initialName = L"契约型封闭式基金净值" + exportNameSuffix_;
-    WGUI::FileDialog dialog(moduleInstance(), false, L"csv", initialName.c_str(),
-                            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kExportFilters, GetHwnd());
+    WGUI::FileDialog dialog(moduleInstance(), false, exportTypeExtension(type), initialName.c_str(),
+                            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kExportDialogFilters, GetHwnd());
+    preselectType(dialog, type);
     dialog.SetInitialFolder(ExportFolder());
     if (dialog.DoModal(GetHwnd()) != IDOK) return;
-    XStringW path = dialog.FileName(), error;
-    size_t rows = 0;
-    if (!ExportToFile(path, int(dialog.FilterIndex()), error, &rows)) {
+    type = exportTypeOfDialogIndex(dialog.FilterIndex());
+    ExportTarget target = exportTargetFor(dialog.FileName(), type);
+    // The dialog asked about replacing the name it returned; a name extended here is asked
+    // about here.
+    if (target.path != dialog.FileName() && GetFileAttributesW(target.path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        XStringW question = target.path + L" 已存在。\r\n要替换它吗？";
+        if (MessageBoxW(GetHwnd(), question.c_str(), L"数据导出", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+    }
+    XStringW error;
+    ExportTally tally;
+    if (!exportShownList(*this, target.path, type, error, tally)) {
         MessageBoxW(GetHwnd(), error.c_str(), L"数据导出", MB_OK | MB_ICONERROR);
         return;
     }
-    RememberExportFolder(folderOf(path));
-    ShowStatus(L"已导出 " + std::to_wstring(rows) + L" 只基金到 " + path);
+    XStringW unsaved = RememberExportChoice(folderOf(target.path), type);
+    ShowStatus(exportedMessage(tally, target.path) + (unsaved.empty() ? XStringW() : L"；" + unsaved));
 }
 
 } // namespace ClosedFund

@@ -7,17 +7,6 @@ using Common::XStringW;
 
 namespace {
 
-XStringW upperExtension(const XStringW& path)
-{
-    size_t slash = path.find_last_of(L"\\/");
-    size_t dot = path.rfind(L'.');
-    if (dot == XStringW::npos || (slash != XStringW::npos && dot < slash)) return XStringW();
-    XStringW ext = path.substr(dot);
-    for (wchar_t& c : ext)
-        if (c >= L'a' && c <= L'z') c = wchar_t(c - L'a' + L'A');
-    return ext;
-}
-
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // Digits, with group separators only between digits; returns the position after them and
@@ -39,18 +28,6 @@ size_t skipDigits(const XStringW& s, size_t i, wchar_t groupSep, bool& any)
 }
 
 } // namespace
-
-ExportFormat exportFormatFor(const XStringW& path, int filterIndex)
-{
-    XStringW ext = upperExtension(path);
-    ExportFormat format;
-    format.separator = (ext == L".XLS" || ext == L".TXT") ? L'\t' : L',';
-    if (filterIndex == EXPORT_CSV_UTF8)
-        format.utf8 = true;
-    else if (filterIndex == EXPORT_BY_NAME)
-        format.utf8 = format.separator == L',';
-    return format;
-}
 
 bool isShownNumber(const XStringW& text, const NumberPunct& punct)
 {

@@ -19,11 +19,6 @@ struct ExportFormat {
 // The save dialog's filter numbers (from 1); 0 stands for "no dialog" (a tool).
 enum ExportFilter { EXPORT_BY_NAME = 0, EXPORT_CSV_UTF16 = 1, EXPORT_CSV_UTF8 = 2, EXPORT_TAB_TEXT = 3 };
 
-// Tabs for a file name ending in ".xls" or ".txt" (any case), commas otherwise. UTF-8 for the
-// second filter; UTF-16 for the first and third; without a dialog (filter 0) UTF-8 for a
-// comma-separated file and UTF-16 for a tab-separated one, as spreadsheets open each.
-ExportFormat exportFormatFor(const Common::XStringW& path, int filterIndex);
-
 // True for a number as the grid shows one: an optional sign, digits with the user's (or the
 // plain ',') group separators, an optional decimal part with the user's (or the plain '.')
 // decimal point, an optional exponent, an optional trailing '%'. Nothing else, so no

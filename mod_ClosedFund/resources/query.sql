@@ -3,7 +3,7 @@ select a.code,c.aliascode as aliascode,c.name as name,c.investtype as investtype
        a.date,a.value as value,a.totalvalue as totalvalue,a.previousvalue as previousvalue,a.previoustotalvalue as previoustotalvalue,
        a.previousdate as previousdate,a.increase as increase,a.increasepercent as increasepercent,a.price as price,
        a.pricevalue as pricevalue,a.pricevalueRate as pricevaluerate, ' ' as date_due, ' ' as pricevalueyearincome,
-       substr(e.pycode,1,1) || '-' || e.name as company,
+       /* shown after the first '-' past the initial: an empty one stands as '-', so the name shows whole */ case substr(e.pycode,1,1) when '' then '-' else substr(e.pycode,1,1) end || '-' || e.name as company,
         c.pycode as pycode 
 from  tb_closedfund a
 left join tb_closedfund b on b.code=a.code

@@ -30,6 +30,8 @@ public:
     const wchar_t* FileName() const { return fileName_; }
     const wchar_t* FileTitle() const { return fileTitle_; }
     DWORD FilterIndex() const { return ofn_.nFilterIndex; }
+    // The filter the dialog opens on (from 1).
+    void SetFilterIndex(DWORD index) { ofn_.nFilterIndex = index; }
     const OPENFILENAMEW& Record() const { return ofn_; }
 
 private:
