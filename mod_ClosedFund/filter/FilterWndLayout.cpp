@@ -3,7 +3,8 @@
 //   1. condition captions are shortened with "…" (the full text goes to the tooltip), down
 //      to a few characters each, the widest first;
 //   2. the count gives up its words ("筛选出 8 / 60 只" becomes "8/60");
-//   3. the newest conditions go behind a "+N" button, whose menu reaches them;
+//   3. the oldest conditions go behind a "+N" button beside "更多筛选", whose menu reaches
+//      them: the condition just added stays in sight;
 //   4. the count goes.
 // The search box stands at the left edge, before the count, at a fixed width; it gives up
 // width only when the bar could not otherwise hold "更多筛选" and a "+N" button.
@@ -146,8 +147,10 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
     }
     if (searchBox_.IsWindow()) ::ShowWindow(searchBox_.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
 
+    // Newest first: the conditions that keep a button are the first ones that fit.
     std::vector<Slot> slots;
-    for (FilterCondition& condition : conditions_) {
+    for (auto it = conditions_.rbegin(); it != conditions_.rend(); ++it) {
+        FilterCondition& condition = *it;
         const XStringW& caption = condition.button.Caption();
         int full = textWidth(dc, caption) + kButtonPadding;
         int least = textWidth(dc, leading(caption, kMinCaptionChars) + kEllipsis) + kButtonPadding;
@@ -189,8 +192,17 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
         overflowWidth = n ? std::min(textWidth(dc, overflowCaption(n)) + kButtonPadding, rest) : 0;
     }
 
-    // Conditions from the right in list order, then "+N", then the count at the left edge.
-    for (size_t i = 0; i < n; ++i) {
+    // From the right: "+N" for the oldest, then the others oldest first (the newest leftmost),
+    // then the count at the left edge.
+    if (kept < n && overflowWidth > 0) {
+        overflowButton_.SetCaption(overflowCaption(n - kept));
+        PlaceButton(overflowButton_, {right - overflowWidth, client.top, right, client.bottom});
+        ShowButton(overflowButton_, true);
+        right -= overflowWidth + kConditionGap;
+    } else {
+        ShowButton(overflowButton_, false);
+    }
+    for (size_t i = n; i-- > 0;) {
         FilterCondition& condition = *slots[i].condition;
         WGUI::DropDownButton& button = condition.button;
         condition.hidden = i >= kept;
@@ -207,13 +219,6 @@ void FilterWnd::LayoutWith(HDC dc, const RECT& client)
         PlaceButton(button, {right - width, client.top, right, client.bottom});
         ShowButton(button, true);
         right -= width + kConditionGap;
-    }
-    if (kept < n && overflowWidth > 0) {
-        overflowButton_.SetCaption(overflowCaption(n - kept));
-        PlaceButton(overflowButton_, {right - overflowWidth, client.top, right, client.bottom});
-        ShowButton(overflowButton_, true);
-    } else {
-        ShowButton(overflowButton_, false);
     }
     shownCountText_ = countForms[form] ? *countForms[form] : XStringW();
     countRect_ = {};

@@ -106,6 +106,20 @@ TEST_F(ThreeConditions, StayInsideTheBarAtEveryPageWidth)
 // opens its own menu, where it can be removed. Wide again, every condition is whole.
 TEST_F(ThreeConditions, TheOverflowMenuListsAndRemovesHiddenOnes)
 {
+    // Short of room, the oldest conditions go first: the one just added stays in sight.
+    bool partly = false;
+    for (int width = 1280; width >= 480 && !partly; width -= 20) {
+        pageWidth(width);
+        size_t hidden = 0, i = 0;
+        for (const FilterCondition& c : bar->Conditions()) hidden += c.hidden ? 1 : 0;
+        if (hidden == 0 || hidden == bar->Conditions().size()) continue;
+        partly = true;
+        for (const FilterCondition& c : bar->Conditions())
+            EXPECT_EQ(c.hidden, i++ < hidden) << width << " " << Common::toUtf8(c.button.Caption());
+        EXPECT_FALSE(conditionCaptioned(newest)->hidden) << width;
+    }
+    EXPECT_TRUE(partly) << "no width hides some conditions but not all";
+
     pageWidth(480);
     Texts hiddenCaptions;
     for (auto it = bar->Conditions().rbegin(); it != bar->Conditions().rend(); ++it)
