@@ -12,6 +12,7 @@ namespace {
 const UINT kMenuReload = 0x100;
 const UINT kMenuReset = 0x101;
 const UINT kMenuFitAll = 0x102;
+const UINT kMenuOwnOrder = 0x103;
 const UINT kMenuItemBase = 0x200; // + top-level item index
 } // namespace
 
@@ -101,8 +102,8 @@ void DataGridEx::NotifyReload()
     SendMessageW(parent, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
 }
 
-// "刷新", one line per top-level item with a check mark while it is shown, "自动调整列宽",
-// "恢复默认列".
+// "刷新", "恢复原始顺序" while the rows are sorted by a column, one line per top-level item
+// with a check mark while it is shown, "自动调整列宽", "恢复默认列".
 // The last shown item cannot be hidden: a grid without columns could not be given any back
 // through this menu.
 void DataGridEx::ShowHeaderMenu(int x, int y)
@@ -110,6 +111,7 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
     Common::ScopedMenu menu(CreatePopupMenu());
     if (!menu) return;
     AppendMenuW(menu, MF_STRING, kMenuReload, L"刷新");
+    if (!Header().sortColumn().empty()) AppendMenuW(menu, MF_STRING, kMenuOwnOrder, L"恢复原始顺序");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     const std::vector<GridHeader::TopItem>& items = Header().topItems();
     int shown = 0;
@@ -128,6 +130,8 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
     menu.reset();
     if (cmd == kMenuReload)
         NotifyReload();
+    else if (cmd == kMenuOwnOrder)
+        SortByColumn(-1);
     else if (cmd == kMenuReset)
         OnResetHeader();
     else if (cmd == kMenuFitAll)

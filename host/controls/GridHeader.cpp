@@ -112,6 +112,7 @@ void GridHeader::addColumn(IXMLDOMElement* e, int group, int topItem)
     c.align = alignFrom(XmlDom::attributeOr(e, L"align", L""), DT_LEFT);
     c.titleAlign = alignFrom(XmlDom::attributeOr(e, L"titlealign", L""), c.align);
     c.startDescending = XmlDom::attributeOr(e, L"sort", L"") == L"desc";
+    c.sortable = XmlDom::attributeOr(e, L"sortable", L"") != L"false";
     c.checkBox = XmlDom::attributeOr(e, L"type", L"") == L"check";
     c.fontFace = XmlDom::attributeOr(e, L"font-family", L"");
     c.fontSize = std::clamp(_wtoi(XmlDom::attributeOr(e, L"font-size", L"0").c_str()), 0, 200);

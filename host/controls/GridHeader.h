@@ -18,6 +18,7 @@ public:
         UINT align = DT_LEFT; // DT_LEFT, DT_CENTER or DT_RIGHT
         UINT titleAlign = DT_LEFT;
         bool startDescending = false;
+        bool sortable = true;      // false for sortable="false": the caption orders nothing itself
         bool checkBox = false;     // drawn as a check box (type="check")
         Common::XStringW fontFace; // empty: the control's font
         int fontSize = 0;          // points, 0 for the control's size
@@ -54,6 +55,16 @@ public:
     // so that positions kept from the columns can tell they are stale.
     unsigned version() const { return version_; }
 
+    // The column the rows are in the order of (its field name; empty for the rows' own order)
+    // and its direction. A new document keeps it: loading a header does not reorder the rows.
+    const Common::XStringW& sortColumn() const { return sortColumn_; }
+    bool sortDescending() const { return sortDescending_; }
+    void setSortColumn(const Common::XStringW& name, bool descending)
+    {
+        sortColumn_ = name;
+        sortDescending_ = descending;
+    }
+
     // Moves top-level item from in front of the item now at index to (topItems().size()
     // for the end). False when nothing moved.
     bool moveTopItem(int from, int to);
@@ -71,6 +82,8 @@ private:
     std::vector<Group> groups_;
     std::vector<TopItem> topItems_;
     unsigned version_ = 0;
+    Common::XStringW sortColumn_;
+    bool sortDescending_ = false;
 };
 
 } // namespace Control

@@ -265,16 +265,27 @@ void XDataGrid::ScrollTo(int topRow, int scrollX)
     Invalidate(FALSE);
 }
 
+// Column -1 asks for the rows' own order (the header menu's "恢复原始顺序"): sort is called
+// with an empty column name. A caption marked sortable="false" (a running number, a rank)
+// orders nothing itself: its click offers the grid the same request under the caption's own
+// name, so the grid decides whether that caption stands for the rows' own order. When the
+// grid agrees, no caption shows the arrow any more. The sort state is kept with the header
+// (GridHeader), where the header menu finds it too.
 void XDataGrid::SortByColumn(int column)
 {
-    if (column < 0 || column >= GetColumnCount()) return;
-    const GridHeader::Column& c = header_->columns()[column];
-    if (c.info.name.empty()) return;
-    bool descending = c.info.name == sortName_ ? !sortDesc_ : c.startDescending;
-    Common::XStringW name = c.info.name; // the header may change under the call
+    if (column != -1 && (column < 0 || column >= GetColumnCount())) return;
+    const GridHeader::Column* c = column >= 0 ? &header_->columns()[column] : nullptr;
+    if (c && c->info.name.empty()) return;
+    Common::XStringW name = c ? c->info.name : Common::XStringW(); // the header may change under the call
+    if (!c || !c->sortable) {
+        if (!sort(name, 0)) return;
+        header_->setSortColumn(Common::XStringW(), false);
+        Invalidate(FALSE);
+        return;
+    }
+    bool descending = name == header_->sortColumn() ? !header_->sortDescending() : c->startDescending;
     if (!sort(name, descending ? 1 : 0)) return;
-    sortName_ = name;
-    sortDesc_ = descending;
+    header_->setSortColumn(name, descending);
     Invalidate(FALSE);
 }
 

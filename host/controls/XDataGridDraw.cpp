@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 namespace Control {
 
@@ -44,6 +45,34 @@ private:
     HDC dc_;
     int saved_;
 };
+
+// A text a person reads as one number: digits with signs, decimal and grouping marks, a
+// percent sign, or the dashes, slashes and colons of a date or a time (a spreadsheet holds
+// those as numbers too).
+bool readsAsNumber(const Common::XStringW& text)
+{
+    bool digit = false;
+    for (wchar_t ch : text) {
+        if (ch >= L'0' && ch <= L'9') {
+            digit = true;
+            continue;
+        }
+        if (!wcschr(L"+-.,%:/ '\u00A0\u202F", ch)) return false;
+    }
+    return digit;
+}
+
+// Cut with "…", "23.6123" reads as "23.6…", another number: a number that does not fit shows
+// "###" instead, as spreadsheets do, and the tip over the cell gives it whole (the tip and
+// the fitting measure the text the same way, XDataGridMeasure.cpp).
+const wchar_t kCutNumber[] = L"###";
+
+bool cutNumber(HDC dc, const Common::XStringW& text, const RECT& room)
+{
+    if (!readsAsNumber(text)) return false;
+    SIZE size{};
+    return GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size) && size.cx > room.right - room.left;
+}
 
 } // namespace
 
@@ -148,7 +177,6 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
     }
     Common::XStringW text;
     GetItemText(row, c.info, text);
-    painted_->add(row, rect.left, text);
     COLORREF color = headerColor_;
     GetItemColor(row, c.info, text, color);
     Common::SelectedObject font(dc, ColumnFont(column));
@@ -156,8 +184,11 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
     SetBkMode(dc, TRANSPARENT);
     RECT r = rect;
     InflateRect(&r, -kTextMargin, 0);
+    bool cut = cutNumber(dc, text, r);
+    if (cut) text = kCutNumber;
+    painted_->add(row, rect.left, text);
     DrawTextW(dc, text.c_str(), int(text.size()), &r,
-              c.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+              c.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (cut ? 0 : DT_END_ELLIPSIS));
 }
 
 void XDataGrid::DrawCheckBox(HDC dc, Gdiplus::Graphics*, const RECT& r, BOOL checked)
@@ -213,11 +244,11 @@ void XDataGrid::DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, co
     InflateRect(&text, -kTextMargin, 0);
     if (item >= 0) {
         const GridHeader::Column& c = header_->columns()[item];
-        bool sorted = !sortName_.empty() && c.info.name == sortName_;
+        bool sorted = !header_->sortColumn().empty() && c.info.name == header_->sortColumn();
         if (sorted) {
             RECT arrow = {text.right - (kSortArrowSpace - 1), rect.top, text.right, rect.bottom};
             text.right -= kSortArrowSpace;
-            DrawHeaderSort(dc, graphics, arrow, sortDesc_);
+            DrawHeaderSort(dc, graphics, arrow, header_->sortDescending());
         }
         DrawHeaderText(dc, text, c.title, c.titleAlign, HeaderFont());
         painted_->add(PaintedText::kHeaderLine, rect.left, c.title);

@@ -61,7 +61,7 @@ int XDataGrid::CaptionWidthNeeded(HDC dc, int column)
     if (column < 0 || column >= GetColumnCount()) return 0;
     const GridHeader::Column& c = header_->columns()[column];
     int width = textExtent(dc, HeaderFont(), c.title) + 2 * kTextMargin;
-    if (!sortName_.empty() && c.info.name == sortName_) width += kSortArrowSpace;
+    if (!header_->sortColumn().empty() && c.info.name == header_->sortColumn()) width += kSortArrowSpace;
     return width;
 }
 

@@ -1,6 +1,7 @@
 // The filter bar's search box: typed words become one keyword condition of the bar's own,
 // applied a moment after the last keystroke so that a fast typist does not rebuild the list
-// for every letter; emptying the box (Esc, or deleting the text) lifts it at once.
+// for every letter; emptying the box (Esc, its clear button, or deleting the text) lifts it
+// at once. Digits typed there find codes that start with them.
 #include "filter/FilterWnd.h"
 #include "base/ModuleHandle.h"
 
@@ -11,6 +12,9 @@ namespace {
 const int kSearchBoxWidth = 150; // fixed: the box never moves as conditions come and go
 const int kSearchBoxLeast = 60;  // narrower than this it would hold no readable word
 const int kSearchTextLimit = 64;
+// The fund codes: the one the grid shows and the exchange's. Digits typed in the box are the
+// start of a code (a person types a code from its start), not a part of any text.
+const wchar_t* const kCodeColumns[] = {L"aliascode", L"code"};
 
 } // namespace
 
@@ -72,6 +76,7 @@ void FilterWnd::ApplySearchText(const XStringW& text)
     searchFilter_ = nullptr;
     if (!words.empty()) {
         searchFilter_ = NewSearchFilter(words);
+        for (const wchar_t* column : kCodeColumns) searchFilter_->AddCodeColumn(column);
         gridView_->addFilter(searchFilter_.get());
     }
     if (bracket) bracket->endUpdate();

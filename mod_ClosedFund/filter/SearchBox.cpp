@@ -1,19 +1,125 @@
 #include "filter/SearchBox.h"
+#include "common/ScopedWin.h"
+#include "ui/WindowProc.h"
+#include "ui/WindowRegistry.h"
+#include <windowsx.h>
 #include <vector>
 
 namespace ClosedFund {
 
+namespace {
+const int kClearWidth = 16; // the button's corner at the right end, as wide as a scroll arrow
+const int kCrossHalf = 3;   // half the cross's side
+const wchar_t kCtrlA = 0x01;
+} // namespace
+
 SearchBox::SearchBox() { SetCueText(L"代码/名称/拼音"); }
+
+LRESULT SearchBox::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    WGUI::WindowProc* binding = WGUI::WindowRegistry::Find(hwnd_);
+    return binding ? binding->CallDefault(hwnd_, msg, wParam, lParam) : ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
 
 bool SearchBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        if (GetWindowTextLength() > 0) ::SetWindowTextW(hwnd_, L"");
+    switch (msg) {
+    case WM_PAINT: OnPaint(result); return true;
+    // The edit draws its caret and selection straight onto the window when the focus comes
+    // and goes, over the cue: the box is painted again as a whole.
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: Invalidate(TRUE); return false;
+    case WM_SETFONT:
+    case WM_SIZE:
+        *result = CallDefault(msg, wParam, lParam);
+        KeepClearMargin();
+        return true;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            if (GetWindowTextLength() > 0) ::SetWindowTextW(hwnd_, L"");
+            return true;
+        }
+        if (wParam == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
+            SendMessage(EM_SETSEL, 0, -1);
+            return true;
+        }
+        break;
+    // The edit would beep at the Esc character that follows the key, and at Ctrl+A's.
+    case WM_CHAR:
+        if (wParam == VK_ESCAPE || wParam == kCtrlA) return true;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (!OverClearButton(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) break;
+        ::SetWindowTextW(hwnd_, L"");
+        SetFocus();
+        return true;
+    case WM_SETCURSOR: {
+        POINT at = {};
+        ::GetCursorPos(&at);
+        ::ScreenToClient(hwnd_, &at);
+        if (LOWORD(lParam) != HTCLIENT || !OverClearButton(at)) break;
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+        *result = TRUE;
         return true;
     }
-    // The edit would beep at the Esc character that follows the key.
-    if (msg == WM_CHAR && wParam == VK_ESCAPE) return true;
+    default: break;
+    }
     return TextEdit::OnMessage(msg, wParam, lParam, result);
+}
+
+// The edit paints only what changed: a cue or a button that goes takes a whole repaint, whose
+// erasing clears it. The cue itself is the cue edit's.
+void SearchBox::OnPaint(LRESULT* result)
+{
+    bool empty = GetWindowTextLength() == 0;
+    bool wantCue = empty && ::GetFocus() != hwnd_;
+    if ((cueShown_ && !wantCue) || (clearShown_ && empty)) ::InvalidateRect(hwnd_, nullptr, TRUE);
+    cueShown_ = wantCue;
+    clearShown_ = !empty;
+    if (wantCue) {
+        TextEdit::OnMessage(WM_PAINT, 0, 0, result);
+        return;
+    }
+    *result = CallDefault(WM_PAINT, 0, 0);
+    if (!empty) PaintClearButton();
+}
+
+RECT SearchBox::ClearButtonRect() const
+{
+    RECT client = {};
+    if (!hwnd_ || GetWindowTextLength() == 0 || !GetClientRect(&client)) return RECT{};
+    return RECT{client.right > kClearWidth ? client.right - kClearWidth : 0, client.top, client.right, client.bottom};
+}
+
+bool SearchBox::OverClearButton(POINT client) const
+{
+    RECT button = ClearButtonRect();
+    return ::PtInRect(&button, client) != FALSE;
+}
+
+// A grey cross in the middle of the button's corner.
+void SearchBox::PaintClearButton()
+{
+    RECT button = ClearButtonRect();
+    Common::WindowDC dc(hwnd_);
+    if (!dc || button.right <= button.left) return;
+    int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
+    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_GRAYTEXT)));
+    Common::SelectedObject selected(dc, pen);
+    for (int thick = 0; thick < 2; ++thick) {
+        ::MoveToEx(dc, cx - kCrossHalf + thick, cy - kCrossHalf, nullptr);
+        ::LineTo(dc, cx + kCrossHalf + 1 + thick, cy + kCrossHalf + 1);
+        ::MoveToEx(dc, cx + kCrossHalf + thick, cy - kCrossHalf, nullptr);
+        ::LineTo(dc, cx - kCrossHalf - 1 + thick, cy + kCrossHalf + 1);
+    }
+}
+
+void SearchBox::KeepClearMargin()
+{
+    LRESULT margins = SendMessage(EM_GETMARGINS, 0, 0);
+    if (HIWORD(margins) == kClearWidth) return;
+    SendMessage(EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kClearWidth));
 }
 
 Common::XStringW SearchBox::Text() const

@@ -24,6 +24,13 @@ void SearchFilterImpl::AddPrefixColumn(const wchar_t* column)
     if (!isSearched(name)) prefixColumns_.push_back(name);
 }
 
+void SearchFilterImpl::AddCodeColumn(const wchar_t* column)
+{
+    if (!column) return;
+    XStringW name(column);
+    if (std::find(codeColumns_.begin(), codeColumns_.end(), name) == codeColumns_.end()) codeColumns_.push_back(name);
+}
+
 void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
 {
     if (!keyword || !*keyword) return;
@@ -32,26 +39,42 @@ void SearchFilterImpl::AddKeyword(const wchar_t* keyword)
     if (std::find(keywords_.begin(), keywords_.end(), lower) == keywords_.end()) keywords_.push_back(lower);
 }
 
-// Each cell's text is read into one reused buffer, lower-cased once and then searched for
-// every keyword; an empty text never matches.
-bool SearchFilterImpl::rowMatches(CellReader& cells, int row, const std::vector<int>& columnIndexes,
-                                  const std::vector<int>& prefixIndexes, XStringW& text)
+namespace {
+
+bool allDigits(const XStringW& text)
 {
-    for (int column : columnIndexes) {
-        if (!cells.readText(row, column, text) || text.empty()) continue;
-        text.makeLower();
-        for (const XStringW& keyword : keywords_) {
-            if (text.find(keyword) != std::wstring::npos) return true;
-        }
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+bool startsWith(const XStringW& text, const XStringW& start) { return text.compare(0, start.size(), start) == 0; }
+
+void resolve(Host::IDataContainer* container, const std::vector<XStringW>& names, std::vector<int>& indexes)
+{
+    indexes.reserve(names.size());
+    for (const XStringW& name : names) {
+        int index = container->getColumnIndex(name);
+        if (index >= 0) indexes.push_back(index);
     }
-    for (int column : prefixIndexes) {
-        if (!cells.readText(row, column, text) || text.empty()) continue;
-        text.makeLower();
-        for (const XStringW& keyword : keywords_) {
-            if (text.compare(0, keyword.size(), keyword) == 0) return true;
+}
+
+} // namespace
+
+// Each cell's text is read into one reused buffer, lower-cased once and then searched for
+// every keyword of its rule; an empty text never matches.
+bool SearchFilterImpl::rowMatches(CellReader& cells, int row, const Search& search, XStringW& text)
+{
+    auto anyIn = [&](const std::vector<int>& columns, const std::vector<const XStringW*>& keywords, bool fromStart) {
+        if (keywords.empty()) return false;
+        for (int column : columns) {
+            if (!cells.readText(row, column, text) || text.empty()) continue;
+            text.makeLower();
+            for (const XStringW* keyword : keywords)
+                if (fromStart ? startsWith(text, *keyword) : text.find(*keyword) != std::wstring::npos) return true;
         }
-    }
-    return false;
+        return false;
+    };
+    return anyIn(search.anywhere, search.words, false) || anyIn(search.fromStart, search.words, true) ||
+           anyIn(search.codes, search.digits, true);
 }
 
 // Column names are resolved once per call, and the host's fast access (when it has one) is
@@ -59,17 +82,17 @@ bool SearchFilterImpl::rowMatches(CellReader& cells, int row, const std::vector<
 void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
     if (!container || !rows || !count || *count <= 0) return;
-    if ((columns_.empty() && prefixColumns_.empty()) || keywords_.empty()) return;
+    if ((columns_.empty() && prefixColumns_.empty() && codeColumns_.empty()) || keywords_.empty()) return;
 
-    std::vector<int> columnIndexes, prefixIndexes;
-    columnIndexes.reserve(columns_.size());
-    for (const XStringW& name : columns_) {
-        int index = container->getColumnIndex(name);
-        if (index >= 0) columnIndexes.push_back(index);
-    }
-    for (const XStringW& name : prefixColumns_) {
-        int index = container->getColumnIndex(name);
-        if (index >= 0) prefixIndexes.push_back(index);
+    Search search;
+    resolve(container, columns_, search.anywhere);
+    resolve(container, prefixColumns_, search.fromStart);
+    resolve(container, codeColumns_, search.codes);
+    for (const XStringW& keyword : keywords_) {
+        if (!codeColumns_.empty() && allDigits(keyword))
+            search.digits.push_back(&keyword);
+        else
+            search.words.push_back(&keyword);
     }
 
     CellReader cells(container);
@@ -77,7 +100,7 @@ void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, in
     int kept = 0;
     const int total = *count;
     for (int i = 0; i < total; ++i) {
-        if (rowMatches(cells, rows[i], columnIndexes, prefixIndexes, text)) rows[kept++] = rows[i];
+        if (rowMatches(cells, rows[i], search, text)) rows[kept++] = rows[i];
     }
     *count = kept;
 }

@@ -18,6 +18,9 @@ extern const char* const kDamagedHeaderKey;
 extern const char* const kFontSizeKey;
 // The folder of the last export, where the save dialog opens next time.
 extern const char* const kExportFolderKey;
+// The column the person last sorted the rows by and its direction ("pricevaluerate,desc");
+// missing while the rows are in the table's own order.
+extern const char* const kSortOrderKey;
 
 struct ExportColumn;
 
@@ -43,6 +46,13 @@ public:
     // Back to the module's default header; the stored one is deleted.
     void OnResetHeader() override;
     void OnEnterItem(int row) override;
+    // A caption click: the general grid's sort, kept in kSortOrderKey. "排序" numbers the rows
+    // in the table's own order, so its caption puts them back in it (default pins first).
+    bool sort(const Common::XStringW& column, int descending) override;
+    // The order kept from the last run, once the grid first has rows and columns: through its
+    // caption, which shows the arrow. A kept column the header does not show, or a value
+    // that cannot be read, leaves the table's own order (and the kept value as it is).
+    void RestoreSavedSort();
 
     // The columns that say which fund a row is (running number, rank, code, name) stay in
     // place while the others scroll sideways. They are found by name, so hiding the rank or
@@ -58,6 +68,10 @@ public:
 
     bool IsProfileHotKey(UINT key);
     bool IsRefreshHotKey(UINT key);
+    // The code a person sees on the row: the "代码" column as shown, when the row has a fund.
+    // Empty for a row outside the grid, or one whose code shows "--" or nothing; the commands
+    // on a row act only on a code it shows.
+    Common::XStringW ShownFundCode(int row);
     void AddToFundPool();
     void OpenProfilePage();
     // The profile address of the current row's fund; empty when there is no fund to show.
@@ -129,6 +143,9 @@ private:
     bool StoredHeader(Common::XStringW& text);
     // shownCut: the first columns of the text are shown, rather than the default header.
     void KeepDamagedHeader(Host::IConfManager* conf, const Common::XStringW& text, bool shownCut);
+    // The kept order; false when none is kept or it cannot be read (logged).
+    bool ReadSortOrder(Common::XStringW& column, bool& descending);
+    void StoreSortOrder();
     std::vector<ExportColumn> ExportColumns() const;
     void AppendRowRecord(Common::XStringW& out, int row, std::vector<ExportColumn>& columns, wchar_t separator);
     Common::XStringW ExportFolder() const;
@@ -151,6 +168,10 @@ private:
     Common::XStringW reportedDamage_; // the damaged header last copied aside and reported
     Common::XStringW statusText_;
     std::function<void()> statusListener_;
+    bool sortRestored_ = false; // the kept order was applied, or the person sorted first
+    // While the kept order is restored: the direction wanted, or -1. The control turns a
+    // caption from its own start direction; a first click the other way only turns the arrow.
+    int restoringDirection_ = -1;
 };
 
 } // namespace ClosedFund

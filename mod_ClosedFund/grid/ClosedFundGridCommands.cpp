@@ -51,6 +51,9 @@ XStringW shellFailureText(INT_PTR result)
     return text;
 }
 
+// An empty code or the "--" of a missing one names no fund.
+bool isFundCode(const XStringW& code) { return !code.empty() && code != L"--"; }
+
 XStringW cellText(Host::IDataView* view, int row, const wchar_t* column)
 {
     XStringW text;
@@ -68,16 +71,36 @@ XComPtr<Host::IFundsPoolModule> closedFundGrid::FundsPool()
     return app_->getModule("mod_FundsPool").cast<Host::IFundsPoolModule>();
 }
 
+XStringW closedFundGrid::ShownFundCode(int row)
+{
+    if (row < 0 || row >= GetRowsCount()) return XStringW();
+    XStringW code = CodeOfRow(row);
+    if (!isFundCode(code)) return XStringW();
+    Host::IDataView* view = DisplayView();
+    if (!view || view->getColumnIndex(L"aliascode") < 0) return code;
+    Control::HeaderInfo2 shownCode(L"aliascode");
+    XStringW shown;
+    GetItemText(row, shownCode, shown);
+    return isFundCode(shown) ? shown : XStringW();
+}
+
+// The menu is about the row under the point: a click below the rows has none, whatever row
+// is current. The row's commands are greyed where it shows no fund, the export where the
+// grid has no rows.
 void closedFundGrid::OnContextMenu(int x, int y)
 {
+    int hitRow = -1, hitColumn = -1;
+    bool onCurrentRow = HitTest(x, y, hitRow, hitColumn) == HitCell && hitRow == GetCurrSel();
+    UINT fundItem = MF_STRING | (onCurrentRow && !ShownFundCode(hitRow).empty() ? 0 : MF_GRAYED);
+    UINT listItem = MF_STRING | (GetRowsCount() > 0 ? 0 : MF_GRAYED);
     POINT pt = {x, y};
     ClientToScreen(&pt);
     Common::ScopedMenu menu(CreatePopupMenu());
     if (!menu.get()) return;
-    if (FundsPool()) AppendMenuW(menu.get(), MF_STRING, CMD_ADD_TO_FUND_POOL, L"添加到基金池");
-    AppendMenuW(menu.get(), MF_STRING, CMD_EXPORT, L"数据导出");
+    if (FundsPool()) AppendMenuW(menu.get(), fundItem, CMD_ADD_TO_FUND_POOL, L"添加到基金池");
+    AppendMenuW(menu.get(), listItem, CMD_EXPORT, L"数据导出");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING, CMD_OPEN_PROFILE, L"转到基金档案 F10");
+    AppendMenuW(menu.get(), fundItem, CMD_OPEN_PROFILE, L"转到基金档案 F10");
     TrackPopupMenu(menu.get(), 0, pt.x, pt.y, 0, GetHwnd(), nullptr);
 }
 
@@ -97,15 +120,15 @@ void closedFundGrid::ShowStatus(const XStringW& text)
 
 // The pool shows nothing of its own: the status line says what became of the fund, by the
 // code and name the grid shows. The client's pool gives no outcome; the host's edit module
-// does, and without it the line says only what was asked.
+// does, and without it the line says only what was asked. A row without a fund the person
+// can see adds nothing (its menu item is greyed).
 void closedFundGrid::AddToFundPool()
 {
     XComPtr<Host::IFundsPoolModule> pool = FundsPool();
     int row = GetCurrSel();
-    if (!pool || row < 0) return;
+    XStringW shownCode = ShownFundCode(row);
+    if (!pool || shownCode.empty()) return;
     XStringW code = CodeOfRow(row);
-    XStringW shownCode = cellText(DisplayView(), row, L"aliascode");
-    if (shownCode.empty()) shownCode = code;
     const XStringW fund = shownCode + L" " + cellText(DisplayView(), row, L"name");
     XComPtr<Host::IFundsPoolEditModule> edit =
         app_->getModule(Host::kFundsPoolEditModuleName).cast<Host::IFundsPoolEditModule>();
@@ -126,9 +149,8 @@ void closedFundGrid::AddToFundPool()
 XStringW closedFundGrid::ProfileUrl()
 {
     int row = GetCurrSel();
-    if (row < 0) return XStringW();
+    if (ShownFundCode(row).empty()) return XStringW();
     XStringW code = CodeOfRow(row);
-    if (code.empty() || code == L"--") return XStringW();
     XStringW urlTemplate = app_ ? app_->getAppText("fund_profile_url") : XStringW();
     return profileUrl(urlTemplate, code);
 }

@@ -55,7 +55,29 @@ void GeneralDataGrid::SetDataSource(Host::IDataTable* table)
 // sort by a column is never undone by it.
 void GeneralDataGrid::SetUnsortedOrder(IXUnknown* sorter)
 {
+    unsortedOrder_ = sorter;
     if (sorted_ && !sortedByField_) sorted_->setSorter(sorter ? sorter : static_cast<IXUnknown*>(sorter_.get()));
+}
+
+// Without an unsorted order the field sorter stays, asked for no field: the table's order,
+// as the grid was bound.
+bool GeneralDataGrid::RestoreUnsortedOrder()
+{
+    if (!IsWindow() || !sorted_ || !display_ || !sorter_) return false;
+    SaveSelection();
+    int selected = GetCurrSel();
+    int tableRow = selected >= 0 ? sorted_->getSourceIndex(display_->getSourceIndex(selected)) : -1;
+    sorter_->setSortField(XStringW());
+    sorter_->setSortOrder(0);
+    if (Host::ISortPlaceholders* placeholders = HostServices::get().sortPlaceholders())
+        placeholders->clearPlaceholders(sorter_.get());
+    sortedByField_ = false;
+    sortColumn_.clear();
+    sortDescending_ = false;
+    sorted_->setSorter(unsortedOrder_ ? unsortedOrder_.get() : static_cast<IXUnknown*>(sorter_.get()));
+    sorted_->rebuild(0);
+    if (!SelectTableRow(tableRow)) RestoreSelection(false);
+    return true;
 }
 
 int GeneralDataGrid::SetHeaderText(const XStringW& header)
@@ -166,6 +188,7 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         Running& operator=(const Running&) = delete;
         ~Running() { flag = false; }
     } running(sorting_);
+    if (column.empty()) return RestoreUnsortedOrder();
     if (!IsWindow()) return false;
     SaveSelection();
     ColumnFormat* format = FindColumnFormat(Control::HeaderInfo2(column));
@@ -182,6 +205,8 @@ bool GeneralDataGrid::sort(const XStringW& column, int descending)
         sorted_->setSorter(sorter_.get());
         sortedByField_ = true;
     }
+    sortColumn_ = column;
+    sortDescending_ = descending != 0;
     int index = sorted_->getColumnIndex(column);
     if (index == -1) return true;
     XComPtr<Host::IColumnItem> field = sorted_->getColumn(index);

@@ -33,6 +33,8 @@ public:
     int GetRowsCount() override;
     void GetItemText(int row, Control::HeaderInfo2& column, Common::XStringW& text) override;
     void GetItemColor(int row, Control::HeaderInfo2& column, const Common::XStringW& text, COLORREF& color) override;
+    // By the column, or with an empty name back to the table's own order (the unsorted
+    // order's sorter first, as before any sort).
     bool sort(const Common::XStringW& column, int descending) override;
 
     // The grid's lifetime is its owner's: no counting.
@@ -47,6 +49,9 @@ public:
     Host::IDataView* DisplayView() const { return display_.get(); }
     Host::IFieldSorter* Sorter() const { return sorter_.get(); }
     const Common::XStringW& SavedCode() const { return savedCode_; }
+    // The column the rows are sorted by, empty in the table's own order, and its direction.
+    const Common::XStringW& SortColumn() const { return sortColumn_; }
+    bool SortDescending() const { return sortDescending_; }
     COLORREF HighlightColor() const { return highlight_; }
 
     // Colours of values by sign, shared by every grid of the module: the grid that applied
@@ -66,6 +71,8 @@ protected:
     // The order of the sorted view until the user first sorts by a column; the field sorter
     // takes its place then. Null keeps the table's order.
     void SetUnsortedOrder(IXUnknown* sorter);
+    // The order before any sort by a column, again; the selected fund stays selected.
+    bool RestoreUnsortedOrder();
     // The colour of a cell text by the sign of its value.
     static COLORREF SignColor(const Common::XStringW& text);
     void SaveSelection();
@@ -86,6 +93,9 @@ private:
     XComPtr<Host::IDataView> display_;
     XComPtr<Host::IFieldSorter> sorter_;
     bool sortedByField_ = false; // the field sorter is the sorted view's sorter
+    XComPtr<IXUnknown> unsortedOrder_;
+    Common::XStringW sortColumn_;
+    bool sortDescending_ = false;
     std::map<Common::XStringW, std::unique_ptr<ColumnFormat>> formats_;
     COLORREF highlight_ = RGB(255, 128, 0);
     Common::XStringW savedCode_;

@@ -40,6 +40,27 @@ private:
     WaitDialog dialog_;
 };
 
+// The wait dialog and a failure's message box take the activation from the main window; when
+// it comes back the main window itself gets the keyboard focus, and the arrows, End and
+// typing reach nothing until the person clicks. The focus goes back where it was, unless the
+// person put it elsewhere meanwhile or left for another program.
+class KeptFocus {
+public:
+    KeptFocus() : focus_(::GetFocus()) {}
+    KeptFocus(const KeptFocus&) = delete;
+    KeptFocus& operator=(const KeptFocus&) = delete;
+    ~KeptFocus()
+    {
+        if (!focus_ || !::IsWindow(focus_) || ::GetFocus() == focus_) return;
+        HWND root = ::GetAncestor(focus_, GA_ROOT);
+        HWND now = ::GetFocus();
+        if ((now && now != root) || ::GetActiveWindow() != root) return;
+        if (::IsWindowVisible(focus_) && ::IsWindowEnabled(focus_)) ::SetFocus(focus_);
+    }
+private:
+    HWND focus_;
+};
+
 } // namespace
 
 void ClosedFundPage::reload(bool wait) { load(wait, true); }
@@ -55,6 +76,7 @@ bool ClosedFundPage::load(bool wait, bool boxOnFailure)
         return false;
     }
     reloading_ = true;
+    KeptFocus focus;
     bool filled = loadOnce(wait, boxOnFailure);
     while (reloadAgain_ && IsWindow()) {
         reloadAgain_ = false;
@@ -179,9 +201,11 @@ void ClosedFundPage::acceptRows(const XStringW& date)
     loadHeader();
 }
 
-// An earlier failure left its message in the status line; the rows are good again.
+// An earlier failure left its message in the status line; the rows are good again. The
+// first rows also bring back the order the person left them in.
 void ClosedFundPage::noteLoaded(Host::IDataTable* table)
 {
+    grid_.RestoreSavedSort();
     if (!failureShown_) return;
     failureShown_ = false;
     showStatus(L"封闭式基金：已载入 " + std::to_wstring(table->getRowCount()) + L" 只基金");

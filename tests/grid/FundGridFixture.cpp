@@ -47,8 +47,14 @@ void FundGridTest::fill(const std::vector<std::vector<std::wstring>>& rows)
 
 void FundGridTest::fill(const std::vector<std::wstring>& columns, const std::vector<std::vector<std::wstring>>& rows)
 {
+    fillGrid(grid_, columns, rows);
+}
+
+void FundGridTest::fillGrid(ClosedFund::closedFundGrid& grid, const std::vector<std::wstring>& columns,
+                            const std::vector<std::vector<std::wstring>>& rows)
+{
     // Cell by cell through the host's own table interface: the client's has no way to do it.
-    XComPtr<Host::IDataTableHost> table = XComPtr<Host::IDataTable>(grid_.FundTable()).cast<Host::IDataTableHost>();
+    XComPtr<Host::IDataTableHost> table = XComPtr<Host::IDataTable>(grid.FundTable()).cast<Host::IDataTableHost>();
     ASSERT_TRUE(table);
     if (table->getColumnCount() == 0)
         for (const std::wstring& name : columns) table->addColumn(name, Host::VALUE_TEXT);

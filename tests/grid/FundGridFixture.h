@@ -98,6 +98,9 @@ protected:
     // (kFundColumns unless given; text columns made on the first fill); a cell L"\x01" is NULL.
     void fill(const std::vector<std::vector<std::wstring>>& rows);
     void fill(const std::vector<std::wstring>& columns, const std::vector<std::vector<std::wstring>>& rows);
+    // The same into another grid's fund table (kFundColumns).
+    static void fillGrid(ClosedFund::closedFundGrid& grid, const std::vector<std::wstring>& columns,
+                         const std::vector<std::vector<std::wstring>>& rows);
     // Default header with the data date, set on the grid, sorted view rebuilt: as a reload.
     void loadHeader();
     // Row-and-column text as the grid shows it.

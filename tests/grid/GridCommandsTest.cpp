@@ -47,6 +47,46 @@ private:
     std::vector<WORD> keys_;
 };
 
+// The next popup menu the thread opens, read and closed: its items in order, a greyed one
+// in parentheses ("(数据导出)"), a separator as "".
+class MenuStates {
+public:
+    MenuStates() : timer_(SetTimer(nullptr, 0, 30, &MenuStates::onTimer)) { current() = this; }
+    MenuStates(const MenuStates&) = delete;
+    MenuStates& operator=(const MenuStates&) = delete;
+    ~MenuStates()
+    {
+        KillTimer(nullptr, timer_);
+        current() = nullptr;
+    }
+    std::vector<std::wstring> items;
+    bool seen = false;
+
+private:
+    static MenuStates*& current()
+    {
+        static MenuStates* states = nullptr;
+        return states;
+    }
+    static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        MenuStates* self = current();
+        HWND window = FindWindowW(L"#32768", nullptr);
+        if (!self || self->seen || !window || !IsWindowVisible(window)) return;
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
+            UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
+            bool greyed = !(state & MF_SEPARATOR) && (state & (MF_GRAYED | MF_DISABLED));
+            self->items.push_back(greyed ? L"(" + std::wstring(text) + L")" : std::wstring(text));
+        }
+        self->seen = true;
+        EndMenu();
+    }
+    UINT_PTR timer_;
+};
+
 } // namespace
 
 TEST_F(FundGridTest, HotKeysMatchTheirKeyAndFirstModifier)
@@ -100,10 +140,10 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
               (std::vector<std::wstring>{L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"}));
     EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
     EXPECT_EQ(shownStatus(), L"已请求添加到基金池：150001 甲基金");
-    driver.chooseMenuItem(L"添加到基金池");
-    rightClick(1);
-    EXPECT_EQ(pool_.added, (std::vector<std::wstring>{L"150001", L"--"})); // passed on as read
-    EXPECT_EQ(shownStatus(), L"已请求添加到基金池：-- 无代码");
+    grid_.SetCurrSel(1); // code "--": no fund a person can see, nothing passed on or told
+    SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_ADD_TO_FUND_POOL, 0);
+    EXPECT_EQ(pool_.added, std::vector<std::wstring>{L"150001"});
+    EXPECT_EQ(shownStatus(), L"已请求添加到基金池：150001 甲基金");
 
     driver.chooseMenuItem(L"转到基金档案 F10");
     rightClick(0);
@@ -126,8 +166,8 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     grid_.shellResult = 42;
     grid_.opened.pop_back();
 
-    driver.chooseMenuItem(L"转到基金档案 F10");
-    rightClick(1);       // code "--": opens nothing
+    grid_.SetCurrSel(1); // code "--": opens nothing
+    grid_.OpenProfilePage();
     grid_.SetCurrSel(2); // a code that is not a plain fund code
     grid_.OpenProfilePage();
     EXPECT_EQ(grid_.opened.size(), 2u);
@@ -137,7 +177,7 @@ TEST_F(FundGridTest, ContextMenuOffersFundPoolOnlyWhenLoadedAndRunsCommands)
     rightClick(0);
     EXPECT_EQ(driver.lastMenuItems(), (std::vector<std::wstring>{L"数据导出", L"", L"转到基金档案 F10"}));
     SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_ADD_TO_FUND_POOL, 0);
-    EXPECT_EQ(pool_.added.size(), 2u);
+    EXPECT_EQ(pool_.added.size(), 1u);
 }
 
 // With the host's status bar a message goes there alone: the grid keeps no line of its own
@@ -172,9 +212,9 @@ TEST_F(FundGridTest, OnTheContractPathTheGridKeepsTheStatusLineForThePage)
     EXPECT_TRUE(statusBar_.texts.empty());
     EXPECT_EQ(grid_.StatusText(), L"已请求添加到基金池：150001 甲基金");
     EXPECT_EQ(told, 1);
-    grid_.SetCurrSel(1);
+    grid_.SetCurrSel(2);
     grid_.AddToFundPool();
-    EXPECT_EQ(grid_.StatusText(), L"已请求添加到基金池：-- 无代码");
+    EXPECT_EQ(grid_.StatusText(), L"已请求添加到基金池：15<0> 怪代码");
     EXPECT_EQ(told, 2);
 }
 
@@ -234,4 +274,51 @@ TEST_F(FundGridTest, AColumnChangeThatIsNotSavedIsToldOncePerReason)
     app_.userConf = Host::openSystemConf(kept.c_str());
     grid_.OnResetHeader(); // the stored header cannot be removed
     EXPECT_EQ(shownStatus(), told);
+}
+
+// The row's commands act on the fund the person sees on the row under the pointer: greyed
+// for a row whose "代码" shows "--" (whatever code the table holds behind it), below the
+// rows, and with the export in an empty grid; choosing them anyway (a command message) does
+// nothing and tells nothing.
+TEST_F(FundGridTest, ContextMenuGreysTheRowsCommandsWhereNoFundIsShown)
+{
+    fill({{L"150001", L"150001", L"甲基金"}, {L"--", L"--", L"无代码"}, {L"150009", L"\x01", L"无档案"}});
+    loadHeader();
+    useStatusBar();
+    ASSERT_EQ(text(2, L"aliascode"), L"--");
+    auto menuAt = [&](POINT p) {
+        MenuStates states;
+        SendMessageW(grid_.GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid_.GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        EXPECT_TRUE(states.seen);
+        return states.items;
+    };
+    const std::vector<std::wstring> all = {L"添加到基金池", L"数据导出", L"", L"转到基金档案 F10"};
+    const std::vector<std::wstring> listOnly = {L"(添加到基金池)", L"数据导出", L"", L"(转到基金档案 F10)"};
+    EXPECT_EQ(menuAt(rowPoint(0)), all);
+    EXPECT_EQ(menuAt(rowPoint(1)), listOnly);
+    EXPECT_EQ(menuAt(rowPoint(2)), listOnly);
+
+    // Row 2 holds a code the grid does not show: it is neither added, reported nor opened.
+    ASSERT_EQ(grid_.GetCurrSel(), 2);
+    SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_ADD_TO_FUND_POOL, 0);
+    SendMessageW(grid_.GetHwnd(), WM_COMMAND, ClosedFund::CMD_OPEN_PROFILE, 0);
+    EXPECT_TRUE(pool_.added.empty());
+    EXPECT_TRUE(grid_.opened.empty());
+    EXPECT_EQ(shownStatus(), L"<none>");
+
+    // Below the rows no row is under the pointer, even with a fund selected; the menu key
+    // opens the menu on the selected row.
+    grid_.SetCurrSel(0);
+    EXPECT_EQ(menuAt(rowPoint(6)), listOnly);
+    EXPECT_EQ(grid_.GetCurrSel(), 0);
+    {
+        MenuStates states;
+        SendMessageW(grid_.GetHwnd(), WM_CONTEXTMENU, WPARAM(grid_.GetHwnd()), MAKELPARAM(-1, -1));
+        EXPECT_EQ(states.items, all);
+    }
+
+    fill(std::vector<std::vector<std::wstring>>{});
+    EXPECT_EQ(menuAt(rowPoint(0)),
+              (std::vector<std::wstring>{L"(添加到基金池)", L"(数据导出)", L"", L"(转到基金档案 F10)"}));
 }

@@ -128,8 +128,10 @@ TEST_F(FundGridTest, RunningNumberAndRankFollowTheViews)
     ASSERT_EQ(grid_.GetRowsCount(), 3);
     EXPECT_EQ(text(0, L"_index") + text(1, L"_index") + text(2, L"_index"), L"123");
     EXPECT_EQ(text(0, L"index_rank") + text(1, L"index_rank") + text(2, L"index_rank"), L"134");
-    EXPECT_FALSE(grid_.sort(L"index_rank", 1)); // not sortable: order unchanged
-    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150002", L"150001", L"150004"}));
+    // "排序" numbers the table's own order: its caption puts the rows back in it.
+    EXPECT_TRUE(grid_.sort(L"index_rank", 1));
+    EXPECT_EQ(codes(), (std::vector<std::wstring>{L"150001", L"150002", L"150004"}));
+    EXPECT_EQ(text(0, L"index_rank") + text(1, L"index_rank") + text(2, L"index_rank"), L"124");
     grid_.DisplayView()->removeFilter(&dropThird);
     grid_.DisplayView()->rebuild(1);
 }

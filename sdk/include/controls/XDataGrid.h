@@ -79,8 +79,9 @@ public:
     // color comes in as the control's text colour and may be changed.
     virtual void GetItemColor(int row, HeaderInfo2& column, const Common::XStringW& text, COLORREF& color);
     virtual void GetItemText(int row, HeaderInfo2& column, Common::XStringW& text);
-    // A caption click: sort by the column, 0 ascending, 1 descending. True when the rows
-    // are now in that order (the caption then shows the arrow).
+    // A caption click: sort by the column, 0 ascending, 1 descending; an empty name asks for
+    // the table's own order. True when the rows are now in that order (the caption then
+    // shows the arrow).
     virtual bool sort(const Common::XStringW& column, int descending);
 
     // Client coordinates of a right click, after the row under it became current; from the
@@ -293,8 +294,6 @@ private:
     int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
     Common::XStringW headerFace_ = L"宋体";
     int headerSize_ = 9;        // points
-    Common::XStringW sortName_; // column the rows were last sorted by; empty for none
-    bool sortDesc_ = false;
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
