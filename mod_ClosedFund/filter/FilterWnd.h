@@ -10,6 +10,7 @@
 #pragma once
 #include "filter/FilterRecords.h"
 #include "filter/NumericRange.h"
+#include "filter/SavedScreens.h"
 #include "filter/SearchBox.h"
 #include "filter/SearchFilterImpl.h"
 #include "host/Data.h"
@@ -25,6 +26,24 @@
 #include <vector>
 
 namespace ClosedFund {
+
+// What the bar needs from its page to keep saved screens: where they are stored, the grid's
+// sort, and the status line.
+class ScreenKeeper {
+public:
+    virtual XStringW LoadScreens() = 0;
+    // False when the text was not kept; the keeper has told the person why.
+    virtual bool StoreScreens(const XStringW& text) = 0;
+    // Lines that are no screen, put aside (never lost) before the rest is stored again.
+    virtual void KeepDamagedScreens(const XStringW& lines) = 0;
+    virtual void CurrentSort(XStringW& column, bool& descending) = 0;
+    // False when the grid has no such column to sort by.
+    virtual bool ApplySort(const XStringW& column, bool descending) = 0;
+    virtual void ShowStatus(const XStringW& text) = 0;
+
+protected:
+    ~ScreenKeeper() = default;
+};
 
 class FilterWnd : public WGUI::WindowBase, public Host::IDataViewEvent {
 public:
@@ -43,6 +62,11 @@ public:
         kFirstNumericId = 1310, // "数值条件" ▸ a numeric column
         kLastNumericId = 1349,
         kEditKeywordsCommand = 1350, // a keyword condition's "修改关键字…"; the item's data names it
+        kSaveScreenCommand = 1351,   // "保存当前筛选…"
+        kFirstScreenId = 1360,       // "我的筛选" ▸ a screen
+        kLastScreenId = 1399,
+        kFirstDeleteScreenId = 1400, // "我的筛选" ▸ "删除" ▸ a screen
+        kLastDeleteScreenId = 1439,
         kSearchBoxId = 90,
     };
     // The pause after the last keystroke before the search box's words are applied.
@@ -86,6 +110,17 @@ public:
     bool ApplyNumeric(const XStringW& column, const NumericRange& range);
     // Opens the dialog of the column's numeric condition (a new one when it has none).
     void AskForNumeric(const XStringW& column);
+
+    // Saved screens, kept through the page (null: none are offered).
+    void SetScreenKeeper(ScreenKeeper* keeper) { screenKeeper_ = keeper; }
+    // The conditions, search text and sort now, as a screen to save.
+    SavedScreen CurrentScreen() const;
+    // Replaces every condition with the screen's; what names a column the bar does not know
+    // is left out and returned ("列 xxx").
+    std::vector<XStringW> ApplyScreen(const SavedScreen& screen);
+    // The saved screens, damaged lines put aside first.
+    std::vector<SavedScreen> SavedScreens();
+    void SaveScreenAs(const XStringW& name);
     // The search box's condition: the words of text replace the box's previous ones; no
     // words lifts it. The box itself is not touched.
     void ApplySearchText(const XStringW& text);
@@ -135,6 +170,10 @@ private:
     // Reopens the keyword dialog with the condition's words; emptied, the condition goes.
     void EditKeywords(FilterCondition& condition);
     const NumericColumn* FindNumericColumn(const XStringW& name) const;
+    const FilterColumn* FindFilterColumn(const XStringW& name) const;
+    void AddScreenItems(HMENU menu);
+    void AskForScreenName();
+    void OnScreenCommand(int id);
     // Where a condition's dialog opens: below its button, or "+N" while it has no room.
     bool DialogAnchor(const FilterCondition* condition, POINT& anchor) const;
     void AddValueItems(HMENU menu, const XStringW& column, const XStringW& caption, const XStringW& prefix, bool multi,
@@ -200,6 +239,8 @@ private:
     };
     std::vector<SearchColumn> searchColumns_;
     std::vector<NumericColumn> numericColumns_;
+    ScreenKeeper* screenKeeper_ = nullptr;
+    std::vector<SavedScreen> menuScreens_; // the screens the last menu offered
     SearchBox searchBox_;
     XComPtr<SearchFilterImpl> searchFilter_;
     std::vector<XStringW> searchWords_;

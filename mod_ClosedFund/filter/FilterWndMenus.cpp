@@ -64,6 +64,8 @@ void FilterWnd::OnCommand(int id)
         AskForKeywords();
     else if (id >= kFirstValueId && id <= kLastValueId)
         OnValueCommand(id);
+    else if (id == kSaveScreenCommand || (id >= kFirstScreenId && id <= kLastDeleteScreenId))
+        OnScreenCommand(id);
     else if (id >= kFirstNumericId && id <= kLastNumericId && size_t(id - kFirstNumericId) < numericColumns_.size())
         AskForNumeric(numericColumns_[size_t(id - kFirstNumericId)].name);
 }
@@ -114,6 +116,7 @@ void FilterWnd::ShowMoreMenu()
                           menuText(numericColumns_[i].caption).c_str());
         if (numeric) Common::appendSubmenu(popupMenu_, numeric, kNumericItem);
     }
+    AddScreenItems(popupMenu_);
     if (!conditions_.empty()) ::AppendMenuW(popupMenu_, MF_STRING, kRemoveCommand, kClearAllItem);
     int nextId = kFirstValueId;
     bool separated = false;

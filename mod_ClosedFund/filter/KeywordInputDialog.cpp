@@ -31,8 +31,8 @@ INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY, const
     anchorX_ = anchorX;
     anchorY_ = anchorY;
     text_ = words;
-    return WGUI::DialogBoxInPixels(moduleInstance(), parent, kTitle, kClientWidth, kClientHeight,
-                                   &KeywordInputDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return WGUI::DialogBoxInPixels(moduleInstance(), parent, title_.empty() ? kTitle : title_.c_str(), kClientWidth,
+                                   kClientHeight, &KeywordInputDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 // A message whose handler throws counts as not handled (FALSE): the dialog manager does the rest.
@@ -102,6 +102,7 @@ void KeywordInputDialog::OnInitDialog(HWND hwnd)
         ::SetWindowTextW(edit_.GetHandle(), text_.c_str());
         edit_.SetCueText(L"清空后按“确定”即移除这个条件");
     }
+    if (!cue_.empty()) edit_.SetCueText(cue_);
     ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
     ok_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
 }

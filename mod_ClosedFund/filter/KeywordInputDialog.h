@@ -24,6 +24,12 @@ public:
     // holds what was typed), 2 when cancelled or closed, -1 when the dialog could not be built.
     INT_PTR DoModal(HWND parent, int anchorX, int anchorY, const Common::XStringW& words = Common::XStringW());
     const Common::XStringW& Text() const { return text_; }
+    // Another use of the same box (a name to save under): its caption and cue text.
+    void SetTitle(const Common::XStringW& title, const Common::XStringW& cue)
+    {
+        title_ = title;
+        cue_ = cue;
+    }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
@@ -37,6 +43,7 @@ private:
     WGUI::TextEdit edit_;
     WGUI::Button ok_;
     Common::XStringW text_;
+    Common::XStringW title_, cue_;
 };
 
 } // namespace ClosedFund

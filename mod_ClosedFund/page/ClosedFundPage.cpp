@@ -217,6 +217,9 @@ bool ClosedFundPage::OnCreate()
     filterBar_->AddSearchColumn(L"pycode", true);
     for (const NumericColumn& column : numericColumns(loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER")))
         filterBar_->AddNumericColumn(column);
+    screens_ = std::make_unique<PageScreens>(
+        grid_, [this] { return app_ ? app_->getUserConf() : XComPtr<Host::IConfManager>(); });
+    filterBar_->SetScreenKeeper(screens_.get());
     return true;
 }
 

@@ -2,6 +2,7 @@
 // and the closed-fund grid below it. It owns the grid, keeps the host references the data
 // needs, follows the theme, and turns window messages into layout, painting and reloads.
 #pragma once
+#include "page/PageScreens.h"
 #include "base/EventCell.h"
 #include "common/ScopedWin.h"
 #include "grid/ClosedFundGrid.h"
@@ -144,6 +145,8 @@ private:
     std::unique_ptr<GifWnd> indicator_;
     COLORREF background_ = RGB(255, 255, 255);
     closedFundGrid grid_;
+    // The filter bar's saved screens; after the grid, which it uses.
+    std::unique_ptr<PageScreens> screens_;
     Common::ScopedGdi<HFONT> titleFont_;
     XComPtr<Host::IApp> app_;
     XComPtr<Host::IDatabase> database_;

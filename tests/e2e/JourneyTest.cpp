@@ -18,6 +18,8 @@ namespace {
 const DWORD kStartMs = 30000;
 const DWORD kShowMs = 10000;
 const DWORD kStepMs = 5000;
+const wchar_t kSavedScreen[] = L"深折价";
+const wchar_t kSavedCondition[] = L"折价率 ≤ -15%";
 
 std::wstring joined(const std::vector<std::wstring>& texts)
 {
@@ -288,6 +290,58 @@ TEST_F(JourneyFirstStart, ANumericConditionNarrowsByTheShownNumber)
     EXPECT_TRUE(waitUntil(kStepMs, [&] { return shownCount(s.countText()) == all; }));
 }
 
+// 更多筛选 ▸ 保存当前筛选…: the conditions under a name; cleared, 我的筛选 ▸ the name brings
+// them back (and after a restart, below).
+TEST_F(JourneyFirstStart, SavesAScreenAndBringsItBack)
+{
+    ClientScreen s = screen();
+    ASSERT_TRUE(gridShowsRows(s, kShowMs));
+    HWND more = s.filterButton(L"更多筛选");
+    ASSERT_TRUE(more);
+    clickCentre(more);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 2, 7, kStepMs)) << "no 数值条件 menu";
+    HWND dialog = nullptr;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) != nullptr; }));
+    typeText(GetDlgItem(dialog, 101), L"-15");
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return textOf(GetDlgItem(dialog, 101)) == L"-15"; }));
+    clickCentre(findDescendant(dialog, L"Button", L"确定"));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(kSavedCondition) != nullptr; }));
+
+    // 关键字筛选, 数值条件 ▸, 保存当前筛选…
+    clickCentre(more);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 3, 0, kStepMs));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (dialog = findTopLevel(s.pid(), L"#32770")) != nullptr; }));
+    EXPECT_EQ(windowTitle(dialog), L"保存当前筛选");
+    typeText(GetDlgItem(dialog, 100), kSavedScreen);
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return textOf(GetDlgItem(dialog, 100)) == kSavedScreen; }));
+    clickCentre(findDescendant(dialog, L"Button", L"确定"));
+    std::wstring status;
+    EXPECT_TRUE(waitUntil(kStepMs, [&] {
+        return (status = s.moduleStatusText()) == std::wstring(L"已保存筛选“") + kSavedScreen + L"”";
+    })) << testing::PrintToString(status);
+
+    // ..., 我的筛选 ▸, 清除所有条件
+    clickCentre(more);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 5, 0, kStepMs));
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(kSavedCondition) == nullptr; }));
+
+    clickCentre(more);
+    HWND menu = nullptr;
+    ASSERT_TRUE(waitUntil(kStepMs, [&] { return (menu = findTopLevel(s.pid(), L"#32768")) != nullptr; }));
+    for (int k = 0; k < 4; ++k) pressKey(menu, VK_DOWN);
+    pressKey(menu, VK_RIGHT);
+    Sleep(400);
+    s.saveScreenshot(L"saved-screens-menu");
+    pressKey(menu, VK_RETURN);
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(kSavedCondition) != nullptr; }));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] {
+        return (status = s.moduleStatusText()) == std::wstring(L"已载入筛选“") + kSavedScreen + L"”";
+    })) << testing::PrintToString(status);
+    clickCentre(more);
+    ASSERT_TRUE(chooseFromMenu(s.pid(), 5, 0, kStepMs));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return s.filterButton(kSavedCondition) == nullptr; }));
+}
+
 // The dialog's "确定" must be where a person can press it: inside the dialog's frame.
 TEST_F(JourneyFirstStart, KeywordDialogShowsItsOkButton)
 {
@@ -396,6 +450,13 @@ TEST_F(JourneyFirstStart, RestartKeepsWindowSizeAndColumns)
     EXPECT_EQ(now.top, frame.top);
     ASSERT_TRUE(gridShowsRows(again, kShowMs));
     EXPECT_EQ(again.gridText().header, header);
+
+    // The screen saved before is still there: 我的筛选 ▸ its name.
+    HWND more = again.filterButton(L"更多筛选");
+    ASSERT_TRUE(more);
+    clickCentre(more);
+    ASSERT_TRUE(chooseFromMenu(again.pid(), 4, 1, kStepMs));
+    EXPECT_TRUE(waitUntil(kStepMs, [&] { return again.filterButton(kSavedCondition) != nullptr; }));
 }
 
 // What a person sees when the fund database is not usable: a message in the grid instead of
