@@ -1,5 +1,6 @@
 #include "ShellApp.h"
 #include "ConfText.h"
+#include "Sampler.h"
 #include "hostapi/KernelHost.h"
 #include "hostapi/ShellHost.h"
 #include <algorithm>
@@ -112,6 +113,7 @@ bool ShellApp::preTranslateMessage(MSG* msg)
 
 int ShellApp::runMessageLoop()
 {
+    Sampler sampler(paths_.dataDir); // counts the client while it runs, when a soak asks for it
     MSG msg;
     for (;;) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);

@@ -32,6 +32,12 @@ bool DropDownButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     // The caption is drawn here, not kept as the window text (the standard button would draw
     // that too); asked for its text, the button gives the caption as shown.
     if (AnswerTextMessage(ShownCaption(), msg, wParam, lParam, result)) return true;
+    // The tooltip is a popup owned by the top-level window, not a child of the button: it
+    // goes with the button, or every removed condition would leave one behind.
+    if (msg == WM_DESTROY && toolTip_.GetHandle()) {
+        if (toolTip_.IsWindow()) toolTip_.DestroyWindow();
+        toolTip_.SetHandle(nullptr);
+    }
     if (OnKeyboard(msg, wParam)) return true;
     if (themed_) return OnThemedMessage(msg, wParam, lParam, result);
     switch (msg) {

@@ -153,6 +153,16 @@ TEST(DropDownButton, ToolTipFollowsItsText)
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_EQ(button.ToolTipWindow(), nullptr);
     EXPECT_EQ(countThreadWindows(TOOLTIPS_CLASSW), before);
+
+    // A button destroyed while it still shows a tooltip (a shortened caption) takes it along:
+    // the top-level window, its owner, would otherwise keep it until the client closes.
+    button.SetShownCaption(L"名称…");
+    button.UpdateToolTip();
+    tip = button.ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    button.DestroyWindow();
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(countThreadWindows(TOOLTIPS_CLASSW), before);
 }
 
 TEST(TextEdit, ShowsCueTextOnlyWhileEmpty)
