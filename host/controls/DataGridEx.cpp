@@ -263,7 +263,7 @@ void DataGridEx::OnRButtonDown(int x, int y)
     int row = -1, column = -1;
     HitTestResult hit = HitTest(x, y, row, column);
     if (hit == HitCaption || hit == HitGroupCaption || hit == HitCaptionEdge) {
-        ShowHeaderMenu(x, y);
+        ShowHeaderMenu(x, y, hit == HitGroupCaption ? -1 : column);
         return;
     }
     if (hit == HitCell) SetCurrSel(row);

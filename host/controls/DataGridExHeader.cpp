@@ -106,7 +106,7 @@ void DataGridEx::NotifyReload()
 // with a check mark while it is shown, "自动调整列宽", "恢复默认列".
 // The last shown item cannot be hidden: a grid without columns could not be given any back
 // through this menu.
-void DataGridEx::ShowHeaderMenu(int x, int y)
+void DataGridEx::ShowHeaderMenu(int x, int y, int column)
 {
     Common::ScopedMenu menu(CreatePopupMenu());
     if (!menu) return;
@@ -121,6 +121,9 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
         if (items[i].visible && shown <= 1) flags |= MF_GRAYED;
         AppendMenuW(menu, flags, kMenuItemBase + UINT(i), items[i].title.c_str());
     }
+    Common::XStringW name;
+    if (const HeaderInfo2* info = GetColumnInfo(column)) info->GetAttribute(L"name", name);
+    AppendHeaderMenuItems(menu, name);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kMenuFitAll, L"自动调整列宽");
     AppendMenuW(menu, MF_STRING, kMenuReset, L"恢复默认列");
@@ -136,6 +139,8 @@ void DataGridEx::ShowHeaderMenu(int x, int y)
         OnResetHeader();
     else if (cmd == kMenuFitAll)
         FitAllColumns();
+    else if (cmd >= kHeaderMenuOwn)
+        OnHeaderMenuCommand(cmd, name);
     else if (cmd >= kMenuItemBase && cmd < kMenuItemBase + items.size())
         SetTopItemVisible(int(cmd - kMenuItemBase), !Header().topItems()[cmd - kMenuItemBase].visible);
 }

@@ -123,6 +123,15 @@ public:
     // The message kept for the owner: the last one shown without a host status bar.
     const Common::XStringW& StatusText() const { return statusText_; }
     void SetStatusListener(std::function<void()> listener) { statusListener_ = std::move(listener); }
+    // "数值条件…" in the header's menu for a column that offered accepts; ask opens its dialog.
+    void SetNumericConditionHandler(std::function<bool(const Common::XStringW&)> offered,
+                                    std::function<void(const Common::XStringW&)> ask)
+    {
+        numericOffered_ = std::move(offered);
+        askNumeric_ = std::move(ask);
+    }
+    void AppendHeaderMenuItems(HMENU menu, const Common::XStringW& column) override;
+    void OnHeaderMenuCommand(UINT id, const Common::XStringW& column) override;
 
 protected:
     // Hands the address to the shell; the one place where the grid starts another program.
@@ -155,6 +164,8 @@ private:
 
     GridThemeBlock themeBlock_;
     Common::SaveNotice saveNotice_;
+    std::function<bool(const Common::XStringW&)> numericOffered_;
+    std::function<void(const Common::XStringW&)> askNumeric_;
     XComPtr<Host::IDataTable> fundTable_;
     XComPtr<Host::ITopSorter> defaultPins_;
     XComPtr<Host::ITopSorter> alwaysPins_;

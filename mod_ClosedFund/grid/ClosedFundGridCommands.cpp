@@ -189,4 +189,17 @@ bool closedFundGrid::MatchesHotKey(UINT key, bool profile)
 bool closedFundGrid::IsProfileHotKey(UINT key) { return MatchesHotKey(key, true); }
 bool closedFundGrid::IsRefreshHotKey(UINT key) { return MatchesHotKey(key, false); }
 
+// A numeric column's header menu offers its condition, as 更多筛选 ▸ 数值条件 does.
+void closedFundGrid::AppendHeaderMenuItems(HMENU menu, const XStringW& column)
+{
+    if (column.empty() || !numericOffered_ || !numericOffered_(column)) return;
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kHeaderMenuOwn, L"数值条件…(&N)");
+}
+
+void closedFundGrid::OnHeaderMenuCommand(UINT id, const XStringW& column)
+{
+    if (id == kHeaderMenuOwn && askNumeric_) askNumeric_(column);
+}
+
 } // namespace ClosedFund

@@ -220,6 +220,13 @@ bool ClosedFundPage::OnCreate()
     screens_ = std::make_unique<PageScreens>(
         grid_, [this] { return app_ ? app_->getUserConf() : XComPtr<Host::IConfManager>(); });
     filterBar_->SetScreenKeeper(screens_.get());
+    grid_.SetNumericConditionHandler(
+        [this](const XStringW& column) {
+            for (const NumericColumn& numeric : filterBar_->NumericColumns())
+                if (numeric.name == column) return true;
+            return false;
+        },
+        [this](const XStringW& column) { filterBar_->AskForNumeric(column); });
     return true;
 }
 

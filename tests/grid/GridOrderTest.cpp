@@ -61,14 +61,14 @@ int arrowInk(FundGrid& grid, const std::wstring& name)
 bool showsArrow(FundGrid& grid, const std::wstring& name) { return arrowInk(grid, name) > 4; }
 
 // The header menu's items; the item choose names is chosen (none: the menu is closed).
-Texts headerMenu(FundGrid& grid, const std::wstring& choose = L"")
+Texts headerMenu(FundGrid& grid, const std::wstring& choose = L"", const std::wstring& column = L"name")
 {
     TestSupport::ModalDriver driver;
     if (choose.empty())
         driver.cancelMenu();
     else
         driver.chooseMenuItem(choose);
-    POINT p = captionPoint(grid, L"name");
+    POINT p = captionPoint(grid, column);
     SendMessageW(grid.GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
     SendMessageW(grid.GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
     EXPECT_TRUE(driver.waitDone(3000));
@@ -180,4 +180,19 @@ TEST_F(GridOrderTest, TheKeptOrderComesBackAtTheNextStart)
         EXPECT_EQ(keptOrder(), damaged);
         again.DestroyWindow();
     }
+}
+
+// A numeric column's header menu offers its condition (the page opens the filter bar's
+// dialog for it); other columns' menus do not.
+TEST_F(GridOrderTest, ANumericColumnsHeaderMenuOffersItsCondition)
+{
+    std::vector<std::wstring> asked;
+    grid_.SetNumericConditionHandler([](const XStringW& column) { return column == L"pricevaluerate"; },
+                                     [&](const XStringW& column) { asked.push_back(column); });
+    const std::wstring item = L"数值条件…(&N)";
+    Texts items = headerMenu(grid_, L"", L"name");
+    EXPECT_EQ(std::count(items.begin(), items.end(), item), 0);
+    items = headerMenu(grid_, item, L"pricevaluerate");
+    EXPECT_EQ(std::count(items.begin(), items.end(), item), 1);
+    EXPECT_EQ(asked, (std::vector<std::wstring>{L"pricevaluerate"}));
 }

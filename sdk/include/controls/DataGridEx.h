@@ -55,7 +55,8 @@ protected:
     void OnKeyDown(UINT key);
     void OnWheel(int delta, bool horizontal);
     void OnScrollTimer();
-    void ShowHeaderMenu(int x, int y);
+    // column: the leaf column under the click, -1 on a group caption.
+    void ShowHeaderMenu(int x, int y, int column);
     // Column moves, width and visibility: change the document, lay out again, tell the grid.
     void MoveTopItem(int fromItem, int toItem);
     // width in unscaled pixels; OnHeaderChange when it differs from the width at the press.

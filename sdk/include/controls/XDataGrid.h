@@ -83,6 +83,12 @@ public:
     // the table's own order. True when the rows are now in that order (the caption then
     // shows the arrow).
     virtual bool sort(const Common::XStringW& column, int descending);
+    // The header menu's items of a grid of its own for the column under the click (its name;
+    // empty on a group caption), with ids from kHeaderMenuOwn; the chosen one comes back to
+    // OnHeaderMenuCommand with the same column.
+    enum { kHeaderMenuOwn = 0x8000 };
+    virtual void AppendHeaderMenuItems(HMENU menu, const Common::XStringW& column) {}
+    virtual void OnHeaderMenuCommand(UINT id, const Common::XStringW& column) {}
 
     // Client coordinates of a right click, after the row under it became current; from the
     // keyboard (menu key, Shift+F10), a point on the current row's lower edge.
@@ -293,7 +299,7 @@ private:
     std::vector<Common::XStringW> frozenNames_; // when not empty, freezes by name instead
     int curSel_ = -1, topRow_ = 0, scrollX_ = 0;
     Common::XStringW headerFace_ = L"宋体";
-    int headerSize_ = 9;        // points
+    int headerSize_ = 9; // points
 
     std::unique_ptr<GridHeader> header_;
     std::unique_ptr<GridResources> res_;
