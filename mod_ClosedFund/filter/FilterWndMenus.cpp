@@ -111,9 +111,10 @@ void FilterWnd::ShowMoreMenu()
     ::AppendMenuW(popupMenu_, MF_STRING, kKeywordCommand, kKeywordItem);
     if (!numericColumns_.empty()) {
         Common::ScopedMenu numeric(::CreatePopupMenu());
-        for (size_t i = 0; numeric && i < numericColumns_.size() && kFirstNumericId + int(i) <= kLastNumericId; ++i)
-            ::AppendMenuW(numeric, MF_STRING, UINT_PTR(kFirstNumericId + int(i)),
-                          menuText(numericColumns_[i].caption).c_str());
+        for (size_t i = 0; numeric && i < numericColumns_.size() && kFirstNumericId + int(i) <= kLastNumericId; ++i) {
+            const int id = kFirstNumericId + int(i);
+            ::AppendMenuW(numeric, MF_STRING, static_cast<UINT_PTR>(id), menuText(numericColumns_[i].caption).c_str());
+        }
         if (numeric) Common::appendSubmenu(popupMenu_, numeric, kNumericItem);
     }
     AddScreenItems(popupMenu_);

@@ -118,15 +118,16 @@ void FilterWnd::AddScreenItems(HMENU menu)
     menuScreens_ = SavedScreens();
     if (menuScreens_.empty()) return;
     Common::ScopedMenu screens(::CreatePopupMenu());
-    Common::ScopedMenu remove(::CreatePopupMenu());
-    if (!screens || !remove) return;
+    Common::ScopedMenu removeMenu(::CreatePopupMenu());
+    if (!screens || !removeMenu) return;
     for (size_t i = 0; i < menuScreens_.size() && kFirstScreenId + int(i) <= kLastScreenId; ++i) {
-        ::AppendMenuW(screens, MF_STRING, UINT_PTR(kFirstScreenId + int(i)), itemText(menuScreens_[i].name).c_str());
-        ::AppendMenuW(remove, MF_STRING, UINT_PTR(kFirstDeleteScreenId + int(i)),
-                      itemText(menuScreens_[i].name).c_str());
+        const int choose = kFirstScreenId + int(i), drop = kFirstDeleteScreenId + int(i);
+        const XStringW text = itemText(menuScreens_[i].name);
+        ::AppendMenuW(screens, MF_STRING, static_cast<UINT_PTR>(choose), text.c_str());
+        ::AppendMenuW(removeMenu, MF_STRING, static_cast<UINT_PTR>(drop), text.c_str());
     }
     ::AppendMenuW(screens, MF_SEPARATOR, 0, nullptr);
-    Common::appendSubmenu(screens, remove, kDeleteItem);
+    Common::appendSubmenu(screens, removeMenu, kDeleteItem);
     Common::appendSubmenu(menu, screens, kScreensItem);
 }
 

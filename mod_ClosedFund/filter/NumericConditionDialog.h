@@ -16,6 +16,7 @@ public:
     NumericConditionDialog(const NumericColumn& column, const NumericRange& range) : column_(column), range_(range) {}
     NumericConditionDialog(const NumericConditionDialog&) = delete;
     NumericConditionDialog& operator=(const NumericConditionDialog&) = delete;
+    ~NumericConditionDialog() = default;
 
     // Runs the dialog over parent, its right edge 20 pixels left of anchorX and its top 20
     // pixels below anchorY. IDOK with Range() set (empty: remove), IDCANCEL, or -1.

@@ -1,4 +1,5 @@
 #include "filter/NumericRange.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,31 @@ const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1
 
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x3000; }
 
+// Decimal digits from p into digits (counted in count); exact turns false once they no
+// longer fit in 2^53.
+void readDigits(const wchar_t*& p, const wchar_t* end, uint64_t& digits, int& count, bool& exact)
+{
+    for (; p < end && *p >= L'0' && *p <= L'9'; ++p, ++count) {
+        if (digits > (uint64_t(1) << 53) / 10) exact = false;
+        digits = digits * 10 + unsigned(*p - L'0');
+    }
+}
+
+// An exponent ("e-3") at p, if one is there with digits; p moves past it then.
+int readExponent(const wchar_t*& p, const wchar_t* end)
+{
+    if (p >= end || (*p != L'e' && *p != L'E')) return 0;
+    const wchar_t* e = p + 1;
+    bool minus = false;
+    if (e < end && (*e == L'-' || *e == L'+')) minus = *e++ == L'-';
+    if (e >= end || *e < L'0' || *e > L'9') return 0;
+    int exponent = 0;
+    for (; e < end && *e >= L'0' && *e <= L'9'; ++e)
+        if (exponent < 1000) exponent = exponent * 10 + int(*e - L'0');
+    p = e;
+    return minus ? -exponent : exponent;
+}
+
 // The leading number of [p, end): its digits gathered into an integer and scaled by an
 // exact power of ten, which is the correctly rounded value while the digits fit in 2^53
 // (every price, rate and count here); longer numbers fall back to the library's reading.
@@ -24,44 +50,24 @@ bool leadingNumber(const wchar_t*& p, const wchar_t* end, double& value)
     bool negative = false;
     if (p < end && (*p == L'-' || *p == L'+')) negative = *p++ == L'-';
     uint64_t digits = 0;
-    int count = 0, fraction = 0;
+    int count = 0;
     bool exact = true;
-    for (; p < end && *p >= L'0' && *p <= L'9'; ++p, ++count) {
-        if (digits > (uint64_t(1) << 53) / 10) exact = false;
-        digits = digits * 10 + unsigned(*p - L'0');
-    }
-    if (p < end && *p == L'.') {
-        for (++p; p < end && *p >= L'0' && *p <= L'9'; ++p, ++count, ++fraction) {
-            if (digits > (uint64_t(1) << 53) / 10) exact = false;
-            digits = digits * 10 + unsigned(*p - L'0');
-        }
-    }
+    readDigits(p, end, digits, count, exact);
+    int whole = count;
+    if (p < end && *p == L'.') readDigits(++p, end, digits, count, exact);
     if (count == 0) {
         p = start;
         return false;
     }
-    int exponent = 0;
-    if (p < end && (*p == L'e' || *p == L'E')) {
-        const wchar_t* e = p + 1;
-        bool minus = false;
-        if (e < end && (*e == L'-' || *e == L'+')) minus = *e++ == L'-';
-        if (e < end && *e >= L'0' && *e <= L'9') {
-            for (; e < end && *e >= L'0' && *e <= L'9'; ++e)
-                if (exponent < 1000) exponent = exponent * 10 + int(*e - L'0');
-            if (minus) exponent = -exponent;
-            p = e;
-        }
-    }
-    int power = exponent - fraction;
-    if (exact && power >= -22 && power <= 22) {
-        value = power < 0 ? double(digits) / kPow10[-power] : double(digits) * kPow10[power];
-    } else {
+    int power = readExponent(p, end) - (count - whole);
+    if (!exact || power < -22 || power > 22) {
         wchar_t buffer[64];
-        size_t n = size_t(p - start) < 63 ? size_t(p - start) : 63;
-        for (size_t i = 0; i < n; ++i) buffer[i] = start[i];
+        size_t n = std::min<size_t>(size_t(p - start), 63);
+        std::copy(start, start + n, buffer);
         buffer[n] = 0;
         return std::swscanf(buffer, L"%lf", &value) == 1;
     }
+    value = power < 0 ? double(digits) / kPow10[-power] : double(digits) * kPow10[power];
     if (negative) value = -value;
     return true;
 }
