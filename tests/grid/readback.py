@@ -83,8 +83,8 @@ def shown_as(value, number_format):
     sign, body, decimals, percent = m.groups()
     if percent:
         magnitude = magnitude * 100
-    spec = '%s.%df' % (',' if ',' in body else '', len(decimals or ''))
-    return sign + format(magnitude, spec) + percent
+    pattern = '%s.%df' % (',' if ',' in body else '', len(decimals or ''))
+    return sign + format(magnitude, pattern) + percent
 
 
 def check_cell(cell, shown, kind, where):
