@@ -1,4 +1,5 @@
 #include "filter/MultiValueFilter.h"
+#include "common/CallbackGuard.h"
 #include "data/CellReader.h"
 #include <algorithm>
 #include <cstdint>
@@ -143,19 +144,21 @@ void MultiValueFilter::filterCellByCell(CellReader& cells, int* rows, int* count
 
 void MultiValueFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
-    if (!container || !rows || !count || *count <= 0) return;
-    if (!resolveColumn(container)) return;
-    CellReader cells(container);
-    if (cells.fast()) {
-        filterStoredTexts(cells, rows, count);
-        return;
-    }
-    if (!remembered_.beginPass(container, column_)) {
-        filterCellByCell(cells, rows, count);
-        return;
-    }
-    filterRememberedTexts(rows, count);
-    remembered_.endPass();
+    Common::guardCallback(L"IDataFilter::filterRows", [&] {
+        if (!container || !rows || !count || *count <= 0) return;
+        if (!resolveColumn(container)) return;
+        CellReader cells(container);
+        if (cells.fast()) {
+            filterStoredTexts(cells, rows, count);
+            return;
+        }
+        if (!remembered_.beginPass(container, column_)) {
+            filterCellByCell(cells, rows, count);
+            return;
+        }
+        filterRememberedTexts(rows, count);
+        remembered_.endPass();
+    });
 }
 
 } // namespace ClosedFund

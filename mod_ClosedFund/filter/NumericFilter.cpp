@@ -1,4 +1,5 @@
 #include "filter/NumericFilter.h"
+#include "common/CallbackGuard.h"
 #include "data/CellReader.h"
 #include <algorithm>
 #include <vector>
@@ -61,24 +62,26 @@ void NumericFilter::filterRememberedTexts(int* rows, int* count)
 
 void NumericFilter::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
-    if (!container || !rows || !count || *count <= 0) return;
-    int column = container->getColumnIndex(column_.name);
-    if (column < 0) return;
-    CellReader cells(container);
-    if (cells.fast()) {
-        filterStoredTexts(cells, column, rows, count);
-        return;
-    }
-    if (remembered_.beginPass(container, column_.name)) {
-        filterRememberedTexts(rows, count);
-        remembered_.endPass();
-        return;
-    }
-    XStringW text;
-    int kept = 0;
-    for (int i = 0; i < *count; ++i)
-        if (cells.readText(rows[i], column, text) && passes(text.data(), text.size())) rows[kept++] = rows[i];
-    *count = kept;
+    Common::guardCallback(L"IDataFilter::filterRows", [&] {
+        if (!container || !rows || !count || *count <= 0) return;
+        int column = container->getColumnIndex(column_.name);
+        if (column < 0) return;
+        CellReader cells(container);
+        if (cells.fast()) {
+            filterStoredTexts(cells, column, rows, count);
+            return;
+        }
+        if (remembered_.beginPass(container, column_.name)) {
+            filterRememberedTexts(rows, count);
+            remembered_.endPass();
+            return;
+        }
+        XStringW text;
+        int kept = 0;
+        for (int i = 0; i < *count; ++i)
+            if (cells.readText(rows[i], column, text) && passes(text.data(), text.size())) rows[kept++] = rows[i];
+        *count = kept;
+    });
 }
 
 } // namespace ClosedFund

@@ -1,4 +1,5 @@
 #include "filter/SearchFilterImpl.h"
+#include "common/CallbackGuard.h"
 #include "data/CellReader.h"
 #include <algorithm>
 
@@ -81,28 +82,30 @@ bool SearchFilterImpl::rowMatches(CellReader& cells, int row, const Search& sear
 // asked for once; a column the container lacks is not searched.
 void SearchFilterImpl::filterRows(Host::IDataContainer* container, int* rows, int* count)
 {
-    if (!container || !rows || !count || *count <= 0) return;
-    if ((columns_.empty() && prefixColumns_.empty() && codeColumns_.empty()) || keywords_.empty()) return;
+    Common::guardCallback(L"IDataFilter::filterRows", [&] {
+        if (!container || !rows || !count || *count <= 0) return;
+        if ((columns_.empty() && prefixColumns_.empty() && codeColumns_.empty()) || keywords_.empty()) return;
 
-    Search search;
-    resolve(container, columns_, search.anywhere);
-    resolve(container, prefixColumns_, search.fromStart);
-    resolve(container, codeColumns_, search.codes);
-    for (const XStringW& keyword : keywords_) {
-        if (!codeColumns_.empty() && allDigits(keyword))
-            search.digits.push_back(&keyword);
-        else
-            search.words.push_back(&keyword);
-    }
+        Search search;
+        resolve(container, columns_, search.anywhere);
+        resolve(container, prefixColumns_, search.fromStart);
+        resolve(container, codeColumns_, search.codes);
+        for (const XStringW& keyword : keywords_) {
+            if (!codeColumns_.empty() && allDigits(keyword))
+                search.digits.push_back(&keyword);
+            else
+                search.words.push_back(&keyword);
+        }
 
-    CellReader cells(container);
-    XStringW text;
-    int kept = 0;
-    const int total = *count;
-    for (int i = 0; i < total; ++i) {
-        if (rowMatches(cells, rows[i], search, text)) rows[kept++] = rows[i];
-    }
-    *count = kept;
+        CellReader cells(container);
+        XStringW text;
+        int kept = 0;
+        const int total = *count;
+        for (int i = 0; i < total; ++i) {
+            if (rowMatches(cells, rows[i], search, text)) rows[kept++] = rows[i];
+        }
+        *count = kept;
+    });
 }
 
 } // namespace ClosedFund

@@ -1,4 +1,5 @@
 #include "grid/GeneralDataGrid.h"
+#include "common/CallbackGuard.h"
 #include "base/HostServices.h"
 #include "data/CellReader.h"
 #include "common/ComPtr.h"
@@ -278,19 +279,23 @@ void GeneralDataGrid::RestoreSelection(bool fallback)
 
 void GeneralDataGrid::OnViewChanging(Host::IDataView* view)
 {
-    if (view == sorted_.get()) {
-        SaveSelection();
-        cascade_ = display_ != nullptr;
-        return;
-    }
-    if (view == display_.get() && !cascade_) SaveSelection();
+    Common::guardCallback(L"IDataViewEvent::OnViewChanging", [&] {
+        if (view == sorted_.get()) {
+            SaveSelection();
+            cascade_ = display_ != nullptr;
+            return;
+        }
+        if (view == display_.get() && !cascade_) SaveSelection();
+    });
 }
 
 void GeneralDataGrid::OnViewChanged(Host::IDataView* view)
 {
-    if (view == sorted_.get() && cascade_) return; // the display view rebuilds next and restores then
-    cascade_ = false;
-    RestoreSelection(true);
+    Common::guardCallback(L"IDataViewEvent::OnViewChanged", [&] {
+        if (view == sorted_.get() && cascade_) return; // the display view rebuilds next and restores then
+        cascade_ = false;
+        RestoreSelection(true);
+    });
 }
 
 } // namespace ClosedFund

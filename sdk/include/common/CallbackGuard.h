@@ -1,9 +1,10 @@
 // Nothing may unwind out of a call that Windows or the kernel makes into our code (a window
-// or dialog procedure, a thread's start routine, an event's subscriber): the frames above it
-// belong to the system or to another binary, and an exception crossing them ends the
-// process or leaves a message half handled. Every such entry point runs its body through
-// guardCallback, which logs what escaped and gives the caller the entry point's default
-// result instead.
+// or dialog procedure, a thread's start routine, an event's subscriber, an operation of an
+// interface we hand over: the module's, a page's, a view's event sink, a filter, an
+// accessible object): the frames above it belong to the system or to another binary, and
+// an exception crossing them ends the process or leaves a message half handled. Every such
+// entry point runs its body through guardCallback, which logs what escaped and gives the
+// caller the entry point's default result instead (E_FAIL for a COM method).
 //
 // The common library is linked into each binary, so each has its own log sink: the debugger
 // output until the binary sets another (the host its kernel log, the module its own log).
