@@ -6,8 +6,10 @@
 
 namespace ClosedFund {
 
-// The staging table is made here, on the page's thread, so that the kernel's component
-// registry is only ever asked from there; so are the row bound and the stored query.
+// Everything the job asks of the kernel (the staging table, its cell access, the row bound,
+// the stored query) is asked here, on the page's thread: the client's kernel is made for
+// its user-interface thread, and the worker then touches only the fill service and the
+// staging table it alone fills.
 ReloadJob* ReloadJob::create(Host::ITableFill* fill, Host::IDatabase* database, const XStringW& referenceDate,
                              Host::IDataTable* sizeModel)
 {

@@ -1,6 +1,7 @@
 // A small reusable worker: one operating-system thread that takes work items from a bounded
-// blocking queue and runs them one after the other. The module keeps one of these for the
-// animated refresh indicator; the class itself knows nothing about what it runs.
+// blocking queue and runs them one after the other. The module runs one for the animated
+// refresh indicators and each page one for its reloads; the class itself knows nothing
+// about what it runs.
 #pragma once
 #include "common/ScopedWin.h"
 #include <windows.h>
