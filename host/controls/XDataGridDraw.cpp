@@ -92,12 +92,12 @@ void XDataGrid::Render(HDC dc, Gdiplus::Graphics* graphics, const RECT& client)
 
 void XDataGrid::DrawBackground(HDC dc, const RECT& client) { fill(dc, client, bkColor_); }
 
-void XDataGrid::DrawBorder(HDC dc, const RECT& r)
+void XDataGrid::DrawBorder(HDC dc, const RECT& client)
 {
-    hLine(dc, r.left, r.right, r.top, bdColor_);
-    hLine(dc, r.left, r.right, r.bottom - 1, bdColor_);
-    vLine(dc, r.left, r.top, r.bottom, bdColor_);
-    vLine(dc, r.right - 1, r.top, r.bottom, bdColor_);
+    hLine(dc, client.left, client.right, client.top, bdColor_);
+    hLine(dc, client.left, client.right, client.bottom - 1, bdColor_);
+    vLine(dc, client.left, client.top, client.bottom, bdColor_);
+    vLine(dc, client.right - 1, client.top, client.bottom, bdColor_);
 }
 
 // The scrolling region is drawn first and the frozen one last, so the frozen columns cover

@@ -16,9 +16,39 @@ namespace {
 // styles, companies and the data date stay well below it.
 const size_t kMaxInterned = 4096;
 
+// One multi-byte sequence starting at s, with left bytes to go: the bytes it takes and its
+// code point in code, or 0 when it is malformed (overlong, a surrogate, past U+10FFFF, cut
+// short).
+inline size_t decodeSequence(const unsigned char* s, size_t left, uint32_t& code)
+{
+    unsigned char c = s[0];
+    int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
+    if (extra == 0 || left <= size_t(extra)) return 0;
+    code = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if ((s[k] & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (s[k] & 0x3F);
+    }
+    if (extra == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) return 0;
+    if (extra == 3 && (code < 0x10000 || code > 0x10FFFF)) return 0;
+    return size_t(extra) + 1;
+}
+
+inline wchar_t* putCodePoint(wchar_t* o, uint32_t code)
+{
+    if (code < 0x10000) {
+        *o++ = wchar_t(code);
+        return o;
+    }
+    code -= 0x10000;
+    *o++ = wchar_t(0xD800 + (code >> 10));
+    *o++ = wchar_t(0xDC00 + (code & 0x3FF));
+    return o;
+}
+
 // UTF-8 into UTF-16 at out, which has room for n units; returns the units written. A
-// malformed sequence (overlong, a surrogate, past U+10FFFF, cut short) becomes U+FFFD.
-// Plain ASCII, which codes, dates and numbers are, goes eight bytes at a time.
+// malformed sequence becomes U+FFFD. Plain ASCII, which codes, dates and numbers are, goes
+// eight bytes at a time.
 size_t decodeUtf8(const unsigned char* s, size_t n, wchar_t* out)
 {
     wchar_t* o = out;
@@ -31,35 +61,19 @@ size_t decodeUtf8(const unsigned char* s, size_t n, wchar_t* out)
             i += 8;
             continue;
         }
-        unsigned char c = s[i];
-        if (c < 0x80) {
-            *o++ = wchar_t(c);
-            ++i;
+        if (s[i] < 0x80) {
+            *o++ = wchar_t(s[i++]);
             continue;
         }
-        int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
-        bool ok = extra > 0 && n - i > size_t(extra);
-        uint32_t code = c & (0x3F >> extra);
-        for (int k = 1; ok && k <= extra; ++k) {
-            unsigned char next = s[i + k];
-            ok = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (ok && extra == 2) ok = code >= 0x800 && (code < 0xD800 || code > 0xDFFF);
-        if (ok && extra == 3) ok = code >= 0x10000 && code <= 0x10FFFF;
-        if (!ok) {
+        uint32_t code = 0;
+        size_t taken = decodeSequence(s + i, n - i, code);
+        if (taken == 0) {
             *o++ = wchar_t(0xFFFD);
             ++i;
             continue;
         }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            *o++ = wchar_t(0xD800 + (code >> 10));
-            *o++ = wchar_t(0xDC00 + (code & 0x3FF));
-        } else {
-            *o++ = wchar_t(code);
-        }
-        i += size_t(extra) + 1;
+        o = putCodePoint(o, code);
+        i += taken;
     }
     return size_t(o - out);
 }

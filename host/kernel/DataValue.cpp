@@ -35,6 +35,31 @@ XStringW formatReal(double value)
     return XStringW(buf, buf + std::strlen(buf));
 }
 
+namespace {
+
+// Appends the digits from text[i] on to number; returns where they end.
+size_t appendDigits(const wchar_t* text, size_t length, size_t i, std::string& number)
+{
+    for (; i < length && isDigit(text[i]); ++i) number += char(text[i]);
+    return i;
+}
+
+// An exponent at text[i] ("e", a sign, digits) onto number; true when it is negative. An
+// "e" without digits is no exponent.
+bool appendExponent(const wchar_t* text, size_t length, size_t i, std::string& number)
+{
+    if (i >= length || (text[i] != L'e' && text[i] != L'E')) return false;
+    size_t j = i + 1;
+    bool negative = false;
+    if (j < length && (text[j] == L'-' || text[j] == L'+')) negative = text[j++] == L'-';
+    if (j >= length || !isDigit(text[j])) return false;
+    number += negative ? "e-" : "e";
+    appendDigits(text, length, j, number);
+    return negative;
+}
+
+} // namespace
+
 double leadingReal(const wchar_t* text, size_t length)
 {
     if (!text) return 0.0;
@@ -42,25 +67,16 @@ double leadingReal(const wchar_t* text, size_t length)
     bool negative = false;
     if (i < length && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     std::string number;
-    size_t mantissaDigits = 0;
-    for (; i < length && isDigit(text[i]); ++i, ++mantissaDigits) number += char(text[i]);
+    i = appendDigits(text, length, i, number);
+    size_t mantissaDigits = number.size();
     if (i < length && text[i] == L'.') {
         number += '.';
-        for (++i; i < length && isDigit(text[i]); ++i, ++mantissaDigits) number += char(text[i]);
+        size_t fraction = appendDigits(text, length, i + 1, number);
+        mantissaDigits += fraction - (i + 1);
+        i = fraction;
     }
     if (mantissaDigits == 0) return 0.0;
-    bool negativeExponent = false;
-    if (i < length && (text[i] == L'e' || text[i] == L'E')) {
-        size_t j = i + 1;
-        if (j < length && (text[j] == L'-' || text[j] == L'+')) negativeExponent = text[j++] == L'-';
-        if (j < length && isDigit(text[j])) {
-            number += 'e';
-            if (negativeExponent) number += '-';
-            for (; j < length && isDigit(text[j]); ++j) number += char(text[j]);
-        } else {
-            negativeExponent = false;
-        }
-    }
+    bool negativeExponent = appendExponent(text, length, i, number);
     // from_chars ignores the user's locale, unlike strtod: the decimal sign is always '.'.
     double value = 0.0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);

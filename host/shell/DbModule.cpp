@@ -83,11 +83,11 @@ bool DbModule::setAside(XStringW& movedTo, XStringW& error)
                 now.wMinute, now.wSecond);
     XStringW target = stem;
     for (int n = 1; fileExists(target) || fileExists(target + L"-wal") || fileExists(target + L"-shm"); ++n)
-        target = stem + L"-" + std::to_wstring(n).c_str();
+        target = stem + L"-" + std::to_wstring(n);
     if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
         DWORD code = GetLastError();
         Host::logWarning((L"cannot set the fund database " + path_ + L" aside as " + target + L" (error " +
-                          std::to_wstring(code).c_str() + L")")
+                          std::to_wstring(code) + L")")
                              .c_str());
         error = code == ERROR_SHARING_VIOLATION ? L"基金数据库被其他程序占用，无法改名" : L"无法给基金数据库改名";
         return false;

@@ -1,4 +1,5 @@
 #include "ModuleLoader.h"
+#include "common/ProcAddress.h"
 #include "ConfText.h"
 #include "hostapi/KernelHost.h"
 
@@ -72,7 +73,7 @@ bool ModuleLoader::load(ShellApp* app, const std::wstring& path, XStringW& error
         error = L"无法加载模块 " + name + L"（" + systemMessage(GetLastError()) + L"）";
         return false;
     }
-    auto entry = reinterpret_cast<Host::ModuleInstanceFn>(GetProcAddress(library, "ModuleInstance"));
+    auto entry = Common::procAddress<Host::ModuleInstanceFn>(library, "ModuleInstance");
     if (!entry) {
         FreeLibrary(library);
         error = L"模块 " + name + L" 没有导出 ModuleInstance";

@@ -31,6 +31,75 @@ int ShownNumber::formatKey() const
            (negativeZero ? 1 << 8 : 0);
 }
 
+namespace {
+
+// The digits of a shown number as they are read: without the sign, the point and the
+// separators; a number worth writing has few of them.
+struct ShownDigits {
+    char digits[64];
+    size_t count = 0, intDigits = 0, group = 0; // group: digits since the last separator
+    size_t significantDigits = 0;
+    bool fraction = false, significant = false;
+
+    // False when the digit cannot be kept as shown.
+    bool add(wchar_t c, ShownNumber& number)
+    {
+        // A zero before another digit would be lost in the cell ("007" reads 7).
+        if (!fraction && count == 1 && digits[0] == '0') return false;
+        if (count == sizeof digits) return false;
+        significant = significant || c != L'0';
+        significantDigits += significant;
+        digits[count++] = char(c);
+        if (fraction)
+            ++number.decimals;
+        else
+            ++group;
+        return true;
+    }
+};
+
+// Reads digits, separators and the point from text[i] on; i ends where they end. False when
+// the digits cannot be written as shown.
+bool readDigits(const wchar_t* text, size_t length, size_t& i, wchar_t decimalPoint, wchar_t groupSeparator,
+                ShownNumber& number, ShownDigits& d)
+{
+    for (; i < length; ++i) {
+        wchar_t c = text[i];
+        bool separator = !d.fraction && groupSeparator && c == groupSeparator && d.count && d.group <= 3 &&
+                         (!number.grouped || d.group == 3);
+        if (isDigit(c)) {
+            if (!d.add(c, number)) return false;
+        } else if (separator) {
+            number.grouped = true;
+            d.group = 0;
+        } else if (!d.fraction && c == decimalPoint && d.count) {
+            d.fraction = true;
+            d.intDigits = d.count;
+        } else {
+            break;
+        }
+    }
+    if (!d.fraction) d.intDigits = d.count;
+    return true;
+}
+
+// The cell's value from the digits: a percentage is its hundredth, the point moving two
+// places left.
+void composeValue(const ShownDigits& d, bool percent, std::string& value)
+{
+    if (percent && d.intDigits <= 2) {
+        value += "0.";
+        value.append(2 - d.intDigits, '0');
+        value.append(d.digits, d.count);
+        return;
+    }
+    size_t point = percent ? d.intDigits - 2 : d.intDigits;
+    value.append(d.digits, point);
+    if (point < d.count) value.append(1, '.').append(d.digits + point, d.count - point);
+}
+
+} // namespace
+
 bool readShownNumber(const wchar_t* text, size_t length, wchar_t decimalPoint, wchar_t groupSeparator,
                      ShownNumber& number)
 {
@@ -44,57 +113,20 @@ bool readShownNumber(const wchar_t* text, size_t length, wchar_t decimalPoint, w
         number.plus = !negative;
         ++i;
     }
-    // The digits as shown, without the point; a number worth writing has few of them.
-    char digits[64];
-    size_t count = 0, intDigits = 0, group = 0; // group: digits since the last separator
-    bool fraction = false, significant = false;
-    size_t significantDigits = 0;
-    for (; i < length; ++i) {
-        wchar_t c = text[i];
-        if (isDigit(c)) {
-            // A zero before another digit would be lost in the cell ("007" reads 7).
-            if (!fraction && count == 1 && digits[0] == '0') return false;
-            if (count == sizeof digits) return false;
-            significant = significant || c != L'0';
-            significantDigits += significant;
-            digits[count++] = char(c);
-            if (fraction)
-                ++number.decimals;
-            else
-                ++group;
-        } else if (!fraction && groupSeparator && c == groupSeparator && count && group <= 3 &&
-                   (!number.grouped || group == 3)) {
-            number.grouped = true;
-            group = 0;
-        } else if (!fraction && c == decimalPoint && count) {
-            fraction = true;
-            intDigits = count;
-        } else {
-            break;
-        }
-    }
-    if (!fraction) intDigits = count;
+    ShownDigits d;
+    if (!readDigits(text, length, i, decimalPoint, groupSeparator, number, d)) return false;
     if (i < length && text[i] == L'%') {
         number.percent = true;
         ++i;
     }
     // Nothing may follow; a separator must end a full group; a point needs digits after it;
     // beyond 15 significant digits a spreadsheet would not show the number as it was.
-    if (i != length || !intDigits || (number.grouped && group != 3) || (fraction && !number.decimals) ||
-        number.decimals > kMaxShownDecimals || significantDigits > kMaxSignificantDigits)
+    if (i != length || !d.intDigits || (number.grouped && d.group != 3) || (d.fraction && !number.decimals) ||
+        number.decimals > kMaxShownDecimals || d.significantDigits > kMaxSignificantDigits)
         return false;
-    number.negativeZero = negative && !significant;
-    if (negative && significant) number.value = "-";
-    // A percentage is its hundredth: the point moves two places left.
-    if (number.percent && intDigits <= 2) {
-        number.value += "0.";
-        number.value.append(2 - intDigits, '0');
-        number.value.append(digits, count);
-        return true;
-    }
-    size_t point = number.percent ? intDigits - 2 : intDigits;
-    number.value.append(digits, point);
-    if (point < count) number.value.append(1, '.').append(digits + point, count - point);
+    number.negativeZero = negative && !d.significant;
+    if (negative && d.significant) number.value = "-";
+    composeValue(d, number.percent, number.value);
     return true;
 }
 

@@ -38,9 +38,47 @@ void appendUtf8(std::string& out, uint32_t c)
     }
 }
 
+// The escape of a character XML gives a meaning of its own, or null for any other.
+const char* escapeOf(const wchar_t* text, size_t length, size_t i, bool attribute)
+{
+    switch (text[i]) {
+    case L'&': return "&amp;";
+    case L'<': return "&lt;";
+    case L'>': return "&gt;";
+    case L'"': return attribute ? "&quot;" : "\"";
+    case L'_': return !attribute && looksEscaped(text, length, i) ? "_x005F_" : "_";
+    case L'\r': return attribute ? "&#13;" : "_x000D_";
+    case L'\n': return attribute ? "&#10;" : "\n";
+    case L'\t': return attribute ? "&#9;" : "\t";
+    default: return nullptr;
+    }
+}
+
+// Any other character at text[i] as UTF-8; returns the code units it took (2 for a pair).
+// One XML cannot hold (a control, a non-character, half a pair) is dropped and counted.
+size_t appendCharacter(std::string& out, const wchar_t* text, size_t length, size_t i, size_t& dropped)
+{
+    wchar_t c = text[i];
+    if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
+        ++dropped;
+        return 1;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00));
+        return 2;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+        ++dropped; // half a pair names no character
+        return 1;
+    }
+    appendUtf8(out, uint32_t(c));
+    return 1;
+}
+
 void appendEscaped(std::string& out, const wchar_t* text, size_t length, size_t& dropped, bool attribute)
 {
-    for (size_t i = 0; i < length; ++i) {
+    size_t i = 0;
+    while (i < length) {
         // Plain ASCII is most of every list: a run of it goes straight through.
         size_t run = i;
         while (run < length && isPlain(text[run])) ++run;
@@ -48,34 +86,14 @@ void appendEscaped(std::string& out, const wchar_t* text, size_t length, size_t&
             size_t at = out.size();
             out.resize(at + (run - i));
             for (; i < run; ++i) out[at++] = char(text[i]);
-            if (i == length) break;
-        }
-        wchar_t c = text[i];
-        switch (c) {
-        case L'&': out += "&amp;"; continue;
-        case L'<': out += "&lt;"; continue;
-        case L'>': out += "&gt;"; continue;
-        case L'"': out += attribute ? "&quot;" : "\""; continue;
-        case L'_': out += !attribute && looksEscaped(text, length, i) ? "_x005F_" : "_"; continue;
-        case L'\r': out += attribute ? "&#13;" : "_x000D_"; continue;
-        case L'\n': out += attribute ? "&#10;" : "\n"; continue;
-        case L'\t': out += attribute ? "&#9;" : "\t"; continue;
-        default: break;
-        }
-        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
-            ++dropped;
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00));
+        if (const char* escape = escapeOf(text, length, i, attribute)) {
+            out += escape;
             ++i;
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            ++dropped; // half a pair names no character
-            continue;
-        }
-        appendUtf8(out, uint32_t(c));
+        i += appendCharacter(out, text, length, i, dropped);
     }
 }
 

@@ -132,6 +132,7 @@ bool writeWorkbook(closedFundGrid& grid, ExportFile& file, std::vector<ExportCol
                    XStringW& error, ExportTally& tally)
 {
     std::vector<SheetColumn> sheet;
+    sheet.reserve(columns.size());
     for (const ExportColumn& column : columns) sheet.push_back(sheetColumnOf(column));
     XStringW title = grid.GetAccessibleName().empty() ? XStringW(kDefaultSheetTitle) : grid.GetAccessibleName();
     WorkbookWriter book(file);

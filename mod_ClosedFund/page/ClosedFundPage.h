@@ -132,8 +132,8 @@ private:
     // The update events reach the page through cells that hold its window (the events fire
     // on the updater's thread; the page is reached by a message sent to the window).
     typedef EventCell<HWND> WindowCell;
-    static void onClosedFundUpdated(void* args, HWND page);
-    static void onNoticeChanged(void* args, HWND page);
+    static void onClosedFundUpdated(void* payload, HWND hwnd);
+    static void onNoticeChanged(void* payload, HWND hwnd);
     // One cell per event: a cell that exists is not subscribed again; an event that does not
     // exist yet is tried again at the next call.
     void subscribeOnce(WindowCell*& cell, const char* eventName, WindowCell::Handler handler);

@@ -58,6 +58,15 @@ RefKey refKey(IDataContainer* c, int row, int column, bool numeric, const std::s
     return k;
 }
 
+// Numbers before texts, numbers by value, texts by their GBK bytes. Empty cells (group 2)
+// are the caller's: they go last in either direction.
+int compareKeys(const RefKey& x, const RefKey& y)
+{
+    if (x.group != y.group) return x.group < y.group ? -1 : 1;
+    if (x.group == 0) return x.number < y.number ? -1 : (y.number < x.number ? 1 : 0);
+    return x.bytes < y.bytes ? -1 : (y.bytes < x.bytes ? 1 : 0);
+}
+
 // The container's rows in the order the documented comparison gives them.
 std::vector<int> referenceOrder(IDataContainer* c, const std::wstring& field, bool descending,
                                 const std::set<std::wstring>& placeholders = {})
@@ -73,9 +82,7 @@ std::vector<int> referenceOrder(IDataContainer* c, const std::wstring& field, bo
         const RefKey& x = keys[size_t(a)];
         const RefKey& y = keys[size_t(b)];
         if (x.group == 2 || y.group == 2) return x.group != 2 && y.group == 2;
-        int cmp = x.group != y.group ? (x.group < y.group ? -1 : 1)
-                  : x.group == 0     ? (x.number < y.number ? -1 : (y.number < x.number ? 1 : 0))
-                                     : (x.bytes < y.bytes ? -1 : (y.bytes < x.bytes ? 1 : 0));
+        int cmp = compareKeys(x, y);
         return descending ? cmp > 0 : cmp < 0;
     });
     return order;

@@ -2,6 +2,7 @@
 // its loader, the module puts its page into the fund-value tab control, and the page shows
 // the sample funds. Everything here is the real program on a temporary data folder.
 #include "ClientLoop.h"
+#include "common/ProcAddress.h"
 #include "ClientSession.h"
 #include "Database.h"
 #include "Pixels.h"
@@ -114,7 +115,7 @@ TEST_F(Client, LoadsTheModuleAsOneObjectPerProcess)
     // Every call of the export gives the object the host holds, and releasing it destroys
     // nothing.
     using Entry = Host::IClosedFundModule* (*)();
-    auto entry = reinterpret_cast<Entry>(GetProcAddress(GetModuleHandleW(L"mod_ClosedFund.dll"), "ModuleInstance"));
+    auto entry = Common::procAddress<Entry>(GetModuleHandleW(L"mod_ClosedFund.dll"), "ModuleInstance");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry(), entry());
     EXPECT_EQ(entry(), module.get());

@@ -1,4 +1,5 @@
 #include "ExportFixture.h"
+#include "common/ProcAddress.h"
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
@@ -52,7 +53,7 @@ std::string json(const ExpectedSheet& sheet)
 std::string unixPath(const std::wstring& windowsPath)
 {
     using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+    auto toUnix = Common::procAddress<ToUnix>(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
     char* p = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
     std::string out = p ? p : "";
     if (p) HeapFree(GetProcessHeap(), 0, p);

@@ -10,6 +10,8 @@
 #include <objbase.h>
 #include <gdiplus.h>
 
+// The system header names the parameters in its own style; ours keep the house's.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int cmdShow)
 {
     // This is the user-interface thread, and what escapes a callback of the shell's goes to

@@ -6,7 +6,7 @@
 using namespace GridTests;
 
 namespace {
-std::wstring squeeze(std::wstring s)
+std::wstring squeeze(const std::wstring& s)
 {
     std::wstring out;
     for (wchar_t c : s)

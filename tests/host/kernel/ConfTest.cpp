@@ -256,5 +256,5 @@ TEST(SystemConf, ReadsTheStoreButRefusesEveryChange)
     EXPECT_EQ(read(fallback.get(), "Client2/System/Top_Default"), L"code=150001,150002");
     EXPECT_EQ(read(fallback.get(), "Client2/System/Top_Always"), L"");
     EXPECT_EQ(readFileBytes(path), "junk");
-    EXPECT_FALSE(TestSupport::readFileBytes(path + L".corrupt").size());
+    EXPECT_TRUE(TestSupport::readFileBytes(path + L".corrupt").empty());
 }
