@@ -12,7 +12,13 @@ const int kArrowLines = 5;
 const int kMaxTipWidth = 300;
 } // namespace
 
-DropDownButton::~DropDownButton() { binding_.reset(); }
+// The tooltip is not the button's child: a button object that goes without its window's
+// WM_DESTROY (never created, or unbound) must still take the tooltip along.
+DropDownButton::~DropDownButton()
+{
+    binding_.reset();
+    if (toolTip_.GetHandle() && toolTip_.IsWindow()) toolTip_.DestroyWindow();
+}
 
 HWND DropDownButton::Create(DWORD style, LPCWSTR text, HWND parent, UINT id, HINSTANCE instance)
 {
@@ -204,7 +210,9 @@ XStringW DropDownButton::ShownToolTip() const
 void DropDownButton::UpdateToolTip()
 {
     if (toolTip_.GetHandle() && !toolTip_.IsWindow()) toolTip_.SetHandle(nullptr);
-    toolTipShown_ = ShownToolTip();
+    // A button without a window shows no tip, and a tip made for it would belong to no
+    // window at all and outlive everything.
+    toolTipShown_ = IsWindow() ? ShownToolTip() : XStringW();
     if (toolTipShown_.empty()) {
         if (toolTip_.GetHandle()) toolTip_.DestroyWindow();
         return;

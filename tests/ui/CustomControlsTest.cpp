@@ -163,6 +163,21 @@ TEST(DropDownButton, ToolTipFollowsItsText)
     button.DestroyWindow();
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_EQ(countThreadWindows(TOOLTIPS_CLASSW), before);
+
+    // Without its window a button makes no tip (one would belong to no window at all), and a
+    // button object that goes before its window takes the tip along.
+    button.UpdateToolTip();
+    EXPECT_EQ(button.ToolTipWindow(), nullptr);
+    {
+        WGUI::DropDownButton unbound;
+        ASSERT_NE(unbound.Create(WS_CHILD | WS_VISIBLE, nullptr, host.hwnd(), 102, GetModuleHandleW(nullptr)), nullptr);
+        unbound.SetToolTipText(L"名称包含：中国");
+        unbound.UpdateToolTip();
+        tip = unbound.ToolTipWindow();
+        ASSERT_NE(tip, nullptr);
+    }
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(countThreadWindows(TOOLTIPS_CLASSW), before);
 }
 
 TEST(TextEdit, ShowsCueTextOnlyWhileEmpty)
