@@ -60,7 +60,8 @@ thread::thread(LONG capacity) : queue_(capacity) {}
 thread::~thread()
 {
     LONG state = state_;
-    if (state == RUNNING || state == STARTING) stop();
+    // A derived class is gone by now: none of its hooks may run.
+    if (state == RUNNING || state == STARTING) stopWorker(false);
     // Also waits for a worker that was already stopping: it still uses this object.
     if (!wait(30000)) return;
     // Items no worker will take (never started, or posted after the last one drained): their
@@ -85,14 +86,16 @@ int thread::start()
 
 // The running task is cancelled before the wake-up item is queued: on a full queue the push
 // waits for the worker to free a slot, which it does only once that task has returned.
-void thread::stop()
+void thread::stop() { stopWorker(true); }
+
+void thread::stopWorker(bool withHook)
 {
     {
         CriticalSection::Lock hold(runningLock_);
         if (state_ != RUNNING && state_ != STARTING) return;
         InterlockedExchange(&state_, STOPPING);
     }
-    onStopping();
+    if (withHook) onStopping();
     {
         CriticalSection::Lock hold(runningLock_);
         if (running_ && running_->work) running_->work->cancel();

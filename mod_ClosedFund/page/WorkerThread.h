@@ -93,6 +93,8 @@ private:
     void runWorker();
     void runItems();
     void drainQueue();
+    // stop, with the derived class's onStopping or (from the destructor) without it.
+    void stopWorker(bool withHook);
 
     // Kept open by this object (not by the worker) so that a wait never meets a closed or
     // reused handle; replaced by the next start, closed by the destructor.

@@ -22,7 +22,7 @@ public:
     // Binds an existing window that no other object holds; false when either side is taken.
     virtual bool Attach(HWND hwnd);
     // Unbinds without destroying; returns the handle (null when nothing was bound).
-    virtual HWND Detach();
+    HWND Detach();
 
     // Every message of the window. The base passes it to the default processing.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
