@@ -337,7 +337,9 @@ TEST(FundTable, YieldsMatchThePlatformParserAndFormatter)
         EXPECT_EQ(days.of(text), ClosedFund::dayNumber(text)) << Common::toUtf8(text);
     }
     ClosedFund::DayNumbers days;
-    for (double day = ClosedFund::dayNumber(L"1990-01-01"); day < ClosedFund::dayNumber(L"2060-01-01"); day += 13) {
+    const double first = ClosedFund::dayNumber(L"1990-01-01"), last = ClosedFund::dayNumber(L"2060-01-01");
+    for (int step = 0; first + 13.0 * step < last; ++step) {
+        double day = first + 13.0 * step;
         SYSTEMTIME t;
         VariantTimeToSystemTime(day, &t);
         wchar_t text[16];
