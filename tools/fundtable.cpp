@@ -1,18 +1,23 @@
-// fundtable DB [DATE] [--shown | --export FILE | --timing]: fills the closed-fund table from
-// DB with the module's own code, the yields computed as of DATE (year-month-day; default
-// today), and prints it as UTF-8 tab-separated text: the column names, then one line per
-// row; a NULL cell prints "--". Other tools read this form.
+// fundtable DB [DATE] [--shown [--columns LIST] [--width N] | --export FILE | --timing]:
+// fills the closed-fund table from DB with the module's own code, the yields computed as of
+// DATE (year-month-day; default today), and prints it as UTF-8 tab-separated text: the
+// column names, then one line per row; a NULL cell prints "--". Other tools read this form.
 // --shown prints the table as the page shows it instead, laid out for a terminal: the shown
-// columns of the default header, their captions, every cell as the grid formats it.
+// columns of the default header (or the columns LIST names by caption), their captions,
+// every cell as the grid formats it, in N cells (default: COLUMNS when it is set, else 120).
 // --export FILE writes the file the grid's export writes for FILE's extension.
 // --timing prints how long the query, the whole fill and the printing took.
+// Messages are Chinese, as the client's are, and name paths as they were typed.
 #include "Database.h"
 #include "data/FundTable.h"
 #include "grid/DelimitedText.h"
 #include "hostapi/DataHost.h"
+#include "hostapi/DatabaseHost.h"
 #include "hostapi/KernelHost.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
+#include "table/ColumnChoice.h"
+#include "table/GivenPath.h"
 #include "table/ShownTable.h"
 #include "table/TerminalText.h"
 #include <windows.h>
@@ -23,9 +28,13 @@
 #include <string>
 #include <vector>
 
+using FundTableText::GivenPath;
+
 namespace {
 
-void fail(const XStringW& message) { fprintf(stderr, "fundtable: %s\n", Common::toUtf8(message).c_str()); }
+const int kDefaultWidth = 120;
+
+void fail(const XStringW& message) { fprintf(stderr, "fundtable：%s\n", Common::toUtf8(message).c_str()); }
 
 // Tabs and line breaks inside a cell would break the line structure.
 std::string field(const XStringW& text)
@@ -82,8 +91,8 @@ int printTiming(Host::IDatabaseHost* db, Host::IDataTableHost* table, const XStr
     double t2 = milliseconds();
     std::string text = formatTable(table);
     double t3 = milliseconds();
-    fprintf(stderr, "rows %d: query %.1f ms, fill with yields %.1f ms, text %.1f ms%s\n", table->getRowCount(), t1 - t0,
-            t2 - t1, t3 - t2, queried && filled ? "" : " (failed)");
+    fprintf(stderr, "%d 行：查询 %.1f ms，连同收益率填表 %.1f ms，成文 %.1f ms%s\n", table->getRowCount(), t1 - t0,
+            t2 - t1, t3 - t2, queried && filled ? "" : "（失败）");
     return queried && filled ? 0 : 1;
 }
 
@@ -91,57 +100,117 @@ enum class Mode { Tsv, Shown, Export, Timing };
 
 struct Options {
     Mode mode = Mode::Tsv;
-    XStringW database;
+    GivenPath database;
     XStringW referenceDate;
-    XStringW exportPath;
+    GivenPath exportPath;
+    std::vector<XStringW> columns; // empty: the default header's shown columns
+    int width = kDefaultWidth;
 };
 
 int usage()
 {
-    fprintf(stderr, "usage: fundtable DB [DATE] [--shown | --export FILE | --timing]\n"
-                    "  prints the closed-fund table of DB as of DATE (default today) as tab-separated text;\n"
-                    "  --shown as the page shows it, --export FILE as the grid's export writes it\n"
-                    "  (.xlsx: a workbook; .csv: UTF-8 comma-separated; .txt, .xls: UTF-16 tab-separated text)\n");
+    fprintf(stderr,
+            "用法：fundtable 数据库 [日期] [--shown [--columns 列,列…] [--width N] | --export 文件 | --timing]\n"
+            "  按日期（年-月-日，默认今天）计算收益率，把数据库中的封闭式基金表打印为制表符分隔的文本；\n"
+            "  --shown 按页面显示的样子排版给终端看，宽 N 格（默认取环境变量 COLUMNS，没有则 120），\n"
+            "          --columns 只印这些列（页面上的列名，按给出的顺序）；\n"
+            "  --export 文件 写出网格“数据导出”写的文件（.xlsx 工作簿；.csv UTF-8 逗号分隔；\n"
+            "          .txt、.xls UTF-16 制表符分隔）；--timing 打印各步用时。\n");
     return 2;
 }
 
+// The terminal's width when the shell exported it.
+int widthFromEnvironment()
+{
+    wchar_t text[32];
+    DWORD n = GetEnvironmentVariableW(L"COLUMNS", text, 32);
+    int width = n > 0 && n < 32 ? _wtoi(text) : 0;
+    return width > 0 ? width : kDefaultWidth;
+}
+
+// The value after option i; false (after a message) when there is none.
+bool valueOf(int argc, wchar_t** argv, int& i, XStringW& value, const wchar_t* what)
+{
+    if (i + 1 >= argc) {
+        fail(XStringW(argv[i]) + L" 后面要跟" + what);
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
 // False (after a message) for anything but one database, an optional date and one mode.
+// --columns or --width at argv[i] (its value follows); false after telling what is wrong.
+bool parseLayoutOption(int argc, wchar_t** argv, int& i, Options& options)
+{
+    bool width = std::wstring(argv[i]) == L"--width";
+    XStringW value;
+    if (!valueOf(argc, argv, i, value, width ? L"一个正整数（宽多少格）" : L"列名，用逗号分开")) return false;
+    if (!width) {
+        options.columns = FundTableText::columnNames(value);
+        return true;
+    }
+    options.width = _wtoi(value.c_str());
+    if (options.width <= 0 || value.find_first_not_of(L"0123456789") != XStringW::npos) {
+        fail(L"--width 要一个正整数：" + value);
+        return false;
+    }
+    return true;
+}
+
+// The mode an option names; false for none.
+bool modeOption(const std::wstring& arg, Mode& mode)
+{
+    if (arg == L"--shown")
+        mode = Mode::Shown;
+    else if (arg == L"--timing")
+        mode = Mode::Timing;
+    else if (arg == L"--export")
+        mode = Mode::Export;
+    else
+        return false;
+    return true;
+}
+
 bool parseOptions(int argc, wchar_t** argv, Options& options)
 {
     std::vector<XStringW> positional;
-    bool modeGiven = false;
+    bool modeGiven = false, layoutGiven = false;
+    options.width = widthFromEnvironment();
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
-        Mode mode;
-        if (arg == L"--shown")
-            mode = Mode::Shown;
-        else if (arg == L"--timing")
-            mode = Mode::Timing;
-        else if (arg == L"--export")
-            mode = Mode::Export;
-        else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
-            fail(L"unknown option " + XStringW(arg));
-            return false;
-        } else {
+        if (arg == L"--columns" || arg == L"--width") {
+            if (!parseLayoutOption(argc, argv, i, options)) return false;
+            layoutGiven = true;
+            continue;
+        }
+        Mode mode = Mode::Tsv;
+        if (!modeOption(arg, mode)) {
+            if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') {
+                fail(L"没有这个选项：" + XStringW(arg));
+                return false;
+            }
             positional.push_back(arg);
             continue;
         }
         if (modeGiven) {
-            fail(L"give only one of --shown, --export and --timing");
+            fail(L"--shown、--export 和 --timing 只能给一个");
             return false;
         }
         modeGiven = true;
         options.mode = mode;
+        XStringW value;
         if (mode == Mode::Export) {
-            if (i + 1 >= argc) {
-                fail(L"--export needs a file name");
-                return false;
-            }
-            options.exportPath = argv[++i];
+            if (!valueOf(argc, argv, i, value, L"文件名")) return false;
+            options.exportPath = FundTableText::givenPath(value);
         }
     }
+    if (layoutGiven && options.mode != Mode::Shown) {
+        fail(L"--columns 和 --width 只用于 --shown");
+        return false;
+    }
     if (positional.empty() || positional.size() > 2) return false;
-    options.database = positional[0];
+    options.database = FundTableText::givenPath(positional[0]);
     options.referenceDate = positional.size() == 2 ? positional[1] : ClosedFund::localReferenceDate();
     return true;
 }
@@ -157,11 +226,24 @@ bool exportableName(const XStringW& path)
     return extension == L".xlsx" || extension == L".csv" || extension == L".txt" || extension == L".xls";
 }
 
+// Why the database did not open, as the client tells it, with the path as it was given.
+XStringW openFailure(Host::IDatabaseHost* db, const GivenPath& path)
+{
+    XStringW detail;
+    switch (db->getOpenFailure(detail)) {
+    case Host::OpenFailure::Missing: return L"找不到基金数据库：" + path.given;
+    case Host::OpenFailure::Damaged: return L"基金数据库已损坏：" + path.given;
+    case Host::OpenFailure::NotFundDatabase: return L"这个文件不是基金数据库：" + path.given;
+    case Host::OpenFailure::Busy: return L"基金数据库被其他程序占用：" + path.given;
+    default: return L"无法打开基金数据库：" + path.given;
+    }
+}
+
 // The grid loaded as the page loads it, then printed or exported.
 int runGrid(Host::IDatabase* db, const Options& options)
 {
-    if (options.mode == Mode::Export && !exportableName(options.exportPath)) {
-        fail(L"cannot export to " + options.exportPath + L": the export writes .xlsx, .csv, .txt or .xls files");
+    if (options.mode == Mode::Export && !exportableName(options.exportPath.opened)) {
+        fail(L"无法导出到 " + options.exportPath.given + L"：导出只写 .xlsx、.csv、.txt 或 .xls 文件");
         return 2;
     }
     XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(FundTableText::shippedThemeFolder().c_str(), "light");
@@ -169,20 +251,27 @@ int runGrid(Host::IDatabase* db, const Options& options)
     ClosedFund::closedFundGrid grid;
     XStringW error;
     if (!FundTableText::loadFundGrid(grid, db, theme.get(), options.referenceDate, error)) {
-        fail(options.database + L": " + error);
+        fail(options.database.given + L"：" + error);
         return 1;
     }
     if (options.mode == Mode::Shown) {
-        print(FundTableText::terminalText(FundTableText::shownTable(grid)));
+        FundTableText::ShownTable table;
+        if (options.columns.empty())
+            table = FundTableText::shownTable(grid);
+        else if (!FundTableText::chosenTable(grid, options.columns, table, error)) {
+            fail(error);
+            return 2;
+        }
+        print(FundTableText::terminalText(table, options.width));
         return 0;
     }
     size_t rows = 0;
-    if (!grid.ExportToFile(options.exportPath, ClosedFund::EXPORT_BY_NAME, error, &rows)) {
-        error.replaceAll(L"\r\n", L": "); // the grid's message box text, on one line
-        fail(error);
+    if (!grid.ExportToFile(options.exportPath.opened, ClosedFund::EXPORT_BY_NAME, error, &rows)) {
+        error.replaceAll(L"\r\n", L"："); // the grid's message box text, on one line
+        fail(FundTableText::asGiven(error, options.exportPath));
         return 1;
     }
-    fprintf(stderr, "fundtable: exported %zu funds to %s\n", rows, Common::toUtf8(options.exportPath).c_str());
+    fprintf(stderr, "fundtable：已导出 %zu 只基金到 %s\n", rows, Common::toUtf8(options.exportPath.given).c_str());
     return 0;
 }
 
@@ -195,13 +284,13 @@ int wmain(int argc, wchar_t** argv)
     Options options;
     if (!parseOptions(argc, argv, options)) return usage();
     if (ClosedFund::dayNumber(options.referenceDate) <= 0) {
-        fail(L"not a date: " + options.referenceDate + L" (use year-month-day, e.g. 2026-06-30)");
+        fail(L"不是日期：" + options.referenceDate + L"（请写成 年-月-日，例如 2026-06-30）");
         return 2;
     }
     XStringW error;
-    XComPtr<Host::IDatabaseHost> db = FundDb::openFundDatabase(options.database, error);
+    XComPtr<Host::IDatabaseHost> db = FundDb::openFundDatabase(options.database.opened, error);
     if (!db->isOpen()) {
-        fail(error);
+        fail(openFailure(db.get(), options.database));
         return 1;
     }
     if (options.mode == Mode::Shown || options.mode == Mode::Export) {
@@ -213,12 +302,12 @@ int wmain(int argc, wchar_t** argv)
     }
     auto table = Host::createHostTable();
     if (!table) {
-        fail(L"the kernel has no Data.DataTable");
+        fail(L"内核没有 Data.DataTable");
         return 1;
     }
     if (options.mode == Mode::Timing) return printTiming(db.get(), table.get(), options.referenceDate);
     if (!ClosedFund::fillFundTable(db.get(), table.get(), options.referenceDate)) {
-        fail(L"cannot read the closed funds of " + options.database + L": " + db->getLastError());
+        fail(L"无法读取 " + options.database.given + L" 中的封闭式基金：" + db->getLastError());
         return 1;
     }
     print(formatTable(table.get()));

@@ -1,62 +1,123 @@
-// The module's stored texts: the query exactly as checked in, the header converted from the
-// GB2312 bytes the binary holds, and a missing resource read as empty text.
+// The module's stored texts at work: the query, read from the binary, fills the sample's
+// funds with every field the header's columns show; the header, read from the GB2312 bytes
+// the binary holds, gives the page its columns in order with their Chinese captions and the
+// data date over the net values; a missing resource reads as empty text.
+#include "Database.h"
 #include "TempDir.h"
 #include "base/ModuleHandle.h"
 #include "base/Resources.h"
+#include "common/XmlDom.h"
+#include "grid/ClosedFundGrid.h"
+#include "hostapi/DataHost.h"
 #include <gtest/gtest.h>
-#include <cstdlib>
+#include <vector>
 
 using ClosedFund::loadTextResource;
 using ClosedFund::moduleInstance;
+using Common::ComPtr;
+using Common::XStringW;
+namespace XmlDom = Common::XmlDom;
 
 namespace {
 
-std::wstring sourceFile(const wchar_t* relative)
+// Every column the header names, shown or hidden, in its order: (name, title, shown).
+struct HeaderColumn {
+    XStringW name, title;
+    bool shown;
+};
+
+std::vector<HeaderColumn> headerColumns(ClosedFund::closedFundGrid& grid)
 {
-    const wchar_t* root = _wgetenv(L"CLIENT2_SOURCE");
-    return std::wstring(root ? root : L".") + L"/" + relative;
+    std::vector<HeaderColumn> columns;
+    auto items = ComPtr<IXMLDOMNodeList>::adopt(grid.GetHeaderItems());
+    for (const ComPtr<IXMLDOMElement>& top : XmlDom::elements(items.get())) {
+        std::vector<ComPtr<IXMLDOMElement>> leaves = XmlDom::itemChildren(top.get());
+        if (leaves.empty()) leaves.push_back(top);
+        for (const ComPtr<IXMLDOMElement>& leaf : leaves)
+            columns.push_back({XmlDom::attributeOr(leaf.get(), L"name", L""),
+                               XmlDom::attributeOr(leaf.get(), L"title", L""),
+                               XmlDom::attributeOr(leaf.get(), L"visible", L"true") != L"false"});
+    }
+    return columns;
 }
 
-size_t countOf(const std::wstring& text, const std::wstring& what)
+// The grid with the module's default header, as the page first loads it on dataDate.
+void loadDefaultHeader(ClosedFund::closedFundGrid& grid, const XStringW& dataDate)
 {
-    size_t n = 0;
-    for (size_t pos = text.find(what); pos != std::wstring::npos; pos = text.find(what, pos + 1)) ++n;
-    return n;
+    grid.DataDate() = dataDate;
+    ASSERT_EQ(grid.SetHeaderText(grid.LoadHeaderText()), 1);
 }
 
 } // namespace
 
-TEST(ModuleResources, QueryIsTheCheckedInTextWithItsLineEndsAndTrailingBlank)
+TEST(ModuleResources, TheQueryFillsTheSampleWithEveryFieldTheHeaderShows)
 {
-    Common::XStringW query = loadTextResource(moduleInstance(), L"SQL", L"QUERY");
-    std::string stored = TestSupport::readFileBytes(sourceFile(L"mod_ClosedFund/resources/query.sql"));
-    ASSERT_FALSE(stored.empty()) << "set CLIENT2_SOURCE to the source tree";
-    EXPECT_EQ(query, Common::toWide(stored, "GB2312"));
-    EXPECT_EQ(query.substr(0, 14), L"select a.code,");
-    EXPECT_EQ(query.back(), L' ');
-    EXPECT_EQ(countOf(query, L"\r\n"), 11u);
-    EXPECT_EQ(countOf(query, L"\n"), 11u);
+    TestSupport::TempDir dir;
+    XStringW error;
+    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"funds.db"), FundDb::Content::StandardSample, 0, true, error));
+    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error);
+    ASSERT_TRUE(db && db->isOpen()) << Common::toUtf8(error);
+
+    // The client's own fill, with the text as the binary holds it.
+    XStringW query = loadTextResource(moduleInstance(), L"SQL", L"QUERY");
+    auto table = Host::createHostTable();
+    db->fillTable(query, table.get(), true, 0);
+    ASSERT_EQ(table->getRowCount(), 60) << "every fund of the sample once: the joins neither add nor drop one";
+    // The company comes from the query's last join, shown after its pinyin initial.
+    XComPtr<Host::IColumnItem> company = table->getRow(0)->getItem(L"company");
+    ASSERT_TRUE(company);
+    EXPECT_EQ(company->getText(), L"j-甲号示例基金管理有限公司");
+
+    // Every column the page can show is a field of the table, but for the running numbers
+    // the grid counts itself.
+    ClosedFund::closedFundGrid grid;
+    loadDefaultHeader(grid, L"2026-06-26");
+    std::vector<HeaderColumn> columns = headerColumns(grid);
+    ASSERT_GT(columns.size(), 15u);
+    for (const HeaderColumn& column : columns) {
+        if (column.name == L"_index" || column.name == L"index_rank") continue;
+        EXPECT_GE(table->getColumnIndex(column.name), 0) << Common::toUtf8(column.name) << " is no field of the query";
+    }
 }
 
-TEST(ModuleResources, HeaderIsReadFromGb2312AndMissingResourcesAreEmpty)
+TEST(ModuleResources, TheHeaderGivesThePageItsColumnsInOrder)
 {
-    Common::XStringW header = loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER");
-    EXPECT_NE(header.find(L"encoding=\"gb2312\""), std::wstring::npos);
-    EXPECT_NE(header.find(L"title=\"折价年化收益率\" name=\"pricevalueyearincome\""), std::wstring::npos);
-    EXPECT_NE(header.find(L"title=\"end_date\""), std::wstring::npos);
-    EXPECT_EQ(countOf(header, L" name=\""), 21u); // twenty-one columns, the group has no name
-    EXPECT_EQ(countOf(header, L"<item "), 22u);
-    // The screener's columns come last and start hidden.
-    size_t term = header.find(L"title=\"剩余期限\" name=\"date_due\"");
-    ASSERT_NE(term, std::wstring::npos);
-    EXPECT_GT(term, header.find(L"name=\"company\""));
-    EXPECT_EQ(countOf(header.substr(term), L"visible=\"false\""), 3u);
-    // The binary holds GB2312 bytes, not the repository's UTF-8.
-    HRSRC info = FindResourceW(moduleInstance(), L"GRIDHEADER", L"XML");
-    ASSERT_NE(info, nullptr);
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(moduleInstance(), info)));
-    std::string raw(bytes, SizeofResource(moduleInstance(), info));
-    EXPECT_NE(raw.find("\xD5\xDB\xBC\xDB"), std::string::npos); // "折价" in GB2312
+    ClosedFund::closedFundGrid grid;
+    loadDefaultHeader(grid, L"2026-06-26");
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> shown = {
+        {L"index_rank", L"排序"},        {L"aliascode", L"代码"},      {L"name", L"名称"},
+        {L"value", L"单位净值"},         {L"totalvalue", L"累计净值"}, {L"increase", L"增长值"},
+        {L"increasepercent", L"增长率"}, {L"price", L"市价"},          {L"pricevalue", L"折价值"},
+        {L"pricevaluerate", L"折价率"},  {L"expiredate", L"到期日"},   {L"pricevalueyearincome", L"折价年化收益率"},
+        {L"investtype", L"投资类型"},    {L"fundtype", L"基金类型"},   {L"investstyle", L"投资风格"},
+        {L"createdate", L"成立日期"},    {L"company", L"基金公司"},
+    };
+    ASSERT_EQ(grid.GetColumnCount(), int(shown.size()));
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        const Control::HeaderInfo2* info = grid.GetColumnInfo(c);
+        XStringW title;
+        info->GetAttribute(L"title", title);
+        EXPECT_EQ(info->name, shown[c].first) << c;
+        EXPECT_EQ(title, shown[c].second) << c << ": a caption read from GB2312";
+    }
 
+    // The net values stand under the data date; the running number and the screener's
+    // columns come hidden, for the header menu to show.
+    std::vector<HeaderColumn> columns = headerColumns(grid);
+    std::vector<XStringW> hidden;
+    for (const HeaderColumn& column : columns)
+        if (!column.shown) hidden.push_back(column.title);
+    EXPECT_EQ(hidden, (std::vector<XStringW>{L"序号", L"剩余期限", L"基金份额(亿份)", L"持有人户数"}));
+    auto items = ComPtr<IXMLDOMNodeList>::adopt(grid.GetHeaderItems());
+    auto value = ComPtr<IXMLDOMElement>::adopt(grid.GetHeader(items.get(), L"value"));
+    ComPtr<IXMLDOMNode> group;
+    ASSERT_TRUE(value && value->get_parentNode(group.put()) == S_OK && group);
+    EXPECT_EQ(XmlDom::attributeOr(group.query<IXMLDOMElement>(XmlDom::kIIDElement).get(), L"title", L""),
+              L"2026-06-26");
+}
+
+TEST(ModuleResources, AMissingResourceIsEmptyText)
+{
     EXPECT_TRUE(loadTextResource(moduleInstance(), L"SQL", L"NO_SUCH_TEXT").empty());
+    EXPECT_FALSE(loadTextResource(moduleInstance(), L"XML", L"GRIDHEADER").empty());
 }

@@ -16,7 +16,7 @@ TEST(FilterText, SplitsTypedTextAtSpacesAndTabsOnly)
         {L"  abc\t600  ", {L"abc", L"600"}},
         {L"", {}},
         {L"   \t \t", {}},
-        {L"华夏\u3000基金", {L"华夏\u3000基金"}},    // an ideographic space is a character
+        {L"亥号\u3000基金", {L"亥号\u3000基金"}},    // an ideographic space is a character
         {L"abc abc\tABC", {L"abc", L"abc", L"ABC"}}, // duplicates stay for the filter to drop
         {L"x", {L"x"}},
         {L"\tlast", {L"last"}},
@@ -30,9 +30,9 @@ TEST(FilterText, SplitsTypedTextAtSpacesAndTabsOnly)
 TEST(FilterText, OrdersValuesByGb2312BytesAndKeepsEveryDistinctText)
 {
     // In UTF-16 order 华 (U+534E) comes before 博 (U+535A); in GB2312 (pinyin) order after it.
-    std::set<XStringW, GbLess> values = {L"华夏基金", L"易方达基金", L"博时基金", L"ABC", L"嘉实基金"};
+    std::set<XStringW, GbLess> values = {L"亥号基金", L"乙号新基金", L"丙号基金", L"ABC", L"甲号基金"};
     EXPECT_EQ(Texts(values.begin(), values.end()),
-              (Texts{L"ABC", L"博时基金", L"华夏基金", L"嘉实基金", L"易方达基金"}));
+              (Texts{L"ABC", L"丙号基金", L"亥号基金", L"甲号基金", L"乙号新基金"}));
     // Characters GB2312 lacks turn into the same replacement byte; they must not merge.
     std::set<XStringW, GbLess> foreign = {L"\u0100基金", L"\u0101基金", L"\u0100基金"};
     EXPECT_EQ(foreign.size(), 2u);
@@ -58,7 +58,7 @@ TEST_F(FilterBar, StartsWithTheMoreButtonAndTheStandingCompanySlotLaidOutFromThe
     EXPECT_EQ(Texts(styles.begin(), styles.end()), (Texts{L"成长型", L"价值型", L"平衡型"}));
     auto companies = bar->DistinctValues(L"company");
     EXPECT_EQ(Texts(companies.begin(), companies.end()),
-              (Texts{L"博时基金", L"国投瑞银基金", L"华夏基金", L"嘉实基金", L"南方基金", L"易方达基金"}));
+              (Texts{L"丙号基金", L"庚号示例基金", L"亥号基金", L"甲号基金", L"宁号基金", L"乙号新基金"}));
     EXPECT_TRUE(bar->DistinctValues(L"name").empty());
 
     // Caption width + 28, full height, 5 pixels left of "更多筛选", then 1 between conditions.
@@ -170,18 +170,18 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
     // Nothing but separators, nothing at all, or a cancelled dialog: no condition.
     searchKeywords(L" \t  ");
     searchKeywords(L"");
-    searchKeywords(L"裕阳", false);
+    searchKeywords(L"乙酉", false);
     EXPECT_EQ(bar->Conditions().size(), 2u);
 
     // A second search adds a condition of its own: rows must match both.
-    searchKeywords(L"裕阳");
+    searchKeywords(L"乙酉");
     ASSERT_EQ(bar->Conditions().size(), 3u);
     EXPECT_EQ(bar->Conditions().back().id, 203);
     EXPECT_EQ(shownCodes(), (Texts{L"500006"}));
 
     // An ideographic space is searched as part of the word.
-    searchKeywords(L"基金\u3000裕阳");
-    EXPECT_NE(conditionCaptioned(L"基金\u3000裕阳"), nullptr);
+    searchKeywords(L"基金\u3000乙酉");
+    EXPECT_NE(conditionCaptioned(L"基金\u3000乙酉"), nullptr);
     EXPECT_TRUE(shownCodes().empty());
 
     // The first search removed through its own menu: the others still hold.
@@ -189,7 +189,7 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
     EXPECT_EQ(items, (Texts{L"移除条件(&D)", L"修改关键字…(&E)"})) << "a keyword condition offers no values";
     EXPECT_EQ(conditionCaptioned(L"abc，600"), nullptr);
     EXPECT_EQ(bar->Conditions().size(), 3u);
-    const FilterCondition* last = conditionCaptioned(L"基金\u3000裕阳");
+    const FilterCondition* last = conditionCaptioned(L"基金\u3000乙酉");
     ASSERT_NE(last, nullptr);
     chooseFromMenu(last->button.GetHandle(), {L"移除条件(&D)"});
     EXPECT_EQ(shownCodes(), (Texts{L"500006"}));
@@ -197,20 +197,20 @@ TEST_F(FilterBar, KeywordSearchesNarrowTheViewAndStack)
 
     // A keyword condition is changed in its dialog, which opens holding its words selected:
     // what is typed replaces them, and emptied the condition goes.
-    const FilterCondition* yuyang = conditionCaptioned(L"裕阳");
-    ASSERT_NE(yuyang, nullptr);
-    typer.reset(new KeywordTyper(L"金泰 开元"));
-    chooseFromMenu(yuyang->button.GetHandle(), {L"修改关键字…(&E)"});
+    const FilterCondition* yiyou = conditionCaptioned(L"乙酉");
+    ASSERT_NE(yiyou, nullptr);
+    typer.reset(new KeywordTyper(L"甲泰 昆玉"));
+    chooseFromMenu(yiyou->button.GetHandle(), {L"修改关键字…(&E)"});
     pumpUntil([&] { return typer->done(); }, 3000);
-    EXPECT_EQ(typer->initialText, L"裕阳");
-    EXPECT_EQ(conditionCaptioned(L"裕阳"), nullptr);
-    const FilterCondition* edited = conditionCaptioned(L"金泰，开元");
+    EXPECT_EQ(typer->initialText, L"乙酉");
+    EXPECT_EQ(conditionCaptioned(L"乙酉"), nullptr);
+    const FilterCondition* edited = conditionCaptioned(L"甲泰，昆玉");
     ASSERT_NE(edited, nullptr);
     EXPECT_EQ(typer->cueText, L"清空后按“确定”即移除这个条件");
     typer.reset(new KeywordTyper(L"\b"));
     chooseFromMenu(edited->button.GetHandle(), {L"修改关键字…(&E)"});
     pumpUntil([&] { return typer->done(); }, 3000);
-    EXPECT_EQ(conditionCaptioned(L"金泰，开元"), nullptr);
+    EXPECT_EQ(conditionCaptioned(L"甲泰，昆玉"), nullptr);
     EXPECT_EQ(bar->Conditions().size(), 1u); // the standing company slot
 }
 
@@ -223,7 +223,7 @@ TEST_F(FilterBar, ConditionIdsNeverRunIntoMenuCommands)
     {
         TestSupport::ModalDriver driver;
         driver.answerMessageBox(IDOK);
-        bar->ApplyKeywords(L"裕阳");
+        bar->ApplyKeywords(L"乙酉");
         EXPECT_EQ(driver.pending(), 0u);
         EXPECT_EQ(driver.lastText(), L"筛选条件已达上限，请先移除一些条件。");
     }
@@ -233,9 +233,9 @@ TEST_F(FilterBar, ConditionIdsNeverRunIntoMenuCommands)
     // An id freed out of order is used again once the range is spent.
     bar->RemoveCondition(250);
     EXPECT_EQ(bar->FindCondition(250), nullptr);
-    bar->ApplyKeywords(L"裕阳");
+    bar->ApplyKeywords(L"乙酉");
     ASSERT_NE(bar->FindCondition(250), nullptr);
-    EXPECT_EQ(bar->FindCondition(250)->button.Caption(), L"裕阳");
+    EXPECT_EQ(bar->FindCondition(250)->button.Caption(), L"乙酉");
     EXPECT_EQ(shownCodes(), (Texts{L"500006"}));
     std::set<int> ids;
     for (const FilterCondition& c : bar->Conditions()) ids.insert(c.id);
@@ -252,10 +252,10 @@ TEST_F(FilterBar, ConditionIdsNeverRunIntoMenuCommands)
 
 TEST_F(FilterBar, DestroyedBarLetsGoOfItsViews)
 {
-    bar->SelectValue(L"company", L"基金公司", L"嘉实基金", L"", true);
-    bar->SelectValue(L"company", L"基金公司", L"华夏基金", L"", true);
-    bar->SelectValue(L"company", L"基金公司", L"南方基金", L"", true);
-    bar->SelectValue(L"company", L"基金公司", L"博时基金", L"", true);
+    bar->SelectValue(L"company", L"基金公司", L"甲号基金", L"", true);
+    bar->SelectValue(L"company", L"基金公司", L"亥号基金", L"", true);
+    bar->SelectValue(L"company", L"基金公司", L"宁号基金", L"", true);
+    bar->SelectValue(L"company", L"基金公司", L"丙号基金", L"", true);
     HWND tip = bar->Conditions().front().button.ToolTipWindow();
     ASSERT_TRUE(IsWindow(tip));
     HWND window = bar->GetHandle();

@@ -9,12 +9,12 @@ using namespace FundGridTests;
 
 namespace {
 
-const wchar_t kLongName[] = L"华夏兴华混合型证券投资基金甲类份额";
+const wchar_t kLongName[] = L"示例甲号混合型证券投资基金甲类份额";
 
 std::vector<std::vector<std::wstring>> funds()
 {
-    return {{L"150001", L"150001", kLongName, L"1.5", L"0.01", L"0.01", L"-0.05", L"2028-01-01", L"HX-华夏基金"},
-            {L"150002", L"150002", L"乙基金", L"1.4", L"0.02", L"0.02", L"-0.06", L"2028-01-01", L"NF-南方基金"}};
+    return {{L"150001", L"150001", kLongName, L"1.5", L"0.01", L"0.01", L"-0.05", L"2028-01-01", L"HH-亥号基金"},
+            {L"150002", L"150002", L"乙基金", L"1.4", L"0.02", L"0.02", L"-0.06", L"2028-01-01", L"NH-宁号基金"}};
 }
 
 // The width attribute of the item named name in a header text; -1 without one.

@@ -183,9 +183,9 @@ std::vector<WinEventLog::Event> WinEventLog::events;
 
 std::vector<std::vector<std::wstring>> threeFunds()
 {
-    return {{L"150001", L"150001", L"甲基金", L"1.0234", L"0.01", L"0.0123", L"-0.05", L"2027-01-01", L"J-嘉实某某"},
-            {L"150002", L"150002", L"乙基金", L"0.9876", L"-0.02", L"-0.0202", L"0.10", L"2028-01-01", L"H-华夏某某"},
-            {L"150003", L"150003", L"丙基金", L"1.5", L"0", L"0", L"\x01", L"2029-01-01", L"G-广发某某"}};
+    return {{L"150001", L"150001", L"甲基金", L"1.0234", L"0.01", L"0.0123", L"-0.05", L"2027-01-01", L"J-甲号某某"},
+            {L"150002", L"150002", L"乙基金", L"0.9876", L"-0.02", L"-0.0202", L"0.10", L"2028-01-01", L"H-亥号某某"},
+            {L"150003", L"150003", L"丙基金", L"1.5", L"0", L"0", L"\x01", L"2029-01-01", L"G-庚号某某"}};
 }
 
 } // namespace
@@ -257,7 +257,7 @@ TEST_F(AccessibleTwoFunds, CellsCarryTheirCaptionsAndTheShownCompany)
         } else if (column == L"value") {
             EXPECT_EQ(descriptionOf(second.get(), c + 1), L"2026-06-26 单位净值");
         } else if (column == L"company") {
-            EXPECT_EQ(nameOf(second.get(), c + 1), L"广发某某");
+            EXPECT_EQ(nameOf(second.get(), c + 1), L"庚号某某");
             ++companyCells;
         }
     }

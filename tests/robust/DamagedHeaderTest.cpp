@@ -3,6 +3,7 @@
 // header is used; one that still shows columns is used as it is.
 #include "DebugOutput.h"
 #include "RobustSupport.h"
+#include "DamagedFiles.h"
 #include "base/HostServices.h"
 #include "TempDir.h"
 #include "TestModules.h"
@@ -30,73 +31,6 @@ XStringW userHeader(Host::IApp* app, Host::ITheme* theme)
     return storedText(app->getUserConf().get(), kCustomHeaderKey);
 }
 
-XStringW damage(const XStringW& good, std::mt19937& rng, std::string& name)
-{
-    static const wchar_t kNoise[] = L"<>\"'&=/?!- \t\x4E2D\xFEFF\x0001";
-    XStringW text = good;
-    switch (rng() % 7) {
-    case 0: {
-        size_t at = rng() % text.size();
-        text.resize(at);
-        name = "cut at " + std::to_string(at);
-        break;
-    }
-    case 1: {
-        int flips = 1 + int(rng() % 6);
-        name = "flipped";
-        for (int f = 0; f < flips; ++f) {
-            size_t at = rng() % text.size();
-            text[at] = kNoise[rng() % (sizeof kNoise / sizeof kNoise[0] - 1)];
-            name += " " + std::to_string(at);
-        }
-        break;
-    }
-    case 2: {
-        size_t close = text.rfind(L"</header>");
-        if (close != XStringW::npos) text.resize(close);
-        name = "unclosed";
-        break;
-    }
-    case 3: {
-        size_t enc = text.find(L"encoding=\"");
-        XStringW label = L"x-unknown-" + std::to_wstring(rng() % 1000);
-        if (enc != XStringW::npos)
-            text.replace(enc + 10, text.find(L'"', enc + 10) - enc - 10, label);
-        else
-            text = L"<?xml version=\"1.0\" encoding=\"" + label + L"\"?>" + text;
-        name = "encoding " + narrow(label);
-        break;
-    }
-    case 4: {
-        static const wchar_t* kShapes[] = {L"",
-                                           L"   \r\n",
-                                           L"<header/>",
-                                           L"<header></header>",
-                                           L"<columns><column/></columns>",
-                                           L"<header><item title=\"a\" name=\"code\" visible=\"false\"/></header>",
-                                           L"not xml at all",
-                                           L"\xFEFF"};
-        size_t k = rng() % (sizeof kShapes / sizeof kShapes[0]);
-        text = kShapes[k];
-        name = "shape " + std::to_string(k);
-        break;
-    }
-    case 5: {
-        // Every item hidden: no column to show and none the menu could give back.
-        text.replaceAll(L"<item ", L"<item visible=\"false\" ");
-        name = "all hidden";
-        break;
-    }
-    default: {
-        size_t from = rng() % text.size(), length = 1 + rng() % 200;
-        text.erase(from, length);
-        name = "erased " + std::to_string(from) + "+" + std::to_string(length);
-        break;
-    }
-    }
-    return text;
-}
-
 } // namespace
 
 TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
@@ -116,7 +50,7 @@ TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
     int count = scaled(200, 1000);
     for (int i = 0; i < count; ++i) {
         std::string name;
-        XStringW text = damage(good, rng, name);
+        XStringW text = TestSupport::damagedHeader(good, rng, name);
         name = std::to_string(i) + " " + name;
         conf->deleteKey(kDamagedHeaderKey);
         XStringW earlier = L"<earlier kept copy " + std::to_wstring(i) + L">";
@@ -256,38 +190,9 @@ TEST(DamagedThemes, AGridWithAnyThemeOrNoneGetsItsColumns)
     int count = scaled(60, 1000);
     for (int i = 0; i < count; ++i) {
         TestSupport::TempDir dir;
-        std::string bytes = shipped, name;
-        switch (i % 5) {
-        case 0:
-            bytes.resize(rng() % bytes.size());
-            name = "cut at " + std::to_string(bytes.size());
-            break;
-        case 1:
-            for (int f = 0; f < 20; ++f) bytes[rng() % bytes.size()] = char(rng());
-            name = "20 random bytes";
-            break;
-        case 2: {
-            // Every font a face with quotes and markup in it.
-            std::string::size_type at = 0;
-            while ((at = bytes.find("font fntn_", at)) != std::string::npos) {
-                size_t eq = bytes.find('=', at);
-                bytes.insert(eq + 2, "\"<x a='1'>&\" ");
-                at = eq;
-            }
-            name = "fonts with markup";
-            break;
-        }
-        case 3:
-            bytes = std::string(size_t(rng() % 4096), '\0');
-            name = "zeros";
-            break;
-        default:
-            bytes.clear();
-            name = "no theme file";
-            break;
-        }
+        std::string name;
+        ASSERT_TRUE(TestSupport::writeDamagedTheme(dir.file(L"light.theme"), shipped, i, rng, name));
         name = std::to_string(i) + " " + name;
-        if (!bytes.empty() || i % 5 != 4) TestSupport::writeFileBytes(dir.file(L"light.theme"), bytes);
         XComPtr<Host::IThemeMgr> themes = Host::openThemeMgr(dir.path().c_str(), "light");
         XComPtr<Host::ITheme> theme = themes ? themes->getCurrentTheme() : XComPtr<Host::ITheme>();
         ClosedFund::closedFundGrid grid;

@@ -2,11 +2,8 @@
 // values (GetGuiResources answers 0 under Wine); the test first shows that the count sees
 // a deliberate leak of 100 brushes, so that a flat count means something.
 #include "RobustSupport.h"
-#include "ParentWindow.h"
+#include "PageHost.h"
 #include "Database.h"
-#include "TempDir.h"
-#include "TestModules.h"
-#include "hostapi/KernelHost.h"
 #include "page/ClosedFundPage.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -14,6 +11,9 @@
 using namespace Robust;
 
 namespace {
+
+// The page of the page suites, shown.
+class HandleCountsOfThePage : public PageTests::PageFixture {};
 
 void repaint(HWND window)
 {
@@ -34,23 +34,12 @@ TEST(HandleCounts, TheCounterSeesALeakOfOneHundredBrushes)
     EXPECT_LE(after, before);
 }
 
-TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
+TEST_F(HandleCountsOfThePage, RepaintsAndReloadsLeaveTheCountFlat)
 {
     Tally tally("handles over repaints and reloads");
-    TestSupport::TempDir dir;
-    XStringW error;
-    ASSERT_TRUE(FundDb::writeFundDatabase(dir.file(L"funds.db"), FundDb::Content::StandardSample, 0, true, error));
-    XComPtr<Host::IDatabase> db = FundDb::openFundDatabase(dir.file(L"funds.db"), error);
+    XComPtr<Host::IDatabase> db = PageTests::makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
     ASSERT_TRUE(db && db->isOpen());
-    TestSupport::TestApp app;
-    app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
-    TestSupport::ParentWindow parent(RECT{0, 0, 900, 500});
-    ClosedFund::ClosedFundPage page;
-    page.attachApp(&app);
-    ASSERT_TRUE(page.create(parent.hwnd(), nullptr));
-    page.move(0, 0, 900, 500);
-    page.applyTheme(app.themes->getCurrentTheme().get());
+    ClosedFund::ClosedFundPage& page = page_;
     page.setDatabase(db.get());
     page.show();
     page.reload(false);
@@ -67,7 +56,7 @@ TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
         repaint(page.GetHandle());
         if (i % 50 == 49) {
             page.reload(false);
-            if (i % 200 == 199) page.applyTheme(app.themes->getCurrentTheme().get());
+            if (i % 200 == 199) page.applyTheme(app_.themes->getCurrentTheme().get());
             int growth = gdiObjectCount() - start;
             if (growth > worst) worst = growth;
             tally.note("after repaint " + std::to_string(i + 1), growth);
@@ -82,5 +71,4 @@ TEST(HandleCounts, RepaintsAndReloadsLeaveTheCountFlat)
     else
         tally.fail("grew by " + std::to_string(worst) + " over " + std::to_string(repaints) + " repaints");
     EXPECT_LE(worst, 10) << "GDI objects grew over repaints and reloads";
-    page.DestroyWindow();
 }

@@ -115,7 +115,7 @@ TEST(DropDownButton, ToolTipFollowsItsText)
     EXPECT_EQ(button.ToolTipWindow(), nullptr);
     EXPECT_EQ(countThreadWindows(TOOLTIPS_CLASSW), before) << "no tooltip for an empty text";
 
-    button.SetToolTipText(L"名称包含：中国 华夏");
+    button.SetToolTipText(L"名称包含：中国 甲号");
     button.UpdateToolTip();
     HWND tip = button.ToolTipWindow();
     ASSERT_NE(tip, nullptr);
@@ -142,7 +142,7 @@ TEST(DropDownButton, ToolTipFollowsItsText)
     ti.uId = UINT_PTR(button.GetHandle());
     ti.lpszText = shown;
     SendMessageW(tip, TTM_GETTEXTW, 128, LPARAM(&ti));
-    EXPECT_STREQ(shown, L"名称包含：中国 华夏");
+    EXPECT_STREQ(shown, L"名称包含：中国 甲号");
     RECT tr, area;
     GetWindowRect(tip, &tr);
     UnionRect(&area, &br, &tr);

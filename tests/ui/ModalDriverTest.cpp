@@ -65,11 +65,11 @@ TEST(ModalDriver, ChoosesItemsInsideSubmenus)
     AppendMenuW(types, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(types, MF_STRING, 307, L"债券型");
     HMENU letter = CreatePopupMenu();
-    AppendMenuW(letter, MF_STRING, 310, L"华夏基金");
-    AppendMenuW(letter, MF_STRING, 311, L"华安基金");
+    AppendMenuW(letter, MF_STRING, 310, L"亥号基金");
+    AppendMenuW(letter, MF_STRING, 311, L"亥安基金");
     HMENU companies = CreatePopupMenu();
-    AppendMenuW(companies, MF_STRING, 309, L"博时基金");
-    AppendMenuW(companies, MF_POPUP, UINT_PTR(letter), L"华");
+    AppendMenuW(companies, MF_STRING, 309, L"丙号基金");
+    AppendMenuW(companies, MF_POPUP, UINT_PTR(letter), L"亥");
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 305, L"关键字筛选(&C)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -88,12 +88,12 @@ TEST(ModalDriver, ChoosesItemsInsideSubmenus)
     EXPECT_EQ(d.seen().back().chosenFrom, (std::vector<std::wstring>{L"股票型", L"", L"债券型"}));
     EXPECT_EQ(d.lastMenuItems(), (std::vector<std::wstring>{L"关键字筛选(&C)", L"", L"基金类型", L"管理公司"}));
 
-    d.chooseMenuPath({L"管理公司", L"华", L"华安基金"});
+    d.chooseMenuPath({L"管理公司", L"亥", L"亥安基金"});
     EXPECT_EQ(track(), 311);
     d.chooseMenuItem(L"关键字筛选(C)");
     EXPECT_EQ(track(), 305) << "a one-text path is a top-level item";
     // Shown as the filter bar shows its menus: the choice comes back as WM_COMMAND.
-    d.chooseMenuPath({L"管理公司", L"博时基金"});
+    d.chooseMenuPath({L"管理公司", L"丙号基金"});
     EXPECT_TRUE(TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_VERTICAL, 190, 60, 0, owner, nullptr));
     MSG msg = {};
     ASSERT_TRUE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
@@ -103,7 +103,7 @@ TEST(ModalDriver, ChoosesItemsInsideSubmenus)
     for (std::vector<std::wstring> wrong :
          {std::vector<std::wstring>{L"基金类型"}, std::vector<std::wstring>{L"关键字筛选(C)", L"股票型"},
           std::vector<std::wstring>{L"基金类型", L"货币型"},
-          std::vector<std::wstring>{L"管理公司", L"华", L"华安基金", L"x"}}) {
+          std::vector<std::wstring>{L"管理公司", L"亥", L"亥安基金", L"x"}}) {
         d.chooseMenuPath(wrong);
         EXPECT_EQ(track(), 0) << wrong.front() << " " << wrong.size();
         EXPECT_FALSE(d.seen().back().answered);

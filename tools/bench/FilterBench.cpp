@@ -28,7 +28,7 @@ struct FundTexts {
     FundTexts()
     {
         static const wchar_t* const words[] = {L"基金", L"Value", L"稳健", L"Index", L"收益", L"Growth",
-                                               L"长城", L"Alpha", L"债券", L"Bond",  L"红利", L"Smart"};
+                                               L"示例", L"Alpha", L"债券", L"Bond",  L"红利", L"Smart"};
         std::mt19937 rng(5);
         wchar_t text[64];
         for (int r = 0; r < kRows; ++r) {

@@ -50,30 +50,41 @@ XStringW shippedThemeFolder()
     return (slash == XStringW::npos ? XStringW() : folder.substr(0, slash + 1)) + L"themes";
 }
 
+ShownColumn shownColumn(const Control::HeaderInfo2& info)
+{
+    ShownColumn column;
+    column.name = info.name;
+    info.GetAttribute(L"title", column.title);
+    XStringW group = groupTitleOf(info.GetElement());
+    column.caption = group.empty() ? column.title : group + L" " + column.title;
+    column.align = alignOf(info);
+    return column;
+}
+
 bool loadFundGrid(ClosedFund::closedFundGrid& grid, Host::IDatabase* db, Host::ITheme* theme,
                   const XStringW& referenceDate, XStringW& error)
 {
     if (!theme) {
-        error = L"no theme in " + shippedThemeFolder();
+        error = L"程序旁的主题文件夹（themes）读不出主题";
         return false;
     }
     auto* host = dynamic_cast<Host::IDatabaseHost*>(db);
     if (!db || !db->isOpen()) {
-        error = host ? host->getLastError() : XStringW(db ? L"the fund database is not open" : L"no database");
+        error = host ? host->getLastError() : XStringW(L"无法打开基金数据库");
         return false;
     }
     grid.DataDate() = referenceDate;
     if (!readDataDate(db, grid.DataDate(), error)) {
-        error = L"cannot read the data date: " + error;
+        error = L"无法读取数据日期：" + error;
         return false;
     }
     if (!ClosedFund::fillFundTable(db, grid.FundTable(), referenceDate)) {
-        error = L"cannot read the closed funds: " + (host ? host->getLastError() : XStringW(L"the query failed"));
+        error = L"无法读取封闭式基金：" + (host ? host->getLastError() : XStringW(L"查询失败"));
         return false;
     }
     grid.ApplyTheme(theme);
     if (!grid.SetHeaderText(grid.LoadHeaderText())) {
-        error = L"the module's default header does not load";
+        error = L"模块的默认列头无法载入";
         return false;
     }
     if (grid.SortedView()) grid.SortedView()->rebuild(1);
@@ -88,13 +99,7 @@ ShownTable shownTable(ClosedFund::closedFundGrid& grid)
     for (int c = 0; c < columns; ++c) {
         const Control::HeaderInfo2* info = grid.GetColumnInfo(c);
         infos.push_back(*info);
-        ShownColumn column;
-        column.name = info->name;
-        info->GetAttribute(L"title", column.caption);
-        XStringW group = groupTitleOf(info->GetElement());
-        if (!group.empty()) column.caption = group + L" " + column.caption;
-        column.align = alignOf(*info);
-        table.columns.push_back(column);
+        table.columns.push_back(shownColumn(*info));
     }
     const int rows = grid.GetRowsCount();
     table.rows.resize(rows);

@@ -1,5 +1,7 @@
 #include "table/TerminalText.h"
 #include <algorithm>
+#include <cwctype>
+#include <vector>
 
 namespace FundTableText {
 
@@ -57,7 +59,57 @@ XStringW printable(const XStringW& text)
     return out;
 }
 
-void appendCell(std::string& line, const XStringW& text, int width, Align align)
+// A column as laid out: its texts made printable, where a number's decimal point stands,
+// and the cells it takes.
+struct LaidColumn {
+    XStringW caption;
+    std::vector<XStringW> cells;
+    Align align = Align::Left;
+    bool numeric = false;
+    int whole = 0, fraction = 0; // cells before a number's decimal point, and from it on
+    int width = 0;
+};
+
+bool isPlaceholder(const XStringW& text) { return text.empty() || text == L"--"; }
+
+// Where a number's fraction starts: its decimal point, else its percent sign, else its end.
+size_t fractionStart(const XStringW& number)
+{
+    size_t point = number.find(L'.');
+    return point != XStringW::npos ? point : std::min(number.find(L'%'), number.size());
+}
+
+LaidColumn layColumn(const ShownTable& table, size_t c)
+{
+    LaidColumn column;
+    column.caption = printable(table.columns[c].caption);
+    column.align = table.columns[c].align;
+    bool anyNumber = false, onlyNumbers = true;
+    for (const auto& cells : table.rows) {
+        column.cells.push_back(printable(c < cells.size() ? cells[c] : XStringW()));
+        const XStringW& text = column.cells.back();
+        if (isNumberText(text))
+            anyNumber = true;
+        else if (!isPlaceholder(text))
+            onlyNumbers = false;
+    }
+    column.numeric = anyNumber && onlyNumbers;
+    int placeholders = 0;
+    for (const XStringW& text : column.cells) {
+        if (!column.numeric || !isNumberText(text)) {
+            placeholders = std::max(placeholders, displayWidth(text));
+            continue;
+        }
+        size_t split = fractionStart(text);
+        column.whole = std::max(column.whole, displayWidth(text.substr(0, split)));
+        column.fraction = std::max(column.fraction, displayWidth(text.substr(split)));
+    }
+    column.width = std::max({displayWidth(column.caption), column.whole + column.fraction, placeholders});
+    if (column.numeric) column.align = Align::Right;
+    return column;
+}
+
+void appendAligned(std::string& line, const XStringW& text, int width, Align align)
 {
     int room = std::max(0, width - displayWidth(text));
     int before = align == Align::Right ? room : align == Align::Center ? room / 2 : 0;
@@ -66,12 +118,52 @@ void appendCell(std::string& line, const XStringW& text, int width, Align align)
     line.append(size_t(room - before), ' ');
 }
 
+// A number padded on both sides so that its decimal point falls where the column's do.
+void appendCell(std::string& line, const LaidColumn& column, const XStringW& text)
+{
+    if (!column.numeric || !isNumberText(text)) {
+        appendAligned(line, text, column.width, column.align);
+        return;
+    }
+    size_t split = fractionStart(text);
+    XStringW whole = text.substr(0, split), fraction = text.substr(split);
+    int room = column.width - column.whole - column.fraction; // under a caption wider than the numbers
+    line.append(size_t(room + column.whole - displayWidth(whole)), ' ');
+    line += Common::toUtf8(text);
+    line.append(size_t(column.fraction - displayWidth(fraction)), ' ');
+}
+
 void endLine(std::string& out, std::string& line)
 {
     line.erase(line.find_last_not_of(' ') + 1);
     out += line;
     out += '\n';
     line.clear();
+}
+
+// How many leading columns fit in width cells, two blanks apart; at least one.
+size_t fittingColumns(const std::vector<LaidColumn>& columns, int width)
+{
+    if (width <= 0) return columns.size();
+    size_t count = 0;
+    int used = 0;
+    for (const LaidColumn& column : columns) {
+        int next = used + (count ? 2 : 0) + column.width;
+        if (count && next > width) break;
+        used = next;
+        ++count;
+    }
+    return count;
+}
+
+// The names of the columns left out, with a word on choosing columns when the line has room
+// for it; names that are more than the width allows run on, for the terminal to wrap.
+XStringW leftOutNote(const std::vector<LaidColumn>& columns, size_t shown, int width)
+{
+    XStringW note = L"未显示的列：";
+    for (size_t c = shown; c < columns.size(); ++c) note += (c > shown ? L"、" : L"") + columns[c].caption;
+    XStringW hint = L"（可用 --columns 选列）";
+    return displayWidth(note + hint) <= width ? note + hint : note;
 }
 
 } // namespace
@@ -91,39 +183,48 @@ int displayWidth(const XStringW& text)
     return width;
 }
 
-std::string terminalText(const ShownTable& table)
+bool isNumberText(const XStringW& text)
 {
-    const size_t columns = table.columns.size();
-    std::vector<XStringW> captions;
-    std::vector<std::vector<XStringW>> rows;
-    std::vector<int> widths(columns, 0);
-    for (size_t c = 0; c < columns; ++c) {
-        captions.push_back(printable(table.columns[c].caption));
-        widths[c] = displayWidth(captions[c]);
+    size_t i = 0, n = text.size();
+    if (i < n && (text[i] == L'-' || text[i] == L'+')) ++i;
+    size_t digits = 0;
+    for (; i < n && (iswdigit(text[i]) || (text[i] == L',' && digits > 0)); ++i)
+        if (text[i] != L',') ++digits;
+    if (digits == 0 || text[i - 1] == L',') return false;
+    if (i < n && text[i] == L'.') {
+        size_t decimals = 0;
+        for (++i; i < n && iswdigit(text[i]); ++i) ++decimals;
+        if (decimals == 0) return false;
     }
-    for (const auto& cells : table.rows) {
-        rows.emplace_back();
-        for (size_t c = 0; c < columns; ++c) {
-            rows.back().push_back(printable(c < cells.size() ? cells[c] : XStringW()));
-            widths[c] = std::max(widths[c], displayWidth(rows.back()[c]));
-        }
-    }
+    if (i < n && text[i] == L'%') ++i;
+    return i == n;
+}
+
+std::string terminalText(const ShownTable& table, int width)
+{
+    std::vector<LaidColumn> columns;
+    for (size_t c = 0; c < table.columns.size(); ++c) columns.push_back(layColumn(table, c));
+    const size_t shown = fittingColumns(columns, width);
     std::string out, line;
-    for (size_t c = 0; c < columns; ++c) {
+    for (size_t c = 0; c < shown; ++c) {
         if (c) line += "  ";
-        appendCell(line, captions[c], widths[c], table.columns[c].align);
+        appendAligned(line, columns[c].caption, columns[c].width, columns[c].align);
     }
     endLine(out, line);
-    for (size_t c = 0; c < columns; ++c) {
+    for (size_t c = 0; c < shown; ++c) {
         if (c) line += "  ";
-        line.append(size_t(widths[c]), '-');
+        line.append(size_t(columns[c].width), '-');
     }
     endLine(out, line);
-    for (const auto& cells : rows) {
-        for (size_t c = 0; c < columns; ++c) {
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        for (size_t c = 0; c < shown; ++c) {
             if (c) line += "  ";
-            appendCell(line, cells[c], widths[c], table.columns[c].align);
+            appendCell(line, columns[c], columns[c].cells[r]);
         }
+        endLine(out, line);
+    }
+    if (shown < columns.size()) {
+        line = Common::toUtf8(leftOutNote(columns, shown, width));
         endLine(out, line);
     }
     return out;

@@ -1,6 +1,7 @@
 // The fund database over real SQLite files: opening, statements, filling a kernel table,
 // the database writer, connections of several threads, and the table-fill service.
 #include "Database.h"
+#include "DamagedFiles.h"
 #include "SqliteDatabase.h"
 #include "TempDir.h"
 #include "ext/TableFill.h"
@@ -96,8 +97,7 @@ TEST(FundDatabase, MissingCorruptAndFolderPathsReportErrorsAndChangeNothing)
     EXPECT_TRUE(table->isEmpty());
     EXPECT_EQ(table->getRowCount(), 0);
 
-    std::string garbage(4096, '\0');
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 131 + 7);
+    const std::string garbage = TestSupport::notADatabase(4096);
     ASSERT_TRUE(TestSupport::writeFileBytes(dir.file(L"corrupt.db"), garbage));
     XComPtr<IDatabaseHost> corrupt = hostSide(FundDb::openFundDatabase(dir.file(L"corrupt.db"), error));
     ASSERT_TRUE(corrupt);
@@ -151,19 +151,12 @@ TEST(FundDatabase, DamagedFileIsNotOpenedAsGood)
     XStringW error;
     const std::wstring path = dir.file(L"damaged.db");
     ASSERT_TRUE(FundDb::writeFundDatabase(path, FundDb::Content::StandardSample, 0, false, error));
-    int indexPage = 0, pageSize = 0;
     {
         XComPtr<IDatabaseHost> db = open(path);
         EXPECT_EQ(scalar(db.get(), L"PRAGMA journal_mode=DELETE"), L"delete");
-        indexPage = std::stoi(scalar(
-            db.get(), L"select rootpage from sqlite_schema where type = 'index' order by rootpage desc limit 1"));
-        pageSize = std::stoi(scalar(db.get(), L"PRAGMA page_size"));
     }
-    std::string bytes = TestSupport::readFileBytes(path);
-    ASSERT_GE(bytes.size(), size_t(indexPage) * pageSize);
-    std::fill(bytes.begin() + std::ptrdiff_t(indexPage - 1) * pageSize,
-              bytes.begin() + std::ptrdiff_t(indexPage) * pageSize, '\xAB');
-    ASSERT_TRUE(TestSupport::writeFileBytes(path, bytes));
+    ASSERT_TRUE(TestSupport::damageIndexPage(path));
+    const std::string bytes = TestSupport::readFileBytes(path);
 
     XComPtr<IDatabaseHost> damaged = FundDb::openFundDatabase(path, error);
     EXPECT_FALSE(damaged->isOpen());

@@ -2,54 +2,36 @@
 // grid loaded from the same sample database, and a terminal layout that counts a Chinese
 // character as two cells.
 #include "PageHost.h"
+#include "PrintedLines.h"
 #include "data/FundTable.h"
 #include "page/ClosedFundPage.h"
 #include "table/ShownTable.h"
 #include "table/TerminalText.h"
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace PageTests;
 using FundTableText::Align;
 using FundTableText::displayWidth;
+using PrintedLines::linesOf;
 
 namespace {
 
-std::vector<std::wstring> linesOf(const std::string& utf8)
-{
-    std::vector<std::wstring> lines;
-    std::istringstream in(utf8);
-    for (std::string line; std::getline(in, line);) lines.push_back(Common::fromUtf8(line));
-    return lines;
-}
+class PrintedTable : public PageFixture {};
 
 } // namespace
 
-TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
+TEST_F(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
 {
-    for (const char* name : {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"})
-        Host::createEvent(name);
-    TestSupport::TempDir dir;
-    TestApp app;
-    Updater updater;
-    app.themes = Host::openThemeMgr(shippedThemeFolder().c_str(), "light");
-    app.userConf = Host::openUserConf(dir.file(L"user.conf").c_str());
-    app.modules["mod_UpdateData"] = &updater;
-    XComPtr<Host::IDatabase> db = makeDatabase(dir, L"funds.db", FundDb::Content::StandardSample);
+    XComPtr<Host::IDatabase> db = makeDatabase(dir_, L"funds.db", FundDb::Content::StandardSample);
     ASSERT_TRUE(db && db->isOpen());
-    TestSupport::ParentWindow frame(RECT{0, 0, 1000, 600});
-    ClosedFund::ClosedFundPage page;
-    page.attachApp(&app);
-    ASSERT_TRUE(page.create(frame.hwnd(), nullptr));
-    page.applyTheme(app.themes->getCurrentTheme().get());
-    page.setDatabase(db.get());
-    page.reload(false);
-    ClosedFund::closedFundGrid& shown = page.grid();
+    page_.setDatabase(db.get());
+    page_.reload(false);
+    ClosedFund::closedFundGrid& shown = page_.grid();
     ASSERT_GT(shown.GetRowsCount(), 0);
 
     ClosedFund::closedFundGrid printed;
     XStringW error;
-    ASSERT_TRUE(FundTableText::loadFundGrid(printed, db.get(), app.themes->getCurrentTheme().get(),
+    ASSERT_TRUE(FundTableText::loadFundGrid(printed, db.get(), app_.themes->getCurrentTheme().get(),
                                             ClosedFund::localReferenceDate(), error))
         << Common::toUtf8(error);
     FundTableText::ShownTable table = FundTableText::shownTable(printed);
@@ -88,10 +70,9 @@ TEST(PrintedTable, MatchesWhatThePageShowsForTheSampleDatabase)
 
     // The terminal text holds the caption line, a rule and one line per fund.
     EXPECT_EQ(linesOf(FundTableText::terminalText(table)).size(), table.rows.size() + 2);
-    page.DestroyWindow();
 }
 
-TEST(PrintedTable, CountsWideCharactersAsTwoCellsWhenAligning)
+TEST(PrintedTableText, CountsWideCharactersAsTwoCellsWhenAligning)
 {
     EXPECT_EQ(displayWidth(U'A'), 1);
     EXPECT_EQ(displayWidth(U'中'), 2);
@@ -103,7 +84,9 @@ TEST(PrintedTable, CountsWideCharactersAsTwoCellsWhenAligning)
     EXPECT_EQ(displayWidth(XStringW(L"e\x0301%")), 2);
 
     FundTableText::ShownTable table;
-    table.columns = {{L"name", L"名称", Align::Left}, {L"code", L"代码", Align::Right}, {L"t", L"类", Align::Center}};
+    table.columns = {{L"name", L"名称", Align::Left, L"名称"},
+                     {L"code", L"代码", Align::Right, L"代码"},
+                     {L"t", L"类", Align::Center, L"类"}};
     table.rows = {{L"甲基金", L"1", L"股"}, {L"AB", L"150001", L"x"}, {L"a\tb", L"\xD840\xDC00", L""}};
     std::vector<std::wstring> lines = linesOf(FundTableText::terminalText(table));
     ASSERT_EQ(lines.size(), 5u);

@@ -1,7 +1,8 @@
-// What a page test stands on: real host parts (the kernel's stores and themes, a real fund
-// database in a temporary folder) handed out by a small test application, an updater that
-// records the requests the page makes, so that tests can fire its events themselves, and the
-// page in its frame that the page tests start from.
+// What a test of the whole page stands on (the page, module, tool and robustness suites):
+// real host parts (the kernel's stores and themes, a real fund database in a temporary
+// folder) handed out by a small test application, an updater that records the requests the
+// page makes, so that tests can fire its events themselves, and the page in its frame that
+// these tests start from.
 #pragma once
 #include "ParentWindow.h"
 #include "TempDir.h"
