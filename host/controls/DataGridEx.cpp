@@ -1,6 +1,7 @@
 // Messages of the grid window: paint, mouse, wheel, keys, focus. Each message goes to one
 // small handler; anything not handled takes the window's default processing.
 #include "controls/DataGridEx.h"
+#include "ControlDpi.h"
 #include "CutTextTip.h"
 #include "GridHeader.h"
 #include "GridResources.h"
@@ -15,6 +16,9 @@ namespace Control {
 namespace {
 const UINT_PTR kScrollTimer = 0x4701;
 const UINT_PTR kTipTimer = 0x4702;
+const int kDragStart = 5; // pixels at 96 dpi a caption moves before it is being dragged
+// WM_DPICHANGED_AFTERPARENT, which headers for Windows 7 do not name.
+const UINT kDpiChangedAfterParent = 0x02E3;
 } // namespace
 
 DataGridEx::DataGridEx() = default;
@@ -33,6 +37,13 @@ LRESULT DataGridEx::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         ScrollTo(GetTopRow(), GetScrollX());
         Invalidate(FALSE);
+        return 0;
+    // Moved to a screen of another dpi (a host aware of each monitor's): fonts, rows and
+    // columns are made again at the new one; the same zoom drops the kept column places.
+    case kDpiChangedAfterParent:
+        Resources().forgetDpi();
+        Resources().release();
+        SetZoom(GetZoom());
         return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
     case WM_LBUTTONDOWN:
@@ -204,7 +215,7 @@ void DataGridEx::OnMouseMove(int x, int y)
 {
     switch (drag_) {
     case Drag::MaybeMove:
-        if (abs(x - dragStart_.x) < 5 || dragItem_ < 0) return;
+        if (abs(x - dragStart_.x) < dpiScaled(kDragStart, Resources().dpi(GetHwnd())) || dragItem_ < 0) return;
         drag_ = Drag::Move;
         [[fallthrough]];
     case Drag::Move: {

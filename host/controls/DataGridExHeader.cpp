@@ -1,6 +1,7 @@
 // The user's changes to the columns: moving a caption, dragging an edge, the header menu.
 // Each change is made in the header document and then reported through OnHeaderChange.
 #include "controls/DataGridEx.h"
+#include "ControlDpi.h"
 #include "GridHeader.h"
 #include "common/ScopedWin.h"
 #include <algorithm>
@@ -16,7 +17,11 @@ const UINT kMenuOwnOrder = 0x103;
 const UINT kMenuItemBase = 0x200; // + top-level item index
 } // namespace
 
-int DataGridEx::Unscaled(int pixels) const { return int(std::lround(pixels / GetZoom())); }
+// The document keeps widths at 96 dpi and the standard size, whatever screen they were set on.
+int DataGridEx::Unscaled(int pixels) const
+{
+    return int(std::lround(pixels / gridScale(GetZoom(), windowDpi(GetHwnd()))));
+}
 
 int DataGridEx::TopItemOfColumn(int column) const
 {

@@ -2,6 +2,7 @@
 // caption whose text the paint had to cut, and after the hover delay the whole text shows
 // just below it. Only the spot under the mouse is measured, once per spot.
 #include "controls/DataGridEx.h"
+#include "ControlDpi.h"
 #include "CutTextTip.h"
 #include "GridHeader.h"
 #include "common/ScopedWin.h"
@@ -53,7 +54,7 @@ void DataGridEx::ShowTip()
     if (!ColumnScreenSpan(tipColumn_, left, right)) return;
     RECT body = BodyRect();
     int bottom = tipRow_ < 0 ? body.top : body.top + (tipRow_ - GetTopRow() + 1) * RowHeight();
-    POINT at = {left + kTextMargin - 3, bottom + 1};
+    POINT at = {left + dpiScaled(kTextMargin - 3, windowDpi(GetHwnd())), bottom + 1};
     ClientToScreen(&at);
     if (!tip_) tip_ = std::make_unique<CutTextTip>();
     tip_->show(GetHwnd(), tipText_, at);

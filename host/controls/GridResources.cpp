@@ -1,13 +1,14 @@
 #include "GridResources.h"
+#include "ControlDpi.h"
 #include <algorithm>
 #include <cmath>
 
 namespace Control {
 
-HFONT GridResources::font(const std::wstring& face, double size, bool bold, bool italic)
+HFONT GridResources::font(const std::wstring& face, double size, bool bold, bool italic, UINT dpi)
 {
-    // Points to pixels at the screen's 96 dots per inch, as the client's fonts are sized.
-    int height = -std::max(1, int(std::lround(size * 96.0 / 72.0)));
+    // Points to pixels at the dots per inch of the grid's screen.
+    int height = -std::max(1, int(std::lround(size * double(dpi) / 72.0)));
     FontKey key{face, height, bold, italic};
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
@@ -22,6 +23,16 @@ HFONT GridResources::font(const std::wstring& face, double size, bool bold, bool
     if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     fonts_.emplace(key, Common::ScopedGdi<HFONT>(f));
     return f;
+}
+
+UINT GridResources::dpi(HWND window)
+{
+    if (window && window == dpiWindow_ && dpi_) return dpi_;
+    UINT dpi = windowDpi(window);
+    if (!window) return dpi;
+    dpiWindow_ = window;
+    dpi_ = dpi;
+    return dpi;
 }
 
 HDC GridResources::backBuffer(HDC compatible, int width, int height)

@@ -1,6 +1,6 @@
 // The GDI objects a grid keeps between paints: fonts by face, size and style at the current
-// zoom, and the off-screen bitmap. All of it can be dropped at any time; the next paint makes
-// what it needs again.
+// zoom and dpi, and the off-screen bitmap. All of it can be dropped at any time; the next paint
+// makes what it needs again. Also the dpi the grid's window is drawn at, read once.
 #pragma once
 #include "common/ScopedWin.h"
 #include <map>
@@ -15,8 +15,16 @@ public:
     GridResources(const GridResources&) = delete;
     GridResources& operator=(const GridResources&) = delete;
 
-    // size in points, already multiplied by the zoom.
-    HFONT font(const std::wstring& face, double size, bool bold, bool italic);
+    // size in points, already multiplied by the zoom; made for a screen at dpi.
+    HFONT font(const std::wstring& face, double size, bool bold, bool italic, UINT dpi);
+    // The window's dpi, asked once per window; the screen's while there is no window.
+    UINT dpi(HWND window);
+    // The next dpi asks the window again (it moved to a screen of another dpi).
+    void forgetDpi()
+    {
+        dpiWindow_ = nullptr;
+        dpi_ = 0;
+    }
     // A 32-bit DIB section at least width x height, selected into a memory DC.
     HDC backBuffer(HDC compatible, int width, int height);
     // Drops fonts and bitmap.
@@ -32,6 +40,8 @@ private:
     HDC dc_ = nullptr;
     HGDIOBJ dcOldBitmap_ = nullptr;
     int width_ = 0, height_ = 0;
+    HWND dpiWindow_ = nullptr;
+    UINT dpi_ = 0;
 };
 
 } // namespace Control

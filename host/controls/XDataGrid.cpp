@@ -1,4 +1,5 @@
 #include "controls/XDataGrid.h"
+#include "ControlDpi.h"
 #include "GridAccessible.h"
 #include "GridHeader.h"
 #include "GridResources.h"
@@ -10,8 +11,10 @@
 namespace Control {
 
 namespace {
+// At 96 dpi: the scroll bars' thickness, and how near a caption's edge the mouse grabs it.
 const int kScrollBarSize = 16;
-int scaled(int pixels, double zoom) { return int(std::lround(pixels * zoom)); }
+const int kEdgeGrab = 4, kEdgeGrabRight = 3;
+int scaled(int pixels, double scale) { return int(std::lround(pixels * scale)); }
 } // namespace
 
 XDataGrid::XDataGrid() : header_(new GridHeader), res_(new GridResources), painted_(new PaintedText) {}
@@ -201,14 +204,17 @@ void XDataGrid::SetZoom(double zoom)
 void XDataGrid::ReleaseDrawingResource() { res_->release(); }
 size_t XDataGrid::CachedFontCount() const { return res_->fontCount(); }
 
-HFONT XDataGrid::HeaderFont() { return res_->font(headerFace_, headerSize_ * zoom_, false, false); }
+HFONT XDataGrid::HeaderFont()
+{
+    return res_->font(headerFace_, headerSize_ * zoom_, false, false, res_->dpi(GetHwnd()));
+}
 
 HFONT XDataGrid::ColumnFont(int column)
 {
     const GridHeader::Column& c = header_->columns()[column];
     const std::wstring& face = c.fontFace.empty() ? headerFace_ : c.fontFace;
     int size = c.fontSize > 0 ? c.fontSize : headerSize_;
-    return res_->font(face, size * zoom_, c.bold, c.italic);
+    return res_->font(face, size * zoom_, c.bold, c.italic, res_->dpi(GetHwnd()));
 }
 
 GridResources& XDataGrid::Resources() { return *res_; }
@@ -291,15 +297,23 @@ void XDataGrid::SortByColumn(int column)
 
 // Geometry. The client area has a one-pixel border; inside it the header, then the rows,
 // with the scroll bars along the right and bottom edges when the rows or columns overflow.
-int XDataGrid::RowHeight() const { return std::max(4, scaled(rowHeight_, zoom_)); }
-int XDataGrid::CaptionRowHeight() const { return std::max(4, scaled(headerRowHeight_, zoom_)); }
+// Heights and widths are kept at 96 dpi and the standard size: the zoom and the window's dpi
+// scale them together.
+int XDataGrid::RowHeight() const { return std::max(4, scaled(rowHeight_, gridScale(zoom_, res_->dpi(GetHwnd())))); }
+int XDataGrid::CaptionRowHeight() const
+{
+    return std::max(4, scaled(headerRowHeight_, gridScale(zoom_, res_->dpi(GetHwnd()))));
+}
 int XDataGrid::HeaderHeight() const
 {
     if (header_->empty()) return 0;
     return CaptionRowHeight() * (header_->twoLevels() ? 2 : 1);
 }
 
-int XDataGrid::ColumnWidth(int column) const { return scaled(header_->columns()[column].width, zoom_); }
+int XDataGrid::ColumnWidth(int column) const
+{
+    return scaled(header_->columns()[column].width, gridScale(zoom_, res_->dpi(GetHwnd())));
+}
 
 // Computed in one pass over the columns and kept until the header document changes (its
 // version tells) or the zoom or the frozen columns do (their setters drop it): placing each
@@ -333,22 +347,23 @@ XDataGrid::ScrollLayout XDataGrid::GetScrollLayout() const
 {
     ScrollLayout s;
     RECT in = InnerRect();
+    const int bar = dpiScaled(kScrollBarSize, res_->dpi(GetHwnd()));
     long long needRows = (long long)const_cast<XDataGrid*>(this)->GetRowsCount() * RowHeight();
     int width = in.right - in.left, height = in.bottom - in.top - HeaderHeight();
     bool v = false, h = false;
     for (int pass = 0; pass < 2; ++pass) {
-        v = needRows > height - (h ? kScrollBarSize : 0);
-        h = TotalWidth() > width - (v ? kScrollBarSize : 0);
+        v = needRows > height - (h ? bar : 0);
+        h = TotalWidth() > width - (v ? bar : 0);
     }
     if (v) {
-        s.vBar = {in.right - kScrollBarSize, in.top, in.right, in.bottom - (h ? kScrollBarSize : 0)};
-        s.vUp = {s.vBar.left, s.vBar.top, s.vBar.right, s.vBar.top + kScrollBarSize};
-        s.vDown = {s.vBar.left, s.vBar.bottom - kScrollBarSize, s.vBar.right, s.vBar.bottom};
+        s.vBar = {in.right - bar, in.top, in.right, in.bottom - (h ? bar : 0)};
+        s.vUp = {s.vBar.left, s.vBar.top, s.vBar.right, s.vBar.top + bar};
+        s.vDown = {s.vBar.left, s.vBar.bottom - bar, s.vBar.right, s.vBar.bottom};
     }
     if (h) {
-        s.hBar = {in.left, in.bottom - kScrollBarSize, in.right - (v ? kScrollBarSize : 0), in.bottom};
-        s.hLeft = {s.hBar.left, s.hBar.top, s.hBar.left + kScrollBarSize, s.hBar.bottom};
-        s.hRight = {s.hBar.right - kScrollBarSize, s.hBar.top, s.hBar.right, s.hBar.bottom};
+        s.hBar = {in.left, in.bottom - bar, in.right - (v ? bar : 0), in.bottom};
+        s.hLeft = {s.hBar.left, s.hBar.top, s.hBar.left + bar, s.hBar.bottom};
+        s.hRight = {s.hBar.right - bar, s.hBar.top, s.hBar.right, s.hBar.bottom};
     }
     if (v && h) s.corner = {s.vBar.left, s.hBar.top, s.vBar.right, s.hBar.bottom};
     PlaceThumbs(s);
@@ -369,7 +384,7 @@ RECT XDataGrid::BodyRect() const
 int XDataGrid::PageRows() const
 {
     RECT in = InnerRect();
-    int height = in.bottom - in.top - HeaderHeight() - kScrollBarSize;
+    int height = in.bottom - in.top - HeaderHeight() - dpiScaled(kScrollBarSize, res_->dpi(GetHwnd()));
     RECT body = BodyRect();
     if (body.bottom > body.top) height = body.bottom - body.top;
     return std::max(1, height / RowHeight());
@@ -457,9 +472,10 @@ XDataGrid::HitTestResult XDataGrid::HitHeader(int x, int y, int& column)
     }
     int l = 0, r = 0;
     ColumnScreenSpan(column, l, r);
-    if (r - x <= 4) return HitCaptionEdge;
+    UINT dpi = res_->dpi(GetHwnd());
+    if (r - x <= dpiScaled(kEdgeGrab, dpi)) return HitCaptionEdge;
     // A point just right of an edge still grabs the column on the left.
-    if (x - l < 3 && column > 0) {
+    if (x - l < dpiScaled(kEdgeGrabRight, dpi) && column > 0) {
         int pl = 0, pr = 0;
         if (ColumnScreenSpan(column - 1, pl, pr) && pr == l) {
             --column;

@@ -2,6 +2,7 @@
 // (the scrolling columns, then the frozen ones over them), asking the derived grid only
 // for the rows and columns that are on screen.
 #include "controls/XDataGrid.h"
+#include "ControlDpi.h"
 #include "GridHeader.h"
 #include "GridResources.h"
 #include "PaintedText.h"
@@ -123,7 +124,7 @@ void XDataGrid::DrawContent(HDC dc, Gdiplus::Graphics* graphics, const RECT& bod
 void XDataGrid::DrawEmptyText(HDC dc, const RECT& body)
 {
     if (emptyText_.empty()) return;
-    const int margin = 20;
+    const int margin = dpiScaled(20, res_->dpi(GetHwnd()));
     RECT box = {body.left + margin, body.top, std::max<LONG>(body.left + margin + 1, body.right - margin), body.bottom};
     UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
     Common::SelectedObject font(dc, HeaderFont());
@@ -168,8 +169,9 @@ void XDataGrid::DrawRow(HDC dc, Gdiplus::Graphics* graphics, int row, const RECT
 void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int column, const RECT& rect)
 {
     GridHeader::Column& c = header_->column(column);
+    UINT dpi = res_->dpi(GetHwnd());
     if (c.checkBox) {
-        int side = std::min<int>(13, rect.bottom - rect.top - 4);
+        int side = std::min<int>(dpiScaled(13, dpi), rect.bottom - rect.top - dpiScaled(4, dpi));
         int x = (rect.left + rect.right - side) / 2, y = (rect.top + rect.bottom - side) / 2;
         DrawCheckBox(dc, graphics, RECT{x, y, x + side, y + side}, GetCheckStatus(row));
         painted_->add(row, rect.left, std::wstring());
@@ -183,7 +185,7 @@ void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics* graphics, int row, int colum
     SetTextColor(dc, color);
     SetBkMode(dc, TRANSPARENT);
     RECT r = rect;
-    InflateRect(&r, -kTextMargin, 0);
+    InflateRect(&r, -dpiScaled(kTextMargin, dpi), 0);
     bool cut = cutNumber(dc, text, r);
     if (cut) text = kCutNumber;
     painted_->add(row, rect.left, text);
@@ -200,7 +202,8 @@ void XDataGrid::DrawCheckBox(HDC dc, Gdiplus::Graphics*, const RECT& r, BOOL che
     vLine(dc, r.right - 1, r.top, r.bottom, bdColor_);
     if (!checked) return;
     RECT mark = r;
-    InflateRect(&mark, -3, -3);
+    int inset = dpiScaled(3, res_->dpi(GetHwnd()));
+    InflateRect(&mark, -inset, -inset);
     fill(dc, mark, headerColor_);
 }
 
@@ -240,14 +243,16 @@ void XDataGrid::DrawHeader(HDC dc, Gdiplus::Graphics* graphics, const RECT& head
 void XDataGrid::DrawHeaderItem(HDC dc, Gdiplus::Graphics* graphics, int item, const RECT& rect)
 {
     DrawHeaderBackgound(dc, rect);
+    UINT dpi = res_->dpi(GetHwnd());
     RECT text = rect;
-    InflateRect(&text, -kTextMargin, 0);
+    InflateRect(&text, -dpiScaled(kTextMargin, dpi), 0);
     if (item >= 0) {
         const GridHeader::Column& c = header_->columns()[item];
         bool sorted = !header_->sortColumn().empty() && c.info.name == header_->sortColumn();
         if (sorted) {
-            RECT arrow = {text.right - (kSortArrowSpace - 1), rect.top, text.right, rect.bottom};
-            text.right -= kSortArrowSpace;
+            int space = dpiScaled(kSortArrowSpace, dpi);
+            RECT arrow = {text.right - (space - 1), rect.top, text.right, rect.bottom};
+            text.right -= space;
             DrawHeaderSort(dc, graphics, arrow, header_->sortDescending());
         }
         DrawHeaderText(dc, text, c.title, c.titleAlign, HeaderFont());
@@ -277,13 +282,15 @@ void XDataGrid::DrawHeaderText(HDC dc, const RECT& rect, const Common::XStringW&
               align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-// A small triangle in the caption colour: point down for descending, up for ascending.
+// A small triangle in the caption colour: point down for descending, up for ascending; 8 by 6
+// pixels at 96 dpi.
 void XDataGrid::DrawHeaderSort(HDC dc, Gdiplus::Graphics* graphics, const RECT& rect, bool descending)
 {
+    float scale = float(gridScale(1.0, res_->dpi(GetHwnd())));
     float cx = (rect.left + rect.right) / 2.0f, cy = (rect.top + rect.bottom) / 2.0f;
-    float dy = descending ? 3.0f : -3.0f;
+    float dx = 4.0f * scale, dy = (descending ? 3.0f : -3.0f) * scale;
     if (graphics) {
-        Gdiplus::PointF p[3] = {{cx - 4, cy - dy}, {cx + 4, cy - dy}, {cx, cy + dy}};
+        Gdiplus::PointF p[3] = {{cx - dx, cy - dy}, {cx + dx, cy - dy}, {cx, cy + dy}};
         Gdiplus::SolidBrush brush(
             Gdiplus::Color(255, GetRValue(headerColor_), GetGValue(headerColor_), GetBValue(headerColor_)));
         graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -291,7 +298,7 @@ void XDataGrid::DrawHeaderSort(HDC dc, Gdiplus::Graphics* graphics, const RECT& 
         graphics->Flush(Gdiplus::FlushIntentionSync);
         return;
     }
-    POINT p[3] = {{LONG(cx - 4), LONG(cy - dy)}, {LONG(cx + 4), LONG(cy - dy)}, {LONG(cx), LONG(cy + dy)}};
+    POINT p[3] = {{LONG(cx - dx), LONG(cy - dy)}, {LONG(cx + dx), LONG(cy - dy)}, {LONG(cx), LONG(cy + dy)}};
     Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(headerColor_));
     Common::ScopedGdi<HPEN> pen(CreatePen(PS_SOLID, 1, headerColor_));
     Common::SelectedObject sb(dc, b), sp(dc, pen);

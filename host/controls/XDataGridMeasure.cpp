@@ -2,7 +2,9 @@
 // the column's font (the header font for captions), between the same margins. The tips for
 // cut text and the column fitting both ask here, so neither can disagree with the paint.
 #include "controls/XDataGrid.h"
+#include "ControlDpi.h"
 #include "GridHeader.h"
+#include "GridResources.h"
 #include "common/ScopedWin.h"
 #include <algorithm>
 #include <string>
@@ -29,7 +31,8 @@ int XDataGrid::CellWidthNeeded(HDC dc, int row, int column, Common::XStringW* te
     GridHeader::Column& c = header_->column(column);
     Common::XStringW cell;
     if (!c.checkBox) GetItemText(row, c.info, cell);
-    int width = cell.empty() ? 0 : textExtent(dc, ColumnFont(column), cell) + 2 * kTextMargin;
+    int margin = dpiScaled(kTextMargin, res_->dpi(GetHwnd()));
+    int width = cell.empty() ? 0 : textExtent(dc, ColumnFont(column), cell) + 2 * margin;
     if (text) *text = cell;
     return width;
 }
@@ -45,13 +48,13 @@ int XDataGrid::WidestCellNeeded(HDC dc, int column, int rows)
     Common::SelectedObject selected(dc, ColumnFont(column));
     std::unordered_set<std::wstring> measured;
     Common::XStringW cell;
-    int widest = 0;
+    int widest = 0, margin = dpiScaled(kTextMargin, res_->dpi(GetHwnd()));
     for (int row = 0; row < rows; ++row) {
         GetItemText(row, c.info, cell);
         if (cell.empty() || !measured.insert(cell).second) continue;
         SIZE size{};
         if (GetTextExtentPoint32W(dc, cell.c_str(), int(cell.size()), &size))
-            widest = std::max(widest, int(size.cx) + 2 * kTextMargin);
+            widest = std::max(widest, int(size.cx) + 2 * margin);
     }
     return widest;
 }
@@ -60,8 +63,10 @@ int XDataGrid::CaptionWidthNeeded(HDC dc, int column)
 {
     if (column < 0 || column >= GetColumnCount()) return 0;
     const GridHeader::Column& c = header_->columns()[column];
-    int width = textExtent(dc, HeaderFont(), c.title) + 2 * kTextMargin;
-    if (!header_->sortColumn().empty() && c.info.name == header_->sortColumn()) width += kSortArrowSpace;
+    UINT dpi = res_->dpi(GetHwnd());
+    int width = textExtent(dc, HeaderFont(), c.title) + 2 * dpiScaled(kTextMargin, dpi);
+    if (!header_->sortColumn().empty() && c.info.name == header_->sortColumn())
+        width += dpiScaled(kSortArrowSpace, dpi);
     return width;
 }
 

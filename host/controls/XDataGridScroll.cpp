@@ -3,6 +3,8 @@
 // proportional to the page with a minimum length, so a million rows still give a thumb
 // that can be grabbed.
 #include "controls/XDataGrid.h"
+#include "ControlDpi.h"
+#include "GridResources.h"
 #include "common/ScopedWin.h"
 #include <algorithm>
 #include <cstdlib>
@@ -11,17 +13,18 @@ namespace Control {
 
 namespace {
 
-const int kMinThumb = 12;
+const int kMinThumb = 12; // at 96 dpi
+const int kArrowHalfWidth = 4, kArrowHalfHeight = 2;
 
-// Start and length of the thumb inside a track of trackLength.
-void thumbSpan(int trackLength, long long range, long long page, long long pos, int& start, int& length)
+// Start and length of the thumb inside a track of trackLength, at least minThumb long.
+void thumbSpan(int trackLength, long long range, long long page, long long pos, int minThumb, int& start, int& length)
 {
     if (range <= page || trackLength <= 0) {
         start = 0;
         length = std::max(0, trackLength);
         return;
     }
-    length = int(std::max<long long>(kMinThumb, trackLength * page / range));
+    length = int(std::max<long long>(minThumb, trackLength * page / range));
     length = std::min(length, trackLength);
     long long maxPos = range - page;
     start = int((trackLength - length) * std::min(pos, maxPos) / maxPos);
@@ -44,14 +47,15 @@ void XDataGrid::PlaceThumbs(ScrollLayout& s) const
         int track = s.vDown.top - s.vUp.bottom;
         int start = 0, length = 0;
         int page = std::max(1, int((s.vBar.bottom - s.vBar.top - (HeaderHeight())) / RowHeight()));
-        thumbSpan(track, rows, page, topRow_, start, length);
+        thumbSpan(track, rows, page, topRow_, dpiScaled(kMinThumb, res_->dpi(GetHwnd())), start, length);
         s.vThumb = {s.vBar.left, s.vUp.bottom + start, s.vBar.right, s.vUp.bottom + start + length};
     }
     if (!IsRectEmpty(&s.hBar)) {
         int track = s.hRight.left - s.hLeft.right;
         int start = 0, length = 0;
         int page = std::max(1, int(s.hBar.right - s.hBar.left) - FrozenWidth());
-        thumbSpan(track, TotalWidth() - FrozenWidth(), page, scrollX_, start, length);
+        thumbSpan(track, TotalWidth() - FrozenWidth(), page, scrollX_, dpiScaled(kMinThumb, res_->dpi(GetHwnd())),
+                  start, length);
         s.hThumb = {s.hLeft.right + start, s.hBar.top, s.hLeft.right + start + length, s.hBar.bottom};
     }
 }
@@ -158,27 +162,29 @@ void XDataGrid::DrawScrollBarButton(HDC dc, const RECT& r, int arrow)
 {
     raisedBlock(dc, r, scrollButtonColor_, scrollLight_, scrollDark_);
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    UINT dpi = res_->dpi(GetHwnd());
+    const int w = dpiScaled(kArrowHalfWidth, dpi), h = dpiScaled(kArrowHalfHeight, dpi);
     POINT p[3];
     switch (arrow) {
     case 0:
-        p[0] = {cx - 4, cy + 2};
-        p[1] = {cx + 4, cy + 2};
-        p[2] = {cx, cy - 2};
+        p[0] = {cx - w, cy + h};
+        p[1] = {cx + w, cy + h};
+        p[2] = {cx, cy - h};
         break;
     case 1:
-        p[0] = {cx - 4, cy - 2};
-        p[1] = {cx + 4, cy - 2};
-        p[2] = {cx, cy + 2};
+        p[0] = {cx - w, cy - h};
+        p[1] = {cx + w, cy - h};
+        p[2] = {cx, cy + h};
         break;
     case 2:
-        p[0] = {cx + 2, cy - 4};
-        p[1] = {cx + 2, cy + 4};
-        p[2] = {cx - 2, cy};
+        p[0] = {cx + h, cy - w};
+        p[1] = {cx + h, cy + w};
+        p[2] = {cx - h, cy};
         break;
     default:
-        p[0] = {cx - 2, cy - 4};
-        p[1] = {cx - 2, cy + 4};
-        p[2] = {cx + 2, cy};
+        p[0] = {cx - h, cy - w};
+        p[1] = {cx - h, cy + w};
+        p[2] = {cx + h, cy};
         break;
     }
     Common::ScopedGdi<HBRUSH> b(CreateSolidBrush(scrollArrow_));

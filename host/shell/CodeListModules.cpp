@@ -2,6 +2,8 @@
 #include "ConfText.h"
 #include "hostapi/ConfHost.h"
 #include "hostapi/KernelHost.h"
+#include "hostapi/ShellHost.h"
+#include <algorithm>
 #include <cwctype>
 
 namespace HostShell {
@@ -9,6 +11,25 @@ namespace HostShell {
 const char kConcernFundKey[] = "/Client2/UserConfig/ConcernFund/Codes";
 const char kFundsPoolKey[] = "/Client2/UserConfig/FundsPool/Codes";
 const char kFundsPoolChanged[] = "event_fundspool_changed";
+const wchar_t kFundsPoolTitle[] = L"基金池";
+const char kFundsPoolRemove[] = "event_fundspool_remove";
+
+namespace {
+
+// "已从基金池删除：150001", or for several "已从基金池删除 3 只基金：150001、150002、…" (the
+// first few codes; the status bar has one line).
+XStringW removedLine(const std::vector<XStringW>& codes)
+{
+    const size_t shown = 5;
+    XStringW line = L"已从基金池删除";
+    if (codes.size() > 1) line += L" " + std::to_wstring(codes.size()) + L" 只基金";
+    line += L"：";
+    for (size_t i = 0; i < codes.size() && i < shown; ++i) line += (i ? L"、" : L"") + codes[i];
+    if (codes.size() > shown) line += L"、…";
+    return line;
+}
+
+} // namespace
 
 CodeList::CodeList(XComPtr<Host::IConfManager> userConf, const char* key) : userConf_(std::move(userConf)), key_(key)
 {
@@ -66,15 +87,26 @@ int CodeList::add(const XStringW& code, XStringW& failure)
 
 bool CodeList::remove(const XStringW& code)
 {
-    if (!contains(code)) return false;
+    XStringW failure;
+    return removeAll({code}, failure) == 1;
+}
+
+int CodeList::removeAll(const std::vector<XStringW>& codes, XStringW& failure)
+{
+    std::set<XStringW> gone;
+    for (const XStringW& code : codes)
+        if (contains(code)) gone.insert(code);
+    if (gone.empty()) return 0;
     std::vector<XStringW> next;
-    for (const XStringW& c : codes_) {
-        if (c != code) next.push_back(c);
+    for (const XStringW& c : codes_)
+        if (!gone.count(c)) next.push_back(c);
+    if (!save(next)) {
+        failure = writeFailure();
+        return -1;
     }
-    if (!save(next)) return false;
     codes_.swap(next);
-    set_.erase(code);
-    return true;
+    for (const XStringW& code : gone) set_.erase(code);
+    return int(gone.size());
 }
 
 ConcernFundModule::ConcernFundModule(XComPtr<Host::IConfManager> userConf)
@@ -82,9 +114,22 @@ ConcernFundModule::ConcernFundModule(XComPtr<Host::IConfManager> userConf)
 {}
 
 FundsPoolModule::FundsPoolModule(XComPtr<Host::IConfManager> userConf)
-    : BuiltInModule("mod_FundsPool", L"基金池"), list_(std::move(userConf), kFundsPoolKey),
-      changed_(Host::createHostEvent(kFundsPoolChanged))
-{}
+    : BuiltInModule("mod_FundsPool", kFundsPoolTitle), list_(std::move(userConf), kFundsPoolKey),
+      changed_(Host::createHostEvent(kFundsPoolChanged)), remove_(Host::createHostEvent(kFundsPoolRemove))
+{
+    if (remove_) remove_->subscribe(&onRemove, this);
+}
+
+FundsPoolModule::~FundsPoolModule()
+{
+    if (remove_) remove_->unsubscribe(&onRemove, this);
+}
+
+int FundsPoolModule::initialize(Host::IApp* app, XStringW&)
+{
+    app_ = app;
+    return 0;
+}
 
 // The page hands over the current row's code whatever it is; a row without a fund adds nothing.
 void FundsPoolModule::addFund(XStringW code)
@@ -107,6 +152,41 @@ bool FundsPoolModule::removeFund(const XStringW& code)
     if (!list_.remove(code)) return false;
     if (changed_) changed_->fire(nullptr);
     return true;
+}
+
+int FundsPoolModule::removeFunds(const std::vector<XStringW>& codes)
+{
+    std::vector<XStringW> held;
+    for (const XStringW& code : codes)
+        if (list_.contains(code) && std::find(held.begin(), held.end(), code) == held.end()) held.push_back(code);
+    XStringW failure;
+    int removed = list_.removeAll(held, failure);
+    if (removed < 0) {
+        Host::logWarning((L"fund pool: the removal was not saved: " + failure).c_str());
+        tell(saveNotice_.failed(kFundsPoolTitle, failure));
+        return -1;
+    }
+    if (removed == 0) return 0;
+    saveNotice_.saved(kFundsPoolTitle);
+    if (changed_) changed_->fire(nullptr);
+    tell(removedLine(held));
+    return removed;
+}
+
+// Only the first pool to hear a request acts on it.
+void FundsPoolModule::onRemove(void* payload, void* self)
+{
+    auto* request = static_cast<FundsPoolRemoval*>(payload);
+    if (!request || request->handled) return;
+    request->handled = true;
+    request->removed = static_cast<FundsPoolModule*>(self)->removeFunds(request->codes);
+}
+
+void FundsPoolModule::tell(const XStringW& line)
+{
+    if (line.empty() || !app_) return;
+    auto frame = app_->getModule("mod_MainFrame").cast<Host::IMainFrameHost>();
+    if (frame) frame->setStatusText(line);
 }
 
 } // namespace HostShell

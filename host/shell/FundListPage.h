@@ -1,10 +1,15 @@
 // A plain page of the fund-value tab control: a caption over a list of the funds that one
 // query of the fund database returns. The list is filled when the page is first shown, and
-// again when its query changes.
+// again when its query changes. It takes the colours of the theme the main frame shows
+// (frameThemeMessage). The page that lists the fund pool (titled kFundsPoolTitle) lets the
+// person remove the selected funds: "从基金池删除" in the list's menu, or the Delete key.
 #pragma once
+#include "FrameColors.h"
 #include "common/RefCounted.h"
+#include "common/XString.h"
 #include "controls/XWin.h"
 #include "host/Modules.h"
+#include <commctrl.h>
 #include <vector>
 
 namespace HostShell {
@@ -42,6 +47,11 @@ public:
     HWND list() const { return list_; }
     // Drops the database and tab control (before the client shuts down).
     void releaseHostReferences();
+    // The list's colours from the theme; null gives back the system's look.
+    void applyTheme(Host::ITheme* theme);
+    bool listsFundsPool() const { return listsPool_; }
+    // The codes (first column) of the selected rows, top to bottom.
+    std::vector<XStringW> selectedCodes() const;
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -49,6 +59,12 @@ private:
     static constexpr int kCaptionHeight = 30;
     void paint();
     void addRow(int row, const std::vector<XStringW>& cells);
+    LRESULT onNotify(const NMHDR& header);
+    LRESULT customDraw(NMLVCUSTOMDRAW& draw);
+    void showMenu(LPARAM at);
+    void removeSelectedFromPool();
+    static LRESULT CALLBACK headerProc(HWND header, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) noexcept;
 
     const XStringW title_;
     const XStringW caption_;
@@ -57,7 +73,11 @@ private:
     XComPtr<Host::IDatabase> database_;
     XComPtr<Host::ITabCtrl> tabCtrl_;
     HWND list_ = nullptr;
+    HWND header_ = nullptr; // the list's header, subclassed to paint in the theme's colours
     bool loaded_ = false;
+    const bool listsPool_;
+    bool themed_ = false;
+    ListColors colors_ = listColors(nullptr);
 };
 
 } // namespace HostShell

@@ -1,4 +1,5 @@
 #include "FundTabCtrl.h"
+#include "UiFont.h"
 #include "common/ScopedWin.h"
 #include "hostapi/KernelHost.h"
 #include <commctrl.h>
@@ -6,6 +7,8 @@
 namespace HostShell {
 
 FundTabCtrl::~FundTabCtrl() { ReleaseWindow(); }
+
+int FundTabCtrl::stripHeight() { return uiScaled(kStripHeight); }
 
 HWND FundTabCtrl::createWindow(HWND parent, const RECT& rect)
 {
@@ -24,7 +27,7 @@ RECT FundTabCtrl::pageArea() const
 {
     RECT client{};
     GetClientRect(&client);
-    RECT area{0, kStripHeight, client.right, client.bottom};
+    RECT area{0, stripHeight(), client.right, client.bottom};
     if (area.bottom < area.top) area.bottom = area.top;
     return area;
 }
@@ -89,7 +92,7 @@ void FundTabCtrl::layout()
 {
     RECT client{};
     GetClientRect(&client);
-    if (strip_.IsWindow()) ::MoveWindow(strip_, 0, 0, client.right, kStripHeight, TRUE);
+    if (strip_.IsWindow()) ::MoveWindow(strip_, 0, 0, client.right, stripHeight(), TRUE);
     RECT area = pageArea();
     for (const auto& page : pages_) page->move(area.left, area.top, area.right - area.left, area.bottom - area.top);
 }

@@ -12,7 +12,9 @@ namespace HostShell {
 
 class FundTabCtrl final : public Common::RefCounted<Host::ITabCtrlHost>, public Control::XWin {
 public:
+    // The tab strip's height at 96 dpi; stripHeight() at the screen's.
     static constexpr int kStripHeight = 26;
+    static int stripHeight();
 
     FundTabCtrl() = default;
     FundTabCtrl(const FundTabCtrl&) = delete;

@@ -40,6 +40,15 @@ XStringW themeCaption(const XStringA& name)
     return fromUtf8(name);
 }
 
+// Tells the pages of the tab control (its child windows) which theme is shown: the host's own
+// pages colour their lists by it; any other window leaves the message alone.
+void tellPages(HWND tabCtrl, HWND only, Host::ITheme* theme)
+{
+    for (HWND page = tabCtrl ? GetWindow(tabCtrl, GW_CHILD) : nullptr; page; page = GetWindow(page, GW_HWNDNEXT)) {
+        if (!only || page == only) SendMessageW(page, frameThemeMessage(), kThemeApplied, LPARAM(theme));
+    }
+}
+
 } // namespace
 
 MainFrameWindow::~MainFrameWindow()
@@ -269,6 +278,7 @@ void MainFrameWindow::applyTheme(Host::ITheme* theme)
     toolBar_.setColors(colors);
     if (tabCtrl_) tabCtrl_->setColors(colors);
     statusBar_.setColors(colors);
+    if (tabCtrl_) tellPages(tabCtrl_->GetHwnd(), nullptr, theme);
 }
 
 void MainFrameWindow::layout()
@@ -277,14 +287,20 @@ void MainFrameWindow::layout()
     GetClientRect(&client);
     statusBar_.layout();
     int statusHeight = statusBar_.height();
-    toolBar_.MoveWindow(0, 0, client.right, ToolBar::kHeight);
-    int top = ToolBar::kHeight;
+    toolBar_.MoveWindow(0, 0, client.right, ToolBar::height());
+    int top = ToolBar::height();
     int height = client.bottom - top - statusHeight;
     if (tabCtrl_) tabCtrl_->MoveWindow(0, top, client.right, height > 0 ? height : 0);
 }
 
 LRESULT MainFrameWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == frameThemeMessage() && wParam == kThemeAsked) {
+        auto manager = app_->getThemeMgr();
+        auto theme = manager ? manager->getCurrentTheme() : XComPtr<Host::ITheme>();
+        if (tabCtrl_) tellPages(tabCtrl_->GetHwnd(), HWND(lParam), theme.get());
+        return 1;
+    }
     switch (msg) {
     case WM_SIZE: layout(); return 0;
     case WM_COMMAND:

@@ -7,8 +7,10 @@
 namespace HostShell {
 
 namespace {
+// At 96 dpi.
 const int kGripSize = 14;
 const int kTextMargin = 6;
+const int kDotSize = 2, kDotPitch = 4, kGripInset = 3;
 } // namespace
 
 StatusBar::~StatusBar() { ReleaseWindow(); }
@@ -75,7 +77,7 @@ void StatusBar::layout()
         Common::SelectedObject font(dc, uiFont());
         SIZE extent{};
         GetTextExtentPoint32W(dc, error_.c_str(), int(error_.size()), &extent);
-        int width = std::min<int>(extent.cx + 2 * kTextMargin + kGripSize, client.right * 3 / 5);
+        int width = std::min<int>(extent.cx + uiScaled(2 * kTextMargin + kGripSize), client.right * 3 / 5);
         int edges[2] = {std::max<int>(0, client.right - width), -1};
         SendMessageW(GetHwnd(), SB_SETPARTS, 2, LPARAM(edges));
         SendMessageW(GetHwnd(), SB_SETTEXTW, 1, LPARAM(error_.c_str()));
@@ -93,12 +95,13 @@ void StatusBar::drawGrip(HDC dc, const RECT& client)
 {
     // Dots in the lower right half of a 3 by 3 square, the usual sign of a corner to drag.
     Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(colors_.border));
+    const int inset = uiScaled(kGripInset), pitch = uiScaled(kDotPitch), dot = uiScaled(kDotSize);
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
             if (row + col < 2) continue;
-            int x = client.right - 3 - (2 - col) * 4, y = client.bottom - 3 - (2 - row) * 4;
-            RECT dot{x - 2, y - 2, x, y};
-            FillRect(dc, &dot, brush);
+            int x = client.right - inset - (2 - col) * pitch, y = client.bottom - inset - (2 - row) * pitch;
+            RECT place{x - dot, y - dot, x, y};
+            FillRect(dc, &place, brush);
         }
     }
 }
@@ -126,8 +129,9 @@ void StatusBar::paint(HDC target)
             RECT line{r.left, client.top + 3, r.left + 1, client.bottom - 3};
             FillRect(dc, &line, border);
         }
-        RECT text{r.left + kTextMargin, client.top + 1, r.right - kTextMargin, client.bottom};
-        if (part == parts - 1 && grip) text.right = std::min<LONG>(text.right, client.right - kGripSize);
+        const int margin = uiScaled(kTextMargin);
+        RECT text{r.left + margin, client.top + 1, r.right - margin, client.bottom};
+        if (part == parts - 1 && grip) text.right = std::min<LONG>(text.right, client.right - uiScaled(kGripSize));
         XStringW caption = partText(part);
         SetTextColor(dc, part == 1 ? colors_.error : colors_.text);
         DrawTextW(dc, caption.c_str(), int(caption.size()), &text,

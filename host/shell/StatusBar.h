@@ -31,7 +31,7 @@ public:
 
 private:
     XStringW partText(int part) const;
-    void paint(HDC dc) override;
+    void paint(HDC target) override;
     void drawGrip(HDC dc, const RECT& client);
     bool parentMaximised() const;
 

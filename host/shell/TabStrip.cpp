@@ -57,7 +57,7 @@ void TabStrip::paint(HDC target)
         RECT inside{tab.left + 1, tab.top + 1, tab.right - 1, tab.bottom - (isCurrent ? 0 : 1)};
         FillRect(dc, &inside, isCurrent ? chosen : face);
         if (isCurrent) {
-            RECT line{tab.left, tab.top, tab.right, tab.top + 2};
+            RECT line{tab.left, tab.top, tab.right, tab.top + uiScaled(2)};
             FillRect(dc, &line, accent);
         }
         wchar_t text[128] = {};

@@ -18,7 +18,7 @@ public:
     void setColors(const FrameColors& colors);
 
 private:
-    void paint(HDC dc) override;
+    void paint(HDC target) override;
 
     FrameColors colors_ = frameColors(nullptr);
 };

@@ -5,17 +5,22 @@
 namespace HostShell {
 
 namespace {
+// At 96 dpi, as the bar's height.
 const int kGroupGap = 14;
 const int kButtonGap = 4;
 const int kButtonHeight = 26;
+const int kFirstButtonX = 6;
+const int kCaptionMargin = 24; // a button is as wide as its caption and this
 const UINT kFirstButtonId = 2000;
 } // namespace
 
 ToolBar::~ToolBar() { ReleaseWindow(); }
 
+int ToolBar::height() { return uiScaled(kHeight); }
+
 HWND ToolBar::createWindow(HWND parent)
 {
-    return Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, kHeight}, parent, 0);
+    return Create(0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, height()}, parent, 0);
 }
 
 bool ToolBar::addButton(const XStringA& group, const XStringA& id, const Host::ToolButtonDesc& desc)
@@ -77,18 +82,18 @@ void ToolBar::layout()
 {
     Common::WindowDC dc(GetHwnd());
     Common::SelectedObject font(dc, uiFont());
-    int x = 6;
+    int x = uiScaled(kFirstButtonX), buttonHeight = uiScaled(kButtonHeight);
     const XStringA* group = nullptr;
     for (const Button& b : buttons_) {
-        if (group && *group != b.group) x += kGroupGap - kButtonGap;
+        if (group && *group != b.group) x += uiScaled(kGroupGap - kButtonGap);
         group = &b.group;
         wchar_t caption[256];
         int length = GetWindowTextW(b.window, caption, 256);
         SIZE extent{};
         GetTextExtentPoint32W(dc, caption, length, &extent);
-        int width = extent.cx + 24;
-        ::MoveWindow(b.window, x, (kHeight - kButtonHeight) / 2, width, kButtonHeight, TRUE);
-        x += width + kButtonGap;
+        int width = extent.cx + uiScaled(kCaptionMargin);
+        ::MoveWindow(b.window, x, (height() - buttonHeight) / 2, width, buttonHeight, TRUE);
+        x += width + uiScaled(kButtonGap);
     }
 }
 

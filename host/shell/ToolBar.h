@@ -12,7 +12,9 @@ namespace HostShell {
 
 class ToolBar final : public Control::XWin {
 public:
+    // The bar's height at 96 dpi; height() at the screen's.
     static constexpr int kHeight = 34;
+    static int height();
 
     ToolBar() = default;
     ToolBar(const ToolBar&) = delete;

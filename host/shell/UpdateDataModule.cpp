@@ -4,6 +4,7 @@
 #include "common/CallbackGuard.h"
 #include "hostapi/DatabaseHost.h"
 #include "hostapi/KernelHost.h"
+#include "hostapi/ShellHost.h"
 #include <process.h>
 #include <algorithm>
 
@@ -14,9 +15,10 @@ namespace {
 const char* const kUpdateEvents[] = {"event_update_closedfund", "event_udpate_affiche", "event_update_buyredeemstate"};
 } // namespace
 
-UpdateThread::UpdateThread(XStringA name, XStringW databasePath, XStringW packageDir)
+UpdateThread::UpdateThread(XStringA name, XStringW databasePath, XStringW packageDir,
+                           std::shared_ptr<StatusBarNotices> notices)
     : name_(std::move(name)), databasePath_(std::move(databasePath)), packageDir_(std::move(packageDir)),
-      wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+      notices_(std::move(notices)), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {}
 
 UpdateThread::~UpdateThread() { stop(); }
@@ -45,6 +47,7 @@ void UpdateThread::stop()
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     thread_.reset();
+    folderWatch_.reset();
 }
 
 void UpdateThread::requestUpdate(int kind)
@@ -71,36 +74,126 @@ void UpdateThread::run()
 {
     Host::registerHostThread();
     for (;;) {
-        WaitForSingleObject(wake_.get(), INFINITE);
-        for (;;) {
-            int kind;
-            {
-                Common::CriticalSection::Lock lock(lock_);
-                if (stopping_) return;
-                if (queue_.empty()) break;
-                kind = queue_.front();
-                queue_.erase(queue_.begin());
-            }
-            handle(kind);
-        }
+        bool look = waitForWork();
+        if (!handleRequests()) return;
+        if (look) lookAtFolder();
     }
 }
 
-// Only closed-fund data has a source here; other kinds finish without an event.
+bool UpdateThread::waitForWork()
+{
+    HANDLE handles[2] = {wake_.get(), folderWatch_.get()};
+    DWORD count = folderWatch_ ? 2 : 1;
+    DWORD timeout = INFINITE;
+    if (lookAgainAt_) {
+        ULONGLONG now = GetTickCount64();
+        timeout = lookAgainAt_ > now ? DWORD(lookAgainAt_ - now) : 0;
+    }
+    DWORD woke = WaitForMultipleObjects(count, handles, FALSE, timeout);
+    if (woke == WAIT_TIMEOUT) {
+        lookAgainAt_ = 0;
+        return true;
+    }
+    if (woke == WAIT_FAILED && folderWatch_) {
+        // A notification that went bad must not spin the thread: the minute's round is left.
+        Host::logWarning((L"updater: the update folder is no longer watched: " + packageDir_).c_str());
+        folderWatch_.reset();
+    }
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    // Armed again before the folder is read: a rename during the round wakes the next one.
+    if (!FindNextChangeNotification(folderWatch_)) {
+        Host::logWarning((L"updater: the update folder is no longer watched: " + packageDir_).c_str());
+        folderWatch_.reset();
+    }
+    return true;
+}
+
+bool UpdateThread::handleRequests()
+{
+    for (;;) {
+        int kind;
+        {
+            Common::CriticalSection::Lock lock(lock_);
+            if (stopping_) return false;
+            if (queue_.empty()) return true;
+            kind = queue_.front();
+            queue_.erase(queue_.begin());
+        }
+        handle(kind);
+    }
+}
+
+// Only closed-fund data has a source here; other kinds finish without an event. The folder
+// is watched from before this round, so a package renamed while it runs is not missed.
 void UpdateThread::handle(int kind)
 {
     if (kind != Host::UPDATE_KIND_CLOSEDFUND) return;
+    watchFolder();
     PackageRun run = applyPendingPackages(databasePath_, packageDir_);
+    afterRound(run);
+    fireClosedFundUpdated(run.changed);
+}
+
+// Only once: a folder that cannot be watched leaves the page's minute round, which asks anyway.
+void UpdateThread::watchFolder()
+{
+    if (watchTried_) return;
+    watchTried_ = true;
+    HANDLE watch = FindFirstChangeNotificationW(packageDir_.c_str(), FALSE,
+                                                FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    if (watch == INVALID_HANDLE_VALUE) {
+        Host::logWarning((L"updater: the update folder cannot be watched, packages wait for the next request: " +
+                          packageDir_ + L" (error " + std::to_wstring(GetLastError()) + L")")
+                             .c_str());
+        return;
+    }
+    folderWatch_.reset(watch);
+}
+
+// Nobody asked for this round: the page hears of it only when there are new rows to show
+// (a part file written, or our own moves to "done", wake it for nothing).
+void UpdateThread::lookAtFolder()
+{
+    PackageRun run = applyPendingPackages(databasePath_, packageDir_);
+    afterRound(run);
+    if (run.changed) fireClosedFundUpdated(true);
+}
+
+void UpdateThread::afterRound(const PackageRun& run)
+{
+    tellSetAside(run);
+    lookAgainAt_ = run.lookAgainMs >= 0 ? GetTickCount64() + ULONGLONG(run.lookAgainMs) : 0;
+}
+
+// Each package set aside is told once. One that could not be moved away meets every later
+// round again and is not told again until it has gone.
+void UpdateThread::tellSetAside(const PackageRun& run)
+{
+    XStringW line;
+    for (const FailedPackage& package : run.setAside) {
+        bool toldBefore = toldStuck_.count(package.name) != 0;
+        if (package.moved)
+            toldStuck_.erase(package.name);
+        else
+            toldStuck_.insert(package.name);
+        if (toldBefore) continue;
+        line += (line.empty() ? L"" : L"；") + (L"更新包 " + package.name + L" 未能应用：" + package.reason);
+    }
+    if (!line.empty() && notices_) notices_->post(line);
+}
+
+void UpdateThread::fireClosedFundUpdated(bool changed)
+{
     Host::UpdateEventArgs args;
-    args.kind = kind;
+    args.kind = Host::UPDATE_KIND_CLOSEDFUND;
     args.status = Host::UPDATE_STATUS_FINISHED;
-    args.changed = run.changed ? 1 : 0;
+    args.changed = changed ? 1 : 0;
     if (auto event = Host::getHostEvent("event_update_closedfund")) event->fire(&args);
 }
 
 UpdateDataModule::UpdateDataModule(XStringW databasePath, XStringW packageDir)
     : BuiltInModule("mod_UpdateData", L"数据更新"), databasePath_(std::move(databasePath)),
-      packageDir_(std::move(packageDir))
+      packageDir_(std::move(packageDir)), notices_(std::make_shared<StatusBarNotices>())
 {
     ensureFolder(packageDir_);
     for (const char* name : kUpdateEvents) Host::createEvent(name);
@@ -123,7 +216,7 @@ XComPtr<Host::IUpdateThread> UpdateDataModule::createThread(const XStringA& name
     auto database = dbModule ? dbModule->getFundDatabase().cast<Host::IDatabaseHost>() : XComPtr<Host::IDatabaseHost>();
     if (database && !database->getPath().empty()) databasePath = database->getPath();
 
-    auto thread = XComPtr<UpdateThread>::adopt(new UpdateThread(name, databasePath, packageDir_));
+    auto thread = XComPtr<UpdateThread>::adopt(new UpdateThread(name, databasePath, packageDir_, notices_));
     if (!thread->start()) {
         Host::logWarning((L"update thread could not start: " + fromUtf8(name)).c_str());
         return {};
@@ -132,9 +225,17 @@ XComPtr<Host::IUpdateThread> UpdateDataModule::createThread(const XStringA& name
     return XComPtr<Host::IUpdateThread>(thread.get());
 }
 
+int UpdateDataModule::initialize(Host::IApp* app, XStringW&)
+{
+    auto frame = app ? app->getModule("mod_MainFrame").cast<Host::IMainFrameHost>() : XComPtr<Host::IMainFrameHost>();
+    if (frame) notices_->setTarget([frame](const XStringW& text) { frame->setStatusText(text); });
+    return 0;
+}
+
 void UpdateDataModule::uninitialize()
 {
     for (auto& entry : threads_) entry.second->stop();
+    notices_->close();
 }
 
 } // namespace HostShell

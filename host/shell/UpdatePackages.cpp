@@ -18,6 +18,7 @@ const long long kLargestPackage = 256ll << 20;
 // between and its package waits for the next round instead of running half.
 const char kEndMarker[] = "-- end of package";
 const long long kSettleTicks = 10000000; // one second, in FILETIME units
+const int kSettleMs = 1000;
 // A package without its marker that nobody has touched for this long was abandoned: it is
 // set aside so that the packages after it are not held up for ever.
 const long long kAbandonedTicks = 300 * kSettleTicks;
@@ -103,39 +104,82 @@ bool endsWithMarker(const std::string& script)
     return script.compare(start, length, kEndMarker) == 0 && (start == 0 || script[start - 1] == '\n');
 }
 
+// Why a package cannot run: SQLite's or our technical text for the log, and a few words in
+// Chinese for the person who reads the status bar.
+struct Failure {
+    std::string detail;
+    std::wstring reason;
+};
+
 // The file's text as UTF-8 without a byte-order mark. Incomplete while a writer may still be
 // at it (it is open for writing, was written to within the last second, changed while we
-// read, or lacks its end marker); Bad, with the reason, for an unreadable, oversized or not
-// UTF-8 file, or one abandoned without its marker.
-Read readScript(const std::wstring& path, std::string& script, std::string& error)
+// read, or lacks its end marker), with lookAgainMs set when waiting alone will settle it;
+// Bad, with the failure, for an unreadable, oversized or not UTF-8 file, or one abandoned
+// without its marker.
+Read readScript(const std::wstring& path, std::string& script, Failure& failure, int& lookAgainMs)
 {
-    error = "not a readable UTF-8 text file";
+    failure = {"not a readable UTF-8 text file", L"不是 UTF-8 文本"};
     // No FILE_SHARE_WRITE: a writer that still holds the file open makes this open fail.
     Common::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return GetLastError() == ERROR_SHARING_VIOLATION ? Read::Incomplete : Read::Bad;
+    if (!file.valid()) {
+        if (GetLastError() != ERROR_SHARING_VIOLATION) {
+            failure = {"the file cannot be read", L"文件无法读取"};
+            return Read::Bad;
+        }
+        lookAgainMs = kSettleMs;
+        return Read::Incomplete;
+    }
     long long size = 0, written = 0;
-    if (!fileStamp(file.get(), size, written)) return Read::Bad;
+    if (!fileStamp(file.get(), size, written)) {
+        failure = {"the file cannot be read", L"文件无法读取"};
+        return Read::Bad;
+    }
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     long long age = ticks(now) - written;
-    if (age < kSettleTicks) return Read::Incomplete;
-    if (size > kLargestPackage) return Read::Bad;
+    if (age < kSettleTicks) {
+        // A stamp in the future is looked at every second, as one just written would be.
+        lookAgainMs = age < 0 ? kSettleMs : int((kSettleTicks - age) / 10000) + 1;
+        return Read::Incomplete;
+    }
+    if (size > kLargestPackage) {
+        failure = {"larger than 256 MB", L"文件超过 256 MB"};
+        return Read::Bad;
+    }
     script.resize(size_t(size));
     DWORD read = 0;
-    if (!script.empty() &&
-        (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size()))
-        return Read::Incomplete;
     long long sizeAfter = 0, writtenAfter = 0;
-    if (!fileStamp(file.get(), sizeAfter, writtenAfter) || sizeAfter != size || writtenAfter != written)
+    if ((!script.empty() &&
+         (!ReadFile(file.get(), &script[0], DWORD(script.size()), &read, nullptr) || read != script.size())) ||
+        !fileStamp(file.get(), sizeAfter, writtenAfter) || sizeAfter != size || writtenAfter != written) {
+        lookAgainMs = kSettleMs;
         return Read::Incomplete;
+    }
     if (script.compare(0, 3, "\xEF\xBB\xBF") == 0) script.erase(0, 3);
     if (script.find('\0') != std::string::npos) return Read::Bad;
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, script.data(), int(script.size()), nullptr, 0) <= 0)
         return Read::Bad;
     if (endsWithMarker(script)) return Read::Ok;
-    error = "no end marker";
+    failure = {"no end marker", L"五分钟内未写完（缺少结束标记）"};
     return age > kAbandonedTicks ? Read::Bad : Read::Incomplete;
+}
+
+// The person's few words for SQL that failed; the log keeps SQLite's own text.
+std::wstring sqlReason(int code, const std::string& message)
+{
+    switch (code & 0xff) {
+    case SQLITE_AUTH: return L"含有不允许的语句（事务或附加数据库）";
+    case SQLITE_CONSTRAINT: return L"违反数据约束";
+    case SQLITE_MISMATCH: return L"数据类型不符";
+    case SQLITE_TOOBIG: return L"数据过大";
+    default: break;
+    }
+    auto says = [&](const char* text) { return message.find(text) != std::string::npos; };
+    if (says("syntax error") || says("incomplete input") || says("unrecognized token")) return L"SQL 语法错误";
+    if (says("no such table")) return L"引用了不存在的表";
+    if (says("no such column")) return L"引用了不存在的列";
+    return L"SQL 语句无法执行";
 }
 
 // A package runs inside the updater's transaction: it may not end, nest or widen it.
@@ -198,10 +242,12 @@ bool databaseFault(int code)
 }
 
 // One package in one transaction. Skipped: recorded before, nothing runs again.
-Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name, bool& changed, std::string& error)
+Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name, bool& changed, Failure& failure,
+                 int& lookAgainMs)
 {
     std::string script;
-    switch (readScript(path, script, error)) {
+    std::string& error = failure.detail;
+    switch (readScript(path, script, failure, lookAgainMs)) {
     case Read::Bad: return Outcome::Failed;
     case Read::Incomplete: return Outcome::NotReady;
     case Read::Ok: break;
@@ -224,7 +270,9 @@ Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name,
     if (!ran || !recordApplied(db, name)) {
         if (ran) error = sqlite3_errmsg(db);
         exec(db, "ROLLBACK");
-        return ran || databaseFault(code) ? Outcome::Retry : Outcome::Failed;
+        if (ran || databaseFault(code)) return Outcome::Retry;
+        failure.reason = sqlReason(code, error);
+        return Outcome::Failed;
     }
     if (!exec(db, "COMMIT")) {
         error = sqlite3_errmsg(db);
@@ -235,12 +283,14 @@ Outcome applyOne(sqlite3* db, const std::wstring& path, const std::string& name,
     return Outcome::Applied;
 }
 
-void moveTo(const std::wstring& dir, const std::wstring& sub, const std::wstring& name)
+bool moveTo(const std::wstring& dir, const std::wstring& sub, const std::wstring& name)
 {
     std::wstring target = dir + L"\\" + sub;
     ensureFolder(target);
-    if (!MoveFileExW((dir + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), MOVEFILE_REPLACE_EXISTING))
-        Host::logWarning((L"update package " + name + L" could not be moved to " + sub).c_str());
+    if (MoveFileExW((dir + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    Host::logWarning((L"update package " + name + L" could not be moved to " + sub).c_str());
+    return false;
 }
 
 } // namespace
@@ -261,8 +311,10 @@ PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wst
     sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     exec(c.db, "CREATE TABLE IF NOT EXISTS tb_update_applied (name TEXT PRIMARY KEY, applied TEXT)");
     for (const std::wstring& name : names) {
-        std::string error;
-        switch (applyOne(c.db, packageDir + L"\\" + name, Common::toUtf8(name), run.changed, error)) {
+        Failure failure;
+        const std::string& error = failure.detail;
+        switch (
+            applyOne(c.db, packageDir + L"\\" + name, Common::toUtf8(name), run.changed, failure, run.lookAgainMs)) {
         case Outcome::Applied:
             ++run.applied;
             checkpoint(c.db);
@@ -273,7 +325,7 @@ PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wst
             ++run.failed;
             Host::logWarning(
                 (L"update package " + name + L" is bad and was moved to failed: " + Common::fromUtf8(error)).c_str());
-            moveTo(packageDir, L"failed", name);
+            run.setAside.push_back({name, failure.reason, moveTo(packageDir, L"failed", name)});
             break;
         case Outcome::Retry:
             Host::logWarning(

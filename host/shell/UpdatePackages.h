@@ -9,8 +9,18 @@
 // stopped by the database (busy, damaged, full) stays pending, with the ones after it.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace HostShell {
+
+// A package the run gave up on: its file name and why, in a few words for the person (the
+// technical text goes to the log). moved is false when it could not be moved to "failed" and
+// will meet the next run again.
+struct FailedPackage {
+    std::wstring name;
+    std::wstring reason;
+    bool moved = false;
+};
 
 struct PackageRun {
     int applied = 0;      // committed this run
@@ -18,6 +28,11 @@ struct PackageRun {
     bool changed = false; // some committed package changed rows
     int waiting = 0;      // a package still being written stopped the run
     bool databaseOpen = false;
+    std::vector<FailedPackage> setAside;
+    // The package that stopped the run is still inside its quiet second (or held open by its
+    // writer): worth looking at again after this many milliseconds; -1 when nothing will
+    // change by waiting alone.
+    int lookAgainMs = -1;
 };
 
 PackageRun applyPendingPackages(const std::wstring& databasePath, const std::wstring& packageDir);

@@ -1,4 +1,5 @@
 #include "filter/FilterWnd.h"
+#include "common/CallbackGuard.h"
 #include "data/CellReader.h"
 #include "ui/WindowText.h"
 #include "host/Kernel.h"
@@ -13,8 +14,6 @@ namespace {
 
 const wchar_t kClassName[] = L"Client2_FilterWnd";
 const wchar_t kMoreCaption[] = L"更多筛选";
-
-HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
 
 } // namespace
 
@@ -114,13 +113,15 @@ void FilterWnd::ThemeButton(WGUI::DropDownButton& button)
 
 void FilterWnd::OnViewChanged(Host::IDataView* view)
 {
-    if (view && view == countView_.get()) {
-        if (UpdateCountText() && IsWindow()) LayoutBar();
-        return;
-    }
-    distinctValues_.clear();
-    for (const FilterColumn& column : columns_)
-        if (column.collect) CollectDistinctValues(column.name);
+    Common::guardCallback(L"IDataViewEvent::OnViewChanged", [&] {
+        if (view && view == countView_.get()) {
+            if (UpdateCountText() && IsWindow()) LayoutBar();
+            return;
+        }
+        distinctValues_.clear();
+        for (const FilterColumn& column : columns_)
+            if (column.collect) CollectDistinctValues(column.name);
+    });
 }
 
 const FilterWnd::ValueSet& FilterWnd::DistinctValues(const XStringW& column) const
@@ -169,11 +170,14 @@ bool FilterWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     if (WGUI::AnswerTextMessage(shownCountText_, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_CREATE:
+        // Until the page says otherwise: the window's dpi at the standard font size.
+        scale_.dpi = WGUI::WindowDpi(hwnd_);
+        barFont_.Attach(WGUI::CreateGuiFont(scale_));
         moreButton_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, hwnd_, kMoreButtonId, moduleInstance());
         moreButton_.SetCaption(kMoreCaption);
-        moreButton_.SetFont(guiFont());
+        moreButton_.SetFont(BarFont());
         overflowButton_.Create(WS_CHILD | WS_TABSTOP, nullptr, hwnd_, kOverflowButtonId, moduleInstance());
-        overflowButton_.SetFont(guiFont());
+        overflowButton_.SetFont(BarFont());
         ThemeButton(moreButton_);
         ThemeButton(overflowButton_);
         CreateSearchBox();

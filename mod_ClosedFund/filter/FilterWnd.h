@@ -9,6 +9,7 @@
 // the same rows, so the bar's own conditions never narrow what it offers.
 #pragma once
 #include "filter/FilterRecords.h"
+#include "filter/FilterWndFit.h"
 #include "filter/NumericRange.h"
 #include "filter/SavedScreens.h"
 #include "filter/SearchBox.h"
@@ -127,6 +128,12 @@ public:
     // 0 removes every condition that can go (standing ones return to rest).
     void RemoveCondition(int id);
     void LayoutBar();
+    // The bar's font and sizes follow the page's dpi and font size; the bar lays itself out
+    // again. A new bar takes its window's dpi at the standard size.
+    void SetScale(const WGUI::UiScale& scale);
+    const WGUI::UiScale& Scale() const { return scale_; }
+    // The font of the bar's buttons, search box and count (also the page's status line's).
+    HFONT BarFont() const;
 
     // IDataViewEvent: the value view's rows changed, so the offered values are gathered again.
     int addRef() override { return 1; }
@@ -189,6 +196,8 @@ private:
     int FreeId(bool withFilter) const;
     bool IdInUse(int id) const;
     void RestLockedCondition(FilterCondition& condition);
+    void ValuesCaption(const FilterCondition& condition, const MultiValueFilter& filter, XStringW& caption,
+                       XStringW& tip) const;
     // A new filter keeping rows whose column (every column when empty) holds value, already
     // installed on the grid's view.
     XComPtr<MultiValueFilter> InstallValueFilter(const XStringW& column, const XStringW& value);
@@ -198,7 +207,9 @@ private:
     // Layout and the count (FilterWndLayout.cpp).
     void PlaceButton(WGUI::DropDownButton& button, const RECT& place);
     void ShowButton(WGUI::DropDownButton& button, bool shown);
-    void LayoutWith(HDC dc, const RECT& client);
+    BarTexts MeasureBar(HDC dc) const;
+    void PlaceBar(HDC dc, const RECT& client, const BarFit& fit);
+    void PlaceCondition(HDC dc, FilterCondition& condition, const BarSpan* place, const RECT& client);
     bool UpdateCountText();
     void PaintCount(HDC dc);
     void ThemeButton(WGUI::DropDownButton& button);
@@ -209,8 +220,6 @@ private:
     void OnSearchTimer();
     // A keyword filter over every configured and search-only column.
     XComPtr<SearchFilterImpl> NewSearchFilter(const std::vector<XStringW>& keywords) const;
-    // The box's width at the left of the bar, out of room pixels; 0 hides it.
-    int SearchBoxWidth(int room) const;
 
     void CollectDistinctValues(const XStringW& column);
     void ReleaseViews();
@@ -225,6 +234,8 @@ private:
     COLORREF textColor_;
     bool buttonsThemed_ = false;
     WGUI::DropDownColors buttonColors_ = {};
+    WGUI::UiScale scale_;
+    gdiobj::GdiObject<HFONT> barFont_;
     XComPtr<Host::IDataView> gridView_;
     XComPtr<Host::IDataView> valueView_;
     // A view over the grid view with nothing of its own: it rebuilds whenever the grid view

@@ -77,7 +77,7 @@ FilterCondition* FilterWnd::AddCondition(const XStringW& column, const XStringW&
     FilterCondition& condition = conditions_.back();
     condition.id = id;
     condition.button.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, hwnd_, UINT(id), moduleInstance());
-    condition.button.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    condition.button.SetFont(BarFont());
     ThemeButton(condition.button);
     condition.standing = locked || !withFilter;
     condition.locked = locked;
@@ -205,21 +205,29 @@ void FilterWnd::SelectValue(const XStringW& column, const XStringW& caption, con
                 RemoveCondition(condition->id);
             return;
         }
-        std::vector<XStringW> shown;
-        for (const XStringW& accepted : filter->GetValues()) shown.push_back(ShownValue(condition->column, accepted));
-        XStringW text = condition->prefix + JoinTexts(shown, kValueSeparator);
-        if (text.size() > kMaxCaptionChars || filter->GetValues().size() > kMaxCaptionValues) {
-            newTip = text;
-            newCaption = condition->caption + kManyValues;
-        } else {
-            newCaption = text;
-        }
+        ValuesCaption(*condition, *filter, newCaption, newTip);
         gridView_->rebuild(1);
     }
     condition->button.SetCaption(newCaption);
     condition->button.SetToolTipText(newTip);
     condition->value = value;
     LayoutBar();
+}
+
+// The values as the caption reads them; too many or too long, the caption says there are
+// several and the tooltip holds them.
+void FilterWnd::ValuesCaption(const FilterCondition& condition, const MultiValueFilter& filter, XStringW& caption,
+                              XStringW& tip) const
+{
+    std::vector<XStringW> shown;
+    for (const XStringW& accepted : filter.GetValues()) shown.push_back(ShownValue(condition.column, accepted));
+    XStringW text = condition.prefix + JoinTexts(shown, kValueSeparator);
+    if (text.size() > kMaxCaptionChars || filter.GetValues().size() > kMaxCaptionValues) {
+        tip = text;
+        caption = condition.caption + kManyValues;
+    } else {
+        caption = text;
+    }
 }
 
 // The one value of a single-value condition is replaced by this one.

@@ -9,6 +9,9 @@
 // The search box stands at the left edge, before the count, at a fixed width; it gives up
 // width only when the bar could not otherwise hold "更多筛选" and a "+N" button.
 // "更多筛选" keeps its full width while the bar is wide enough to hold it.
+// A layout is three steps: the texts are measured in the bar's font (MeasureBar), the
+// arrangement is worked out from those widths alone (fitBar, FilterWndFit.h), and the windows
+// are put where it says (PlaceBar).
 #include "filter/FilterWnd.h"
 #include <common/ScopedWin.h>
 #include <algorithm>
@@ -18,17 +21,9 @@ namespace ClosedFund {
 
 namespace {
 
-const int kButtonPadding = 28; // room for the caption's indent and the arrow
-const int kMoreButtonGap = 5;
-const int kConditionGap = 1;
-const int kCountLeft = 4; // the count's indent from the bar's left edge
-const int kCountGap = 8;  // between the count and the first button
 const size_t kMinCaptionChars = 3;
-const int kSearchBoxGap = 6;   // between the search box and the count
-const int kSearchBoxInset = 2; // above and below the box, inside the bar
+const int kSearchBoxInset = 2; // above and below the box, inside the bar, at 96 dpi
 const wchar_t kEllipsis[] = L"…";
-
-HFONT guiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)); }
 
 int textWidth(HDC dc, const XStringW& text)
 {
@@ -61,43 +56,12 @@ XStringW shortened(HDC dc, const XStringW& text, int width)
     return leading(text, low) + kEllipsis;
 }
 
-// One condition's button widths: its caption in full and shortened as far as allowed.
-// (The least width is that of the first few characters and "…"; a caption no longer than
-// that is never shortened.)
-struct Slot {
-    FilterCondition* condition;
-    int full;
-    int least;
-};
-
-// Widths for the first count slots within room pixels (gaps included), or false when even
-// their least widths do not fit. The widest buttons give up width first: every button gets
-// min(full, max(least, cap)) for the largest cap that fits.
-bool fitSlots(const std::vector<Slot>& slots, size_t count, int room, std::vector<int>& widths)
-{
-    int gaps = count > 1 ? int(count - 1) * kConditionGap : 0;
-    auto total = [&](int cap) {
-        int sum = gaps;
-        for (size_t i = 0; i < count; ++i) sum += std::min(slots[i].full, std::max(slots[i].least, cap));
-        return sum;
-    };
-    int widest = 0;
-    for (size_t i = 0; i < count; ++i) widest = std::max(widest, slots[i].full);
-    if (total(0) > room) return false;
-    int low = 0, high = widest;
-    while (low < high) {
-        int mid = (low + high + 1) / 2;
-        if (total(mid) <= room)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    widths.clear();
-    for (size_t i = 0; i < count; ++i) widths.push_back(std::min(slots[i].full, std::max(slots[i].least, low)));
-    return true;
-}
-
 XStringW overflowCaption(size_t hidden) { return L"+" + std::to_wstring(hidden); }
+
+RECT spanRect(const BarSpan& span, const RECT& client)
+{
+    return RECT{client.left + span.left, client.top, client.left + span.right, client.bottom};
+}
 
 } // namespace
 
@@ -121,108 +85,73 @@ void FilterWnd::LayoutBar()
         Common::WindowDC dc(hwnd_);
         if (!dc) return;
         UpdateCountText();
-        Common::SelectedObject font(dc, guiFont());
-        LayoutWith(dc, client);
+        Common::SelectedObject font(dc, BarFont());
+        BarFit fit = fitBar(MeasureBar(dc), int(client.right - client.left), scale_);
+        PlaceBar(dc, client, fit);
     }
     Invalidate(TRUE);
 }
 
-void FilterWnd::LayoutWith(HDC dc, const RECT& client)
+// Newest condition first: the conditions that keep a button are the first ones that fit.
+BarTexts FilterWnd::MeasureBar(HDC dc) const
 {
-    // "更多筛选" at the right edge, as wide as its caption while the bar allows.
-    int moreWidth = std::min(textWidth(dc, moreButton_.Caption()) + kButtonPadding, int(client.right - client.left));
-    PlaceButton(moreButton_, {client.right - moreWidth, client.top, client.right, client.bottom});
-    int right = client.right - moreWidth - kMoreButtonGap;
-    int left = client.left + kCountLeft;
-    size_t conditions = conditions_.size();
-
-    // The search box at the left edge, its width fixed while the bar leaves room for it and
-    // for a "+N" button, so that every condition stays within reach.
-    int reserve = conditions ? textWidth(dc, overflowCaption(conditions)) + kButtonPadding + kSearchBoxGap : 0;
-    int boxWidth = SearchBoxWidth(right - left - reserve);
-    if (boxWidth > 0) {
-        searchBox_.MoveWindow({left, client.top + kSearchBoxInset, left + boxWidth, client.bottom - kSearchBoxInset},
-                              TRUE);
-        left += boxWidth + kSearchBoxGap;
-    }
-    if (searchBox_.IsWindow()) ::ShowWindow(searchBox_.GetHandle(), boxWidth > 0 ? SW_SHOWNA : SW_HIDE);
-
-    // Newest first: the conditions that keep a button are the first ones that fit.
-    std::vector<Slot> slots;
+    BarTexts texts;
+    texts.more = textWidth(dc, moreButton_.Caption());
     for (auto it = conditions_.rbegin(); it != conditions_.rend(); ++it) {
-        FilterCondition& condition = *it;
-        const XStringW& caption = condition.button.Caption();
-        int full = textWidth(dc, caption) + kButtonPadding;
-        int least = textWidth(dc, leading(caption, kMinCaptionChars) + kEllipsis) + kButtonPadding;
-        slots.push_back({&condition, full, std::min(full, least)});
+        const XStringW& caption = it->button.Caption();
+        BarTexts::Caption widths;
+        widths.full = textWidth(dc, caption);
+        widths.least = std::min(widths.full, textWidth(dc, leading(caption, kMinCaptionChars) + kEllipsis));
+        texts.conditions.push_back(widths);
     }
-    const XStringW* countForms[3] = {&countText_, &compactCountText_, nullptr};
-    int countWidths[3] = {textWidth(dc, countText_) + kCountGap, textWidth(dc, compactCountText_) + kCountGap, 0};
+    texts.count = textWidth(dc, countText_);
+    texts.compactCount = textWidth(dc, compactCountText_);
+    for (size_t hidden = 1; hidden <= conditions_.size(); ++hidden)
+        texts.overflow.push_back(textWidth(dc, overflowCaption(hidden)));
+    texts.searchBox = searchBox_.IsWindow();
+    return texts;
+}
 
-    // The first arrangement that fits, in the order the file's comment gives: a count form
-    // and how many conditions keep a button, the rest behind "+N".
-    size_t n = slots.size();
-    std::vector<int> widths;
-    int overflowWidth = 0;
-    auto fits = [&](int form, size_t kept) {
-        int plus = 0;
-        if (kept < n) plus = textWidth(dc, overflowCaption(n - kept)) + kButtonPadding + (kept ? kConditionGap : 0);
-        if (!fitSlots(slots, kept, right - left - countWidths[form] - plus, widths)) return false;
-        overflowWidth = kept < n ? plus - (kept ? kConditionGap : 0) : 0;
-        return true;
-    };
-    int form = 0;
-    size_t kept = n;
-    bool fitted = fits(0, n);
-    if (!fitted) fitted = fits(form = 1, n);
-    for (int f = 1; !fitted && f < 3; ++f) {
-        for (size_t k = n; !fitted && k-- > 0;) {
-            if (!fits(f, k)) continue;
-            fitted = true;
-            form = f;
-            kept = k;
-        }
+void FilterWnd::PlaceBar(HDC dc, const RECT& client, const BarFit& fit)
+{
+    PlaceButton(moreButton_, spanRect(fit.more, client));
+    if (!fit.searchBox.empty()) {
+        RECT box = spanRect(fit.searchBox, client);
+        int inset = scale_.Fixed(kSearchBoxInset);
+        searchBox_.MoveWindow({box.left, box.top + inset, box.right, box.bottom - inset}, TRUE);
     }
-    if (!fitted) {
-        // Not even "+N" fits beside "更多筛选": it takes what is left, possibly nothing.
-        form = 2;
-        kept = 0;
-        widths.clear();
-        int rest = std::max(0, right - left);
-        overflowWidth = n ? std::min(textWidth(dc, overflowCaption(n)) + kButtonPadding, rest) : 0;
-    }
+    if (searchBox_.IsWindow()) ::ShowWindow(searchBox_.GetHandle(), fit.searchBox.empty() ? SW_HIDE : SW_SHOWNA);
 
-    // From the right: "+N" for the oldest, then the others oldest first (the newest leftmost),
-    // then the count at the left edge.
-    if (kept < n && overflowWidth > 0) {
-        overflowButton_.SetCaption(overflowCaption(n - kept));
-        PlaceButton(overflowButton_, {right - overflowWidth, client.top, right, client.bottom});
-        ShowButton(overflowButton_, true);
-        right -= overflowWidth + kConditionGap;
-    } else {
-        ShowButton(overflowButton_, false);
+    if (!fit.overflow.empty()) {
+        overflowButton_.SetCaption(overflowCaption(fit.hidden));
+        PlaceButton(overflowButton_, spanRect(fit.overflow, client));
     }
-    for (size_t i = n; i-- > 0;) {
-        FilterCondition& condition = *slots[i].condition;
-        WGUI::DropDownButton& button = condition.button;
-        condition.hidden = i >= kept;
-        if (condition.hidden) {
-            button.SetShownCaption(XStringW());
-            ShowButton(button, false);
-            button.UpdateToolTip();
-            continue;
-        }
-        const XStringW& caption = button.Caption();
-        XStringW text = widths[i] >= slots[i].full ? caption : shortened(dc, caption, widths[i] - kButtonPadding);
-        button.SetShownCaption(text);
-        int width = std::min(widths[i], textWidth(dc, text) + kButtonPadding);
-        PlaceButton(button, {right - width, client.top, right, client.bottom});
-        ShowButton(button, true);
-        right -= width + kConditionGap;
+    ShowButton(overflowButton_, !fit.overflow.empty());
+
+    size_t newest = 0;
+    for (auto it = conditions_.rbegin(); it != conditions_.rend(); ++it, ++newest)
+        PlaceCondition(dc, *it, newest < fit.kept() ? &fit.conditions[newest] : nullptr, client);
+
+    const XStringW* countForms[] = {&countText_, &compactCountText_, nullptr};
+    shownCountText_ = countForms[fit.countForm] ? *countForms[fit.countForm] : XStringW();
+    countRect_ = shownCountText_.empty() ? RECT{} : spanRect(fit.count, client);
+}
+
+// A condition without a place goes behind "+N"; one whose place is narrower than its caption
+// shows as much of it as fits, followed by "…".
+void FilterWnd::PlaceCondition(HDC dc, FilterCondition& condition, const BarSpan* place, const RECT& client)
+{
+    WGUI::DropDownButton& button = condition.button;
+    condition.hidden = place == nullptr;
+    if (condition.hidden) {
+        button.SetShownCaption(XStringW());
+        ShowButton(button, false);
+        button.UpdateToolTip();
+        return;
     }
-    shownCountText_ = countForms[form] ? *countForms[form] : XStringW();
-    countRect_ = {};
-    if (!shownCountText_.empty()) countRect_ = {left, client.top, left + countWidths[form] - kCountGap, client.bottom};
+    button.SetShownCaption(shortened(dc, button.Caption(), place->width() - buttonPadding(scale_)));
+    PlaceButton(button, spanRect(*place, client));
+    ShowButton(button, true);
 }
 
 // The count of the grid view's rows against its source's. The list counts as narrowed while
@@ -254,12 +183,32 @@ bool FilterWnd::UpdateCountText()
 void FilterWnd::PaintCount(HDC dc)
 {
     if (!dc || shownCountText_.empty() || countRect_.right <= countRect_.left) return;
-    Common::SelectedObject font(dc, guiFont());
+    Common::SelectedObject font(dc, BarFont());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, textColor_);
     RECT place = countRect_;
     ::DrawTextW(dc, shownCountText_.c_str(), int(shownCountText_.size()), &place,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+}
+
+// The bar's font at the scale, handed to every control of the bar before the old one goes.
+void FilterWnd::SetScale(const WGUI::UiScale& scale)
+{
+    if (scale == scale_ && barFont_.GetHandle()) return;
+    scale_ = scale;
+    HFONT font = WGUI::CreateGuiFont(scale_);
+    if (!font) return;
+    moreButton_.SetFont(font);
+    overflowButton_.SetFont(font);
+    for (FilterCondition& condition : conditions_) condition.button.SetFont(font);
+    if (searchBox_.IsWindow()) searchBox_.SetFont(font);
+    barFont_.Attach(font);
+    if (IsWindow()) LayoutBar();
+}
+
+HFONT FilterWnd::BarFont() const
+{
+    return barFont_.GetHandle() ? barFont_.GetHandle() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 } // namespace ClosedFund

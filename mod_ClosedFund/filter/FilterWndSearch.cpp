@@ -9,8 +9,6 @@ namespace ClosedFund {
 
 namespace {
 
-const int kSearchBoxWidth = 150; // fixed: the box never moves as conditions come and go
-const int kSearchBoxLeast = 60;  // narrower than this it would hold no readable word
 const int kSearchTextLimit = 64;
 // The fund codes: the one the grid shows and the exchange's. Digits typed in the box are the
 // start of a code (a person types a code from its start), not a part of any text.
@@ -29,7 +27,7 @@ void FilterWnd::CreateSearchBox()
     RECT none = {};
     searchBox_.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Edit", L"", none, hwnd_,
                       kSearchBoxId, moduleInstance());
-    searchBox_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    searchBox_.SetFont(BarFont());
     searchBox_.LimitText(kSearchTextLimit);
 }
 
@@ -81,13 +79,6 @@ void FilterWnd::ApplySearchText(const XStringW& text)
     }
     if (bracket) bracket->endUpdate();
     if (IsWindow()) LayoutBar();
-}
-
-int FilterWnd::SearchBoxWidth(int room) const
-{
-    if (!searchBox_.IsWindow()) return 0;
-    int width = room < kSearchBoxWidth ? room : kSearchBoxWidth;
-    return width < kSearchBoxLeast ? 0 : width;
 }
 
 } // namespace ClosedFund

@@ -2,6 +2,7 @@
 #include "base/ModuleHandle.h"
 #include "common/CallbackGuard.h"
 #include "ui/DialogTemplate.h"
+#include "ui/Dpi.h"
 #include <algorithm>
 #include <cwchar>
 
@@ -12,17 +13,32 @@ namespace {
 const wchar_t kTitle[] = L"输入筛选条件";
 const int kAnchorGap = 20;
 
-// The controls in pixels; the client area holds them with margins of kSide pixels left and
-// right and kTopBottom above and below the taller of the two (the button).
+// The controls in pixels at 96 dpi; the client area holds them with margins of kSide pixels
+// left and right and kTopBottom above and below the taller of the two (the button).
 const int kSide = 20, kTopBottom = 17;
 const int kEditWidth = 430, kEditHeight = 24, kEditTop = 18;
 const int kButtonGap = 2, kButtonWidth = 58, kButtonHeight = 26;
-const int kClientWidth = kSide + kEditWidth + kButtonGap + kButtonWidth + kSide;
-const int kClientHeight = kTopBottom + kButtonHeight + kTopBottom;
+const int kEditFontHeight = 16;
 
-const RECT kEditRect = {kSide, kEditTop, kSide + kEditWidth, kEditTop + kEditHeight};
-const RECT kOkRect = {kSide + kEditWidth + kButtonGap, kTopBottom, kSide + kEditWidth + kButtonGap + kButtonWidth,
-                      kTopBottom + kButtonHeight};
+// The controls at a dpi. Each size is scaled on its own and the client is summed from them,
+// so the margins stay even whatever the rounding.
+struct KeywordLayout {
+    int clientWidth, clientHeight;
+    RECT edit, ok;
+};
+
+KeywordLayout keywordLayout(UINT dpi)
+{
+    auto px = [dpi](int px96) { return WGUI::Scale(px96, dpi); };
+    int side = px(kSide), topBottom = px(kTopBottom), editTop = px(kEditTop);
+    int editRight = side + px(kEditWidth), okLeft = editRight + px(kButtonGap), okRight = okLeft + px(kButtonWidth);
+    KeywordLayout layout = {};
+    layout.clientWidth = okRight + side;
+    layout.clientHeight = topBottom + px(kButtonHeight) + topBottom;
+    layout.edit = {side, editTop, editRight, editTop + px(kEditHeight)};
+    layout.ok = {okLeft, topBottom, okRight, topBottom + px(kButtonHeight)};
+    return layout;
+}
 
 } // namespace
 
@@ -31,8 +47,11 @@ INT_PTR KeywordInputDialog::DoModal(HWND parent, int anchorX, int anchorY, const
     anchorX_ = anchorX;
     anchorY_ = anchorY;
     text_ = words;
-    return WGUI::DialogBoxInPixels(moduleInstance(), parent, title_.empty() ? kTitle : title_.c_str(), kClientWidth,
-                                   kClientHeight, &KeywordInputDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    WGUI::ThemedColors::FollowHost();
+    KeywordLayout layout = keywordLayout(WGUI::WindowDpi(parent));
+    return WGUI::DialogBoxInPixels(moduleInstance(), parent, title_.empty() ? kTitle : title_.c_str(),
+                                   layout.clientWidth, layout.clientHeight, &KeywordInputDialog::DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 // A message whose handler throws counts as not handled (FALSE): the dialog manager does the rest.
@@ -46,6 +65,8 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
 {
     WGUI::WindowBase window(hwnd);
     auto* self = reinterpret_cast<KeywordInputDialog*>(window.GetWindowLong(GWLP_USERDATA));
+    INT_PTR colored = 0;
+    if (self && self->form_.OnMessage(hwnd, msg, wParam, lParam, colored)) return colored;
     switch (msg) {
     case WM_INITDIALOG:
         self = reinterpret_cast<KeywordInputDialog*>(lParam);
@@ -87,14 +108,18 @@ INT_PTR KeywordInputDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LP
 // its anchor, and builds the edit and the button in pixels.
 void KeywordInputDialog::OnInitDialog(HWND hwnd)
 {
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    UINT dpi = WGUI::WindowDpi(hwnd);
+    KeywordLayout layout = keywordLayout(dpi);
+    RECT frame = {0, 0, layout.clientWidth, layout.clientHeight};
     ::AdjustWindowRectEx(&frame, DWORD(::GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
                          DWORD(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
-    WGUI::PlaceDialog(hwnd, anchorX_ - (frame.right - frame.left) - kAnchorGap, anchorY_ + kAnchorGap, kClientWidth,
-                      kClientHeight);
+    int gap = WGUI::Scale(kAnchorGap, dpi);
+    WGUI::PlaceDialog(hwnd, anchorX_ - (frame.right - frame.left) - gap, anchorY_ + gap, layout.clientWidth,
+                      layout.clientHeight);
 
-    font_.Attach(::CreateFontW(16, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
-    edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", kEditRect, hwnd, kEditId, moduleInstance());
+    font_.Attach(WGUI::CreateScaledFont(L"宋体", kEditFontHeight, FW_NORMAL, WGUI::UiScale{dpi, 1.0}));
+    buttonFont_.Attach(WGUI::CreateGuiFont(WGUI::UiScale{dpi, 1.0}));
+    edit_.Create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, L"Edit", L"", layout.edit, hwnd, kEditId, moduleInstance());
     edit_.SetFont(font_);
     edit_.LimitText(kMaxChars);
     // Editing a keyword condition starts from its words.
@@ -103,8 +128,9 @@ void KeywordInputDialog::OnInitDialog(HWND hwnd)
         edit_.SetCueText(L"清空后按“确定”即移除这个条件");
     }
     if (!cue_.empty()) edit_.SetCueText(cue_);
-    ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", kOkRect, hwnd, IDOK, moduleInstance(), nullptr);
-    ok_.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    ok_.Create(WS_CHILD | WS_VISIBLE, 0, L"Button", L"确定", layout.ok, hwnd, IDOK, moduleInstance(), nullptr);
+    ok_.SetFont(buttonFont_);
+    form_.Attach(hwnd);
 }
 
 void KeywordInputDialog::OnOk(HWND hwnd)

@@ -5,6 +5,7 @@
 #include "ui/Button.h"
 #include "ui/GdiObject.h"
 #include "ui/TextEdit.h"
+#include "ui/ThemedForm.h"
 #include <common/XString.h>
 #include <windows.h>
 
@@ -20,7 +21,7 @@ public:
     ~KeywordInputDialog() = default;
 
     // Runs the dialog over parent, its edit holding words. The dialog's right edge stands 20
-    // pixels left of anchorX and its top 20 pixels below anchorY. Returns 1 for OK (Text()
+    // pixels (at 96 dpi) left of anchorX and its top as far below anchorY. Returns 1 for OK (Text()
     // holds what was typed), 2 when cancelled or closed, -1 when the dialog could not be built.
     INT_PTR DoModal(HWND parent, int anchorX, int anchorY, const Common::XStringW& words = Common::XStringW());
     const Common::XStringW& Text() const { return text_; }
@@ -39,11 +40,13 @@ private:
     void OnDestroy(HWND hwnd);
 
     int anchorX_ = 0, anchorY_ = 0;
-    gdiobj::GdiObject<HFONT> font_;
+    gdiobj::GdiObject<HFONT> font_;       // the edit's
+    gdiobj::GdiObject<HFONT> buttonFont_; // the button's, both made for the dialog's dpi
     WGUI::TextEdit edit_;
     WGUI::Button ok_;
     Common::XStringW text_;
     Common::XStringW title_, cue_;
+    WGUI::ThemedForm form_; // the theme's colours, also when the theme changes while it is open
 };
 
 } // namespace ClosedFund

@@ -2,6 +2,7 @@
 #include "base/ModuleHandle.h"
 #include "common/CallbackGuard.h"
 #include "ui/DialogTemplate.h"
+#include "ui/Dpi.h"
 #include <utility>
 
 namespace ClosedFund {
@@ -10,18 +11,23 @@ using Common::XStringW;
 
 namespace {
 
+// In pixels at 96 dpi; the dialog scales them to its own.
 const int kAnchorGap = 20;
 const int kClientWidth = 380, kClientHeight = 152;
 const int kLabelX = 20, kLabelWidth = 60, kEditX = 84, kEditWidth = 160, kUnitX = 252, kUnitWidth = 110;
 const int kRowHeight = 24, kLowY = 18, kHighY = 52, kHintY = 88, kButtonY = 114;
 const int kButtonWidth = 72, kButtonHeight = 26;
+const int kFontHeight = -12;
 const wchar_t kHint[] = L"只填一格即为不低于或不高于；两格都空则移除这个条件";
 const wchar_t kNotANumber[] = L"请填写数字，例如 -15、1.05 或 1,234.5";
 
+// A control placed at x, y with width and height in pixels at 96 dpi, scaled to the dialog's.
 HWND makeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y,
                  int width, int height, int id, HFONT font)
 {
-    HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+    UINT dpi = WGUI::WindowDpi(parent);
+    HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, WGUI::Scale(x, dpi),
+                                     WGUI::Scale(y, dpi), WGUI::Scale(width, dpi), WGUI::Scale(height, dpi), parent,
                                      reinterpret_cast<HMENU>(INT_PTR(id)), moduleInstance(), nullptr);
     if (control) ::SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
     return control;
@@ -41,8 +47,11 @@ INT_PTR NumericConditionDialog::DoModal(HWND parent, int anchorX, int anchorY)
     anchorX_ = anchorX;
     anchorY_ = anchorY;
     XStringW title = L"数值条件：" + column_.caption;
-    return WGUI::DialogBoxInPixels(moduleInstance(), parent, title.c_str(), kClientWidth, kClientHeight,
-                                   &NumericConditionDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    WGUI::ThemedColors::FollowHost();
+    UINT dpi = WGUI::WindowDpi(parent);
+    return WGUI::DialogBoxInPixels(moduleInstance(), parent, title.c_str(), WGUI::Scale(kClientWidth, dpi),
+                                   WGUI::Scale(kClientHeight, dpi), &NumericConditionDialog::DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK NumericConditionDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
@@ -54,6 +63,8 @@ INT_PTR CALLBACK NumericConditionDialog::DialogProc(HWND hwnd, UINT msg, WPARAM 
             return TRUE; // the first box takes the focus
         }
         auto* self = reinterpret_cast<NumericConditionDialog*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        INT_PTR colored = 0;
+        if (self && self->form_.OnMessage(hwnd, msg, wParam, lParam, colored)) return colored;
         return self ? self->HandleMessage(hwnd, msg, wParam) : FALSE;
     });
 }
@@ -79,12 +90,14 @@ INT_PTR NumericConditionDialog::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam
 
 void NumericConditionDialog::OnInitDialog(HWND hwnd)
 {
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    UINT dpi = WGUI::WindowDpi(hwnd);
+    const int clientWidth = WGUI::Scale(kClientWidth, dpi), clientHeight = WGUI::Scale(kClientHeight, dpi);
+    RECT frame = {0, 0, clientWidth, clientHeight};
     ::AdjustWindowRectEx(&frame, DWORD(::GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
                          DWORD(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
-    WGUI::PlaceDialog(hwnd, anchorX_ - (frame.right - frame.left) - kAnchorGap, anchorY_ + kAnchorGap, kClientWidth,
-                      kClientHeight);
-    font_.Attach(::CreateFontW(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0, L"宋体"));
+    int gap = WGUI::Scale(kAnchorGap, dpi);
+    WGUI::PlaceDialog(hwnd, anchorX_ - (frame.right - frame.left) - gap, anchorY_ + gap, clientWidth, clientHeight);
+    font_.Attach(WGUI::CreateScaledFont(L"宋体", kFontHeight, FW_NORMAL, WGUI::UiScale{dpi, 1.0}));
     HFONT font = font_;
     const XStringW unit = column_.unit.empty() ? XStringW() : L"（" + column_.unit + L"）";
     const XStringW low = range_.hasLow ? numberText(range_.low) : XStringW();
@@ -103,6 +116,7 @@ void NumericConditionDialog::OnInitDialog(HWND hwnd)
     makeControl(hwnd, L"Button", L"取消", WS_TABSTOP, 0, kClientWidth - kLabelX - kButtonWidth, kButtonY, kButtonWidth,
                 kButtonHeight, IDCANCEL, font);
     if (first) ::SetFocus(first);
+    form_.Attach(hwnd);
 }
 
 bool NumericConditionDialog::ReadRange(HWND hwnd)

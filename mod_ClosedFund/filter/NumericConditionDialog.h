@@ -5,6 +5,7 @@
 #pragma once
 #include "filter/NumericRange.h"
 #include "ui/GdiObject.h"
+#include "ui/ThemedForm.h"
 #include <windows.h>
 
 namespace ClosedFund {
@@ -18,8 +19,8 @@ public:
     NumericConditionDialog& operator=(const NumericConditionDialog&) = delete;
     ~NumericConditionDialog() = default;
 
-    // Runs the dialog over parent, its right edge 20 pixels left of anchorX and its top 20
-    // pixels below anchorY. IDOK with Range() set (empty: remove), IDCANCEL, or -1.
+    // Runs the dialog over parent, its right edge 20 pixels (at 96 dpi) left of anchorX and its
+    // top as far below anchorY. IDOK with Range() set (empty: remove), IDCANCEL, or -1.
     INT_PTR DoModal(HWND parent, int anchorX, int anchorY);
     const NumericRange& Range() const { return range_; }
 
@@ -34,6 +35,7 @@ private:
     NumericRange range_;
     int anchorX_ = 0, anchorY_ = 0;
     gdiobj::GdiObject<HFONT> font_;
+    WGUI::ThemedForm form_; // the theme's colours, also when the theme changes while it is open
 };
 
 } // namespace ClosedFund

@@ -1,5 +1,6 @@
 #include "filter/SearchBox.h"
 #include "common/ScopedWin.h"
+#include "ui/Dpi.h"
 #include "ui/WindowProc.h"
 #include "ui/WindowRegistry.h"
 #include <windowsx.h>
@@ -8,12 +9,21 @@
 namespace ClosedFund {
 
 namespace {
-const int kClearWidth = 16; // the button's corner at the right end, as wide as a scroll arrow
-const int kCrossHalf = 3;   // half the cross's side
+// At 96 dpi; the box scales them to its own.
+const int kClearWidth = 16;  // the button's corner at the right end, as wide as a scroll arrow
+const int kCrossHalf = 3;    // half the cross's side
+const int kCrossStrokes = 2; // the cross's lines are this many pixels thick
 const wchar_t kCtrlA = 0x01;
 } // namespace
 
-SearchBox::SearchBox() { SetCueText(L"代码/名称/拼音"); }
+SearchBox::SearchBox()
+    : themeWatch_([this] {
+          if (IsWindow()) RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+      })
+{
+    SetCueText(L"代码/名称/拼音");
+    WGUI::ThemedColors::FollowHost();
+}
 
 LRESULT SearchBox::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -68,6 +78,14 @@ bool SearchBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     return TextEdit::OnMessage(msg, wParam, lParam, result);
 }
 
+bool SearchBox::OnReflectedMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result)
+{
+    HBRUSH brush = msg == WM_CTLCOLOREDIT ? colors_.Answer(msg, reinterpret_cast<HDC>(wParam)) : nullptr;
+    if (!brush) return false;
+    *result = reinterpret_cast<LRESULT>(brush);
+    return true;
+}
+
 // The edit paints only what changed: a cue or a button that goes takes a whole repaint, whose
 // erasing clears it. The cue itself is the cue edit's.
 void SearchBox::OnPaint(LRESULT* result)
@@ -89,7 +107,8 @@ RECT SearchBox::ClearButtonRect() const
 {
     RECT client = {};
     if (!hwnd_ || GetWindowTextLength() == 0 || !GetClientRect(&client)) return RECT{};
-    return RECT{client.right > kClearWidth ? client.right - kClearWidth : 0, client.top, client.right, client.bottom};
+    int width = WGUI::Scale(kClearWidth, WGUI::WindowDpi(hwnd_));
+    return RECT{client.right > width ? client.right - width : 0, client.top, client.right, client.bottom};
 }
 
 bool SearchBox::OverClearButton(POINT client) const
@@ -98,28 +117,32 @@ bool SearchBox::OverClearButton(POINT client) const
     return ::PtInRect(&button, client) != FALSE;
 }
 
-// A grey cross in the middle of the button's corner.
+// A cross in the middle of the button's corner, grey or in the theme's cue colour.
 void SearchBox::PaintClearButton()
 {
     RECT button = ClearButtonRect();
     Common::WindowDC dc(hwnd_);
     if (!dc || button.right <= button.left) return;
     int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
-    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_GRAYTEXT)));
+    COLORREF ink = WGUI::ThemedColors::Themed() ? WGUI::ThemedColors::Current().cue : ::GetSysColor(COLOR_GRAYTEXT);
+    Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, ink));
     Common::SelectedObject selected(dc, pen);
-    for (int thick = 0; thick < 2; ++thick) {
-        ::MoveToEx(dc, cx - kCrossHalf + thick, cy - kCrossHalf, nullptr);
-        ::LineTo(dc, cx + kCrossHalf + 1 + thick, cy + kCrossHalf + 1);
-        ::MoveToEx(dc, cx + kCrossHalf + thick, cy - kCrossHalf, nullptr);
-        ::LineTo(dc, cx - kCrossHalf - 1 + thick, cy + kCrossHalf + 1);
+    UINT dpi = WGUI::WindowDpi(hwnd_);
+    const int half = WGUI::Scale(kCrossHalf, dpi), strokes = WGUI::Scale(kCrossStrokes, dpi);
+    for (int thick = 0; thick < strokes; ++thick) {
+        ::MoveToEx(dc, cx - half + thick, cy - half, nullptr);
+        ::LineTo(dc, cx + half + 1 + thick, cy + half + 1);
+        ::MoveToEx(dc, cx + half + thick, cy - half, nullptr);
+        ::LineTo(dc, cx - half - 1 + thick, cy + half + 1);
     }
 }
 
 void SearchBox::KeepClearMargin()
 {
     LRESULT margins = SendMessage(EM_GETMARGINS, 0, 0);
-    if (HIWORD(margins) == kClearWidth) return;
-    SendMessage(EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kClearWidth));
+    int width = WGUI::Scale(kClearWidth, WGUI::WindowDpi(hwnd_));
+    if (HIWORD(margins) == width) return;
+    SendMessage(EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width));
 }
 
 Common::XStringW SearchBox::Text() const

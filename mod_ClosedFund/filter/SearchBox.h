@@ -4,6 +4,7 @@
 // small clear button (×) at its right end empties it.
 #pragma once
 #include "ui/TextEdit.h"
+#include "ui/ThemedForm.h"
 
 namespace ClosedFund {
 
@@ -11,6 +12,8 @@ class SearchBox : public WGUI::TextEdit {
 public:
     SearchBox();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // The box's own colours under a theme (the bar asks for them as WM_CTLCOLOREDIT).
+    bool OnReflectedMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     // The typed text (at most the box's limit).
     Common::XStringW Text() const;
     // The clear button in the box's client coordinates; empty while the box holds no text.
@@ -26,6 +29,8 @@ private:
 
     bool cueShown_ = false;   // the last paint showed the cue
     bool clearShown_ = false; // the last paint showed the clear button
+    WGUI::ControlColors colors_;
+    WGUI::ColorWatch themeWatch_; // repaints the box, its edge included, in a new theme's colours
 };
 
 } // namespace ClosedFund

@@ -1,4 +1,6 @@
 #include "page/ClosedFundPage.h"
+#include "ui/ThemedColors.h"
+#include "common/CallbackGuard.h"
 #include "common/MemoryDC.h"
 #include "common/TabOrder.h"
 #include "base/HostServices.h"
@@ -37,6 +39,15 @@ const FilterColumnSetup kFilterColumns[] = {
     {L"investstyle", L"投资风格", false, true, false, true}, {L"company", L"基金公司", true, true, false, true},
 };
 
+// The page's sizes follow the dpi of its window and the font size the grid has loaded.
+WGUI::UiScale pageScale(HWND page, const closedFundGrid& grid)
+{
+    return WGUI::UiScale{WGUI::WindowDpi(page), grid.Zoom()};
+}
+
+// The status and freshness lines are written in the filter bar's font, which follows the scale.
+HFONT stripTextFont(const FilterWnd* bar) { return bar ? bar->BarFont() : nullptr; }
+
 } // namespace
 
 // The data date stays empty (shown as "--") until a fill reads one: today's date over rows
@@ -56,52 +67,72 @@ ClosedFundPage::~ClosedFundPage()
 
 HWND ClosedFundPage::create(HWND parent, Host::ITabCtrl* tabCtrl)
 {
-    HINSTANCE instance = moduleInstance();
-    if (!WGUI::RegisterWindowClass(instance, kClassName, ::LoadIconW(nullptr, IDI_APPLICATION))) return nullptr;
-    tabCtrl_ = tabCtrl;
-    RECT none = {0, 0, 0, 0};
-    return Create(WS_CHILD | WS_CLIPCHILDREN, 0, kClassName, L"", none, parent, 0, instance, &thunk_);
+    return Common::guardCallback(L"ITabPage::create", HWND(nullptr), [&]() -> HWND {
+        HINSTANCE instance = moduleInstance();
+        if (!WGUI::RegisterWindowClass(instance, kClassName, ::LoadIconW(nullptr, IDI_APPLICATION))) return nullptr;
+        tabCtrl_ = tabCtrl;
+        RECT none = {0, 0, 0, 0};
+        return Create(WS_CHILD | WS_CLIPCHILDREN, 0, kClassName, L"", none, parent, 0, instance, &thunk_);
+    });
 }
 
-bool ClosedFundPage::isCreated() { return IsWindow(); }
+bool ClosedFundPage::isCreated()
+{
+    return Common::guardCallback(L"ITabPage::isCreated", false, [&]() -> bool { return IsWindow(); });
+}
 void ClosedFundPage::show()
 {
-    if (hwnd_) ::ShowWindow(hwnd_, SW_SHOW);
+    Common::guardCallback(L"ITabPage::show", [&] {
+        if (hwnd_) ::ShowWindow(hwnd_, SW_SHOW);
+    });
 }
 void ClosedFundPage::hide()
 {
-    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+    Common::guardCallback(L"ITabPage::hide", [&] {
+        if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+    });
 }
 void ClosedFundPage::redraw()
 {
-    if (hwnd_) Invalidate(TRUE);
+    Common::guardCallback(L"ITabPage::redraw", [&] {
+        if (hwnd_) Invalidate(TRUE);
+    });
 }
-XStringW ClosedFundPage::getTitle() { return kTitle; }
+XStringW ClosedFundPage::getTitle()
+{
+    return Common::guardCallback(L"ITabPage::getTitle", XStringW(), [&]() -> XStringW { return kTitle; });
+}
 
 void ClosedFundPage::move(int x, int y, int width, int height)
 {
-    if (hwnd_) ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    Common::guardCallback(L"ITabPage::move", [&] {
+        if (hwnd_) ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    });
 }
 
 void ClosedFundPage::applyViewFilters(Host::IDataFilter* displayOut, Host::IDataFilter* displayIn,
                                       Host::IDataFilter* sortedOut, Host::IDataFilter* sortedIn)
 {
-    Host::IDataView* sorted = grid_.SortedView();
-    Host::IDataView* display = grid_.DisplayView();
-    if (!sorted || !display) return;
-    XComPtr<Host::IUpdateContext> sortedBracket = sorted->beginUpdate();
-    if (sortedOut) sorted->removeFilter(sortedOut);
-    if (sortedIn) sorted->addFilter(sortedIn);
-    XComPtr<Host::IUpdateContext> displayBracket = display->beginUpdate();
-    if (displayOut) display->removeFilter(displayOut);
-    if (displayIn) display->addFilter(displayIn);
-    if (sortedBracket) sortedBracket->endUpdate();
-    if (displayBracket) displayBracket->endUpdate();
+    Common::guardCallback(L"ITabPage::applyViewFilters", [&] {
+        Host::IDataView* sorted = grid_.SortedView();
+        Host::IDataView* display = grid_.DisplayView();
+        if (!sorted || !display) return;
+        XComPtr<Host::IUpdateContext> sortedBracket = sorted->beginUpdate();
+        if (sortedOut) sorted->removeFilter(sortedOut);
+        if (sortedIn) sorted->addFilter(sortedIn);
+        XComPtr<Host::IUpdateContext> displayBracket = display->beginUpdate();
+        if (displayOut) display->removeFilter(displayOut);
+        if (displayIn) display->addFilter(displayIn);
+        if (sortedBracket) sortedBracket->endUpdate();
+        if (displayBracket) displayBracket->endUpdate();
+    });
 }
 
 void ClosedFundPage::rebuildDisplayView()
 {
-    if (grid_.DisplayView()) grid_.DisplayView()->rebuild(1);
+    Common::guardCallback(L"ITabPage::rebuildDisplayView", [&] {
+        if (grid_.DisplayView()) grid_.DisplayView()->rebuild(1);
+    });
 }
 
 void ClosedFundPage::loadHeader() { grid_.SetHeaderText(grid_.LoadHeaderText()); }
@@ -109,6 +140,9 @@ void ClosedFundPage::loadHeader() { grid_.SetHeaderText(grid_.LoadHeaderText());
 void ClosedFundPage::applyTheme(Host::ITheme* theme)
 {
     if (theme) {
+        // The search box and the dialogs read the theme from here at start: the change event
+        // only tells them of later switches.
+        WGUI::ThemedColors::Apply(theme);
         grid_.ApplyTheme(theme);
         theme->getColor("wnd_general_bg", background_);
         COLORREF bg = 0, columnBg = 0, border = 0xFFFFFF, borderInside = 0xFFFFFF, title = 0xFFFFFF;
@@ -142,10 +176,19 @@ void ClosedFundPage::applyTheme(Host::ITheme* theme)
     }
     grid_.LoadZoom();
     grid_.SetZoom(grid_.Zoom());
+    // A new font size reaches the page here, as it reaches the grid: the strip, the search box
+    // and the filter bar take it at the same moment.
+    WGUI::UiScale scale = pageScale(hwnd_, grid_);
+    titleFont_.reset(createTitleFont(scale));
+    if (filterBar_) filterBar_->SetScale(scale);
+    if (freshnessLabel_) ::SendMessageW(freshnessLabel_, WM_SETFONT, WPARAM(stripTextFont(filterBar_.get())), FALSE);
+    RECT client = {};
+    if (hwnd_ && GetClientRect(&client)) OnSize(client.right - client.left, client.bottom - client.top);
     grid_.Refresh(false, true);
     grid_.Invalidate(TRUE);
     if (hwnd_) {
         Invalidate(TRUE);
+        if (freshnessLabel_) ::InvalidateRect(freshnessLabel_, nullptr, TRUE); // asks for the new colours
         ::UpdateWindow(hwnd_);
     }
 }
@@ -177,6 +220,10 @@ bool ClosedFundPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_APP_UPDATE_FINISHED: OnUpdateFinished(); return true;
     case WM_APP_DATABASE_READY: OnDatabaseReady(); return true;
     case WM_NEXTDLGCTL: OnNextControl(wParam, LOWORD(lParam) != 0); return true;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != freshnessLabel_) return false;
+        *result = OnStripColor(reinterpret_cast<HDC>(wParam));
+        return true;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header && header->idFrom == kGridControlId && int(header->code) == kGridReloadCode) reload(true);
@@ -220,6 +267,10 @@ bool ClosedFundPage::OnCreate()
     screens_ = std::make_unique<PageScreens>(
         grid_, [this] { return app_ ? app_->getUserConf() : XComPtr<Host::IConfManager>(); });
     filterBar_->SetScreenKeeper(screens_.get());
+    freshnessLabel_ =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX, 0, 0,
+                          0, 0, hwnd_, nullptr, moduleInstance(), nullptr);
+    ::SendMessageW(freshnessLabel_, WM_SETFONT, WPARAM(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     grid_.SetNumericConditionHandler(
         [this](const XStringW& column) {
             for (const NumericColumn& numeric : filterBar_->NumericColumns())
@@ -247,11 +298,12 @@ void ClosedFundPage::OnDestroy()
     }
     hideRefreshIndicator();
     indicator_.reset();
+    freshnessLabel_ = nullptr; // goes with the page's window
 }
 
 HFONT ClosedFundPage::titleFont()
 {
-    if (!titleFont_.get()) titleFont_.reset(createTitleFont());
+    if (!titleFont_.get()) titleFont_.reset(createTitleFont(pageScale(hwnd_, grid_)));
     return titleFont_.get();
 }
 
@@ -259,21 +311,37 @@ TitleStrip ClosedFundPage::titleStrip()
 {
     RECT client = {};
     if (hwnd_) GetClientRect(&client);
-    return layoutTitleStrip(titleFont(), client.right - client.left, StatusText());
+    WGUI::UiScale scale = pageScale(hwnd_, grid_);
+    HFONT textFont = stripTextFont(filterBar_.get());
+    TitleStrip strip = layoutTitleStrip(titleFont(), client.right - client.left, StatusText(), scale, textFont);
+    placeFreshness(strip, freshness_, textFont, scale);
+    return strip;
 }
 
 // The bar takes the strip from just right of the heading and the indicator to the right
 // edge, or to the status line; the indicator keeps its place between them.
 void ClosedFundPage::OnSize(int width, int height)
 {
-    grid_.MoveWindow(0, kStripHeight, width, height - kStripHeight, TRUE);
+    int top = stripHeight(pageScale(hwnd_, grid_));
+    grid_.MoveWindow(0, top, width, height - top, TRUE);
     placeStripWindows(width);
 }
 
 void ClosedFundPage::placeStripWindows(int width)
 {
-    TitleStrip strip = layoutTitleStrip(titleFont(), width, StatusText());
+    WGUI::UiScale scale = pageScale(hwnd_, grid_);
+    HFONT textFont = stripTextFont(filterBar_.get());
+    TitleStrip strip = layoutTitleStrip(titleFont(), width, StatusText(), scale, textFont);
+    XStringW freshness = placeFreshness(strip, freshness_, textFont, scale);
     if (filterBar_) filterBar_->MoveWindow(strip.bar, TRUE);
+    if (freshnessLabel_) {
+        const RECT& place = strip.freshness;
+        wchar_t shown[64] = {};
+        ::GetWindowTextW(freshnessLabel_, shown, 64);
+        if (freshness != shown) ::SetWindowTextW(freshnessLabel_, freshness.c_str());
+        ::ShowWindow(freshnessLabel_, freshness.empty() ? SW_HIDE : SW_SHOWNA);
+        ::MoveWindow(freshnessLabel_, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    }
     if (indicator_ && indicator_->IsWindow())
         ::SetWindowPos(indicator_->GetHandle(), nullptr, strip.indicator.x, strip.indicator.y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -287,8 +355,17 @@ void ClosedFundPage::OnStatusChanged()
     if (!hwnd_ || !GetClientRect(&client)) return;
     ::SetWindowTextW(hwnd_, StatusText().c_str());
     placeStripWindows(client.right - client.left);
-    RECT strip = {client.left, client.top, client.right, client.top + kStripHeight};
+    RECT strip = {client.left, client.top, client.right, client.top + stripHeight(pageScale(hwnd_, grid_))};
     ::InvalidateRect(hwnd_, &strip, TRUE);
+}
+
+// The freshness line on the strip's background, in the theme's quiet status colour.
+LRESULT ClosedFundPage::OnStripColor(HDC dc)
+{
+    ::SetTextColor(dc, grid_.ThemeBlock().Color("list_status"));
+    ::SetBkColor(dc, background_);
+    ::SetDCBrushColor(dc, background_);
+    return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
 }
 
 void ClosedFundPage::OnPaint()
@@ -301,12 +378,14 @@ void ClosedFundPage::OnPaint()
         if (canvas.ok()) {
             Common::ScopedGdi<HBRUSH> brush(::CreateSolidBrush(background_));
             ::FillRect(canvas, &client, brush);
-            TitleStrip strip = layoutTitleStrip(titleFont(), client.right - client.left, StatusText());
+            WGUI::UiScale scale = pageScale(hwnd_, grid_);
+            HFONT textFont = stripTextFont(filterBar_.get());
+            TitleStrip strip = titleStrip(); // the status line's place, after the freshness line took its room
             Common::SelectedObject font(canvas, titleFont());
             ::SetTextColor(canvas, grid_.ThemeBlock().Color("list_name"));
             ::SetBkMode(canvas, TRANSPARENT);
             ::TextOutW(canvas, strip.heading.left, strip.heading.top, kStripHeading, int(wcslen(kStripHeading)));
-            paintStatusLine(canvas, strip.status, StatusText());
+            paintStatusLine(canvas, strip.status, StatusText(), textFont, scale);
         }
     }
     ::EndPaint(hwnd_, &ps);

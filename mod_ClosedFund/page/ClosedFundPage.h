@@ -119,6 +119,9 @@ private:
     bool runPumping(ReloadJob* job);
     // Inside the sorted view's bracket, with the new rows in: their date and the header.
     void acceptRows(const XStringW& date);
+    // The strip's freshness line for rows of that date loaded now.
+    void showFreshness(const XStringW& date);
+    LRESULT OnStripColor(HDC dc);
     // After the rows were accepted: an earlier failure's message gives way.
     void noteLoaded(Host::IDataTable* table);
     // A failed fill: the message box when asked for, the report, the header and the views.
@@ -148,6 +151,10 @@ private:
     // The filter bar's saved screens; after the grid, which it uses.
     std::unique_ptr<PageScreens> screens_;
     Common::ScopedGdi<HFONT> titleFont_;
+    // When the rows on screen were loaded and of which date; a child window of the strip, so
+    // that accessibility tools (and the journey tests) read what it shows.
+    Freshness freshness_;
+    HWND freshnessLabel_ = nullptr;
     XComPtr<Host::IApp> app_;
     XComPtr<Host::IDatabase> database_;
     XComPtr<Host::IUpdateThread> updateThread_;

@@ -1,5 +1,6 @@
 #include "page/GifWnd.h"
 #include "page/AnimationRegistry.h"
+#include "ui/Dpi.h"
 #include "ui/WindowClass.h"
 #include "common/ComPtr.h"
 #include "common/MemoryDC.h"
@@ -77,8 +78,11 @@ bool GifWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case WM_CREATE:
         if (image_) {
             AnimationRegistry::instance().add(this);
-            SetWindowPos(hwnd_, nullptr, 0, 0, int(image_->GetWidth()), int(image_->GetHeight()),
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            // The image is drawn for a 96-dpi screen: at the window's dpi it takes as much of
+            // the screen as the strip around it does.
+            UINT dpi = WGUI::WindowDpi(hwnd_);
+            SetWindowPos(hwnd_, nullptr, 0, 0, WGUI::Scale(int(image_->GetWidth()), dpi),
+                         WGUI::Scale(int(image_->GetHeight()), dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             startAnimation();
         }
         return false;
@@ -137,7 +141,12 @@ void GifWnd::drawCurrentFrame()
     Common::ScopedGdi<HBRUSH> brush(CreateSolidBrush(background_));
     FillRect(canvas, &rc, brush);
     Gdiplus::Graphics graphics(canvas);
-    graphics.DrawImage(image_.get(), 0, 0, int(image_->GetWidth()), int(image_->GetHeight()));
+    // At the window's dpi, as the window was sized; a window made larger shows the background
+    // around it.
+    UINT dpi = WGUI::WindowDpi(hwnd_);
+    if (dpi != WGUI::kBaseDpi) graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    graphics.DrawImage(image_.get(), 0, 0, WGUI::Scale(int(image_->GetWidth()), dpi),
+                       WGUI::Scale(int(image_->GetHeight()), dpi));
 }
 
 } // namespace ClosedFund

@@ -199,6 +199,18 @@ void ClosedFundPage::acceptRows(const XStringW& date)
     grid_.SetEmptyText(kNoData);
     loaded_ = true;
     loadHeader();
+    showFreshness(date);
+}
+
+// Said by every reload that fills the screen (start, F5, an update); a failed one leaves the
+// line as it was, since the rows on screen are still those.
+void ClosedFundPage::showFreshness(const XStringW& date)
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    freshness_ = freshnessOf(date, now);
+    RECT client;
+    if (GetClientRect(&client)) placeStripWindows(client.right - client.left);
 }
 
 // An earlier failure left its message in the status line; the rows are good again. The

@@ -1,5 +1,6 @@
 #include "page/WaitDialog.h"
 #include "common/CallbackGuard.h"
+#include "ui/Dpi.h"
 #include <common/ScopedWin.h>
 #include <algorithm>
 #include <cwchar>
@@ -13,7 +14,7 @@ WaitDialog* g_current = nullptr;
 const size_t kTemplateBytes = 1024;
 const DWORD kDialogStyle = WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT;
 const short kWidthDlu = 150, kHeightDlu = 25;
-const int kMaxTextWidth = 600;
+const int kMaxTextWidth = 600; // at 96 dpi, as the padding
 const int kTextPadding = 80;
 const UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 const wchar_t kDefaultMessage[] = L"请稍等...";
@@ -40,11 +41,11 @@ HGLOBAL buildTemplate()
     return block;
 }
 
-int textWidth(HWND hwnd, const wchar_t* text)
+int textWidth(HWND hwnd, HFONT font, const wchar_t* text)
 {
     Common::WindowDC dc(hwnd);
     if (!dc.get()) return 0;
-    Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    Common::SelectedObject selected(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE size = {};
     ::GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size);
     return size.cx;
@@ -105,15 +106,18 @@ INT_PTR WaitDialog::HandleMessage(HWND hwnd, UINT msg, LPARAM lParam)
     return 0;
 }
 
-// Widens the dialog to the message (at most 600 pixels of it) and centres it in the owner's
-// window rectangle, the desktop's when the owner is not a window.
+// Widens the dialog to the message (at most 600 pixels of it at 96 dpi) and centres it in the
+// owner's window rectangle, the desktop's when the owner is not a window.
 void WaitDialog::OnInitDialog(HWND hwnd)
 {
     hwnd_ = hwnd;
     g_current = this;
     HWND owner = ::GetParent(hwnd);
     if (!::IsWindow(owner)) owner = ::GetDesktopWindow();
-    int width = std::min(textWidth(hwnd, message_), kMaxTextWidth) + kTextPadding;
+    UINT dpi = WGUI::WindowDpi(hwnd);
+    font_.Attach(WGUI::CreateGuiFont(WGUI::UiScale{dpi, 1.0}));
+    int width =
+        std::min(textWidth(hwnd, font_, message_), WGUI::Scale(kMaxTextWidth, dpi)) + WGUI::Scale(kTextPadding, dpi);
     RECT self = {}, area = {};
     ::GetWindowRect(hwnd, &self);
     ::GetWindowRect(owner, &area);
@@ -131,7 +135,8 @@ void WaitDialog::OnPaint(HWND hwnd)
     RECT client = {};
     ::GetClientRect(hwnd, &client);
     {
-        Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        HFONT shown = font_.GetHandle();
+        Common::SelectedObject font(dc, shown ? static_cast<HGDIOBJ>(shown) : ::GetStockObject(DEFAULT_GUI_FONT));
         ::SetBkMode(dc, TRANSPARENT);
         ::DrawTextW(dc, message_, -1, &client, kTextFlags);
     }

@@ -2,6 +2,7 @@
 // while a reload queries the database. Modeless, no controls; the owner destroys it when the
 // work is done.
 #pragma once
+#include "ui/GdiObject.h"
 #include "ui/WindowBase.h"
 
 namespace ClosedFund {
@@ -31,6 +32,7 @@ private:
     void OnPaint(HWND hwnd);
 
     wchar_t message_[kMessageChars];
+    gdiobj::GdiObject<HFONT> font_; // the message's, made for the dialog's dpi
 };
 
 } // namespace ClosedFund

@@ -1,4 +1,5 @@
 #include "ui/DropDownButton.h"
+#include "ui/Dpi.h"
 #include "ui/WindowText.h"
 #include <common/ScopedWin.h>
 #include <common/TabOrder.h>
@@ -8,7 +9,12 @@ namespace WGUI {
 using Common::XStringW;
 
 namespace {
-const int kArrowLines = 5;
+// At 96 dpi: the caption's indent, the arrow's width (its widest line; each line below is two
+// pixels shorter) and its margin from the right end, the focus mark's inset.
+const int kCaptionIndent = 10;
+const int kArrowWidth = 9;
+const int kArrowMargin = 7;
+const int kFocusInset = 3;
 const int kMaxTipWidth = 300;
 } // namespace
 
@@ -152,7 +158,7 @@ void DropDownButton::PaintCaptionAndArrow()
     RECT client = {};
     GetClientRect(&client);
     DrawCaption(dc, client);
-    DrawArrow(dc, client);
+    DrawArrow(dc, client, WindowDpi(hwnd_));
 }
 
 void DropDownButton::PaintThemed(HDC dc)
@@ -169,35 +175,39 @@ void DropDownButton::PaintThemed(HDC dc)
     DrawCaption(dc, client);
     Common::ScopedGdi<HPEN> pen(::CreatePen(PS_SOLID, 1, colors_.text));
     Common::SelectedObject arrowPen(dc, pen.get());
-    DrawArrow(dc, client);
+    UINT dpi = WindowDpi(hwnd_);
+    DrawArrow(dc, client, dpi);
     // The standard button marks the focus itself; a themed one must, or a keyboard user
     // cannot tell which button Space would open.
     if (::GetFocus() == hwnd_) {
         RECT focus = client;
-        ::InflateRect(&focus, -3, -3);
+        ::InflateRect(&focus, -Scale(kFocusInset, dpi), -Scale(kFocusInset, dpi));
         ::DrawFocusRect(dc, &focus);
     }
 }
 
-// Ten pixels in from the left, centred vertically. A caption is data, not a mnemonic: a
-// '&' in a company name is drawn as it is.
+// Ten pixels (at 96 dpi) in from the left, centred vertically. A caption is data, not a
+// mnemonic: a '&' in a company name is drawn as it is.
 void DropDownButton::DrawCaption(HDC dc, const RECT& client)
 {
     Common::SelectedObject font(dc, GetFont());
     ::SetBkMode(dc, TRANSPARENT);
     RECT text = client;
-    text.left += 10;
+    text.left += Scale(kCaptionIndent, WindowDpi(hwnd_));
     const Common::XStringW& shown = ShownCaption();
     ::DrawTextW(dc, shown.c_str(), int(shown.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
-// Five lines, each two pixels shorter at both ends: 9, 7, 5, 3 and 1 pixels wide.
-void DropDownButton::DrawArrow(HDC dc, const RECT& client)
+// At 96 dpi five lines, each one pixel shorter at both ends: 9, 7, 5, 3 and 1 pixels wide. The
+// width stays odd at any dpi, so the arrow ends in one pixel.
+void DropDownButton::DrawArrow(HDC dc, const RECT& client, UINT dpi)
 {
-    int right = client.right, middle = (client.bottom - client.top) / 2;
-    for (int i = 0; i < kArrowLines; ++i) {
-        ::MoveToEx(dc, right - 16 + i, middle - 1 + i, nullptr);
-        ::LineTo(dc, right - 7 - i, middle - 1 + i);
+    int width = Scale(kArrowWidth, dpi) | 1, lines = (width + 1) / 2;
+    int right = client.right - Scale(kArrowMargin, dpi), left = right - width;
+    int top = (client.bottom - client.top) / 2 - 1 - (lines - (kArrowWidth + 1) / 2) / 2;
+    for (int i = 0; i < lines; ++i) {
+        ::MoveToEx(dc, left + i, top + i, nullptr);
+        ::LineTo(dc, right - i, top + i);
     }
 }
 
@@ -224,7 +234,7 @@ void DropDownButton::UpdateToolTip()
                         hwnd_, 0, instance_, nullptr);
         if (!toolTip_.GetHandle()) return;
     }
-    toolTip_.SetMaxTipWidth(kMaxTipWidth);
+    toolTip_.SetMaxTipWidth(Scale(kMaxTipWidth, WindowDpi(hwnd_)));
     // The 64-bit common controls refuse a record smaller than their own layout, and version 5
     // of them refuses the newest layout's extra field; the second layout suits both.
     TTTOOLINFOW tool = {};

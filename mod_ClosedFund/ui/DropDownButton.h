@@ -70,7 +70,8 @@ private:
     void PaintCaptionAndArrow();
     void PaintThemed(HDC dc);
     void DrawCaption(HDC dc, const RECT& client);
-    static void DrawArrow(HDC dc, const RECT& client);
+    // The arrow's lines from the right end, in the DC's pen, scaled to the button's dpi.
+    static void DrawArrow(HDC dc, const RECT& client, UINT dpi);
 
     std::unique_ptr<WindowProc> binding_;
     HINSTANCE instance_ = nullptr; // the one given to Create: the tooltip is made with it too

@@ -1,4 +1,6 @@
 #include "ui/TextEdit.h"
+#include "ui/Dpi.h"
+#include "ui/ThemedForm.h"
 #include <common/ScopedWin.h>
 #include <common/TabOrder.h>
 
@@ -38,19 +40,24 @@ bool TextEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
         if (wParam == L'\t') return true;
         Invalidate(TRUE);
         return false;
+    case WM_NCPAINT: return PaintFieldEdge(hwnd_);
     default: return false;
     }
 }
 
-// At (2, 2) in the default GUI font, whatever the edit's own margins and font.
+// At (2, 2) (at 96 dpi) in the edit's own font, so that the cue grows with the text typed there
+// (the default GUI font for an edit given none), whatever its margins; grey, or the theme's cue
+// colour once there is a theme.
 void TextEdit::PaintCueText()
 {
     Common::WindowDC dc(hwnd_);
     if (!dc) return;
-    Common::SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    HFONT own = GetFont();
+    Common::SelectedObject font(dc, own ? static_cast<HGDIOBJ>(own) : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetTextColor(dc, ThemedColors::Themed() ? ThemedColors::Current().cue : ::GetSysColor(COLOR_GRAYTEXT));
     ::SetBkMode(dc, TRANSPARENT);
-    ::TextOutW(dc, 2, 2, cueText_.c_str(), int(cueText_.size()));
+    int inset = Scale(2, WindowDpi(hwnd_));
+    ::TextOutW(dc, inset, inset, cueText_.c_str(), int(cueText_.size()));
 }
 
 } // namespace WGUI

@@ -9,10 +9,15 @@ namespace WGUI {
 namespace {
 
 // The child window a notification comes from, or null when the message has none (a menu's
-// WM_COMMAND, WM_DRAWITEM or WM_MEASUREITEM carries no child window).
+// WM_COMMAND, WM_DRAWITEM or WM_MEASUREITEM carries no child window). A control asking for
+// its colours is offered the question first, so that it can keep its own.
 HWND notifyingChild(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<HWND>(lParam);
     case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         return dis && dis->CtlType != ODT_MENU ? dis->hwndItem : nullptr;

@@ -5,6 +5,8 @@
 #include "hostapi/KernelHost.h"
 #include <algorithm>
 #include <cwctype>
+#include <functional>
+#include <vector>
 
 namespace Journey {
 
@@ -208,6 +210,66 @@ bool ClientScreen::dragCaptionBefore(const std::wstring& caption, const std::wst
     ScreenToClient(grid(), &end);
     drag(grid(), start.x, start.y, end.x);
     return true;
+}
+
+namespace {
+
+// A message whose answer the control writes into a buffer: the buffer lives in the client's
+// memory for the call. bytes goes in and comes back. False when the call could not be made.
+bool sendWithBuffer(DWORD pid, HWND hwnd, UINT msg, WPARAM wParam, std::vector<char>& bytes,
+                    const std::function<void(char* local, char* remote)>& aim = nullptr)
+{
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, bytes.size(), MEM_COMMIT, PAGE_READWRITE));
+    bool ok = remote != nullptr;
+    if (ok && aim) aim(bytes.data(), remote);
+    SIZE_T moved = 0;
+    DWORD_PTR answer = 0;
+    ok = ok && WriteProcessMemory(process, remote, bytes.data(), bytes.size(), &moved) &&
+         SendMessageTimeoutW(hwnd, msg, wParam, LPARAM(remote), SMTO_ABORTIFHUNG, 5000, &answer) && answer &&
+         ReadProcessMemory(process, remote, bytes.data(), bytes.size(), &moved);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok;
+}
+
+} // namespace
+
+HWND ClientScreen::shownList() const
+{
+    for (HWND list : descendants(frame_, L"SysListView32"))
+        if (IsWindowVisible(list)) return list;
+    return nullptr;
+}
+
+std::vector<std::wstring> ClientScreen::listColumn(HWND list, int column) const
+{
+    std::vector<std::wstring> cells;
+    DWORD_PTR rows = 0;
+    if (!list || !SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &rows)) return cells;
+    const size_t chars = 256;
+    for (int row = 0; row < int(rows); ++row) {
+        std::vector<char> bytes(sizeof(LVITEMW) + chars * sizeof(wchar_t), 0);
+        bool read = sendWithBuffer(pid_, list, LVM_GETITEMTEXTW, WPARAM(row), bytes, [&](char* local, char* remote) {
+            auto* item = reinterpret_cast<LVITEMW*>(local);
+            item->iSubItem = column;
+            item->cchTextMax = int(chars);
+            item->pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        });
+        std::wstring text;
+        if (read) text = reinterpret_cast<const wchar_t*>(bytes.data() + sizeof(LVITEMW));
+        cells.push_back(text.c_str());
+    }
+    return cells;
+}
+
+RECT ClientScreen::listRowRect(HWND list, int row) const
+{
+    std::vector<char> bytes(sizeof(RECT), 0);
+    reinterpret_cast<RECT*>(bytes.data())->left = LVIR_BOUNDS;
+    if (!list || !sendWithBuffer(pid_, list, LVM_GETITEMRECT, WPARAM(row), bytes)) return RECT{};
+    return *reinterpret_cast<const RECT*>(bytes.data());
 }
 
 std::wstring ClientScreen::statusPart(int part) const

@@ -52,6 +52,13 @@ public:
     bool dragCaptionBefore(const std::wstring& caption, const std::wstring& before) const;
     bool saveScreenshot(const std::wstring& name) const;
 
+    // The list of the host's page that is shown (基金池, 全部基金), or null.
+    HWND shownList() const;
+    // The texts of one column of a list view, top to bottom, read from the client's memory.
+    std::vector<std::wstring> listColumn(HWND list, int column) const;
+    // A list row's rectangle in the list's client coordinates; empty when there is no such row.
+    RECT listRowRect(HWND list, int row) const;
+
 private:
     HWND frame_;
     DWORD pid_;

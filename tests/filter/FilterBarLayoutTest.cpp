@@ -38,11 +38,11 @@ protected:
     void SetUp() override
     {
         FilterBar::SetUp();
-        for (const wchar_t* name : {L"易方达基金", L"博时基金", L"南方基金"})
+        for (const wchar_t* name : {L"乙号新基金", L"丙号基金", L"宁号基金"})
             bar->SelectValue(L"company", L"基金公司", name, L"", true);
         for (const wchar_t* style : {L"价值型", L"成长型"})
             bar->SelectValue(L"investstyle", L"投资风格", style, L"", true);
-        bar->ApplyKeywords(L"基金 回报 进取 丰和 泰和");
+        bar->ApplyKeywords(L"基金 回报 进取 方禾 天湖");
         ASSERT_EQ(bar->Conditions().size(), 3u);
     }
     void pageWidth(int width)
@@ -51,7 +51,7 @@ protected:
         bar->MoveWindow(ClosedFund::layoutTitleStrip(titleFont.get(), width).bar, TRUE);
     }
 
-    const std::wstring newest = L"基金，回报，进取，丰和，泰和";
+    const std::wstring newest = L"基金，回报，进取，方禾，天湖";
     Common::ScopedGdi<HFONT> titleFont{ClosedFund::createTitleFont()};
 };
 
@@ -136,7 +136,7 @@ TEST_F(ThreeConditions, TheOverflowMenuListsAndRemovesHiddenOnes)
         EXPECT_TRUE(driver.waitDone(3000));
     }
     EXPECT_EQ(conditionCaptioned(newest), nullptr);
-    EXPECT_EQ(shownCodes(), (Texts{L"500006", L"184721"})) << "companies and styles still narrow the list";
+    EXPECT_EQ(shownCodes(), (Texts{L"500006", L"184705"})) << "companies and styles still narrow the list";
 
     pageWidth(1280);
     for (const FilterCondition& c : bar->Conditions()) EXPECT_TRUE(!c.hidden && !c.button.IsShortened());
@@ -146,7 +146,7 @@ TEST_F(ThreeConditions, TheOverflowMenuListsAndRemovesHiddenOnes)
 TEST_F(FilterBar, CountsTheFundsShownAndFollowsEveryRebuild)
 {
     EXPECT_EQ(bar->CountText(), L"共 8 只");
-    bar->SelectValue(L"company", L"基金公司", L"嘉实基金", L"", true);
+    bar->SelectValue(L"company", L"基金公司", L"甲号基金", L"", true);
     EXPECT_EQ(bar->CountText(), L"筛选出 2 / 8 只");
     EXPECT_EQ(bar->ShownCountText(), bar->CountText());
 
@@ -183,8 +183,8 @@ TEST_F(FilterBar, CountsTheFundsShownAndFollowsEveryRebuild)
 TEST_F(FilterBar, CompaniesReadAsTheGridShowsThemButMatchTheStoredText)
 {
     std::vector<Fund> funds = sampleFunds();
-    const wchar_t* stored[] = {L"h-华夏基金", L"j-嘉实基金",   L"n-南方基金",   L"b-博时基金",
-                               L"z-AAA基金",  L"y-易方达基金", L"y-易方达基金", L"j-嘉实基金"};
+    const wchar_t* stored[] = {L"h-亥号基金", L"j-甲号基金",   L"n-宁号基金",   L"b-丙号基金",
+                               L"z-AAA基金",  L"y-乙号新基金", L"y-乙号新基金", L"j-甲号基金"};
     for (size_t i = 0; i < funds.size(); ++i) funds[i][5] = stored[i];
     fillFunds(table.get(), funds);
     bar->SetShownValue(L"company", &ClosedFund::shortCompanyName);
@@ -199,16 +199,16 @@ TEST_F(FilterBar, CompaniesReadAsTheGridShowsThemButMatchTheStoredText)
         GetMenuStringW(companies, UINT(i), text, 64, MF_BYPOSITION);
         items[i] = text;
     }
-    EXPECT_EQ(items, (Texts{L"博时基金", L"华夏基金", L"嘉实基金", L"南方基金", L"易方达基金", L"AAA基金"}));
-    chooseFromMenu(moreButton(), {L"基金公司", L"嘉实基金"});
+    EXPECT_EQ(items, (Texts{L"丙号基金", L"亥号基金", L"甲号基金", L"宁号基金", L"乙号新基金", L"AAA基金"}));
+    chooseFromMenu(moreButton(), {L"基金公司", L"甲号基金"});
     const FilterCondition& slot = bar->Conditions().front();
-    EXPECT_EQ(slot.button.Caption(), L"嘉实基金");
-    EXPECT_EQ(slot.value, L"j-嘉实基金");
-    EXPECT_EQ(shownCodes(), (Texts{L"500002", L"505888"}));
-    for (const wchar_t* name : {L"博时基金", L"南方基金", L"AAA基金"})
+    EXPECT_EQ(slot.button.Caption(), L"甲号基金");
+    EXPECT_EQ(slot.value, L"j-甲号基金");
+    EXPECT_EQ(shownCodes(), (Texts{L"500002", L"150012"}));
+    for (const wchar_t* name : {L"丙号基金", L"宁号基金", L"AAA基金"})
         chooseFromMenu(moreButton(), {L"基金公司", name});
     EXPECT_EQ(slot.button.Caption(), L"基金公司：多个筛选条件");
-    EXPECT_EQ(slot.button.ToolTipText(), L"嘉实基金, 博时基金, 南方基金, AAA基金");
+    EXPECT_EQ(slot.button.ToolTipText(), L"甲号基金, 丙号基金, 宁号基金, AAA基金");
     EXPECT_EQ(shownCodes().size(), 5u);
 }
 

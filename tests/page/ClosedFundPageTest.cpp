@@ -215,7 +215,7 @@ TEST_F(PageTest, ViewFiltersAndThemesReachTheGrid)
     COLORREF darkBg = 0;
     app_.themes->getCurrentTheme()->getColor("wnd_general_bg", darkBg);
     auto shot = TestSupport::grabScreen(page_.GetHandle());
-    EXPECT_EQ(shot.at(400, 25), darkBg);
+    EXPECT_EQ(shot.at(400, 1), darkBg); // the strip above the bar, which grows with the font size
     TestSupport::saveArtifact(shot, L"closed-fund-page-dark-zoomed");
 
     // An empty theme still resets the zoom and redraws.

@@ -148,6 +148,30 @@ static bool isCase(const std::string& name)
     return false;
 }
 
+// For a name that is no case: the cases, and the modes, which run alone.
+static void listNames()
+{
+    std::fprintf(stderr, "the cases are:\n");
+    for (const Case& c : cases()) std::fprintf(stderr, "  %s\n", c.name.c_str());
+    std::fprintf(stderr, "and the modes, each alone and first: growth");
+    for (const auto& mode : modes()) std::fprintf(stderr, ", %s", mode.first.c_str());
+    std::fprintf(stderr, "\n");
+}
+
+// A case measures one mode of the host; the mode is the process's, read once. False, with
+// why, when a case named runs only in the other mode.
+static bool namedForThisMode(const std::vector<std::string>& names)
+{
+    for (const Case& c : cases()) {
+        if (c.contractOnly == Host::contractOnly() || std::find(names.begin(), names.end(), c.name) == names.end())
+            continue;
+        std::fprintf(stderr, "bench: %s runs %s CLIENT2_CONTRACT_ONLY=1 (scripts/bench sees to it)\n", c.name.c_str(),
+                     c.contractOnly ? "only with" : "only without");
+        return false;
+    }
+    return true;
+}
+
 static std::string narrow(const wchar_t* arg)
 {
     std::wstring wide(arg);
@@ -177,18 +201,11 @@ int wmain(int argc, wchar_t** argv)
         }
         names.push_back(name);
         if (Bench::isCase(name)) continue;
-        std::fprintf(stderr, "bench: no case named %s; the cases are:\n", name.c_str());
-        for (const Bench::Case& c : Bench::cases()) std::fprintf(stderr, "  %s\n", c.name.c_str());
+        std::fprintf(stderr, "bench: no case named %s; ", name.c_str());
+        Bench::listNames();
         return 2;
     }
-    // A case measures one mode of the host; the mode is the process's, read once.
-    for (const Bench::Case& c : Bench::cases()) {
-        if (c.contractOnly == Host::contractOnly() || std::find(names.begin(), names.end(), c.name) == names.end())
-            continue;
-        std::fprintf(stderr, "bench: %s runs %s CLIENT2_CONTRACT_ONLY=1 (scripts/bench sees to it)\n", c.name.c_str(),
-                     c.contractOnly ? "only with" : "only without");
-        return 2;
-    }
+    if (!Bench::namedForThisMode(names)) return 2;
     if (header) std::printf("case\tours (ns/op)\tbaseline (ns/op)\tratio (ours/baseline)\n");
     size_t sink = 0;
     for (const Bench::Case& c : Bench::cases()) {

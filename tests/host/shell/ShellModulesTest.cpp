@@ -1,6 +1,8 @@
 // The sibling modules and the module loader on real files: update packages applied by the
 // updater's own thread, the watch list and fund pool across restarts, hot keys from the
 // user configuration, and libraries that cannot be loaded or initialised.
+#include "ClientLoop.h"
+#include "ClientSession.h"
 #include "CodeListModules.h"
 #include "ConfText.h"
 #include "Database.h"
@@ -11,6 +13,7 @@
 #include "UpdatePackages.h"
 #include "hostapi/KernelHost.h"
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <sqlite3.h>
 #include <algorithm>
 
@@ -248,6 +251,97 @@ TEST_F(UpdaterRun, RollsBackBadPackagesWholeAndSetsThemAside)
     std::string log = readFileBytes(logDir.file(L"log.txt"));
     EXPECT_NE(log.find("0003-bad.sql"), std::string::npos);
     EXPECT_NE(log.find("no_such_table"), std::string::npos);
+}
+
+// From its first request on, the thread watches the update folder: a package renamed in as
+// the protocol says is applied with nobody asking (the page's own round comes only a minute
+// later), and one written in place is looked at again once its quiet second is over, though
+// nothing in the folder changes by then.
+TEST_F(UpdaterRun, AfterTheFirstRequestPackagesDroppedInAreAppliedUnasked)
+{
+    thread->requestUpdate(46);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.args.changed, 0);
+
+    const std::wstring part = paths.updateDir() + L"\\0001-price.part";
+    writePackage(part, "update tb_closedfund set price = '5.4321' where code = '" + codeUtf8 + "';");
+    ASSERT_TRUE(MoveFileW(part.c_str(), (paths.updateDir() + L"\\0001-price.sql").c_str()));
+    ASSERT_TRUE(seen.wait()) << "a renamed package waited for a request";
+    EXPECT_NE(seen.thread, GetCurrentThreadId());
+    EXPECT_EQ(seen.args.kind, 46);
+    EXPECT_EQ(seen.args.changed, 1);
+    EXPECT_EQ(price(), L"5.4321");
+    EXPECT_TRUE(fileExists(paths.updateDir() + L"\\done\\0001-price.sql"));
+
+    ASSERT_TRUE(writeFileBytes(paths.updateDir() + L"\\0002-price.sql",
+                               "update tb_closedfund set price = '6.5432' where code = '" + codeUtf8 +
+                                   "';\n-- end of package\n"));
+    ASSERT_TRUE(seen.wait()) << "a package seen inside its quiet second was not looked at again";
+    EXPECT_EQ(seen.args.changed, 1);
+    EXPECT_EQ(price(), L"6.5432");
+
+    // A package that changes no rows, and a part file being written, tell the page nothing.
+    writePackage(paths.updateDir() + L"\\0003-none.sql", "update tb_closedfund set price = '1' where 0;");
+    ASSERT_TRUE(writeFileBytes(paths.updateDir() + L"\\0004-next.part", "update"));
+    const std::wstring done = paths.updateDir() + L"\\done\\0003-none.sql";
+    for (int i = 0; i < 250 && !fileExists(done); ++i) Sleep(20);
+    EXPECT_TRUE(fileExists(done));
+    EXPECT_NE(WaitForSingleObject(seen.fired.get(), 500), WAIT_OBJECT_0);
+}
+
+// The client's status bar tells each package set aside in a few words, once. One that cannot
+// be moved aside (its namesake in "failed" is held open) meets every later round again and
+// is not told again, nor when it finally goes; the log keeps SQLite's own text.
+TEST(ShellUpdater, APackageSetAsideIsToldOnceInTheStatusBar)
+{
+    TempDir dir;
+    {
+        auto system = Host::openUserConf(dir.file(L"system.conf").c_str());
+        ASSERT_TRUE(writeConfText(system.get(), "Client2/System/Modules", L""));
+    }
+    ClientSession session(tempPaths(dir));
+    ASSERT_TRUE(session.open(false));
+    session.show(SW_SHOWNORMAL);
+    HWND bar = session.mainFrame()->window().statusBar();
+    auto message = [&] {
+        wchar_t text[1024] = {};
+        SendMessageW(bar, SB_GETTEXTW, 0, LPARAM(text));
+        return std::wstring(text);
+    };
+    const std::wstring updates = dir.file(L"updates"), stuck = updates + L"\\0002-stuck.sql";
+    ASSERT_TRUE(ensureFolder(updates + L"\\failed"));
+    ASSERT_TRUE(writeFileBytes(updates + L"\\failed\\0002-stuck.sql", "an earlier package of that name"));
+    Common::ScopedHandle namesake(CreateFileW((updates + L"\\failed\\0002-stuck.sql").c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(namesake.valid());
+    writePackage(updates + L"\\0001-bad.sql", "update no_such_table set x = 1;");
+    writePackage(stuck, "update tb_closedfund set no_such_column = 1;");
+    UpdateSeen seen;
+    auto thread = session.updater()->createThread("thread_fund_update", session.app());
+    ASSERT_TRUE(thread);
+    auto round = [&] {
+        thread->requestUpdate(46);
+        EXPECT_TRUE(seen.wait());
+        TestSupport::pumpClient(session.app(), 200); // the bar's thread takes what the updater told
+    };
+
+    round();
+    EXPECT_EQ(message(), L"更新包 0001-bad.sql 未能应用：引用了不存在的表；"
+                         L"更新包 0002-stuck.sql 未能应用：引用了不存在的列");
+    EXPECT_TRUE(fileExists(updates + L"\\failed\\0001-bad.sql"));
+    ASSERT_TRUE(fileExists(stuck)) << "the namesake did not hold the package back";
+
+    session.mainFrame()->setStatusText(L"其他消息");
+    round();
+    EXPECT_EQ(message(), L"其他消息");
+    namesake.reset();
+    round();
+    EXPECT_FALSE(fileExists(stuck));
+    EXPECT_EQ(message(), L"其他消息");
+    session.close();
+    std::string log = readFileBytes(dir.file(L"client2.log"));
+    EXPECT_NE(log.find("no such table: no_such_table"), std::string::npos) << log;
+    EXPECT_NE(log.find("no_such_column"), std::string::npos) << log;
 }
 
 // A damaged database: the package that meets the damage, and the one after it, wait for a
