@@ -290,7 +290,7 @@ std::wstring ClientScreen::statusPart(int part) const
         std::wstring buffer(LOWORD(length) + 1, L'\0');
         SIZE_T read = 0;
         if (ReadProcessMemory(process, remote, &buffer[0], buffer.size() * sizeof(wchar_t), &read))
-            text = buffer.c_str();
+            text.assign(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
     }
     if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);

@@ -115,7 +115,7 @@ TEST_F(JourneyFirstStart, F5ShowsWhatTheDatabaseHoldsNow)
     size_t before = s.allCodes().size();
     pressKey(s.grid(), VK_F5);
     bool shown =
-        waitUntil(kStepMs, [&] { return s.countText() != L"" && shownCount(s.countText()) == int(before) + 1; });
+        waitUntil(kStepMs, [&] { return !s.countText().empty() && shownCount(s.countText()) == int(before) + 1; });
     std::vector<std::wstring> codes = s.allCodes();
     EXPECT_NE(std::find(codes.begin(), codes.end(), L"799001"), codes.end()) << "F5 did not reload the funds";
     EXPECT_EQ(codes.size(), before + 1);

@@ -21,7 +21,7 @@ std::vector<std::vector<std::wstring>> funds()
 int widthIn(const std::wstring& header, const std::wstring& name)
 {
     size_t at = header.find(L"name=\"" + name + L"\"");
-    size_t start = header.rfind(L"<item", at), end = header.find(L">", at);
+    size_t start = header.rfind(L"<item", at), end = header.find(L'>', at);
     size_t w = header.find(L"width=\"", start);
     return at == std::wstring::npos || w > end ? -1 : _wtoi(header.c_str() + w + 7);
 }

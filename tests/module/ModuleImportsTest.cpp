@@ -23,55 +23,81 @@ std::string lower(std::string s)
     return s;
 }
 
+// A PE32+ file's bytes, read only inside their bounds.
+class PeFile {
+public:
+    explicit PeFile(const std::string& bytes) : bytes_(bytes) {}
+
+    // False for a file that is not PE32+ or whose section table lies outside it.
+    bool readHeaders()
+    {
+        auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
+        if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE) return false;
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(size_t(dos->e_lfanew), sizeof(IMAGE_NT_HEADERS64)));
+        if (!nt || nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+            return false;
+        sections_ = IMAGE_FIRST_SECTION(nt);
+        return at(size_t(reinterpret_cast<const char*>(sections_) - bytes_.data()),
+                  nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)) != nullptr;
+    }
+    const char* at(size_t offset, size_t size) const
+    {
+        return offset <= bytes_.size() && size <= bytes_.size() - offset ? bytes_.data() + offset : nullptr;
+    }
+    size_t fileOffset(DWORD rva) const
+    {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& s = sections_[i];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
+                return rva - s.VirtualAddress + s.PointerToRawData;
+        }
+        return size_t(-1);
+    }
+    std::string text(DWORD rva) const
+    {
+        size_t offset = fileOffset(rva);
+        const char* p = at(offset, 1);
+        return p ? std::string(p, strnlen(p, bytes_.size() - offset)) : std::string();
+    }
+
+    const IMAGE_NT_HEADERS64* nt = nullptr;
+
+private:
+    const std::string& bytes_;
+    const IMAGE_SECTION_HEADER* sections_ = nullptr;
+};
+
+// One library's imported names from its thunk table; false when the table leaves the file.
+bool readThunks(const PeFile& pe, DWORD thunks, const std::string& dll, std::vector<Import>& imports)
+{
+    for (DWORD t = thunks;; t += sizeof(ULONGLONG)) {
+        auto thunk = reinterpret_cast<const ULONGLONG*>(pe.at(pe.fileOffset(t), sizeof(ULONGLONG)));
+        if (!thunk) return false;
+        if (*thunk == 0) return true;
+        if (*thunk & IMAGE_ORDINAL_FLAG64)
+            imports.push_back({dll, "#" + std::to_string(*thunk & 0xFFFF)});
+        else
+            imports.push_back({dll, pe.text(DWORD(*thunk) + sizeof(WORD))}); // past the hint
+    }
+}
+
 // The imports of a PE32+ file, read from its bytes; false for a file that is not one or
 // whose import table points outside it.
 bool readImports(const std::wstring& path, std::vector<Import>& imports)
 {
     const std::string bytes = TestSupport::readFileBytes(path);
-    auto at = [&](size_t offset, size_t size) -> const char* {
-        return offset <= bytes.size() && size <= bytes.size() - offset ? bytes.data() + offset : nullptr;
-    };
-    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
-    if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE) return false;
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(size_t(dos->e_lfanew), sizeof(IMAGE_NT_HEADERS64)));
-    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-        return false;
-    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
-    if (!at(size_t(reinterpret_cast<const char*>(sections) - bytes.data()),
-            nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)))
-        return false;
-    auto fileOffset = [&](DWORD rva) -> size_t {
-        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            const IMAGE_SECTION_HEADER& s = sections[i];
-            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
-                return rva - s.VirtualAddress + s.PointerToRawData;
-        }
-        return size_t(-1);
-    };
-    auto text = [&](DWORD rva) -> std::string {
-        size_t offset = fileOffset(rva);
-        const char* p = at(offset, 1);
-        if (!p) return {};
-        return std::string(p, strnlen(p, bytes.size() - offset));
-    };
+    PeFile pe(bytes);
+    if (!pe.readHeaders()) return false;
     // The module uses no delay-loaded imports; one would escape the check below.
-    if (nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].Size != 0) return false;
-    const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (pe.nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].Size != 0) return false;
+    const IMAGE_DATA_DIRECTORY& table = pe.nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (DWORD rva = table.VirtualAddress;; rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(fileOffset(rva), sizeof(IMAGE_IMPORT_DESCRIPTOR)));
+        auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+            pe.at(pe.fileOffset(rva), sizeof(IMAGE_IMPORT_DESCRIPTOR)));
         if (!d) return false;
         if (d->Name == 0) return true;
-        std::string dll = lower(text(d->Name));
         DWORD thunks = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
-        for (DWORD t = thunks;; t += sizeof(ULONGLONG)) {
-            auto thunk = reinterpret_cast<const ULONGLONG*>(at(fileOffset(t), sizeof(ULONGLONG)));
-            if (!thunk) return false;
-            if (*thunk == 0) break;
-            if (*thunk & IMAGE_ORDINAL_FLAG64)
-                imports.push_back({dll, "#" + std::to_string(*thunk & 0xFFFF)});
-            else
-                imports.push_back({dll, text(DWORD(*thunk) + sizeof(WORD))}); // past the hint
-        }
+        if (!readThunks(pe, thunks, lower(pe.text(d->Name)), imports)) return false;
     }
 }
 

@@ -31,6 +31,25 @@ XStringW userHeader(Host::IApp* app, Host::ITheme* theme)
     return storedText(app->getUserConf().get(), kCustomHeaderKey);
 }
 
+// What one stored header did to the grid and the store.
+struct HeaderOutcome {
+    int gridColumns, shownColumns; // shownColumns: what the stored text offers, 0 or less for none
+    bool blank, storedUnchanged, earlierKept, copyPresent, copyIsText, copyIsEarlier;
+};
+
+std::string headerProblems(const HeaderOutcome& o)
+{
+    bool usable = o.shownColumns > 0 || o.blank;
+    std::string problem;
+    if (o.gridColumns == 0) problem = "no columns";
+    if (o.shownColumns > 0 && o.gridColumns != o.shownColumns) problem += " the usable stored header was not used";
+    if (!o.storedUnchanged) problem += " the stored header was changed";
+    if (!usable && !o.copyIsText) problem += " the damaged text was not kept aside";
+    if (usable && o.earlierKept && !o.copyIsEarlier) problem += " an earlier kept copy was replaced";
+    if (usable && !o.earlierKept && o.copyPresent) problem += " a copy was kept of a usable header";
+    return problem;
+}
+
 } // namespace
 
 TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
@@ -67,13 +86,9 @@ TEST(DamagedHeaders, TheGridAlwaysGetsColumnsAndTheDamagedTextIsKeptAside)
         bool present = false;
         XStringW aside = storedText(conf, kDamagedHeaderKey, &present);
 
-        std::string problem;
-        if (grid.GetColumnCount() == 0) problem = "no columns";
-        if (shown > 0 && grid.GetColumnCount() != shown) problem += " the usable stored header was not used";
-        if (storedText(conf, kCustomHeaderKey) != text) problem += " the stored header was changed";
-        if (shown <= 0 && !blank && aside != text) problem += " the damaged text was not kept aside";
-        if ((shown > 0 || blank) && keepEarlier && aside != earlier) problem += " an earlier kept copy was replaced";
-        if ((shown > 0 || blank) && !keepEarlier && present) problem += " a copy was kept of a usable header";
+        HeaderOutcome outcome{grid.GetColumnCount(), shown,   blank,         storedText(conf, kCustomHeaderKey) == text,
+                              keepEarlier,           present, aside == text, aside == earlier};
+        std::string problem = headerProblems(outcome);
         if (problem.empty())
             tally.pass();
         else

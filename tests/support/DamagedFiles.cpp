@@ -61,7 +61,7 @@ size_t pageSizeOf(const std::string& database)
     return size == 1 ? 65536 : size;
 }
 
-std::function<bool(const std::wstring&)> writing(std::string bytes)
+std::function<bool(const std::wstring&)> writing(const std::string& bytes)
 {
     return [bytes](const std::wstring& path) { return writeFileBytes(path, bytes); };
 }

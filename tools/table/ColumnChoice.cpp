@@ -84,6 +84,7 @@ bool chosenTable(ClosedFund::closedFundGrid& grid, const std::vector<XStringW>& 
     }
     if (!unknown.empty() || chosen.empty()) {
         std::vector<XStringW> titles;
+        titles.reserve(known.size());
         for (const ShownColumn& column : known) titles.push_back(column.title);
         error = unknown.empty() ? XStringW(L"没有给出列名") : L"没有这样的列：" + joined(unknown);
         error += L"。可选的列：" + joined(titles);

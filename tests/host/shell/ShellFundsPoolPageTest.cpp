@@ -20,6 +20,8 @@ namespace {
 struct PoolRun {
     ClientSession session;
     bool ok = false;
+    PoolRun(const PoolRun&) = delete;
+    PoolRun& operator=(const PoolRun&) = delete;
     explicit PoolRun(const TempDir& dir) : session(ShellPaths{programFolder(), dir.path()})
     {
         auto system = Host::openUserConf(dir.file(L"system.conf").c_str());
